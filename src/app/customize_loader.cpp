@@ -1,0 +1,29 @@
+#include "app/customize_loader.h"
+
+#include <QLibrary>
+#include <cstring>
+
+#include "app/debug_log.h"
+#include "app/read_config.h"
+
+ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir) {
+    ProjectCustomizeData record;
+    std::memset(&record, 0, sizeof(record));
+    std::string dir = libraryDir;
+    if (dir.empty()) {
+        const std::string exe = executablePath();
+        const size_t cut = exe.find_last_of('/');
+        dir = cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
+    }
+    QLibrary library(QString::fromStdString(dir + "/ProjectCustomize"));
+    auto fn = reinterpret_cast<GetProjectCustomizeDataFn>(library.resolve("getProjectCustomizeData"));
+    if (!fn) {
+        debugLog("ProjectCustomize not loaded: %s\n", library.errorString().toLocal8Bit().constData());
+        return record;
+    }
+    record = fn();
+    // Both texts are read as C strings: make sure each ends inside its field.
+    record.PCToolName[sizeof(record.PCToolName) - 1] = '\0';
+    record.DeviceName[sizeof(record.DeviceName) - 1] = '\0';
+    return record;
+}

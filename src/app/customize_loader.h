@@ -1,0 +1,9 @@
+#pragma once
+// Loads the customisation library beside the executable and fetches its record once.
+#include <string>
+
+#include "app/customize_data.h"
+
+// Calls getProjectCustomizeData of the library in libraryDir (the executable's folder
+// when empty). A library that cannot be loaded yields a zeroed record and a log line.
+ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir = std::string());

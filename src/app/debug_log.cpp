@@ -1,0 +1,60 @@
+#include "app/debug_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+namespace {
+std::mutex& logMutex() {
+    static std::mutex m;
+    return m;
+}
+LogSink& logSink() {
+    static LogSink sink;
+    return sink;
+}
+bool& logEcho() {
+    static bool echo = true;
+    return echo;
+}
+
+void emit(const std::string& text) {
+    std::lock_guard<std::mutex> lock(logMutex());
+    if (logEcho()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
+    if (logSink()) logSink()(text);
+}
+}  // namespace
+
+int debugLog(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int needed = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (needed < 0) {
+        va_end(args);
+        return needed;
+    }
+    std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    emit(std::string(buffer.data(), static_cast<size_t>(needed)));
+    return needed;
+}
+
+void writeStdout(const std::string& text) { emit(text); }
+
+void setLogSink(LogSink sink) {
+    std::lock_guard<std::mutex> lock(logMutex());
+    logSink() = std::move(sink);
+}
+
+void setLogEcho(bool echo) {
+    std::lock_guard<std::mutex> lock(logMutex());
+    logEcho() = echo;
+}

@@ -1,0 +1,83 @@
+#include "app/read_config.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <unistd.h>
+
+#include "app/app_config.h"
+#include "app/debug_log.h"
+
+namespace {
+QByteArray trimmed(const QByteArray& text) { return text.trimmed(); }
+
+bool sameName(const QByteArray& a, const std::string& b) {
+    return a.compare(QByteArray::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+int parseProfileInteger(const QByteArray& text) {
+    int i = 0;
+    const int n = text.size();
+    while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Accumulate in unsigned 32-bit arithmetic so that an overlong number wraps as the
+    // platform's conversion does instead of overflowing.
+    uint32_t value = 0;
+    for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10u + uint32_t(text[i] - '0');
+    if (negative) value = 0u - value;
+    return static_cast<int>(value);
+}
+}  // namespace
+
+std::string executablePath() {
+    char buffer[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+    if (length <= 0) return std::string();
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+std::string iniPathFor(const std::string& exePath) {
+    const size_t cut = exePath.find_last_of("\\/");
+    const std::string dir = cut == std::string::npos ? exePath : exePath.substr(0, cut);
+    return dir + "/APSet.ini";
+}
+
+int readProfileInt(const std::string& iniPath, const std::string& section, const std::string& key,
+                   int fallback) {
+    QFile file(QString::fromStdString(iniPath));
+    if (!file.open(QIODevice::ReadOnly)) return fallback;
+    bool inSection = false;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray& raw : lines) {
+        const QByteArray line = trimmed(raw);
+        if (line.isEmpty() || line.startsWith(';')) continue;
+        if (line.startsWith('[')) {
+            const int close = line.indexOf(']');
+            inSection = close > 0 && sameName(trimmed(line.mid(1, close - 1)), section);
+            continue;
+        }
+        if (!inSection) continue;
+        const int equals = line.indexOf('=');
+        if (equals < 0 || !sameName(trimmed(line.left(equals)), key)) continue;
+        return parseProfileInteger(line.mid(equals + 1));
+    }
+    return fallback;
+}
+
+bool readConfigFor(const std::string& exePath) {
+    const std::string path = iniPathFor(exePath);
+    debugLog("iniFilePath: %s\n", path.c_str());
+    AppConfig& config = appConfig();
+    config.debug = readProfileInt(path, "Config", "debug", 0) != 0;
+    config.defaultWidth = readProfileInt(path, "Config", "defaultWidth", 0);
+    config.defaultHeight = readProfileInt(path, "Config", "defaultHeight", 0);
+    config.defaultFps = readProfileInt(path, "Config", "defaultFps", 0);
+    debugLog("debugMode: %d\n", config.debug ? 1 : 0);
+    return true;
+}
+
+bool readConfig() { return readConfigFor(executablePath()); }

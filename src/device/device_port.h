@@ -1,0 +1,30 @@
+#pragma once
+// The device port as a whole: one backend chosen at start-up (the simulated camera or
+// the system's real devices) and reached by the capture layer and the extension-unit
+// transport through port(). Tests install a backend of their own before use.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "device/video_port.h"
+#include "device/xu_port.h"
+
+namespace device {
+
+struct DevicePort {
+    std::string name;  // "simulated" or "v4l2", for the log
+    std::shared_ptr<VideoSystem> video;
+    std::shared_ptr<XuSystem> xu;
+};
+
+// The installed backend; a port without systems until installPort() was called.
+DevicePort& port();
+void installPort(DevicePort backend);
+
+// Milliseconds of a monotonic clock, as the platform's tick count (wraps at 2^32).
+uint32_t tickCount();
+// Tests replace the clock (an empty function restores the real one).
+void setTickSource(std::function<uint32_t()> source);
+
+}  // namespace device

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Set-up, build, run and test in one place. Usage:
+#   tools/dev.sh run [program options]   build and start the program (simulated camera
+#                                        unless LUMORA_CAMERA or --camera says otherwise)
+#   tools/dev.sh test                    build and run the whole test suite with CTest
+#   tools/dev.sh test-asan               the same under AddressSanitizer + UBSan
+#   tools/dev.sh test-tsan               the threaded core under ThreadSanitizer
+#   tools/dev.sh build                   configure and build only
+# Missing Debian packages are installed first (needs root, as on a fresh machine).
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+packages=(
+    build-essential cmake ninja-build ccache pkg-config
+    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev qt5-image-formats-plugins
+    libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev
+    libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-noto-cjk
+)
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() {  # build <dir> [cmake options...]
+    local dir="$1"
+    shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+run_tests() {  # run_tests <dir>
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j "$jobs"
+}
+
+command="${1:-run}"
+[ $# -gt 0 ] && shift
+install_packages
+case "$command" in
+    build) build build ;;
+    run)
+        build build
+        export LUMORA_CAMERA="${LUMORA_CAMERA:-simulated}"
+        if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+            echo "No display: starting on a virtual X server (xvfb-run)."
+            exec xvfb-run -a build/bin/lumora-x8-settings "$@"
+        fi
+        exec build/bin/lumora-x8-settings "$@"
+        ;;
+    test)
+        build build
+        run_tests build
+        ;;
+    test-asan)
+        build build-asan -DLUMORA_SANITIZE=address,undefined -DLUMORA_BUILD_BENCH=OFF
+        ASAN_OPTIONS=detect_leaks=1 run_tests build-asan
+        ;;
+    test-tsan)
+        build build-tsan -DLUMORA_SANITIZE=thread -DLUMORA_BUILD_BENCH=OFF
+        run_tests build-tsan
+        ;;
+    *)
+        echo "unknown command: $command" >&2
+        exit 2
+        ;;
+esac
