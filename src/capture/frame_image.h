@@ -1,0 +1,29 @@
+#pragma once
+// The preview's frame buffer: turns the newest frame into a picture, decoded as JPEG or
+// wrapped as 32-bit RGB. The data is not owned (the stream object's copy buffer).
+#include <QImage>
+#include <QPixmap>
+#include <cstdint>
+
+class FrameImage {
+public:
+    void setFormat(int width, int height, int bytesPerPixel);
+    void setData(const uint8_t* data);
+    void setData(const uint8_t* data, int length);
+    QImage getImage();
+    QPixmap getPixmap();
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int size() const { return size_; }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    int bytesPerPixel_ = 0;
+    int size_ = 0;
+    bool dirty_ = false;
+    const uint8_t* data_ = nullptr;
+    QImage image_;
+    QPixmap pixmap_;
+};

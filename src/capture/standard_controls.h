@@ -1,0 +1,44 @@
+#pragma once
+// The standard video-class controls of an open capture slot.
+
+// Numbers 0 to 9 are the video-processing properties, 10 to 16 the camera-control
+// properties plus 10.
+enum StandardProperty {
+    BRIGHTNESS = 0,
+    CONTRAST,
+    HUE,
+    SATURATION,
+    SHARPNESS,
+    GAMMA,
+    COLORENABLE,
+    WHITEBALANCE,
+    BACKLIGHTCOMPENSATION,
+    GAIN,
+    PAN,
+    TILT,
+    ROLL,
+    ZOOM,
+    EXPOSURE,
+    IRIS,
+    FOCUS,
+};
+
+// Function codes of ewc_propfunc.
+enum PropFunction {
+    kPropSetDefault = 0,
+    kPropSetManualValue = 1,
+    kPropGetValue = 2,
+    kPropSetManual = 3,
+    kPropSetAuto = 4,
+    kPropGetFlags = 5,
+};
+
+// Result codes: 0 done, 1 slot not in use, 2 property out of range, 3 not supported at
+// open, 4 range unreadable now, 5 the Get or Set failed (ewc_hr holds why). Function 5
+// answers the flags word instead of 0.
+int ewc_propfunc(int function, int slot, int property, double* value, int* automatic);
+int ewc_getFlags(int slot, int property);
+int ewc_setAuto(int slot, int property);
+// Kernel-streaming access to the video-processing property set: function 1 writes,
+// function 2 reads. Code 4 when the property cannot be written.
+int ewc_propKSfunc(int function, int slot, int property, double* value);

@@ -1,0 +1,48 @@
+#pragma once
+// The camera as the stream objects see it: owns one capture slot and a frame copy
+// buffer, builds the format list and carries the standard control operations.
+#include <cstdint>
+#include <vector>
+
+#include "capture/resolution_list.h"
+#include "capture/standard_controls.h"
+
+class UvcCamera {
+public:
+    UvcCamera() = default;
+    UvcCamera(const UvcCamera&) = delete;
+    UvcCamera& operator=(const UvcCamera&) = delete;
+
+    // Rebuilds the format list for the device whose friendly name contains name (null:
+    // the first device), appends the usable formats and returns the default MJPG index
+    // (-1 when none).
+    int initial(const char* name, std::vector<RESOLUTION_LIST>& formats);
+    // outputType 0: frames converted to RGB32; other: the camera's native samples.
+    // Answers the slot number, -1 (first half failed or slot taken) or -3.
+    int open(int pinId, int formatId, int outputType);
+    // Closes the slot (logs the close code) and frees the copy buffer.
+    void release();
+
+    // Frames (GUI thread).
+    int newFrameCount();
+    // Points *data at the copy buffer; answers the frame length (0 when closed).
+    int getFrame(uint8_t** data);
+    // 1 when the device was lost, else 0.
+    int getEvent();
+
+    // Standard controls of the open slot.
+    int getValue(int property);
+    int setValue(int property, double value);
+    int setManual(int property);
+    int setAuto(int property);
+    int getFlags(int property);
+    int getKsValue(int property);
+    int setKsValue(int property, double value);
+    int isOpen() const;
+
+    int openNum() const { return openNum_; }
+
+private:
+    int openNum_ = -1;
+    std::vector<uint8_t> copyBuffer_;
+};
