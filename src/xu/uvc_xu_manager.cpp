@@ -1,21 +1,78 @@
 #include "xu/uvc_xu_manager.h"
 
+#include "app/app_config.h"
+#include "app/debug_log.h"
+#include "capture/capture_formats.h"
 #include "xu/uvc_xu.h"
 
 UVCXUManager& UVCXUManager::instance() {
-    static UVCXUManager* manager = new UVCXUManager();
+    // Created on first use with a UVCXU of its own, never destroyed.
+    static UVCXUManager* const manager = new UVCXUManager();
     return *manager;
 }
 
-UVCXUManager::UVCXUManager() = default;
+UVCXUManager::UVCXUManager() : uvcxu_(std::make_unique<UVCXU>()) {}
+
 UVCXUManager::~UVCXUManager() = default;
 
 void UVCXUManager::setEnableCommand(bool enable) {
+    std::lock_guard<std::mutex> lock(channelMutex_);
+    debugLog("\n*******setEnableCommand*******: %d\n", enable);
     commandEnabled_ = enable;
+    if (enable) {
+        if (!uvcxu_) {
+            debugLog("new UVCXU\n");
+            uvcxu_ = std::make_unique<UVCXU>();
+            debugLog("new UVCXU End\n");
+        } else {
+            debugLog("UVCXU exist\n");
+        }
+    } else if (uvcxu_) {
+        debugLog("~UVCXU\n");
+        uvcxu_.reset();
+        debugLog("~UVCXU End\n");
+    } else {
+        debugLog("UVCXU null\n");
+    }
 }
+
 bool UVCXUManager::haveDevice() {
-    return false;
+    std::lock_guard<std::mutex> lock(channelMutex_);
+    const bool found = uvcxu_ && uvcxu_->isDeviceFounded();
+    debugLog("\n*******haveDevice******* %d\n", found);
+    return found;
 }
+
+bool UVCXUManager::sendDirectly(XURequest& request, bool& sent) {
+    std::lock_guard<std::mutex> lock(channelMutex_);
+    const bool enabled = commandEnabled_.load();
+    debugLog("sendRequestDirectly: %d \n", enabled);
+    // The flag and the UVCXU change together under the lock, so an enabled channel
+    // always has its UVCXU here.
+    if (!enabled || !uvcxu_) {
+        debugLog("not connected\n");
+        sent = false;
+        return false;
+    }
+    sent = true;
+    return uvcxu_->sendRequest(request);
+}
+
+bool UVCXUManager::querySize(XURequest& request, uint32_t& size) {
+    std::lock_guard<std::mutex> lock(channelMutex_);
+    const bool enabled = commandEnabled_.load();
+    debugLog("getXUTransferSize: %d \n", enabled);
+    if (!enabled || !uvcxu_) {
+        debugLog("not connected\n");
+        return false;
+    }
+    return uvcxu_->getXUTransferSize(request, size);
+}
+
 bool UVCXUManager::checkUVCDeviceExist() {
-    return false;
+    // Asks the capture layer, not the extension unit: works without a UVCXU.
+    const char* name = appConfig().deviceName;
+    const bool exists = name != nullptr && findUvcCamera(0, name);
+    debugLog("\n*******checkUVCDeviceExist******* %d\n", exists);
+    return exists;
 }

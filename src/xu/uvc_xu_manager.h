@@ -69,6 +69,9 @@ private:
     // Sends one request over the current UVCXU after logging "sendRequestDirectly".
     // sent is false when the channel is disabled (nothing reached the device).
     bool sendDirectly(XURequest& request, bool& sent);
+    // The size query over the current UVCXU after logging "getXUTransferSize"; false when
+    // the channel is disabled (size untouched).
+    bool querySize(XURequest& request, uint32_t& size);
     // Logs the common "Data %d, %d" line and sends a one-byte SET.
     bool setOneByte(uint32_t selector, uint8_t value);
     // A one-byte GET preset to 0, logged as "Data 0, 0".
