@@ -1,0 +1,31 @@
+#pragma once
+// Makes SIGINT and SIGTERM end the event loop cleanly instead of killing the process, so
+// that the window and the application are destroyed in order and the log is complete.
+#include <QObject>
+
+class QSocketNotifier;
+
+// The signal handler only writes the signal number to a pipe (async-signal-safe); the
+// read end is watched on the thread that created this object, which then logs
+// "quit on signal %d\n" and calls QCoreApplication::exit(0). Each handler is reset to the
+// default on its first delivery, so a second Ctrl+C ends a program whose event loop no
+// longer runs. SIGPIPE is ignored, so a log reader that goes away cannot kill the program
+// in the middle of a write. Create one instance after the QCoreApplication; destroying it
+// restores the default dispositions.
+class QuitOnSignal : public QObject {
+    Q_OBJECT
+public:
+    explicit QuitOnSignal(QObject* parent = nullptr);
+    ~QuitOnSignal() override;
+
+    // False when the pipe could not be created or a handler not installed.
+    bool isActive() const { return active_; }
+
+private slots:
+    void readSignal();
+
+private:
+    int pipe_[2] = {-1, -1};
+    QSocketNotifier* notifier_ = nullptr;
+    bool active_ = false;
+};

@@ -1,0 +1,3 @@
+#include "widgets/dark_effect_layout.h"
+
+DarkEffectLayout::DarkEffectLayout(QWidget* parent) : QWidget(parent) {}
