@@ -1,8 +1,10 @@
 #include "capture/capture_slots.h"
 
+#include <utility>
+
 #include "capture/sample_grabber_cb.h"
 
-device::HResult ewc_hr = 0;
+std::atomic<device::HResult> ewc_hr{0};
 int deviceCount = -1;
 int selectedPin = 0;
 int lastWidth = 640;
@@ -35,8 +37,12 @@ bool ewc_validSlot(int n) {
 
 void ewc_resetSlotTable() {
     for (int n = 0; n < kCaptureSlotCount; ++n) {
-        std::lock_guard<std::mutex> lock(ewc_slotMutex(n));
-        slotTable()[n] = CaptureSlot{};
+        // The old contents are destroyed outside the lock (a streaming thread may wait for it).
+        CaptureSlot old;
+        {
+            std::lock_guard<std::mutex> lock(ewc_slotMutex(n));
+            std::swap(old, slotTable()[n]);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // The capture layer's state: a static table of 10 capture slots, each one running
 // stream (or none), plus the layer-wide values every operation shares. Callers name a
 // stream by its slot number (0 to 9).
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -42,13 +43,15 @@ struct CaptureSlot {
     int status = 0;  // last open code, -1 while opening
     FrameStore store;
     bool supported[kStandardPropertyCount] = {};
-    // backend objects
+    // backend objects. The call-back is declared before the graph so that the graph (and
+    // its streaming thread) is destroyed first.
+    std::unique_ptr<ewc_SampleGrabberCB> callback;
     std::unique_ptr<device::CaptureGraph> graph;
     std::shared_ptr<device::CaptureDevice> captureFilter;
     int outputPin = -1;
+    bool grabberAdded = false;
     bool hasMediaEvent = false;
     bool hasMediaControl = false;
-    std::unique_ptr<ewc_SampleGrabberCB> callback;
 };
 
 // Slot n (0 to 9). The table lives for the whole process.
@@ -60,8 +63,9 @@ bool ewc_validSlot(int n);
 // Resets every slot to its initial state (the slot-table reset of ewc_EnsureCom).
 void ewc_resetSlotTable();
 
-// Last platform result code, printed by the layer's log lines.
-extern device::HResult ewc_hr;
+// Last platform result code, printed by the layer's log lines. Atomic because the
+// presence check (findUvcCamera) may run on another thread than an open or a control.
+extern std::atomic<device::HResult> ewc_hr;
 // Number of counted video devices; -1 until the first control open counts them.
 extern int deviceCount;
 // Which output pin the next stream open uses.

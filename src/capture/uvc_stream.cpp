@@ -1,0 +1,144 @@
+#include "capture/uvc_stream.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/app_config.h"
+#include "app/debug_log.h"
+
+namespace {
+// State of the stream objects, one set for the process. The worker writes it while the
+// caller waits; the mutex keeps a caller on another thread from reading it meanwhile.
+struct StreamModuleState {
+    std::mutex mutex;
+    std::vector<RESOLUTION_LIST> formatList;
+    int foundIndex = 0;
+    int streamType = 0;  // 0 MJPG, 1 H264, 2 YUY2
+    int openResult = 0;
+    std::atomic<bool> workerRunning{false};
+    std::atomic<StreamCallback*> callback{nullptr};
+};
+
+StreamModuleState& moduleState() {
+    static StreamModuleState* state = new StreamModuleState;
+    return *state;
+}
+
+// Worker A (useDefaultIndex) and worker B: rebuild the format list and open a format.
+void openWorker(UvcCamera& camera, bool useDefaultIndex) {
+    StreamModuleState& state = moduleState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.formatList.clear();
+    const int mjpgHD = camera.initial(appConfig().deviceName, state.formatList);
+    if (useDefaultIndex) {
+        state.foundIndex = mjpgHD;
+    }
+    state.openResult = camera.open(0, state.foundIndex, state.streamType == 0 ? 1 : 0);
+    debugLog("camera open: %d, with type: %d\n", state.openResult, state.streamType);
+}
+
+// Runs one worker to its end, marks the stream idle again and reports the result.
+void runWorker(UvcCamera& camera, bool useDefaultIndex) {
+    StreamModuleState& state = moduleState();
+    std::thread worker([&camera, useDefaultIndex] { openWorker(camera, useDefaultIndex); });
+    worker.join();
+    state.workerRunning = false;
+    int result = 0;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        result = state.openResult;
+    }
+    if (StreamCallback* callback = state.callback.load()) {
+        callback->streamResult(result);
+    }
+}
+}  // namespace
+
+UvcStream::~UvcStream() = default;
+
+int UvcStream::openAsRgbStream() {
+    StreamModuleState& state = moduleState();
+    bool idle = false;
+    if (!state.workerRunning.compare_exchange_strong(idle, true)) {
+        return 0;
+    }
+    debugLog("openAsRgbStream CreateThread: \n");
+    runWorker(camera_, true);
+    return 0;
+}
+
+int UvcStream::openAsRgbStream(const RESOLUTION_LIST& request) {
+    StreamModuleState& state = moduleState();
+    int index = -1;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        state.foundIndex = -1;
+        const int64_t requestPixels = int64_t(request.width) * int64_t(request.height);
+        for (const RESOLUTION_LIST& entry : state.formatList) {
+            if (int64_t(entry.width) * int64_t(entry.height) != requestPixels ||
+                entry.format != request.format) {
+                continue;
+            }
+            state.foundIndex = request.index;
+            if (entry.format == "MJPG") {
+                state.streamType = 0;
+            } else if (entry.format == "H264") {
+                state.streamType = 1;
+            } else if (entry.format == "YUY2") {
+                state.streamType = 2;
+            } else {
+                debugLog("unsupported type: %s\n", entry.format.c_str());
+            }
+        }
+        debugLog("openAsRgbStream founde index: %d, type: %d \n", state.foundIndex, state.streamType);
+        index = state.foundIndex;
+    }
+    if (index == -1) {
+        return -1;
+    }
+    bool idle = false;
+    if (state.workerRunning.compare_exchange_strong(idle, true)) {
+        debugLog("openAsRgbStream CreateThread: %d\n", index);
+        runWorker(camera_, false);
+    }
+    return 0;
+}
+
+int UvcStream::isOpen() {
+    return camera_.isOpen();
+}
+
+int UvcStream::newFrameCount() {
+    return camera_.newFrameCount();
+}
+
+int UvcStream::getFrame(uint8_t** data) {
+    return camera_.getFrame(data);
+}
+
+int UvcStream::getEvent() {
+    return camera_.getEvent();
+}
+
+int UvcStream::release() {
+    camera_.release();
+    return 0;
+}
+
+std::vector<RESOLUTION_LIST> UvcStream::getList() {
+    StreamModuleState& state = moduleState();
+    std::vector<RESOLUTION_LIST> copy;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        copy = state.formatList;
+    }
+    writeStdout("getList: " + std::to_string(copy.size()) + "\n");
+    return copy;
+}
+
+void UvcStream::setCallback(StreamCallback* callback) {
+    moduleState().callback = callback;
+}
