@@ -65,6 +65,22 @@ std::size_t SettingTaskEngine::pendingJobCount() const {
     return queue_.size();
 }
 
+bool SettingTaskEngine::setJobObserver(JobObserver observer) {
+    if (tl_onSettingWorker) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lifecycle(lifecycleMutex_);
+    if (workerHeld_.load()) {
+        return false;
+    }
+    // A worker stopped from within a job may still be ending: let it end first.
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    observer_ = std::move(observer);
+    return true;
+}
+
 void SettingTaskEngine::setCamera(UvcCamera* camera) {
     debugLog("\n setCamera \n");
     if (tl_onSettingWorker) {
@@ -163,6 +179,9 @@ int SettingTaskEngine::startSettingTask(std::promise<void>& started) {
             }
             job = queue_.front();
             queue_.pop_front();
+        }
+        if (observer_) {
+            observer_(job);
         }
         // Applied outside the lock: a device call never blocks the producers.
         switch (job.controlId & kControlGroupMask) {

@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -55,6 +56,12 @@ public:
     bool hasWorker() const { return workerHeld_.load(); }
     std::size_t pendingJobCount() const;
 
+    // Called on the worker with each job it takes, just before the job is applied (for
+    // tests and measurements). Settable only while no worker is held; answers false
+    // otherwise. An empty function removes it.
+    using JobObserver = std::function<void(const SettingJob&)>;
+    bool setJobObserver(JobObserver observer);
+
 private:
     SettingTaskEngine();
     ~SettingTaskEngine() = default;
@@ -77,4 +84,5 @@ private:
     std::mutex lifecycleMutex_;                // serialises setCamera and deleteCamera
     std::thread worker_;                       // touched under lifecycleMutex_ only
     std::atomic<bool> workerHeld_{false};
+    JobObserver observer_;  // written under lifecycleMutex_ while no worker runs
 };

@@ -1,0 +1,541 @@
+// The settings job queue, its single worker and what each job does to the simulated
+// camera and to CurrentValues.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QtTest>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/debug_log.h"
+#include "capture/standard_controls.h"
+#include "capture/uvc_camera.h"
+#include "device/device_port.h"
+#include "device/sim/sim_camera.h"
+#include "engine/control_application.h"
+#include "engine/control_id.h"
+#include "engine/current_values.h"
+#include "engine/force_jobs.h"
+#include "engine/setting_task_engine.h"
+#include "support/log_capture.h"
+#include "xu/uvc_xu_manager.h"
+
+using device::ControlGroup;
+using device::sim::SimCamera;
+
+namespace {
+
+// Jobs seen by the engine's observer, in the order the worker took them.
+class JobRecorder {
+public:
+    void record(const SettingJob& job) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        jobs_.push_back(job);
+    }
+    std::vector<SettingJob> jobs() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return jobs_;
+    }
+    std::size_t size() const { return jobs().size(); }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<SettingJob> jobs_;
+};
+
+int threadCount() {
+    return int(QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+// The writes of the log that start with prefix, in order.
+std::vector<std::string> linesStartingWith(const LogCapture& log, const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (const std::string& w : log.writes()) {
+        if (w.compare(0, prefix.size(), prefix) == 0) {
+            lines.push_back(w);
+        }
+    }
+    return lines;
+}
+
+// Index of the first write equal to line, or -1.
+int indexOf(const std::vector<std::string>& writes, const std::string& line) {
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        if (writes[i] == line) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+class TestSettingEngine : public QObject {
+    Q_OBJECT
+
+private:
+    SettingTaskEngine& engine() { return SettingTaskEngine::instance(); }
+    long simValue(ControlGroup group, long property) { return sim_->control(group, property).value; }
+    long simFlags(ControlGroup group, long property) { return sim_->control(group, property).flags; }
+    // Starts the worker on the open camera and forgets the log written so far.
+    void startWorker() {
+        engine().setCamera(camera_.get());
+        log_->clear();
+    }
+    // Queues a vendor job whose result line marks that every job queued before it ran.
+    void drainQueue() {
+        engine().addJob(TRACKING_ACTIVE, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            log_->count("TRACKING_ACTIVE res:0\n") + log_->count("TRACKING_ACTIVE res:1\n") > 0, 5000);
+    }
+
+    std::shared_ptr<SimCamera> sim_;
+    std::unique_ptr<UvcCamera> camera_;
+    std::unique_ptr<LogCapture> log_;
+
+private slots:
+    void init() {
+        log_ = std::make_unique<LogCapture>();
+        sim_ = device::sim::installSimulatedCamera();
+        camera_ = std::make_unique<UvcCamera>();
+        std::vector<RESOLUTION_LIST> formats;
+        const int index = camera_->initial("Lumora X8", formats);
+        QVERIFY(index >= 0);
+        QVERIFY(camera_->open(0, index, 1) >= 0);
+        QVERIFY(camera_->isOpen());
+        UVCXUManager::instance().setEnableCommand(false);
+        engine().resumeJobAdding();
+        log_->clear();
+    }
+
+    void cleanup() {
+        engine().deleteCamera();
+        QVERIFY(engine().setJobObserver(nullptr));
+        UVCXUManager::instance().setEnableCommand(false);
+        camera_->release();
+        camera_.reset();
+        device::setTickSource(nullptr);
+        log_.reset();
+    }
+
+    // ---- lifecycle ---------------------------------------------------------------------
+
+    void deleteCameraOnIdleEnginePrintsItsFourLines() {
+        engine().deleteCamera();
+        log_->clear();
+        engine().deleteCamera();
+        const std::vector<std::string> expected{"\n deleteCamera S\n", "\n deleteCamera A\n",
+                                                "\n deleteCamera B\n", "\n deleteCamera E\n"};
+        QCOMPARE(log_->writes(), expected);
+        QVERIFY(!engine().hasWorker());
+        QVERIFY(engine().camera() == nullptr);
+    }
+
+    void deleteCameraStopsTheWorkerAndEmptiesTheQueue() {
+        const int before = threadCount();
+        engine().setCamera(camera_.get());
+        QCOMPARE(threadCount(), before + 1);
+        QVERIFY(engine().hasWorker());
+        log_->clear();
+        engine().deleteCamera();
+        const std::vector<std::string> expected{"\n deleteCamera S\n", "CloseHandle \n",
+                                                "\n deleteCamera A\n", "\n deleteCamera B\n",
+                                                "\n deleteCamera E\n"};
+        QCOMPARE(log_->writes(), expected);
+        // Joined: the worker thread is gone when deleteCamera returns.
+        QCOMPARE(threadCount(), before);
+        QVERIFY(engine().camera() == nullptr);
+    }
+
+    void jobsQueuedWhileStoppedAreDiscardedByTheNextWorker() {
+        engine().deleteCamera();
+        const long brightness = simValue(ControlGroup::VideoProcAmp, device::kProcBrightness);
+        for (int v = 1; v <= 3; ++v) {
+            engine().addJob(ADJ_BRIGHTNESS, int(brightness) + v);
+        }
+        QCOMPARE(engine().pendingJobCount(), std::size_t(3));
+        log_->clear();
+        engine().setCamera(camera_.get());
+        QCOMPARE(log_->writes().at(0), std::string("\n setCamera \n"));
+        QCOMPARE(log_->writes().at(1), std::string("\n startSettingTask: 3 \n"));
+        QCOMPARE(engine().pendingJobCount(), std::size_t(0));
+        // A job queued after setCamera returned is applied, the stale ones never.
+        engine().addJob(ADJ_CONTRAST, 40);
+        QTRY_COMPARE_WITH_TIMEOUT(simValue(ControlGroup::VideoProcAmp, device::kProcContrast), 40L, 5000);
+        QCOMPARE(simValue(ControlGroup::VideoProcAmp, device::kProcBrightness), brightness);
+        QVERIFY(linesStartingWith(*log_, "ADJ_BRIGHTNESS").empty());
+    }
+
+    void pausedAddingDropsJobs() {
+        engine().deleteCamera();
+        engine().pauseJobAdding();
+        for (int i = 0; i < 10; ++i) {
+            engine().addJob(ADJ_HUE, i);
+        }
+        QCOMPARE(log_->count("pauseJobAdding, drop job: 4106 \n"), 10);
+        QCOMPARE(engine().pendingJobCount(), std::size_t(0));
+        engine().resumeJobAdding();
+        engine().addJob(ADJ_HUE, 1, true);
+        QCOMPARE(engine().pendingJobCount(), std::size_t(1));
+        QCOMPARE(log_->count("pauseJobAdding, drop job: 4106 \n"), 10);
+    }
+
+    void unknownGroupIsDroppedSilently() {
+        startWorker();
+        engine().addJob(0x3000, 1);
+        engine().addJob(0x10FF, 1);
+        engine().addJob(ADJ_HUE, 9);
+        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("setValue ADJ_HUE result: "), 5000);
+        // Nothing was logged for the two jobs before the hue job.
+        QCOMPARE(log_->writes().at(0), std::string("ADJ_HUE set 9 \n"));
+        QCOMPARE(simValue(ControlGroup::VideoProcAmp, device::kProcHue), 9L);
+    }
+
+    void burstIsAppliedInOrder() {
+        const int kJobs = 10000;
+        startWorker();
+        for (int v = 0; v < kJobs; ++v) {
+            engine().addJob(ADJ_SATURATION, v % 200);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(int(linesStartingWith(*log_, "setValue ADJ_SATURATION").size()) == kJobs,
+                                 50000);
+        const std::vector<std::string> sets = linesStartingWith(*log_, "ADJ_SATURATION set ");
+        QCOMPARE(int(sets.size()), kJobs);
+        for (int v = 0; v < kJobs; ++v) {
+            QCOMPARE(sets[v], "ADJ_SATURATION set " + std::to_string(v % 200) + " \n");
+        }
+        QCOMPARE(simValue(ControlGroup::VideoProcAmp, device::kProcSaturation), long((kJobs - 1) % 200));
+    }
+
+    void setCameraTwiceLeavesOneWorker() {
+        engine().deleteCamera();
+        const int before = threadCount();
+        engine().setCamera(camera_.get());
+        engine().setCamera(camera_.get());
+        QCOMPARE(threadCount(), before + 1);
+        engine().deleteCamera();
+        engine().setCamera(camera_.get());
+        QCOMPARE(threadCount(), before + 1);
+        // The one worker still applies jobs.
+        engine().addJob(ADJ_SHAPNESS, 3);
+        QTRY_COMPARE_WITH_TIMEOUT(simValue(ControlGroup::VideoProcAmp, device::kProcSharpness), 3L, 5000);
+        engine().deleteCamera();
+        QCOMPARE(threadCount(), before);
+    }
+
+    void noJobIsAppliedAfterDeleteCamera() {
+        JobRecorder taken;
+        QVERIFY(engine().setJobObserver([&taken](const SettingJob& job) { taken.record(job); }));
+        startWorker();
+        engine().deleteCamera();
+        const long gamma = simValue(ControlGroup::VideoProcAmp, device::kProcGamma);
+        engine().addJob(ADJ_GAMMA, int(gamma) + 10);
+        QTest::qWait(250);
+        QCOMPARE(taken.size(), std::size_t(0));
+        QCOMPARE(simValue(ControlGroup::VideoProcAmp, device::kProcGamma), gamma);
+        QCOMPARE(engine().pendingJobCount(), std::size_t(1));
+    }
+
+    void deleteCameraWaitsOnlyForTheCallInProgress() {
+        sim_->setLatency("ControlPort::set", 300);
+        startWorker();
+        engine().addJob(ADJ_BRIGHTNESS, 11);
+        for (int v = 12; v < 16; ++v) {
+            engine().addJob(ADJ_BRIGHTNESS, v);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("ADJ_BRIGHTNESS set 11 \n"), 5000);
+        engine().deleteCamera();
+        // The call in progress finished before deleteCamera returned; nothing after it ran.
+        const std::vector<std::string> writes = log_->writes();
+        const int result = indexOf(writes, "setValue ADJ_BRIGHTNESS result: 0 \n");
+        QVERIFY(result >= 0);
+        QVERIFY(result < indexOf(writes, "\n deleteCamera E\n"));
+        QCOMPARE(linesStartingWith(*log_, "ADJ_BRIGHTNESS set ").size(), std::size_t(1));
+        QCOMPARE(currentValues().brightness.load(), 11);
+        sim_->clearFaults();
+    }
+
+    void deleteCameraFromTheWorkerDoesNotDeadlock() {
+        QVERIFY(engine().setJobObserver([this](const SettingJob& job) {
+            if (job.controlId == ADJ_CONTRAST) {
+                engine().deleteCamera();
+            }
+        }));
+        const int before = threadCount();
+        startWorker();
+        engine().addJob(ADJ_CONTRAST, 21);
+        engine().addJob(ADJ_CONTRAST, 22);
+        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("\n deleteCamera E\n"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(engine().camera() == nullptr, 5000);
+        // The job in hand finds the camera gone; the rest was discarded.
+        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("ERROR, setUVCStandard with no camera \n"), 5000);
+        QVERIFY(!log_->contains("ADJ_CONTRAST set 22 \n"));
+        QVERIFY(!engine().hasWorker());
+        // A new worker joins the one that stopped itself.
+        QVERIFY(engine().setJobObserver(nullptr));
+        engine().setCamera(camera_.get());
+        QCOMPARE(threadCount(), before + 1);
+    }
+
+    void jobCarriesTickCountAndForceFlag() {
+        JobRecorder taken;
+        QVERIFY(engine().setJobObserver([&taken](const SettingJob& job) { taken.record(job); }));
+        device::setTickSource([] { return 123456u; });
+        startWorker();
+        engine().addJob(WB_VALUE, 4600, true);
+        engine().addJob(WB_SWITCH, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(taken.size(), std::size_t(2), 5000);
+        const std::vector<SettingJob> jobs = taken.jobs();
+        QCOMPARE(jobs[0].controlId, int32_t(WB_VALUE));
+        QCOMPARE(jobs[0].value, 4600);
+        QCOMPARE(jobs[0].tickCount, 123456u);
+        QVERIFY(jobs[0].force);
+        QVERIFY(!jobs[1].force);
+    }
+
+    void forceHandlersQueueForcedJobs() {
+        JobRecorder taken;
+        QVERIFY(engine().setJobObserver([&taken](const SettingJob& job) { taken.record(job); }));
+        startWorker();
+        force_jobs::forceZoom(1);
+        force_jobs::forcePanTilt(2, 3);
+        force_jobs::forceGain(4);
+        force_jobs::forceExp(5);
+        force_jobs::forceWb(6);
+        force_jobs::forceBrightnessm(7);
+        force_jobs::forceContrast(8);
+        force_jobs::forceHue(9);
+        force_jobs::forceSaturation(10);
+        force_jobs::forceSharpness(11);
+        force_jobs::forceGamma(12);
+        QTRY_COMPARE_WITH_TIMEOUT(taken.size(), std::size_t(12), 5000);
+        const std::vector<std::pair<int, int>> expected{
+            {EPTZ_ZOOM, 1}, {EWC_PAN, 2},         {EWC_TILT, 3},       {EXP_GAIN, 4},
+            {EXP_TIME, 5},  {WB_VALUE, 6},        {ADJ_BRIGHTNESS, 7}, {ADJ_CONTRAST, 8},
+            {ADJ_HUE, 9},   {ADJ_SATURATION, 10}, {ADJ_SHAPNESS, 11},  {ADJ_GAMMA, 120}};
+        const std::vector<SettingJob> jobs = taken.jobs();
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            QCOMPARE(jobs[i].controlId, expected[i].first);
+            QCOMPARE(jobs[i].value, expected[i].second);
+            QVERIFY(jobs[i].force);
+        }
+        QCOMPARE(log_->count("forcePanTilt pan: 2, tilt: 3 \n"), 1);
+        QCOMPARE(log_->count("forceBrightnessm: 7 \n"), 1);
+        QCOMPARE(log_->count("forceGamma: 120 \n"), 1);
+    }
+
+    // ---- standard controls ---------------------------------------------------------------
+
+    void standardJobReachesItsProperty_data() {
+        QTest::addColumn<int>("controlId");
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("property");
+        QTest::addColumn<int>("value");
+        const int proc = int(ControlGroup::VideoProcAmp);
+        const int cam = int(ControlGroup::CameraControl);
+        QTest::newRow("zoom") << int(EPTZ_ZOOM) << cam << int(device::kCamZoom) << 150;
+        QTest::newRow("pan") << int(EWC_PAN) << cam << int(device::kCamPan) << 36000;
+        QTest::newRow("tilt") << int(EWC_TILT) << cam << int(device::kCamTilt) << -36000;
+        QTest::newRow("gain") << int(EXP_GAIN) << proc << int(device::kProcGain) << 30;
+        QTest::newRow("exposure") << int(EXP_TIME) << cam << int(device::kCamExposure) << -7;
+        QTest::newRow("white balance") << int(WB_VALUE) << proc << int(device::kProcWhiteBalance) << 5100;
+        QTest::newRow("brightness") << int(ADJ_BRIGHTNESS) << proc << int(device::kProcBrightness) << 33;
+        QTest::newRow("contrast") << int(ADJ_CONTRAST) << proc << int(device::kProcContrast) << 34;
+        QTest::newRow("hue") << int(ADJ_HUE) << proc << int(device::kProcHue) << 5;
+        QTest::newRow("saturation") << int(ADJ_SATURATION) << proc << int(device::kProcSaturation) << 36;
+        QTest::newRow("sharpness") << int(ADJ_SHAPNESS) << proc << int(device::kProcSharpness) << 2;
+        QTest::newRow("gamma") << int(ADJ_GAMMA) << proc << int(device::kProcGamma) << 120;
+        QTest::newRow("backlight") << int(ADJ_BACKLIGHT) << proc << int(device::kProcBacklightCompensation)
+                                   << 1;
+    }
+
+    void standardJobReachesItsProperty() {
+        QFETCH(int, controlId);
+        QFETCH(int, group);
+        QFETCH(int, property);
+        QFETCH(int, value);
+        startWorker();
+        engine().addJob(controlId, value);
+        const std::string name = findControl(controlId)->name;
+        const std::string resultName = controlId == EPTZ_ZOOM ? "EWC_ZOOM" : name;
+        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("setValue " + resultName + " result: 0 \n"), 5000);
+        QCOMPARE(simValue(ControlGroup(group), property), long(value));
+        QCOMPARE(simFlags(ControlGroup(group), property), long(device::kFlagsManual));
+        const std::vector<std::string> writes = log_->writes();
+        QCOMPARE(writes.front(), name + " set " + std::to_string(value) + " \n");
+        QCOMPARE(writes.back(), "setValue " + resultName + " result: 0 \n");
+    }
+
+    void standardJobRecordsItsField() {
+        CurrentValues& values = currentValues();
+        const std::vector<std::pair<int, std::atomic<int32_t>*>> fields{
+            {EPTZ_ZOOM, &values.zoom},
+            {EWC_PAN, &values.pan},
+            {EWC_TILT, &values.tilt},
+            {EXP_SWITCH, &values.expAuto},
+            {EXP_GAIN, &values.gain},
+            {EXP_TIME, &values.expTime},
+            {WB_SWITCH, &values.wbAuto},
+            {WB_VALUE, &values.wbValue},
+            {ADJ_BRIGHTNESS, &values.brightness},
+            {ADJ_CONTRAST, &values.contrast},
+            {ADJ_HUE, &values.hue},
+            {ADJ_SATURATION, &values.saturation},
+            {ADJ_SHAPNESS, &values.sharpness},
+            {ADJ_GAMMA, &values.gamma},
+            {ADJ_BACKLIGHT, &values.backlight},
+            {ADJ_ANTIFLICKER, &values.antiFlicker}};
+        startWorker();
+        // Distinct values, so a job recorded in the wrong field shows.
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            fields[i].second->store(-1);
+            engine().addJob(fields[i].first, int(i) + 2);
+        }
+        drainQueue();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            QCOMPARE(fields[i].second->load(), int32_t(i) + 2);
+        }
+    }
+
+    void panOrTiltEqualToTheRecordedValueIsNotWritten() {
+        startWorker();
+        currentValues().pan.store(3600);
+        currentValues().tilt.store(-3600);
+        const int setsBefore = sim_->callCount("ControlPort::set");
+        setUVCStandard(SettingJob{EWC_PAN, 3600, 0, true});
+        setUVCStandard(SettingJob{EWC_TILT, -3600, 0, false});
+        const std::vector<std::string> expected{"EWC_PAN Force \n", "EWC_PAN value not changed \n",
+                                                "EWC_TILT value not changed \n"};
+        QCOMPARE(log_->writes(), expected);
+        QCOMPARE(sim_->callCount("ControlPort::set"), setsBefore);
+    }
+
+    void forceLineOnlyForControlsThatHaveOne() {
+        startWorker();
+        setUVCStandard(SettingJob{EXP_GAIN, 20, 0, true});
+        std::vector<std::string> writes = log_->writes();
+        QCOMPARE(writes.at(0), std::string("EXP_GAIN Force \n"));
+        QCOMPARE(writes.at(1), std::string("EXP_GAIN set 20 \n"));
+        log_->clear();
+        setUVCStandard(SettingJob{EXP_SWITCH, 1, 0, true});
+        setUVCStandard(SettingJob{ADJ_ANTIFLICKER, 1, 0, true});
+        setUVCStandard(SettingJob{ADJ_BACKLIGHT, 1, 0, true});
+        QCOMPARE(log_->count("EXP_SWITCH Force \n"), 0);
+        QCOMPARE(log_->count("ADJ_ANTIFLICKER Force \n"), 0);
+        QCOMPARE(log_->count("ADJ_BACKLIGHT Force \n"), 1);
+        writes = log_->writes();
+        QCOMPARE(writes.at(0), std::string("EXP_SWITCH set 1 \n"));
+    }
+
+    void switchesSelectAutomaticOnlyForOne() {
+        startWorker();
+        setUVCStandard(SettingJob{EXP_SWITCH, 1, 0, false});
+        QCOMPARE(simFlags(ControlGroup::CameraControl, device::kCamExposure), long(device::kFlagsAuto));
+        QCOMPARE(currentValues().expAuto.load(), 1);
+        setUVCStandard(SettingJob{EXP_SWITCH, 2, 0, false});
+        QCOMPARE(simFlags(ControlGroup::CameraControl, device::kCamExposure), long(device::kFlagsManual));
+        QCOMPARE(currentValues().expAuto.load(), 2);
+        QCOMPARE(log_->count("setValue EXP_SWITCH result: 0 \n"), 2);
+        setUVCStandard(SettingJob{WB_SWITCH, 1, 0, false});
+        QCOMPARE(simFlags(ControlGroup::VideoProcAmp, device::kProcWhiteBalance), long(device::kFlagsAuto));
+        setUVCStandard(SettingJob{WB_SWITCH, 0, 0, false});
+        QCOMPARE(simFlags(ControlGroup::VideoProcAmp, device::kProcWhiteBalance), long(device::kFlagsManual));
+        QCOMPARE(currentValues().wbAuto.load(), 0);
+    }
+
+    void antiFlickerGoesThroughThePropertySet() {
+        startWorker();
+        const int ksBefore = sim_->callCount("ControlPort::ksSet");
+        setUVCStandard(SettingJob{ADJ_ANTIFLICKER, 2, 0, false});
+        QCOMPARE(sim_->powerLineFrequency(), 2L);
+        QCOMPARE(sim_->callCount("ControlPort::ksSet"), ksBefore + 1);
+        setUVCStandard(SettingJob{ADJ_ANTIFLICKER, 1, 0, false});
+        QCOMPARE(sim_->powerLineFrequency(), 1L);
+        QCOMPARE(currentValues().antiFlicker.load(), 1);
+        QCOMPARE(log_->count("setValue ADJ_ANTIFLICKER result: 0 \n"), 2);
+    }
+
+    void failedWriteIsLoggedAndStillRecorded() {
+        startWorker();
+        sim_->failNext("ControlPort::set", device::kFail);
+        setUVCStandard(SettingJob{ADJ_CONTRAST, 61, 0, false});
+        QCOMPARE(log_->count("setValue ADJ_CONTRAST result: 5 \n"), 1);
+        QCOMPARE(currentValues().contrast.load(), 61);
+    }
+
+    void withoutAnOpenCameraNothingIsWrittenOrRecorded() {
+        engine().deleteCamera();
+        currentValues().hue.store(1);
+        log_->clear();
+        setUVCStandard(SettingJob{ADJ_HUE, 7, 0, false});
+        QCOMPARE(log_->writes(), std::vector<std::string>{"ERROR, setUVCStandard with no camera \n"});
+        UvcCamera closed;
+        engine().setCamera(&closed);
+        log_->clear();
+        setUVCStandard(SettingJob{ADJ_HUE, 7, 0, false});
+        QCOMPARE(log_->writes(), std::vector<std::string>{"ERROR, camera closed \n"});
+        QCOMPARE(currentValues().hue.load(), 1);
+        engine().deleteCamera();
+        log_->clear();
+        // Out-of-range standard ids are dropped without a line.
+        engine().setCamera(camera_.get());
+        log_->clear();
+        setUVCStandard(SettingJob{0x1010, 7, 0, true});
+        QVERIFY(log_->writes().empty());
+    }
+
+    // ---- vendor controls -----------------------------------------------------------------
+
+    void vendorJobWithTheChannelDisabledIsStillRecorded() {
+        currentValues().hdr.store(0);
+        setUVCExtension(SettingJob{HDR, 1, 0, false});
+        const std::vector<std::string> writes = log_->writes();
+        QCOMPARE(writes.front(), std::string("HDR set 1 \n"));
+        const int notConnected = indexOf(writes, "not connected\n");
+        QVERIFY(notConnected > 0);
+        QCOMPARE(writes.back(), std::string("HDR res:0\n"));
+        QCOMPARE(currentValues().hdr.load(), 1);
+    }
+
+    void vendorJobsReachTheExtensionUnit() {
+        UVCXUManager::instance().setEnableCommand(true);
+        QVERIFY(UVCXUManager::instance().haveDevice());
+        startWorker();
+        engine().addJob(AUTO_FRAME, 5);
+        engine().addJob(AUTO_FRAME_SENSITIVE, -1, true);
+        engine().addJob(AUTO_FRAME_ZOOM_LEVEL, 3, true);
+        engine().addJob(HDR, 1);
+        engine().addJob(TRACKING_ACTIVE, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("TRACKING_ACTIVE res:1\n"), 5000);
+        const device::sim::XuControls xu = sim_->xuControls();
+        QCOMPARE(int(xu.autoFrame), 1);
+        QCOMPARE(int(xu.sensitivity), -1);
+        QCOMPARE(int(xu.zoomLevel), 3);
+        QCOMPARE(int(xu.hdr), 1);
+        QCOMPARE(int(xu.tracking), 1);
+        QCOMPARE(currentValues().autoFrame.load(), 5);
+        QCOMPARE(currentValues().autoFrameSensitive.load(), -1);
+        QCOMPARE(currentValues().autoFrameZoomLevel.load(), 3);
+        const std::vector<std::string> writes = log_->writes();
+        QVERIFY(indexOf(writes, "AUTO_FRAME_SENSITIVE Force \n") <
+                indexOf(writes, "AUTO_FRAME_SENSITIVE set -1 \n"));
+        QVERIFY(indexOf(writes, "AUTO_FRAME_SENSITIVE Force \n") >= 0);
+        QVERIFY(indexOf(writes, "AUTO_FRAME_ZOOM_LEVEL Force \n") >= 0);
+        QCOMPARE(log_->count("AUTO_FRAME res:1\n"), 1);
+        QCOMPARE(log_->count("HDR res:1\n"), 1);
+    }
+
+    void unusedVendorIdsDoNothing() {
+        currentValues().distortionCorrection.store(0);
+        setUVCExtension(SettingJob{DISTORTION_CORRECTION, 1, 0, true});
+        setUVCExtension(SettingJob{0x2003, 1, 0, true});
+        setUVCExtension(SettingJob{0x2007, 1, 0, true});
+        QVERIFY(log_->writes().empty());
+        QCOMPARE(currentValues().distortionCorrection.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingEngine)
+#include "tst_setting_engine.moc"
