@@ -1,0 +1,116 @@
+#include "tabs/range_eptz_controller.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+RangeEptzController::RangeEptzController(QWidget* parent)
+    : QWidget(parent), background(QStringLiteral(":/icons/eptz_bg.png")) {
+    setMouseTracking(true);
+    updateBackgroundGeometry();
+}
+
+void RangeEptzController::updateBackgroundGeometry() {
+    backgroundSize = size();
+    bgCenter = {backgroundSize.width() / 2, backgroundSize.height() / 2};
+}
+
+void RangeEptzController::setZoomPercentage(double percent) {
+    scaleSize = percent / 100.0;
+    update();
+}
+
+void RangeEptzController::calRectCenter(int panValue, int tiltValue) {
+    pan = panValue;
+    tilt = tiltValue;
+    const double w = backgroundSize.width() / scaleSize;
+    const double h = backgroundSize.height() / scaleSize;
+    const double unitX = (bgCenter.x - w * 0.5) / 10.0;
+    const double unitY = (bgCenter.y - h * 0.5) / 10.0;
+    rectCenter.x = static_cast<int>(bgCenter.x + pan * unitX);
+    rectCenter.y = static_cast<int>(bgCenter.y - tilt * unitY);
+}
+
+void RangeEptzController::correctRectRange(double w, double h) {
+    if (scaleSize > 1.0) {
+        const double hw = w * 0.5;
+        const double hh = h * 0.5;
+        if (rectCenter.x - hw < 0)
+            rectCenter.x = static_cast<int>(hw);
+        if (rectCenter.y - hh < 0)
+            rectCenter.y = static_cast<int>(hh);
+        if (rectCenter.x + hw > backgroundSize.width()) {
+            rectCenter.x = static_cast<int>(backgroundSize.width() - hw);
+        }
+        if (rectCenter.y + hh > backgroundSize.height()) {
+            rectCenter.y = static_cast<int>(backgroundSize.height() - hh);
+        }
+    } else {
+        rectCenter = {width() / 2, height() / 2};
+    }
+}
+
+void RangeEptzController::calPanAndTilt(double w, double h) {
+    const double unitX = (bgCenter.x - w * 0.5) / 20.0;
+    const double unitY = (bgCenter.y - h * 0.5) / 15.0;
+    pan = (rectCenter.x - bgCenter.x) / unitX;
+    tilt = (bgCenter.y - rectCenter.y) / unitY;
+}
+
+void RangeEptzController::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, background.width(), background.height(), background);
+
+    const double w = backgroundSize.width() / scaleSize;
+    const double h = backgroundSize.height() / scaleSize;
+    correctRectRange(w, h);
+    zoomRect = QRectF(rectCenter.x - w * 0.5, rectCenter.y - h * 0.5, w, h);
+
+    painter.setRenderHint(QPainter::Qt4CompatiblePainting, true);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QBrush(QColor(62, 145, 255, 255)), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter.drawRoundedRect(zoomRect, 1.0, 1.0, Qt::AbsoluteSize);
+
+    if (scaleSize > 1.0)
+        calPanAndTilt(w, h);
+}
+
+void RangeEptzController::mousePressEvent(QMouseEvent* event) {
+    if (zoomRect.contains(event->pos()) && (event->buttons() & Qt::LeftButton)) {
+        dragging = true;
+        lastPos = event->pos();
+    }
+}
+
+void RangeEptzController::mouseMoveEvent(QMouseEvent* event) {
+    if (scaleSize <= 1.0)
+        return;
+    if ((event->buttons() & Qt::LeftButton) && dragging) {
+        setCursor(Qt::ClosedHandCursor);
+        const QPoint step = event->pos() - lastPos;
+        rectCenter.x += step.x();
+        rectCenter.y += step.y();
+        update();
+        lastPos = event->pos();
+        // The repaint comes later: these are the values of the previous one.
+        emit positionChanged(static_cast<int>(pan), static_cast<int>(tilt));
+        return;
+    }
+    if (dragging)
+        return;
+    setCursor(zoomRect.contains(event->pos()) ? Qt::OpenHandCursor : Qt::ArrowCursor);
+}
+
+void RangeEptzController::mouseReleaseEvent(QMouseEvent* event) {
+    emit forcePanTilt(static_cast<int>(pan), static_cast<int>(tilt));
+    dragging = false;
+    setCursor(zoomRect.contains(event->pos()) ? Qt::OpenHandCursor : Qt::ArrowCursor);
+}
+
+void RangeEptzController::resizeEvent(QResizeEvent* event) {
+    if (event->size() == backgroundSize)
+        return;
+    updateBackgroundGeometry();
+    rectCenter = {width() / 2, height() / 2};
+    updateGeometry();
+}

@@ -1,0 +1,67 @@
+#include "widgets/base_dialog.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPointer>
+
+#include "app/debug_log.h"
+#include "widgets/darken_effect.h"
+#include "widgets/main_window_link.h"
+
+BaseDialog::BaseDialog(QWidget* parent) : QDialog(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+int BaseDialog::exec() {
+    debugLog("BaseDialog exec \n");
+    isShowing_ = true;
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setMainWindowEffect(new DarkenEffect());
+
+    QPointer<BaseDialog> self(this);
+    inModalLoop_ = true;
+    const int result = QDialog::exec();
+    if (!self)
+        return result;
+    inModalLoop_ = false;
+    // A per-use dialog closed inside the loop is deleted only now, so that the caller
+    // can still read it right after exec() returns.
+    if (deleteWhenClosed_ && !isVisible())
+        deleteLater();
+    return result;
+}
+
+void BaseDialog::show() {
+    debugLog("BaseDialog show \n");
+    isShowing_ = true;
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    invokeOnMainWindow("disableWindowWithoutText");
+    QDialog::show();
+}
+
+bool BaseDialog::closeDialog() {
+    if (!isShowing_)
+        return false;
+    debugLog("BaseDialog close \n");
+    isShowing_ = false;
+    setMainWindowEffect(nullptr);
+    invokeOnMainWindow("enableWindow");
+    return close();
+}
+
+void BaseDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void BaseDialog::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    isShowing_ = false;
+    if (deleteWhenClosed_ && !inModalLoop_)
+        deleteLater();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The licence viewer: a title, a close button and a read-only browser showing an HTML
+// notice. Not modal. A new one is created for every notice opened; it deletes itself
+// once closed (see BaseDialog).
+#include "widgets/base_dialog.h"
+
+class QLabel;
+class QPushButton;
+class QTextBrowser;
+
+class PopupLicenseLayout : public BaseDialog {
+    Q_OBJECT
+
+public:
+    explicit PopupLicenseLayout(QWidget* parent = nullptr);
+
+    // Shows the HTML file at path under the given title; a file that cannot be opened is
+    // only logged and nothing is shown.
+    void showLicense(const QString& title, const QString& path);
+
+private:
+    void setupUi();
+
+    QLabel* titleLabel = nullptr;
+    QPushButton* closeButton = nullptr;
+    QTextBrowser* textBrowser = nullptr;
+};

@@ -1,0 +1,55 @@
+#pragma once
+// An on/off switch: a rounded track with a round knob that slides to the right when on.
+// A left click toggles it; setSwitchState() changes it silently.
+#include <QAbstractButton>
+#include <QBrush>
+
+class QPropertyAnimation;
+
+class SwitchButton : public QAbstractButton {
+    Q_OBJECT
+    Q_PROPERTY(int offset READ getOffset WRITE setOffset)
+    Q_PROPERTY(QBrush brush READ getBrush WRITE setBrush)
+
+public:
+    explicit SwitchButton(QWidget* parent = nullptr);
+
+    void setSwitchState(bool on);
+    bool isSwitchOn() const { return switchOn; }
+
+    int getOffset() const { return offset; }
+    void setOffset(int value);
+    QBrush getBrush() const { return brush; }
+    void setBrush(const QBrush& value) { brush = value; }
+
+    QPropertyAnimation* knobAnimation() const { return animation; }
+    bool isHovered() const { return hovered; }
+
+    QSize sizeHint() const override;
+
+signals:
+    void switchClicked();
+    void switchChanged(bool on);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void startSwitchAnimation();
+
+    static constexpr int knobSize = 14;
+    static constexpr int margin = 3;
+
+    bool switchOn = false;
+    int offset = knobSize / 2;
+    int knobY = knobSize / 2;
+    QBrush thumbBrush{QColor(QStringLiteral("#ffffff"))};
+    QBrush brush{QColor(QStringLiteral("#3E91FF"))};
+    QPropertyAnimation* animation = nullptr;
+    // The pointer is over this switch (each switch has its own).
+    bool hovered = false;
+};
