@@ -1,0 +1,367 @@
+// The extension-unit transport: discovery (name matching, node choice, every failing
+// step), the request record's way to the driver, and the channel's enable/disable cycle.
+#include <QtTest>
+#include <cstring>
+
+#include "app/app_config.h"
+#include "device/sim/sim_camera.h"
+#include "fake_xu_system.h"
+#include "support/log_capture.h"
+#include "xu/uvc_xu.h"
+#include "xu/uvc_xu_manager.h"
+
+using device::sim::SimCamera;
+using device::sim::SimOptions;
+
+namespace {
+
+const device::Guid kDevSpecific = device::kNodeTypeDevSpecific;
+const device::Guid kOther = fake::kOtherNode;
+
+std::string failureLine(const char* function, const char* step, uint32_t code) {
+    char line[256];
+    std::snprintf(line, sizeof(line), "info: Function: %s, %s failed, Error code: 0x%.2x \n", function, step,
+                  code);
+    return line;
+}
+
+// Rebuilds the manager's channel against whatever port is installed now.
+bool reconnect() {
+    UVCXUManager& xu = UVCXUManager::instance();
+    xu.setEnableCommand(false);
+    xu.setEnableCommand(true);
+    return xu.haveDevice();
+}
+
+}  // namespace
+
+class TestXuChannel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { appConfig().setDeviceName("Lumora X8"); }
+    void cleanup() { UVCXUManager::instance().setEnableCommand(false); }
+
+    void firstUseRunsDiscoveryAndEnableKeepsIt() {
+        auto camera = device::sim::installSimulatedCamera();
+        LogCapture log;
+        UVCXUManager& xu = UVCXUManager::instance();  // first use in this process: discovery
+        const int enumerations = camera->callCount("XuSystem::enumerateSources");
+        QCOMPARE(enumerations, 1);
+        QVERIFY(!xu.isCommandEnabled());
+        QCOMPARE(xu.getHdr(), uint16_t(0));  // discovered but not enabled
+        QVERIFY(camera->xuRequests().empty());
+
+        xu.setEnableCommand(true);
+        xu.setEnableCommand(true);
+        QCOMPARE(log.count("UVCXU exist\n"), 2);
+        QCOMPARE(log.count("new UVCXU\n"), 0);
+        QCOMPARE(camera->callCount("XuSystem::enumerateSources"), enumerations);
+        QVERIFY(xu.haveDevice());
+        QVERIFY(log.contains("isDeviceFounded res: 1\n\n*******haveDevice******* 1\n"));
+    }
+
+    void disableAndEnableLogTheirSteps() {
+        device::sim::installSimulatedCamera();
+        UVCXUManager& xu = UVCXUManager::instance();
+        xu.setEnableCommand(true);
+        LogCapture log;
+        xu.setEnableCommand(false);
+        QCOMPARE(log.text(),
+                 std::string("\n*******setEnableCommand*******: 0\n~UVCXU\n~UVCXU S\n~UVCXU A\n~UVCXU B\n"
+                             "~UVCXU C\n~UVCXU D\n~UVCXU E\n~UVCXU End\n"));
+        log.clear();
+        xu.setEnableCommand(false);
+        QCOMPARE(log.text(), std::string("\n*******setEnableCommand*******: 0\nUVCXU null\n"));
+        QVERIFY(!xu.haveDevice());
+        log.clear();
+        xu.setEnableCommand(true);
+        QVERIFY(log.text().rfind("\n*******setEnableCommand*******: 1\nnew UVCXU\n", 0) == 0);
+        QVERIFY(log.text().size() > std::strlen("new UVCXU End\n"));
+        QCOMPARE(log.writes().back(), std::string("new UVCXU End\n"));
+        QVERIFY(xu.haveDevice());
+    }
+
+    void nameMustMatchExactly() {
+        device::sim::installSimulatedCamera();
+        appConfig().setDeviceName("lumora x8");
+        LogCapture log;
+        QVERIFY(!reconnect());
+        QVERIFY(log.contains("\nDid not find \"lumora x8\" device\n\n"));
+        QVERIFY(!log.contains("device selectedVal"));
+        // A prefix of the name is no match either.
+        appConfig().setDeviceName("Lumora");
+        QVERIFY(!reconnect());
+        appConfig().setDeviceName("Lumora X8");
+        QVERIFY(reconnect());
+        QVERIFY(log.contains("device selectedVal: 1\n"));  // after the unrelated webcam
+    }
+
+    void lastDeviceOfTheNameWins() {
+        SimOptions options;
+        options.duplicateCamera = true;
+        auto camera = device::sim::installSimulatedCamera(options);
+        LogCapture log;
+        QVERIFY(reconnect());
+        QVERIFY(log.contains("device selectedVal: 1\n"));
+        QVERIFY(log.contains("device selectedVal: 2\n"));
+        camera->clearXuRequests();
+        QVERIFY(UVCXUManager::instance().setHdr(true));
+        // The first camera (the one the simulator describes) saw nothing: the second got it.
+        QVERIFY(camera->xuRequests().empty());
+        QCOMPARE(camera->xuControls().hdr, uint8_t(0));
+    }
+
+    void noDeviceMeansEveryReadFails() {
+        SimOptions options;
+        options.noDevices = true;
+        device::sim::installSimulatedCamera(options);
+        LogCapture log;
+        QVERIFY(!reconnect());
+        QVERIFY(log.contains("\nDid not find \"Lumora X8\" device\n\n"));
+        UVCXUManager& xu = UVCXUManager::instance();
+        log.clear();
+        QCOMPARE(xu.getAutoFrame(), uint16_t(0));
+        QCOMPARE(xu.getCameraSatatus(), 65535);
+        QCOMPARE(xu.getTransferDataInfoSatatus(), 1);
+        QCOMPARE(xu.getAutoSensitive(), 0);
+        QCOMPARE(xu.getTransferSize(), uint32_t(0));
+        QCOMPARE(log.count("\n *************ks_control == NULL************* \n"), 5);
+        QCOMPARE(log.count(failureLine("UVCXU::sendRequest", "ks_control->KsProperty(...) (Flag:TYPE_SET)",
+                                       uint32_t(device::kFail))),
+                 4);
+    }
+
+    void nullSystemIsAFailedAttributeStore() {
+        device::installPort(device::DevicePort{});
+        LogCapture log;
+        QVERIFY(!reconnect());
+        QVERIFY(log.contains(failureLine("UVCXU::GetVideoDevices", "Create attribute store", 0x80004005u)));
+        QVERIFY(log.contains("\nDid not find \"Lumora X8\" device\n\n"));
+    }
+
+    void failingDiscoveryStep_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("expected");  // empty: no info line
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("attributes") << "XuSystem::createAttributes"
+                                    << "UVCXU::GetVideoDevices|Create attribute store" << false << false;
+        QTest::newRow("set guid") << "XuSystem::selectVideoCaptureSources"
+                                  << "UVCXU::GetVideoDevices|Video capture device SetGUID" << false << false;
+        QTest::newRow("enumerate") << "XuSystem::enumerateSources"
+                                   << "UVCXU::GetVideoDevices|Device enumeration" << false << false;
+        QTest::newRow("name") << "XuActivation::friendlyName"
+                              << "UVCXU::GetVideoDeviceFriendlyNames|Get video device friendly name" << false
+                              << false;
+        QTest::newRow("activate") << "XuActivation::activate"
+                                  << "UVCXU::InitVideoDevice|Activating video device" << false << true;
+        // Without a reader the source still has its topology: the unit is found.
+        QTest::newRow("reader") << "XuMediaSource::createSourceReader"
+                                << "UVCXU::InitVideoDevice|Creating video source reader" << true << true;
+        QTest::newRow("topology") << "XuMediaSource::queryTopology"
+                                  << "UVCXU::InitKsControl|IMFMediaSource::QueryInterface(IKsTopologyInfo)"
+                                  << false << true;
+        QTest::newRow("node type") << "XuMediaSource::nodeType"
+                                   << "UVCXU::InitKsControl|IKsTopologyInfo->get_NodeType(...)" << false
+                                   << true;
+        QTest::newRow("node instance")
+            << "XuMediaSource::createNodeControl"
+            << "UVCXU::InitKsControl|ks_topology_info->CreateNodeInstance(...)" << false << true;
+        QTest::newRow("node count") << "XuMediaSource::nodeCount"
+                                    << "" << false << true;
+    }
+
+    void failingDiscoveryStep() {
+        QFETCH(QString, call);
+        QFETCH(QString, expected);
+        QFETCH(bool, found);
+        QFETCH(bool, selected);
+        auto camera = device::sim::installSimulatedCamera();
+        camera->failAlways(call.toStdString(), device::kGenFailure);
+        LogCapture log;
+        QCOMPARE(reconnect(), found);
+        if (!expected.isEmpty()) {
+            const QStringList parts = expected.split('|');
+            const std::string line = failureLine(parts[0].toUtf8().constData(), parts[1].toUtf8().constData(),
+                                                 uint32_t(device::kGenFailure));
+            QVERIFY2(log.contains(line), line.c_str());
+        } else {
+            QVERIFY(!log.contains("info: Function"));
+        }
+        QCOMPARE(log.contains("\nDid not find \"Lumora X8\" device\n\n"), !selected);
+        if (selected) {
+            QVERIFY(log.contains(found ? "InitKsControl res: 1\n" : "InitKsControl res: 0\n"));
+        } else {
+            QVERIFY(!log.contains("InitKsControl res"));
+        }
+        camera->clearFaults();
+        camera->clearXuRequests();
+        QCOMPARE(UVCXUManager::instance().setAutoFrame(true), found);
+        QCOMPARE(camera->xuRequests().size(), size_t(found ? 1 : 0));
+    }
+
+    void cameraWithoutExtensionUnit() {
+        auto camera = device::sim::installSimulatedCamera();
+        camera->setExtensionUnitFromActivation(0);
+        LogCapture log;
+        QVERIFY(!reconnect());
+        QVERIFY(log.contains("InitKsControl res: 0\n"));
+        QVERIFY(!log.contains("info: Function"));
+    }
+
+    void firstDeviceSpecificNodeIsAddressed() {
+        auto fakePort = fake::install(
+            {{"Lumora X8", "", device::kOk, {kOther, kOther, kDevSpecific, kOther, kDevSpecific}}});
+        UVCXU channel;
+        QVERIFY(channel.isDeviceFounded());
+        QCOMPARE(channel.nodeId(), 2);
+
+        uint8_t value = 0;
+        XURequest request = makeXURequest(14, XU_GET, 1, &value);
+        LogCapture log;
+        QVERIFY(channel.sendRequest(request));
+        QCOMPARE(request.nodeId, 2);  // the caller's record now names the node
+        QCOMPARE(log.text(),
+                 std::string("sendRequest: A \nsendRequest: B \nNode ID: 2 wValue: 14 Flag: 268435457 "
+                             "wLength: 1\nsendRequest: C \n"));
+        const auto received = fakePort->requests();
+        QCOMPARE(received.size(), size_t(1));
+        const device::KsNodeProperty& p = received[0].property;
+        QCOMPARE(std::memcmp(&p.set, "AB_USER_MODE\0\0\0\0", 16), 0);
+        QCOMPARE(p.set.data1, 0x555F4241u);
+        QCOMPARE(p.id, 14u);
+        QCOMPARE(p.flags, 0x10000001u);
+        QCOMPARE(p.nodeId, 2u);
+        QCOMPARE(p.reserved, 0u);
+        QCOMPARE(received[0].length, 1u);
+
+        // A request naming a node explicitly keeps it.
+        XURequest explicitNode = makeXURequest(1, XU_SET, 1, &value);
+        explicitNode.nodeId = 4;
+        QVERIFY(channel.sendRequest(explicitNode));
+        QCOMPARE(fakePort->requests().back().property.nodeId, 4u);
+        QCOMPARE(fakePort->requests().back().property.flags, 0x10000002u);
+    }
+
+    void nodeWithoutControlInterface() {
+        fake::FakeDevice device{"Lumora X8", "", device::kOk, {kDevSpecific}};
+        device.controlWithoutInterface = true;
+        fake::install({device});
+        LogCapture log;
+        UVCXU channel;
+        QVERIFY(!channel.isDeviceFounded());
+        QCOMPARE(channel.nodeId(), -1);
+        QVERIFY(log.contains(failureLine("UVCXU::InitKsControl", "ks_topology_info->QueryInterface(...)",
+                                         uint32_t(device::kNoInterface))));
+    }
+
+    void vidAndPidAreParsedForTheLogOnly() {
+        fake::install(
+            {{"Lumora X8", "\\\\?\\usb#vid_2bd9&pid_0038&mi_00#7&1b2c", device::kOk, {kDevSpecific}},
+             {"Integrated Webcam", "\\\\?\\usb#vid_0c45&pid_6a1", device::kOk, {}},
+             {"Virtual", "root#image#0000", device::kOk, {}}});
+        LogCapture log;
+        UVCXU channel;
+        QVERIFY(channel.isDeviceFounded());
+        QVERIFY(log.contains("\\\\?\\usb#vid_2bd9&pid_0038&mi_00#7&1b2c\n"));
+        QCOMPARE(log.count("VID: 2bd9 PID: 0038\n\n"), 1);
+        QCOMPARE(log.count("VID: 0c45 PID: 6a1\n\n"), 1);  // a short link gives what is there
+        QCOMPARE(log.count("VID:  PID: \n\n"), 1);
+        // The fields describe the last device listed, not the selected one.
+        QCOMPARE(channel.vid(), std::string());
+        QCOMPARE(channel.pid(), std::string());
+    }
+
+    void friendlyNameFailureSkipsOnlyThatDevice() {
+        fake::install({{"Lumora X8", "", device::kOk, {kDevSpecific}}, {"Lumora X8", "", device::kFail, {}}});
+        LogCapture log;
+        UVCXU channel;
+        QVERIFY(channel.isDeviceFounded());
+        QCOMPARE(log.count("device selectedVal: 0\n"), 1);
+        QVERIFY(!log.contains("device selectedVal: 1\n"));
+        QVERIFY(log.contains(failureLine("UVCXU::GetVideoDeviceFriendlyNames",
+                                         "Get video device friendly name", uint32_t(device::kFail))));
+    }
+
+    void driverFailuresAndExceptions() {
+        auto fakePort = fake::install({{"Lumora X8", "", device::kOk, {kDevSpecific}}});
+        UVCXU channel;
+        uint8_t byte = 0;
+        LogCapture log;
+
+        fakePort->answer = [](const device::KsNodeProperty&, void*, uint32_t, uint32_t&) {
+            return device::kFalse;  // only 0 counts as success
+        };
+        XURequest request = makeXURequest(1, XU_GET, 1, &byte);
+        QVERIFY(!channel.sendRequest(request));
+        QVERIFY(log.contains(
+            failureLine("UVCXU::sendRequest", "ks_control->KsProperty(...) (Flag:TYPE_SET)", 1)));
+
+        fakePort->answer = nullptr;
+        fakePort->throwOnCall = true;
+        log.clear();
+        request = makeXURequest(1, XU_SET, 1, &byte);
+        QVERIFY(!channel.sendRequest(request));
+        QCOMPARE(log.writes().back(),
+                 failureLine("UVCXU::sendRequest", "ks_control->KsProperty(...) (Flag:TYPE_SET)",
+                             uint32_t(device::kFail)));
+        uint32_t size = 7;
+        XURequest query = makeXURequest(17, XU_GET, 0, nullptr);
+        QVERIFY(channel.getXUTransferSize(query, size));
+        QCOMPARE(size, 7u);
+    }
+
+    void answersLongerThanTheBufferAreRefused() {
+        auto fakePort = fake::install({{"Lumora X8", "", device::kOk, {kDevSpecific}}});
+        UVCXU channel;
+        fakePort->answer = [](const device::KsNodeProperty&, void*, uint32_t length, uint32_t& returned) {
+            returned = length + 4;
+            return device::kOk;
+        };
+        uint8_t bytes[4] = {};
+        XURequest request = makeXURequest(8, XU_GET, 4, bytes);
+        LogCapture log;
+        QVERIFY(!channel.sendRequest(request));
+        QVERIFY(log.contains(failureLine("UVCXU::sendRequest", "ks_control->KsProperty(...) (Flag:TYPE_SET)",
+                                         uint32_t(device::kMoreData))));
+        // A buffer length without a buffer never reaches the driver.
+        XURequest noBuffer = makeXURequest(8, XU_GET, 4, nullptr);
+        QVERIFY(!channel.sendRequest(noBuffer));
+        QCOMPARE(fakePort->requests().size(), size_t(1));
+    }
+
+    void sizeQueryAnswersTheReturnedCount() {
+        auto fakePort = fake::install({{"Lumora X8", "", device::kOk, {kDevSpecific}}});
+        UVCXU channel;
+        fakePort->answer = [](const device::KsNodeProperty&, void*, uint32_t, uint32_t& returned) {
+            returned = 512;
+            return device::kMoreData;  // the result of a zero-length GET is ignored
+        };
+        uint32_t size = 0;
+        XURequest query = makeXURequest(17, XU_GET, 0, nullptr);
+        LogCapture log;
+        QVERIFY(channel.getXUTransferSize(query, size));
+        QCOMPARE(size, 512u);
+        QCOMPARE(query.nodeId, 0);
+        QCOMPARE(log.text(), std::string("returnByte: 512\n"));
+        const auto received = fakePort->requests();
+        QCOMPARE(received.back().length, 0u);
+        QVERIFY(!received.back().hadData);
+    }
+
+    void destructionShutsTheSourceDownOnce() {
+        auto fakePort = fake::install({{"Lumora X8", "", device::kOk, {kDevSpecific}}});
+        {
+            UVCXU channel;
+            QCOMPARE(fakePort->liveSources.load(), 1);
+            QCOMPARE(fakePort->liveControls.load(), 1);
+        }
+        QCOMPARE(fakePort->liveSources.load(), 0);
+        QCOMPARE(fakePort->liveControls.load(), 0);
+        QCOMPARE(fakePort->callsAfterShutdown.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXuChannel)
+#include "tst_xu_channel.moc"
