@@ -1,0 +1,153 @@
+// The main window's construction and its disable / enable operations.
+#include "app/mainwindow.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDialog>
+#include <QGroupBox>
+#include <QIcon>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTranslator>
+#include <string>
+
+#include "app/app_config.h"
+#include "app/connection_flags.h"
+#include "app/customize_loader.h"
+#include "app/debug_log.h"
+#include "app/language_setup.h"
+#include "app/scale_size.h"
+#include "capture/custom_image_label.h"
+#include "engine/setting_task_engine.h"
+#include "widgets/dark_effect_layout.h"
+#include "widgets/darken_effect.h"
+#include "widgets/protect_layout.h"
+#include "xu/uvc_xu_manager.h"
+
+mainwindow::mainwindow(QWidget* parent) : mainwindow(Timing(), parent) {}
+
+mainwindow::mainwindow(const Timing& timing, QWidget* parent) : QMainWindow(parent), timing_(timing) {
+    ui.setupUi(this);
+    setUpLanguageAndIdentity();
+
+    overlay_ = new ProtectLayout(ui.centralWidget);
+    overlay_->setText(tr("Camera is Not Connected"));
+
+    buildPages();
+
+    stream_ = std::make_unique<UvcStream>();
+    callback_ = std::make_unique<CStreamCallback>(this);
+    stream_->setCallback(callback_.get());
+
+    startTimers();
+
+    cameraReady = false;
+    connectEnabled = true;
+    disableWindow();
+
+    debugLog("getScaleSize %f\n", getScaleSize());
+
+    ui.verticalGroupBox->setMinimumSize(
+        ui.centralWidget->width() - ui.tabWidget->width() - ui.verticalWidget->width(),
+        ui.centralWidget->height());
+    ui.verticalGroupBox->show();
+}
+
+mainwindow::~mainwindow() {
+    // The process normally ends with the window. A window that goes earlier (tests build
+    // several) must not leave the settings worker applying jobs to its stream's camera.
+    previewTimer->stop();
+    connectTimer->stop();
+    SettingTaskEngine& engine = SettingTaskEngine::instance();
+    if (engine.camera() == &stream_->camera())
+        engine.deleteCamera();
+    if (stream_->isOpen())
+        stream_->release();
+    stream_->setCallback(nullptr);
+}
+
+void mainwindow::setUpLanguageAndIdentity() {
+    debugLog("AP_VERSION %s \n", kApplicationVersion);
+
+    const ProjectCustomizeData customize = getProjectCustomizeData();
+    writeStdout(std::string("DeviceName : ") + customize.DeviceName +
+                ", PCToolName : " + customize.PCToolName + "\n");
+    writeStdout("UAC VID: " + std::to_string(customize.UacVID) +
+                ", PID : " + std::to_string(customize.UacPID) + "\n");
+    writeStdout("MassStorage VID: " + std::to_string(customize.MassStorageVID) +
+                ", PID : " + std::to_string(customize.MassStoragePID) + "\n");
+
+    translator_ = setupLanguage(systemLocaleName(), this);
+    if (translator_)
+        ui.retranslateUi(this);
+
+    if (!appConfig().setDeviceName(customize.DeviceName)) {
+        debugLog("DeviceName longer than 49 characters, cut to: %s\n", appConfig().deviceName);
+    }
+
+    setWindowIcon(QIcon(QStringLiteral(":/appicon/app_logo.png")));
+    setWindowTitle(tr("Lumora X8 Setting Software"));
+}
+
+void mainwindow::startTimers() {
+    previewTimer = new QTimer(this);
+    previewTimer->setInterval(timing_.previewIntervalMs);
+    connect(previewTimer, &QTimer::timeout, this, &mainwindow::updateImage);
+    previewTimer->start();
+
+    connectTimer = new QTimer(this);
+    connectTimer->setInterval(timing_.connectIntervalMs);
+    connect(connectTimer, &QTimer::timeout, this, &mainwindow::connectCamera);
+    connectTimer->start();
+}
+
+double mainwindow::getScaleSize() {
+    return ::getScaleSize();
+}
+
+void mainwindow::darkenWorkingArea() {
+    ui.horizontalWidget->setGraphicsEffect(new DarkenEffect());
+}
+
+void mainwindow::disableWindow() {
+    debugLog("disableWindow \n");
+    overlay_->showWithText(this);
+    returnToSettingsPage();
+    darkenWorkingArea();
+}
+
+void mainwindow::disableWindowWithoutText() {
+    debugLog("disableWindowWithoutText \n");
+    overlay_->showWithoutText(this);
+    darkenWorkingArea();
+}
+
+void mainwindow::enableWindow() {
+    debugLog("enableWindow \n");
+    overlay_->hideOverlay();
+    ui.horizontalWidget->setGraphicsEffect(nullptr);
+}
+
+void mainwindow::disableWindowAndReconnect() {
+    cameraReady = false;
+    connectEnabled = true;
+    disableWindow();
+}
+
+void mainwindow::closeAllDialogs() {
+    debugLog("closeAllDialogs \n");
+    // Closing one dialog may delete others (their owners go with it): hold guarded
+    // pointers and skip the ones that are gone.
+    QList<QPointer<QDialog>> dialogs;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget))
+            dialogs.append(dialog);
+    }
+    for (const QPointer<QDialog>& dialog : dialogs) {
+        if (!dialog)
+            continue;
+        dialog->close();
+        setGraphicsEffect(nullptr);
+    }
+}

@@ -1,0 +1,149 @@
+#pragma once
+// The application's only top-level window and the owner of the camera connection: it
+// shows the live preview, drives the preview tick (33 ms) and the connect tick
+// (2000 ms), reads the camera's values once per connection and turns the pages' control
+// changes into settings jobs. While no camera is usable it is covered by the overlay
+// with "Camera is Not Connected" and its working area is darkened.
+//
+// The connection state lives in the process-wide flags of connection_flags.h.
+#include <QMainWindow>
+#include <QThread>
+#include <memory>
+
+#include "app/mainwindow_ui.h"
+#include "capture/frame_image.h"
+#include "capture/resolution_list.h"
+#include "capture/uvc_stream.h"
+
+class ProtectLayout;
+class QButtonGroup;
+class QTimer;
+class QTranslator;
+
+// The program's version, as logged at start and printed by --version.
+constexpr const char* kApplicationVersion = "1.00.00";
+
+class mainwindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // How long the window waits between things. Tests shorten them.
+    struct Timing {
+        int previewIntervalMs = 33;    // preview tick
+        int connectIntervalMs = 2000;  // connect tick
+        int deviceRetrySleepMs = 500;  // pause before each new extension-unit check
+    };
+
+    // Receives the stream's open results on the GUI thread.
+    class CStreamCallback : public StreamCallback {
+    public:
+        explicit CStreamCallback(mainwindow* window) : window_(window) {}
+        void streamResult(int result) override;
+
+    private:
+        mainwindow* window_;
+    };
+
+    explicit mainwindow(QWidget* parent = nullptr);
+    explicit mainwindow(const Timing& timing, QWidget* parent = nullptr);
+    ~mainwindow() override;
+    mainwindow(const mainwindow&) = delete;
+    mainwindow& operator=(const mainwindow&) = delete;
+
+    // Cover the window with the overlay (with or without its text) and darken the
+    // working area; enableWindow undoes both.
+    void disableWindow();
+    void disableWindowWithoutText();
+    void enableWindow();
+    // Back to Searching: the connect tick opens the camera again.
+    void disableWindowAndReconnect();
+    // Closes every open dialog and removes the dimming it put on the window.
+    void closeAllDialogs();
+    // The screen scale factor.
+    double getScaleSize();
+    // Reads the camera's current values into CurrentValues (only with an open stream).
+    void getDefaultValue();
+
+    // Force handlers: the value on the release of a slider, queued as a forced job.
+    void forceZoom(int value);
+    void forcePanTilt(int pan, int tilt);
+    void forceGain(int value);
+    void forceExp(int value);
+    void forceWb(int value);
+    void forceBrightnessm(int value);
+    void forceContrast(int value);
+    void forceHue(int value);
+    void forceSaturation(int value);
+    void forceSharpness(int value);
+    void forceGamma(int value);
+
+    // What the window's flows, its pages and tests reach.
+    const MainWindowForm& form() const { return ui; }
+    ProtectLayout* overlay() const { return overlay_; }
+    UvcStream& stream() { return *stream_; }
+    FrameImage& frameImage() { return frameImage_; }
+    CStreamCallback& streamCallback() { return *callback_; }
+    QTimer* previewTimerObject() const { return previewTimer; }
+    QTimer* connectTimerObject() const { return connectTimer; }
+    const Timing& timing() const { return timing_; }
+
+public slots:
+    void hiddenBtnClicked();
+    void tabSelected(int id);
+    void updateImage();
+    void connectCamera();
+    void controlEptzSlider(int value);
+    void controlPan(int value);
+    void controlTilt(int value);
+    void controlExpMode(bool automatic);
+    void controlGain(int value);
+    void controlExpValue(int value);
+    void controlWBMode(bool automatic);
+    void controlWBValue(int value);
+    void controlBrightness(int value);
+    void controlContrast(int value);
+    void controlHue(int value);
+    void controlSaturation(int value);
+    void controlSharpness(int value);
+    void controlGamma(int value);
+    void controlBCMode(bool on);
+    void controlAntiFlickerMode(int mode);
+    void channgeMode(int mode);
+    void channgeResolution(RESOLUTION_LIST r);
+    void resetSettings();
+
+private:
+    // Construction steps.
+    void setUpLanguageAndIdentity();
+    void buildPages();
+    void startTimers();
+
+    // The connection state machine (mainwindow_connection.cpp).
+    void streamResult(int result);
+    // Enables the extension-unit channel and asks for the unit, retrying up to 20 times.
+    bool findExtensionUnit();
+    // Stops the worker, disables the channel and releases the stream (device lost).
+    void releaseLostCamera();
+    void releaseStreamAndClearPreview();
+    // Prepares the frame image for the default stream before it opens.
+    void prepareDefaultFrameFormat();
+    void showFrame();
+
+    // Page hooks (mainwindow_pages.cpp).
+    void refillPages();
+    void returnToSettingsPage();
+
+    void darkenWorkingArea();
+
+    MainWindowForm ui;
+    QButtonGroup* tabGroup = nullptr;
+    QTimer* previewTimer = nullptr;
+    QThread thread_;  // constructed and destroyed with the window, never started
+    QTimer* connectTimer = nullptr;
+    FrameImage frameImage_;
+    std::unique_ptr<UvcStream> stream_;
+    std::unique_ptr<CStreamCallback> callback_;
+    ProtectLayout* overlay_ = nullptr;
+    QTranslator* translator_ = nullptr;
+    Timing timing_;
+};

@@ -1,0 +1,248 @@
+// The connection state machine: the connect tick, the stream's open result, the read of
+// the camera's values and the preview tick.
+#include <chrono>
+#include <thread>
+
+#include "app/app_config.h"
+#include "app/connection_flags.h"
+#include "app/debug_log.h"
+#include "app/mainwindow.h"
+#include "capture/custom_image_label.h"
+#include "capture/standard_controls.h"
+#include "engine/current_values.h"
+#include "engine/setting_task_engine.h"
+#include "widgets/dark_effect_layout.h"
+#include "widgets/protect_layout.h"
+#include "xu/uvc_xu_manager.h"
+
+namespace {
+// Extension-unit checks after the first one, before an open stream is given up.
+constexpr int kExtensionUnitRetries = 20;
+// Frames lower than this are scaled up to it for the preview.
+constexpr int kPreviewHeight = 1104;
+// The frame size prepared before a stream opens when APSet.ini names none.
+constexpr int kDefaultFrameWidth = 3520;
+constexpr int kDefaultFrameHeight = 1104;
+constexpr int kBytesPerPixel = 4;
+// The power-line frequency in the kernel-streaming property set.
+constexpr int kKsPowerlineFrequency = 13;
+}  // namespace
+
+void mainwindow::CStreamCallback::streamResult(int result) {
+    window_->streamResult(result);
+}
+
+void mainwindow::connectCamera() {
+    if (connectEnabled) {
+        debugLog("\n******connectStart*****: %d\n", stream_->isOpen());
+        ui.streamLabel->clear();
+        if (stream_->isOpen()) {
+            // A reconnect was asked for while the stream still runs: close everything;
+            // the next tick opens again.
+            UVCXUManager::instance().setEnableCommand(false);
+            SettingTaskEngine::instance().deleteCamera();
+            releaseStreamAndClearPreview();
+        } else {
+            debugLog("\n-----open RGB-----\n");
+            stream_->openAsRgbStream();  // streamResult runs before this returns
+            prepareDefaultFrameFormat();
+        }
+    }
+
+    if (fwUpdating) {
+        debugLog("\n******fwUpdating*****:%d \n", fwUpdating);
+        const bool present = UVCXUManager::instance().checkUVCDeviceExist();
+        debugLog("checkUVCDeviceExist: %d \n", present);
+        if (!present) {
+            fwUpdating = false;
+            closeAllDialogs();
+            disableWindow();
+        }
+    }
+
+    if (waitResetConnection) {
+        // The reset flow's watch for the camera dropping off goes here.
+    }
+}
+
+void mainwindow::prepareDefaultFrameFormat() {
+    const AppConfig& config = appConfig();
+    if (config.defaultWidth != 0 && config.defaultHeight != 0) {
+        frameImage_.setFormat(config.defaultWidth, config.defaultHeight, kBytesPerPixel);
+    } else {
+        frameImage_.setFormat(kDefaultFrameWidth, kDefaultFrameHeight, kBytesPerPixel);
+    }
+}
+
+void mainwindow::releaseStreamAndClearPreview() {
+    stream_->release();
+    ui.streamLabel->clear();
+}
+
+bool mainwindow::findExtensionUnit() {
+    UVCXUManager& xu = UVCXUManager::instance();
+    xu.setEnableCommand(true);
+    bool found = xu.haveDevice();
+    for (int retry = 0; !found && retry < kExtensionUnitRetries; ++retry) {
+        debugLog("setEnableCommand streamResult S\n");
+        xu.setEnableCommand(false);
+        debugLog("setEnableCommand streamResult E\n");
+        // A plain sleep: the GUI thread must not run another connect tick meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(timing_.deviceRetrySleepMs));
+        debugLog("\n*******No device, check again with count: %d *******\n", retry);
+        xu.setEnableCommand(true);
+        found = xu.haveDevice();
+    }
+    return found;
+}
+
+void mainwindow::streamResult(int result) {
+    debugLog("streamResult:%d \n", result);
+    if (result < 0) {
+        debugLog("\n*******open camera failed*******\n");
+        disableWindowAndReconnect();
+        return;
+    }
+
+    if (findExtensionUnit()) {
+        SettingTaskEngine::instance().setCamera(&stream_->camera());
+        connectEnabled = false;
+        if (!cameraReady) {
+            cameraReady = true;
+            getDefaultValue();
+            debugLog("enableWindow \n");
+            overlay_->hideOverlay();
+            ui.horizontalWidget->setGraphicsEffect(nullptr);
+        }
+        modeChanging = false;
+    } else {
+        debugLog("\n*******out of 20 times, end flow*******\n");
+        debugLog("setEnableCommand streamResult out of 20 times\n");
+        UVCXUManager::instance().setEnableCommand(false);
+        debugLog("deleteCamera streamResult\n");
+        SettingTaskEngine::instance().deleteCamera();
+        releaseStreamAndClearPreview();
+        disableWindowAndReconnect();
+    }
+    waitResetConnection = false;
+}
+
+void mainwindow::getDefaultValue() {
+    if (!stream_->isOpen())
+        return;
+    CurrentValues& values = currentValues();
+    UvcCamera& camera = stream_->camera();
+    UVCXUManager& xu = UVCXUManager::instance();
+
+    writeStdout("getDefaultValue\n");
+    appConfig().resolutionList = stream_->getList();
+    writeStdout("resolution end\n");
+
+    values.zoom = camera.getValue(ZOOM);
+    values.pan = camera.getValue(PAN);
+    values.tilt = camera.getValue(TILT);
+    debugLog("\n--------getDefaultValue zoom: %d ,pan:%d, tilt: %d --------\n", values.zoom.load(),
+             values.pan.load(), values.tilt.load());
+
+    values.expAuto = camera.getFlags(EXPOSURE);
+    values.gain = camera.getValue(GAIN);
+    values.expTime = camera.getValue(EXPOSURE);
+    debugLog("\n--------getDefaultValue exp: %d ,gain:%d, expTime: %d --------\n", values.expAuto.load(),
+             values.gain.load(), values.expTime.load());
+
+    values.wbAuto = camera.getFlags(WHITEBALANCE);
+    values.wbValue = camera.getValue(WHITEBALANCE);
+    debugLog("\n--------getDefaultValue wb: %d ,wbValue:%d --------\n", values.wbAuto.load(),
+             values.wbValue.load());
+
+    values.autoFrame = xu.getAutoFrame();
+    values.autoFrameSensitive = xu.getAutoSensitive();
+    values.autoFrameZoomLevel = xu.getAutoFrameZoomLevel();
+    debugLog("\n--------getDefaultValue autoFrame: %d--------\n", values.autoFrame.load());
+    debugLog("--------getDefaultValue autoFrameSensitive : %d, autoFrameZoomLevel : %d--------\n",
+             values.autoFrameSensitive.load(), values.autoFrameZoomLevel.load());
+
+    values.brightness = camera.getValue(BRIGHTNESS);
+    values.contrast = camera.getValue(CONTRAST);
+    values.hue = camera.getValue(HUE);
+    values.saturation = camera.getValue(SATURATION);
+    values.sharpness = camera.getValue(SHARPNESS);
+    values.gamma = camera.getValue(GAMMA);
+    values.backlight = camera.getValue(BACKLIGHTCOMPENSATION);
+    values.hdr = xu.getHdr();
+    debugLog("\n--------getDefaultValue brightness: %d ,contract:%d, hue: %d --------\n",
+             values.brightness.load(), values.contrast.load(), values.hue.load());
+    debugLog("--------getDefaultValue saturation: %d ,sharpness:%d, gamma: %d --------\n",
+             values.saturation.load(), values.sharpness.load(), values.gamma.load());
+    debugLog("--------getDefaultValue backlight: %d ,hdr:%d--------\n", values.backlight.load(),
+             values.hdr.load());
+
+    values.antiFlicker = camera.getKsValue(kKsPowerlineFrequency);
+    debugLog("\n--------getDefaultValue frequency: %d--------\n", values.antiFlicker.load());
+
+    values.trackingActive = xu.getTrackingActive();
+    debugLog("\n--------getDefaultValue TrackingActive: %d--------\n", values.trackingActive.load());
+
+    xu.getFwVersion(values.fwVersion);
+    xu.getSerialNumber(values.serialNumber);
+    debugLog("\n--------getDefaultValue fwVer: %s ,sn:%s --------\n", values.fwVersion, values.serialNumber);
+    debugLog("\n--------getDefaultValue info: %d --------\n", values.info.load());
+
+    values.transferSize = static_cast<int32_t>(xu.getTransferSize());
+
+    refillPages();
+}
+
+void mainwindow::releaseLostCamera() {
+    debugLog("\n******DeviceLost!! release all uvc camera***** %d\n", appConfig().fwUpdateRunning.load());
+    debugLog("setEnableCommand DeviceLost\n");
+    UVCXUManager::instance().setEnableCommand(false);
+    debugLog("deleteCamera DeviceLost\n");
+    SettingTaskEngine::instance().deleteCamera();
+    releaseStreamAndClearPreview();
+    if (!modeChanging && !appConfig().fwUpdateRunning) {
+        closeAllDialogs();
+        disableWindowAndReconnect();
+    }
+}
+
+void mainwindow::updateImage() {
+    if (stream_->getEvent())
+        releaseLostCamera();
+    showFrame();
+}
+
+void mainwindow::showFrame() {
+    if (stream_->newFrameCount() == 0)
+        return;
+    uint8_t* data = nullptr;
+    const int length = stream_->getFrame(&data);
+    const bool mjpg = currentValues().resolution.format == "MJPG";
+    if (mjpg) {
+        frameImage_.setData(data, length);
+    } else {
+        frameImage_.setData(data);
+    }
+    if (!ui.streamLabel->isEnabled())
+        return;  // the frame stays pending
+
+    if (mjpg) {
+        QPixmap pixmap = frameImage_.getPixmap();
+        if (pixmap.isNull())
+            return;  // did not decode: the previous picture stays
+        if (pixmap.height() < kPreviewHeight) {
+            pixmap = pixmap.scaledToHeight(kPreviewHeight, Qt::FastTransformation);
+        }
+        ui.streamLabel->showPixmap(pixmap);
+        return;
+    }
+    // An RGB32 picture is read as width x height x 4 bytes of the prepared format; a
+    // shorter frame (another size, or compressed samples while the format is not yet
+    // known) would be read past its end, so it is not shown.
+    if (length < frameImage_.size())
+        return;
+    QImage image = frameImage_.getImage();
+    if (image.height() < kPreviewHeight)
+        image = image.scaledToHeight(kPreviewHeight, Qt::FastTransformation);
+    ui.streamLabel->setImage(image);
+}

@@ -1,0 +1,92 @@
+#include "app/mainwindow_ui.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSpacerItem>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "capture/custom_image_label.h"
+#include "widgets/dark_effect_layout.h"
+
+void MainWindowForm::setupUi(QMainWindow* window) {
+    window->setObjectName(QStringLiteral("mainwindowClass"));
+    window->resize(1280, 650);
+    window->setMinimumSize(QSize(1280, 650));
+    QFont font;
+    font.setFamily(QStringLiteral("Calibri"));
+    window->setFont(font);
+
+    centralWidget = new QWidget(window);
+    centralWidget->setObjectName(QStringLiteral("centralWidget"));
+    centralWidget->setMinimumSize(QSize(1280, 650));
+    centralWidget->setStyleSheet(QStringLiteral("background-color: rgb(34, 40, 48);"));
+    verticalLayout = new QVBoxLayout(centralWidget);
+    verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    verticalLayout->setSpacing(0);
+    verticalLayout->setContentsMargins(0, 0, 0, 0);
+
+    horizontalWidget = new DarkEffectLayout(centralWidget);
+    horizontalWidget->setObjectName(QStringLiteral("horizontalWidget"));
+    horizontalLayout_3 = new QHBoxLayout(horizontalWidget);
+    horizontalLayout_3->setObjectName(QStringLiteral("horizontalLayout_3"));
+    horizontalLayout_3->setSpacing(0);
+    horizontalLayout_3->setContentsMargins(0, 0, 0, 0);
+
+    verticalWidget = new QWidget(horizontalWidget);
+    verticalWidget->setObjectName(QStringLiteral("verticalWidget"));
+    verticalWidget->setMaximumSize(QSize(60, QWIDGETSIZE_MAX));
+    verticalWidget->setStyleSheet(QStringLiteral("background-color: rgb(48, 55, 66);"));
+    verticalLayout_2 = new QVBoxLayout(verticalWidget);
+    verticalLayout_2->setObjectName(QStringLiteral("verticalLayout_2"));
+    verticalLayout_2->setSpacing(0);
+    verticalLayout_2->setContentsMargins(0, 0, 0, 0);
+    hideBtn = new QPushButton(verticalWidget);
+    hideBtn->setObjectName(QStringLiteral("hideBtn"));
+    hideBtn->setMinimumSize(QSize(60, 60));
+    hideBtn->setMaximumSize(QSize(60, 60));
+    verticalLayout_2->addWidget(hideBtn);
+    verticalSpacer = new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding);
+    verticalLayout_2->addItem(verticalSpacer);
+    horizontalLayout_3->addWidget(verticalWidget);
+
+    tabWidget = new QTabWidget(horizontalWidget);
+    tabWidget->setObjectName(QStringLiteral("tabWidget"));
+    tabWidget->setMinimumSize(QSize(310, 650));
+    tabWidget->setTabPosition(QTabWidget::West);
+    tabWidget->tabBar()->hide();
+    horizontalLayout_3->addWidget(tabWidget);
+
+    verticalGroupBox = new QGroupBox(horizontalWidget);
+    verticalGroupBox->setObjectName(QStringLiteral("verticalGroupBox"));
+    verticalGroupBox->setMinimumSize(QSize(891, 650));
+    verticalGroupBox->setStyleSheet(QStringLiteral("background-color: rgb(40, 46, 56);"));
+    gridLayout = new QGridLayout(verticalGroupBox);
+    gridLayout->setObjectName(QStringLiteral("gridLayout"));
+    gridLayout->setSpacing(6);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
+    streamLabel = new CustomImageLabel(verticalGroupBox);
+    streamLabel->setObjectName(QStringLiteral("streamLabel"));
+    // Centred, so the layout gives the label the size its hint asks for: the preview
+    // then keeps the picture's aspect ratio inside the box.
+    gridLayout->addWidget(streamLabel, 0, 0, Qt::AlignCenter);
+    horizontalLayout_3->addWidget(verticalGroupBox);
+
+    verticalLayout->addWidget(horizontalWidget);
+    window->setCentralWidget(centralWidget);
+
+    retranslateUi(window);
+}
+
+void MainWindowForm::retranslateUi(QMainWindow* window) {
+    window->setWindowTitle(QCoreApplication::translate("mainwindowClass", "RK38M20"));
+    hideBtn->setText(QString());
+    streamLabel->setText(QCoreApplication::translate("mainwindowClass", "streamLabel"));
+}
