@@ -37,3 +37,7 @@ void TabButton::mouseReleaseEvent(QMouseEvent* event) {
     }
     QPushButton::mouseReleaseEvent(event);
 }
+
+void TabButton::nextCheckState() {
+    if (isCheckable()) setChecked(true);
+}

@@ -19,6 +19,8 @@ protected:
     void enterEvent(QEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A click selects the tab; it never unchecks it (as in an exclusive group).
+    void nextCheckState() override;
 
 private:
     QIcon normalIcon;

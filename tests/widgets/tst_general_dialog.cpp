@@ -1,0 +1,256 @@
+// The dialog base and the question dialog: dimming of the main window, the outcome
+// signals, Escape, scaling for the screen and deletion after use.
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include "support/log_capture.h"
+#include "widgets/darken_effect.h"
+#include "widgets/dialog_scale.h"
+#include "widgets/general_dialog.h"
+
+namespace {
+
+// Stands in for the program's main window: found by its object name, called by name.
+class FakeMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    FakeMainWindow() { setObjectName(QStringLiteral("mainwindowClass")); }
+    Q_INVOKABLE void disableWindowWithoutText() { ++disabled; }
+    Q_INVOKABLE void enableWindow() { ++enabled; }
+    int disabled = 0;
+    int enabled = 0;
+};
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QPushButton* button(QDialog* dialog, const char* name) {
+    return dialog->findChild<QPushButton*>(QLatin1String(name));
+}
+
+QLabel* label(QDialog* dialog, const char* name) {
+    return dialog->findChild<QLabel*>(QLatin1String(name));
+}
+
+}  // namespace
+
+class TestGeneralDialog : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeMainWindow> mainWindow;
+    int topLevelsAtStart = 0;
+
+private slots:
+    void init() {
+        setDialogScaleFactorSource(+[] { return 1.0; });
+        mainWindow = std::make_unique<FakeMainWindow>();
+        mainWindow->show();
+        topLevelsAtStart = QApplication::topLevelWidgets().size();
+    }
+    void cleanup() {
+        flushDeletes();
+        QCOMPARE(QApplication::topLevelWidgets().size(), topLevelsAtStart);
+        mainWindow.reset();
+    }
+
+    void initShowsTextsAndHidesButtonsWithoutText() {
+        LogCapture log;
+        QPointer<GeneralDialog> single = new GeneralDialog();
+        single->init(QStringLiteral("Reset Succesfully"), QStringLiteral("All settings have been reset."),
+                     QString(), QStringLiteral("OK"));
+        QCOMPARE(log.count("GeneralDialog init\n"), 1);
+        QCOMPARE(label(single, "headerLabel")->text(), QStringLiteral("Reset Succesfully"));
+        QCOMPARE(label(single, "contentLabel")->text(), QStringLiteral("All settings have been reset."));
+        QVERIFY(button(single, "leftBtn")->isHidden());
+        QVERIFY(!button(single, "rightBtn")->isHidden());
+        QCOMPARE(button(single, "rightBtn")->text(), QStringLiteral("OK"));
+
+        QPointer<GeneralDialog> none = new GeneralDialog();
+        none->init(QStringLiteral("t"), QStringLiteral("c"), QString(), QString());
+        QVERIFY(button(none, "leftBtn")->isHidden());
+        QVERIFY(button(none, "rightBtn")->isHidden());
+
+        // Never shown: closing them still deletes them, and cancels nothing.
+        QSignalSpy canceled(single.data(), &GeneralDialog::canceled);
+        QVERIFY(single->close());
+        QVERIFY(none->close());
+        QCOMPARE(canceled.count(), 0);
+        flushDeletes();
+        QVERIFY(!single);
+        QVERIFY(!none);
+    }
+
+    void buttonClosesTheShownDialogAndReportsAfterClosing() {
+        LogCapture log;
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        dialog->init(QStringLiteral("Auto Zoom"), QStringLiteral("Enable?"), QStringLiteral("Cancel"),
+                     QStringLiteral("Enable"));
+        bool visibleAtSignal = true;
+        int enabledAtSignal = -1;
+        connect(dialog.data(), &GeneralDialog::rightBtnClicked, this, [&] {
+            visibleAtSignal = dialog->isVisible();
+            enabledAtSignal = mainWindow->enabled;
+        });
+        QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
+        QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
+        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+
+        dialog->show();
+        QVERIFY(dialog->isShowing());
+        QCOMPARE(mainWindow->disabled, 1);
+        QVERIFY(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(log.count("BaseDialog show \n"), 1);
+
+        QTest::mouseClick(button(dialog, "rightBtn"), Qt::LeftButton);
+        QCOMPARE(right.count(), 1);
+        QCOMPARE(left.count(), 0);
+        QCOMPARE(canceled.count(), 0);
+        QVERIFY(!visibleAtSignal);
+        QCOMPARE(enabledAtSignal, 1);
+        QCOMPARE(log.count("BaseDialog close \n"), 1);
+        QCOMPARE(log.count("closeEvent:1 \n"), 1);
+        QCOMPARE(mainWindow->enabled, 1);
+        flushDeletes();
+        QVERIFY(!dialog);
+    }
+
+    void windowCloseCommandCancelsOnce() {
+        LogCapture log;
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
+                     QStringLiteral("Enable"));
+        QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
+        QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
+        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+        dialog->show();
+        mainWindow->setGraphicsEffect(new DarkenEffect());
+
+        QVERIFY(dialog->close());
+        QCOMPARE(canceled.count(), 1);
+        QCOMPARE(left.count() + right.count(), 0);
+        QCOMPARE(log.count("closeEvent:0 \n"), 1);
+        QCOMPARE(mainWindow->enabled, 1);
+        QVERIFY(!mainWindow->graphicsEffect());
+        QVERIFY(!dialog->isShowing());
+        // Closing it again (the main window closes every dialog it finds) reports nothing
+        // more, and a late closeDialog does nothing.
+        dialog->close();
+        QVERIFY(!dialog->closeDialog());
+        QCOMPARE(canceled.count(), 1);
+        QCOMPARE(mainWindow->enabled, 1);
+    }
+
+    void escapeNeverCloses() {
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
+                     QStringLiteral("OK"));
+        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
+        QTest::keyClick(dialog.data(), Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(canceled.count(), 0);
+        QVERIFY(dialog->closeDialog());
+    }
+
+    void execDarkensTheMainWindowAndKeepsTheDialogUntilReturn() {
+        LogCapture log;
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        dialog->init(QStringLiteral("Update"), QStringLiteral("Update now?"), QStringLiteral("Cancel"),
+                     QStringLiteral("OK"));
+        QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
+        bool darkened = false;
+        QTimer::singleShot(0, this, [&] {
+            darkened = qobject_cast<DarkenEffect*>(mainWindow->graphicsEffect()) != nullptr;
+            QTest::mouseClick(button(dialog, "leftBtn"), Qt::LeftButton);
+        });
+        dialog->exec();
+        QVERIFY(darkened);
+        QCOMPARE(log.count("BaseDialog exec \n"), 1);
+        QVERIFY(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(left.count(), 1);
+        QVERIFY(!mainWindow->graphicsEffect());
+        QCOMPARE(mainWindow->enabled, 1);
+        // Still readable right after exec(), gone at the next return to the event loop.
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isShowing());
+        flushDeletes();
+        QVERIFY(!dialog);
+    }
+
+    void buttonStateBelongsToEachDialog() {
+        QPointer<GeneralDialog> first = new GeneralDialog();
+        first->init(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("Cancel"), QStringLiteral("OK"));
+        first->show();
+        QPointer<GeneralDialog> second = new GeneralDialog();
+        second->init(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("Cancel"),
+                     QStringLiteral("OK"));
+        second->show();
+        QSignalSpy secondCanceled(second.data(), &GeneralDialog::canceled);
+
+        QTest::mouseClick(button(first, "rightBtn"), Qt::LeftButton);
+        second->close();
+        QCOMPARE(secondCanceled.count(), 1);
+
+        QCOMPARE(mainWindow->enabled, 2);
+    }
+
+    void initTwiceDoesNotReportTwice() {
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("A"), QStringLiteral("B"));
+        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("A"), QStringLiteral("B"));
+        QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
+        dialog->show();
+        QTest::mouseClick(button(dialog, "rightBtn"), Qt::LeftButton);
+        QCOMPARE(right.count(), 1);
+    }
+
+    void scalesForTheScreen() {
+        setDialogScaleFactorSource(+[] { return 1.5; });
+        QPointer<GeneralDialog> wide = new GeneralDialog();
+        auto* frame = wide->findChild<QWidget*>(QStringLiteral("verticalWidget"));
+        QCOMPARE(frame->width(), 495);
+        QCOMPARE(frame->height(), int(180 * 1.5 / 1.15));
+        QCOMPARE(wide->minimumSize(), QSize(495, int(180 * 1.5 / 1.15)));
+        QCOMPARE(label(wide, "headerLabel")->size(), QSize(495, 30));
+        QCOMPARE(label(wide, "contentLabel")->size(), QSize(495, int(100 * 1.5 / 1.15)));
+        wide->close();
+
+        setDialogScaleFactorSource(+[] { return 1.0; });
+        QPointer<GeneralDialog> plain = new GeneralDialog();
+        QCOMPARE(plain->findChild<QWidget*>(QStringLiteral("verticalWidget"))->size(), QSize(340, 180));
+        QCOMPARE(plain->minimumSize(), QSize(340, 180));
+        QCOMPARE(label(plain, "contentLabel")->size(), QSize(340, 100));
+        plain->close();
+
+        // Below 1 both directions follow the factor unchanged.
+        setDialogScaleFactorSource(+[] { return 0.5; });
+        QPointer<GeneralDialog> small = new GeneralDialog();
+        QCOMPARE(small->minimumSize(), QSize(170, 90));
+        small->close();
+    }
+
+    void withoutMainWindowNothingIsCalled() {
+        mainWindow.reset();
+        topLevelsAtStart = QApplication::topLevelWidgets().size();
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
+                     QStringLiteral("OK"));
+        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+        dialog->show();
+        dialog->close();
+        QCOMPARE(canceled.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestGeneralDialog)
+#include "tst_general_dialog.moc"

@@ -1,0 +1,233 @@
+// The mode switcher, the tab button, the hint button, the centred combo box and the title
+// bar's full-screen toggle.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "support/log_capture.h"
+#include "widgets/center_combo_box.h"
+#include "widgets/custom_mode_switcher.h"
+#include "widgets/custom_title_bar.h"
+#include "widgets/dialog_scale.h"
+#include "widgets/hover_hint_btn.h"
+#include "widgets/popup_window.h"
+#include "widgets/tab_button.h"
+
+namespace {
+QIcon solidIcon(Qt::GlobalColor colour) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(colour);
+    return QIcon(pixmap);
+}
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+}  // namespace
+
+class TestSmallControls : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        setDialogScaleFactorSource(+[] { return 1.0; });
+    }
+
+    // Runs first: no switcher has been clicked yet in this process.
+    void currentModeIsUnsetUntilAClick() {
+        CustomModeSwitcher first;
+        CustomModeSwitcher second;
+        QCOMPARE(CustomModeSwitcher::currentMode(), -1);
+        first.setMode(3);
+        QCOMPARE(CustomModeSwitcher::currentMode(), -1);
+
+        LogCapture log;
+        QSignalSpy changed(&first, &CustomModeSwitcher::modeChanged);
+        first.show();
+        QTest::mouseClick(first.findChild<QPushButton*>(QStringLiteral("Mode2")), Qt::LeftButton);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toInt(), 2);
+        QCOMPARE(log.count("buttonJudge 2 \n"), 1);
+        QCOMPARE(first.checkedMode(), 2);
+        // One value for the whole program.
+        QCOMPARE(second.currentMode(), 2);
+    }
+
+    void setModeChecksSilentlyAndIgnoresOtherValues() {
+        CustomModeSwitcher switcher;
+        QSignalSpy changed(&switcher, &CustomModeSwitcher::modeChanged);
+        QCOMPARE(switcher.checkedMode(), 1);
+        switcher.setMode(0);
+        QCOMPARE(switcher.checkedMode(), 1);
+        switcher.setMode(4);
+        QCOMPARE(switcher.checkedMode(), 1);
+        switcher.setMode(2);
+        QCOMPARE(switcher.checkedMode(), 2);
+        QVERIFY(!switcher.findChild<QPushButton*>(QStringLiteral("Mode1"))->isChecked());
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void buttonTextsAndTheHiddenThirdButton() {
+        CustomModeSwitcher switcher;
+        auto* mode1 = switcher.findChild<QPushButton*>(QStringLiteral("Mode1"));
+        auto* mode3 = switcher.findChild<QPushButton*>(QStringLiteral("Mode3"));
+        QCOMPARE(mode1->text(), QStringLiteral("ModeA"));
+        QCOMPARE(mode3->text(), QStringLiteral("ModeC"));
+        switcher.setButtonTexts(QStringLiteral("50Hz"), QStringLiteral("60Hz"));
+        QCOMPARE(mode1->text(), QStringLiteral("50Hz"));
+        QVERIFY(mode3->isHidden());
+        switcher.setButtonTexts(QStringLiteral("H264"), QStringLiteral("MJPG"), QStringLiteral("YUY2"));
+        QCOMPARE(mode3->text(), QStringLiteral("YUY2"));
+        QVERIFY(!mode3->isHidden());
+        QCOMPARE(mode1->maximumHeight(), 35);
+        QCOMPARE(switcher.size(), QSize(202, 60));
+    }
+
+    void tabButtonShowsTheIconOfItsState() {
+        const QIcon normal = solidIcon(Qt::red);
+        const QIcon checked = solidIcon(Qt::green);
+        const QIcon hover = solidIcon(Qt::blue);
+        TabButton button;
+        button.setCheckable(true);
+        button.setIcons(normal, checked, hover);
+        QCOMPARE(button.icon().cacheKey(), normal.cacheKey());
+
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(&button, &enter);
+        QCOMPARE(button.icon().cacheKey(), hover.cacheKey());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&button, &leave);
+        QCOMPARE(button.icon().cacheKey(), normal.cacheKey());
+
+        button.show();
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QVERIFY(button.isChecked());
+        QCOMPARE(button.icon().cacheKey(), checked.cacheKey());
+        QApplication::sendEvent(&button, &leave);
+        QCOMPARE(button.icon().cacheKey(), checked.cacheKey());
+
+        button.showNormalIcon();
+        QVERIFY(button.isChecked());
+        QCOMPARE(button.icon().cacheKey(), normal.cacheKey());
+
+        TabButton other;
+        other.setCheckable(true);
+        other.setIcons(normal, checked, hover);
+        other.select();
+        QVERIFY(other.isChecked());
+        QCOMPARE(other.icon().cacheKey(), checked.cacheKey());
+    }
+
+    void hintButtonShowsAPopupWhileHovered() {
+        QWidget host;
+        host.resize(300, 300);
+        auto* button = new HoverHintBtn(&host);
+        button->setGeometry(150, 200, 20, 20);
+        button->setHint(QStringLiteral("Auto Zoom"), QStringLiteral("Keeps everyone in view."));
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        const int topLevels = QApplication::topLevelWidgets().size();
+
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(button, &enter);
+        QPointer<PopupWindow> popup = button->shownPopup();
+        QVERIFY(popup);
+        QVERIFY(popup->isVisible());
+        QCOMPARE(popup->findChild<QLabel*>(QStringLiteral("title"))->text(), QStringLiteral("Auto Zoom"));
+        QCOMPARE(popup->findChild<QLabel*>(QStringLiteral("content"))->text(),
+                 QStringLiteral("Keeps everyone in view."));
+        // Above the button, centred on its left edge.
+        const QPoint origin = button->mapToGlobal(QPoint(0, 0));
+        QCOMPARE(popup->geometry().topLeft(),
+                 QPoint(origin.x() - popup->width() / 2, origin.y() - popup->height()));
+        QCOMPARE(popup->width(), 365);
+
+        // A second enter without a leave replaces the popup instead of leaking one.
+        QApplication::sendEvent(button, &enter);
+        QVERIFY(button->shownPopup() != popup.data());
+        flushDeletes();
+        QVERIFY(!popup);
+
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(button, &leave);
+        QVERIFY(!button->shownPopup());
+        flushDeletes();
+        QCOMPARE(QApplication::topLevelWidgets().size(), topLevels);
+    }
+
+    void popupWidthFollowsTheScreenFactor() {
+        setDialogScaleFactorSource(+[] { return 1.5; });
+        PopupWindow popup;
+        popup.setContents(QStringLiteral("t"), QStringLiteral("c"));
+        QCOMPARE(popup.width(), int(365 * 1.5 / 1.03));
+        QCOMPARE(popup.sizeHint(), popup.size());
+        setDialogScaleFactorSource(+[] { return 1.0; });
+        PopupWindow plain;
+        plain.setContents(QStringLiteral("t"), QStringLiteral("c"));
+        QCOMPARE(plain.width(), 365);
+    }
+
+    void comboBoxReportsItsListAndCentresItems() {
+        CenterComboBox combo;
+        combo.addItems({QStringLiteral("1920x1080(30p)"), QStringLiteral("1280x720(30p)")});
+        combo.resize(200, 40);
+        combo.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&combo));
+        QWidget* popup = combo.view()->window();
+        QVERIFY(popup->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(popup->windowFlags().testFlag(Qt::NoDropShadowWindowHint));
+        QVERIFY(popup->testAttribute(Qt::WA_TranslucentBackground));
+
+        QSignalSpy showing(&combo, &CenterComboBox::popupShowing);
+        combo.showPopup();
+        QCOMPARE(showing.count(), 1);
+        QCOMPARE(showing.at(0).at(0).toBool(), true);
+        QCOMPARE(combo.itemData(1, Qt::SizeHintRole).toSize(), QSize(0, 40));
+        QCOMPARE(combo.itemData(0, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+        combo.hidePopup();
+        QCOMPARE(showing.count(), 2);
+        QCOMPARE(showing.at(1).at(0).toBool(), false);
+    }
+
+    void comboBoxDrawsItsTextCentred() {
+        CenterComboBox combo;
+        combo.setStyleSheet(QStringLiteral("QComboBox { background: black; color: white; border: none; }"));
+        combo.addItem(QStringLiteral("MMMM"));
+        combo.resize(300, 40);
+        const QImage image = combo.grab().toImage();
+        int left = image.width();
+        int right = -1;
+        // The drop-down arrow sits at the right end; look left of it.
+        for (int x = 0; x < image.width() - 40; ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                if (qGray(image.pixel(x, y)) > 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        QVERIFY(right > left);
+        // The text is centred in the whole width, not left-aligned beside the arrow.
+        QVERIFY(qAbs((left + right) / 2 - 150) < 12);
+    }
+
+    void titleBarTogglesFullScreen() {
+        QWidget target;
+        target.show();
+        CustomTitleBar bar(&target);
+        bar.toggleButton()->click();
+        QVERIFY(target.windowState().testFlag(Qt::WindowFullScreen));
+        bar.toggleButton()->click();
+        QVERIFY(!target.windowState().testFlag(Qt::WindowFullScreen));
+        bar.toggleButton()->click();
+        QVERIFY(target.windowState().testFlag(Qt::WindowFullScreen));
+    }
+};
+
+QTEST_MAIN(TestSmallControls)
+#include "tst_small_controls.moc"

@@ -1,0 +1,117 @@
+// The on/off switch: clicks, silent changes, the knob animation and its look.
+#include <QPropertyAnimation>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "widgets/switch_button.h"
+
+class TestSwitchButton : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SwitchButton> button;
+
+    static bool isLight(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) > 180; }
+
+private slots:
+    void init() {
+        button = std::make_unique<SwitchButton>();
+        button->setFixedSize(34, 20);
+        button->show();
+        QVERIFY(QTest::qWaitForWindowExposed(button.get()));
+    }
+    void cleanup() { button.reset(); }
+
+    void sizeHintFitsKnobAndMargins() { QCOMPARE(button->sizeHint(), QSize(34, 20)); }
+
+    void leftClickTurnsOnAndAnimatesTheKnob() {
+        QSignalSpy clicked(button.get(), &SwitchButton::switchClicked);
+        QSignalSpy changed(button.get(), &SwitchButton::switchChanged);
+        QCOMPARE(button->getOffset(), 7);
+        QTest::mouseClick(button.get(), Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toBool(), true);
+        QVERIFY(button->isSwitchOn());
+
+        QPropertyAnimation* animation = button->knobAnimation();
+        QCOMPARE(animation->propertyName(), QByteArray("offset"));
+        QCOMPARE(animation->startValue().toInt(), 7);
+        QCOMPARE(animation->endValue().toInt(), 20);
+        QCOMPARE(animation->duration(), 120);
+        QTRY_COMPARE(button->getOffset(), 20);
+
+        QTest::mouseClick(button.get(), Qt::LeftButton);
+        QVERIFY(!button->isSwitchOn());
+        QCOMPARE(changed.at(1).at(0).toBool(), false);
+        QCOMPARE(animation->startValue().toInt(), 20);
+        QCOMPARE(animation->endValue().toInt(), 7);
+        QTRY_COMPARE(button->getOffset(), 7);
+    }
+
+    void rightButtonKeepsTheStateButStillReportsIt() {
+        QSignalSpy clicked(button.get(), &SwitchButton::switchClicked);
+        QSignalSpy changed(button.get(), &SwitchButton::switchChanged);
+        QTest::mouseClick(button.get(), Qt::RightButton);
+        QVERIFY(!button->isSwitchOn());
+        QCOMPARE(clicked.count(), 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toBool(), false);
+
+        button->setSwitchState(true);
+        QTest::mouseClick(button.get(), Qt::RightButton);
+        QVERIFY(button->isSwitchOn());
+        QCOMPARE(changed.at(1).at(0).toBool(), true);
+    }
+
+    void setSwitchStateIsSilentButMovesTheKnob() {
+        QSignalSpy clicked(button.get(), &SwitchButton::switchClicked);
+        QSignalSpy changed(button.get(), &SwitchButton::switchChanged);
+        button->setSwitchState(true);
+        QVERIFY(button->isSwitchOn());
+        QTRY_COMPARE(button->getOffset(), 20);
+        button->setSwitchState(false);
+        QTRY_COMPARE(button->getOffset(), 7);
+        QCOMPARE(clicked.count() + changed.count(), 0);
+    }
+
+    void quickSecondChangeRestartsTheAnimation() {
+        button->setSwitchState(true);
+        button->setSwitchState(false);
+        QCOMPARE(button->knobAnimation()->endValue().toInt(), 7);
+        QTRY_COMPARE(button->getOffset(), 7);
+        QTest::qWait(150);
+        QCOMPARE(button->getOffset(), 7);
+    }
+
+    void knobIsDrawnWhereTheOffsetSays() {
+        button->setSwitchState(true);
+        QTRY_COMPARE(button->getOffset(), 20);
+        QImage on = button->grab().toImage();
+        // The knob's diameter is the widget's height: centred at (offset, 7) it covers
+        // x 13..33, so the right part is light and the left end of the track is blue.
+        QVERIFY(isLight(on, 24, 10));
+        QCOMPARE(QColor(on.pixel(5, 10)).blue() > 200, true);
+
+        button->setSwitchState(false);
+        QTRY_COMPARE(button->getOffset(), 7);
+        QImage off = button->grab().toImage();
+        QVERIFY(isLight(off, 8, 10));
+        QVERIFY(!isLight(off, 28, 10));
+    }
+
+    void hoverBrightensOnlyTheHoveredSwitch() {
+        SwitchButton other;
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(button.get(), &enter);
+        QVERIFY(button->isHovered());
+        QVERIFY(!other.isHovered());
+        QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(button.get(), &leave);
+        QVERIFY(!button->isHovered());
+    }
+};
+
+QTEST_MAIN(TestSwitchButton)
+#include "tst_switch_button.moc"
