@@ -1,0 +1,118 @@
+#include "device/v4l2/capture_nodes.h"
+
+#include <linux/videodev2.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "device/v4l2/node_handle.h"
+
+namespace device::v4l2 {
+namespace {
+
+// "video12" -> 12; -1 for anything else ("video", "vbi0", "video0p").
+int nodeNumber(const std::string& name) {
+    const std::string prefix = "video";
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 6 ||
+        name.compare(0, prefix.size(), prefix) != 0)
+        return -1;
+    int number = 0;
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return -1;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number;
+}
+
+std::string fixedText(const uint8_t* text, size_t capacity) {
+    const char* p = reinterpret_cast<const char*>(text);
+    return std::string(p, strnlen(p, capacity));
+}
+
+bool isHexId(const std::string& s) {
+    return s.size() == 4 && std::all_of(s.begin(), s.end(), [](char c) { return std::isxdigit(uint8_t(c)); });
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+std::string sysfsInterfaceDir(int number) {
+    return "/sys/class/video4linux/video" + std::to_string(number) + "/device";
+}
+
+std::string readSysfsLine(SysIo& io, const std::string& path) {
+    std::string text;
+    if (!io.readFile(path, text, 256))
+        return {};
+    size_t end = text.find_first_of("\r\n");
+    if (end != std::string::npos)
+        text.resize(end);
+    return text;
+}
+
+NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io) {
+    NodeListing listing;
+    std::vector<std::string> names;
+    if (!io->listDirectory("/dev", names))
+        return listing;
+    std::vector<int> numbers;
+    for (const std::string& name : names) {
+        int number = nodeNumber(name);
+        if (number >= 0)
+            numbers.push_back(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+
+    for (int number : numbers) {
+        CaptureNode node;
+        node.number = number;
+        node.path = "/dev/video" + std::to_string(number);
+        NodeHandle handle(io, node.path);
+        int r = handle.open();
+        if (r < 0) {
+            listing.skipped.push_back(node.path + ": cannot open (" + std::string(std::strerror(-r)) + ")");
+            continue;
+        }
+        v4l2_capability cap{};
+        r = handle.ioctl(VIDIOC_QUERYCAP, &cap);
+        handle.close();
+        if (r < 0) {
+            listing.skipped.push_back(node.path + ": no answer to QUERYCAP (" +
+                                      std::string(std::strerror(-r)) + ")");
+            continue;
+        }
+        const uint32_t caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
+        if (!(caps & V4L2_CAP_VIDEO_CAPTURE) || !(caps & V4L2_CAP_STREAMING)) {
+            listing.skipped.push_back(
+                node.path + (caps & V4L2_CAP_META_CAPTURE ? ": metadata node" : ": not a capture node"));
+            continue;
+        }
+        node.card = fixedText(cap.card, sizeof cap.card);
+        node.driver = fixedText(cap.driver, sizeof cap.driver);
+        node.busInfo = fixedText(cap.bus_info, sizeof cap.bus_info);
+
+        const std::string usbDevice = sysfsInterfaceDir(number) + "/..";
+        std::string vid = lower(readSysfsLine(*io, usbDevice + "/idVendor"));
+        std::string pid = lower(readSysfsLine(*io, usbDevice + "/idProduct"));
+        if (isHexId(vid) && isHexId(pid)) {
+            node.vid = vid;
+            node.pid = pid;
+            node.symbolicLink =
+                "\\\\?\\usb#vid_" + vid + "&pid_" + pid + "#" + node.busInfo + "#" + node.path;
+        } else {
+            node.symbolicLink = "\\\\?\\v4l2#" + node.driver + "#" + node.busInfo + "#" + node.path;
+        }
+        node.displayName = "@device:pnp:" + node.symbolicLink;
+        listing.nodes.push_back(node);
+    }
+    return listing;
+}
+
+}  // namespace device::v4l2

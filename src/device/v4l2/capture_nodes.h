@@ -1,0 +1,39 @@
+#pragma once
+// The system's video capture nodes: /dev/video* whose node captures video (metadata and
+// output nodes of the same camera are left out), with the names the layers above match
+// and log. Listed anew on every call, so a camera that came back under another number
+// after a replug or a firmware reboot is simply found there.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/v4l2/sys_io.h"
+
+namespace device::v4l2 {
+
+struct CaptureNode {
+    std::string path;  // "/dev/video0"
+    int number = -1;   // 0 for video0
+    std::string card;  // VIDIOC_QUERYCAP card: the friendly name
+    std::string driver;
+    std::string busInfo;
+    std::string vid, pid;  // USB idVendor / idProduct, four lower-case hex digits; empty when not USB
+    // "\\?\usb#vid_046d&pid_085c#usb-0000:00:14.0-2#/dev/video0"
+    std::string symbolicLink;
+    // "@device:pnp:" followed by the link: a capture device the capture layer counts.
+    std::string displayName;
+};
+
+struct NodeListing {
+    std::vector<CaptureNode> nodes;    // by node number
+    std::vector<std::string> skipped;  // "/dev/video1: metadata node", for the description
+};
+
+NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io);
+
+// sysfs folder of a node's driver binding (the video-control interface of a USB camera).
+std::string sysfsInterfaceDir(int number);
+// A one-line sysfs attribute without its line end; empty when unreadable.
+std::string readSysfsLine(SysIo& io, const std::string& path);
+
+}  // namespace device::v4l2

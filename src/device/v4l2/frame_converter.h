@@ -1,0 +1,50 @@
+#pragma once
+// Turns the samples of a capture node into RGB32 pictures with the rows bottom-up, as
+// the port's converted stream promises: YUYV through libswscale, MJPG and H264 decoded
+// with libavcodec first. All memory is taken when the converter opens, none per frame
+// (except what the decoder keeps for itself).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+namespace device::v4l2 {
+
+class FrameConverter {
+public:
+    FrameConverter() = default;
+    ~FrameConverter();
+    FrameConverter(const FrameConverter&) = delete;
+    FrameConverter& operator=(const FrameConverter&) = delete;
+
+    // Samples of pixelformat at width x height (bytesPerLine for YUYV rows, maxSample
+    // the largest sample), pictures of outWidth x outHeight.
+    bool open(uint32_t pixelformat, int width, int height, int bytesPerLine, size_t maxSample, int outWidth,
+              int outHeight, std::string& error);
+    // The picture of one sample (outWidth * outHeight * 4 bytes), or nullptr when the
+    // sample is broken or (for a decoder) gives no picture yet.
+    const uint8_t* convert(const uint8_t* data, size_t length);
+    size_t pictureSize() const { return picture_.size(); }
+
+private:
+    bool scale(const uint8_t* const planes[], const int strides[], int width, int height, int format,
+               bool fullRange);
+    void release();
+
+    uint32_t pixelformat_ = 0;
+    int width_ = 0, height_ = 0, bytesPerLine_ = 0;
+    int outWidth_ = 0, outHeight_ = 0;
+    std::vector<uint8_t> picture_;
+    std::vector<uint8_t> packetData_;  // sample copy with the decoder's padding
+    AVCodecContext* decoder_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    SwsContext* sws_ = nullptr;
+};
+
+}  // namespace device::v4l2

@@ -1,0 +1,199 @@
+#include "device/v4l2/v4l2_controls.h"
+
+#include <linux/videodev2.h>
+
+#include <cerrno>
+
+#include "device/v4l2/errno_result.h"
+
+namespace device::v4l2 {
+
+V4l2Controls::V4l2Controls(std::shared_ptr<NodeHandle> node) : node_(std::move(node)) {}
+
+HResult V4l2Controls::query(uint32_t cid, v4l2_queryctrl& info) {
+    info = v4l2_queryctrl{};
+    info.id = cid;
+    int r = node_->ioctl(VIDIOC_QUERYCTRL, &info);
+    // A control the device lacks answers EINVAL: the property is not supported.
+    if (r == -EINVAL)
+        return kNotFound;
+    if (r < 0)
+        return resultFromErrno(r);
+    if (info.flags & V4L2_CTRL_FLAG_DISABLED)
+        return kNotFound;
+    return kOk;
+}
+
+HResult V4l2Controls::read(uint32_t cid, int32_t& value) {
+    v4l2_control control{cid, 0};
+    int r = node_->ioctl(VIDIOC_G_CTRL, &control);
+    if (r < 0)
+        return resultFromErrno(r);
+    value = control.value;
+    return kOk;
+}
+
+HResult V4l2Controls::write(uint32_t cid, int32_t value) {
+    v4l2_control control{cid, value};
+    return resultFromErrno(node_->ioctl(VIDIOC_S_CTRL, &control));
+}
+
+bool V4l2Controls::menuOffers(uint32_t cid, int32_t index) {
+    v4l2_querymenu item{};
+    item.id = cid;
+    item.index = uint32_t(index);
+    return node_->ioctl(VIDIOC_QUERYMENU, &item) == 0;
+}
+
+int32_t V4l2Controls::exposureAutoEntry() {
+    v4l2_queryctrl info;
+    if (query(V4L2_CID_EXPOSURE_AUTO, info) != kOk)
+        return -1;
+    return chooseExposureAuto([&](int32_t index) {
+        return index >= info.minimum && index <= info.maximum && menuOffers(V4L2_CID_EXPOSURE_AUTO, index);
+    });
+}
+
+HResult V4l2Controls::hasGroup(ControlGroup group) {
+    const long last = group == ControlGroup::VideoProcAmp ? long(kProcGain) : long(kCamFocus);
+    for (long property = 0; property <= last; ++property) {
+        ControlMapping m;
+        if (!mapStandardControl(group, property, m))
+            continue;
+        v4l2_queryctrl info;
+        HResult hr = query(m.cid, info);
+        if (hr == kOk)
+            return kOk;
+        if (hr == kNotConnected)
+            return hr;
+    }
+    return kNoInterface;
+}
+
+HResult V4l2Controls::range(const ControlMapping& m, ControlRange& out) {
+    v4l2_queryctrl info;
+    HResult hr = query(m.cid, info);
+    if (hr != kOk)
+        return hr;
+    ControlRange r;
+    r.min = toProgramValue(m.unit, info.minimum);
+    r.max = toProgramValue(m.unit, info.maximum);
+    r.step = toProgramStep(m.unit, info.step);
+    r.def = toProgramValue(m.unit, info.default_value);
+    r.caps = kFlagsManual;
+    if (m.autoIsExposureMenu) {
+        if (exposureAutoEntry() >= 0)
+            r.caps |= kFlagsAuto;
+    } else if (m.autoCid) {
+        v4l2_queryctrl autoInfo;
+        if (query(m.autoCid, autoInfo) == kOk)
+            r.caps |= kFlagsAuto;
+    }
+    out = r;
+    return kOk;
+}
+
+HResult V4l2Controls::value(const ControlMapping& m, long& value, long& flags) {
+    int32_t raw = 0;
+    HResult hr = read(m.cid, raw);
+    if (hr != kOk)
+        return hr;
+    long f = kFlagsManual;
+    if (m.autoCid) {
+        int32_t mode = 0;
+        hr = read(m.autoCid, mode);
+        if (hr == kNotConnected)
+            return hr;
+        if (hr == kOk && (m.autoIsExposureMenu ? exposureModeIsAuto(mode) : mode != 0))
+            f = kFlagsAuto;
+    }
+    value = toProgramValue(m.unit, raw);
+    flags = f;
+    return kOk;
+}
+
+HResult V4l2Controls::apply(const ControlMapping& m, long value, long flags) {
+    if (flags & kFlagsAuto) {
+        // Automatic: only the switch changes; the camera owns the value now.
+        if (!m.autoCid)
+            return kInvalidArg;
+        int32_t on = 1;
+        if (m.autoIsExposureMenu) {
+            on = exposureAutoEntry();
+            if (on < 0)
+                return kInvalidArg;
+        }
+        return write(m.autoCid, on);
+    }
+    // Manual: leave the automatic mode first, or the camera refuses (or overrides) the value.
+    if (m.autoCid) {
+        int32_t mode = 0;
+        HResult hr = read(m.autoCid, mode);
+        if (hr == kNotConnected)
+            return hr;
+        const bool isAuto = hr == kOk && (m.autoIsExposureMenu ? exposureModeIsAuto(mode) : mode != 0);
+        if (isAuto) {
+            hr = write(m.autoCid, m.autoIsExposureMenu ? int32_t(kExposureManual) : 0);
+            if (hr != kOk)
+                return hr;
+        }
+    }
+    return write(m.cid, toV4l2Value(m.unit, value));
+}
+
+HResult V4l2Controls::getRange(ControlGroup group, long property, ControlRange& out) {
+    ControlMapping m;
+    if (!mapStandardControl(group, property, m))
+        return kNotFound;
+    return range(m, out);
+}
+
+HResult V4l2Controls::get(ControlGroup group, long property, long& v, long& flags) {
+    ControlMapping m;
+    if (!mapStandardControl(group, property, m))
+        return kNotFound;
+    return value(m, v, flags);
+}
+
+HResult V4l2Controls::set(ControlGroup group, long property, long v, long flags) {
+    ControlMapping m;
+    if (!mapStandardControl(group, property, m))
+        return kNotFound;
+    return apply(m, v, flags);
+}
+
+HResult V4l2Controls::hasKsPropertySet() {
+    return node_->isOpen() ? kOk : kNoInterface;
+}
+
+HResult V4l2Controls::ksQuerySupported(long property, uint32_t& support) {
+    ControlMapping m;
+    if (!mapKsProperty(property, m))
+        return kNotFound;
+    v4l2_queryctrl info;
+    HResult hr = query(m.cid, info);
+    if (hr != kOk)
+        return hr;
+    support = 0;
+    if (!(info.flags & V4L2_CTRL_FLAG_WRITE_ONLY))
+        support |= kKsSupportGet;
+    if (!(info.flags & V4L2_CTRL_FLAG_READ_ONLY))
+        support |= kKsSupportSet;
+    return kOk;
+}
+
+HResult V4l2Controls::ksGet(long property, long& v, long& flags) {
+    ControlMapping m;
+    if (!mapKsProperty(property, m))
+        return kNotFound;
+    return value(m, v, flags);
+}
+
+HResult V4l2Controls::ksSet(long property, long v, long flags) {
+    ControlMapping m;
+    if (!mapKsProperty(property, m))
+        return kNotFound;
+    return apply(m, v, flags);
+}
+
+}  // namespace device::v4l2
