@@ -1,11 +1,454 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
-<context>
-    <name>mainwindow</name>
-    <message>
-        <source>Lumora X8 Setting Software</source>
-        <translation>Lumora X8 設定ソフトウェア</translation>
-    </message>
-</context>
+    <context>
+        <name>mainwindow</name>
+        <message>
+            <source>Lumora X8 Setting Software</source>
+            <translation>Lumora X8 設定ソフトウェア</translation>
+        </message>
+        <message>
+            <source>Camera is Not Connected</source>
+            <translation>カメラが接続されていません</translation>
+        </message>
+    </context>
+    <context>
+        <name>mainwindowClass</name>
+        <message>
+            <source>RK38M20</source>
+            <translation>RK38M20</translation>
+        </message>
+        <message>
+            <source>streamLabel</source>
+            <translation>streamLabel</translation>
+        </message>
+    </context>
+    <context>
+        <name>ProtectLayout</name>
+        <message>
+            <source>Camera is Not Connected</source>
+            <translation>カメラが接続されていません</translation>
+        </message>
+        <message>
+            <source>ProtectLayout</source>
+            <translation>ProtectLayout</translation>
+        </message>
+    </context>
+    <context>
+        <name>SettingTab</name>
+        <message>
+            <source>SettingTab</source>
+            <translation>SettingTab</translation>
+        </message>
+        <message>
+            <source>ePTZ</source>
+            <translation>ePTZ</translation>
+        </message>
+        <message>
+            <source>Digital Zoom</source>
+            <translation>デジタルズーム</translation>
+        </message>
+        <message>
+            <source>Reset</source>
+            <translation>リセット</translation>
+        </message>
+        <message>
+            <source>Exposure</source>
+            <translation>露出</translation>
+        </message>
+        <message>
+            <source>Gain</source>
+            <translation>ゲイン</translation>
+        </message>
+        <message>
+            <source>Exposure time</source>
+            <translation>露出時間</translation>
+        </message>
+        <message>
+            <source>White Balance</source>
+            <translation>ホワイトバランス</translation>
+        </message>
+        <message>
+            <source>Custom</source>
+            <translation>カスタム</translation>
+        </message>
+        <message>
+            <source>Image Adjustment</source>
+            <translation>画像調整</translation>
+        </message>
+        <message>
+            <source>Brightness</source>
+            <translation>明るさ</translation>
+        </message>
+        <message>
+            <source>Contrast</source>
+            <translation>コントラスト</translation>
+        </message>
+        <message>
+            <source>Hue</source>
+            <translation>色相</translation>
+        </message>
+        <message>
+            <source>Saturation</source>
+            <translation>彩度</translation>
+        </message>
+        <message>
+            <source>Sharpness</source>
+            <translation>シャープネス</translation>
+        </message>
+        <message>
+            <source>Gamma</source>
+            <translation>ガンマ</translation>
+        </message>
+        <message>
+            <source>Backlight Compensation</source>
+            <translation>逆光補正</translation>
+        </message>
+        <message>
+            <source>HDR</source>
+            <translation>HDR</translation>
+        </message>
+        <message>
+            <source>Distortion Correction</source>
+            <translation>歪み補正</translation>
+        </message>
+        <message>
+            <source>Horizontal Reversal</source>
+            <translation>左右反転</translation>
+        </message>
+        <message>
+            <source>Anti-flicker</source>
+            <translation>フリッカー防止</translation>
+        </message>
+        <message>
+            <source>50Hz</source>
+            <translation>50Hz</translation>
+        </message>
+        <message>
+            <source>60Hz</source>
+            <translation>60Hz</translation>
+        </message>
+        <message>
+            <source>Auto Zoom</source>
+            <translation>オートズーム</translation>
+        </message>
+        <message>
+            <source>Sensitivity</source>
+            <translation>感度</translation>
+        </message>
+        <message>
+            <source>Zoom Level</source>
+            <translation>ズームレベル</translation>
+        </message>
+        <message>
+            <source>Tracking Active Speakers</source>
+            <translation>話者トラッキング</translation>
+        </message>
+        <message>
+            <source>Auto Zoom will automatically detect the 
+human figure on the screen and zoom in on it.</source>
+            <translation>オートズームは画面上の人物を自動的に検出し、
+その人物にズームインします。</translation>
+        </message>
+        <message>
+            <source>Tracking Active Speakers will track the speaker 
+and display a voice animation next to it.									
+*Notice: When there are multiple voices of 
+people, Tracking Active Speaker will only 
+capture the person who emits the largest 
+decibel.
+</source>
+            <translation>話者トラッキングは話している人を追跡し、
+その横に音声アニメーションを表示します。
+*注意：複数の人が同時に話している場合は、
+最も大きな声の人だけを捉えます。
+</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
+            <source>Enable</source>
+            <translation>有効にする</translation>
+        </message>
+        <message>
+            <source>Auto Zoom will be Activated</source>
+            <translation>オートズームを有効にします</translation>
+        </message>
+        <message>
+            <source>Activating Auto Zoom will turn off Digital 
+Zoom and restore it to the default value. 						
+Are you sure to enable Auto Zoom?</source>
+            <translation>オートズームを有効にすると、デジタルズームは
+オフになり既定値に戻ります。
+オートズームを有効にしますか？</translation>
+        </message>
+        <message>
+            <source>Digital Zoom will be Activated</source>
+            <translation>デジタルズームを有効にします</translation>
+        </message>
+        <message>
+            <source>Activating Digital Zoom will turn off Auto Zoom. 						
+Are you sure to enable Digital Zoom?</source>
+            <translation>デジタルズームを有効にすると、オートズームはオフになります。
+デジタルズームを有効にしますか？</translation>
+        </message>
+        <message>
+            <source>Backlight Compensation will be Activated</source>
+            <translation>逆光補正を有効にします</translation>
+        </message>
+        <message>
+            <source>Activating Backlight Compensation will 
+restore Gamma to the default value. 						
+Are you sure to enable?</source>
+            <translation>逆光補正を有効にすると、ガンマは
+既定値に戻ります。
+有効にしますか？</translation>
+        </message>
+        <message>
+            <source>Gamma will be Activated</source>
+            <translation>ガンマを有効にします</translation>
+        </message>
+        <message>
+            <source>Activating Gamma will turn off 
+Backlight Compensation. 						
+Are you sure to enable?</source>
+            <translation>ガンマを有効にすると、
+逆光補正はオフになります。
+有効にしますか？</translation>
+        </message>
+    </context>
+    <context>
+        <name>ModeTab</name>
+        <message>
+            <source>ModeTab</source>
+            <translation>ModeTab</translation>
+        </message>
+        <message>
+            <source>Video Stream Mode</source>
+            <translation>ビデオストリームモード</translation>
+        </message>
+        <message>
+            <source>Modify</source>
+            <translation>変更</translation>
+        </message>
+        <message>
+            <source>H264</source>
+            <translation>H264</translation>
+        </message>
+        <message>
+            <source>MJPG</source>
+            <translation>MJPG</translation>
+        </message>
+        <message>
+            <source>YUY2</source>
+            <translation>YUY2</translation>
+        </message>
+        <message>
+            <source>2560x1440(30p)</source>
+            <translation>2560x1440(30p)</translation>
+        </message>
+        <message>
+            <source>1920x1080(30p)</source>
+            <translation>1920x1080(30p)</translation>
+        </message>
+        <message>
+            <source>1280x720(30p)</source>
+            <translation>1280x720(30p)</translation>
+        </message>
+        <message>
+            <source>640x360(30p)</source>
+            <translation>640x360(30p)</translation>
+        </message>
+    </context>
+    <context>
+        <name>InfoTab</name>
+        <message>
+            <source>InfoTab</source>
+            <translation>InfoTab</translation>
+        </message>
+        <message>
+            <source>Software Version</source>
+            <translation>ソフトウェアバージョン</translation>
+        </message>
+        <message>
+            <source>Ver. 0.00.00</source>
+            <translation>Ver. 0.00.00</translation>
+        </message>
+        <message>
+            <source>1.00.00</source>
+            <translation>1.00.00</translation>
+        </message>
+        <message>
+            <source>Firmware Version</source>
+            <translation>ファームウェアバージョン</translation>
+        </message>
+        <message>
+            <source>FW Update</source>
+            <translation>FW 更新</translation>
+        </message>
+        <message>
+            <source>Reset</source>
+            <translation>リセット</translation>
+        </message>
+        <message>
+            <source>Back to System Default</source>
+            <translation>システムの既定値に戻す</translation>
+        </message>
+        <message>
+            <source>Device Information</source>
+            <translation>デバイス情報</translation>
+        </message>
+        <message>
+            <source>Serial Number</source>
+            <translation>シリアル番号</translation>
+        </message>
+        <message>
+            <source>01234567890</source>
+            <translation>01234567890</translation>
+        </message>
+        <message>
+            <source>Open Source Licenses</source>
+            <translation>オープンソースライセンス</translation>
+        </message>
+        <message>
+            <source>Software</source>
+            <translation>ソフトウェア</translation>
+        </message>
+        <message>
+            <source>Camera</source>
+            <translation>カメラ</translation>
+        </message>
+        <message>
+            <source>Reset Succesfully</source>
+            <translation>リセットしました</translation>
+        </message>
+        <message>
+            <source>All settings have been reset to default values.</source>
+            <translation>すべての設定が既定値に戻りました。</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
+            <source>Reset all settings to default. 
+Are you sure you want to reset ?</source>
+            <translation>すべての設定を既定値に戻します。
+リセットしてもよろしいですか？</translation>
+        </message>
+        <message>
+            <source>Firmware Update</source>
+            <translation>ファームウェアの更新</translation>
+        </message>
+        <message>
+            <source>The firmware update will take a while and
+ the device will reboot.
+ Are you sure want to update?</source>
+            <translation>ファームウェアの更新には時間がかかり、
+デバイスが再起動します。
+更新してもよろしいですか？</translation>
+        </message>
+        <message>
+            <source>Update Now</source>
+            <translation>今すぐ更新</translation>
+        </message>
+        <message>
+            <source>Choose firmware file</source>
+            <translation>ファームウェアファイルの選択</translation>
+        </message>
+        <message>
+            <source>firmware file(*.bin)</source>
+            <translation>ファームウェアファイル(*.bin)</translation>
+        </message>
+        <message>
+            <source>Firmware Update Failed</source>
+            <translation>ファームウェアを更新できません</translation>
+        </message>
+        <message>
+            <source>Please check if it is the latest version.</source>
+            <translation>最新のバージョンかどうかを確認してください。</translation>
+        </message>
+        <message>
+            <source>Try Again</source>
+            <translation>再試行</translation>
+        </message>
+        <message>
+            <source>Start Firmware Update</source>
+            <translation>ファームウェアの更新を開始します</translation>
+        </message>
+        <message>
+            <source>The device will reboot for firmware update,
+ please do not unplug the USB cable during
+ the camera update process.</source>
+            <translation>ファームウェアの更新のためにデバイスが再起動します。
+カメラの更新中は USB ケーブルを
+抜かないでください。</translation>
+        </message>
+        <message>
+            <source>Transmission Failed</source>
+            <translation>転送に失敗しました</translation>
+        </message>
+        <message>
+            <source>The file is damaged, please try again.</source>
+            <translation>ファイルが破損しています。もう一度お試しください。</translation>
+        </message>
+        <message>
+            <source>Open Source Licenses (PC Tool)</source>
+            <translation>オープンソースライセンス（PC ツール）</translation>
+        </message>
+        <message>
+            <source>Open Source Licenses (Camera)</source>
+            <translation>オープンソースライセンス（カメラ）</translation>
+        </message>
+    </context>
+    <context>
+        <name>CustomProgressDialog</name>
+        <message>
+            <source>File Uploading...</source>
+            <translation>ファイルをアップロードしています...</translation>
+        </message>
+        <message>
+            <source>This operation may take a while.</source>
+            <translation>この操作には時間がかかる場合があります。</translation>
+        </message>
+    </context>
+    <context>
+        <name>CustomModeSwitcher</name>
+        <message>
+            <source>ModeA</source>
+            <translation>モード A</translation>
+        </message>
+        <message>
+            <source>ModeB</source>
+            <translation>モード B</translation>
+        </message>
+        <message>
+            <source>ModeC</source>
+            <translation>モード C</translation>
+        </message>
+    </context>
+    <context>
+        <name>BusyProgress</name>
+        <message>
+            <source>BusyProgress</source>
+            <translation>BusyProgress</translation>
+        </message>
+    </context>
+    <context>
+        <name>GeneralDialog</name>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+    </context>
 </TS>

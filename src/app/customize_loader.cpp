@@ -3,8 +3,14 @@
 #include <QLibrary>
 #include <cstring>
 
+#include "app/app_config.h"
 #include "app/debug_log.h"
 #include "app/read_config.h"
+
+namespace {
+// Characters of the name that fit the 50-byte buffer beside the terminator.
+const int kDeviceNameMax = 49;
+}  // namespace
 
 ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir) {
     ProjectCustomizeData record;
@@ -26,4 +32,12 @@ ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir) {
     record.PCToolName[sizeof(record.PCToolName) - 1] = '\0';
     record.DeviceName[sizeof(record.DeviceName) - 1] = '\0';
     return record;
+}
+
+bool storeDeviceName(const ProjectCustomizeData& record) {
+    AppConfig& config = appConfig();
+    const bool fits = config.setDeviceName(record.DeviceName);
+    if (!fits)
+        debugLog("DeviceName too long, cut to %d characters: %s\n", kDeviceNameMax, config.deviceName);
+    return fits;
 }

@@ -7,3 +7,8 @@
 // Calls getProjectCustomizeData of the library in libraryDir (the executable's folder
 // when empty). A library that cannot be loaded yields a zeroed record and a log line.
 ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir = std::string());
+
+// Copies the record's DeviceName into appConfig() (at most 49 characters and the
+// terminator). A longer name is cut, and the log says so with the name that is kept.
+// Returns false when the name was cut.
+bool storeDeviceName(const ProjectCustomizeData& record);

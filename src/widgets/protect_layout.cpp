@@ -17,6 +17,8 @@ ProtectLayout::ProtectLayout(QWidget* parent) : QWidget(parent) {
     setupUi();
     const int width = static_cast<int>(textLabel_->width() / appConfig().scale * getScaleSize());
     textLabel_->setFixedSize(width, textLabel_->height());
+    // Hidden until shown, so that its visibility always agrees with isOverlayShown().
+    hide();
 }
 
 void ProtectLayout::setupUi() {

@@ -1,0 +1,125 @@
+// Nothing logged is lost: a reader of the program's standard output sees every line as soon
+// as it is logged, and SIGINT/SIGTERM end the event loop cleanly (the program returns from
+// its loop and finishes its log). The child side runs in a process of its own, started from
+// this same executable with a role argument.
+#include <QProcess>
+#include <QtTest>
+#include <csignal>
+#include <iostream>
+#include <string>
+
+#include "app/debug_log.h"
+#include "app/quit_on_signal.h"
+
+namespace {
+const char* const kRoleLines = "--child-lines";
+const char* const kRoleLoop = "--child-loop";
+
+// Logs a line, then waits for the parent to say it has seen it before logging the next.
+int childLines() {
+    std::string reply;
+    for (int i = 1; i <= 3; ++i) {
+        if (i % 2)
+            debugLog("line %d \n", i);
+        else
+            writeStdout("line " + std::to_string(i) + " \n");
+        if (!std::getline(std::cin, reply) || reply != "seen")
+            return 3;
+    }
+    return 0;
+}
+
+// Runs an event loop until a signal quits it, then logs how it ended.
+int childLoop(int argc, char** argv) {
+    int code = 0;
+    {
+        QCoreApplication app(argc, argv);
+        QuitOnSignal quit(&app);
+        debugLog("ready %d\n", quit.isActive() ? 1 : 0);
+        code = app.exec();
+        debugLog("loop ended %d\n", code);
+    }
+    debugLog("application destroyed\n");
+    return code;
+}
+
+QByteArray readLine(QProcess& process, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!process.canReadLine()) {
+        if (timer.elapsed() > timeoutMs || process.state() == QProcess::NotRunning)
+            return QByteArray();
+        process.waitForReadyRead(100);
+    }
+    return process.readLine();
+}
+}  // namespace
+
+class LogOutputTest : public QObject {
+    Q_OBJECT
+
+    void startChild(QProcess& process, const char* role) {
+        process.setProgram(QCoreApplication::applicationFilePath());
+        process.setArguments({QString::fromLatin1(role)});
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start();
+        QVERIFY(process.waitForStarted(10000));
+    }
+
+    void quitsCleanlyOn(int signo) {
+        QProcess child;
+        startChild(child, kRoleLoop);
+        QCOMPARE(readLine(child), QByteArray("ready 1\n"));
+        QCOMPARE(::kill(pid_t(child.processId()), signo), 0);
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        const QByteArray rest = child.readAllStandardOutput();
+        QCOMPARE(rest,
+                 "quit on signal " + QByteArray::number(signo) + "\nloop ended 0\napplication destroyed\n");
+    }
+
+private slots:
+    void eachLineReachesAPipeAtOnce() {
+        QProcess child;
+        startChild(child, kRoleLines);
+        for (int i = 1; i <= 3; ++i) {
+            // The child is blocked until it hears from us, so the line cannot come from a
+            // flush at exit.
+            QCOMPARE(readLine(child), "line " + QByteArray::number(i) + " \n");
+            child.write("seen\n");
+        }
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitCode(), 0);
+    }
+
+    void sigtermQuitsTheLoopCleanly() { quitsCleanlyOn(SIGTERM); }
+    void sigintQuitsTheLoopCleanly() { quitsCleanlyOn(SIGINT); }
+
+    void handlersAreRemovedWithTheObject() {
+        {
+            QuitOnSignal quit;
+            QVERIFY(quit.isActive());
+            struct sigaction current = {};
+            QCOMPARE(::sigaction(SIGTERM, nullptr, &current), 0);
+            QVERIFY(current.sa_handler != SIG_DFL);
+        }
+        struct sigaction current = {};
+        QCOMPARE(::sigaction(SIGTERM, nullptr, &current), 0);
+        QVERIFY(current.sa_handler == SIG_DFL);
+        QCOMPARE(::sigaction(SIGINT, nullptr, &current), 0);
+        QVERIFY(current.sa_handler == SIG_DFL);
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == kRoleLines)
+        return childLines();
+    if (argc > 1 && std::string(argv[1]) == kRoleLoop)
+        return childLoop(argc, argv);
+    QCoreApplication app(argc, argv);
+    LogOutputTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_log_output.moc"
