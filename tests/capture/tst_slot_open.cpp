@@ -1,0 +1,339 @@
+// Opening and closing capture slots on the simulated camera: every failure code of the
+// two halves, the three attempts of 22/23/24 without a pile of grabbers, the remembered
+// size of an empty request, and the layer's device count.
+#include <QtTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_config.h"
+#include "capture/capture_formats.h"
+#include "capture/capture_slots.h"
+#include "capture/slot_open.h"
+#include "capture/uvc_camera.h"
+#include "device/device_port.h"
+#include "device/sim/sim_camera.h"
+#include "fake_video_system.h"
+#include "support/log_capture.h"
+
+using device::sim::SimCamera;
+using device::sim::SimOptions;
+
+namespace {
+// Index of the Lumora's MJPG 640 x 360 at 30 fps in its format list.
+int smallMjpgIndex(const std::vector<RESOLUTION_LIST>& formats) {
+    for (const RESOLUTION_LIST& f : formats) {
+        if (f.format == "MJPG" && f.width == 640 && f.height == 360 && f.fps == 30) {
+            return f.index;
+        }
+    }
+    return -1;
+}
+
+void closeEverySlot() {
+    for (int n = 0; n < kCaptureSlotCount; ++n) {
+        if (ewc_slot(n).inUse != 0) {
+            EWC_Close(n);
+        }
+    }
+    ewc_resetSlotTable();
+    deviceCount = -1;
+}
+
+// Fills a slot's request as the camera object does and runs both halves.
+int openSlot(int slot, int deviceIndex, int width, int height, double fps, const device::Guid& native) {
+    ewc_EnsureCom();
+    CaptureSlot& s = ewc_slot(slot);
+    s.width = width;
+    s.height = height;
+    s.fps = fps;
+    s.deviceIndex = deviceIndex;
+    s.nameFilter.reset();
+    s.outputSubtype = device::kSubtypeNull;
+    s.nativeSubtype = native;
+    s.status = -1;
+    if (ewc_OpenControl(slot) != 0) {
+        return s.status;
+    }
+    ewc_OpenStream(slot);
+    return s.status;
+}
+}  // namespace
+
+class SlotOpenTest : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<SimCamera> sim;
+    UvcCamera camera;
+    std::vector<RESOLUTION_LIST> formats;
+    int index = -1;
+
+    // Builds the format list and opens the small MJPG format; answers the open result.
+    int openCamera() {
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        index = smallMjpgIndex(formats);
+        return camera.open(0, index, 1);
+    }
+
+private slots:
+    void init() {
+        sim = device::sim::installSimulatedCamera();
+        ewc_timeouts() = CaptureTimeouts{15000, 400, 3000};
+        lastWidth = 640;
+        lastHeight = 480;
+        lastFps = 30.0;
+        selectedPin = 0;
+    }
+    void cleanup() {
+        camera.release();
+        sim->clearFaults();
+        closeEverySlot();
+        sim.reset();
+        device::installPort(device::DevicePort{});
+    }
+
+    void opensAndClosesWithItsLogLines() {
+        LogCapture log;
+        const int slot = openCamera();
+        QCOMPARE(slot, 0);
+        QCOMPARE(ewc_slot(0).status, 0);
+        QCOMPARE(ewc_slot(0).inUse, 1);
+        QCOMPARE(deviceCount, 2);  // the webcam and the camera
+        QCOMPARE(log.count("uvcCamera open pinId(0) formatId(" + std::to_string(index) + ") outputType(1)\n"),
+                 1);
+        QCOMPARE(log.count("uvcCamera open with fps : 30.000030 \n"), 1);
+        QCOMPARE(log.count("fin error(0) retry(3)\n"), 2);
+        QCOMPARE(log.count("uvc control open success! \n"), 1);
+        QCOMPARE(log.count("uvc stream open success! \n"), 1);
+        QVERIFY(log.contains("ewc_OpenStream ewc_hr:0, evCode: 0\n"));
+        QCOMPARE(ewc_slot(0).nativeSubtype, device::kSubtypeMJPG);
+        QCOMPARE(ewc_slot(0).store.buffer.size(), size_t(640 * 360 * 4));
+        QCOMPARE(sim->runningStreams(), 1);
+
+        log.clear();
+        camera.release();
+        QCOMPARE(log.count("\n-----release-----\n"), 1);
+        QCOMPARE(log.count("EWC_Close num: 0\n"), 1);
+        QCOMPARE(log.count("EWC_Close: 0 \n"), 1);
+        QVERIFY(log.contains("EWC_Stop   ewc_hr:"));
+        QCOMPARE(ewc_slot(0).inUse, 0);
+        QCOMPARE(sim->runningStreams(), 0);
+        QCOMPARE(deviceCount, -1);
+    }
+
+    void controlOpenFailureCodes_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("code");
+        QTest::newRow("graph") << "VideoSystem::createGraph" << 3;
+        QTest::newRow("enumerator") << "VideoSystem::createDeviceEnumerator" << 4;
+        QTest::newRow("class enumerator") << "VideoSystem::enumerateVideoInputs" << 5;
+        QTest::newRow("display name") << "DeviceMoniker::displayName" << 6;
+        QTest::newRow("bind") << "DeviceMoniker::bind" << 7;
+        QTest::newRow("add filter") << "CaptureGraph::addCaptureDevice" << 7;
+        QTest::newRow("graph builder") << "CaptureGraph::attachGraphBuilder" << 10;
+    }
+    void controlOpenFailureCodes() {
+        QFETCH(QString, call);
+        QFETCH(int, code);
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        LogCapture log;
+        sim->failNext(call.toStdString(), device::kFail);
+        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -1);
+        QCOMPARE(ewc_slot(0).status, code);
+        QCOMPARE(ewc_slot(0).inUse, 0);
+        QVERIFY(!ewc_slot(0).graph);
+        QCOMPARE(log.count("fin error(" + std::to_string(code) + ") retry(3)\n"), 1);
+        QCOMPARE(log.count("uvc control open fail! error(" + std::to_string(code) + ") \n"), 1);
+        QCOMPARE(ewc_hr.load(), device::kFail);
+        QCOMPARE(camera.isOpen(), 0);
+    }
+
+    void noVideoSystemIsAMissingEnumerator() {
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        device::installPort(device::DevicePort{});
+        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -1);
+        QCOMPARE(ewc_slot(0).status, 4);
+    }
+
+    void aCameraThatLeftDoesNotMatch() {
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        sim->unplug();
+        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -1);
+        QCOMPARE(ewc_slot(0).status, 9);
+        QCOMPARE(deviceCount, 1);  // the webcam was counted
+    }
+
+    void noCountedDeviceIsCode8() {
+        fake::Device microphone;
+        microphone.displayName = "@device:cm:{audio}";
+        microphone.friendlyName = "Lumora X8 Microphone";
+        fake::install({microphone});
+        QCOMPARE(openSlot(0, -1, 640, 480, 30.0, device::kSubtypeMJPG), 8);
+        QCOMPARE(deviceCount, 0);
+    }
+
+    void streamOpenFailureCodes_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("code");
+        QTest::newRow("stream config") << "CaptureDevice::hasStreamConfig" << 11;
+        QTest::newRow("current format") << "CaptureDevice::currentFormat" << 11;
+        QTest::newRow("set format") << "CaptureDevice::setFormat" << 12;
+        QTest::newRow("grabber") << "CaptureGraph::createGrabber" << 13;
+        QTest::newRow("grabber type") << "CaptureGraph::setGrabberSubtype" << 14;
+        QTest::newRow("add grabber") << "CaptureGraph::addGrabber" << 15;
+        QTest::newRow("connect") << "CaptureGraph::connect" << 16;
+        QTest::newRow("buffer samples") << "CaptureGraph::setBufferSamples" << 17;
+        QTest::newRow("one shot") << "CaptureGraph::setOneShot" << 18;
+        QTest::newRow("callback") << "CaptureGraph::setCallback" << 19;
+        QTest::newRow("event") << "CaptureGraph::hasMediaEvent" << 20;
+        QTest::newRow("control") << "CaptureGraph::hasMediaControl" << 21;
+    }
+    void streamOpenFailureCodes() {
+        QFETCH(QString, call);
+        QFETCH(int, code);
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        LogCapture log;
+        sim->failNext(call.toStdString(), device::kFail);
+        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -3);
+        QCOMPARE(ewc_slot(0).status, code);
+        // A failed second half keeps the slot in use until it is released.
+        QCOMPARE(ewc_slot(0).inUse, 1);
+        QCOMPARE(camera.isOpen(), 1);
+        QCOMPARE(log.count("fin error(" + std::to_string(code) + ") retry(3)\n"), 1);
+        QCOMPARE(log.count("fin error(" + std::to_string(code) + ") retry(2)\n"), 0);
+        QCOMPARE(log.count("uvc stream open fail! error(" + std::to_string(code) + ") \n"), 1);
+        camera.release();
+        QCOMPARE(ewc_slot(0).inUse, 0);
+    }
+
+    void retriedFailuresTakeThreeAttemptsWithOneGrabber_data() {
+        QTest::addColumn<int>("code");
+        QTest::newRow("run") << 22;
+        QTest::newRow("completion aborted") << 23;
+        QTest::newRow("no first frame") << 24;
+    }
+    void retriedFailuresTakeThreeAttemptsWithOneGrabber() {
+        QFETCH(int, code);
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        if (code == 22) {
+            sim->failNext("CaptureGraph::run", device::kFail, 3);
+        } else if (code == 23) {
+            sim->failNext("CaptureGraph::waitForCompletion", device::kAbort, 3);
+        } else {
+            sim->setNeverDeliverFrames(true);
+        }
+        const int added = sim->callCount("CaptureGraph::addGrabber");
+        const int removed = sim->callCount("CaptureGraph::removeGrabber");
+        LogCapture log;
+        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -3);
+        for (int left = 3; left >= 1; --left) {
+            QCOMPARE(
+                log.count("fin error(" + std::to_string(code) + ") retry(" + std::to_string(left) + ")\n"),
+                1);
+        }
+        QCOMPARE(log.count("uvc stream open fail! error(" + std::to_string(code) + ") \n"), 1);
+        QCOMPARE(ewc_slot(0).status, code);
+        // Each retry removes the grabber of the attempt before: one remains.
+        QCOMPARE(sim->callCount("CaptureGraph::addGrabber") - added, 3);
+        QCOMPARE(sim->callCount("CaptureGraph::removeGrabber") - removed, 2);
+        QVERIFY(sim->runningStreams() <= 1);
+        camera.release();
+        QCOMPARE(sim->runningStreams(), 0);
+    }
+
+    void aRetrySucceedsOnTheSecondAttempt() {
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        sim->failNext("CaptureGraph::run", device::kFail, 1);
+        LogCapture log;
+        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), 0);
+        QCOMPARE(log.count("fin error(22) retry(3)\n"), 1);
+        QCOMPARE(log.count("fin error(0) retry(2)\n"), 1);
+        QCOMPARE(log.count("uvc stream open success! \n"), 1);
+        QCOMPARE(sim->runningStreams(), 1);
+    }
+
+    void anEmptyRequestTakesTheLastFormat() {
+        // The webcam (counted position 0) offers 640 x 480 and 1280 x 720.
+        QCOMPARE(openSlot(0, 0, 0, 0, 0.0, device::kSubtypeNull), 0);
+        QCOMPARE(ewc_slot(0).width, 640);
+        QCOMPARE(ewc_slot(0).height, 480);
+        QCOMPARE(ewc_slot(0).fps, 30.0);
+        QCOMPARE(ewc_slot(0).store.buffer.size(), size_t(640 * 480 * 4));
+        QCOMPARE(ewc_slot(0).nativeSubtype, device::kSubtypeMJPG);  // the pin's current subtype
+        QCOMPARE(EWC_Close(0), 0);
+
+        QCOMPARE(openSlot(0, 0, 1280, 720, 15.0, device::kSubtypeMJPG), 0);
+        QCOMPARE(EWC_Close(0), 0);
+        QCOMPARE(lastWidth, 1280);
+        QCOMPARE(lastFps, 15.0);
+
+        QCOMPARE(openSlot(0, 0, 0, 0, 0.0, device::kSubtypeNull), 0);
+        QCOMPARE(ewc_slot(0).width, 1280);
+        QCOMPARE(ewc_slot(0).height, 720);
+        QCOMPARE(ewc_slot(0).fps, 15.0);
+    }
+
+    void closingTheLastSlotForgetsTheDeviceCount() {
+        QCOMPARE(openSlot(0, 1, 640, 360, 30.0, device::kSubtypeMJPG), 0);
+        QCOMPARE(openSlot(1, 0, 640, 480, 30.0, device::kSubtypeMJPG), 0);
+        QCOMPARE(deviceCount, 2);
+        QVERIFY(ewc_comInitialised);
+        QCOMPARE(EWC_Close(0), 0);
+        QCOMPARE(deviceCount, 2);
+        ewc_slot(5).status = 77;  // left over in a free slot
+        QCOMPARE(EWC_Close(1), 0);
+        QCOMPARE(deviceCount, -1);
+        QVERIFY(!ewc_comInitialised);
+        // The next open counts anew and starts from a zeroed table.
+        sim->unplug();
+        QCOMPARE(openSlot(0, 0, 640, 480, 30.0, device::kSubtypeMJPG), 0);
+        QCOMPARE(deviceCount, 1);
+        QCOMPARE(ewc_slot(5).status, 0);
+    }
+
+    void closeCodes() {
+        LogCapture log;
+        QCOMPARE(EWC_Close(10), 1);
+        QCOMPARE(EWC_Close(-1), 1);
+        QCOMPARE(EWC_Close(4), 1);
+        QCOMPARE(log.count("EWC_Close num: 10\n"), 1);
+        QCOMPARE(openSlot(0, 1, 640, 360, 30.0, device::kSubtypeMJPG), 0);
+        sim->failNext("CaptureGraph::hasMediaControl", device::kFail);
+        QCOMPARE(EWC_Close(0), 2);
+        sim->failNext("CaptureGraph::waitForCompletion", device::kAbort);
+        QCOMPARE(EWC_Close(0), 2);
+        QCOMPARE(log.count("EWC_Stop   ewc_hr:80004004, evCode: 0\n"), 1);
+        QCOMPARE(ewc_slot(0).inUse, 1);  // left unchanged
+        QCOMPARE(EWC_Close(0), 0);
+        QCOMPARE(ewc_slot(0).inUse, 0);
+    }
+
+    void noFreeSlotAndNoPins() {
+        LogCapture log;
+        ewc_currentFormatList() = CaptureFormatList{};
+        QCOMPARE(camera.open(0, 0, 1), -3);
+        QCOMPARE(log.count("uvcCamera open failed! \n"), 1);
+        formats.clear();
+        camera.initial("Lumora X8", formats);
+        QCOMPARE(camera.open(1, 0, 1), -3);
+        QCOMPARE(log.count("uvcCamera open failed! \n"), 2);
+        for (int n = 0; n < kCaptureSlotCount; ++n) {
+            ewc_slot(n).inUse = 1;
+        }
+        QCOMPARE(camera.open(0, 0, 1), -3);
+        QCOMPARE(log.count("uvcCamera open failed! invalid openNum(10) \n"), 1);
+        for (int n = 0; n < kCaptureSlotCount; ++n) {
+            ewc_slot(n).inUse = 0;
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(SlotOpenTest)
+#include "tst_slot_open.moc"
