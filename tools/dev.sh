@@ -12,11 +12,15 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 jobs="$(nproc 2>/dev/null || echo 2)"
 
+# Everything a fresh Debian 12 needs to build, test and run (and nothing more): compiler and
+# build tools, Qt 5 with its translation tools, JPEG and H.264 codecs for the camera
+# backends, Google Benchmark for bench/, a virtual X server for running without a display,
+# and fonts (a CJK one for the Japanese texts).
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev qt5-image-formats-plugins
-    libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev
-    libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-noto-cjk
+    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
+    libturbojpeg0-dev libavcodec-dev libavutil-dev libswscale-dev
+    libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
 )
 
 install_packages() {
