@@ -52,6 +52,7 @@ void GeneralDialog::setupUi() {
     contentLabel->setFont(calibriFont(11));
     contentLabel->setAlignment(Qt::AlignCenter);
     contentLabel->setWordWrap(true);
+    contentLabel->setContentsMargins(15, 0, 15, 0);
     contentLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255); background: transparent;"));
     contentLabel->resize(340, 100);
     contentLabel->setFixedHeight(100);
