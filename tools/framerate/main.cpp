@@ -63,10 +63,12 @@ int main(int argc, char** argv) {
     stream.openAsRgbStream();
     if (!request.format.empty() && callback.last >= 0) {
         for (const RESOLUTION_LIST& entry : stream.getList()) {
+            // The first entry of a size has its highest rate.
             if (entry.width == request.width && entry.height == request.height &&
                 entry.format == request.format) {
                 request.index = entry.index;
                 request.fps = entry.fps;
+                break;
             }
         }
         stream.release();
