@@ -95,6 +95,7 @@ struct FirmwareState {
     int blocksStored = 0;           // blocks committed by selector 9
     uint32_t imageBytesStored = 0;  // bytes of the image committed so far
     int updatesCompleted = 0;       // reboots into a new firmware since start
+    std::string failureReason;      // why the camera last went to status 15 in this update
 };
 
 // The control surface of one simulated camera. Obtain it from installSimulatedCamera()

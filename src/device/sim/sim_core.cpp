@@ -1,0 +1,326 @@
+#include "device/sim/sim_core.h"
+
+#include <chrono>
+#include <thread>
+
+namespace device::sim {
+namespace {
+constexpr size_t kMaxRecords = 100000;
+constexpr size_t kPacketBytesKept = 16;
+
+const char kCameraInstance[] = "6&2f4b1c9e&0&0000";
+const char kDuplicateInstance[] = "6&3a7d52e1&0&0000";
+const char kWebcamInstance[] = "6&1c0a8e37&0&0000";
+const char kCaptureClass[] = "{65e8773d-8f56-11d0-a3b9-00a0c9223196}";
+const char kSourceClass[] = "{e5323777-f976-4f5b-9b55-b94699c46e44}";
+
+std::string usbPath(const char* vidPid, const char* instance, const char* klass) {
+    return std::string("\\\\?\\usb#") + vidPid + "#" + instance + "#" + klass + "\\global";
+}
+
+UnitInfo makeInfo(int id, bool lumora, const std::string& name, const char* vidPid, const char* instance) {
+    UnitInfo u;
+    u.id = id;
+    u.lumora = lumora;
+    u.friendlyName = name;
+    u.videoLink = usbPath(vidPid, instance, kCaptureClass);
+    u.xuLink = usbPath(vidPid, instance, kSourceClass);
+    u.displayName = "@device:pnp:" + u.videoLink;
+    u.label = name;
+    u.capabilities = lumora ? &lumoraCapabilities() : &webcamCapabilities();
+    return u;
+}
+}  // namespace
+
+SimCore::SimCore(SimOptions options) : options_(std::move(options)) {
+    infos_.push_back(
+        makeInfo(kWebcam, false, "Integrated Webcam", "vid_0bda&pid_58f4&mi_00", kWebcamInstance));
+    infos_.push_back(
+        makeInfo(kCamera, true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kCameraInstance));
+    infos_.push_back(
+        makeInfo(kDuplicate, true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kDuplicateInstance));
+    for (int id = 0; id < 3; ++id) {
+        Unit unit;
+        unit.controls = id == kWebcam ? ControlTable::webcam() : ControlTable::lumora();
+        if (id != kWebcam)
+            unit.xu = std::make_unique<ExtensionUnit>(options_);
+        units_.push_back(std::move(unit));
+    }
+    plugged_ = options_.pluggedAtStart;
+}
+
+SimCore::~SimCore() {
+    timer_.stop();
+}
+
+HResult SimCore::enter(const std::string& call, const std::string& specific) {
+    return faults_.enter(call, specific);
+}
+
+void SimCore::controlLatency() const {
+    if (options_.controlLatencyUs > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(options_.controlLatencyUs));
+}
+
+std::vector<int> SimCore::listedUnits() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<int> ids;
+    if (options_.noDevices)
+        return ids;
+    if (options_.listOtherDevice)
+        ids.push_back(kWebcam);
+    if (plugged_) {
+        ids.push_back(kCamera);
+        if (options_.duplicateCamera)
+            ids.push_back(kDuplicate);
+    }
+    return ids;
+}
+
+uint64_t SimCore::generation(int id) const {
+    if (id == kWebcam)
+        return 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return generation_;
+}
+
+bool SimCore::aliveLocked(int id, uint64_t gen) const {
+    if (id == kWebcam)
+        return !options_.noDevices;
+    return plugged_ && gen == generation_;
+}
+
+bool SimCore::alive(int id, uint64_t gen) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return aliveLocked(id, gen);
+}
+
+PictureSettings SimCore::pictureSettings(int id) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Unit& u = units_[size_t(id)];
+    const ControlTable& c = u.controls;
+    const auto P = ControlGroup::VideoProcAmp;
+    const auto C = ControlGroup::CameraControl;
+    PictureSettings s;
+    if (id == kWebcam) {
+        s.brightness = 100 + c.state(P, kProcBrightness).value;
+        s.contrast = c.state(P, kProcContrast).value * 100 / 32;
+        s.saturation = c.state(P, kProcSaturation).value * 100 / 64;
+    } else {
+        s.brightness = c.state(P, kProcBrightness).value;
+        s.contrast = c.state(P, kProcContrast).value;
+        s.hue = c.state(P, kProcHue).value;
+        s.saturation = c.state(P, kProcSaturation).value;
+        s.gamma = c.state(P, kProcGamma).value;
+        s.backlight = c.state(P, kProcBacklightCompensation).value;
+        s.gain = c.state(P, kProcGain).value;
+        s.zoom = c.state(C, kCamZoom).value;
+        s.pan = c.state(C, kCamPan).value;
+        s.tilt = c.state(C, kCamTilt).value;
+        const ControlState exposure = c.state(C, kCamExposure);
+        s.expAuto = exposure.flags == kFlagsAuto;
+        s.exposure = exposure.value;
+        s.powerLine = c.powerLine();
+        const XuControls xu = u.xu->controls();
+        s.hdr = xu.hdr != 0;
+        s.autoFrame = xu.autoFrame != 0;
+        s.tracking = xu.tracking != 0;
+        s.zoomLevel = xu.zoomLevel;
+        s.sensitivity = xu.sensitivity;
+    }
+    const ControlState wb = c.state(P, kProcWhiteBalance);
+    s.wbAuto = wb.flags == kFlagsAuto;
+    s.wbKelvin = wb.value;
+    return s;
+}
+
+bool SimCore::activationHasExtensionUnit(int id) {
+    if (id == kWebcam)
+        return false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id == kDuplicate)
+        return true;
+    ++activations_;
+    return xuFromActivation_ >= 1 && activations_ >= xuFromActivation_;
+}
+
+void SimCore::record(XuRecord r) {
+    if (records_.size() >= kMaxRecords)
+        return;
+    records_.push_back(std::move(r));
+}
+
+HResult SimCore::xuProperty(int id, uint64_t gen, const KsNodeProperty& request, void* data, uint32_t length,
+                            uint32_t& returned) {
+    ExtensionUnit::Action action = ExtensionUnit::Action::None;
+    HResult hr;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!aliveLocked(id, gen))
+            return kNotConnected;
+        Unit& unit = units_[size_t(id)];
+        XuRecord r;
+        r.selector = request.id;
+        r.set = (request.flags & kKsPropertySet) != 0;
+        r.length = length;
+        const uint8_t* bytes = static_cast<const uint8_t*>(data);
+        auto keep = [&](uint32_t n) {
+            if (!bytes)
+                return;
+            if (request.id == 17)
+                n = std::min<uint32_t>(n, kPacketBytesKept);
+            r.bytes.assign(bytes, bytes + n);
+        };
+        if (r.set)
+            keep(length);
+        hr = unit.xu->property(request, data, length, returned, unit.controls, action);
+        if (!r.set && succeeded(hr))
+            keep(returned);
+        r.result = hr;
+        record(std::move(r));
+    }
+    if (action == ExtensionUnit::Action::RebootIntoFirmware) {
+        dropOff();
+        schedule(options_.rebootAbsenceMs, [this, id] {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                units_[size_t(id)].xu->firmware().completeReboot();
+            }
+            plug();
+        });
+    } else if (action == ExtensionUnit::Action::RebootAfterReset && options_.resetAbsenceMs > 0) {
+        dropOff();
+        schedule(options_.resetAbsenceMs, [this] { plug(); });
+    }
+    return hr;
+}
+
+void SimCore::addStream(StreamObserver* stream, int id) {
+    std::lock_guard<std::mutex> lock(streamsMutex_);
+    streams_.insert({stream, id});
+}
+
+void SimCore::removeStream(StreamObserver* stream) {
+    std::lock_guard<std::mutex> lock(streamsMutex_);
+    for (auto it = streams_.begin(); it != streams_.end();) {
+        if (it->first == stream)
+            it = streams_.erase(it);
+        else
+            ++it;
+    }
+}
+
+int SimCore::runningStreams() const {
+    std::lock_guard<std::mutex> lock(streamsMutex_);
+    return int(streams_.size());
+}
+
+void SimCore::dropOff() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!plugged_)
+            return;
+        plugged_ = false;
+    }
+    std::lock_guard<std::mutex> lock(streamsMutex_);
+    for (const auto& entry : streams_)
+        if (entry.second != kWebcam)
+            entry.first->deviceLost();
+}
+
+void SimCore::plug() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (plugged_)
+        return;
+    plugged_ = true;
+    ++generation_;
+}
+
+void SimCore::unplug() {
+    dropOff();
+}
+
+bool SimCore::isPlugged() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return plugged_;
+}
+
+void SimCore::plugAfter(int delayMs) {
+    schedule(delayMs, [this] { plug(); });
+}
+
+void SimCore::unplugAfter(int delayMs) {
+    schedule(delayMs, [this] { unplug(); });
+}
+
+void SimCore::forceStatus(int status) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Unit& u : units_)
+        if (u.xu)
+            u.xu->setForcedStatus(status);
+}
+
+void SimCore::setExtensionUnitFromActivation(int k) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    xuFromActivation_ = k;
+    activations_ = 0;
+}
+
+void SimCore::setFlashFails(bool fails) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Unit& u : units_)
+        if (u.xu)
+            u.xu->setFlashFails(fails);
+}
+
+ControlState SimCore::control(ControlGroup group, long property) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return units_[kCamera].controls.state(group, property);
+}
+
+void SimCore::setControl(ControlGroup group, long property, ControlState state) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    units_[kCamera].controls.force(group, property, state);
+}
+
+long SimCore::powerLineFrequency() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return units_[kCamera].controls.powerLine();
+}
+
+XuControls SimCore::xuControls() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return units_[kCamera].xu->controls();
+}
+
+void SimCore::setXuControls(const XuControls& controls) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    units_[kCamera].xu->setControls(controls);
+}
+
+std::vector<XuRecord> SimCore::xuRequests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return records_;
+}
+
+void SimCore::clearXuRequests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    records_.clear();
+}
+
+FirmwareState SimCore::firmware() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return units_[kCamera].xu->firmware().snapshot();
+}
+
+std::vector<uint8_t> SimCore::storedImage() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return units_[kCamera].xu->firmware().storedImage();
+}
+
+int SimCore::resetCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return units_[kCamera].xu->resetCount();
+}
+
+}  // namespace device::sim

@@ -1,0 +1,145 @@
+#pragma once
+// The state behind one simulated camera: the devices on the simulated bus (the webcam,
+// the Lumora X8, optionally a second one of the same name), their controls and extension
+// units, fault injection, the running streams and the camera's timer. The port objects
+// (sim_video, sim_graph, sim_xu) hold it through a shared pointer and call in here; the
+// test control surface is its SimCamera side.
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "device/sim/sim_camera.h"
+#include "device/sim/sim_controls.h"
+#include "device/sim/sim_extension_unit.h"
+#include "device/sim/sim_faults.h"
+#include "device/sim/sim_formats.h"
+#include "device/sim/sim_picture.h"
+#include "device/sim/sim_timer.h"
+
+namespace device::sim {
+
+// A running stream, told when its device leaves the bus.
+class StreamObserver {
+public:
+    virtual ~StreamObserver() = default;
+    virtual void deviceLost() = 0;
+};
+
+// The parts of a device that never change.
+struct UnitInfo {
+    int id = 0;
+    bool lumora = false;
+    std::string friendlyName, displayName, videoLink, xuLink, label;
+    const std::vector<SimCapability>* capabilities = nullptr;
+};
+
+class SimCore : public SimCamera {
+public:
+    enum : int { kWebcam = 0, kCamera = 1, kDuplicate = 2 };
+
+    explicit SimCore(SimOptions options);
+    ~SimCore() override;
+
+    // --- port side -----------------------------------------------------------------------
+    // Fault injection and latency of one call (see FaultTable::enter).
+    HResult enter(const std::string& call, const std::string& specific = {});
+    // The USB control transfer's own latency (SimOptions::controlLatencyUs).
+    void controlLatency() const;
+    // The devices on the bus now, in listing order.
+    std::vector<int> listedUnits() const;
+    const UnitInfo& info(int id) const { return infos_[size_t(id)]; }
+    // A handle taken at this generation stays usable while alive() says so.
+    uint64_t generation(int id) const;
+    bool alive(int id, uint64_t generation) const;
+    // Runs f on the device's controls under the lock; kNotConnected when the handle died.
+    template <typename F>
+    HResult withControls(int id, uint64_t gen, F&& f) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!aliveLocked(id, gen))
+            return kNotConnected;
+        return f(units_[size_t(id)].controls);
+    }
+    PictureSettings pictureSettings(int id) const;
+    // Activation of a capture source for the extension unit: whether its topology holds
+    // the unit this time.
+    bool activationHasExtensionUnit(int id);
+    HResult xuProperty(int id, uint64_t gen, const KsNodeProperty& request, void* data, uint32_t length,
+                       uint32_t& returned);
+
+    void addStream(StreamObserver* stream, int id);
+    void removeStream(StreamObserver* stream);
+    bool neverDeliverFrames() const { return neverDeliver_.load(); }
+    SampleFault sampleFault() const { return SampleFault(sampleFault_.load()); }
+    void countFrame() { framesDelivered_.fetch_add(1); }
+    double frameRateMultiplier() const { return options_.frameRateMultiplier; }
+    // Runs an action later on the camera's timer.
+    void schedule(int delayMs, std::function<void()> action) { timer_.schedule(delayMs, std::move(action)); }
+
+    // --- SimCamera -------------------------------------------------------------------------
+    void plug() override;
+    void unplug() override;
+    bool isPlugged() const override;
+    void plugAfter(int delayMs) override;
+    void unplugAfter(int delayMs) override;
+    void failNext(const std::string& call, HResult hr, int count) override {
+        faults_.failNext(call, hr, count);
+    }
+    void failFrom(const std::string& call, HResult hr, int nth) override { faults_.failFrom(call, hr, nth); }
+    void failAlways(const std::string& call, HResult hr) override { faults_.failAlways(call, hr); }
+    void setLatency(const std::string& call, int ms) override { faults_.setLatency(call, ms); }
+    void clearFaults() override { faults_.clear(); }
+    int callCount(const std::string& call) const override { return faults_.callCount(call); }
+    void forceStatus(int status) override;
+    void setNeverDeliverFrames(bool never) override { neverDeliver_ = never; }
+    void setSampleFault(SampleFault fault) override { sampleFault_ = int(fault); }
+    void setExtensionUnitFromActivation(int k) override;
+    void setFlashFails(bool fails) override;
+    ControlState control(ControlGroup group, long property) const override;
+    void setControl(ControlGroup group, long property, ControlState state) override;
+    long powerLineFrequency() const override;
+    XuControls xuControls() const override;
+    void setXuControls(const XuControls& controls) override;
+    std::vector<XuRecord> xuRequests() const override;
+    void clearXuRequests() override;
+    FirmwareState firmware() const override;
+    std::vector<uint8_t> storedImage() const override;
+    long framesDelivered() const override { return framesDelivered_.load(); }
+    int runningStreams() const override;
+    int resetCount() const override;
+
+private:
+    struct Unit {
+        ControlTable controls;
+        std::unique_ptr<ExtensionUnit> xu;  // the Lumora X8s only
+    };
+    bool aliveLocked(int id, uint64_t gen) const;
+    // Takes the cameras off the bus; the streams are told outside the state lock.
+    void dropOff();
+    void record(XuRecord record);
+
+    const SimOptions options_;
+    std::vector<UnitInfo> infos_;
+    FaultTable faults_;
+
+    mutable std::mutex mutex_;  // guards everything below up to the stream set
+    std::vector<Unit> units_;
+    bool plugged_ = false;
+    uint64_t generation_ = 1;
+    int activations_ = 0;
+    int xuFromActivation_ = 1;
+    std::vector<XuRecord> records_;
+
+    mutable std::mutex streamsMutex_;
+    std::set<std::pair<StreamObserver*, int>> streams_;
+
+    std::atomic<bool> neverDeliver_{false};
+    std::atomic<int> sampleFault_{int(SampleFault::None)};
+    std::atomic<long> framesDelivered_{0};
+
+    SimTimer timer_;  // last: stopped first
+};
+
+}  // namespace device::sim

@@ -1,0 +1,213 @@
+#include "device/sim/sim_firmware.h"
+
+#include <cstring>
+
+namespace device::sim {
+namespace {
+constexpr uint32_t kMaxBlock = 64u * 1024 * 1024;
+constexpr uint32_t kMaxImage = 256u * 1024 * 1024;
+
+int32_t le32(const uint8_t* p) {
+    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+}  // namespace
+
+FirmwareSim::FirmwareSim(std::string version, uint32_t transferSize)
+    : version_(std::move(version)), transferSize_(transferSize) {}
+
+void FirmwareSim::fail(const std::string& why) {
+    failureReason_ = why;
+    status_ = kStatusFailure;
+}
+
+HResult FirmwareSim::setUpdateMode(uint8_t mode, int32_t value) {
+    if (mode == 0) {
+        updateMode_ = false;
+        status_ = kStatusIdle;
+        blockOpen_ = blockClosed_ = false;
+        block_.clear();
+        covered_.clear();
+        return kOk;
+    }
+    if (mode != 1)
+        return kInvalidArg;
+    updateMode_ = true;
+    imageSize_ = value > 0 ? uint32_t(value) : 0;
+    failureReason_.clear();
+    blockOpen_ = blockClosed_ = false;
+    block_.clear();
+    covered_.clear();
+    coveredBytes_ = 0;
+    infoStatus_ = 0;
+    headerAccepted_ = false;
+    header_ = FwHeader{};
+    image_.clear();
+    bytesReceived_ = 0;
+    blocksStored_ = 0;
+    imageVerified_ = false;
+    if (value <= 0 || uint32_t(value) > kMaxImage || uint32_t(value) < kFwHeaderSize) {
+        fail("image size refused");
+        return kOk;
+    }
+    status_ = kStatusUpdateMode;
+    return kOk;
+}
+
+HResult FirmwareSim::setTransferInfo(const uint8_t* info) {
+    const uint8_t kind = info[0];
+    const int32_t count = le32(info + 4);
+    if (kind == 2) {
+        if (!updateMode_ || status_ == kStatusFailure) {
+            infoStatus_ = 1;  // not ready for data
+            return kOk;
+        }
+        if (count < 0 || uint32_t(count) > kMaxBlock) {
+            infoStatus_ = 2;  // block refused
+            return kOk;
+        }
+        block_.assign(size_t(count), 0);
+        covered_.assign(size_t(count), false);
+        coveredBytes_ = 0;
+        blockOpen_ = true;
+        blockClosed_ = false;
+        infoStatus_ = 0;
+        return kOk;
+    }
+    if (kind == 0) {
+        if (!blockOpen_ || uint32_t(count) != block_.size()) {
+            infoStatus_ = 2;
+            return kOk;
+        }
+        blockOpen_ = false;
+        blockClosed_ = true;
+        infoStatus_ = 0;
+        return kOk;
+    }
+    return kInvalidArg;
+}
+
+HResult FirmwareSim::setTransferData(const uint8_t* packet, uint32_t length) {
+    if (length != transferSize_)
+        return kInvalidArg;
+    if (!blockOpen_)
+        return kGenFailure;  // the device stalls: no block announced
+    const int32_t offset = le32(packet);
+    const uint32_t n = uint32_t(packet[4]) | uint32_t(packet[5]) << 8;
+    if (offset < 0 || n > transferSize_ - 8 || uint64_t(offset) + n > block_.size())
+        return kInvalidArg;
+    std::memcpy(block_.data() + offset, packet + 8, n);
+    for (uint32_t i = 0; i < n; ++i) {
+        if (!covered_[size_t(offset) + i]) {
+            covered_[size_t(offset) + i] = true;
+            ++coveredBytes_;
+        }
+    }
+    bytesReceived_ += n;
+    return kOk;
+}
+
+HResult FirmwareSim::startReadHeader(uint32_t value) {
+    if (value != 1)
+        return kInvalidArg;
+    if (!updateMode_) {
+        fail("header read outside update mode");
+        return kOk;
+    }
+    if (!blockClosed_ || block_.size() != kFwHeaderSize || coveredBytes_ != kFwHeaderSize) {
+        fail("header block incomplete");
+        return kOk;
+    }
+    std::string why;
+    FwHeader header;
+    blockClosed_ = false;
+    if (!parseFwHeader(block_.data(), header, why)) {
+        fail(why);
+        return kOk;
+    }
+    if (header.imageSize != imageSize_) {
+        fail("header size differs from the announced image size");
+        return kOk;
+    }
+    header_ = header;
+    headerAccepted_ = true;
+    status_ = kStatusHeaderRead;
+    return kOk;
+}
+
+HResult FirmwareSim::startReadPartialFile(uint32_t size) {
+    if (!updateMode_ || !headerAccepted_) {
+        fail("partial file outside a header-checked update");
+        return kOk;
+    }
+    if (!blockClosed_ || block_.size() != size || coveredBytes_ != size) {
+        fail("block incomplete");
+        return kOk;
+    }
+    blockClosed_ = false;
+    if (uint64_t(image_.size()) + size > imageSize_) {
+        fail("more data than the image size");
+        return kOk;
+    }
+    image_.insert(image_.end(), block_.begin(), block_.end());
+    ++blocksStored_;
+    block_.clear();
+    covered_.clear();
+    if (image_.size() < imageSize_) {
+        status_ = kStatusBlockStored;
+        return kOk;
+    }
+    if (std::memcmp(image_.data(), kFwMagic, 8) != 0 ||
+        crc32(image_.data() + kFwHeaderSize, image_.size() - kFwHeaderSize) != header_.payloadCrc) {
+        fail("image checksum mismatch");
+        return kOk;
+    }
+    FwHeader again;
+    std::string why;
+    if (!parseFwHeader(image_.data(), again, why) || again.headerVersion != header_.headerVersion) {
+        fail("image header differs from the checked header");
+        return kOk;
+    }
+    imageVerified_ = true;
+    pendingVersion_ =
+        header_.versionText.empty() ? headerVersionText(header_.headerVersion) : header_.versionText;
+    status_ = kStatusImageStored;
+    return kOk;
+}
+
+bool FirmwareSim::startUpdate(bool flashFails) {
+    if (!updateMode_ || !imageVerified_ || status_ != kStatusImageStored) {
+        fail("update start without a complete image");
+        return false;
+    }
+    if (flashFails) {
+        fail("flashing failed");
+        return false;
+    }
+    return true;
+}
+
+void FirmwareSim::completeReboot() {
+    version_ = pendingVersion_;
+    ++updatesCompleted_;
+    updateMode_ = false;
+    status_ = kStatusIdle;
+    imageVerified_ = false;
+    headerAccepted_ = false;
+}
+
+FirmwareState FirmwareSim::snapshot() const {
+    FirmwareState s;
+    s.version = version_;
+    s.updateMode = updateMode_;
+    s.status = status_;
+    s.imageSize = imageSize_;
+    s.headerVersion = headerVersion();
+    s.bytesReceived = bytesReceived_;
+    s.blocksStored = blocksStored_;
+    s.imageBytesStored = uint32_t(image_.size());
+    s.updatesCompleted = updatesCompleted_;
+    s.failureReason = failureReason_;
+    return s;
+}
+
+}  // namespace device::sim

@@ -1,0 +1,44 @@
+#pragma once
+// A small script that drives the simulated camera from outside the program, for demos and
+// black-box checks, read from the environment variable LUMORA_SIM_SCRIPT. Items are
+// separated by ";" (blanks are ignored):
+//   unplugged        the camera is not on the bus at start
+//   plug@5s          put it on the bus 5 seconds after start ("ms" for milliseconds)
+//   unplug@30s       take it off 30 seconds after start
+//   reboot=2000ms    absence after a firmware update start (default 3 s)
+//   reset-absence=1500ms  absence after a reset to factory defaults (default: none)
+//   xu-from=20       the extension unit appears only at the 20th activation
+//   fps=2            frame-rate multiplier (0: as fast as frames can be made)
+//   latency=1000us   USB control-transfer latency per control / extension-unit call
+//   status=15        the camera answers this status (e.g. 15: update failure)
+//   flash-fails      after an update start the camera reports status 15
+//   no-webcam        do not list the unrelated webcam
+//   duplicate        list a second camera of the same name
+// Example: "unplugged; plug@5s; unplug@30s; plug@35s".
+#include <string>
+#include <vector>
+
+#include "device/sim/sim_camera.h"
+
+namespace device::sim {
+
+struct SimScript {
+    struct Event {
+        int atMs = 0;
+        bool plug = true;
+    };
+    SimOptions options;
+    std::vector<Event> events;
+    int xuFromActivation = 1;
+    int forcedStatus = -1;
+    bool flashFails = false;
+};
+
+// Parses a script onto the given options. false (with the offending item in error) when
+// an item is not understood; the items before it still apply.
+bool parseSimScript(const std::string& text, SimScript& script, std::string& error);
+
+// Applies the script's camera behaviours and schedules its events on the camera.
+void applySimScript(const SimScript& script, SimCamera& camera);
+
+}  // namespace device::sim

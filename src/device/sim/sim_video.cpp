@@ -1,0 +1,229 @@
+#include "device/sim/sim_video.h"
+
+#include "device/sim/sim_graph.h"
+
+namespace device::sim {
+namespace {
+constexpr int kCapabilityRecordSize = 128;
+
+class SimMoniker : public DeviceMoniker {
+public:
+    SimMoniker(std::shared_ptr<SimCore> core, int unit, uint64_t generation)
+        : core_(std::move(core)), unit_(unit), generation_(generation) {}
+
+    HResult displayName(std::string& name) override {
+        if (HResult hr = core_->enter("DeviceMoniker::displayName"); failed(hr))
+            return hr;
+        name = core_->info(unit_).displayName;
+        return kOk;
+    }
+    HResult friendlyName(std::string& name) override {
+        if (HResult hr = core_->enter("DeviceMoniker::friendlyName"); failed(hr))
+            return hr;
+        name = core_->info(unit_).friendlyName;
+        return kOk;
+    }
+    HResult symbolicLink(std::string& link) override {
+        if (HResult hr = core_->enter("DeviceMoniker::symbolicLink"); failed(hr))
+            return hr;
+        link = core_->info(unit_).videoLink;
+        return kOk;
+    }
+    HResult bind(std::shared_ptr<CaptureDevice>& device) override {
+        if (HResult hr = core_->enter("DeviceMoniker::bind"); failed(hr))
+            return hr;
+        if (!core_->alive(unit_, generation_))
+            return kNotConnected;
+        device = std::make_shared<SimCaptureDevice>(core_, unit_, generation_);
+        return kOk;
+    }
+
+private:
+    std::shared_ptr<SimCore> core_;
+    int unit_;
+    uint64_t generation_;
+};
+}  // namespace
+
+// --- controls ------------------------------------------------------------------------------
+
+template <typename F>
+HResult SimControlPort::call(const char* name, F&& f) {
+    if (HResult hr = core_->enter(name); failed(hr))
+        return hr;
+    core_->controlLatency();
+    return core_->withControls(unit_, generation_, std::forward<F>(f));
+}
+
+HResult SimControlPort::hasGroup(ControlGroup group) {
+    return call("ControlPort::hasGroup",
+                [&](ControlTable& t) { return t.hasGroup(group) ? kOk : kNoInterface; });
+}
+
+HResult SimControlPort::getRange(ControlGroup group, long property, ControlRange& range) {
+    return call("ControlPort::getRange", [&](ControlTable& t) { return t.range(group, property, range); });
+}
+
+HResult SimControlPort::get(ControlGroup group, long property, long& value, long& flags) {
+    return call("ControlPort::get", [&](ControlTable& t) { return t.get(group, property, value, flags); });
+}
+
+HResult SimControlPort::set(ControlGroup group, long property, long value, long flags) {
+    return call("ControlPort::set", [&](ControlTable& t) { return t.set(group, property, value, flags); });
+}
+
+HResult SimControlPort::hasKsPropertySet() {
+    return call("ControlPort::hasKsPropertySet",
+                [&](ControlTable& t) { return t.hasKsSet() ? kOk : kNoInterface; });
+}
+
+HResult SimControlPort::ksQuerySupported(long property, uint32_t& support) {
+    return call("ControlPort::ksQuerySupported",
+                [&](ControlTable& t) { return t.ksSupport(property, support); });
+}
+
+HResult SimControlPort::ksGet(long property, long& value, long& flags) {
+    return call("ControlPort::ksGet", [&](ControlTable& t) { return t.ksGet(property, value, flags); });
+}
+
+HResult SimControlPort::ksSet(long property, long value, long flags) {
+    return call("ControlPort::ksSet", [&](ControlTable& t) { return t.ksSet(property, value, flags); });
+}
+
+// --- capture device ------------------------------------------------------------------------
+
+SimCaptureDevice::SimCaptureDevice(std::shared_ptr<SimCore> core, int unit, uint64_t generation)
+    : core_(std::move(core)), unit_(unit), generation_(generation), controls_(core_, unit, generation) {
+    format_ = caps().front().format;
+}
+
+HResult SimCaptureDevice::enter(const char* call) {
+    if (HResult hr = core_->enter(call); failed(hr))
+        return hr;
+    return core_->alive(unit_, generation_) ? kOk : kNotConnected;
+}
+
+HResult SimCaptureDevice::pinCount(int& count) {
+    if (HResult hr = enter("CaptureDevice::pinCount"); failed(hr))
+        return hr;
+    count = 1;
+    return kOk;
+}
+
+HResult SimCaptureDevice::pinIsOutput(int pin, bool& isOutput) {
+    if (HResult hr = enter("CaptureDevice::pinIsOutput"); failed(hr))
+        return hr;
+    if (pin != 0)
+        return kInvalidArg;
+    isOutput = true;
+    return kOk;
+}
+
+HResult SimCaptureDevice::hasStreamConfig(int pin) {
+    if (HResult hr = enter("CaptureDevice::hasStreamConfig"); failed(hr))
+        return hr;
+    return pin == 0 ? kOk : kNoInterface;
+}
+
+HResult SimCaptureDevice::capabilityCount(int pin, int& count, int& recordSize) {
+    if (HResult hr = enter("CaptureDevice::capabilityCount"); failed(hr))
+        return hr;
+    if (pin != 0)
+        return kInvalidArg;
+    count = int(caps().size());
+    recordSize = kCapabilityRecordSize;
+    return kOk;
+}
+
+HResult SimCaptureDevice::capability(int pin, int index, MediaFormat& format) {
+    if (HResult hr = enter("CaptureDevice::capability"); failed(hr))
+        return hr;
+    if (pin != 0 || index < 0 || index >= int(caps().size()))
+        return kInvalidArg;
+    format = caps()[size_t(index)].format;
+    return kOk;
+}
+
+HResult SimCaptureDevice::hasVideoControl() {
+    return enter("CaptureDevice::hasVideoControl");
+}
+
+HResult SimCaptureDevice::frameIntervals(int pin, int index, int width, int height,
+                                         std::vector<int64_t>& intervals) {
+    if (HResult hr = enter("CaptureDevice::frameIntervals"); failed(hr))
+        return hr;
+    if (pin != 0 || index < 0 || index >= int(caps().size()))
+        return kInvalidArg;
+    const SimCapability& c = caps()[size_t(index)];
+    if (c.format.width != width || c.format.height != height)
+        return kInvalidArg;
+    intervals = c.intervals;
+    return kOk;
+}
+
+HResult SimCaptureDevice::currentFormat(int pin, MediaFormat& format) {
+    if (HResult hr = enter("CaptureDevice::currentFormat"); failed(hr))
+        return hr;
+    if (pin != 0)
+        return kInvalidArg;
+    format = this->format();
+    return kOk;
+}
+
+HResult SimCaptureDevice::setFormat(int pin, const MediaFormat& format) {
+    if (HResult hr = enter("CaptureDevice::setFormat"); failed(hr))
+        return hr;
+    if (pin != 0)
+        return kInvalidArg;
+    for (const SimCapability& c : caps()) {
+        if (c.format.subtype != format.subtype || c.format.width != format.width ||
+            c.format.height != format.height || !c.format.videoInfo)
+            continue;
+        // The camera runs at the offered interval nearest to the one asked for.
+        int64_t best = c.intervals.front();
+        if (format.avgTimePerFrame > 0)
+            for (int64_t i : c.intervals)
+                if (std::llabs(i - format.avgTimePerFrame) < std::llabs(best - format.avgTimePerFrame))
+                    best = i;
+        std::lock_guard<std::mutex> lock(mutex_);
+        format_ = c.format;
+        format_.avgTimePerFrame = best;
+        return kOk;
+    }
+    return kInvalidArg;
+}
+
+MediaFormat SimCaptureDevice::format() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return format_;
+}
+
+ControlPort* SimCaptureDevice::controls() {
+    if (failed(core_->enter("CaptureDevice::controls")))
+        return nullptr;
+    return &controls_;
+}
+
+// --- system --------------------------------------------------------------------------------
+
+HResult SimVideoSystem::createGraph(std::unique_ptr<CaptureGraph>& graph) {
+    if (HResult hr = core_->enter("VideoSystem::createGraph"); failed(hr))
+        return hr;
+    graph = std::make_unique<SimCaptureGraph>(core_);
+    return kOk;
+}
+
+HResult SimVideoSystem::createDeviceEnumerator() {
+    return core_->enter("VideoSystem::createDeviceEnumerator");
+}
+
+HResult SimVideoSystem::enumerateVideoInputs(std::vector<std::unique_ptr<DeviceMoniker>>& devices) {
+    devices.clear();
+    if (HResult hr = core_->enter("VideoSystem::enumerateVideoInputs"); failed(hr))
+        return hr;
+    for (int id : core_->listedUnits())
+        devices.push_back(std::make_unique<SimMoniker>(core_, id, core_->generation(id)));
+    return devices.empty() ? kFalse : kOk;
+}
+
+}  // namespace device::sim

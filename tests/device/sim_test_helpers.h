@@ -1,0 +1,161 @@
+#pragma once
+// Helpers shared by the simulated camera's tests: find the camera on the installed port,
+// open a stream on it, and talk to its extension unit.
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/device_port.h"
+#include "device/sim/sim_camera.h"
+
+namespace simtest {
+
+using namespace device;
+
+// The bound capture device whose friendly name equals name (null when not listed).
+inline std::shared_ptr<CaptureDevice> bindByName(const std::string& name) {
+    std::vector<std::unique_ptr<DeviceMoniker>> monikers;
+    if (failed(port().video->enumerateVideoInputs(monikers))) return nullptr;
+    for (auto& m : monikers) {
+        std::string friendly;
+        if (succeeded(m->friendlyName(friendly)) && friendly == name) {
+            std::shared_ptr<CaptureDevice> device;
+            if (succeeded(m->bind(device))) return device;
+        }
+    }
+    return nullptr;
+}
+
+// Keeps the samples a stream delivers.
+class RecordingSink : public FrameSink {
+public:
+    void bufferCB(double sampleTime, const uint8_t* data, long length) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        times_.push_back(sampleTime);
+        last_.assign(data, data + (length > 0 ? length : 0));
+        lengths_.push_back(length);
+    }
+    int count() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return int(times_.size());
+    }
+    std::vector<double> times() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return times_;
+    }
+    std::vector<long> lengths() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return lengths_;
+    }
+    std::vector<uint8_t> last() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return last_;
+    }
+    void clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        times_.clear();
+        lengths_.clear();
+        last_.clear();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<double> times_;
+    std::vector<long> lengths_;
+    std::vector<uint8_t> last_;
+};
+
+// Builds and runs a stream of the capability `index` of the device, as the capture layer
+// does. outputSubtype: kSubtypeNull for native samples, kSubtypeRGB32 for converted ones.
+inline HResult openStream(const std::shared_ptr<CaptureDevice>& device, int index, const Guid& outputSubtype,
+                          FrameSink* sink, std::unique_ptr<CaptureGraph>& graph) {
+    HResult hr = port().video->createGraph(graph);
+    if (failed(hr)) return hr;
+    MediaFormat format;
+    if (failed(hr = device->capability(0, index, format))) return hr;
+    if (failed(hr = device->setFormat(0, format))) return hr;
+    if (failed(hr = graph->addCaptureDevice(device, "Video Capture 0"))) return hr;
+    if (failed(hr = graph->attachGraphBuilder())) return hr;
+    if (failed(hr = graph->createGrabber())) return hr;
+    if (failed(hr = graph->setGrabberSubtype(outputSubtype))) return hr;
+    if (failed(hr = graph->addGrabber("Grabber 0"))) return hr;
+    if (failed(hr = graph->connect(0))) return hr;
+    if (failed(hr = graph->setBufferSamples(false))) return hr;
+    if (failed(hr = graph->setOneShot(false))) return hr;
+    if (failed(hr = graph->setCallback(sink))) return hr;
+    return graph->run();
+}
+
+// The camera's extension unit through the XU side of the port.
+class XuClient {
+public:
+    // Activates the first source named name and finds its first device-specific node.
+    bool open(const std::string& name = "Lumora X8") {
+        std::vector<std::unique_ptr<XuActivation>> sources;
+        if (failed(port().xu->enumerateSources(sources))) return false;
+        for (auto& s : sources) {
+            std::string friendly;
+            if (failed(s->friendlyName(friendly)) || friendly != name) continue;
+            if (failed(s->activate(source_))) return false;
+            uint32_t count = 0;
+            source_->nodeCount(count);
+            for (uint32_t n = 0; n < count; ++n) {
+                Guid type;
+                if (succeeded(source_->nodeType(n, type)) && type == kNodeTypeDevSpecific) {
+                    node_ = n;
+                    return succeeded(source_->createNodeControl(n, control_));
+                }
+            }
+            return false;
+        }
+        return false;
+    }
+    ~XuClient() {
+        if (source_) source_->shutdown();
+    }
+    static Guid unitSet() {
+        Guid g;
+        const char text[16] = {'A', 'B', '_', 'U', 'S', 'E', 'R', '_', 'M', 'O', 'D', 'E', 0, 0, 0, 0};
+        static_assert(sizeof(text) == sizeof(Guid), "16 bytes");
+        std::memcpy(&g, text, 16);
+        return g;
+    }
+    HResult call(uint32_t selector, bool set, void* data, uint32_t length, uint32_t* returned = nullptr) {
+        KsNodeProperty p;
+        p.set = unitSet();
+        p.id = selector;
+        p.flags = kKsPropertyTopology | (set ? kKsPropertySet : kKsPropertyGet);
+        p.nodeId = node_;
+        uint32_t r = 0;
+        HResult hr = control_->property(p, data, length, r);
+        if (returned) *returned = r;
+        return hr;
+    }
+    HResult set(uint32_t selector, std::vector<uint8_t> bytes) {
+        return call(selector, true, bytes.data(), uint32_t(bytes.size()));
+    }
+    HResult get(uint32_t selector, std::vector<uint8_t>& bytes, uint32_t length) {
+        bytes.assign(length, 0);
+        return call(selector, false, bytes.data(), length);
+    }
+    // Camera status (selector 11), or 65535 when the read fails.
+    int status() {
+        std::vector<uint8_t> b;
+        return succeeded(get(11, b, 1)) ? b[0] : 65535;
+    }
+    uint32_t node() const { return node_; }
+
+private:
+    std::unique_ptr<XuMediaSource> source_;
+    std::unique_ptr<XuNodeControl> control_;
+    uint32_t node_ = 0;
+};
+
+inline std::vector<uint8_t> le32(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
+
+}  // namespace simtest
