@@ -1,0 +1,181 @@
+#pragma once
+// A fake uvcvideo behind the system seam, for tests without a camera. It answers the
+// backend's system calls as the kernel does: the V4L2 ioctls with their error numbers,
+// mmap buffers with the kernel's rules (REQBUFS 0 refused while streaming or mapped),
+// poll with POLLERR|POLLHUP after an unplug, UVCIOC_CTRL_QUERY as the driver checks it,
+// and the sysfs attributes and descriptors of the USB device. A camera can be unplugged
+// at any moment, also after a given number of calls, and come back under another node
+// number. Every call on a descriptor that was closed (or never opened) is counted.
+#include <linux/videodev2.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/v4l2/sys_io.h"
+#include "device/v4l2/uvc_descriptors.h"
+
+namespace device::v4l2 {
+
+struct FakeFrameSize {
+    uint32_t width = 0, height = 0;
+    std::vector<v4l2_fract> intervals;  // shortest first
+};
+
+struct FakeFormat {
+    uint32_t pixelformat = 0;
+    std::vector<FakeFrameSize> sizes;
+    bool stepwise = false;  // sizes[0] gives the smallest size, range the grid
+    v4l2_frmsize_stepwise range{};
+};
+
+struct FakeControl {
+    uint32_t id = 0;
+    uint32_t type = V4L2_CTRL_TYPE_INTEGER;
+    int32_t minimum = 0, maximum = 0, step = 1, defaultValue = 0, value = 0;
+    uint32_t flags = 0;
+    std::vector<int32_t> menu;  // menu entries offered
+    int setErrno = 0;           // S_CTRL answers this when set
+};
+
+struct FakeXuControl {
+    uint8_t unit = 0, selector = 0;
+    std::vector<uint8_t> value;  // its length is the control's length
+    int getErrno = 0, setErrno = 0;
+};
+
+struct FakeCamera {
+    std::string card = "Lumora X8";
+    std::string driver = "uvcvideo";
+    std::string busInfo = "usb-0000:00:14.0-2";
+    uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+    std::string idVendor = "2e7e", idProduct = "0801";  // empty: not a USB device
+    int interfaceNumber = 0;
+    std::vector<uint8_t> descriptors;  // empty: the sysfs file is missing
+    int openErrno = 0;
+    std::vector<FakeFormat> formats;
+    std::vector<FakeControl> controls;
+    std::vector<FakeXuControl> xu;
+};
+
+// The camera the program is made for: MJPG 3520x1104, 1920x1080; H264 1920x1080; YUYV
+// 640x480 and 320x240; the standard controls with an exposure menu of MANUAL and
+// APERTURE_PRIORITY; extension unit 4 of the "AB_USER_MODE" set (selectors 1 to 17).
+FakeCamera fakeLumoraCamera();
+// A metadata node of the same camera (no VIDEO_CAPTURE in device_caps).
+FakeCamera fakeMetadataNode(const FakeCamera& camera);
+
+struct FakeCall {
+    std::string name;  // "open", "close", "mmap", "munmap", "poll" or the ioctl ("S_CTRL", "XU_QUERY", ...)
+    int fd = -1;
+    uint32_t id = 0;    // control id, or unit << 8 | selector for XU_QUERY
+    int64_t value = 0;  // control value, REQBUFS count, XU query code
+    int result = 0;     // 0 or -errno
+};
+
+class FakeUvc : public SysIo {
+public:
+    FakeUvc() = default;
+    ~FakeUvc() override;
+
+    void plug(int number, FakeCamera camera);
+    void unplug(int number);
+    void unplugAll();
+    // The n-th system call from now (1: the next) finds every camera gone, as if the cable
+    // was pulled just before it.
+    void unplugAfterCalls(long n);
+    // Makes the next ioctl of this request answer -error.
+    void failNextIoctl(unsigned long request, int error);
+
+    // Hands a sample to the next queued buffer of a streaming node; false when none was queued.
+    bool pushFrame(int number, const std::vector<uint8_t>& bytes, uint32_t flags = 0);
+    // Waits until the node streams with all its buffers queued (or the time-out passes).
+    bool waitForQueuedBuffers(int number, int timeoutMs);
+
+    // What the backend did.
+    std::vector<FakeCall> calls() const;
+    void clearCalls();
+    int callsOnClosedDescriptors() const;
+    int openDescriptors() const;
+    int liveMappings() const;
+    int badUnmaps() const;
+    bool streaming(int number) const;
+    int allocatedBuffers(int number) const;
+    v4l2_pix_format format(int number) const;
+    v4l2_fract timePerFrame(int number) const;
+    int32_t controlValue(int number, uint32_t id) const;
+    std::vector<uint8_t> xuValue(int number, uint8_t unit, uint8_t selector) const;
+    FakeCamera* camera(int number);  // to adjust a plugged camera (not while calls run)
+
+    // SysIo
+    int open(const std::string& path, int flags) override;
+    int close(int fd) override;
+    int ioctl(int fd, unsigned long request, void* arg) override;
+    void* mmap(size_t length, int fd, off_t offset, int& error) override;
+    int munmap(void* address, size_t length) override;
+    int poll(pollfd* fds, nfds_t count, int timeoutMs) override;
+    bool readFile(const std::string& path, std::string& contents, size_t maxBytes) override;
+    bool listDirectory(const std::string& path, std::vector<std::string>& names) override;
+
+private:
+    struct Buffer {
+        std::shared_ptr<std::vector<uint8_t>> memory;
+        enum State { Dequeued, Queued, Done } state = Dequeued;
+        uint32_t bytesused = 0, flags = 0, sequence = 0;
+        timeval timestamp{};
+        int mappings = 0;
+    };
+    struct Node {
+        FakeCamera camera;
+        int number = -1;
+        bool gone = false;
+        int owner = -1;  // descriptor that holds the buffers
+        bool streaming = false;
+        std::vector<Buffer> buffers;
+        std::deque<uint32_t> queued, done;
+        uint32_t sequence = 0;
+        v4l2_pix_format fmt{};
+        v4l2_fract timePerFrame{1, 30};
+    };
+    struct Descriptor {
+        std::shared_ptr<Node> node;
+        bool open = true;
+    };
+    struct Mapping {
+        std::shared_ptr<Node> node;
+        uint32_t index = 0;
+        size_t length = 0;
+        std::shared_ptr<std::vector<uint8_t>> memory;
+    };
+
+    // Counts a call; true when this call pulled the plug.
+    void countCall();
+    Descriptor* descriptorOf(int fd, const char* what);
+    void record(const char* name, int fd, uint32_t id, int64_t value, int result);
+    void unplugLocked(int number);
+    void releaseQueue(Node& node);
+    int formatIoctl(Node& node, unsigned long request, void* arg);
+    int bufferIoctl(Node& node, int fd, unsigned long request, void* arg);
+    int controlIoctl(Node& node, int fd, unsigned long request, void* arg);
+    int xuQuery(Node& node, int fd, void* arg);
+    static void applyFormat(Node& node, uint32_t pixelformat, uint32_t width, uint32_t height);
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<int, std::shared_ptr<Node>> nodes_;  // present nodes by number
+    std::map<int, Descriptor> descriptors_;       // every descriptor ever handed out
+    std::map<void*, Mapping> mappings_;
+    std::map<unsigned long, int> failures_;
+    std::vector<FakeCall> calls_;
+    int nextFd_ = 100;
+    long unplugCountdown_ = 0;
+    int closedCalls_ = 0;
+    int badUnmaps_ = 0;
+};
+
+}  // namespace device::v4l2
