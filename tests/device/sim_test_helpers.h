@@ -18,12 +18,14 @@ using namespace device;
 // The bound capture device whose friendly name equals name (null when not listed).
 inline std::shared_ptr<CaptureDevice> bindByName(const std::string& name) {
     std::vector<std::unique_ptr<DeviceMoniker>> monikers;
-    if (failed(port().video->enumerateVideoInputs(monikers))) return nullptr;
+    if (failed(port().video->enumerateVideoInputs(monikers)))
+        return nullptr;
     for (auto& m : monikers) {
         std::string friendly;
         if (succeeded(m->friendlyName(friendly)) && friendly == name) {
             std::shared_ptr<CaptureDevice> device;
-            if (succeeded(m->bind(device))) return device;
+            if (succeeded(m->bind(device)))
+                return device;
         }
     }
     return nullptr;
@@ -73,19 +75,31 @@ private:
 inline HResult openStream(const std::shared_ptr<CaptureDevice>& device, int index, const Guid& outputSubtype,
                           FrameSink* sink, std::unique_ptr<CaptureGraph>& graph) {
     HResult hr = port().video->createGraph(graph);
-    if (failed(hr)) return hr;
+    if (failed(hr))
+        return hr;
     MediaFormat format;
-    if (failed(hr = device->capability(0, index, format))) return hr;
-    if (failed(hr = device->setFormat(0, format))) return hr;
-    if (failed(hr = graph->addCaptureDevice(device, "Video Capture 0"))) return hr;
-    if (failed(hr = graph->attachGraphBuilder())) return hr;
-    if (failed(hr = graph->createGrabber())) return hr;
-    if (failed(hr = graph->setGrabberSubtype(outputSubtype))) return hr;
-    if (failed(hr = graph->addGrabber("Grabber 0"))) return hr;
-    if (failed(hr = graph->connect(0))) return hr;
-    if (failed(hr = graph->setBufferSamples(false))) return hr;
-    if (failed(hr = graph->setOneShot(false))) return hr;
-    if (failed(hr = graph->setCallback(sink))) return hr;
+    if (failed(hr = device->capability(0, index, format)))
+        return hr;
+    if (failed(hr = device->setFormat(0, format)))
+        return hr;
+    if (failed(hr = graph->addCaptureDevice(device, "Video Capture 0")))
+        return hr;
+    if (failed(hr = graph->attachGraphBuilder()))
+        return hr;
+    if (failed(hr = graph->createGrabber()))
+        return hr;
+    if (failed(hr = graph->setGrabberSubtype(outputSubtype)))
+        return hr;
+    if (failed(hr = graph->addGrabber("Grabber 0")))
+        return hr;
+    if (failed(hr = graph->connect(0)))
+        return hr;
+    if (failed(hr = graph->setBufferSamples(false)))
+        return hr;
+    if (failed(hr = graph->setOneShot(false)))
+        return hr;
+    if (failed(hr = graph->setCallback(sink)))
+        return hr;
     return graph->run();
 }
 
@@ -95,11 +109,14 @@ public:
     // Activates the first source named name and finds its first device-specific node.
     bool open(const std::string& name = "Lumora X8") {
         std::vector<std::unique_ptr<XuActivation>> sources;
-        if (failed(port().xu->enumerateSources(sources))) return false;
+        if (failed(port().xu->enumerateSources(sources)))
+            return false;
         for (auto& s : sources) {
             std::string friendly;
-            if (failed(s->friendlyName(friendly)) || friendly != name) continue;
-            if (failed(s->activate(source_))) return false;
+            if (failed(s->friendlyName(friendly)) || friendly != name)
+                continue;
+            if (failed(s->activate(source_)))
+                return false;
             uint32_t count = 0;
             source_->nodeCount(count);
             for (uint32_t n = 0; n < count; ++n) {
@@ -114,7 +131,8 @@ public:
         return false;
     }
     ~XuClient() {
-        if (source_) source_->shutdown();
+        if (source_)
+            source_->shutdown();
     }
     static Guid unitSet() {
         Guid g;
@@ -131,7 +149,8 @@ public:
         p.nodeId = node_;
         uint32_t r = 0;
         HResult hr = control_->property(p, data, length, r);
-        if (returned) *returned = r;
+        if (returned)
+            *returned = r;
         return hr;
     }
     HResult set(uint32_t selector, std::vector<uint8_t> bytes) {

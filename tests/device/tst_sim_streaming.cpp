@@ -13,15 +13,16 @@ using namespace device;
 using namespace simtest;
 
 namespace {
-constexpr int kMjpg640 = 3;     // MJPG 640x360, 30 and 15 fps
-constexpr int kMjpg1920 = 1;    // MJPG 1920x1080
+constexpr int kMjpg640 = 3;   // MJPG 640x360, 30 and 15 fps
+constexpr int kMjpg1920 = 1;  // MJPG 1920x1080
 constexpr int kH264Portrait = 6;
 constexpr int kYuy2640 = 9;
 
 bool waitFor(const std::function<bool()>& done, int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
@@ -46,7 +47,8 @@ bool decodeJpeg(const std::vector<uint8_t>& jpeg, Decoded& out) {
 }
 double mean(const std::vector<uint8_t>& v) {
     double s = 0;
-    for (uint8_t b : v) s += b;
+    for (uint8_t b : v)
+        s += b;
     return v.empty() ? 0 : s / double(v.size());
 }
 }  // namespace
@@ -62,7 +64,8 @@ private:
         auto device = bindByName("Lumora X8");
         RecordingSink sink;
         std::unique_ptr<CaptureGraph> graph;
-        if (failed(openStream(device, index, output, &sink, graph))) return {};
+        if (failed(openStream(device, index, output, &sink, graph)))
+            return {};
         waitFor([&] { return sink.count() >= frames; }, 5000);
         graph->stop();
         return sink.last();
@@ -183,7 +186,8 @@ private slots:
         auto steps = [](const Decoded& d, int row) {
             int n = 0;
             for (int x = 1; x < d.width; ++x)
-                if (std::abs(int(d.gray[size_t(row) * d.width + x]) - int(d.gray[size_t(row) * d.width + x - 1])) > 20)
+                if (std::abs(int(d.gray[size_t(row) * d.width + x]) -
+                             int(d.gray[size_t(row) * d.width + x - 1])) > 20)
                     ++n;
             return n;
         };
@@ -201,8 +205,7 @@ private slots:
         QCOMPARE(graph->nextEvent(ev, p1, p2), kAbort);  // nothing pending while streaming
 
         camera_->unplug();
-        QVERIFY(waitFor(
-            [&] { return succeeded(graph->nextEvent(ev, p1, p2)); }, 1000));
+        QVERIFY(waitFor([&] { return succeeded(graph->nextEvent(ev, p1, p2)); }, 1000));
         QCOMPARE(ev, long(kEventDeviceLost));
         const int frames = sink.count();
         std::this_thread::sleep_for(std::chrono::milliseconds(150));

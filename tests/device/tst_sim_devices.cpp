@@ -1,0 +1,248 @@
+// The simulated bus as the program sees it: the listed devices with their names and links,
+// the camera's pin and capabilities, its standard controls, and plugging.
+#include <QtTest>
+
+#include "sim_test_helpers.h"
+
+using namespace device;
+using namespace simtest;
+
+namespace {
+struct Listed {
+    std::string display, friendly, link;
+};
+std::vector<Listed> listVideo() {
+    std::vector<std::unique_ptr<DeviceMoniker>> monikers;
+    port().video->enumerateVideoInputs(monikers);
+    std::vector<Listed> out;
+    for (auto& m : monikers) {
+        Listed l;
+        m->displayName(l.display);
+        m->friendlyName(l.friendly);
+        m->symbolicLink(l.link);
+        out.push_back(l);
+    }
+    return out;
+}
+std::vector<std::pair<std::string, std::string>> listXu() {
+    std::vector<std::unique_ptr<XuActivation>> sources;
+    port().xu->enumerateSources(sources);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (auto& s : sources) {
+        std::string name, link;
+        s->friendlyName(name);
+        s->symbolicLink(link);
+        out.emplace_back(name, link);
+    }
+    return out;
+}
+}  // namespace
+
+class TstSimDevices : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<sim::SimCamera> camera_;
+
+private slots:
+    void init() { camera_ = sim::installSimulatedCamera(); }
+    void cleanup() {
+        installPort(DevicePort{});
+        camera_.reset();
+    }
+
+    void listsTheWebcamThenTheCamera() {
+        const auto video = listVideo();
+        QCOMPARE(video.size(), size_t(2));
+        QCOMPARE(video[0].friendly, std::string("Integrated Webcam"));
+        QCOMPARE(video[1].friendly, std::string("Lumora X8"));
+        QVERIFY(video[1].display.rfind("@device:pnp:\\\\?\\usb#vid_2e7a&pid_0c08&mi_00#", 0) == 0);
+        QVERIFY(video[0].display.rfind("@device:pnp:", 0) == 0);
+        // "#vid" and "&pid" each followed by one separator and four hex digits.
+        const std::string& link = video[1].link;
+        QCOMPARE(link.substr(link.find("#vid") + 5, 4), std::string("2e7a"));
+        QCOMPARE(link.substr(link.find("&pid") + 5, 4), std::string("0c08"));
+        // The extension-unit side lists the same devices under the same names.
+        const auto xu = listXu();
+        QCOMPARE(xu.size(), size_t(2));
+        QCOMPARE(xu[1].first, std::string("Lumora X8"));
+        QCOMPARE(xu[1].second.substr(xu[1].second.find("#vid") + 5, 4), std::string("2e7a"));
+    }
+
+    void optionsChangeTheList() {
+        sim::SimOptions o;
+        o.friendlyName = "Lumora X8 Pro";
+        o.listOtherDevice = false;
+        o.duplicateCamera = true;
+        camera_ = sim::installSimulatedCamera(o);
+        auto video = listVideo();
+        QCOMPARE(video.size(), size_t(2));
+        QCOMPARE(video[0].friendly, std::string("Lumora X8 Pro"));
+        QCOMPARE(video[1].friendly, std::string("Lumora X8 Pro"));
+        QVERIFY(video[0].display != video[1].display);
+
+        o = sim::SimOptions{};
+        o.noDevices = true;
+        camera_ = sim::installSimulatedCamera(o);
+        std::vector<std::unique_ptr<DeviceMoniker>> monikers;
+        QCOMPARE(port().video->enumerateVideoInputs(monikers), kFalse);
+        QVERIFY(monikers.empty());
+        QVERIFY(listXu().empty());
+    }
+
+    void unpluggedCameraIsNotListedAndItsHandlesDie() {
+        auto device = bindByName("Lumora X8");
+        QVERIFY(device);
+        ControlPort* controls = device->controls();
+        camera_->unplug();
+        QCOMPARE(listVideo().size(), size_t(1));
+        QCOMPARE(listXu().size(), size_t(1));
+        long v = 0, f = 0;
+        QCOMPARE(controls->get(ControlGroup::VideoProcAmp, kProcBrightness, v, f), kNotConnected);
+        int count = 0;
+        QCOMPARE(device->pinCount(count), kNotConnected);
+        camera_->plug();
+        QCOMPARE(device->pinCount(count), kNotConnected);  // a new plug needs a new bind
+        QVERIFY(bindByName("Lumora X8"));
+
+        sim::SimOptions o;
+        o.pluggedAtStart = false;
+        camera_ = sim::installSimulatedCamera(o);
+        QVERIFY(!camera_->isPlugged());
+        QVERIFY(!bindByName("Lumora X8"));
+        camera_->plugAfter(50);
+        QTRY_VERIFY_WITH_TIMEOUT(bindByName("Lumora X8") != nullptr, 2000);
+    }
+
+    void onePinWithTheCameraCapabilities() {
+        auto device = bindByName("Lumora X8");
+        int pins = 0, count = 0, recordSize = 0;
+        bool output = false;
+        QCOMPARE(device->pinCount(pins), kOk);
+        QCOMPARE(pins, 1);
+        QCOMPARE(device->pinIsOutput(0, output), kOk);
+        QVERIFY(output);
+        QCOMPARE(device->hasStreamConfig(0), kOk);
+        QCOMPARE(device->hasVideoControl(), kOk);
+        QCOMPARE(device->capabilityCount(0, count, recordSize), kOk);
+        QCOMPARE(recordSize, 128);
+        QCOMPARE(count, 12);
+        int mjpg3520at30 = 0, portrait = 0, entries = 0;
+        for (int i = 0; i < count; ++i) {
+            MediaFormat f;
+            QCOMPARE(device->capability(0, i, f), kOk);
+            std::vector<int64_t> intervals;
+            QCOMPARE(device->frameIntervals(0, i, f.width, f.height, intervals), kOk);
+            QVERIFY(!intervals.empty());
+            QCOMPARE(intervals.front(), f.avgTimePerFrame);
+            entries += int(intervals.size());
+            if (f.subtype == kSubtypeMJPG && f.width == 3520 && f.height == 1104 &&
+                intervals == std::vector<int64_t>{333333})
+                ++mjpg3520at30;
+            if (f.subtype == kSubtypeH264 && f.width == 1080 && f.height == 1920)
+                ++portrait;
+        }
+        QCOMPARE(mjpg3520at30, 1);
+        QCOMPARE(portrait, 1);
+        QCOMPARE(entries, 20);
+        MediaFormat f;
+        QCOMPARE(device->capability(0, 1, f), kOk);
+        std::vector<int64_t> intervals;
+        QCOMPARE(device->frameIntervals(0, 1, f.width, f.height, intervals), kOk);
+        QCOMPARE(intervals, (std::vector<int64_t>{333333, 400000, 666666}));
+        QCOMPARE(device->frameIntervals(0, 1, 640, 360, intervals), kInvalidArg);
+        // A format the pin does not offer is refused.
+        f.width = 800;
+        QCOMPARE(device->setFormat(0, f), kInvalidArg);
+    }
+
+    void controlRangesAndDefaults_data() {
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("property");
+        QTest::addColumn<int>("min");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<int>("def");
+        QTest::addColumn<int>("caps");
+        const int P = int(ControlGroup::VideoProcAmp), C = int(ControlGroup::CameraControl);
+        const int M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
+        QTest::newRow("brightness") << P << int(kProcBrightness) << 0 << 200 << 100 << M;
+        QTest::newRow("hue") << P << int(kProcHue) << 0 << 180 << 90 << M;
+        QTest::newRow("gamma") << P << int(kProcGamma) << 100 << 220 << 100 << M;
+        QTest::newRow("white balance") << P << int(kProcWhiteBalance) << 2000 << 7500 << 4600 << A;
+        QTest::newRow("gain") << P << int(kProcGain) << 0 << 6 << 0 << M;
+        QTest::newRow("pan") << C << int(kCamPan) << -20 << 20 << 0 << M;
+        QTest::newRow("tilt") << C << int(kCamTilt) << -15 << 15 << 0 << M;
+        QTest::newRow("zoom") << C << int(kCamZoom) << 100 << 500 << 100 << M;
+        QTest::newRow("exposure") << C << int(kCamExposure) << -8 << -1 << -5 << A;
+    }
+    void controlRangesAndDefaults() {
+        QFETCH(int, group);
+        QFETCH(int, property);
+        QFETCH(int, min);
+        QFETCH(int, max);
+        QFETCH(int, def);
+        QFETCH(int, caps);
+        ControlPort* c = bindByName("Lumora X8")->controls();
+        ControlRange r;
+        QCOMPARE(c->getRange(ControlGroup(group), property, r), kOk);
+        QCOMPARE(r.min, long(min));
+        QCOMPARE(r.max, long(max));
+        QCOMPARE(r.def, long(def));
+        QCOMPARE(r.caps, long(caps));
+        long v = 0, f = 0;
+        QCOMPARE(c->get(ControlGroup(group), property, v, f), kOk);
+        QCOMPARE(v, long(def));
+        QCOMPARE(f, (caps & kFlagsAuto) ? long(kFlagsAuto) : long(kFlagsManual));
+        QCOMPARE(c->set(ControlGroup(group), property, max + 1, kFlagsManual), kInvalidArg);
+        QCOMPARE(c->set(ControlGroup(group), property, min, kFlagsManual), kOk);
+        QCOMPARE(camera_->control(ControlGroup(group), property).value, long(min));
+    }
+
+    void unsupportedControlsFailTheirRange() {
+        ControlPort* c = bindByName("Lumora X8")->controls();
+        ControlRange r;
+        QCOMPARE(c->getRange(ControlGroup::VideoProcAmp, kProcColorEnable, r), kNotFound);
+        QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamRoll, r), kNotFound);
+        QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamIris, r), kNotFound);
+        QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamFocus, r), kNotFound);
+        // The webcam has no camera-control group and no kernel-streaming set.
+        ControlPort* webcam = bindByName("Integrated Webcam")->controls();
+        QCOMPARE(webcam->hasGroup(ControlGroup::CameraControl), kNoInterface);
+        QCOMPARE(webcam->hasKsPropertySet(), kNoInterface);
+    }
+
+    void automaticFlagsFlipWithoutTouchingTheValue() {
+        ControlPort* c = bindByName("Lumora X8")->controls();
+        long v = 0, f = 0;
+        QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsManual), kOk);
+        QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsAuto), kOk);
+        QCOMPARE(c->get(ControlGroup::CameraControl, kCamExposure, v, f), kOk);
+        QCOMPARE(v, -3L);
+        QCOMPARE(f, long(kFlagsAuto));
+        // No automatic mode where the control has none; no flags word but 1 or 2.
+        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcBrightness, 100, kFlagsAuto), kInvalidArg);
+        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcBrightness, 100, 0), kInvalidArg);
+        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcWhiteBalance, 5005, kFlagsManual),
+                 kInvalidArg);  // step 10
+        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcWhiteBalance, 5000, kFlagsManual), kOk);
+        QCOMPARE(camera_->control(ControlGroup::VideoProcAmp, kProcWhiteBalance).flags, long(kFlagsManual));
+    }
+
+    void powerLineFrequencyThroughTheKernelStreamingSet() {
+        ControlPort* c = bindByName("Lumora X8")->controls();
+        uint32_t support = 0;
+        QCOMPARE(c->hasKsPropertySet(), kOk);
+        QCOMPARE(c->ksQuerySupported(kKsPowerlineFrequency, support), kOk);
+        QCOMPARE(support, uint32_t(kKsSupportGet | kKsSupportSet));
+        long v = 0, f = 0;
+        QCOMPARE(c->ksGet(kKsPowerlineFrequency, v, f), kOk);
+        QCOMPARE(v, 2L);
+        QCOMPARE(c->ksSet(kKsPowerlineFrequency, 1, kFlagsManual), kOk);
+        QCOMPARE(camera_->powerLineFrequency(), 1L);
+        QCOMPARE(c->ksSet(kKsPowerlineFrequency, 4, kFlagsManual), kInvalidArg);
+        QCOMPARE(c->ksQuerySupported(11, support), kNotFound);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSimDevices)
+#include "tst_sim_devices.moc"

@@ -1,0 +1,117 @@
+// Fault injection of the simulated camera: failing a call by count, from the nth call on
+// or always, per selector of the extension unit, and latency per call.
+#include <QtTest>
+#include <chrono>
+
+#include "sim_test_helpers.h"
+
+using namespace device;
+using namespace simtest;
+
+class TstSimFaults : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<sim::SimCamera> camera_;
+
+    HResult enumerate() {
+        std::vector<std::unique_ptr<DeviceMoniker>> monikers;
+        return port().video->enumerateVideoInputs(monikers);
+    }
+
+private slots:
+    void init() { camera_ = sim::installSimulatedCamera(); }
+    void cleanup() {
+        installPort(DevicePort{});
+        camera_.reset();
+    }
+
+    void failNextFailsExactlyThatManyCalls() {
+        camera_->failNext("VideoSystem::enumerateVideoInputs", kFail, 2);
+        QCOMPARE(enumerate(), kFail);
+        QCOMPARE(enumerate(), kFail);
+        QCOMPARE(enumerate(), kOk);
+        QCOMPARE(camera_->callCount("VideoSystem::enumerateVideoInputs"), 3);
+    }
+
+    void failFromTheNthCallOn() {
+        camera_->failFrom("VideoSystem::createGraph", kOutOfMemory, 3);
+        std::unique_ptr<CaptureGraph> g;
+        QCOMPARE(port().video->createGraph(g), kOk);
+        QCOMPARE(port().video->createGraph(g), kOk);
+        QCOMPARE(port().video->createGraph(g), kOutOfMemory);
+        QCOMPARE(port().video->createGraph(g), kOutOfMemory);
+        camera_->clearFaults();
+        QCOMPARE(port().video->createGraph(g), kOk);
+    }
+
+    void failAlwaysAndClear() {
+        auto device = bindByName("Lumora X8");
+        camera_->failAlways("ControlPort::getRange", kNotFound);
+        ControlRange r;
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(device->controls()->getRange(ControlGroup::VideoProcAmp, kProcBrightness, r), kNotFound);
+        camera_->failAlways("CaptureDevice::controls", kNoInterface);
+        QVERIFY(device->controls() == nullptr);
+        camera_->clearFaults();
+        QVERIFY(device->controls() != nullptr);
+        QCOMPARE(device->controls()->getRange(ControlGroup::VideoProcAmp, kProcBrightness, r), kOk);
+    }
+
+    void streamOpenStepsFailOnTheirOwn() {
+        auto device = bindByName("Lumora X8");
+        RecordingSink sink;
+        std::unique_ptr<CaptureGraph> graph;
+        camera_->failNext("CaptureGraph::run", kFail);
+        QCOMPARE(openStream(device, 3, kSubtypeNull, &sink, graph), kFail);
+        QCOMPARE(camera_->runningStreams(), 0);
+        QCOMPARE(graph->run(), kOk);  // the second attempt runs
+        QCOMPARE(camera_->runningStreams(), 1);
+        camera_->failNext("CaptureGraph::waitForCompletion", kAbort);
+        long ev = 0;
+        QCOMPARE(graph->waitForCompletion(15000, ev), kAbort);
+        QCOMPARE(graph->stop(), kOk);
+    }
+
+    void extensionUnitFaultsBySelector() {
+        XuClient xu;
+        QVERIFY(xu.open());
+        camera_->failNext("XuNodeControl::property:11", kGenFailure);
+        std::vector<uint8_t> b;
+        QCOMPARE(xu.get(1, b, 1), kOk);  // other selectors pass
+        QCOMPARE(xu.status(), 65535);
+        QCOMPARE(xu.status(), 0);
+        QCOMPARE(camera_->callCount("XuNodeControl::property:11"), 2);
+        QCOMPARE(camera_->callCount("XuNodeControl::property"), 3);
+        // A failed request never reaches the camera.
+        int statusReads = 0;
+        for (const auto& r : camera_->xuRequests())
+            statusReads += r.selector == 11;
+        QCOMPARE(statusReads, 1);
+    }
+
+    void latencyDelaysEachCall() {
+        XuClient xu;
+        QVERIFY(xu.open());
+        camera_->setLatency("XuNodeControl::property", 30);
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 3; ++i)
+            xu.status();
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+        QVERIFY2(ms.count() >= 90, qPrintable(QString::number(ms.count())));
+
+        sim::SimOptions o;
+        o.controlLatencyUs = 2000;
+        camera_ = sim::installSimulatedCamera(o);
+        ControlPort* c = bindByName("Lumora X8")->controls();
+        long v = 0, f = 0;
+        const auto t1 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 10; ++i)
+            c->get(ControlGroup::VideoProcAmp, kProcBrightness, v, f);
+        QVERIFY(std::chrono::steady_clock::now() - t1 >= std::chrono::milliseconds(20));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSimFaults)
+#include "tst_sim_faults.moc"

@@ -1,0 +1,432 @@
+// The camera's side of the firmware transfer: a full update of a small image driven over
+// the extension unit as the update engine drives it, the status values on the way, the
+// header version, corrupt images, the drop-off and the return with the new version; the
+// image format itself; the unit's selectors, lengths and the reset to factory defaults.
+#include <QtTest>
+#include <chrono>
+#include <thread>
+
+#include "device/sim/fw_image.h"
+#include "sim_test_helpers.h"
+
+using namespace device;
+using namespace simtest;
+
+namespace {
+constexpr uint32_t kTransferSize = 264;
+constexpr uint32_t kChunk = kTransferSize - 8;
+
+bool waitFor(const std::function<bool()>& done, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+std::vector<uint8_t> payload(size_t n) {
+    std::vector<uint8_t> p(n);
+    uint32_t x = 12345;
+    for (auto& b : p)
+        b = uint8_t((x = x * 1103515245u + 12345u) >> 16);
+    return p;
+}
+
+std::vector<uint8_t> info(uint8_t kind, int32_t count) {
+    std::vector<uint8_t> b(256, 0);
+    b[0] = kind;
+    auto c = le32(uint32_t(count));
+    std::copy(c.begin(), c.end(), b.begin() + 4);
+    return b;
+}
+
+// The host side of the transfer, as the update engine speaks it.
+struct Host {
+    XuClient& xu;
+    bool ok = true;
+
+    void send(uint32_t selector, const std::vector<uint8_t>& bytes) {
+        if (failed(xu.set(selector, bytes)))
+            ok = false;
+    }
+    uint8_t infoStatus() {
+        std::vector<uint8_t> b;
+        if (failed(xu.get(16, b, 256)))
+            return 0xFF;
+        return b[0];
+    }
+    // One block: announce, packets of kChunk bytes from `from`, close.
+    void block(const std::vector<uint8_t>& image, size_t from, size_t size) {
+        send(16, info(2, int32_t(size)));
+        QCOMPARE(int(infoStatus()), 0);
+        size_t offset = 0;
+        do {
+            const size_t n = std::min<size_t>(kChunk, size - offset);
+            std::vector<uint8_t> packet(kTransferSize, 0);
+            auto o = le32(uint32_t(offset));
+            std::copy(o.begin(), o.end(), packet.begin());
+            packet[4] = uint8_t(n);
+            packet[5] = uint8_t(n >> 8);
+            std::copy(image.begin() + long(from + offset), image.begin() + long(from + offset + n),
+                      packet.begin() + 8);
+            send(17, packet);
+            offset += n;
+        } while (offset < size);
+        send(16, info(0, int32_t(size)));
+    }
+    // Update mode and the header check; answers the header version word.
+    uint32_t checkHeader(const std::vector<uint8_t>& image) {
+        std::vector<uint8_t> mode = {1};
+        auto s = le32(uint32_t(image.size()));
+        mode.insert(mode.end(), s.begin(), s.end());
+        send(4, mode);
+        if (xu.status() != 1)
+            return 0;
+        block(image, 0, 128);
+        send(8, le32(1));
+        if (xu.status() != 3)
+            return 0;
+        std::vector<uint8_t> v;
+        if (failed(xu.get(8, v, 4)))
+            return 0;
+        return uint32_t(v[0]) | uint32_t(v[1]) << 8 | uint32_t(v[2]) << 16 | uint32_t(v[3]) << 24;
+    }
+    // The image in blocks of blockSize; the statuses seen after each partial-file read.
+    std::vector<int> transfer(const std::vector<uint8_t>& image, size_t blockSize) {
+        std::vector<int> statuses;
+        for (size_t pos = 0; pos < image.size(); pos += blockSize) {
+            const size_t n = std::min(blockSize, image.size() - pos);
+            block(image, pos, n);
+            send(9, le32(uint32_t(n)));
+            statuses.push_back(xu.status());
+        }
+        return statuses;
+    }
+};
+}  // namespace
+
+class TstSimFirmware : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<sim::SimCamera> camera_;
+
+    void install(int rebootMs = 150) {
+        sim::SimOptions o;
+        o.rebootAbsenceMs = rebootMs;
+        camera_ = sim::installSimulatedCamera(o);
+    }
+
+private slots:
+    void init() { install(); }
+    void cleanup() {
+        installPort(DevicePort{});
+        camera_.reset();
+    }
+
+    void imageFormatRoundTrips() {
+        const uint32_t v = sim::makeHeaderVersion(1, 0x51, 0x234);
+        auto image = sim::buildFwImage(v, "1.81.564", payload(1000));
+        QCOMPARE(image.size(), size_t(1128));
+        sim::FwHeader h;
+        std::string why;
+        QVERIFY(sim::parseFwHeader(image.data(), h, why));
+        QCOMPARE(h.headerVersion, v);
+        QCOMPARE(h.imageSize, uint32_t(1128));
+        QCOMPARE(h.versionText, std::string("1.81.564"));
+        // Little-endian word: 34 12 05 01 is formal 1, major 0x051, minor 0x234.
+        QCOMPARE(int(image[8]), 0x34);
+        QCOMPARE(int(image[9]), 0x12);
+        QCOMPARE(int(image[10]), 0x05);
+        QCOMPARE(int(image[11]), 0x01);
+        QCOMPARE(sim::headerVersionText(v), std::string("1.81.564"));
+        image[20] ^= 1;
+        QVERIFY(!sim::parseFwHeader(image.data(), h, why));
+        QCOMPARE(why, std::string("bad header checksum"));
+        QCOMPARE(sim::crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+    }
+
+    void fullUpdateRebootsIntoTheNewVersion() {
+        const auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 2, 4), "1.2.4", payload(5000));
+        XuClient xu;
+        QVERIFY(xu.open());
+        uint32_t size = 0;
+        QCOMPARE(xu.call(17, false, nullptr, 0, &size), kMoreData);  // the size query
+        QCOMPARE(size, kTransferSize);
+        QCOMPARE(xu.status(), 0);
+
+        Host host{xu};
+        QCOMPARE(host.checkHeader(image), sim::makeHeaderVersion(1, 2, 4));
+        // Blocks of 8 packets: two full blocks (status 5), then the final one (status 6).
+        const std::vector<int> statuses = host.transfer(image, 8 * kChunk);
+        QVERIFY(host.ok);
+        QCOMPARE(statuses, (std::vector<int>{5, 5, 6}));
+        QCOMPARE(camera_->storedImage(), image);
+        sim::FirmwareState fw = camera_->firmware();
+        QCOMPARE(fw.blocksStored, 3);
+        QCOMPARE(fw.bytesReceived, uint64_t(128 + image.size()));
+        QCOMPARE(fw.version, std::string("1.2.3"));
+
+        // The status stays 6 until the start; then the camera drops off.
+        QCOMPARE(xu.status(), 6);
+        QCOMPARE(xu.set(10, {1}), kOk);
+        QVERIFY(!camera_->isPlugged());
+        QCOMPARE(xu.status(), 65535);
+        QVERIFY(!bindByName("Lumora X8"));
+        QVERIFY(waitFor([&] { return camera_->isPlugged(); }, 3000));
+        XuClient again;
+        QVERIFY(again.open());
+        std::vector<uint8_t> text;
+        QCOMPARE(again.get(7, text, 60), kOk);
+        QCOMPARE(std::string(reinterpret_cast<const char*>(text.data())), std::string("1.2.4"));
+        QCOMPARE(again.status(), 0);
+        QCOMPARE(camera_->firmware().updatesCompleted, 1);
+    }
+
+    void imageOfExactlyOneBlockEndsWithAnEmptyPacket() {
+        // The final block may end with a packet of 0 data bytes (a size that is a multiple
+        // of the packet's data length).
+        const auto image = sim::buildFwImage(sim::makeHeaderVersion(2, 0, 0), "", payload(4 * kChunk - 128));
+        XuClient xu;
+        QVERIFY(xu.open());
+        Host host{xu};
+        QCOMPARE(host.checkHeader(image), sim::makeHeaderVersion(2, 0, 0));
+        host.send(16, info(2, int32_t(image.size())));
+        for (uint32_t i = 0; i <= 4; ++i) {
+            std::vector<uint8_t> packet(kTransferSize, 0);
+            auto o = le32(i * kChunk);
+            std::copy(o.begin(), o.end(), packet.begin());
+            const uint32_t n = i < 4 ? kChunk : 0;
+            packet[4] = uint8_t(n);
+            packet[5] = uint8_t(n >> 8);
+            if (n)
+                std::copy(image.begin() + i * kChunk, image.begin() + (i + 1) * kChunk, packet.begin() + 8);
+            host.send(17, packet);
+        }
+        host.send(16, info(0, int32_t(image.size())));
+        host.send(9, le32(uint32_t(image.size())));
+        QVERIFY(host.ok);
+        QCOMPARE(xu.status(), 6);
+        QCOMPARE(xu.set(10, {1}), kOk);
+        QVERIFY(waitFor([&] { return camera_->isPlugged(); }, 3000));
+        QCOMPARE(camera_->firmware().version, std::string("2.0.0"));  // derived from the word
+    }
+
+    void corruptPayloadEndsInStatus15() {
+        auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 2, 5), "1.2.5", payload(3000));
+        image[2000] ^= 0x40;
+        XuClient xu;
+        QVERIFY(xu.open());
+        Host host{xu};
+        QVERIFY(host.checkHeader(image) != 0);
+        QCOMPARE(host.transfer(image, 2048), (std::vector<int>{5, 15}));
+        QCOMPARE(camera_->firmware().failureReason, std::string("image checksum mismatch"));
+        // A start now is refused by status; the camera stays.
+        QCOMPARE(xu.set(10, {1}), kOk);
+        QCOMPARE(xu.status(), 15);
+        QVERIFY(camera_->isPlugged());
+        // Leaving update mode clears the failure.
+        QCOMPARE(xu.set(4, {0, 0, 0, 0, 0}), kOk);
+        QCOMPARE(xu.status(), 0);
+    }
+
+    void badHeaderEndsInStatus15_data() {
+        QTest::addColumn<int>("corruptAt");
+        QTest::addColumn<int>("sizeDelta");
+        QTest::newRow("magic") << 0 << 0;
+        QTest::newRow("header checksum") << 30 << 0;
+        QTest::newRow("announced size differs") << -1 << 1;
+    }
+    void badHeaderEndsInStatus15() {
+        QFETCH(int, corruptAt);
+        QFETCH(int, sizeDelta);
+        auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 3, 0), "1.3.0", payload(600));
+        if (corruptAt >= 0)
+            image[size_t(corruptAt)] ^= 0xFF;
+        XuClient xu;
+        QVERIFY(xu.open());
+        Host host{xu};
+        std::vector<uint8_t> mode = {1};
+        auto s = le32(uint32_t(image.size()) + uint32_t(sizeDelta));
+        mode.insert(mode.end(), s.begin(), s.end());
+        host.send(4, mode);
+        QCOMPARE(xu.status(), 1);
+        host.block(image, 0, 128);
+        host.send(8, le32(1));
+        QCOMPARE(xu.status(), 15);
+        std::vector<uint8_t> v;
+        QCOMPARE(xu.get(8, v, 4), kOk);
+        QCOMPARE(v, (std::vector<uint8_t>{0, 0, 0, 0}));
+    }
+
+    void flashFailureAndForcedStatus() {
+        const auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 2, 6), "1.2.6", payload(700));
+        XuClient xu;
+        QVERIFY(xu.open());
+        Host host{xu};
+        QVERIFY(host.checkHeader(image) != 0);
+        QCOMPARE(host.transfer(image, 100000), (std::vector<int>{6}));
+        camera_->setFlashFails(true);
+        QCOMPARE(xu.set(10, {1}), kOk);
+        QCOMPARE(xu.status(), 15);
+        QVERIFY(camera_->isPlugged());
+        QCOMPARE(camera_->firmware().version, std::string("1.2.3"));
+
+        camera_->forceStatus(3);
+        QCOMPARE(xu.status(), 3);
+        camera_->forceStatus(-1);
+        QCOMPARE(xu.status(), 15);
+    }
+
+    void packetsAndInfoBlocksAreChecked() {
+        XuClient xu;
+        QVERIFY(xu.open());
+        // Data before any block: the device stalls.
+        std::vector<uint8_t> packet(kTransferSize, 0);
+        QCOMPARE(xu.set(17, packet), kGenFailure);
+        // An info block outside update mode answers a non-zero status byte.
+        QCOMPARE(xu.set(16, info(2, 128)), kOk);
+        std::vector<uint8_t> b;
+        QCOMPARE(xu.get(16, b, 256), kOk);
+        QVERIFY(b[0] != 0);
+        // In update mode: a packet of the wrong length, or beyond its block, fails.
+        QCOMPARE(xu.set(4, {1, 0, 0, 1, 0}), kOk);
+        QCOMPARE(xu.set(16, info(2, 100)), kOk);
+        QCOMPARE(xu.get(16, b, 256), kOk);
+        QCOMPARE(int(b[0]), 0);
+        QCOMPARE(xu.set(17, std::vector<uint8_t>(kTransferSize - 1, 0)), kInvalidArg);
+        packet[4] = 101;  // 101 bytes into a block of 100
+        QCOMPARE(xu.set(17, packet), kInvalidArg);
+        // Closing with another count than announced is refused through the status byte.
+        QCOMPARE(xu.set(16, info(0, 99)), kOk);
+        QCOMPARE(xu.get(16, b, 256), kOk);
+        QVERIFY(b[0] != 0);
+        // A partial-file read of an incomplete block fails by status.
+        QCOMPARE(xu.set(16, info(0, 100)), kOk);
+        QCOMPARE(xu.set(9, le32(100)), kOk);
+        QCOMPARE(xu.status(), 15);
+    }
+
+    void selectorsLengthsAndPropertySet() {
+        XuClient xu;
+        QVERIFY(xu.open());
+        // Every selector answers its length to the zero-length query.
+        const std::vector<std::pair<uint32_t, uint32_t>> lengths = {
+            {1, 1},  {2, 1},  {3, 1},  {4, 5},    {5, 1},
+            {6, 60}, {7, 60}, {8, 4},  {9, 4},    {10, 1},
+            {11, 1}, {13, 1}, {14, 1}, {16, 256}, {17, kTransferSize}};
+        for (auto [selector, length] : lengths) {
+            uint32_t returned = 0;
+            QCOMPARE(xu.call(selector, false, nullptr, 0, &returned), kMoreData);
+            QCOMPARE(returned, length);
+        }
+        std::vector<uint8_t> b;
+        QCOMPARE(xu.get(12, b, 1), kNotFound);
+        QCOMPARE(xu.get(15, b, 1), kNotFound);
+        QCOMPARE(xu.get(1, b, 2), kInvalidArg);
+        QCOMPARE(xu.set(1, {2}), kGenFailure);  // only 0 or 1
+        QCOMPARE(xu.set(5, {1, 0}), kInvalidArg);
+
+        QCOMPARE(xu.set(14, {0xFE}), kOk);  // sensitivity -2
+        QCOMPARE(xu.set(13, {4}), kOk);
+        QCOMPARE(xu.set(1, {1}), kOk);
+        QCOMPARE(camera_->xuControls().sensitivity, int8_t(-2));
+        QCOMPARE(xu.get(14, b, 1), kOk);
+        QCOMPARE(int(b[0]), 0xFE);
+        QCOMPARE(xu.set(13, {5}), kGenFailure);
+
+        QCOMPARE(xu.get(6, b, 60), kOk);
+        QCOMPARE(std::string(reinterpret_cast<const char*>(b.data())), std::string("LX8A2412000137"));
+
+        // Another property set, or the other device-specific node, is not this unit.
+        KsNodeProperty p;
+        p.id = 1;
+        p.flags = kKsPropertyTopology | kKsPropertyGet;
+        p.nodeId = xu.node();
+        std::unique_ptr<XuNodeControl> other;
+        uint8_t byte = 0;
+        uint32_t returned = 0;
+        std::vector<std::unique_ptr<XuActivation>> sources;
+        QCOMPARE(port().xu->enumerateSources(sources), kOk);
+        QCOMPARE(sources.size(), size_t(2));
+        std::unique_ptr<XuMediaSource> source;
+        QCOMPARE(sources[1]->activate(source), kOk);
+        QCOMPARE(source->createNodeControl(xu.node() + 1, other), kOk);
+        p.set = XuClient::unitSet();
+        p.nodeId = xu.node() + 1;
+        QCOMPARE(other->property(p, &byte, 1, returned), kSetNotFound);
+
+        // The record of requests holds what the camera received.
+        const auto records = camera_->xuRequests();
+        QVERIFY(!records.empty());
+        bool sawSensitivity = false;
+        for (const auto& r : records)
+            if (r.selector == 14 && r.set)
+                sawSensitivity = r.bytes == std::vector<uint8_t>{0xFE};
+        QVERIFY(sawSensitivity);
+        camera_->clearXuRequests();
+        QVERIFY(camera_->xuRequests().empty());
+    }
+
+    void resetRestoresEveryDefault() {
+        XuClient xu;
+        QVERIFY(xu.open());
+        auto device = bindByName("Lumora X8");
+        ControlPort* c = device->controls();
+        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcBrightness, 150, kFlagsManual), kOk);
+        QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsManual), kOk);
+        QCOMPARE(c->set(ControlGroup::CameraControl, kCamZoom, 300, kFlagsManual), kOk);
+        QCOMPARE(c->ksSet(kKsPowerlineFrequency, 1, kFlagsManual), kOk);
+        QCOMPARE(xu.set(2, {1}), kOk);
+        QCOMPARE(xu.set(3, {1}), kOk);
+
+        QCOMPARE(xu.set(5, {1}), kOk);
+        QCOMPARE(camera_->resetCount(), 1);
+        QVERIFY(camera_->isPlugged());  // by default the camera stays on the bus
+        long v = 0, f = 0;
+        QCOMPARE(c->get(ControlGroup::VideoProcAmp, kProcBrightness, v, f), kOk);
+        QCOMPARE(v, 100L);
+        QCOMPARE(c->get(ControlGroup::CameraControl, kCamExposure, v, f), kOk);
+        QCOMPARE(v, -5L);
+        QCOMPARE(f, long(kFlagsAuto));
+        QCOMPARE(camera_->control(ControlGroup::CameraControl, kCamZoom).value, 100L);
+        QCOMPARE(camera_->powerLineFrequency(), 2L);
+        QCOMPARE(camera_->xuControls().autoFrame, uint8_t(0));
+        QCOMPARE(camera_->xuControls().tracking, uint8_t(0));
+    }
+
+    void resetWithAbsenceDropsOffAndReturns() {
+        sim::SimOptions o;
+        o.resetAbsenceMs = 100;
+        camera_ = sim::installSimulatedCamera(o);
+        XuClient xu;
+        QVERIFY(xu.open());
+        QCOMPARE(xu.set(5, {1}), kOk);
+        QVERIFY(!camera_->isPlugged());
+        QCOMPARE(xu.status(), 65535);
+        QVERIFY(waitFor([&] { return camera_->isPlugged(); }, 3000));
+        QCOMPARE(xu.status(), 65535);  // the old handle stays dead
+        XuClient again;
+        QVERIFY(again.open());
+        QCOMPARE(again.status(), 0);
+    }
+
+    void extensionUnitAppearsOnlyFromTheKthActivation() {
+        camera_->setExtensionUnitFromActivation(3);
+        for (int i = 1; i <= 2; ++i) {
+            XuClient xu;
+            QVERIFY2(!xu.open(), "no device-specific node before the third activation");
+        }
+        XuClient third;
+        QVERIFY(third.open());
+        QCOMPARE(third.node(), 2u);
+        camera_->setExtensionUnitFromActivation(0);
+        XuClient never;
+        QVERIFY(!never.open());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSimFirmware)
+#include "tst_sim_firmware.moc"
