@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/app_config.h"
 #include "app/debug_log.h"
 #include "capture/standard_controls.h"
 #include "capture/uvc_camera.h"
@@ -98,6 +99,7 @@ private:
 private slots:
     void init() {
         log_ = std::make_unique<LogCapture>();
+        appConfig().setDeviceName("Lumora X8");
         sim_ = device::sim::installSimulatedCamera();
         camera_ = std::make_unique<UvcCamera>();
         std::vector<RESOLUTION_LIST> formats;
@@ -336,9 +338,9 @@ private slots:
         const int proc = int(ControlGroup::VideoProcAmp);
         const int cam = int(ControlGroup::CameraControl);
         QTest::newRow("zoom") << int(EPTZ_ZOOM) << cam << int(device::kCamZoom) << 150;
-        QTest::newRow("pan") << int(EWC_PAN) << cam << int(device::kCamPan) << 36000;
-        QTest::newRow("tilt") << int(EWC_TILT) << cam << int(device::kCamTilt) << -36000;
-        QTest::newRow("gain") << int(EXP_GAIN) << proc << int(device::kProcGain) << 30;
+        QTest::newRow("pan") << int(EWC_PAN) << cam << int(device::kCamPan) << 12;
+        QTest::newRow("tilt") << int(EWC_TILT) << cam << int(device::kCamTilt) << -9;
+        QTest::newRow("gain") << int(EXP_GAIN) << proc << int(device::kProcGain) << 4;
         QTest::newRow("exposure") << int(EXP_TIME) << cam << int(device::kCamExposure) << -7;
         QTest::newRow("white balance") << int(WB_VALUE) << proc << int(device::kProcWhiteBalance) << 5100;
         QTest::newRow("brightness") << int(ADJ_BRIGHTNESS) << proc << int(device::kProcBrightness) << 33;
