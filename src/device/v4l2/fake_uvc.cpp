@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "device/v4l2/usb_descriptor_builder.h"
@@ -98,8 +99,8 @@ FakeControl menu(uint32_t id, int32_t min, int32_t max, std::vector<int32_t> off
     return c;
 }
 
-bool sameFract(const v4l2_fract& a, const v4l2_fract& b) {
-    return uint64_t(a.numerator) * b.denominator == uint64_t(b.numerator) * a.denominator;
+int64_t hundredNs(const v4l2_fract& f) {
+    return f.denominator ? int64_t(10000000) * f.numerator / f.denominator : 0;
 }
 
 // The automatic switch that keeps a control from being written while it is on.
@@ -442,15 +443,22 @@ int FakeUvc::formatIoctl(Node& node, unsigned long request, void* arg) {
             if (request == VIDIOC_S_PARM) {
                 if (node.streaming)
                     return -EBUSY;
+                // As uvcvideo: the interval in 100 ns units, then the nearest one the size offers.
                 const v4l2_fract wanted = p->parm.capture.timeperframe;
-                if (wanted.denominator != 0)
-                    for (const FakeFormat& f : formats)
-                        if (f.pixelformat == node.fmt.pixelformat)
-                            for (const FakeFrameSize& s : f.sizes)
-                                if (s.width == node.fmt.width && s.height == node.fmt.height)
-                                    for (const v4l2_fract& i : s.intervals)
-                                        if (sameFract(i, wanted))
-                                            node.timePerFrame = i;
+                const int64_t target = hundredNs(wanted);
+                int64_t bestDistance = INT64_MAX;
+                const std::vector<v4l2_fract>* offered = nullptr;
+                for (const FakeFormat& f : formats)
+                    if (f.pixelformat == node.fmt.pixelformat)
+                        for (const FakeFrameSize& size : f.sizes)
+                            if (size.width == node.fmt.width && size.height == node.fmt.height)
+                                offered = &size.intervals;
+                if (wanted.denominator != 0 && offered)
+                    for (const v4l2_fract& i : *offered)
+                        if (std::llabs(hundredNs(i) - target) < bestDistance) {
+                            bestDistance = std::llabs(hundredNs(i) - target);
+                            node.timePerFrame = i;
+                        }
             }
             p->parm.capture = v4l2_captureparm{};
             p->parm.capture.capability = V4L2_CAP_TIMEPERFRAME;

@@ -1,0 +1,270 @@
+// The standard controls over V4L2: which control, which units, which automatic mode.
+#include <QtTest>
+
+#include "device/v4l2/control_map.h"
+#include "device/v4l2/fake_uvc.h"
+#include "device/v4l2/v4l2_port.h"
+
+using namespace device;
+using namespace device::v4l2;
+
+namespace {
+
+struct Bound {
+    std::shared_ptr<FakeUvc> fake = std::make_shared<FakeUvc>();
+    DevicePort port;
+    std::shared_ptr<CaptureDevice> device;
+    ControlPort* controls = nullptr;
+
+    explicit Bound(FakeCamera camera = fakeLumoraCamera()) {
+        fake->plug(0, std::move(camera));
+        port = makeV4l2Port(fake);
+        std::vector<std::unique_ptr<DeviceMoniker>> devices;
+        port.video->enumerateVideoInputs(devices);
+        if (!devices.empty() && devices[0]->bind(device) == kOk)
+            controls = device->controls();
+    }
+    // Index of the first call of that name (and control), -1 when none.
+    int indexOf(const std::string& name, uint32_t id) const {
+        auto calls = fake->calls();
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].name == name && calls[i].id == id)
+                return int(i);
+        return -1;
+    }
+    int count(const std::string& name) const {
+        int n = 0;
+        for (const FakeCall& c : fake->calls())
+            n += c.name == name;
+        return n;
+    }
+};
+
+void setMenu(FakeCamera& camera, uint32_t id, std::vector<int32_t> offered, int32_t value) {
+    for (FakeControl& c : camera.controls)
+        if (c.id == id) {
+            c.menu = std::move(offered);
+            c.value = value;
+        }
+}
+
+}  // namespace
+
+class TestV4l2Controls : public QObject {
+    Q_OBJECT
+
+private slots:
+    void unitConversionBothWays() {
+        // exposure: log2 seconds <-> 100 us units
+        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, 0), 10000);
+        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, -5), 313);  // 1/32 s = 312.5 -> 313
+        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, -11), 5);
+        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, 2), 40000);
+        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 313), -5L);
+        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 156), -6L);  // 15.6 ms
+        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 3), -12L);
+        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 2047), -2L);
+        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 0), -13L);  // no log of 0: as 1
+        for (long n = -13; n <= 3; ++n)
+            QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, toV4l2Value(ControlUnit::Log2Seconds, n)), n);
+        QVERIFY(toV4l2Value(ControlUnit::Log2Seconds, 1000) > 0);  // clamped, not overflowed
+
+        // pan and tilt: degrees <-> arc-seconds
+        QCOMPARE(toV4l2Value(ControlUnit::Degrees, -10), -36000);
+        QCOMPARE(toV4l2Value(ControlUnit::Degrees, 7), 25200);
+        QCOMPARE(toProgramValue(ControlUnit::Degrees, 36000), 10L);
+        QCOMPARE(toProgramValue(ControlUnit::Degrees, -5400), -2L);  // -1.5 degrees rounds away from zero
+        QCOMPARE(toProgramStep(ControlUnit::Degrees, 3600), 1L);
+        QCOMPARE(toProgramStep(ControlUnit::Degrees, 1), 1L);
+        QCOMPARE(toV4l2Value(ControlUnit::Plain, 123), 123);
+    }
+
+    void eachPropertyHasItsControl() {
+        ControlMapping m;
+        QVERIFY(mapStandardControl(ControlGroup::VideoProcAmp, kProcBrightness, m));
+        QCOMPARE(m.cid, uint32_t(0x00980900));
+        QVERIFY(mapStandardControl(ControlGroup::VideoProcAmp, kProcWhiteBalance, m));
+        QCOMPARE(m.cid, uint32_t(V4L2_CID_WHITE_BALANCE_TEMPERATURE));
+        QCOMPARE(m.autoCid, uint32_t(V4L2_CID_AUTO_WHITE_BALANCE));
+        QVERIFY(mapStandardControl(ControlGroup::VideoProcAmp, kProcGain, m));
+        QCOMPARE(m.cid, uint32_t(V4L2_CID_GAIN));
+        QVERIFY(!mapStandardControl(ControlGroup::VideoProcAmp, kProcColorEnable, m));
+        QVERIFY(!mapStandardControl(ControlGroup::VideoProcAmp, 10, m));
+        QVERIFY(mapStandardControl(ControlGroup::CameraControl, kCamZoom, m));
+        QCOMPARE(m.cid, uint32_t(V4L2_CID_ZOOM_ABSOLUTE));
+        QVERIFY(mapStandardControl(ControlGroup::CameraControl, kCamExposure, m));
+        QCOMPARE(m.cid, uint32_t(V4L2_CID_EXPOSURE_ABSOLUTE));
+        QCOMPARE(m.autoCid, uint32_t(V4L2_CID_EXPOSURE_AUTO));
+        QVERIFY(mapStandardControl(ControlGroup::CameraControl, kCamFocus, m));
+        QCOMPARE(m.autoCid, uint32_t(V4L2_CID_FOCUS_AUTO));
+        QVERIFY(!mapStandardControl(ControlGroup::CameraControl, kCamRoll, m));
+        QVERIFY(!mapStandardControl(ControlGroup::CameraControl, -1, m));
+        QVERIFY(mapKsProperty(kKsPowerlineFrequency, m));
+        QCOMPARE(m.cid, uint32_t(V4L2_CID_POWER_LINE_FREQUENCY));
+        QVERIFY(!mapKsProperty(12, m));
+    }
+
+    void rangesComeInProgramUnits() {
+        Bound b;
+        QVERIFY(b.controls);
+        ControlRange r;
+        QCOMPARE(b.controls->getRange(ControlGroup::VideoProcAmp, kProcBrightness, r), kOk);
+        QCOMPARE(r.min, -64L);
+        QCOMPARE(r.max, 64L);
+        QCOMPARE(r.def, 0L);
+        QCOMPARE(r.caps, long(kFlagsManual));
+        QCOMPARE(b.controls->getRange(ControlGroup::VideoProcAmp, kProcWhiteBalance, r), kOk);
+        QCOMPARE(r.step, 10L);
+        QCOMPARE(r.caps, long(kFlagsAuto | kFlagsManual));
+        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamPan, r), kOk);
+        QCOMPARE(r.min, -10L);
+        QCOMPARE(r.max, 10L);
+        QCOMPARE(r.step, 1L);
+        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamExposure, r), kOk);
+        QCOMPARE(r.min, -12L);
+        QCOMPARE(r.max, -2L);
+        QCOMPARE(r.step, 1L);
+        QCOMPARE(r.def, -6L);
+        QCOMPARE(r.caps, long(kFlagsAuto | kFlagsManual));
+
+        // Without a V4L2 control: the range fails, and nothing is asked of the driver.
+        b.fake->clearCalls();
+        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamRoll, r), kNotFound);
+        QCOMPARE(b.controls->getRange(ControlGroup::VideoProcAmp, kProcColorEnable, r), kNotFound);
+        QVERIFY(b.fake->calls().empty());
+        // A control the camera lacks (EINVAL from the driver) fails the same way.
+        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamFocus, r), kNotFound);
+        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamIris, r), kNotFound);
+
+        QCOMPARE(b.controls->hasGroup(ControlGroup::VideoProcAmp), kOk);
+        QCOMPARE(b.controls->hasGroup(ControlGroup::CameraControl), kOk);
+    }
+
+    void valuesAreConvertedBothWays() {
+        Bound b;
+        long value = 0, flags = 0;
+        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamPan, -7, kFlagsManual), kOk);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_PAN_ABSOLUTE), -25200);
+        QCOMPARE(b.controls->get(ControlGroup::CameraControl, kCamPan, value, flags), kOk);
+        QCOMPARE(value, -7L);
+        QCOMPARE(flags, long(kFlagsManual));
+        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamZoom, 250, kFlagsManual), kOk);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_ZOOM_ABSOLUTE), 250);
+        QCOMPARE(b.controls->set(ControlGroup::VideoProcAmp, kProcBrightness, -20, kFlagsManual), kOk);
+        QCOMPARE(b.controls->get(ControlGroup::VideoProcAmp, kProcBrightness, value, flags), kOk);
+        QCOMPARE(value, -20L);
+    }
+
+    void manualExposureSetsTheModeBeforeTheValue() {
+        Bound b;  // starts in APERTURE_PRIORITY
+        long value = 0, flags = 0;
+        QCOMPARE(b.controls->get(ControlGroup::CameraControl, kCamExposure, value, flags), kOk);
+        QCOMPARE(flags, long(kFlagsAuto));
+        QCOMPARE(value, -6L);
+
+        b.fake->clearCalls();
+        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamExposure, -8, kFlagsManual), kOk);
+        const int mode = b.indexOf("S_CTRL", V4L2_CID_EXPOSURE_AUTO);
+        const int time = b.indexOf("S_CTRL", V4L2_CID_EXPOSURE_ABSOLUTE);
+        QVERIFY(mode >= 0 && time > mode);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_EXPOSURE_AUTO), 1);       // MANUAL
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_EXPOSURE_ABSOLUTE), 39);  // 2^-8 s
+        QCOMPARE(b.controls->get(ControlGroup::CameraControl, kCamExposure, value, flags), kOk);
+        QCOMPARE(value, -8L);
+        QCOMPARE(flags, long(kFlagsManual));
+
+        // Already manual: only the value is written.
+        b.fake->clearCalls();
+        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamExposure, -9, kFlagsManual), kOk);
+        QCOMPARE(b.indexOf("S_CTRL", V4L2_CID_EXPOSURE_AUTO), -1);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_EXPOSURE_ABSOLUTE), 20);
+    }
+
+    void automaticExposureTakesAperturePriorityWhereOffered() {
+        Bound b;
+        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamExposure, -8, kFlagsManual), kOk);
+        b.fake->clearCalls();
+        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsAuto), kOk);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_EXPOSURE_AUTO), 3);
+        QCOMPARE(b.indexOf("S_CTRL", V4L2_CID_EXPOSURE_ABSOLUTE), -1);  // the value stays the camera's
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_EXPOSURE_ABSOLUTE), 39);
+
+        // A menu of AUTO and MANUAL: AUTO.
+        FakeCamera autoOnly = fakeLumoraCamera();
+        setMenu(autoOnly, V4L2_CID_EXPOSURE_AUTO, {0, 1}, 1);
+        Bound a(autoOnly);
+        QCOMPARE(a.controls->set(ControlGroup::CameraControl, kCamExposure, 0, kFlagsAuto), kOk);
+        QCOMPARE(a.fake->controlValue(0, V4L2_CID_EXPOSURE_AUTO), 0);
+        long value = 0, flags = 0;
+        QCOMPARE(a.controls->get(ControlGroup::CameraControl, kCamExposure, value, flags), kOk);
+        QCOMPARE(flags, long(kFlagsAuto));
+
+        // A menu of MANUAL and SHUTTER_PRIORITY: no automatic exposure at all.
+        FakeCamera manualOnly = fakeLumoraCamera();
+        setMenu(manualOnly, V4L2_CID_EXPOSURE_AUTO, {1, 2}, 2);
+        Bound m(manualOnly);
+        ControlRange r;
+        QCOMPARE(m.controls->getRange(ControlGroup::CameraControl, kCamExposure, r), kOk);
+        QCOMPARE(r.caps, long(kFlagsManual));
+        QCOMPARE(m.controls->get(ControlGroup::CameraControl, kCamExposure, value, flags), kOk);
+        QCOMPARE(flags, long(kFlagsManual));  // shutter priority: the exposure time is manual
+        QVERIFY(failed(m.controls->set(ControlGroup::CameraControl, kCamExposure, 0, kFlagsAuto)));
+        QCOMPARE(m.fake->controlValue(0, V4L2_CID_EXPOSURE_AUTO), 2);
+    }
+
+    void whiteBalanceSwitchesItsAutomaticControl() {
+        Bound b;
+        long value = 0, flags = 0;
+        QCOMPARE(b.controls->get(ControlGroup::VideoProcAmp, kProcWhiteBalance, value, flags), kOk);
+        QCOMPARE(flags, long(kFlagsAuto));
+        QCOMPARE(b.controls->set(ControlGroup::VideoProcAmp, kProcWhiteBalance, 5000, kFlagsManual), kOk);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_AUTO_WHITE_BALANCE), 0);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_WHITE_BALANCE_TEMPERATURE), 5000);
+        QCOMPARE(b.controls->set(ControlGroup::VideoProcAmp, kProcWhiteBalance, 5000, kFlagsAuto), kOk);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_AUTO_WHITE_BALANCE), 1);
+        // Automatic on a control without a switch is refused.
+        QCOMPARE(b.controls->set(ControlGroup::VideoProcAmp, kProcBrightness, 3, kFlagsAuto), kInvalidArg);
+    }
+
+    void powerLineFrequencyThroughThePropertySet() {
+        Bound b;
+        QCOMPARE(b.controls->hasKsPropertySet(), kOk);
+        uint32_t support = 0;
+        QCOMPARE(b.controls->ksQuerySupported(kKsPowerlineFrequency, support), kOk);
+        QCOMPARE(support, uint32_t(kKsSupportGet | kKsSupportSet));
+        QCOMPARE(b.controls->ksSet(kKsPowerlineFrequency, 2, kFlagsManual), kOk);
+        QCOMPARE(b.fake->controlValue(0, V4L2_CID_POWER_LINE_FREQUENCY), 2);
+        long value = 0, flags = 0;
+        QCOMPARE(b.controls->ksGet(kKsPowerlineFrequency, value, flags), kOk);
+        QCOMPARE(value, 2L);
+        QCOMPARE(b.controls->ksSet(kKsPowerlineFrequency, 3, kFlagsManual), kInvalidArg);  // not in this menu
+        QCOMPARE(b.controls->ksQuerySupported(12, support), kNotFound);
+
+        FakeCamera readOnly = fakeLumoraCamera();
+        for (FakeControl& c : readOnly.controls)
+            if (c.id == V4L2_CID_POWER_LINE_FREQUENCY)
+                c.flags = V4L2_CTRL_FLAG_READ_ONLY;
+        Bound r(readOnly);
+        QCOMPARE(r.controls->ksQuerySupported(kKsPowerlineFrequency, support), kOk);
+        QCOMPARE(support, uint32_t(kKsSupportGet));
+    }
+
+    void driverErrorsBecomeFailures() {
+        FakeCamera camera = fakeLumoraCamera();
+        for (FakeControl& c : camera.controls)
+            if (c.id == V4L2_CID_GAIN)
+                c.setErrno = EIO;
+        Bound b(camera);
+        QCOMPARE(b.controls->set(ControlGroup::VideoProcAmp, kProcGain, 5, kFlagsManual), kGenFailure);
+        b.fake->unplug(0);
+        long value = 0, flags = 0;
+        ControlRange r;
+        QCOMPARE(b.controls->get(ControlGroup::VideoProcAmp, kProcGain, value, flags), kNotConnected);
+        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamExposure, -5, kFlagsManual), kNotConnected);
+        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamExposure, r), kNotConnected);
+        QCOMPARE(b.controls->hasGroup(ControlGroup::VideoProcAmp), kNotConnected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestV4l2Controls)
+#include "tst_v4l2_controls.moc"

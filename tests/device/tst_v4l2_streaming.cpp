@@ -1,0 +1,287 @@
+// Streaming over V4L2: samples, conversion, device loss and a clean stop.
+#include <QtTest>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
+}
+
+#include <thread>
+
+#include "tst_v4l2_helpers.h"
+
+using namespace device;
+using namespace device::v4l2;
+using namespace v4l2test;
+
+namespace {
+
+int indexOf(const std::vector<FakeCall>& calls, const std::string& name, int64_t value = -1) {
+    for (size_t i = 0; i < calls.size(); ++i)
+        if (calls[i].name == name && (value < 0 || calls[i].value == value))
+            return int(i);
+    return -1;
+}
+
+// YUYV picture: the top half white, the bottom half black.
+std::vector<uint8_t> yuyvHalves(int width, int height) {
+    std::vector<uint8_t> bytes(size_t(width) * size_t(height) * 2);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; x += 2) {
+            uint8_t* p = &bytes[(size_t(y) * size_t(width) + size_t(x)) * 2];
+            const uint8_t luma = y < height / 2 ? 235 : 16;
+            p[0] = luma;
+            p[1] = 128;
+            p[2] = luma;
+            p[3] = 128;
+        }
+    return bytes;
+}
+
+// H264 access units of a mid-grey picture, or nothing without an encoder.
+std::vector<std::vector<uint8_t>> greyH264(int width, int height, int frames) {
+    std::vector<std::vector<uint8_t>> units;
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_H264);
+    if (!codec)
+        return units;
+    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    ctx->width = width;
+    ctx->height = height;
+    ctx->time_base = AVRational{1, 30};
+    ctx->pix_fmt = AV_PIX_FMT_YUV420P;
+    ctx->gop_size = 10;
+    ctx->max_b_frames = 0;
+    av_opt_set(ctx->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
+    if (avcodec_open2(ctx, codec, nullptr) < 0) {
+        avcodec_free_context(&ctx);
+        return units;
+    }
+    AVFrame* frame = av_frame_alloc();
+    frame->format = ctx->pix_fmt;
+    frame->width = width;
+    frame->height = height;
+    av_frame_get_buffer(frame, 0);
+    AVPacket* packet = av_packet_alloc();
+    for (int i = 0; i <= frames; ++i) {
+        if (i < frames) {
+            av_frame_make_writable(frame);
+            for (int plane = 0; plane < 3; ++plane) {
+                const int rows = plane ? height / 2 : height;
+                for (int y = 0; y < rows; ++y)
+                    std::memset(frame->data[plane] + y * frame->linesize[plane], 128,
+                                size_t(plane ? width / 2 : width));
+            }
+            frame->pts = i;
+        }
+        avcodec_send_frame(ctx, i < frames ? frame : nullptr);
+        while (avcodec_receive_packet(ctx, packet) == 0) {
+            units.emplace_back(packet->data, packet->data + packet->size);
+            av_packet_unref(packet);
+        }
+    }
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&ctx);
+    return units;
+}
+
+}  // namespace
+
+class TestV4l2Streaming : public QObject {
+    Q_OBJECT
+
+private slots:
+    void nativeSamplesArriveAsTheyAre() {
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080, 400000), kSubtypeNull), kOk);
+        const v4l2_pix_format f = s.fake->format(0);
+        QCOMPARE(f.pixelformat, uint32_t(V4L2_PIX_FMT_MJPEG));
+        QCOMPARE(f.width, 1920u);
+        QCOMPARE(s.fake->timePerFrame(0).denominator, 25u);  // 400000 * 100 ns = 1/25 s
+        QCOMPARE(s.fake->timePerFrame(0).numerator, 1u);
+        long code = -1;
+        QCOMPARE(s.graph->waitForCompletion(15000, code), kOk);  // live: at once
+        QCOMPARE(code, 0L);
+
+        const std::vector<uint8_t> first = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9};
+        const std::vector<uint8_t> second = {0xFF, 0xD8, 9, 9, 0xFF, 0xD9};
+        QVERIFY(s.fake->pushFrame(0, first));
+        QVERIFY(s.sink.waitFor(1));
+        QVERIFY(s.fake->pushFrame(0, second));
+        QVERIFY(s.sink.waitFor(2));
+        auto samples = s.sink.samples();
+        QCOMPARE(samples[0].bytes, first);
+        QCOMPARE(samples[1].bytes, second);
+        QVERIFY(samples[0].time >= 0 && samples[1].time >= samples[0].time && samples[1].time < 5);
+
+        long ev = 0;
+        int64_t p1 = 0, p2 = 0;
+        QCOMPARE(s.graph->nextEvent(ev, p1, p2), kAbort);
+        QCOMPARE(s.graph->stop(), kOk);
+        QCOMPARE(s.graph->waitForCompletion(3000, code), kWrongState);  // stopped: not an abandoned wait
+    }
+
+    void buffersFlaggedAsErrorsAreDropped() {
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
+        QVERIFY(s.fake->pushFrame(0, {1, 2, 3}, V4L2_BUF_FLAG_ERROR));
+        QVERIFY(s.fake->pushFrame(0, {4, 5, 6}));
+        QVERIFY(s.sink.waitFor(1));
+        QVERIFY(s.fake->waitForQueuedBuffers(0, 2000));  // the dropped buffer went back too
+        auto samples = s.sink.samples();
+        QCOMPARE(int(samples.size()), 1);
+        QCOMPARE(samples[0].bytes, std::vector<uint8_t>({4, 5, 6}));
+    }
+
+    void yuyvBecomesRgb32BottomUp() {
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeYUY2, 320, 240), kSubtypeRGB32), kOk);
+        QVERIFY(s.fake->pushFrame(0, yuyvHalves(320, 240)));
+        QVERIFY(s.sink.waitFor(1));
+        const auto bytes = s.sink.samples()[0].bytes;
+        QCOMPARE(bytes.size(), size_t(320 * 240 * 4));
+        const size_t row = 320 * 4;
+        auto pixel = [&](int r, int x) { return &bytes[size_t(r) * row + size_t(x) * 4]; };
+        // First stored row = bottom of the picture (black), last = top (white).
+        for (int x : {0, 100, 319}) {
+            QVERIFY(pixel(0, x)[0] < 10 && pixel(0, x)[1] < 10 && pixel(0, x)[2] < 10);
+            QVERIFY(pixel(239, x)[0] > 245 && pixel(239, x)[1] > 245 && pixel(239, x)[2] > 245);
+            QCOMPARE(int(pixel(0, x)[3]), 255);
+        }
+        // A short sample gives no picture rather than reading past it.
+        QVERIFY(s.fake->pushFrame(0, std::vector<uint8_t>(1000, 16)));
+        QVERIFY(s.fake->pushFrame(0, yuyvHalves(320, 240)));
+        QVERIFY(s.sink.waitFor(2));
+        QCOMPARE(int(s.sink.samples().size()), 2);
+    }
+
+    void h264IsDecodedToRgb32() {
+        const auto units = greyH264(1920, 1080, 3);
+        if (units.empty())
+            QSKIP("no H264 encoder to make a stream with");
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeH264, 1920, 1080), kSubtypeRGB32), kOk);
+        for (const auto& unit : units) {
+            QVERIFY(s.fake->waitForQueuedBuffers(0, 2000));
+            QVERIFY(s.fake->pushFrame(0, unit));
+        }
+        QVERIFY(s.sink.waitFor(1));
+        const auto bytes = s.sink.samples()[0].bytes;
+        QCOMPARE(bytes.size(), size_t(1920 * 1080 * 4));
+        const uint8_t* centre = &bytes[(540 * 1920 + 960) * 4];
+        QVERIFY(std::abs(int(centre[0]) - 128) < 20 && std::abs(int(centre[2]) - 128) < 20);
+    }
+
+    void deviceLostMidStreamIsReportedOnce() {
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
+        QVERIFY(s.fake->pushFrame(0, {1}));
+        QVERIFY(s.sink.waitFor(1));
+        s.fake->unplug(0);
+        QCOMPARE(s.waitForEvent(), long(kEventDeviceLost));
+        QCOMPARE(s.waitForEvent(100), 0L);  // once
+        long code = -1;
+        QCOMPARE(s.graph->waitForCompletion(100, code), kOk);  // still running until stopped
+
+        const auto before = std::chrono::steady_clock::now();
+        QCOMPARE(s.graph->stop(), kOk);
+        QVERIFY(std::chrono::steady_clock::now() - before < std::chrono::seconds(2));
+        s.graph.reset();
+        s.device.reset();
+        QCOMPARE(s.fake->openDescriptors(), 0);
+        QCOMPARE(s.fake->liveMappings(), 0);
+        QCOMPARE(s.fake->badUnmaps(), 0);
+        QCOMPARE(s.fake->callsOnClosedDescriptors(), 0);
+    }
+
+    void ioErrorWhileDequeuingIsDeviceLost() {
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
+        s.fake->failNextIoctl(VIDIOC_DQBUF, EIO);
+        QVERIFY(s.fake->pushFrame(0, {1}));
+        QCOMPARE(s.waitForEvent(), long(kEventDeviceLost));
+        QCOMPARE(int(s.sink.samples().size()), 0);
+    }
+
+    void otherStreamingErrorsAbort() {
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
+        s.fake->failNextIoctl(VIDIOC_QBUF, EINVAL);
+        QVERIFY(s.fake->pushFrame(0, {1}));
+        QCOMPARE(s.waitForEvent(), long(kEventErrorAbort));
+    }
+
+    void stopIsCleanAndTheStreamRunsAgain() {
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeYUY2, 640, 480, 666666), kSubtypeNull), kOk);
+        QCOMPARE(s.fake->timePerFrame(0).denominator, 15u);
+        s.fake->clearCalls();
+        QCOMPARE(s.graph->stop(), kOk);
+        auto calls = s.fake->calls();
+        const int off = indexOf(calls, "STREAMOFF");
+        const int unmap = indexOf(calls, "munmap");
+        const int release = indexOf(calls, "REQBUFS", 0);
+        QVERIFY(off >= 0 && unmap > off && release > unmap);
+        QCOMPARE(calls[size_t(release)].result, 0);
+        QCOMPARE(s.fake->liveMappings(), 0);
+        QCOMPARE(s.fake->allocatedBuffers(0), 0);
+        QVERIFY(!s.fake->streaming(0));
+        QCOMPARE(s.graph->stop(), kOk);  // twice is fine
+
+        QCOMPARE(s.graph->run(), kOk);
+        QVERIFY(s.fake->waitForQueuedBuffers(0, 2000));
+        QVERIFY(s.fake->pushFrame(0, std::vector<uint8_t>(640 * 480 * 2, 0x80)));
+        QVERIFY(s.sink.waitFor(1));
+        QCOMPARE(s.sink.samples()[0].bytes.size(), size_t(640 * 480 * 2));
+        // The graph goes away while streaming: it stops itself.
+        s.graph.reset();
+        QVERIFY(!s.fake->streaming(0));
+        QCOMPARE(s.fake->liveMappings(), 0);
+    }
+
+    void stepsOutOfOrderOrUnsupportedFail() {
+        Stream s;
+        QCOMPARE(s.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeI420), kFail);  // no converter to I420
+        Stream t;
+        QCOMPARE(t.port.video->createGraph(t.graph), kOk);
+        QCOMPARE(t.graph->connect(0), kUnexpected);
+        QCOMPARE(t.graph->run(), kWrongState);
+        QCOMPARE(t.graph->addGrabber("Grabber 0"), kUnexpected);  // not created
+        long code = 0;
+        QCOMPARE(t.graph->waitForCompletion(10, code), kWrongState);
+        QCOMPARE(t.graph->stop(), kOk);
+        // A retried open adds the grabber again: the earlier buffers are released first.
+        Stream u;
+        QCOMPARE(u.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
+        QCOMPARE(u.graph->addGrabber("Grabber 0"), kOk);
+        QCOMPARE(u.fake->liveMappings(), 0);
+        QCOMPARE(u.graph->connect(0), kOk);
+        QCOMPARE(u.graph->run(), kOk);
+        QVERIFY(u.fake->streaming(0));
+    }
+
+    void stopFromTheCallbackDoesNotHang() {
+        struct StoppingSink : FrameSink {
+            CaptureGraph* graph = nullptr;
+            std::atomic<int> calls{0};
+            void bufferCB(double, const uint8_t*, long) override {
+                ++calls;
+                graph->stop();
+            }
+        } sink;
+        Stream s;
+        QCOMPARE(s.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
+        sink.graph = s.graph.get();
+        s.graph->setCallback(&sink);
+        QCOMPARE(s.graph->run(), kOk);
+        QVERIFY(s.fake->waitForQueuedBuffers(0, 2000));
+        QVERIFY(s.fake->pushFrame(0, {1}));
+        QTRY_COMPARE(sink.calls.load(), 1);
+        QCOMPARE(s.graph->stop(), kOk);
+        QVERIFY(!s.fake->streaming(0));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestV4l2Streaming)
+#include "tst_v4l2_streaming.moc"
