@@ -31,6 +31,16 @@ void CustomSlider::connectOwnSignals() {
     });
 }
 
+const char* CustomSlider::pageStyleSheet() {
+    return "QSlider { background: transparent; padding: 4px; height: 40px; }"
+           "QSlider::groove:horizontal { background: transparent; height: 14px; }"
+           "QSlider::handle:horizontal { width: 14px; border-radius: 7px;"
+           " background: rgba(255, 255, 255, 0.85); }"
+           "QSlider::handle:horizontal:hover { background: rgb(255, 255, 255); }"
+           "QSlider::sub-page:horizontal { background: rgb(52, 117, 204); margin: 5px; border-radius: 2px; }"
+           "QSlider::add-page:horizontal { background: rgb(29, 34, 42); margin: 5px; border-radius: 2px; }";
+}
+
 void CustomSlider::setCurrentValue(int v) {
     rememberedValue = v;
     setSliderPosition(v);

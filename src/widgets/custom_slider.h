@@ -22,6 +22,10 @@ public:
 
     bool isHandlePressed() const { return pressed; }
 
+    // The look of the settings page's sliders: a thin groove, blue left of the round
+    // handle, dark right of it.
+    static const char* pageStyleSheet();
+
     // The number drawn while dragging at value v, and its left edge for a text of the given
     // width.
     QString dragText(int v) const;

@@ -46,6 +46,13 @@ private slots:
     }
     void cleanup() { controller.reset(); }
 
+    void signalsInMetaObjectOrder() {
+        const QMetaObject& meta = RangeEptzController::staticMetaObject;
+        QCOMPARE(meta.methodCount() - meta.methodOffset(), 2);
+        QCOMPARE(meta.method(meta.methodOffset()).methodSignature(), QByteArray("positionChanged(int,int)"));
+        QCOMPARE(meta.method(meta.methodOffset() + 1).methodSignature(), QByteArray("forcePanTilt(int,int)"));
+    }
+
     void zoom200EdgesAndRange() {
         controller->setZoomPercentage(200);
         QCOMPARE(placeAndRelease(-100, 0), qMakePair(-20, 0));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -12,13 +13,27 @@
 #include "support/log_capture.h"
 #include "widgets/center_combo_box.h"
 #include "widgets/custom_mode_switcher.h"
+#include "widgets/custom_progress_dialog.h"
+#include "widgets/custom_slider.h"
 #include "widgets/custom_title_bar.h"
 #include "widgets/dialog_scale.h"
+#include "widgets/general_dialog.h"
 #include "widgets/hover_hint_btn.h"
 #include "widgets/popup_window.h"
+#include "widgets/q_progress_indicator.h"
+#include "widgets/switch_button.h"
 #include "widgets/tab_button.h"
 
 namespace {
+// The class's own signals and slots, in meta-object order.
+QStringList ownMethods(const QMetaObject& meta) {
+    QStringList names;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        names << QString::fromLatin1(meta.method(i).methodSignature());
+    }
+    return names;
+}
+
 QIcon solidIcon(Qt::GlobalColor colour) {
     QPixmap pixmap(16, 16);
     pixmap.fill(colour);
@@ -56,6 +71,28 @@ private slots:
         QCOMPARE(first.checkedMode(), 2);
         // One value for the whole program.
         QCOMPARE(second.currentMode(), 2);
+    }
+
+    void signalsAndSlotsInMetaObjectOrder() {
+        QCOMPARE(ownMethods(CustomSlider::staticMetaObject),
+                 QStringList({"sliderClicked()", "sliderValueChanged(int)", "sliderReleased(int)"}));
+        QCOMPARE(ownMethods(SwitchButton::staticMetaObject),
+                 QStringList({"switchClicked()", "switchChanged(bool)"}));
+        QCOMPARE(ownMethods(CustomModeSwitcher::staticMetaObject),
+                 QStringList({"modeChanged(int)", "buttonJudge(int)"}));
+        QCOMPARE(ownMethods(CenterComboBox::staticMetaObject), QStringList({"popupShowing(bool)"}));
+        QCOMPARE(ownMethods(CustomTitleBar::staticMetaObject),
+                 QStringList({"setFullScreen()", "setNormalScreen()"}));
+        QCOMPARE(ownMethods(GeneralDialog::staticMetaObject),
+                 QStringList({"leftBtnClicked()", "rightBtnClicked()", "canceled()", "handleLeftBtn()",
+                              "handleRightBtn()"}));
+        QCOMPARE(ownMethods(CustomProgressDialog::staticMetaObject),
+                 QStringList({"cancelBtnClicked()", "handleCancelBtn()"}));
+        QCOMPARE(ownMethods(QProgressIndicator::staticMetaObject),
+                 QStringList({"startAnimation()", "stopAnimation()", "setAnimationDelay(int)",
+                              "setDisplayedWhenStopped(bool)", "setColor(QColor)"}));
+        QCOMPARE(ownMethods(HoverHintBtn::staticMetaObject), QStringList());
+        QCOMPARE(ownMethods(TabButton::staticMetaObject), QStringList());
     }
 
     void setModeChecksSilentlyAndIgnoresOtherValues() {

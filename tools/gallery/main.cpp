@@ -37,15 +37,6 @@ namespace {
 QDir outputDir;
 int written = 0;
 
-// The slider look of the settings page.
-const char* const kSliderStyle =
-    "QSlider { background: transparent; padding: 4px; height: 40px; }"
-    "QSlider::groove:horizontal { background: transparent; height: 14px; }"
-    "QSlider::handle:horizontal { width: 14px; border-radius: 7px; background: rgba(255, 255, 255, 0.85); }"
-    "QSlider::handle:horizontal:hover { background: rgb(255, 255, 255); }"
-    "QSlider::sub-page:horizontal { background: rgb(52, 117, 204); margin: 5px; border-radius: 2px; }"
-    "QSlider::add-page:horizontal { background: rgb(29, 34, 42); margin: 5px; border-radius: 2px; }";
-
 const char* const kComboStyle =
     "QComboBox { color: rgb(255, 255, 255); background-color: rgba(255, 255, 255, 0.15);"
     " border: 1px solid rgba(255, 255, 255, 0.85); border-radius: 5px; }"
@@ -104,7 +95,7 @@ void sliders() {
     auto* idle = new CustomSlider(Qt::Horizontal, host);
     auto* held = new CustomSlider(Qt::Horizontal, host);
     for (CustomSlider* slider : {idle, held}) {
-        slider->setStyleSheet(QString::fromLatin1(kSliderStyle));
+        slider->setStyleSheet(QString::fromLatin1(CustomSlider::pageStyleSheet()));
         slider->setRange(0, 100);
         slider->setDisplayScale(100);
         slider->setCurrentValue(30);
