@@ -82,9 +82,7 @@ void mainwindow::setUpLanguageAndIdentity() {
     if (translator_)
         ui.retranslateUi(this);
 
-    if (!appConfig().setDeviceName(customize.DeviceName)) {
-        debugLog("DeviceName longer than 49 characters, cut to: %s\n", appConfig().deviceName);
-    }
+    storeDeviceName(customize);  // logs when the name had to be cut
 
     setWindowIcon(QIcon(QStringLiteral(":/appicon/app_logo.png")));
     setWindowTitle(tr("Lumora X8 Setting Software"));

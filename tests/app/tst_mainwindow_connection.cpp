@@ -1,0 +1,310 @@
+// The main window's connection state machine on the simulated camera: the connect tick,
+// the open result with its extension-unit retries, the read of the camera's values, the
+// device-lost path and the control slots.
+#include <QDialog>
+#include <QLabel>
+#include <QtTest>
+
+#include "capture/custom_image_label.h"
+#include "tst_mainwindow_fixture.h"
+#include "widgets/darken_effect.h"
+
+using namespace window_test;
+using device::ControlGroup;
+using device::sim::SimOptions;
+
+class MainWindowConnectionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsCoveredAndTriesEveryTick();
+    void pluggingInReadsValuesOnceAndUncovers();
+    void extensionUnitFoundOnTheLastRetry();
+    void extensionUnitMissingAfterTwentyRetries();
+    void openFailureStaysSearching();
+    void unplugWhileReadyClosesDialogsAndCovers();
+    void unplugDuringFirmwareUpdateKeepsTheWindow();
+    void recoversWhenTheCameraReturns();
+    void secondOpenWhileReadyRestartsWorkerOnly();
+    void reconnectRequestReleasesTheOpenStream();
+    void firmwareRebootWatchCoversWhenCameraLeaves();
+    void controlSlotsReachTheCamera();
+    void forceHandlersQueueForcedJobs();
+};
+
+void MainWindowConnectionTest::startsCoveredAndTriesEveryTick() {
+    SimOptions options;
+    options.pluggedAtStart = false;
+    resetProcessState();
+    auto camera = device::sim::installSimulatedCamera(options);
+    LogCapture log;
+    mainwindow::Timing timing = manualTiming();
+    timing.connectIntervalMs = 20;
+    {
+        mainwindow window(timing);
+        window.show();
+        QVERIFY(isCovered(window));
+        QVERIFY(window.overlay()->textLabel()->isVisible());
+        QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
+        QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
+        QVERIFY(isSearching());
+
+        // Every tick opens (and fails) again, without limit.
+        QTRY_VERIFY_WITH_TIMEOUT(log.count("\n******connectStart*****: 0\n") >= 3, 5000);
+        QVERIFY(log.count("\n*******open camera failed*******\n") >= 2);
+        QVERIFY(isCovered(window));
+        QVERIFY(isSearching());
+        QCOMPARE(log.count("getDefaultValue\n"), 0);
+    }
+    resetProcessState();
+}
+
+void MainWindowConnectionTest::pluggingInReadsValuesOnceAndUncovers() {
+    SimOptions options;
+    options.pluggedAtStart = false;
+    Rig rig(options);
+    rig.window->connectCamera();
+    QVERIFY(isSearching());
+    QVERIFY(isCovered(*rig.window));
+
+    rig.camera->setControl(ControlGroup::VideoProcAmp, device::kProcBrightness, {77, device::kFlagsManual});
+    rig.camera->setControl(ControlGroup::CameraControl, device::kCamZoom, {130, device::kFlagsManual});
+    rig.camera->plug();
+    QVERIFY(rig.connect());
+
+    QVERIFY(!rig.window->overlay()->isOverlayShown());
+    QVERIFY(!rig.window->overlay()->isVisible());
+    QVERIFY(!isDarkened(*rig.window));
+    QVERIFY(rig.window->stream().isOpen());
+    QCOMPARE(SettingTaskEngine::instance().camera(), &rig.window->stream().camera());
+    QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
+    QCOMPARE(rig.log->count("enableWindow \n"), 1);
+    QCOMPARE(currentValues().brightness.load(), 77);
+    QCOMPARE(currentValues().zoom.load(), 130);
+    QCOMPARE(QByteArray(currentValues().serialNumber), QByteArray("LX8A2412000137"));
+    QVERIFY(rig.log->contains("\n--------getDefaultValue fwVer: "));
+    QVERIFY(!appConfig().resolutionList.empty());
+    // Without the mode page the window takes the default MJPG format itself.
+    QCOMPARE(currentValues().resolution.format, std::string("MJPG"));
+    QCOMPARE(currentValues().resolution.width, 3520);
+    QCOMPARE(currentValues().resolution.height, 1104);
+
+    // Ready: further ticks neither open nor read.
+    rig.log->clear();
+    rig.window->connectCamera();
+    rig.window->connectCamera();
+    QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
+    QVERIFY(!rig.log->contains("connectStart"));
+    QVERIFY(isReady());
+}
+
+void MainWindowConnectionTest::extensionUnitFoundOnTheLastRetry() {
+    Rig rig;
+    // The first check and 19 retries find nothing; the 20th retry (count 19) finds it.
+    rig.camera->setExtensionUnitFromActivation(21);
+    QVERIFY(rig.connect());
+    QCOMPARE(rig.log->count("setEnableCommand streamResult S\n"), 20);
+    QVERIFY(rig.log->count("\n*******No device, check again with count: 19 *******\n") == 1);
+    QVERIFY(!rig.log->contains("out of 20 times"));
+    QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
+    QVERIFY(!rig.window->overlay()->isOverlayShown());
+    QVERIFY(UVCXUManager::instance().haveDevice());
+}
+
+void MainWindowConnectionTest::extensionUnitMissingAfterTwentyRetries() {
+    Rig rig;
+    rig.camera->setExtensionUnitFromActivation(0);
+    rig.window->connectCamera();
+    QCOMPARE(rig.log->count("setEnableCommand streamResult S\n"), 20);
+    QCOMPARE(rig.log->count("\n*******No device, check again with count: 19 *******\n"), 1);
+    QCOMPARE(rig.log->count("\n*******No device, check again with count: 20 *******\n"), 0);
+    QCOMPARE(rig.log->count("\n*******out of 20 times, end flow*******\n"), 1);
+    QCOMPARE(rig.log->count("deleteCamera streamResult\n"), 1);
+    QVERIFY(!rig.window->stream().isOpen());
+    QVERIFY(!UVCXUManager::instance().isCommandEnabled());
+    QCOMPARE(SettingTaskEngine::instance().camera(), nullptr);
+    QVERIFY(isSearching());
+    QVERIFY(isCovered(*rig.window));
+    QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
+
+    // The unit shows up later: the next tick connects.
+    rig.camera->setExtensionUnitFromActivation(1);
+    QVERIFY(rig.connect());
+}
+
+void MainWindowConnectionTest::openFailureStaysSearching() {
+    Rig rig;
+    rig.camera->failAlways("CaptureGraph::run", device::kFail);
+    modeChanging = true;  // a failed re-open leaves the format change pending
+    rig.window->connectCamera();
+    QVERIFY(rig.log->contains("\n*******open camera failed*******\n"));
+    QVERIFY(isSearching());
+    QVERIFY(modeChanging);
+    QVERIFY(isCovered(*rig.window));
+
+    rig.camera->clearFaults();
+    // A failed second half may leave the slot held: a tick releases it, the next opens.
+    for (int tick = 0; tick < 3 && !isReady(); ++tick)
+        rig.window->connectCamera();
+    QVERIFY(isReady());
+    QVERIFY(!modeChanging);
+}
+
+void MainWindowConnectionTest::unplugWhileReadyClosesDialogsAndCovers() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    QDialog dialog;
+    dialog.show();
+    QVERIFY(dialog.isVisible());
+
+    rig.camera->unplug();
+    QVERIFY(tickUntil(*rig.window, [&] { return rig.log->contains("DeviceLost!!"); }));
+    QCOMPARE(rig.log->count("\n******DeviceLost!! release all uvc camera***** 0\n"), 1);
+    QCOMPARE(rig.log->count("closeAllDialogs \n"), 1);
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(!rig.window->stream().isOpen());
+    QCOMPARE(SettingTaskEngine::instance().camera(), nullptr);
+    QVERIFY(!UVCXUManager::instance().isCommandEnabled());
+    QVERIFY(isSearching());
+    QVERIFY(isCovered(*rig.window));
+    QVERIFY(rig.window->overlay()->textLabel()->isVisible());
+    QVERIFY(isDarkened(*rig.window));
+    QVERIFY(shownPicture(*rig.window).isNull());
+}
+
+void MainWindowConnectionTest::unplugDuringFirmwareUpdateKeepsTheWindow() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    QDialog progress;
+    progress.show();
+    appConfig().fwUpdateRunning = true;
+
+    rig.camera->unplug();
+    QVERIFY(tickUntil(*rig.window, [&] { return rig.log->contains("DeviceLost!!"); }));
+    QCOMPARE(rig.log->count("\n******DeviceLost!! release all uvc camera***** 1\n"), 1);
+    QVERIFY(!rig.window->stream().isOpen());
+    QCOMPARE(SettingTaskEngine::instance().camera(), nullptr);
+    QVERIFY(progress.isVisible());
+    QCOMPARE(rig.log->count("closeAllDialogs \n"), 0);
+    QVERIFY(!rig.window->overlay()->isOverlayShown());
+    QVERIFY(!isDarkened(*rig.window));
+    QVERIFY(isReady());
+}
+
+void MainWindowConnectionTest::recoversWhenTheCameraReturns() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.camera->unplug();
+    QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
+
+    rig.window->connectCamera();  // still away
+    QVERIFY(isSearching());
+    rig.camera->setControl(ControlGroup::VideoProcAmp, device::kProcContrast, {55, device::kFlagsManual});
+    rig.camera->plug();
+    QVERIFY(rig.connect());
+    QCOMPARE(rig.log->count("getDefaultValue\n"), 2);
+    QCOMPARE(currentValues().contrast.load(), 55);
+    QVERIFY(!isCovered(*rig.window));
+    QVERIFY(tickUntil(*rig.window, [&] { return !shownPicture(*rig.window).isNull(); }));
+}
+
+void MainWindowConnectionTest::secondOpenWhileReadyRestartsWorkerOnly() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.log->clear();
+
+    // What a format change does: the stream is re-opened while the window is Ready.
+    modeChanging = true;
+    UVCXUManager::instance().setEnableCommand(false);
+    SettingTaskEngine::instance().deleteCamera();
+    rig.window->stream().release();
+    rig.window->stream().openAsRgbStream();
+
+    QCOMPARE(rig.log->count("streamResult:0 \n"), 1);
+    QCOMPARE(rig.log->count("\n setCamera \n"), 1);
+    QCOMPARE(SettingTaskEngine::instance().camera(), &rig.window->stream().camera());
+    QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
+    QVERIFY(!rig.log->contains("enableWindow"));
+    QVERIFY(!rig.log->contains("disableWindow"));
+    QVERIFY(!rig.window->overlay()->isOverlayShown());
+    QVERIFY(!modeChanging);
+    QVERIFY(isReady());
+}
+
+void MainWindowConnectionTest::reconnectRequestReleasesTheOpenStream() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.log->clear();
+    connectEnabled = true;  // a reconnect asked for while the stream runs
+
+    rig.window->connectCamera();
+    QCOMPARE(rig.log->count("\n******connectStart*****: 1\n"), 1);
+    QVERIFY(!rig.log->contains("open RGB"));
+    QVERIFY(!rig.window->stream().isOpen());
+    QCOMPARE(SettingTaskEngine::instance().camera(), nullptr);
+
+    rig.window->connectCamera();
+    QCOMPARE(rig.log->count("\n-----open RGB-----\n"), 1);
+    QVERIFY(rig.window->stream().isOpen());
+    QVERIFY(!connectEnabled);
+    // cameraReady stayed true: nothing is read again.
+    QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
+}
+
+void MainWindowConnectionTest::firmwareRebootWatchCoversWhenCameraLeaves() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    fwUpdating = true;
+    rig.window->connectCamera();
+    QCOMPARE(rig.log->count("checkUVCDeviceExist: 1 \n"), 1);
+    QVERIFY(fwUpdating);
+    QVERIFY(!rig.window->overlay()->isOverlayShown());
+
+    QDialog progress;
+    progress.show();
+    rig.camera->unplug();
+    rig.window->connectCamera();
+    QCOMPARE(rig.log->count("checkUVCDeviceExist: 0 \n"), 1);
+    QVERIFY(!fwUpdating);
+    QVERIFY(!progress.isVisible());
+    QVERIFY(isCovered(*rig.window));
+    QVERIFY(rig.window->overlay()->textLabel()->isVisible());
+}
+
+void MainWindowConnectionTest::controlSlotsReachTheCamera() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.window->controlBrightness(42);
+    rig.window->controlGamma(12);
+    rig.window->controlAntiFlickerMode(1);
+    rig.window->controlWBMode(false);
+    rig.window->controlWBValue(4600);
+    QCOMPARE(rig.log->count("controlBrightness 42 \n"), 1);
+    QCOMPARE(rig.log->count("controlGamma 120 \n"), 1);
+    QCOMPARE(rig.log->count("controlAntiFlickerMode 1 \n"), 1);
+    QCOMPARE(rig.log->count("controlWBMode 0 \n"), 1);
+
+    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcBrightness).value, 42L);
+    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcGamma).value, 120L);
+    QTRY_COMPARE(rig.camera->powerLineFrequency(), 1L);
+    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcWhiteBalance).value, 4600L);
+    QCOMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcWhiteBalance).flags,
+             long(device::kFlagsManual));
+    QTRY_COMPARE(currentValues().brightness.load(), 42);
+}
+
+void MainWindowConnectionTest::forceHandlersQueueForcedJobs() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.window->controlExpMode(false);  // gain is the camera's own while exposure is automatic
+    rig.window->forceGain(4);
+    rig.window->forceGamma(15);
+    QCOMPARE(rig.log->count("forceGain: 4 \n"), 1);
+    QCOMPARE(rig.log->count("forceGamma: 150 \n"), 1);
+    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcGain).value, 4L);
+    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcGamma).value, 150L);
+    QVERIFY(rig.log->count("EXP_GAIN Force \n") == 1);
+}
+
+QTEST_MAIN(MainWindowConnectionTest)
+#include "tst_mainwindow_connection.moc"

@@ -1,0 +1,176 @@
+// The preview tick's frame display on the simulated camera: MJPG frames decoded and
+// scaled to the preview height, RGB32 frames wrapped, and the ticks that find nothing.
+#include <QGroupBox>
+#include <QLabel>
+#include <QtTest>
+
+#include "capture/custom_image_label.h"
+#include "tst_mainwindow_fixture.h"
+
+using namespace window_test;
+
+namespace {
+bool hasPicture(mainwindow& window) {
+    return !shownPicture(window).isNull();
+}
+
+// The format entry of the open camera's list, or an empty record.
+RESOLUTION_LIST findFormat(int width, int height, const std::string& format) {
+    for (const RESOLUTION_LIST& entry : appConfig().resolutionList) {
+        if (entry.width == width && entry.height == height && entry.format == format)
+            return entry;
+    }
+    return RESOLUTION_LIST();
+}
+
+// Re-opens the stream of a Ready window with another format, as a format change does.
+bool reopenWith(Rig& rig, const RESOLUTION_LIST& format) {
+    UVCXUManager::instance().setEnableCommand(false);
+    SettingTaskEngine::instance().deleteCamera();
+    rig.window->stream().release();
+    if (rig.window->stream().openAsRgbStream(format) != 0)
+        return false;
+    rig.window->frameImage().setFormat(format.width, format.height, 4);
+    currentValues().resolution = format;
+    return rig.window->stream().isOpen();
+}
+}  // namespace
+
+class MainWindowPreviewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fullSizeMjpgFrameShownUnscaled();
+    void smallMjpgFrameScaledToPreviewHeight();
+    void ticksWithoutNewFrameChangeNothing();
+    void undecodableFrameKeepsThePreviousPicture();
+    void disabledLabelLeavesTheFramePending();
+    void compressedFrameIsNotReadAsRgb();
+    void previewKeepsTheAspectRatioInTheBox();
+    void rgbFrameScaledToPreviewHeight();
+};
+
+void MainWindowPreviewTest::fullSizeMjpgFrameShownUnscaled() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+    QCOMPARE(shownPicture(*rig.window).size(), QSize(3520, 1104));
+    QCOMPARE(rig.window->form().streamLabel->aspectRatio(), 3520.0f / 1104.0f);
+}
+
+void MainWindowPreviewTest::smallMjpgFrameScaledToPreviewHeight() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    const RESOLUTION_LIST hd = findFormat(1280, 720, "MJPG");
+    QCOMPARE(hd.width, 1280);
+    QVERIFY(reopenWith(rig, hd));
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+    const QSize shown = shownPicture(*rig.window).size();
+    QCOMPARE(shown.height(), 1104);
+    QVERIFY2(qAbs(shown.width() - 1963) <= 1, qPrintable(QString::number(shown.width())));
+}
+
+void MainWindowPreviewTest::rgbFrameScaledToPreviewHeight() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    const RESOLUTION_LIST yuy2 = findFormat(1280, 720, "YUY2");
+    if (yuy2.width == 0)
+        QSKIP("the simulated camera lists no YUY2 1280 x 720");
+    QVERIFY(reopenWith(rig, yuy2));
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+    const QSize shown = shownPicture(*rig.window).size();
+    QCOMPARE(shown.height(), 1104);
+    QVERIFY(qAbs(shown.width() - 1963) <= 1);
+
+    // The stream objects keep the last requested type for the default open: go back to
+    // MJPG so that later opens deliver JPEG again.
+    QVERIFY(reopenWith(rig, findFormat(3520, 1104, "MJPG")));
+}
+
+void MainWindowPreviewTest::ticksWithoutNewFrameChangeNothing() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+    rig.camera->setNeverDeliverFrames(true);
+    // Let a frame that was on its way land, then take it.
+    QTest::qWait(100);
+    rig.window->updateImage();
+    const qint64 before = shownPicture(*rig.window).cacheKey();
+
+    QCOMPARE(rig.window->stream().newFrameCount(), 0);
+    rig.window->updateImage();
+    QCOMPARE(rig.window->stream().newFrameCount(), 0);
+    rig.window->updateImage();
+    QCOMPARE(shownPicture(*rig.window).cacheKey(), before);
+}
+
+void MainWindowPreviewTest::undecodableFrameKeepsThePreviousPicture() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+    rig.camera->setSampleFault(device::sim::SampleFault::Corrupt);
+    QTest::qWait(100);
+    rig.window->updateImage();  // may still show a good frame from before the fault
+    const qint64 before = shownPicture(*rig.window).cacheKey();
+    int corruptTicks = 0;
+    for (int tick = 0; tick < 200 && corruptTicks < 3; ++tick) {
+        if (rig.window->stream().newFrameCount() > 0)
+            ++corruptTicks;
+        rig.window->updateImage();
+        QTest::qWait(10);
+    }
+    QCOMPARE(corruptTicks, 3);
+    QCOMPARE(shownPicture(*rig.window).cacheKey(), before);
+}
+
+void MainWindowPreviewTest::disabledLabelLeavesTheFramePending() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    rig.window->form().streamLabel->setEnabled(false);
+    QTest::qWait(150);
+    rig.window->updateImage();
+    QVERIFY(!hasPicture(*rig.window));
+    rig.window->form().streamLabel->setEnabled(true);
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+}
+
+void MainWindowPreviewTest::compressedFrameIsNotReadAsRgb() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    // The format is not known yet: frames are taken for RGB32 of the prepared size. A
+    // JPEG sample is far shorter than that and must not be read past its end.
+    currentValues().resolution = RESOLUTION_LIST();
+    QTest::qWait(150);
+    for (int tick = 0; tick < 5; ++tick) {
+        rig.window->updateImage();
+        QTest::qWait(40);
+    }
+    QVERIFY(!hasPicture(*rig.window));
+}
+
+void MainWindowPreviewTest::previewKeepsTheAspectRatioInTheBox() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+    for (int round = 0; round < 5; ++round) {
+        QCoreApplication::processEvents();
+        rig.window->updateImage();
+    }
+    const QWidget* box = rig.window->form().verticalGroupBox;
+    const QLabel* label = rig.window->form().streamLabel;
+    QVERIFY(label->width() <= box->width());
+    QVERIFY(label->height() <= box->height());
+    // One side fills the box (within 1 %), the other follows the picture's aspect.
+    const bool fillsWidth = qAbs(label->width() - box->width()) <= box->width() / 100;
+    const bool fillsHeight = qAbs(label->height() - box->height()) <= box->height() / 100;
+    QVERIFY2(fillsWidth || fillsHeight, qPrintable(QStringLiteral("label %1x%2 in box %3x%4")
+                                                       .arg(label->width())
+                                                       .arg(label->height())
+                                                       .arg(box->width())
+                                                       .arg(box->height())));
+    const double ratio = double(label->width()) / label->height();
+    QVERIFY2(qAbs(ratio - 3520.0 / 1104.0) < 0.02, qPrintable(QString::number(ratio)));
+}
+
+QTEST_MAIN(MainWindowPreviewTest)
+#include "tst_mainwindow_preview.moc"
