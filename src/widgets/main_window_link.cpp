@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMetaObject>
 #include <QWidget>
+#include <QtGlobal>
 
 QWidget* findMainWindow() {
     const QWidgetList topLevels = QApplication::topLevelWidgets();
