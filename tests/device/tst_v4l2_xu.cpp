@@ -1,0 +1,246 @@
+// The extension unit over uvcvideo: finding the unit, the query mapping, errors, shutdown.
+#include <QtTest>
+
+#include <linux/usb/video.h>
+
+#include <thread>
+
+#include "device/v4l2/fake_uvc.h"
+#include "device/v4l2/usb_descriptor_builder.h"
+#include "device/v4l2/v4l2_port.h"
+#include "device/v4l2/v4l2_xu.h"
+
+using namespace device;
+using namespace device::v4l2;
+
+namespace {
+
+Guid userModeSet() {
+    Guid g;
+    std::memcpy(&g, "AB_USER_MODE\0\0\0\0", 16);
+    return g;
+}
+
+KsNodeProperty request(uint32_t selector, uint32_t flags, uint32_t node) {
+    KsNodeProperty p;
+    p.set = userModeSet();
+    p.id = selector;
+    p.flags = flags | kKsPropertyTopology;
+    p.nodeId = node;
+    return p;
+}
+
+struct Channel {
+    std::shared_ptr<FakeUvc> fake = std::make_shared<FakeUvc>();
+    DevicePort port;
+    std::vector<std::unique_ptr<XuActivation>> sources;
+    std::unique_ptr<XuMediaSource> source;
+    std::unique_ptr<XuNodeControl> control;
+    uint32_t node = UINT32_MAX;
+
+    explicit Channel(FakeCamera camera = fakeLumoraCamera(), int number = 0) {
+        fake->plug(number, std::move(camera));
+        port = makeV4l2Port(fake);
+    }
+    // The transport's discovery: list, activate, first device-specific node, its control.
+    bool discover() {
+        if (port.xu->createAttributes() != kOk || port.xu->selectVideoCaptureSources() != kOk)
+            return false;
+        if (port.xu->enumerateSources(sources) != kOk || sources.empty())
+            return false;
+        if (sources[0]->activate(source) != kOk)
+            return false;
+        if (source->createSourceReader() != kOk || source->queryTopology() != kOk)
+            return false;
+        uint32_t count = 0;
+        source->nodeCount(count);
+        for (uint32_t n = 0; n < count; ++n) {
+            Guid type;
+            if (source->nodeType(n, type) == kOk && type == kNodeTypeDevSpecific) {
+                node = n;
+                return source->createNodeControl(n, control) == kOk;
+            }
+        }
+        return false;
+    }
+    FakeCall lastXuCall() const {
+        FakeCall last;
+        for (const FakeCall& c : fake->calls())
+            if (c.name == "XU_QUERY")
+                last = c;
+        return last;
+    }
+};
+
+void setXuError(FakeCamera& camera, uint8_t selector, int getErrno, int setErrno) {
+    for (FakeXuControl& x : camera.xu)
+        if (x.selector == selector) {
+            x.getErrno = getErrno;
+            x.setErrno = setErrno;
+        }
+}
+
+}  // namespace
+
+class TestV4l2Xu : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findsTheUnitOfTheCamerasPropertySet() {
+        Channel c;
+        QVERIFY(c.discover());
+        std::string name, link;
+        c.sources[0]->friendlyName(name);
+        c.sources[0]->symbolicLink(link);
+        QCOMPARE(name, std::string("Lumora X8"));
+        QVERIFY(link.find("#vid_2e7e&pid_0801#") != std::string::npos);
+        // Terminal 1, processing unit 2, foreign unit 3, our unit 4, terminal 5: node 3 is ours
+        // and the only device-specific one.
+        uint32_t count = 0;
+        QCOMPARE(c.source->nodeCount(count), kOk);
+        QCOMPARE(count, 5u);
+        QCOMPARE(c.node, 3u);
+        Guid type;
+        QCOMPARE(c.source->nodeType(2, type), kOk);
+        QVERIFY(type != kNodeTypeDevSpecific);
+        QVERIFY(failed(c.source->nodeType(5, type)));
+        const std::string notes = describe();
+        QVERIFY(notes.find("extension unit: /dev/video0 \"Lumora X8\": VideoControl interface 0, unit 4 "
+                           "{555F4241-4553-5F52-4D4F-444500000000}") != std::string::npos);
+    }
+
+    void queriesMapToUvcRequests() {
+        Channel c;
+        QVERIFY(c.discover());
+        uint8_t out[4] = {1, 2, 3, 4};
+        uint32_t returned = 99;
+        QCOMPARE(c.control->property(request(5, kKsPropertySet, c.node), out, 4, returned), kOk);
+        FakeCall call = c.lastXuCall();
+        QCOMPARE(call.id, uint32_t(4 << 8 | 5));  // unit 4, selector 5
+        QCOMPARE(call.value, int64_t(UVC_SET_CUR));
+        QCOMPARE(c.fake->xuValue(0, 4, 5), std::vector<uint8_t>({1, 2, 3, 4}));
+
+        uint8_t in[4] = {};
+        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), in, 4, returned), kOk);
+        QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_CUR));
+        QCOMPARE(returned, 4u);
+        QCOMPARE(std::vector<uint8_t>(in, in + 4), std::vector<uint8_t>({1, 2, 3, 4}));
+
+        // The size query: GET_LEN, answered in returned.
+        returned = 0;
+        HResult hr = c.control->property(request(17, kKsPropertyGet, c.node), nullptr, 0, returned);
+        QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_LEN));
+        QCOMPARE(returned, 64u);
+        QCOMPARE(hr, kMoreData);
+        QCOMPARE(c.control->property(request(2, kKsPropertyGet, c.node), nullptr, 0, returned), kMoreData);
+        QCOMPARE(returned, 4u);
+    }
+
+    void kernelErrorsBecomeFailures() {
+        FakeCamera camera = fakeLumoraCamera();
+        setXuError(camera, 6, EPIPE, EBUSY);
+        setXuError(camera, 7, ERANGE, ERANGE);
+        Channel c(camera);
+        QVERIFY(c.discover());
+        uint8_t data[64] = {};
+        uint32_t returned = 0;
+        QCOMPARE(c.control->property(request(6, kKsPropertyGet, c.node), data, 4, returned), kGenFailure);
+        QCOMPARE(c.control->property(request(6, kKsPropertySet, c.node), data, 4, returned), kBusy);
+        QCOMPARE(c.control->property(request(7, kKsPropertySet, c.node), data, 4, returned), kInvalidArg);
+        QCOMPARE(c.control->property(request(30, kKsPropertyGet, c.node), data, 4, returned),
+                 kNotFound);  // ENOENT
+        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), data, 3, returned),
+                 kMoreData);  // ENOBUFS
+        QCOMPARE(returned, 0u);
+        // Not the unit's set, a selector that is no byte, GET and SET at once: refused here.
+        c.fake->clearCalls();
+        KsNodeProperty other = request(5, kKsPropertyGet, c.node);
+        other.set.data1 ^= 1;
+        QCOMPARE(c.control->property(other, data, 4, returned), kSetNotFound);
+        QCOMPARE(c.control->property(request(256, kKsPropertyGet, c.node), data, 4, returned), kInvalidArg);
+        QCOMPARE(c.control->property(request(5, kKsPropertyGet | kKsPropertySet, c.node), data, 4, returned),
+                 kInvalidArg);
+        QCOMPARE(c.control->property(request(5, kKsPropertySet, c.node), nullptr, 0, returned), kInvalidArg);
+        QVERIFY(c.fake->calls().empty());
+
+        c.fake->unplug(0);
+        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), data, 4, returned), kNotConnected);
+        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), nullptr, 0, returned),
+                 kNotConnected);
+    }
+
+    void shutdownClosesTheNodeAndLaterCallsFail() {
+        Channel c;
+        QVERIFY(c.discover());
+        QCOMPARE(c.fake->openDescriptors(), 1);
+        c.source->shutdown();
+        QCOMPARE(c.fake->openDescriptors(), 0);
+        uint8_t data[4] = {};
+        uint32_t returned = 0;
+        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), data, 4, returned), kWrongState);
+        QVERIFY(failed(c.source->queryTopology()));
+        std::unique_ptr<XuNodeControl> again;
+        QVERIFY(failed(c.source->createNodeControl(c.node, again)));
+        c.source.reset();
+        c.control.reset();
+        QCOMPARE(c.fake->callsOnClosedDescriptors(), 0);
+    }
+
+    void shutdownWhileRequestsRunNeverReachesAClosedDescriptor() {
+        for (int round = 0; round < 20; ++round) {
+            Channel c;
+            QVERIFY(c.discover());
+            std::atomic<bool> go{true};
+            std::thread requests([&] {
+                uint8_t data[4] = {};
+                uint32_t returned = 0;
+                while (go)
+                    c.control->property(request(5, kKsPropertyGet, c.node), data, 4, returned);
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            c.source->shutdown();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            go = false;
+            requests.join();
+            QCOMPARE(c.fake->callsOnClosedDescriptors(), 0);
+        }
+    }
+
+    void cameraWithoutTheUnitOrDescriptorsHasNoDeviceSpecificNode() {
+        FakeCamera foreign = fakeLumoraCamera();
+        const GuidBytes other = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
+        foreign.descriptors = typicalCameraDescriptors(other);
+        Channel f(foreign);
+        QVERIFY(!f.discover());
+        QVERIFY(
+            describe().find("no unit {555F4241-4553-5F52-4D4F-444500000000} among 5 terminals and units") !=
+            std::string::npos);
+
+        FakeCamera bare = fakeLumoraCamera();
+        bare.descriptors.clear();  // no sysfs descriptors (not a USB camera)
+        Channel b(bare);
+        QVERIFY(!b.discover());
+        QCOMPARE(b.source->queryTopology(), kNoInterface);
+        QVERIFY(describe().find("no USB descriptors readable") != std::string::npos);
+    }
+
+    void theUnitIsFoundAgainAfterReEnumeration() {
+        Channel c;
+        QVERIFY(c.discover());
+        c.source->shutdown();
+        c.fake->unplug(0);
+        c.fake->plug(3, fakeLumoraCamera());  // back from the firmware reboot as video3
+        c.source.reset();
+        c.control.reset();
+        c.sources.clear();
+        QVERIFY(c.discover());
+        uint8_t data[4] = {7, 7, 7, 7};
+        uint32_t returned = 0;
+        QCOMPARE(c.control->property(request(1, kKsPropertySet, c.node), data, 4, returned), kOk);
+        QCOMPARE(c.fake->xuValue(3, 4, 1), std::vector<uint8_t>({7, 7, 7, 7}));
+        QVERIFY(describe().find("extension unit: /dev/video3") != std::string::npos);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestV4l2Xu)
+#include "tst_v4l2_xu.moc"
