@@ -239,6 +239,28 @@ private slots:
         small->close();
     }
 
+    void namedMainWindowIsPreferredOverOtherWindows() {
+        // A plain window shown before the main window does not get the dimming.
+        mainWindow.reset();
+        QMainWindow other;
+        other.show();
+        mainWindow = std::make_unique<FakeMainWindow>();
+        mainWindow->show();
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
+                     QStringLiteral("OK"));
+        bool darkenedRightWindow = false;
+        QTimer::singleShot(0, this, [&] {
+            darkenedRightWindow = mainWindow->graphicsEffect() && !other.graphicsEffect();
+            dialog->closeDialog();
+        });
+        dialog->exec();
+        QVERIFY(darkenedRightWindow);
+        QVERIFY(mainWindow->enabled >= 1);
+        flushDeletes();
+        other.close();
+    }
+
     void withoutMainWindowNothingIsCalled() {
         mainWindow.reset();
         topLevelsAtStart = QApplication::topLevelWidgets().size();
