@@ -3,6 +3,22 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <cmath>
+#include <limits>
+
+namespace {
+// Cuts toward zero like a cast, but stays defined for any input: values beyond the int
+// range are held at its ends and a non-number gives 0.
+int truncToInt(double v) {
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (v <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+}  // namespace
 
 RangeEptzController::RangeEptzController(QWidget* parent)
     : QWidget(parent), background(QStringLiteral(":/icons/eptz_bg.png")) {
@@ -16,7 +32,8 @@ void RangeEptzController::updateBackgroundGeometry() {
 }
 
 void RangeEptzController::setZoomPercentage(double percent) {
-    scaleSize = percent / 100.0;
+    // A zoom below or at nothing is no zoom at all.
+    scaleSize = percent > 0.0 ? percent / 100.0 : 1.0;
     update();
 }
 
@@ -27,8 +44,8 @@ void RangeEptzController::calRectCenter(int panValue, int tiltValue) {
     const double h = backgroundSize.height() / scaleSize;
     const double unitX = (bgCenter.x - w * 0.5) / 10.0;
     const double unitY = (bgCenter.y - h * 0.5) / 10.0;
-    rectCenter.x = static_cast<int>(bgCenter.x + pan * unitX);
-    rectCenter.y = static_cast<int>(bgCenter.y - tilt * unitY);
+    rectCenter.x = truncToInt(bgCenter.x + pan * unitX);
+    rectCenter.y = truncToInt(bgCenter.y - tilt * unitY);
 }
 
 void RangeEptzController::correctRectRange(double w, double h) {
@@ -36,14 +53,14 @@ void RangeEptzController::correctRectRange(double w, double h) {
         const double hw = w * 0.5;
         const double hh = h * 0.5;
         if (rectCenter.x - hw < 0)
-            rectCenter.x = static_cast<int>(hw);
+            rectCenter.x = truncToInt(hw);
         if (rectCenter.y - hh < 0)
-            rectCenter.y = static_cast<int>(hh);
+            rectCenter.y = truncToInt(hh);
         if (rectCenter.x + hw > backgroundSize.width()) {
-            rectCenter.x = static_cast<int>(backgroundSize.width() - hw);
+            rectCenter.x = truncToInt(backgroundSize.width() - hw);
         }
         if (rectCenter.y + hh > backgroundSize.height()) {
-            rectCenter.y = static_cast<int>(backgroundSize.height() - hh);
+            rectCenter.y = truncToInt(backgroundSize.height() - hh);
         }
     } else {
         rectCenter = {width() / 2, height() / 2};
@@ -93,7 +110,7 @@ void RangeEptzController::mouseMoveEvent(QMouseEvent* event) {
         update();
         lastPos = event->pos();
         // The repaint comes later: these are the values of the previous one.
-        emit positionChanged(static_cast<int>(pan), static_cast<int>(tilt));
+        emit positionChanged(truncToInt(pan), truncToInt(tilt));
         return;
     }
     if (dragging)
@@ -102,7 +119,7 @@ void RangeEptzController::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void RangeEptzController::mouseReleaseEvent(QMouseEvent* event) {
-    emit forcePanTilt(static_cast<int>(pan), static_cast<int>(tilt));
+    emit forcePanTilt(truncToInt(pan), truncToInt(tilt));
     dragging = false;
     setCursor(zoomRect.contains(event->pos()) ? Qt::OpenHandCursor : Qt::ArrowCursor);
 }

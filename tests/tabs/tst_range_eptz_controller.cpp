@@ -217,6 +217,16 @@ private slots:
         QCOMPARE(edge, QColor(62, 145, 255));
     }
 
+    void outlandishInputStaysDefined() {
+        controller->setZoomPercentage(0);
+        controller->calRectCenter(5, 5);
+        repaintNow(controller.get());
+        QCOMPARE(controller->getRectCenter(), QPoint(132, 75));
+        controller->setZoomPercentage(200);
+        QCOMPARE(placeAndRelease(std::numeric_limits<int>::max(), std::numeric_limits<int>::min()),
+                 qMakePair(20, -15));
+    }
+
     void resizeRecentresTheRectangle() {
         controller->setMinimumSize(0, 0);
         controller->setMaximumSize(1000, 1000);
