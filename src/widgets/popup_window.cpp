@@ -12,6 +12,8 @@ PopupWindow::PopupWindow(QWidget* parent) : QWidget(parent) {
     setupUi();
     setWindowFlags(windowFlags() | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
+    // A hint must not take the focus from the window under the pointer.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 }
 
 void PopupWindow::setupUi() {
