@@ -39,5 +39,6 @@ void TabButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TabButton::nextCheckState() {
-    if (isCheckable()) setChecked(true);
+    if (isCheckable())
+        setChecked(true);
 }
