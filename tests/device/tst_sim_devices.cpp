@@ -182,7 +182,8 @@ private slots:
         QFETCH(int, max);
         QFETCH(int, def);
         QFETCH(int, caps);
-        ControlPort* c = bindByName("Lumora X8")->controls();
+        auto device = bindByName("Lumora X8");
+        ControlPort* c = device->controls();
         ControlRange r;
         QCOMPARE(c->getRange(ControlGroup(group), property, r), kOk);
         QCOMPARE(r.min, long(min));
@@ -199,20 +200,23 @@ private slots:
     }
 
     void unsupportedControlsFailTheirRange() {
-        ControlPort* c = bindByName("Lumora X8")->controls();
+        auto device = bindByName("Lumora X8");
+        ControlPort* c = device->controls();
         ControlRange r;
         QCOMPARE(c->getRange(ControlGroup::VideoProcAmp, kProcColorEnable, r), kNotFound);
         QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamRoll, r), kNotFound);
         QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamIris, r), kNotFound);
         QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamFocus, r), kNotFound);
         // The webcam has no camera-control group and no kernel-streaming set.
-        ControlPort* webcam = bindByName("Integrated Webcam")->controls();
+        auto webcamDevice = bindByName("Integrated Webcam");
+        ControlPort* webcam = webcamDevice->controls();
         QCOMPARE(webcam->hasGroup(ControlGroup::CameraControl), kNoInterface);
         QCOMPARE(webcam->hasKsPropertySet(), kNoInterface);
     }
 
     void automaticFlagsFlipWithoutTouchingTheValue() {
-        ControlPort* c = bindByName("Lumora X8")->controls();
+        auto device = bindByName("Lumora X8");
+        ControlPort* c = device->controls();
         long v = 0, f = 0;
         QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsManual), kOk);
         QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsAuto), kOk);
@@ -229,7 +233,8 @@ private slots:
     }
 
     void powerLineFrequencyThroughTheKernelStreamingSet() {
-        ControlPort* c = bindByName("Lumora X8")->controls();
+        auto device = bindByName("Lumora X8");
+        ControlPort* c = device->controls();
         uint32_t support = 0;
         QCOMPARE(c->hasKsPropertySet(), kOk);
         QCOMPARE(c->ksQuerySupported(kKsPowerlineFrequency, support), kOk);

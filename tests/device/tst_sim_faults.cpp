@@ -104,7 +104,8 @@ private slots:
         sim::SimOptions o;
         o.controlLatencyUs = 2000;
         camera_ = sim::installSimulatedCamera(o);
-        ControlPort* c = bindByName("Lumora X8")->controls();
+        auto device = bindByName("Lumora X8");
+        ControlPort* c = device->controls();
         long v = 0, f = 0;
         const auto t1 = std::chrono::steady_clock::now();
         for (int i = 0; i < 10; ++i)
