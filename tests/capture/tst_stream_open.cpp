@@ -146,6 +146,14 @@ private slots:
         QCOMPARE(waitForFrame(*stream, &data), 1080 * 1920 * 4);
         stream->release();
 
+        // Only the pixel count is compared: a size the camera does not list matches too.
+        log.clear();
+        QCOMPARE(stream->openAsRgbStream(RESOLUTION_LIST{portrait.index, 2160, 960, 30, "H264"}), 0);
+        QCOMPARE(
+            log.count("openAsRgbStream founde index: " + std::to_string(portrait.index) + ", type: 1 \n"), 1);
+        QCOMPARE(callback.results().back(), 0);
+        stream->release();
+
         // The type stays: the default open now converts to RGB32 as well.
         log.clear();
         stream->openAsRgbStream();
