@@ -1,15 +1,24 @@
 #include "app/read_config.h"
 
+#include <unistd.h>
 #include <QByteArray>
 #include <QFile>
 #include <QList>
-#include <unistd.h>
 
 #include "app/app_config.h"
 #include "app/debug_log.h"
 
 namespace {
-QByteArray trimmed(const QByteArray& text) { return text.trimmed(); }
+QByteArray trimmed(const QByteArray& text) {
+    return text.trimmed();
+}
+
+// A value in matching single or double quotes stands for the text between them.
+QByteArray unquoted(const QByteArray& value) {
+    const bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    return quoted ? value.mid(1, value.size() - 2) : value;
+}
 
 bool sameName(const QByteArray& a, const std::string& b) {
     return a.compare(QByteArray::fromStdString(b), Qt::CaseInsensitive) == 0;
@@ -18,7 +27,8 @@ bool sameName(const QByteArray& a, const std::string& b) {
 int parseProfileInteger(const QByteArray& text) {
     int i = 0;
     const int n = text.size();
-    while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < n && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < n && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
@@ -27,8 +37,10 @@ int parseProfileInteger(const QByteArray& text) {
     // Accumulate in unsigned 32-bit arithmetic so that an overlong number wraps as the
     // platform's conversion does instead of overflowing.
     uint32_t value = 0;
-    for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10u + uint32_t(text[i] - '0');
-    if (negative) value = 0u - value;
+    for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = value * 10u + uint32_t(text[i] - '0');
+    if (negative)
+        value = 0u - value;
     return static_cast<int>(value);
 }
 }  // namespace
@@ -36,7 +48,8 @@ int parseProfileInteger(const QByteArray& text) {
 std::string executablePath() {
     char buffer[4096];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (length <= 0) return std::string();
+    if (length <= 0)
+        return std::string();
     return std::string(buffer, static_cast<size_t>(length));
 }
 
@@ -49,21 +62,27 @@ std::string iniPathFor(const std::string& exePath) {
 int readProfileInt(const std::string& iniPath, const std::string& section, const std::string& key,
                    int fallback) {
     QFile file(QString::fromStdString(iniPath));
-    if (!file.open(QIODevice::ReadOnly)) return fallback;
+    if (!file.open(QIODevice::ReadOnly))
+        return fallback;
     bool inSection = false;
     const QList<QByteArray> lines = file.readAll().split('\n');
     for (const QByteArray& raw : lines) {
         const QByteArray line = trimmed(raw);
-        if (line.isEmpty() || line.startsWith(';')) continue;
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
         if (line.startsWith('[')) {
             const int close = line.indexOf(']');
             inSection = close > 0 && sameName(trimmed(line.mid(1, close - 1)), section);
             continue;
         }
-        if (!inSection) continue;
+        if (!inSection)
+            continue;
         const int equals = line.indexOf('=');
-        if (equals < 0 || !sameName(trimmed(line.left(equals)), key)) continue;
-        return parseProfileInteger(line.mid(equals + 1));
+        if (equals < 0 || !sameName(trimmed(line.left(equals)), key))
+            continue;
+        const QByteArray value = unquoted(trimmed(line.mid(equals + 1)));
+        // An empty value reads as no value at all.
+        return value.isEmpty() ? fallback : parseProfileInteger(value);
     }
     return fallback;
 }
@@ -80,4 +99,6 @@ bool readConfigFor(const std::string& exePath) {
     return true;
 }
 
-bool readConfig() { return readConfigFor(executablePath()); }
+bool readConfig() {
+    return readConfigFor(executablePath());
+}

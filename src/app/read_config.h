@@ -13,8 +13,9 @@ bool readConfigFor(const std::string& exePath);
 std::string iniPathFor(const std::string& exePath);
 
 // Integer key with private-profile semantics: section and key names match without
-// regard to case; the value is a decimal integer after optional blanks and sign, read
-// up to its first non-digit; fallback when the file, section or key is missing.
+// regard to case; the value (without surrounding quotes) is a decimal integer after
+// optional blanks and sign, read up to its first non-digit; fallback when the file, the
+// section or the key is missing or the value is empty.
 int readProfileInt(const std::string& iniPath, const std::string& section, const std::string& key,
                    int fallback);
 

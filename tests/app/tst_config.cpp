@@ -70,7 +70,10 @@ private slots:
         QTest::newRow("hex is not read") << QByteArray("0x10") << 0;
         QTest::newRow("leading zeros are decimal") << QByteArray("010") << 10;
         QTest::newRow("letters only") << QByteArray("yes") << 0;
-        QTest::newRow("empty value") << QByteArray("") << 0;
+        QTest::newRow("empty value is no value") << QByteArray("  ") << 99;
+        QTest::newRow("double quotes") << QByteArray("\"25\"") << 25;
+        QTest::newRow("single quotes") << QByteArray("'-3'") << -3;
+        QTest::newRow("unmatched quote") << QByteArray("\"25") << 0;
         QTest::newRow("trailing comment text") << QByteArray("7 ; on") << 7;
         QTest::newRow("max int") << QByteArray("2147483647") << 2147483647;
         QTest::newRow("overlong wraps, never traps") << QByteArray("4294967297") << 1;
