@@ -11,6 +11,10 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 jobs="$(nproc 2>/dev/null || echo 2)"
+# ccache keys on paths relative to the checkout, so that every clone (CI's among them)
+# reuses what an earlier build compiled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$here}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 # Everything a fresh Debian 12 needs to build, test and run (and nothing more): compiler and
 # build tools, Qt 5 with its translation tools, JPEG and H.264 codecs for the camera
