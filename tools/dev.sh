@@ -22,7 +22,7 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 # and fonts (a CJK one for the Japanese texts).
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
+    qtbase5-dev qttools5-dev qttools5-dev-tools
     libturbojpeg0-dev libavcodec-dev libavutil-dev libswscale-dev
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
 )
