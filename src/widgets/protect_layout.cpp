@@ -27,7 +27,7 @@ void ProtectLayout::setupUi() {
     setStyleSheet(QStringLiteral("background-color: rgba(0, 0, 0, 0);"));
 
     gridLayout_ = new QGridLayout(this);
-    gridLayout_->setObjectName(QStringLiteral("gridLayout"));
+    gridLayout_->setObjectName(QStringLiteral("protectGridLayout"));
 
     textLabel_ = new QLabel(this);
     textLabel_->setObjectName(QStringLiteral("textLabel"));
