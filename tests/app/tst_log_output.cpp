@@ -2,7 +2,9 @@
 // as it is logged, and SIGINT/SIGTERM end the event loop cleanly (the program returns from
 // its loop and finishes its log). The child side runs in a process of its own, started from
 // this same executable with a role argument.
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <iostream>
@@ -87,6 +89,32 @@ private slots:
             // The child is blocked until it hears from us, so the line cannot come from a
             // flush at exit.
             QCOMPARE(readLine(child), "line " + QByteArray::number(i) + " \n");
+            child.write("seen\n");
+        }
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitCode(), 0);
+    }
+
+    void eachLineReachesAFileAtOnce() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        QProcess child;
+        child.setStandardOutputFile(path);
+        startChild(child, kRoleLines);
+        QByteArray expected;
+        for (int i = 1; i <= 3; ++i) {
+            expected += "line " + QByteArray::number(i) + " \n";
+            QByteArray content;
+            QElapsedTimer clock;
+            clock.start();
+            while (content != expected && clock.elapsed() < 20000) {
+                QFile file(path);
+                if (file.open(QIODevice::ReadOnly))
+                    content = file.readAll();
+                if (content != expected)
+                    QTest::qWait(10);
+            }
+            QCOMPARE(content, expected);
             child.write("seen\n");
         }
         QVERIFY(child.waitForFinished(20000));
