@@ -245,11 +245,10 @@ HResult V4l2CaptureGraph::run() {
 
 HResult V4l2CaptureGraph::stop() {
     stopRequested_ = true;
-    if (thread_.joinable()) {
-        if (thread_.get_id() == std::this_thread::get_id())
-            return kOk;  // from the call-back: joined later
+    if (streamingThread_.load() == std::this_thread::get_id())
+        return kOk;  // from the call-back: joined later
+    if (thread_.joinable())
         thread_.join();
-    }
     if (streaming_) {
         int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         node_->ioctl(VIDIOC_STREAMOFF, &type);
@@ -291,6 +290,14 @@ void V4l2CaptureGraph::endStream(int error) {
 }
 
 void V4l2CaptureGraph::stream() {
+    // Known while it runs, so that a stop() from the call-back does not join itself;
+    // cleared after, as a later thread may get the same id.
+    streamingThread_.store(std::this_thread::get_id());
+    streamLoop();
+    streamingThread_.store(std::thread::id());
+}
+
+void V4l2CaptureGraph::streamLoop() {
     while (!stopRequested_) {
         short revents = 0;
         int r = node_->poll(POLLIN, revents, options_.pollTimeoutMs);

@@ -58,6 +58,7 @@ private:
     void unmapBuffers();
     HResult queueAllBuffers();
     void stream();
+    void streamLoop();
     void deliver(const v4l2_buffer& buffer);
     void postEvent(long code);
     void endStream(int error);
@@ -79,6 +80,7 @@ private:
     std::unique_ptr<FrameConverter> converter_;
 
     std::thread thread_;
+    std::atomic<std::thread::id> streamingThread_{};
     std::atomic<bool> stopRequested_{false};
     std::chrono::steady_clock::time_point streamStart_;
 
