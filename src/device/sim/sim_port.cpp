@@ -10,6 +10,8 @@ namespace device::sim {
 
 DevicePort makeSimulatedPortFromEnvironment() {
     SimScript script;
+    // A real USB control transfer takes about a millisecond; the program runs against that.
+    script.options.controlLatencyUs = 1000;
     if (const char* text = std::getenv("LUMORA_SIM_SCRIPT")) {
         std::string error;
         if (!parseSimScript(text, script, error))
