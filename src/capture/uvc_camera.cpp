@@ -89,13 +89,14 @@ int UvcCamera::open(int pinId, int formatId, int outputType) {
         debugLog("uvcCamera open failed! invalid openNum(%d) \n", kCaptureSlotCount);
         return -3;
     }
-    // A format index outside the pin's list (no default format found) opens an empty
-    // request: the last opened size and rate in the pin's current subtype.
-    CaptureFormat entry;
+    // A format index outside the pin's list (no default format found, or a list that
+    // changed since the request was made) names nothing to open.
     const PinFormats& pin = list.pins[pinId];
-    if (formatId >= 0 && formatId < pin.count()) {
-        entry = pin.entries[formatId];
+    if (formatId < 0 || formatId >= pin.count()) {
+        debugLog("uvcCamera open failed! \n");
+        return -3;
     }
+    const CaptureFormat entry = pin.entries[formatId];
     debugLog("uvcCamera open with fps : %lf \n", entry.fps);
     selectedPin = pinId;
     const device::Guid outputSubtype = outputType == 0 ? device::kSubtypeRGB32 : device::kSubtypeNull;
@@ -120,8 +121,8 @@ int UvcCamera::open(int pinId, int formatId, int outputType) {
     copyBuffer_.assign(frameBytes(entry.width, entry.height), 0);
     openNum_ = slotNumber;
     ewc_OpenStream(slotNumber);
-    // The slot may have taken the last size for an empty request: the copy buffer
-    // follows the slot's frame buffer.
+    // An entry without a size takes the last one: the copy buffer follows the slot's
+    // frame buffer.
     if (copyBuffer_.size() != frameBytes(slot.width, slot.height)) {
         copyBuffer_.assign(frameBytes(slot.width, slot.height), 0);
     }

@@ -324,6 +324,11 @@ private slots:
         camera.initial("Lumora X8", formats);
         QCOMPARE(camera.open(1, 0, 1), -3);
         QCOMPARE(log.count("uvcCamera open failed! \n"), 2);
+        // No default format found (-1) or an index past the pin's list.
+        QCOMPARE(camera.open(0, -1, 1), -3);
+        QCOMPARE(camera.open(0, int(formats.size()) + 5, 1), -3);
+        QCOMPARE(log.count("uvcCamera open failed! \n"), 4);
+        QCOMPARE(ewc_slot(0).inUse, 0);
         for (int n = 0; n < kCaptureSlotCount; ++n) {
             ewc_slot(n).inUse = 1;
         }

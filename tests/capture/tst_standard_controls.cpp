@@ -13,9 +13,9 @@
 #include "support/log_capture.h"
 
 using device::ControlGroup;
-using device::sim::ControlState;
 using device::kFlagsAuto;
 using device::kFlagsManual;
+using device::sim::ControlState;
 using device::sim::SimCamera;
 
 class StandardControlsTest : public QObject {
