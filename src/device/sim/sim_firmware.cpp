@@ -93,7 +93,7 @@ HResult FirmwareSim::setTransferData(const uint8_t* packet, uint32_t length) {
         return kGenFailure;  // the device stalls: no block announced
     const int32_t offset = le32(packet);
     const uint32_t n = uint32_t(packet[4]) | uint32_t(packet[5]) << 8;
-    if (offset < 0 || n > transferSize_ - 8 || uint64_t(offset) + n > block_.size())
+    if (offset < 0 || uint64_t(n) + 8 > transferSize_ || uint64_t(offset) + n > block_.size())
         return kInvalidArg;
     std::memcpy(block_.data() + offset, packet + 8, n);
     for (uint32_t i = 0; i < n; ++i) {
