@@ -1,6 +1,5 @@
 // The preview's frame image and label: JPEG decoding and RGB wrapping, and the size hint
 // that keeps the picture's aspect ratio.
-#include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QWidget>
@@ -104,13 +103,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    // Qt 5.15's offscreen platform leaves its screen objects behind at exit, which the
-    // leak checker reports; the minimal platform serves these tests just as well.
-    qputenv("QT_QPA_PLATFORM", "minimal");
-    QApplication app(argc, argv);
-    FrameImageTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(FrameImageTest)
 #include "tst_frame_image.moc"
