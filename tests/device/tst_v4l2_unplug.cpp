@@ -84,7 +84,7 @@ bool useTheCamera(FakeUvc& fake, DevicePort& port) {
         if (control) {
             KsNodeProperty p;
             p.set = userModeSet();
-            p.id = 2;
+            p.id = 8;
             p.flags = kKsPropertyGet | kKsPropertyTopology;
             uint8_t data[4] = {};
             uint32_t returned = 0;
@@ -95,7 +95,7 @@ bool useTheCamera(FakeUvc& fake, DevicePort& port) {
         if (control) {  // after shutdown: refused without a system call
             KsNodeProperty p;
             p.set = userModeSet();
-            p.id = 2;
+            p.id = 8;
             p.flags = kKsPropertySet | kKsPropertyTopology;
             uint8_t data[4] = {};
             uint32_t returned = 0;

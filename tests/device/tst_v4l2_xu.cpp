@@ -114,14 +114,14 @@ private slots:
         QVERIFY(c.discover());
         uint8_t out[4] = {1, 2, 3, 4};
         uint32_t returned = 99;
-        QCOMPARE(c.control->property(request(5, kKsPropertySet, c.node), out, 4, returned), kOk);
+        QCOMPARE(c.control->property(request(8, kKsPropertySet, c.node), out, 4, returned), kOk);
         FakeCall call = c.lastXuCall();
-        QCOMPARE(call.id, uint32_t(4 << 8 | 5));  // unit 4, selector 5
+        QCOMPARE(call.id, uint32_t(4 << 8 | 8));  // unit 4, selector 8
         QCOMPARE(call.value, int64_t(UVC_SET_CUR));
-        QCOMPARE(c.fake->xuValue(0, 4, 5), std::vector<uint8_t>({1, 2, 3, 4}));
+        QCOMPARE(c.fake->xuValue(0, 4, 8), std::vector<uint8_t>({1, 2, 3, 4}));
 
         uint8_t in[4] = {};
-        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), in, 4, returned), kOk);
+        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), in, 4, returned), kOk);
         QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_CUR));
         QCOMPARE(returned, 4u);
         QCOMPARE(std::vector<uint8_t>(in, in + 4), std::vector<uint8_t>({1, 2, 3, 4}));
@@ -130,10 +130,10 @@ private slots:
         returned = 0;
         HResult hr = c.control->property(request(17, kKsPropertyGet, c.node), nullptr, 0, returned);
         QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_LEN));
-        QCOMPARE(returned, 64u);
+        QCOMPARE(returned, 512u);
         QCOMPARE(hr, kMoreData);
-        QCOMPARE(c.control->property(request(2, kKsPropertyGet, c.node), nullptr, 0, returned), kMoreData);
-        QCOMPARE(returned, 4u);
+        QCOMPARE(c.control->property(request(16, kKsPropertyGet, c.node), nullptr, 0, returned), kMoreData);
+        QCOMPARE(returned, 256u);
     }
 
     void kernelErrorsBecomeFailures() {
@@ -144,28 +144,29 @@ private slots:
         QVERIFY(c.discover());
         uint8_t data[64] = {};
         uint32_t returned = 0;
-        QCOMPARE(c.control->property(request(6, kKsPropertyGet, c.node), data, 4, returned), kGenFailure);
-        QCOMPARE(c.control->property(request(6, kKsPropertySet, c.node), data, 4, returned), kBusy);
-        QCOMPARE(c.control->property(request(7, kKsPropertySet, c.node), data, 4, returned), kInvalidArg);
-        QCOMPARE(c.control->property(request(30, kKsPropertyGet, c.node), data, 4, returned),
-                 kNotFound);  // ENOENT
-        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), data, 3, returned),
+        QCOMPARE(c.control->property(request(6, kKsPropertyGet, c.node), data, 60, returned), kGenFailure);
+        QCOMPARE(c.control->property(request(6, kKsPropertySet, c.node), data, 60, returned), kBusy);
+        QCOMPARE(c.control->property(request(7, kKsPropertySet, c.node), data, 60, returned), kInvalidArg);
+        // ENOENT: a selector the unit lacks, or one no unit has.
+        QCOMPARE(c.control->property(request(12, kKsPropertyGet, c.node), data, 1, returned), kNotFound);
+        QCOMPARE(c.control->property(request(30, kKsPropertyGet, c.node), data, 4, returned), kNotFound);
+        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), data, 3, returned),
                  kMoreData);  // ENOBUFS
         QCOMPARE(returned, 0u);
         // Not the unit's set, a selector that is no byte, GET and SET at once: refused here.
         c.fake->clearCalls();
-        KsNodeProperty other = request(5, kKsPropertyGet, c.node);
+        KsNodeProperty other = request(8, kKsPropertyGet, c.node);
         other.set.data1 ^= 1;
         QCOMPARE(c.control->property(other, data, 4, returned), kSetNotFound);
         QCOMPARE(c.control->property(request(256, kKsPropertyGet, c.node), data, 4, returned), kInvalidArg);
-        QCOMPARE(c.control->property(request(5, kKsPropertyGet | kKsPropertySet, c.node), data, 4, returned),
+        QCOMPARE(c.control->property(request(8, kKsPropertyGet | kKsPropertySet, c.node), data, 4, returned),
                  kInvalidArg);
-        QCOMPARE(c.control->property(request(5, kKsPropertySet, c.node), nullptr, 0, returned), kInvalidArg);
+        QCOMPARE(c.control->property(request(8, kKsPropertySet, c.node), nullptr, 0, returned), kInvalidArg);
         QVERIFY(c.fake->calls().empty());
 
         c.fake->unplug(0);
-        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), data, 4, returned), kNotConnected);
-        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), nullptr, 0, returned),
+        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), data, 4, returned), kNotConnected);
+        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), nullptr, 0, returned),
                  kNotConnected);
     }
 
@@ -177,7 +178,7 @@ private slots:
         QCOMPARE(c.fake->openDescriptors(), 0);
         uint8_t data[4] = {};
         uint32_t returned = 0;
-        QCOMPARE(c.control->property(request(5, kKsPropertyGet, c.node), data, 4, returned), kWrongState);
+        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), data, 4, returned), kWrongState);
         QVERIFY(failed(c.source->queryTopology()));
         std::unique_ptr<XuNodeControl> again;
         QVERIFY(failed(c.source->createNodeControl(c.node, again)));
@@ -195,7 +196,7 @@ private slots:
                 uint8_t data[4] = {};
                 uint32_t returned = 0;
                 while (go)
-                    c.control->property(request(5, kKsPropertyGet, c.node), data, 4, returned);
+                    c.control->property(request(8, kKsPropertyGet, c.node), data, 4, returned);
             });
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             c.source->shutdown();
@@ -236,8 +237,8 @@ private slots:
         QVERIFY(c.discover());
         uint8_t data[4] = {7, 7, 7, 7};
         uint32_t returned = 0;
-        QCOMPARE(c.control->property(request(1, kKsPropertySet, c.node), data, 4, returned), kOk);
-        QCOMPARE(c.fake->xuValue(3, 4, 1), std::vector<uint8_t>({7, 7, 7, 7}));
+        QCOMPARE(c.control->property(request(8, kKsPropertySet, c.node), data, 4, returned), kOk);
+        QCOMPARE(c.fake->xuValue(3, 4, 8), std::vector<uint8_t>({7, 7, 7, 7}));
         QVERIFY(describe().find("extension unit: /dev/video3") != std::string::npos);
     }
 };

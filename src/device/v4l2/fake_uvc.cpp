@@ -156,11 +156,15 @@ FakeCamera fakeLumoraCamera() {
         menu(V4L2_CID_EXPOSURE_AUTO, 0, 3, {1, 3}, 3),
         integer(V4L2_CID_EXPOSURE_ABSOLUTE, 3, 2047, 1, 156),
     };
-    for (uint8_t selector = 1; selector <= 17; ++selector) {
+    // The camera's controls and their lengths; selectors 12 and 15 do not exist.
+    const std::pair<uint8_t, size_t> lengths[] = {{1, 1},  {2, 1},  {3, 1},  {4, 5},    {5, 1},
+                                                  {6, 60}, {7, 60}, {8, 4},  {9, 4},    {10, 1},
+                                                  {11, 1}, {13, 1}, {14, 1}, {16, 256}, {17, 512}};
+    for (const auto& control : lengths) {
         FakeXuControl x;
         x.unit = 4;
-        x.selector = selector;
-        x.value.assign(selector == 17 ? 64 : 4, 0);
+        x.selector = control.first;
+        x.value.assign(control.second, 0);
         c.xu.push_back(x);
     }
     return c;

@@ -65,7 +65,9 @@ struct FakeCamera {
 
 // The camera the program is made for: MJPG 3520x1104, 1920x1080; H264 1920x1080; YUYV
 // 640x480 and 320x240; the standard controls with an exposure menu of MANUAL and
-// APERTURE_PRIORITY; extension unit 4 of the "AB_USER_MODE" set (selectors 1 to 17).
+// APERTURE_PRIORITY; extension unit 4 of the "AB_USER_MODE" set with the camera's
+// selectors 1 to 17 and their lengths (1 byte for the switches, 60 for the texts, 256
+// for the transfer info, 512 for a transfer packet).
 FakeCamera fakeLumoraCamera();
 // A metadata node of the same camera (no VIDEO_CAPTURE in device_caps).
 FakeCamera fakeMetadataNode(const FakeCamera& camera);
