@@ -86,6 +86,39 @@ std::vector<std::vector<uint8_t>> greyH264(int width, int height, int frames) {
     return units;
 }
 
+// One JPEG of a flat picture of luma y (full range, as cameras send it).
+std::vector<uint8_t> flatJpeg(int width, int height, uint8_t y) {
+    std::vector<uint8_t> jpeg;
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+    if (!codec)
+        return jpeg;
+    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    ctx->width = width;
+    ctx->height = height;
+    ctx->time_base = AVRational{1, 30};
+    ctx->pix_fmt = AV_PIX_FMT_YUVJ420P;
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    if (avcodec_open2(ctx, codec, nullptr) == 0) {
+        frame->format = ctx->pix_fmt;
+        frame->width = width;
+        frame->height = height;
+        av_frame_get_buffer(frame, 0);
+        for (int plane = 0; plane < 3; ++plane) {
+            const int rows = plane ? height / 2 : height;
+            for (int r = 0; r < rows; ++r)
+                std::memset(frame->data[plane] + r * frame->linesize[plane], plane ? 128 : y,
+                            size_t(plane ? width / 2 : width));
+        }
+        if (avcodec_send_frame(ctx, frame) == 0 && avcodec_receive_packet(ctx, packet) == 0)
+            jpeg.assign(packet->data, packet->data + packet->size);
+    }
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&ctx);
+    return jpeg;
+}
+
 }  // namespace
 
 class TestV4l2Streaming : public QObject {
@@ -171,6 +204,25 @@ private slots:
         QCOMPARE(bytes.size(), size_t(1920 * 1080 * 4));
         const uint8_t* centre = &bytes[(540 * 1920 + 960) * 4];
         QVERIFY(std::abs(int(centre[0]) - 128) < 20 && std::abs(int(centre[2]) - 128) < 20);
+    }
+
+    void mjpgIsDecodedInFullRangeWhenConvertedFramesAreAsked() {
+        const auto jpeg = flatJpeg(1920, 1080, 200);
+        if (jpeg.empty())
+            QSKIP("no JPEG encoder to make a sample with");
+        Stream s;
+        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080), kSubtypeRGB32), kOk);
+        QVERIFY(s.fake->pushFrame(0, jpeg));
+        QVERIFY(s.sink.waitFor(1));
+        const auto bytes = s.sink.samples()[0].bytes;
+        QCOMPARE(bytes.size(), size_t(1920 * 1080 * 4));
+        // Full range: luma 200 is grey 200 (read as limited range it would be 214).
+        const uint8_t* centre = &bytes[(540 * 1920 + 960) * 4];
+        QVERIFY2(std::abs(int(centre[1]) - 200) <= 4, qPrintable(QString::number(centre[1])));
+        // A broken sample gives no frame and the stream goes on.
+        QVERIFY(s.fake->pushFrame(0, {0xFF, 0xD8, 0x00, 0x01}));
+        QVERIFY(s.fake->pushFrame(0, jpeg));
+        QVERIFY(s.sink.waitFor(2));
     }
 
     void deviceLostMidStreamIsReportedOnce() {
