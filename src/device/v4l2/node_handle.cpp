@@ -22,10 +22,13 @@ int NodeHandle::open() {
     if (fd < 0)
         return fd;
     fd_ = fd;
+    closing_ = false;
     return 0;
 }
 
 void NodeHandle::close() {
+    // New calls stop here at once, so a stream of overlapping calls cannot hold the close off.
+    closing_ = true;
     std::unique_lock<std::shared_mutex> lock(mutex_);
     if (fd_ < 0)
         return;
@@ -39,6 +42,8 @@ bool NodeHandle::isOpen() const {
 }
 
 int NodeHandle::ioctl(unsigned long request, void* arg) {
+    if (closing_)
+        return -EBADF;
     std::shared_lock<std::shared_mutex> lock(mutex_);
     if (fd_ < 0)
         return -EBADF;
@@ -46,6 +51,10 @@ int NodeHandle::ioctl(unsigned long request, void* arg) {
 }
 
 void* NodeHandle::mmap(size_t length, off_t offset, int& error) {
+    if (closing_) {
+        error = EBADF;
+        return nullptr;
+    }
     std::shared_lock<std::shared_mutex> lock(mutex_);
     if (fd_ < 0) {
         error = EBADF;
@@ -55,8 +64,10 @@ void* NodeHandle::mmap(size_t length, off_t offset, int& error) {
 }
 
 int NodeHandle::poll(short events, short& revents, int timeoutMs) {
-    std::shared_lock<std::shared_mutex> lock(mutex_);
     revents = 0;
+    if (closing_)
+        return -EBADF;
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     if (fd_ < 0)
         return -EBADF;
     pollfd p{fd_, events, 0};

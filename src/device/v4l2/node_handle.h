@@ -3,6 +3,7 @@
 // streaming, the extension unit). Every call goes through here, so none can reach the
 // descriptor once it was closed, even when close() races with a call on another
 // thread: calls hold a shared lock, close() the exclusive one.
+#include <atomic>
 #include <memory>
 #include <shared_mutex>
 #include <string>
@@ -35,6 +36,7 @@ private:
     std::shared_ptr<SysIo> io_;
     std::string path_;
     mutable std::shared_mutex mutex_;
+    std::atomic<bool> closing_{false};
     int fd_ = -1;
 };
 
