@@ -23,6 +23,22 @@ RESOLUTION_LIST findFormat(int width, int height, const std::string& format) {
     return RESOLUTION_LIST();
 }
 
+// Mean grey level of the shown picture, sampled on a grid.
+double meanLevel(mainwindow& window) {
+    const QImage image = shownPicture(window).toImage();
+    if (image.isNull())
+        return -1.0;
+    double sum = 0.0;
+    int samples = 0;
+    for (int y = image.height() / 20; y < image.height(); y += image.height() / 10) {
+        for (int x = image.width() / 40; x < image.width(); x += image.width() / 20) {
+            sum += qGray(image.pixel(x, y));
+            ++samples;
+        }
+    }
+    return sum / samples;
+}
+
 // Re-opens the stream of a Ready window with another format, as a format change does.
 bool reopenWith(Rig& rig, const RESOLUTION_LIST& format) {
     UVCXUManager::instance().setEnableCommand(false);
@@ -47,6 +63,7 @@ private slots:
     void disabledLabelLeavesTheFramePending();
     void compressedFrameIsNotReadAsRgb();
     void previewKeepsTheAspectRatioInTheBox();
+    void controlSlotChangesThePicture();
     void rgbFrameScaledToPreviewHeight();
 };
 
@@ -170,6 +187,17 @@ void MainWindowPreviewTest::previewKeepsTheAspectRatioInTheBox() {
                                                        .arg(box->height())));
     const double ratio = double(label->width()) / label->height();
     QVERIFY2(qAbs(ratio - 3520.0 / 1104.0) < 0.02, qPrintable(QString::number(ratio)));
+}
+
+void MainWindowPreviewTest::controlSlotChangesThePicture() {
+    Rig rig;
+    QVERIFY(rig.connect());
+    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
+    const double before = meanLevel(*rig.window);
+    rig.window->controlBrightness(200);
+    QVERIFY(tickUntil(*rig.window, [&] { return meanLevel(*rig.window) > before + 30.0; }));
+    rig.window->controlBrightness(0);
+    QVERIFY(tickUntil(*rig.window, [&] { return meanLevel(*rig.window) < before - 30.0; }));
 }
 
 QTEST_MAIN(MainWindowPreviewTest)
