@@ -82,6 +82,15 @@ private slots:
         QVERIFY(video[0].display != video[1].display);
 
         o = sim::SimOptions{};
+        o.listNonCaptureDevice = true;
+        camera_ = sim::installSimulatedCamera(o);
+        video = listVideo();
+        QCOMPARE(video.size(), size_t(3));
+        QCOMPARE(video[0].friendly, std::string("Lumora X8 Virtual"));
+        QVERIFY(video[0].display.rfind("@device:cm:", 0) == 0);
+        QCOMPARE(listXu().size(), size_t(2));  // not a capture source
+
+        o = sim::SimOptions{};
         o.noDevices = true;
         camera_ = sim::installSimulatedCamera(o);
         std::vector<std::unique_ptr<DeviceMoniker>> monikers;

@@ -32,6 +32,9 @@ struct SimOptions {
     bool duplicateCamera = false;
     // The system lists no video device at all (the camera and the webcam are hidden).
     bool noDevices = false;
+    // List first a virtual source named "<friendlyName> Virtual" whose display name is
+    // "@device:cm:..." (no capture device: it must not be counted nor matched).
+    bool listNonCaptureDevice = false;
     // Frame pacing: 1.0 streams at the requested rate, 2.0 twice as fast, 0 as fast as
     // frames can be made (no sleeping).
     double frameRateMultiplier = 1.0;
@@ -55,7 +58,8 @@ struct SimOptions {
 enum class SampleFault {
     None,
     Oversized,  // samples longer than width x height x 4 bytes
-    Corrupt,    // MJPG samples that do not decode as JPEG (garbage after the start marker)
+    Corrupt,    // MJPG samples that do not decode as JPEG (garbage after the start marker);
+                // raw samples cut to a third of their length
     Empty,      // samples of length 0
 };
 

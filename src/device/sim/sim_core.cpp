@@ -39,10 +39,17 @@ SimCore::SimCore(SimOptions options) : options_(std::move(options)) {
         makeInfo(kCamera, true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kCameraInstance));
     infos_.push_back(
         makeInfo(kDuplicate, true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kDuplicateInstance));
-    for (int id = 0; id < 3; ++id) {
+    // A virtual (non-capture-class) source whose name contains the camera's.
+    UnitInfo virtualSource = makeInfo(kVirtual, false, options_.friendlyName + " Virtual", "", "");
+    virtualSource.displayName =
+        "@device:cm:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\" + virtualSource.friendlyName;
+    virtualSource.videoLink.clear();
+    virtualSource.xuLink.clear();
+    infos_.push_back(virtualSource);
+    for (int id = 0; id < int(infos_.size()); ++id) {
         Unit unit;
-        unit.controls = id == kWebcam ? ControlTable::webcam() : ControlTable::lumora();
-        if (id != kWebcam)
+        unit.controls = infos_[size_t(id)].lumora ? ControlTable::lumora() : ControlTable::webcam();
+        if (infos_[size_t(id)].lumora)
             unit.xu = std::make_unique<ExtensionUnit>(options_);
         units_.push_back(std::move(unit));
     }
@@ -62,11 +69,13 @@ void SimCore::controlLatency() const {
         std::this_thread::sleep_for(std::chrono::microseconds(options_.controlLatencyUs));
 }
 
-std::vector<int> SimCore::listedUnits() const {
+std::vector<int> SimCore::listedUnits(bool videoSide) const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<int> ids;
     if (options_.noDevices)
         return ids;
+    if (videoSide && options_.listNonCaptureDevice)
+        ids.push_back(kVirtual);
     if (options_.listOtherDevice)
         ids.push_back(kWebcam);
     if (plugged_) {
@@ -78,14 +87,14 @@ std::vector<int> SimCore::listedUnits() const {
 }
 
 uint64_t SimCore::generation(int id) const {
-    if (id == kWebcam)
+    if (!info(id).lumora)
         return 0;
     std::lock_guard<std::mutex> lock(mutex_);
     return generation_;
 }
 
 bool SimCore::aliveLocked(int id, uint64_t gen) const {
-    if (id == kWebcam)
+    if (!info(id).lumora)
         return !options_.noDevices;
     return plugged_ && gen == generation_;
 }
@@ -102,7 +111,7 @@ PictureSettings SimCore::pictureSettings(int id) const {
     const auto P = ControlGroup::VideoProcAmp;
     const auto C = ControlGroup::CameraControl;
     PictureSettings s;
-    if (id == kWebcam) {
+    if (!info(id).lumora) {
         s.brightness = 100 + c.state(P, kProcBrightness).value;
         s.contrast = c.state(P, kProcContrast).value * 100 / 32;
         s.saturation = c.state(P, kProcSaturation).value * 100 / 64;
@@ -135,7 +144,7 @@ PictureSettings SimCore::pictureSettings(int id) const {
 }
 
 bool SimCore::activationHasExtensionUnit(int id) {
-    if (id == kWebcam)
+    if (!info(id).lumora)
         return false;
     std::lock_guard<std::mutex> lock(mutex_);
     if (id == kDuplicate)
@@ -224,7 +233,7 @@ void SimCore::dropOff() {
     }
     std::lock_guard<std::mutex> lock(streamsMutex_);
     for (const auto& entry : streams_)
-        if (entry.second != kWebcam)
+        if (info(entry.second).lumora)
             entry.first->deviceLost();
 }
 

@@ -38,7 +38,7 @@ struct UnitInfo {
 
 class SimCore : public SimCamera {
 public:
-    enum : int { kWebcam = 0, kCamera = 1, kDuplicate = 2 };
+    enum : int { kWebcam = 0, kCamera = 1, kDuplicate = 2, kVirtual = 3 };
 
     explicit SimCore(SimOptions options);
     ~SimCore() override;
@@ -48,8 +48,9 @@ public:
     HResult enter(const std::string& call, const std::string& specific = {});
     // The USB control transfer's own latency (SimOptions::controlLatencyUs).
     void controlLatency() const;
-    // The devices on the bus now, in listing order.
-    std::vector<int> listedUnits() const;
+    // The devices on the bus now, in listing order (the virtual source is listed on the
+    // video side only).
+    std::vector<int> listedUnits(bool videoSide) const;
     const UnitInfo& info(int id) const { return infos_[size_t(id)]; }
     // A handle taken at this generation stays usable while alive() says so.
     uint64_t generation(int id) const;

@@ -221,7 +221,7 @@ HResult SimVideoSystem::enumerateVideoInputs(std::vector<std::unique_ptr<DeviceM
     devices.clear();
     if (HResult hr = core_->enter("VideoSystem::enumerateVideoInputs"); failed(hr))
         return hr;
-    for (int id : core_->listedUnits())
+    for (int id : core_->listedUnits(true))
         devices.push_back(std::make_unique<SimMoniker>(core_, id, core_->generation(id)));
     return devices.empty() ? kFalse : kOk;
 }

@@ -153,7 +153,7 @@ HResult SimXuSystem::enumerateSources(std::vector<std::unique_ptr<XuActivation>>
     sources.clear();
     if (HResult hr = core_->enter("XuSystem::enumerateSources"); failed(hr))
         return hr;
-    for (int id : core_->listedUnits())
+    for (int id : core_->listedUnits(false))
         sources.push_back(std::make_unique<SimActivation>(core_, id, core_->generation(id)));
     return kOk;
 }
