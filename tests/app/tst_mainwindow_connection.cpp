@@ -55,6 +55,12 @@ void MainWindowConnectionTest::startsCoveredAndTriesEveryTick() {
         QVERIFY(isCovered(window));
         QVERIFY(isSearching());
         QCOMPARE(log.count("getDefaultValue\n"), 0);
+
+        // Without an open stream the read leaves the values as they were.
+        currentValues().brightness = 1234;
+        window.getDefaultValue();
+        QCOMPARE(log.count("getDefaultValue\n"), 0);
+        QCOMPARE(currentValues().brightness.load(), 1234);
     }
     resetProcessState();
 }
@@ -80,6 +86,9 @@ void MainWindowConnectionTest::pluggingInReadsValuesOnceAndUncovers() {
     QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
     QCOMPARE(rig.log->count("enableWindow \n"), 1);
     QCOMPARE(currentValues().brightness.load(), 77);
+    QCOMPARE(rig.log->count("\n--------getDefaultValue zoom: 130 ,pan:0, tilt: 0 --------\n"), 1);
+    QCOMPARE(rig.log->count("\n--------getDefaultValue brightness: 77 ,contract:100, hue: 90 --------\n"), 1);
+    QCOMPARE(rig.log->count("\n--------getDefaultValue frequency: 2--------\n"), 1);
     QCOMPARE(currentValues().zoom.load(), 130);
     QCOMPARE(QByteArray(currentValues().serialNumber), QByteArray("LX8A2412000137"));
     QVERIFY(rig.log->contains("\n--------getDefaultValue fwVer: "));
