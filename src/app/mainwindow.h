@@ -82,7 +82,6 @@ public:
     ProtectLayout* overlay() const { return overlay_; }
     UvcStream& stream() { return *stream_; }
     FrameImage& frameImage() { return frameImage_; }
-    CStreamCallback& streamCallback() { return *callback_; }
     QTimer* previewTimerObject() const { return previewTimer; }
     QTimer* connectTimerObject() const { return connectTimer; }
     const Timing& timing() const { return timing_; }
