@@ -192,6 +192,7 @@ public:
     virtual std::vector<uint8_t> storedImage() const = 0;
     // Samples handed to sinks since the camera was created (all streams).
     virtual long framesDelivered() const = 0;
+    // Graphs run and not yet stopped (also those whose device was lost meanwhile).
     virtual int runningStreams() const = 0;
     // Resets to factory defaults done (selector 5).
     virtual int resetCount() const = 0;

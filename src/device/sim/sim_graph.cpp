@@ -133,6 +133,7 @@ HResult SimCaptureGraph::run() {
     if (HResult hr = core_->enter("CaptureGraph::run"); failed(hr))
         return hr;
     int unit;
+    uint64_t generation;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!connected_)
@@ -145,10 +146,14 @@ HResult SimCaptureGraph::run() {
         stopRequested_ = false;
         lost_ = false;
         unit = device_->unit();
+        generation = device_->generation();
         thread_ =
             std::thread([this, unit, format = format_, output = output_] { stream(unit, format, output); });
     }
     core_->addStream(this, unit);
+    // An unplug between the check above and the registration must not go unnoticed.
+    if (!core_->alive(unit, generation))
+        deviceLost();
     return kOk;
 }
 
