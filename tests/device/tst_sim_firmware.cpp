@@ -185,6 +185,20 @@ private slots:
         QCOMPARE(camera_->firmware().updatesCompleted, 1);
     }
 
+    void tenMebibyteBlocks() {
+        // The update engine's block: 10485760 bytes. One byte more makes a full block
+        // (status 5) and a final block of one byte (status 6).
+        const auto image =
+            sim::buildFwImage(sim::makeHeaderVersion(1, 4, 0), "1.4.0", payload(10485761 - 128));
+        XuClient xu;
+        QVERIFY(xu.open());
+        Host host{xu};
+        QCOMPARE(host.checkHeader(image), sim::makeHeaderVersion(1, 4, 0));
+        QCOMPARE(host.transfer(image, 10485760), (std::vector<int>{5, 6}));
+        QVERIFY(host.ok);
+        QCOMPARE(camera_->firmware().imageBytesStored, uint32_t(10485761));
+    }
+
     void imageOfExactlyOneBlockEndsWithAnEmptyPacket() {
         // The final block may end with a packet of 0 data bytes (a size that is a multiple
         // of the packet's data length).
