@@ -1,5 +1,6 @@
 #include "capture/custom_image_label.h"
 
+#include <QPainter>
 #include <QResizeEvent>
 
 QSize CustomImageLabel::parentSize;
@@ -58,4 +59,15 @@ void CustomImageLabel::resizeEvent(QResizeEvent* event) {
 
 bool CustomImageLabel::event(QEvent* event) {
     return QLabel::event(event);
+}
+
+void CustomImageLabel::paintEvent(QPaintEvent* event) {
+    const QPixmap shown = pixmap(Qt::ReturnByValue);
+    if (!hasScaledContents() || shown.isNull()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    painter.drawPixmap(contentsRect(), shown);
 }

@@ -26,6 +26,9 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
+    // Scales the picture into the label with the fast (nearest-neighbour) transformation;
+    // the smooth scaling of a plain label costs more than decoding the frame.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     float aspectRatio_ = 0.0f;
