@@ -51,10 +51,11 @@ public:
     mainwindow& operator=(const mainwindow&) = delete;
 
     // Cover the window with the overlay (with or without its text) and darken the
-    // working area; enableWindow undoes both.
-    void disableWindow();
-    void disableWindowWithoutText();
-    void enableWindow();
+    // working area; enableWindow undoes both. Invokable by name: the dialogs reach
+    // them without knowing this class.
+    Q_INVOKABLE void disableWindow();
+    Q_INVOKABLE void disableWindowWithoutText();
+    Q_INVOKABLE void enableWindow();
     // Back to Searching: the connect tick opens the camera again.
     void disableWindowAndReconnect();
     // Closes every open dialog and removes the dimming it put on the window.
