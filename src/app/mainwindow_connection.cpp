@@ -9,6 +9,7 @@
 #include "app/mainwindow.h"
 #include "capture/custom_image_label.h"
 #include "capture/standard_controls.h"
+#include "device/device_port.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
 #include "widgets/dark_effect_layout.h"
@@ -26,6 +27,16 @@ constexpr int kDefaultFrameHeight = 1104;
 constexpr int kBytesPerPixel = 4;
 // The power-line frequency in the kernel-streaming property set.
 constexpr int kKsPowerlineFrequency = 13;
+
+// What the backend chose (device node, extension unit), when it has something to say.
+void logBackendChoice() {
+    const device::DevicePort& port = device::port();
+    if (!port.describe)
+        return;
+    const std::string text = port.describe();
+    if (!text.empty())
+        debugLog("camera backend %s: %s\n", port.name.c_str(), text.c_str());
+}
 }  // namespace
 
 void mainwindow::CStreamCallback::streamResult(int result) {
@@ -105,6 +116,7 @@ void mainwindow::streamResult(int result) {
     }
 
     if (findExtensionUnit()) {
+        logBackendChoice();
         SettingTaskEngine::instance().setCamera(&stream_->camera());
         connectEnabled = false;
         if (!cameraReady) {

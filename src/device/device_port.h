@@ -16,6 +16,9 @@ struct DevicePort {
     std::string name;  // "simulated" or "v4l2", for the log
     std::shared_ptr<VideoSystem> video;
     std::shared_ptr<XuSystem> xu;
+    // What the backend found and chose (devices, extension unit), for the log; may be
+    // empty when the backend has nothing to add.
+    std::function<std::string()> describe;
 };
 
 // The installed backend; a port without systems until installPort() was called.

@@ -78,6 +78,7 @@ DevicePort makeV4l2Port(std::shared_ptr<SysIo> io, V4l2Options options) {
     port.name = "v4l2";
     port.video = std::make_shared<V4l2VideoSystem>(io, options);
     port.xu = std::make_shared<V4l2XuSystem>(io);
+    port.describe = [] { return describe(); };
     return port;
 }
 
