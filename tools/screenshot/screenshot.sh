@@ -7,10 +7,11 @@
 #   -w  seconds to let the program run before the picture is taken (default: 5)
 #   -b  build folder holding bin/lumora-x8-settings (default: build; built with
 #       tools/dev.sh build when the program is missing there)
-# The camera is the simulated one unless LUMORA_CAMERA or --camera says otherwise; LANG is
-# passed on, so LANG=ja_JP.UTF-8 shows the Japanese texts. The window alone is captured when
-# it can be found on the X server, else the whole screen. The program's log goes to
-# <out>.log. Needs Xvfb and ImageMagick's import; they are installed when missing (as root).
+# The camera is the simulated one unless LUMORA_CAMERA or --camera says otherwise. LANG is
+# passed on (LANG=ja_JP.UTF-8 shows the Japanese texts), and so is LUMORA_SIM_SCRIPT
+# (LUMORA_SIM_SCRIPT=unplugged shows the window as it waits for a camera). The window alone
+# is captured when it can be found on the X server, else the whole screen. The program's
+# log goes to <out>.log. Needs Xvfb and ImageMagick's import, installed when missing (root).
 set -euo pipefail
 
 # Runs on the virtual display: start the program, wait, capture its window, quit it.
@@ -46,7 +47,7 @@ while [ $# -gt 0 ]; do
         -w) wait_s="$2"; shift 2 ;;
         -b) build_dir="$(realpath -m "$2")"; shift 2 ;;
         --) shift; break ;;
-        -h|--help) sed -n '2,13p' "${BASH_SOURCE[0]}"; exit 0 ;;
+        -h|--help) sed -n '2,14p' "${BASH_SOURCE[0]}"; exit 0 ;;
         *) break ;;
     esac
 done
