@@ -19,7 +19,7 @@ bool& logEcho() {
     return echo;
 }
 
-void emit(const std::string& text) {
+void writeLog(const std::string& text) {
     std::lock_guard<std::mutex> lock(logMutex());
     if (logEcho()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
@@ -43,11 +43,11 @@ int debugLog(const char* format, ...) {
     std::vector<char> buffer(static_cast<size_t>(needed) + 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     va_end(args);
-    emit(std::string(buffer.data(), static_cast<size_t>(needed)));
+    writeLog(std::string(buffer.data(), static_cast<size_t>(needed)));
     return needed;
 }
 
-void writeStdout(const std::string& text) { emit(text); }
+void writeStdout(const std::string& text) { writeLog(text); }
 
 void setLogSink(LogSink sink) {
     std::lock_guard<std::mutex> lock(logMutex());
