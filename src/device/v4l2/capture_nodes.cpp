@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "device/v4l2/errno_result.h"
 #include "device/v4l2/node_handle.h"
 
 namespace device::v4l2 {
@@ -113,6 +114,23 @@ NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io) {
         listing.nodes.push_back(node);
     }
     return listing;
+}
+
+HResult openListedNode(const std::shared_ptr<SysIo>& io, const CaptureNode& node,
+                       std::shared_ptr<NodeHandle>& handle) {
+    auto opened = std::make_shared<NodeHandle>(io, node.path);
+    int r = opened->open();
+    if (r < 0)
+        return resultFromErrno(r);
+    v4l2_capability cap{};
+    r = opened->ioctl(VIDIOC_QUERYCAP, &cap);
+    if (r < 0)
+        return resultFromErrno(r);
+    const char* card = reinterpret_cast<const char*>(cap.card);
+    if (std::string(card, strnlen(card, sizeof cap.card)) != node.card)
+        return kNotConnected;
+    handle = std::move(opened);
+    return kOk;
 }
 
 }  // namespace device::v4l2

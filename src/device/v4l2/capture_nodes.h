@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "device/result.h"
 #include "device/v4l2/sys_io.h"
 
 namespace device::v4l2 {
@@ -30,6 +31,12 @@ struct NodeListing {
 };
 
 NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io);
+
+class NodeHandle;
+// Opens a listed node again for use, and checks that its number still belongs to the
+// same camera (after a replug it may be another device's now: kNotConnected).
+HResult openListedNode(const std::shared_ptr<SysIo>& io, const CaptureNode& node,
+                       std::shared_ptr<NodeHandle>& handle);
 
 // sysfs folder of a node's driver binding (the video-control interface of a USB camera).
 std::string sysfsInterfaceDir(int number);

@@ -15,19 +15,9 @@ V4l2CaptureDevice::V4l2CaptureDevice(std::shared_ptr<NodeHandle> handle, Capture
 
 HResult V4l2CaptureDevice::open(const std::shared_ptr<SysIo>& io, const CaptureNode& node,
                                 std::shared_ptr<V4l2CaptureDevice>& device) {
-    auto handle = std::make_shared<NodeHandle>(io, node.path);
-    int r = handle->open();
-    if (r < 0)
-        return resultFromErrno(r);
-    v4l2_capability cap{};
-    r = handle->ioctl(VIDIOC_QUERYCAP, &cap);
-    if (r < 0)
-        return resultFromErrno(r);
-    // After a replug the number may belong to another device now.
-    const char* card = reinterpret_cast<const char*>(cap.card);
-    if (std::string(card, strnlen(card, sizeof cap.card)) != node.card)
-        return kNotConnected;
-
+    std::shared_ptr<NodeHandle> handle;
+    if (HResult opened = openListedNode(io, node, handle); failed(opened))
+        return opened;
     std::shared_ptr<V4l2CaptureDevice> d(new V4l2CaptureDevice(handle, node));
     HResult hr = enumerateFormats(*handle, d->formats_);
     if (failed(hr))

@@ -136,17 +136,9 @@ public:
         return kOk;
     }
     HResult activate(std::unique_ptr<XuMediaSource>& source) override {
-        auto handle = std::make_shared<NodeHandle>(io_, node_.path);
-        int r = handle->open();
-        if (r < 0)
-            return resultFromErrno(r);
-        v4l2_capability cap{};
-        r = handle->ioctl(VIDIOC_QUERYCAP, &cap);
-        if (r < 0)
-            return resultFromErrno(r);
-        const char* card = reinterpret_cast<const char*>(cap.card);
-        if (std::string(card, strnlen(card, sizeof cap.card)) != node_.card)
-            return kNotConnected;
+        std::shared_ptr<NodeHandle> handle;
+        if (HResult opened = openListedNode(io_, node_, handle); failed(opened))
+            return opened;
 
         const std::string interfaceDir = sysfsInterfaceDir(node_.number);
         std::string blob;
