@@ -11,14 +11,18 @@ DevicePort chooseBackend(const std::vector<std::string>& arguments, std::string&
     std::string name;
     const std::string option = "--camera=";
     for (const std::string& argument : arguments) {
-        if (argument.compare(0, option.size(), option) == 0) name = argument.substr(option.size());
+        if (argument.compare(0, option.size(), option) == 0)
+            name = argument.substr(option.size());
     }
     if (name.empty()) {
         const char* env = std::getenv("LUMORA_CAMERA");
-        if (env) name = env;
+        if (env)
+            name = env;
     }
-    if (name.empty() || name == "v4l2") return v4l2::makeV4l2Port();
-    if (name == "simulated" || name == "sim") return sim::makeSimulatedPortFromEnvironment();
+    if (name.empty() || name == "v4l2")
+        return v4l2::makeV4l2Port();
+    if (name == "simulated" || name == "sim")
+        return sim::makeSimulatedPortFromEnvironment();
     error = "unknown camera backend \"" + name + "\" (use simulated or v4l2)";
     return DevicePort{};
 }
