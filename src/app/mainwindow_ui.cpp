@@ -52,6 +52,7 @@ void MainWindowForm::setupUi(QMainWindow* window) {
     hideBtn->setObjectName(QStringLiteral("hideBtn"));
     hideBtn->setMinimumSize(QSize(60, 60));
     hideBtn->setMaximumSize(QSize(60, 60));
+    hideBtn->setIconSize(QSize(24, 24));
     verticalLayout_2->addWidget(hideBtn);
     verticalSpacer = new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding);
     verticalLayout_2->addItem(verticalSpacer);
