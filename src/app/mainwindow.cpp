@@ -2,14 +2,12 @@
 #include "app/mainwindow.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QDialog>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTranslator>
 #include <string>
 
 #include "app/app_config.h"
@@ -18,12 +16,10 @@
 #include "app/debug_log.h"
 #include "app/language_setup.h"
 #include "app/scale_size.h"
-#include "capture/custom_image_label.h"
 #include "engine/setting_task_engine.h"
 #include "widgets/dark_effect_layout.h"
 #include "widgets/darken_effect.h"
 #include "widgets/protect_layout.h"
-#include "xu/uvc_xu_manager.h"
 
 mainwindow::mainwindow(QWidget* parent) : mainwindow(Timing(), parent) {}
 

@@ -12,8 +12,6 @@
 #include "device/device_port.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
-#include "widgets/dark_effect_layout.h"
-#include "widgets/protect_layout.h"
 #include "xu/uvc_xu_manager.h"
 
 namespace {
@@ -122,9 +120,7 @@ void mainwindow::streamResult(int result) {
         if (!cameraReady) {
             cameraReady = true;
             getDefaultValue();
-            debugLog("enableWindow \n");
-            overlay_->hideOverlay();
-            ui.horizontalWidget->setGraphicsEffect(nullptr);
+            enableWindow();
         }
         modeChanging = false;
     } else {
