@@ -65,7 +65,9 @@ public:
     // Reads the camera's current values into CurrentValues (only with an open stream).
     void getDefaultValue();
 
-    // Force handlers: the value on the release of a slider, queued as a forced job.
+    // Force handlers: the value on the release of a slider, logged and queued once more
+    // as a forced job, so the final value reaches the camera. forcePanTilt queues pan,
+    // then tilt; forceGamma sends the page's value times 10.
     void forceZoom(int value);
     void forcePanTilt(int pan, int tilt);
     void forceGain(int value);

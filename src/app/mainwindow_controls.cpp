@@ -4,12 +4,11 @@
 #include "app/debug_log.h"
 #include "app/mainwindow.h"
 #include "engine/control_id.h"
-#include "engine/force_jobs.h"
 #include "engine/setting_task_engine.h"
 
 namespace {
-void queue(int controlId, int value) {
-    SettingTaskEngine::instance().addJob(controlId, value);
+void queue(int controlId, int value, bool force = false) {
+    SettingTaskEngine::instance().addJob(controlId, value, force);
 }
 }  // namespace
 
@@ -95,37 +94,59 @@ void mainwindow::controlAntiFlickerMode(int mode) {
     queue(ADJ_ANTIFLICKER, mode);
 }
 
-// The force handlers hand over to the engine's mapping (log line and forced job).
 void mainwindow::forceZoom(int value) {
-    force_jobs::forceZoom(value);
+    debugLog("forceZoom: %d \n", value);
+    queue(EPTZ_ZOOM, value, true);
 }
+
 void mainwindow::forcePanTilt(int pan, int tilt) {
-    force_jobs::forcePanTilt(pan, tilt);
+    debugLog("forcePanTilt pan: %d, tilt: %d \n", pan, tilt);
+    queue(EWC_PAN, pan, true);
+    queue(EWC_TILT, tilt, true);
 }
+
 void mainwindow::forceGain(int value) {
-    force_jobs::forceGain(value);
+    debugLog("forceGain: %d \n", value);
+    queue(EXP_GAIN, value, true);
 }
+
 void mainwindow::forceExp(int value) {
-    force_jobs::forceExp(value);
+    debugLog("forceExp: %d \n", value);
+    queue(EXP_TIME, value, true);
 }
+
 void mainwindow::forceWb(int value) {
-    force_jobs::forceWb(value);
+    debugLog("forceWb: %d \n", value);
+    queue(WB_VALUE, value, true);
 }
+
 void mainwindow::forceBrightnessm(int value) {
-    force_jobs::forceBrightnessm(value);
+    debugLog("forceBrightnessm: %d \n", value);
+    queue(ADJ_BRIGHTNESS, value, true);
 }
+
 void mainwindow::forceContrast(int value) {
-    force_jobs::forceContrast(value);
+    debugLog("forceContrast: %d \n", value);
+    queue(ADJ_CONTRAST, value, true);
 }
+
 void mainwindow::forceHue(int value) {
-    force_jobs::forceHue(value);
+    debugLog("forceHue: %d \n", value);
+    queue(ADJ_HUE, value, true);
 }
+
 void mainwindow::forceSaturation(int value) {
-    force_jobs::forceSaturation(value);
+    debugLog("forceSaturation: %d \n", value);
+    queue(ADJ_SATURATION, value, true);
 }
+
 void mainwindow::forceSharpness(int value) {
-    force_jobs::forceSharpness(value);
+    debugLog("forceSharpness: %d \n", value);
+    queue(ADJ_SHAPNESS, value, true);
 }
+
 void mainwindow::forceGamma(int value) {
-    force_jobs::forceGamma(value);
+    const int gamma = value * 10;
+    debugLog("forceGamma: %d \n", gamma);
+    queue(ADJ_GAMMA, gamma, true);
 }

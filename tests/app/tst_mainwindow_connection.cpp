@@ -2,10 +2,12 @@
 // the open result with its extension-unit retries, the read of the camera's values, the
 // device-lost path and the control slots.
 #include <QDialog>
-#include <QLabel>
 #include <QtTest>
+#include <functional>
+#include <mutex>
+#include <vector>
 
-#include "capture/custom_image_label.h"
+#include "engine/control_id.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/darken_effect.h"
 
@@ -28,8 +30,7 @@ private slots:
     void secondOpenWhileReadyRestartsWorkerOnly();
     void reconnectRequestReleasesTheOpenStream();
     void firmwareRebootWatchCoversWhenCameraLeaves();
-    void controlSlotsReachTheCamera();
-    void forceHandlersQueueForcedJobs();
+    void controlSlotsAndForceHandlersQueueTheirJobs();
 };
 
 void MainWindowConnectionTest::startsCoveredAndTriesEveryTick() {
@@ -280,39 +281,76 @@ void MainWindowConnectionTest::firmwareRebootWatchCoversWhenCameraLeaves() {
     QVERIFY(rig.window->overlay()->textLabel()->isVisible());
 }
 
-void MainWindowConnectionTest::controlSlotsReachTheCamera() {
+void MainWindowConnectionTest::controlSlotsAndForceHandlersQueueTheirJobs() {
+    struct Case {
+        std::function<void(mainwindow&)> call;
+        std::string log;
+        int controlId;
+        int value;
+        bool force;
+    };
+    const std::vector<Case> cases{
+        {[](mainwindow& w) { w.controlEptzSlider(110); }, "controlEptzSlider 110 \n", EPTZ_ZOOM, 110, false},
+        {[](mainwindow& w) { w.controlPan(1); }, "controlPan 1 \n", EWC_PAN, 1, false},
+        {[](mainwindow& w) { w.controlTilt(2); }, "controlTilt 2 \n", EWC_TILT, 2, false},
+        {[](mainwindow& w) { w.controlExpMode(false); }, "controlExpMode 0 \n", EXP_SWITCH, 0, false},
+        {[](mainwindow& w) { w.controlGain(3); }, "controlGain 3 \n", EXP_GAIN, 3, false},
+        {[](mainwindow& w) { w.controlExpValue(-6); }, "controlExpValue -6 \n", EXP_TIME, -6, false},
+        {[](mainwindow& w) { w.controlWBMode(true); }, "controlWBMode 1 \n", WB_SWITCH, 1, false},
+        {[](mainwindow& w) { w.controlWBValue(4600); }, "controlWBValue 4600 \n", WB_VALUE, 4600, false},
+        {[](mainwindow& w) { w.controlBrightness(42); }, "controlBrightness 42 \n", ADJ_BRIGHTNESS, 42,
+         false},
+        {[](mainwindow& w) { w.controlContrast(43); }, "controlContrast 43 \n", ADJ_CONTRAST, 43, false},
+        {[](mainwindow& w) { w.controlHue(4); }, "controlHue 4 \n", ADJ_HUE, 4, false},
+        {[](mainwindow& w) { w.controlSaturation(45); }, "controlSaturation 45 \n", ADJ_SATURATION, 45,
+         false},
+        {[](mainwindow& w) { w.controlSharpness(5); }, "controlSharpness 5 \n", ADJ_SHAPNESS, 5, false},
+        {[](mainwindow& w) { w.controlGamma(12); }, "controlGamma 120 \n", ADJ_GAMMA, 120, false},
+        {[](mainwindow& w) { w.controlBCMode(true); }, "controlBCMode 1 \n", ADJ_BACKLIGHT, 1, false},
+        {[](mainwindow& w) { w.controlAntiFlickerMode(1); }, "controlAntiFlickerMode 1 \n", ADJ_ANTIFLICKER,
+         1, false},
+        {[](mainwindow& w) { w.forceZoom(120); }, "forceZoom: 120 \n", EPTZ_ZOOM, 120, true},
+        {[](mainwindow& w) { w.forcePanTilt(6, 7); }, "forcePanTilt pan: 6, tilt: 7 \n", EWC_PAN, 6, true},
+        {[](mainwindow&) {}, "", EWC_TILT, 7, true},  // the second job of forcePanTilt
+        {[](mainwindow& w) { w.forceGain(8); }, "forceGain: 8 \n", EXP_GAIN, 8, true},
+        {[](mainwindow& w) { w.forceExp(-7); }, "forceExp: -7 \n", EXP_TIME, -7, true},
+        {[](mainwindow& w) { w.forceWb(5000); }, "forceWb: 5000 \n", WB_VALUE, 5000, true},
+        {[](mainwindow& w) { w.forceBrightnessm(50); }, "forceBrightnessm: 50 \n", ADJ_BRIGHTNESS, 50, true},
+        {[](mainwindow& w) { w.forceContrast(51); }, "forceContrast: 51 \n", ADJ_CONTRAST, 51, true},
+        {[](mainwindow& w) { w.forceHue(9); }, "forceHue: 9 \n", ADJ_HUE, 9, true},
+        {[](mainwindow& w) { w.forceSaturation(52); }, "forceSaturation: 52 \n", ADJ_SATURATION, 52, true},
+        {[](mainwindow& w) { w.forceSharpness(6); }, "forceSharpness: 6 \n", ADJ_SHAPNESS, 6, true},
+        {[](mainwindow& w) { w.forceGamma(15); }, "forceGamma: 150 \n", ADJ_GAMMA, 150, true},
+    };
     Rig rig;
+    std::mutex mutex;
+    std::vector<SettingJob> taken;
+    QVERIFY(SettingTaskEngine::instance().setJobObserver([&](const SettingJob& job) {
+        std::lock_guard<std::mutex> lock(mutex);
+        taken.push_back(job);
+    }));
     QVERIFY(rig.connect());
-    rig.window->controlBrightness(42);
-    rig.window->controlGamma(12);
-    rig.window->controlAntiFlickerMode(1);
-    rig.window->controlWBMode(false);
-    rig.window->controlWBValue(4600);
-    QCOMPARE(rig.log->count("controlBrightness 42 \n"), 1);
-    QCOMPARE(rig.log->count("controlGamma 120 \n"), 1);
-    QCOMPARE(rig.log->count("controlAntiFlickerMode 1 \n"), 1);
-    QCOMPARE(rig.log->count("controlWBMode 0 \n"), 1);
-
-    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcBrightness).value, 42L);
-    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcGamma).value, 120L);
-    QTRY_COMPARE(rig.camera->powerLineFrequency(), 1L);
-    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcWhiteBalance).value, 4600L);
-    QCOMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcWhiteBalance).flags,
-             long(device::kFlagsManual));
-    QTRY_COMPARE(currentValues().brightness.load(), 42);
-}
-
-void MainWindowConnectionTest::forceHandlersQueueForcedJobs() {
-    Rig rig;
-    QVERIFY(rig.connect());
-    rig.window->controlExpMode(false);  // gain is the camera's own while exposure is automatic
-    rig.window->forceGain(4);
-    rig.window->forceGamma(15);
-    QCOMPARE(rig.log->count("forceGain: 4 \n"), 1);
-    QCOMPARE(rig.log->count("forceGamma: 150 \n"), 1);
-    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcGain).value, 4L);
-    QTRY_COMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcGamma).value, 150L);
-    QVERIFY(rig.log->count("EXP_GAIN Force \n") == 1);
+    for (const Case& c : cases)
+        c.call(*rig.window);
+    const auto takenCount = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return taken.size();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(takenCount(), cases.size(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(currentValues().gamma.load(), 150, 5000);  // the last job applied
+    SettingTaskEngine::instance().deleteCamera();
+    QVERIFY(SettingTaskEngine::instance().setJobObserver(nullptr));
+    QCOMPARE(taken.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        QVERIFY(cases[i].log.empty() || rig.log->count(cases[i].log) == 1);
+        QCOMPARE(taken[i].controlId, cases[i].controlId);
+        QCOMPARE(taken[i].value, cases[i].value);
+        QCOMPARE(taken[i].force, cases[i].force);
+    }
+    // What the jobs did to the camera (the engine's own tests cover each control).
+    QCOMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcBrightness).value, 50L);
+    QCOMPARE(rig.camera->powerLineFrequency(), 1L);
+    QCOMPARE(rig.log->count("EXP_GAIN Force \n"), 1);
 }
 
 QTEST_MAIN(MainWindowConnectionTest)
