@@ -1,6 +1,7 @@
 #include "engine/control_application.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "app/debug_log.h"
@@ -22,10 +23,22 @@ enum class Write {
     Ks,      // setKsValue(property, value) through the kernel-streaming property set
 };
 
+// What the log calls a control, whether a forced job announces itself ("<name> Force \n"),
+// how it is written and where its value is recorded.
 struct StandardAction {
     int32_t id;
+    const char* name;
+    bool forceLog;
     int property;
     Write write;
+    Field field;
+};
+
+struct VendorAction {
+    int32_t id;
+    const char* name;
+    bool forceLog;
+    bool (*command)(UVCXUManager&, int32_t value);
     Field field;
 };
 
@@ -33,26 +46,42 @@ struct StandardAction {
 constexpr int kPowerLineFrequency = 13;
 
 constexpr StandardAction kStandardActions[] = {
-    {EPTZ_ZOOM, ZOOM, Write::Value, &CurrentValues::zoom},
-    {EWC_PAN, PAN, Write::Value, &CurrentValues::pan},
-    {EWC_TILT, TILT, Write::Value, &CurrentValues::tilt},
-    {EXP_SWITCH, EXPOSURE, Write::Switch, &CurrentValues::expAuto},
-    {EXP_GAIN, GAIN, Write::Value, &CurrentValues::gain},
-    {EXP_TIME, EXPOSURE, Write::Value, &CurrentValues::expTime},
-    {WB_SWITCH, WHITEBALANCE, Write::Switch, &CurrentValues::wbAuto},
-    {WB_VALUE, WHITEBALANCE, Write::Value, &CurrentValues::wbValue},
-    {ADJ_BRIGHTNESS, BRIGHTNESS, Write::Value, &CurrentValues::brightness},
-    {ADJ_CONTRAST, CONTRAST, Write::Value, &CurrentValues::contrast},
-    {ADJ_HUE, HUE, Write::Value, &CurrentValues::hue},
-    {ADJ_SATURATION, SATURATION, Write::Value, &CurrentValues::saturation},
-    {ADJ_SHAPNESS, SHARPNESS, Write::Value, &CurrentValues::sharpness},
-    {ADJ_GAMMA, GAMMA, Write::Value, &CurrentValues::gamma},
-    {ADJ_BACKLIGHT, BACKLIGHTCOMPENSATION, Write::Value, &CurrentValues::backlight},
-    {ADJ_ANTIFLICKER, kPowerLineFrequency, Write::Ks, &CurrentValues::antiFlicker},
+    {EPTZ_ZOOM, "EPTZ_ZOOM", true, ZOOM, Write::Value, &CurrentValues::zoom},
+    {EWC_PAN, "EWC_PAN", true, PAN, Write::Value, &CurrentValues::pan},
+    {EWC_TILT, "EWC_TILT", true, TILT, Write::Value, &CurrentValues::tilt},
+    {EXP_SWITCH, "EXP_SWITCH", false, EXPOSURE, Write::Switch, &CurrentValues::expAuto},
+    {EXP_GAIN, "EXP_GAIN", true, GAIN, Write::Value, &CurrentValues::gain},
+    {EXP_TIME, "EXP_TIME", true, EXPOSURE, Write::Value, &CurrentValues::expTime},
+    {WB_SWITCH, "WB_SWITCH", false, WHITEBALANCE, Write::Switch, &CurrentValues::wbAuto},
+    {WB_VALUE, "WB_VALUE", true, WHITEBALANCE, Write::Value, &CurrentValues::wbValue},
+    {ADJ_BRIGHTNESS, "ADJ_BRIGHTNESS", true, BRIGHTNESS, Write::Value, &CurrentValues::brightness},
+    {ADJ_CONTRAST, "ADJ_CONTRAST", true, CONTRAST, Write::Value, &CurrentValues::contrast},
+    {ADJ_HUE, "ADJ_HUE", true, HUE, Write::Value, &CurrentValues::hue},
+    {ADJ_SATURATION, "ADJ_SATURATION", true, SATURATION, Write::Value, &CurrentValues::saturation},
+    {ADJ_SHAPNESS, "ADJ_SHAPNESS", true, SHARPNESS, Write::Value, &CurrentValues::sharpness},
+    {ADJ_GAMMA, "ADJ_GAMMA", true, GAMMA, Write::Value, &CurrentValues::gamma},
+    {ADJ_BACKLIGHT, "ADJ_BACKLIGHT", true, BACKLIGHTCOMPENSATION, Write::Value, &CurrentValues::backlight},
+    {ADJ_ANTIFLICKER, "ADJ_ANTIFLICKER", false, kPowerLineFrequency, Write::Ks, &CurrentValues::antiFlicker},
 };
 
-const StandardAction* findStandardAction(int32_t id) {
-    for (const StandardAction& action : kStandardActions) {
+// On/off controls send value != 0; sensitivity and zoom level send the value itself.
+constexpr VendorAction kVendorActions[] = {
+    {AUTO_FRAME, "AUTO_FRAME", false, [](UVCXUManager& xu, int32_t v) { return xu.setAutoFrame(v != 0); },
+     &CurrentValues::autoFrame},
+    {AUTO_FRAME_SENSITIVE, "AUTO_FRAME_SENSITIVE", true,
+     [](UVCXUManager& xu, int32_t v) { return xu.setAutoSensitive(v); }, &CurrentValues::autoFrameSensitive},
+    {AUTO_FRAME_ZOOM_LEVEL, "AUTO_FRAME_ZOOM_LEVEL", true,
+     [](UVCXUManager& xu, int32_t v) { return xu.setAutoFrameZoomLevel(v); },
+     &CurrentValues::autoFrameZoomLevel},
+    {HDR, "HDR", false, [](UVCXUManager& xu, int32_t v) { return xu.setHdr(v != 0); }, &CurrentValues::hdr},
+    {TRACKING_ACTIVE, "TRACKING_ACTIVE", false,
+     [](UVCXUManager& xu, int32_t v) { return xu.setTrackingActive(v != 0); },
+     &CurrentValues::trackingActive},
+};
+
+template <typename Action, std::size_t N>
+const Action* findAction(const Action (&table)[N], int32_t id) {
+    for (const Action& action : table) {
         if (action.id == id) {
             return &action;
         }
@@ -72,41 +101,6 @@ int writeStandard(UvcCamera& camera, const StandardAction& action, int32_t value
     return 0;
 }
 
-bool writeVendor(int32_t id, int32_t value) {
-    UVCXUManager& xu = UVCXUManager::instance();
-    switch (id) {
-        case AUTO_FRAME:
-            return xu.setAutoFrame(value != 0);
-        case AUTO_FRAME_SENSITIVE:
-            return xu.setAutoSensitive(value);
-        case AUTO_FRAME_ZOOM_LEVEL:
-            return xu.setAutoFrameZoomLevel(value);
-        case HDR:
-            return xu.setHdr(value != 0);
-        case TRACKING_ACTIVE:
-            return xu.setTrackingActive(value != 0);
-        default:
-            return false;
-    }
-}
-
-Field vendorField(int32_t id) {
-    switch (id) {
-        case AUTO_FRAME:
-            return &CurrentValues::autoFrame;
-        case AUTO_FRAME_SENSITIVE:
-            return &CurrentValues::autoFrameSensitive;
-        case AUTO_FRAME_ZOOM_LEVEL:
-            return &CurrentValues::autoFrameZoomLevel;
-        case HDR:
-            return &CurrentValues::hdr;
-        case TRACKING_ACTIVE:
-            return &CurrentValues::trackingActive;
-        default:
-            return nullptr;
-    }
-}
-
 }  // namespace
 
 void setUVCStandard(SettingJob job) {
@@ -119,40 +113,38 @@ void setUVCStandard(SettingJob job) {
         debugLog("ERROR, camera closed \n");
         return;
     }
-    const StandardAction* action = findStandardAction(job.controlId);
-    const ControlInfo* info = findControl(job.controlId);
-    if (action == nullptr || info == nullptr) {
+    const StandardAction* action = findAction(kStandardActions, job.controlId);
+    if (action == nullptr) {
         return;
     }
-    if (job.force && info->forceLog) {
-        debugLog("%s Force \n", info->name);
+    if (job.force && action->forceLog) {
+        debugLog("%s Force \n", action->name);
     }
     CurrentValues& values = currentValues();
     if ((job.controlId == EWC_PAN || job.controlId == EWC_TILT) &&
         job.value == (values.*action->field).load()) {
         // An unchanged pan or tilt is not written again, not even when forced.
-        debugLog("%s value not changed \n", info->name);
+        debugLog("%s value not changed \n", action->name);
         return;
     }
-    debugLog("%s set %d \n", info->name, job.value);
+    debugLog("%s set %d \n", action->name, job.value);
     const int result = writeStandard(*camera, *action, job.value);
     (values.*action->field).store(job.value);
     // The zoom's result line has always carried the capture layer's name.
-    const char* resultName = job.controlId == EPTZ_ZOOM ? "EWC_ZOOM" : info->name;
+    const char* resultName = job.controlId == EPTZ_ZOOM ? "EWC_ZOOM" : action->name;
     debugLog("setValue %s result: %d \n", resultName, result);
 }
 
 void setUVCExtension(SettingJob job) {
-    const Field field = vendorField(job.controlId);
-    const ControlInfo* info = findControl(job.controlId);
-    if (field == nullptr || info == nullptr) {
+    const VendorAction* action = findAction(kVendorActions, job.controlId);
+    if (action == nullptr) {
         return;
     }
-    if (job.force && info->forceLog) {
-        debugLog("%s Force \n", info->name);
+    if (job.force && action->forceLog) {
+        debugLog("%s Force \n", action->name);
     }
-    debugLog("%s set %d \n", info->name, job.value);
-    const bool ok = writeVendor(job.controlId, job.value);
-    (currentValues().*field).store(job.value);
-    debugLog("%s res:%d\n", info->name, ok ? 1 : 0);
+    debugLog("%s set %d \n", action->name, job.value);
+    const bool ok = action->command(UVCXUManager::instance(), job.value);
+    (currentValues().*action->field).store(job.value);
+    debugLog("%s res:%d\n", action->name, ok ? 1 : 0);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The identifiers of the controls a SettingJob can change, and what the log calls them.
+// The identifiers of the controls a SettingJob can change.
 #include <cstdint>
 
 enum ControlId : int32_t {
@@ -35,14 +35,3 @@ enum ControlId : int32_t {
 constexpr int32_t kControlGroupMask = 0xFF00;
 constexpr int32_t kStandardControlGroup = 0x1000;
 constexpr int32_t kVendorControlGroup = 0x2000;
-
-// What the log calls a control and whether a forced job announces itself.
-struct ControlInfo {
-    int32_t id;
-    const char* name;  // e.g. "ADJ_HUE"
-    bool forceLog;     // a forced job logs "<name> Force \n"
-};
-
-// The entry of a control that is applied (0x1000..0x100F, 0x2000..0x2002, 0x2004,
-// 0x2005); null for any other id.
-const ControlInfo* findControl(int32_t id);
