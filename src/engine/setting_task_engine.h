@@ -39,7 +39,6 @@ public:
     // Around the refilling of the pages, so that their echo never reaches the camera.
     void pauseJobAdding();
     void resumeJobAdding();
-    bool isJobAddingPaused() const { return jobAddingPaused_.load(); }
 
     // Starts the worker for an open camera. A worker that still runs is stopped and
     // joined first. Returns once the new worker has discarded the jobs queued before it
