@@ -9,10 +9,6 @@
 #include "app/debug_log.h"
 
 namespace {
-QByteArray trimmed(const QByteArray& text) {
-    return text.trimmed();
-}
-
 // A value in matching single or double quotes stands for the text between them.
 QByteArray unquoted(const QByteArray& value) {
     const bool quoted =
@@ -67,20 +63,20 @@ int readProfileInt(const std::string& iniPath, const std::string& section, const
     bool inSection = false;
     const QList<QByteArray> lines = file.readAll().split('\n');
     for (const QByteArray& raw : lines) {
-        const QByteArray line = trimmed(raw);
+        const QByteArray line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(';'))
             continue;
         if (line.startsWith('[')) {
             const int close = line.indexOf(']');
-            inSection = close > 0 && sameName(trimmed(line.mid(1, close - 1)), section);
+            inSection = close > 0 && sameName(line.mid(1, close - 1).trimmed(), section);
             continue;
         }
         if (!inSection)
             continue;
         const int equals = line.indexOf('=');
-        if (equals < 0 || !sameName(trimmed(line.left(equals)), key))
+        if (equals < 0 || !sameName(line.left(equals).trimmed(), key))
             continue;
-        const QByteArray value = unquoted(trimmed(line.mid(equals + 1)));
+        const QByteArray value = unquoted(line.mid(equals + 1).trimmed());
         // An empty value reads as no value at all.
         return value.isEmpty() ? fallback : parseProfileInteger(value);
     }
