@@ -196,7 +196,7 @@ void BM_DecodeWithQPixmap(benchmark::State& state) {
 BENCHMARK(BM_DecodeWithQPixmap)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // The display alone: a new picture for the label, which scales the 3520 x 1104 picture
-// into itself when it paints. Two pictures take turns, so every paint scales anew as it
+// into itself (nearest-neighbour) when it paints. Two pictures take turns, so every paint scales anew as it
 // does for every new frame.
 void BM_ShowAndPaintLabel(benchmark::State& state) {
     FrameImage image;
@@ -214,42 +214,6 @@ void BM_ShowAndPaintLabel(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_ShowAndPaintLabel)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-// For comparison: a label that draws the picture into itself with the fast
-// (nearest-neighbour) transformation instead of QLabel's smooth scaled contents.
-class FastScaledLabel : public QWidget {
-public:
-    void setPicture(const QPixmap& pixmap) {
-        pixmap_ = pixmap;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.drawPixmap(rect(), pixmap_);
-    }
-
-private:
-    QPixmap pixmap_;
-};
-
-void BM_ShowAndPaintFastScaled(benchmark::State& state) {
-    FrameImage image;
-    image.setData(frame().data(), int(frame().size()));
-    const QPixmap first = image.getPixmap();
-    const QPixmap second = first.copy();
-    FastScaledLabel label;
-    label.resize(kLabelWidth, kLabelHeight);
-    showExposed(label);
-    bool flip = false;
-    measure(state, [&] {
-        flip = !flip;
-        label.setPicture(flip ? first : second);
-        label.repaint();
-    });
-}
-BENCHMARK(BM_ShowAndPaintFastScaled)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // libjpeg-turbo straight into a QImage; scaleDenom 4 decodes at a quarter of the size,
 // about what the preview box shows.
