@@ -4,9 +4,6 @@
 #include <QtTest>
 #include <cstdlib>
 
-#include <QLabel>
-
-#include "capture/custom_image_label.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;

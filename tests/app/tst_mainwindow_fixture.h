@@ -12,6 +12,7 @@
 #include "app/app_config.h"
 #include "app/connection_flags.h"
 #include "app/mainwindow.h"
+#include "capture/custom_image_label.h"
 #include "device/sim/sim_camera.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "capture/custom_image_label.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/dark_effect_layout.h"
 
@@ -53,6 +52,7 @@ void MainWindowUiTest::widgetTreeHasItsNamesSizesAndStyles() {
     auto* hide = w.findChild<QPushButton*>(QStringLiteral("hideBtn"));
     QVERIFY(hide);
     QCOMPARE(hide->size(), QSize(60, 60));
+    QCOMPARE(hide->iconSize(), QSize(24, 24));
     QVERIFY(hide->text().isEmpty());
     auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("tabWidget"));
     QVERIFY(tabs);
@@ -84,16 +84,7 @@ void MainWindowUiTest::constructionLogsVersionCustomisationAndScale() {
     QVERIFY(log.contains("locale: "));
     QCOMPARE(log.count(QString::asprintf("getScaleSize %f\n", rig.window->getScaleSize()).toStdString()), 1);
     QCOMPARE(QByteArray(appConfig().deviceName), QByteArray("Lumora X8"));
-
-    // In order: version, customisation, locale, the cover, the scale.
-    const std::string text = log.text();
-    const size_t version = text.find("AP_VERSION");
-    const size_t name = text.find("DeviceName : ");
-    const size_t locale = text.find("locale: ");
-    const size_t disable = text.find("disableWindow \n");
-    const size_t scale = text.find("getScaleSize ");
-    QVERIFY(version < name && name < locale && locale < disable && disable < scale);
-    QVERIFY(scale != std::string::npos);
+    // (The order of the start-up lines is checked on the running program, tst_startup.)
 }
 
 void MainWindowUiTest::startsDisabledWithTheCover() {
