@@ -18,29 +18,24 @@ std::string usbPath(const char* vidPid, const char* instance, const char* klass)
     return std::string("\\\\?\\usb#") + vidPid + "#" + instance + "#" + klass + "\\global";
 }
 
-UnitInfo makeInfo(int id, bool lumora, const std::string& name, const char* vidPid, const char* instance) {
+UnitInfo makeInfo(bool lumora, const std::string& name, const char* vidPid, const char* instance) {
     UnitInfo u;
-    u.id = id;
     u.lumora = lumora;
     u.friendlyName = name;
     u.videoLink = usbPath(vidPid, instance, kCaptureClass);
     u.xuLink = usbPath(vidPid, instance, kSourceClass);
     u.displayName = "@device:pnp:" + u.videoLink;
-    u.label = name;
     u.capabilities = lumora ? &lumoraCapabilities() : &webcamCapabilities();
     return u;
 }
 }  // namespace
 
 SimCore::SimCore(SimOptions options) : options_(std::move(options)) {
-    infos_.push_back(
-        makeInfo(kWebcam, false, "Integrated Webcam", "vid_0bda&pid_58f4&mi_00", kWebcamInstance));
-    infos_.push_back(
-        makeInfo(kCamera, true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kCameraInstance));
-    infos_.push_back(
-        makeInfo(kDuplicate, true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kDuplicateInstance));
+    infos_.push_back(makeInfo(false, "Integrated Webcam", "vid_0bda&pid_58f4&mi_00", kWebcamInstance));
+    infos_.push_back(makeInfo(true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kCameraInstance));
+    infos_.push_back(makeInfo(true, options_.friendlyName, "vid_2e7a&pid_0c08&mi_00", kDuplicateInstance));
     // A virtual (non-capture-class) source whose name contains the camera's.
-    UnitInfo virtualSource = makeInfo(kVirtual, false, options_.friendlyName + " Virtual", "", "");
+    UnitInfo virtualSource = makeInfo(false, options_.friendlyName + " Virtual", "", "");
     virtualSource.displayName =
         "@device:cm:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\" + virtualSource.friendlyName;
     virtualSource.videoLink.clear();

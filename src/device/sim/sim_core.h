@@ -30,9 +30,8 @@ public:
 
 // The parts of a device that never change.
 struct UnitInfo {
-    int id = 0;
     bool lumora = false;
-    std::string friendlyName, displayName, videoLink, xuLink, label;
+    std::string friendlyName, displayName, videoLink, xuLink;
     const std::vector<SimCapability>* capabilities = nullptr;
 };
 

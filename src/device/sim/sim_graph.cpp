@@ -208,7 +208,7 @@ void SimCaptureGraph::deviceLost() {
 
 void SimCaptureGraph::stream(int unit, MediaFormat format, Output output) {
     using Clock = std::chrono::steady_clock;
-    TestPicture picture(format.width, format.height, core_->info(unit).label);
+    TestPicture picture(format.width, format.height, core_->info(unit).friendlyName);
     FrameEncoder encoder;
     std::vector<uint8_t> sample;
     const int64_t interval100ns = format.avgTimePerFrame > 0 ? format.avgTimePerFrame : 333333;

@@ -48,7 +48,6 @@ public:
 
     int unit() const { return unit_; }
     uint64_t generation() const { return generation_; }
-    const std::shared_ptr<SimCore>& core() const { return core_; }
     MediaFormat format() const;
 
 private:
