@@ -4,15 +4,6 @@
 
 namespace device::sim {
 namespace {
-void putLe32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
-uint32_t getLe32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 std::string fixedText(const uint8_t* p, size_t n) {
     size_t len = 0;
     while (len < n && p[len] != 0)

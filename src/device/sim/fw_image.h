@@ -23,6 +23,15 @@ constexpr size_t kFwHeaderSize = 128;
 constexpr char kFwMagic[] = "LX8FWIMG";
 constexpr char kFwModel[] = "Lumora X8";
 
+// Little-endian 32-bit words, as the image header and the extension unit's payloads carry them.
+inline uint32_t getLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+inline void putLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
 struct FwHeader {
     uint32_t headerVersion = 0;
     std::string versionText;

@@ -19,8 +19,7 @@ bool isFlag(uint8_t v) {
 Guid extensionUnitSet() {
     static const Guid set = [] {
         Guid g;
-        const char text[16] = {'A', 'B', '_', 'U', 'S', 'E', 'R', '_', 'M', 'O', 'D', 'E', 0, 0, 0, 0};
-        std::memcpy(&g, text, 16);
+        std::memcpy(&g, "AB_USER_MODE\0\0\0\0", sizeof g);
         return g;
     }();
     return set;
@@ -106,12 +105,9 @@ HResult ExtensionUnit::get(uint32_t selector, uint8_t* data, uint32_t length, ui
         case 7:
             putText(data, firmware_.version());
             break;
-        case 8: {
-            const uint32_t v = firmware_.headerVersion();
-            for (int i = 0; i < 4; ++i)
-                data[i] = uint8_t(v >> (8 * i));
+        case 8:
+            putLe32(data, firmware_.headerVersion());
             break;
-        }
         case 11:
             data[0] = uint8_t(forcedStatus_ >= 0 ? forcedStatus_ : firmware_.status());
             break;
@@ -131,10 +127,6 @@ HResult ExtensionUnit::get(uint32_t selector, uint8_t* data, uint32_t length, ui
 
 HResult ExtensionUnit::set(uint32_t selector, const uint8_t* data, uint32_t length, ControlTable& controls,
                            Action& action) {
-    auto le32 = [&](int at) {
-        return uint32_t(data[at]) | uint32_t(data[at + 1]) << 8 | uint32_t(data[at + 2]) << 16 |
-               uint32_t(data[at + 3]) << 24;
-    };
     switch (selector) {
         case 1:
         case 2:
@@ -158,7 +150,7 @@ HResult ExtensionUnit::set(uint32_t selector, const uint8_t* data, uint32_t leng
             return kOk;
         }
         case 4:
-            return firmware_.setUpdateMode(data[0], int32_t(le32(1)));
+            return firmware_.setUpdateMode(data[0], int32_t(getLe32(data + 1)));
         case 5:
             if (data[0] != 1)
                 return kGenFailure;
@@ -168,9 +160,9 @@ HResult ExtensionUnit::set(uint32_t selector, const uint8_t* data, uint32_t leng
             action = Action::RebootAfterReset;
             return kOk;
         case 8:
-            return firmware_.startReadHeader(le32(0));
+            return firmware_.startReadHeader(getLe32(data));
         case 9:
-            return firmware_.startReadPartialFile(le32(0));
+            return firmware_.startReadPartialFile(getLe32(data));
         case 10:
             if (firmware_.startUpdate(flashFails_))
                 action = Action::RebootIntoFirmware;

@@ -6,10 +6,6 @@ namespace device::sim {
 namespace {
 constexpr uint32_t kMaxBlock = 64u * 1024 * 1024;
 constexpr uint32_t kMaxImage = 256u * 1024 * 1024;
-
-int32_t le32(const uint8_t* p) {
-    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
 }  // namespace
 
 FirmwareSim::FirmwareSim(std::string version, uint32_t transferSize)
@@ -55,7 +51,7 @@ HResult FirmwareSim::setUpdateMode(uint8_t mode, int32_t value) {
 
 HResult FirmwareSim::setTransferInfo(const uint8_t* info) {
     const uint8_t kind = info[0];
-    const int32_t count = le32(info + 4);
+    const int32_t count = int32_t(getLe32(info + 4));
     if (kind == 2) {
         if (!updateMode_ || status_ == kStatusFailure) {
             infoStatus_ = 1;  // not ready for data
@@ -91,7 +87,7 @@ HResult FirmwareSim::setTransferData(const uint8_t* packet, uint32_t length) {
         return kInvalidArg;
     if (!blockOpen_)
         return kGenFailure;  // the device stalls: no block announced
-    const int32_t offset = le32(packet);
+    const int32_t offset = int32_t(getLe32(packet));
     const uint32_t n = uint32_t(packet[4]) | uint32_t(packet[5]) << 8;
     if (offset < 0 || uint64_t(n) + 8 > transferSize_ || uint64_t(offset) + n > block_.size())
         return kInvalidArg;
