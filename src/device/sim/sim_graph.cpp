@@ -237,6 +237,12 @@ void SimCaptureGraph::stream(int unit, MediaFormat format, Output output) {
                 slot = now;
         }
         const double seconds = double(slot) * double(interval100ns) / 1e7;
+        if (!sink || core_->neverDeliverFrames()) {
+            ++slot;  // nothing would be delivered: no picture is made
+            if (period.count() == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));  // no busy loop unpaced
+            continue;
+        }
         picture.render(core_->pictureSettings(unit), long(slot), seconds);
         size_t length = 0;
         switch (output) {
@@ -261,22 +267,20 @@ void SimCaptureGraph::stream(int unit, MediaFormat format, Output output) {
                 break;
             }
             case SampleFault::Corrupt:
-                if (output == Output::Jpeg) {
-                    // A start marker followed by bytes that are no JPEG segment.
-                    std::memset(sample.data() + 2, 0x5A, std::min<size_t>(length, 4096) - 2);
-                    length = std::min<size_t>(length, 4096);
-                } else {
+                if (output != Output::Jpeg) {
                     length /= 3;  // a truncated raw frame
+                } else if (length > 2) {
+                    // A start marker followed by bytes that are no JPEG segment.
+                    length = std::min<size_t>(length, 4096);
+                    std::memset(sample.data() + 2, 0x5A, length - 2);
                 }
                 break;
             case SampleFault::Empty:
                 length = 0;
                 break;
         }
-        if (sink && !core_->neverDeliverFrames()) {
-            sink->bufferCB(seconds, sample.data(), long(length));
-            core_->countFrame();
-        }
+        sink->bufferCB(seconds, sample.data(), long(length));
+        core_->countFrame();
         ++slot;
     }
 }
