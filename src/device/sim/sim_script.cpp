@@ -1,6 +1,7 @@
 #include "device/sim/sim_script.h"
 
 #include <cstdlib>
+#include <limits>
 
 namespace device::sim {
 namespace {
@@ -12,7 +13,8 @@ std::string trim(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
-// "5s", "1.5s", "500ms", "800us" (default unit given) to the wanted unit; false when malformed.
+// "5s", "1.5s", "500ms", "800us" (default unit given) to the wanted unit; false when malformed
+// or too large.
 bool parseDuration(const std::string& text, double unitsPerSecond, double& out, const char* defaultUnit) {
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
@@ -31,15 +33,43 @@ bool parseDuration(const std::string& text, double unitsPerSecond, double& out, 
     else
         return false;
     out = seconds * unitsPerSecond;
-    return true;
+    return out <= std::numeric_limits<int>::max();  // every duration is kept as an int
 }
 
 bool parseInt(const std::string& text, int& out) {
     char* end = nullptr;
     const long v = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || !trim(end).empty())
+    if (end == text.c_str() || !trim(end).empty() || v < std::numeric_limits<int>::min() ||
+        v > std::numeric_limits<int>::max())
         return false;
     out = int(v);
+    return true;
+}
+
+bool parseNonNegative(const std::string& text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return end != text.c_str() && trim(end).empty() && out >= 0;
+}
+
+// One "key=value" item; false when the key is unknown or the value malformed.
+bool readSetting(const std::string& key, const std::string& value, SimScript& script) {
+    double d = 0;
+    int n = 0;
+    if (key == "reboot" && parseDuration(value, 1e3, d, "ms"))
+        script.options.rebootAbsenceMs = int(d);
+    else if (key == "reset-absence" && parseDuration(value, 1e3, d, "ms"))
+        script.options.resetAbsenceMs = int(d);
+    else if (key == "latency" && parseDuration(value, 1e6, d, "us"))
+        script.options.controlLatencyUs = int(d);
+    else if (key == "xu-from" && parseInt(value, n))
+        script.xuFromActivation = n;
+    else if (key == "status" && parseInt(value, n))
+        script.forcedStatus = n;
+    else if (key == "fps" && parseNonNegative(value, d))
+        script.options.frameRateMultiplier = d;
+    else
+        return false;
     return true;
 }
 }  // namespace
@@ -57,37 +87,15 @@ bool parseSimScript(const std::string& text, SimScript& script, std::string& err
         const size_t at = item.find('@');
         const size_t eq = item.find('=');
         bool ok = true;
-        double ms = 0;
-        int n = 0;
         if (at != std::string::npos) {
             const std::string what = trim(item.substr(0, at));
+            double ms = 0;
             ok = (what == "plug" || what == "unplug") &&
                  parseDuration(trim(item.substr(at + 1)), 1e3, ms, "s");
             if (ok)
                 script.events.push_back({int(ms), what == "plug"});
         } else if (eq != std::string::npos) {
-            const std::string key = trim(item.substr(0, eq));
-            const std::string value = trim(item.substr(eq + 1));
-            if (key == "reboot" && (ok = parseDuration(value, 1e3, ms, "ms")))
-                script.options.rebootAbsenceMs = int(ms);
-            else if (key == "reset-absence" && (ok = parseDuration(value, 1e3, ms, "ms")))
-                script.options.resetAbsenceMs = int(ms);
-            else if (key == "latency" && (ok = parseDuration(value, 1e6, ms, "us")))
-                script.options.controlLatencyUs = int(ms);
-            else if (key == "xu-from" && (ok = parseInt(value, n)))
-                script.xuFromActivation = n;
-            else if (key == "status" && (ok = parseInt(value, n)))
-                script.forcedStatus = n;
-            else if (key == "fps") {
-                char* end = nullptr;
-                const double f = std::strtod(value.c_str(), &end);
-                ok = end != value.c_str() && f >= 0;
-                if (ok)
-                    script.options.frameRateMultiplier = f;
-            } else if (key != "reboot" && key != "reset-absence" && key != "latency" && key != "xu-from" &&
-                       key != "status") {
-                ok = false;
-            }
+            ok = readSetting(trim(item.substr(0, eq)), trim(item.substr(eq + 1)), script);
         } else if (item == "unplugged") {
             script.options.pluggedAtStart = false;
         } else if (item == "flash-fails") {
