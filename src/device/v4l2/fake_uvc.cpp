@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "device/v4l2/format_catalog.h"
 #include "device/v4l2/usb_descriptor_builder.h"
 #include "device/v4l2/v4l2_xu.h"
 
@@ -99,10 +100,6 @@ FakeControl menu(uint32_t id, int32_t min, int32_t max, std::vector<int32_t> off
     return c;
 }
 
-int64_t hundredNs(const v4l2_fract& f) {
-    return f.denominator ? int64_t(10000000) * f.numerator / f.denominator : 0;
-}
-
 // The automatic switch that keeps a control from being written while it is on.
 bool lockedByAutomatic(const std::vector<FakeControl>& controls, uint32_t id) {
     auto value = [&](uint32_t cid, int32_t& v) {
@@ -116,7 +113,8 @@ bool lockedByAutomatic(const std::vector<FakeControl>& controls, uint32_t id) {
     int32_t mode = 0;
     switch (id) {
         case V4L2_CID_EXPOSURE_ABSOLUTE:
-            return value(V4L2_CID_EXPOSURE_AUTO, mode) && (mode == V4L2_EXPOSURE_AUTO || mode == 3);
+            return value(V4L2_CID_EXPOSURE_AUTO, mode) &&
+                   (mode == V4L2_EXPOSURE_AUTO || mode == V4L2_EXPOSURE_APERTURE_PRIORITY);
         case V4L2_CID_WHITE_BALANCE_TEMPERATURE:
             return value(V4L2_CID_AUTO_WHITE_BALANCE, mode) && mode != 0;
         case V4L2_CID_FOCUS_ABSOLUTE:
@@ -206,12 +204,6 @@ void FakeUvc::unplugLocked(int number) {
 void FakeUvc::unplug(int number) {
     std::lock_guard<std::mutex> lock(mutex_);
     unplugLocked(number);
-}
-
-void FakeUvc::unplugAll() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    while (!nodes_.empty())
-        unplugLocked(nodes_.begin()->first);
 }
 
 void FakeUvc::unplugAfterCalls(long n) {
@@ -449,7 +441,7 @@ int FakeUvc::formatIoctl(Node& node, unsigned long request, void* arg) {
                     return -EBUSY;
                 // As uvcvideo: the interval in 100 ns units, then the nearest one the size offers.
                 const v4l2_fract wanted = p->parm.capture.timeperframe;
-                const int64_t target = hundredNs(wanted);
+                const int64_t target = intervalFromFraction(wanted.numerator, wanted.denominator);
                 int64_t bestDistance = INT64_MAX;
                 const std::vector<v4l2_fract>* offered = nullptr;
                 for (const FakeFormat& f : formats)
@@ -459,8 +451,10 @@ int FakeUvc::formatIoctl(Node& node, unsigned long request, void* arg) {
                                 offered = &size.intervals;
                 if (wanted.denominator != 0 && offered)
                     for (const v4l2_fract& i : *offered)
-                        if (std::llabs(hundredNs(i) - target) < bestDistance) {
-                            bestDistance = std::llabs(hundredNs(i) - target);
+                        if (const int64_t distance =
+                                std::llabs(intervalFromFraction(i.numerator, i.denominator) - target);
+                            distance < bestDistance) {
+                            bestDistance = distance;
                             node.timePerFrame = i;
                         }
             }
@@ -538,7 +532,6 @@ int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
         b->bytesused = buffer.bytesused;
         b->flags = buffer.flags | V4L2_BUF_FLAG_MAPPED;
         b->timestamp = buffer.timestamp;
-        b->sequence = buffer.sequence;
         b->field = V4L2_FIELD_NONE;
         b->length = uint32_t(buffer.memory->size());
         return done(0, index);
@@ -654,13 +647,6 @@ int FakeUvc::xuQuery(Node& node, int fd, void* arg) {
                 return done(-EFAULT);
             q->data[0] = uint8_t(length);
             q->data[1] = uint8_t(length >> 8);
-            return done(0);
-        case UVC_GET_INFO:
-            if (q->size != 1)
-                return done(-ENOBUFS);
-            if (!q->data)
-                return done(-EFAULT);
-            q->data[0] = 0x03;
             return done(0);
         case UVC_GET_CUR:
         case UVC_SET_CUR: {
@@ -779,7 +765,6 @@ bool FakeUvc::pushFrame(int number, const std::vector<uint8_t>& bytes, uint32_t 
     std::memcpy(buffer.memory->data(), bytes.data(), n);
     buffer.bytesused = uint32_t(n);
     buffer.flags = flags | V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
-    buffer.sequence = node.sequence++;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     buffer.timestamp.tv_sec = now.tv_sec;

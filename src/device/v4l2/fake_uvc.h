@@ -87,7 +87,6 @@ public:
 
     void plug(int number, FakeCamera camera);
     void unplug(int number);
-    void unplugAll();
     // The n-th system call from now (1: the next) finds every camera gone, as if the cable
     // was pulled just before it.
     void unplugAfterCalls(long n);
@@ -128,7 +127,7 @@ private:
     struct Buffer {
         std::shared_ptr<std::vector<uint8_t>> memory;
         enum State { Dequeued, Queued, Done } state = Dequeued;
-        uint32_t bytesused = 0, flags = 0, sequence = 0;
+        uint32_t bytesused = 0, flags = 0;
         timeval timestamp{};
         int mappings = 0;
     };
@@ -140,7 +139,6 @@ private:
         bool streaming = false;
         std::vector<Buffer> buffers;
         std::deque<uint32_t> queued, done;
-        uint32_t sequence = 0;
         v4l2_pix_format fmt{};
         v4l2_fract timePerFrame{1, 30};
     };
@@ -155,7 +153,7 @@ private:
         std::shared_ptr<std::vector<uint8_t>> memory;
     };
 
-    // Counts a call; true when this call pulled the plug.
+    // Counts a call; the n-th of unplugAfterCalls(n) pulls the plug.
     void countCall();
     Descriptor* descriptorOf(int fd, const char* what);
     void record(const char* name, int fd, uint32_t id, int64_t value, int result);
