@@ -50,12 +50,10 @@ void FrameConverter::release() {
 }
 
 bool FrameConverter::open(uint32_t pixelformat, int width, int height, int bytesPerLine, size_t maxSample,
-                          int outWidth, int outHeight, std::string& error) {
+                          int outWidth, int outHeight) {
     release();
-    if (width <= 0 || height <= 0 || outWidth <= 0 || outHeight <= 0) {
-        error = "no picture size";
+    if (width <= 0 || height <= 0 || outWidth <= 0 || outHeight <= 0)
         return false;
-    }
     pixelformat_ = pixelformat;
     width_ = width;
     height_ = height;
@@ -72,22 +70,18 @@ bool FrameConverter::open(uint32_t pixelformat, int width, int height, int bytes
     if (pixelformat == V4L2_PIX_FMT_MJPEG || pixelformat == V4L2_PIX_FMT_JPEG)
         id = AV_CODEC_ID_MJPEG;
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
-    if (!codec) {
-        error = "no decoder for the stream's format";
+    if (!codec)
         return false;
-    }
     decoder_ = avcodec_alloc_context3(codec);
     frame_ = av_frame_alloc();
     packet_ = av_packet_alloc();
     if (!decoder_ || !frame_ || !packet_) {
-        error = "out of memory";
         release();
         return false;
     }
     decoder_->flags |= AV_CODEC_FLAG_LOW_DELAY;
     decoder_->thread_count = 1;
     if (avcodec_open2(decoder_, codec, nullptr) < 0) {
-        error = "the decoder does not open";
         release();
         return false;
     }

@@ -5,7 +5,6 @@
 // (except what the decoder keeps for itself).
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 struct AVCodecContext;
@@ -24,8 +23,9 @@ public:
 
     // Samples of pixelformat at width x height (bytesPerLine for YUYV rows, maxSample
     // the largest sample), pictures of outWidth x outHeight.
+    // False when the sizes are empty or no decoder opens for the format.
     bool open(uint32_t pixelformat, int width, int height, int bytesPerLine, size_t maxSample, int outWidth,
-              int outHeight, std::string& error);
+              int outHeight);
     // The picture of one sample (outWidth * outHeight * 4 bytes), or nullptr when the
     // sample is broken or (for a decoder) gives no picture yet.
     const uint8_t* convert(const uint8_t* data, size_t length);

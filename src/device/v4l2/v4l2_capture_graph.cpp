@@ -102,9 +102,6 @@ HResult V4l2CaptureGraph::connect(int outputPin) {
             return kNotConnected;
     }
 
-    pixelformat_ = pixelformat;
-    width_ = format.width;
-    height_ = format.height;
     hr = mapBuffers();
     if (failed(hr))
         return hr;
@@ -113,9 +110,8 @@ HResult V4l2CaptureGraph::connect(int outputPin) {
         for (const MappedBuffer& b : buffers_)
             largest = std::max(largest, b.length);
         auto converter = std::make_unique<FrameConverter>();
-        std::string error;
         if (!converter->open(pixelformat, int(fmt.fmt.pix.width), int(fmt.fmt.pix.height),
-                             int(fmt.fmt.pix.bytesperline), largest, width_, height_, error)) {
+                             int(fmt.fmt.pix.bytesperline), largest, format.width, format.height)) {
             unmapBuffers();
             return kFail;
         }

@@ -74,8 +74,6 @@ private:
     Guid outputSubtype_;
     std::atomic<FrameSink*> sink_{nullptr};
 
-    uint32_t pixelformat_ = 0;
-    int width_ = 0, height_ = 0;
     std::vector<MappedBuffer> buffers_;
     std::unique_ptr<FrameConverter> converter_;
 
