@@ -54,6 +54,17 @@ int32_t V4l2Controls::exposureAutoEntry() {
     });
 }
 
+HResult V4l2Controls::automaticIsOn(const ControlMapping& m, bool& isAuto) {
+    isAuto = false;
+    if (!m.autoCid)
+        return kOk;
+    int32_t mode = 0;
+    HResult hr = read(m.autoCid, mode);
+    if (hr == kOk)
+        isAuto = m.autoIsExposureMenu ? exposureModeIsAuto(mode) : mode != 0;
+    return hr;
+}
+
 HResult V4l2Controls::hasGroup(ControlGroup group) {
     const long last = group == ControlGroup::VideoProcAmp ? long(kProcGain) : long(kCamFocus);
     for (long property = 0; property <= last; ++property) {
@@ -98,17 +109,11 @@ HResult V4l2Controls::value(const ControlMapping& m, long& value, long& flags) {
     HResult hr = read(m.cid, raw);
     if (hr != kOk)
         return hr;
-    long f = kFlagsManual;
-    if (m.autoCid) {
-        int32_t mode = 0;
-        hr = read(m.autoCid, mode);
-        if (hr == kNotConnected)
-            return hr;
-        if (hr == kOk && (m.autoIsExposureMenu ? exposureModeIsAuto(mode) : mode != 0))
-            f = kFlagsAuto;
-    }
+    bool isAuto = false;
+    if (automaticIsOn(m, isAuto) == kNotConnected)
+        return kNotConnected;
     value = toProgramValue(m.unit, raw);
-    flags = f;
+    flags = isAuto ? kFlagsAuto : kFlagsManual;
     return kOk;
 }
 
@@ -126,17 +131,13 @@ HResult V4l2Controls::apply(const ControlMapping& m, long value, long flags) {
         return write(m.autoCid, on);
     }
     // Manual: leave the automatic mode first, or the camera refuses (or overrides) the value.
-    if (m.autoCid) {
-        int32_t mode = 0;
-        HResult hr = read(m.autoCid, mode);
-        if (hr == kNotConnected)
+    bool isAuto = false;
+    if (automaticIsOn(m, isAuto) == kNotConnected)
+        return kNotConnected;
+    if (isAuto) {
+        HResult hr = write(m.autoCid, m.autoIsExposureMenu ? int32_t(kExposureManual) : 0);
+        if (hr != kOk)
             return hr;
-        const bool isAuto = hr == kOk && (m.autoIsExposureMenu ? exposureModeIsAuto(mode) : mode != 0);
-        if (isAuto) {
-            hr = write(m.autoCid, m.autoIsExposureMenu ? int32_t(kExposureManual) : 0);
-            if (hr != kOk)
-                return hr;
-        }
     }
     return write(m.cid, toV4l2Value(m.unit, value));
 }

@@ -34,6 +34,8 @@ private:
     // The EXPOSURE_AUTO entry that means automatic, or -1.
     int32_t exposureAutoEntry();
     bool menuOffers(uint32_t cid, int32_t index);
+    // Whether the control's automatic switch is on (false without one, or unreadable).
+    HResult automaticIsOn(const ControlMapping& m, bool& isAuto);
     HResult range(const ControlMapping& m, ControlRange& range);
     HResult value(const ControlMapping& m, long& value, long& flags);
     HResult apply(const ControlMapping& m, long value, long flags);
