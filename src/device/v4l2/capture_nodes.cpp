@@ -126,8 +126,7 @@ HResult openListedNode(const std::shared_ptr<SysIo>& io, const CaptureNode& node
     r = opened->ioctl(VIDIOC_QUERYCAP, &cap);
     if (r < 0)
         return resultFromErrno(r);
-    const char* card = reinterpret_cast<const char*>(cap.card);
-    if (std::string(card, strnlen(card, sizeof cap.card)) != node.card)
+    if (fixedText(cap.card, sizeof cap.card) != node.card)
         return kNotConnected;
     handle = std::move(opened);
     return kOk;

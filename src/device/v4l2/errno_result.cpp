@@ -1,6 +1,7 @@
 #include "device/v4l2/errno_result.h"
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace device::v4l2 {
 
@@ -48,9 +49,7 @@ HResult resultFromErrno(int error) {
 }
 
 bool isStreamLost(int error) {
-    if (error < 0)
-        error = -error;
-    return error == ENODEV || error == ENXIO || error == ESHUTDOWN || error == EIO;
+    return resultFromErrno(error) == kNotConnected || std::abs(error) == EIO;
 }
 
 }  // namespace device::v4l2
