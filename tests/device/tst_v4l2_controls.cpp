@@ -2,11 +2,11 @@
 #include <QtTest>
 
 #include "device/v4l2/control_map.h"
-#include "device/v4l2/fake_uvc.h"
-#include "device/v4l2/v4l2_port.h"
+#include "tst_v4l2_helpers.h"
 
 using namespace device;
 using namespace device::v4l2;
+using namespace v4l2test;
 
 namespace {
 
@@ -19,25 +19,10 @@ struct Bound {
     explicit Bound(FakeCamera camera = fakeLumoraCamera()) {
         fake->plug(0, std::move(camera));
         port = makeV4l2Port(fake);
-        std::vector<std::unique_ptr<DeviceMoniker>> devices;
-        port.video->enumerateVideoInputs(devices);
-        if (!devices.empty() && devices[0]->bind(device) == kOk)
+        if (bindFirst(port, device) == kOk)
             controls = device->controls();
     }
-    // Index of the first call of that name (and control), -1 when none.
-    int indexOf(const std::string& name, uint32_t id) const {
-        auto calls = fake->calls();
-        for (size_t i = 0; i < calls.size(); ++i)
-            if (calls[i].name == name && calls[i].id == id)
-                return int(i);
-        return -1;
-    }
-    int count(const std::string& name) const {
-        int n = 0;
-        for (const FakeCall& c : fake->calls())
-            n += c.name == name;
-        return n;
-    }
+    int indexOf(const std::string& name, uint32_t id) const { return firstCall(*fake, name, id); }
 };
 
 void setMenu(FakeCamera& camera, uint32_t id, std::vector<int32_t> offered, int32_t value) {
@@ -50,57 +35,87 @@ void setMenu(FakeCamera& camera, uint32_t id, std::vector<int32_t> offered, int3
 
 }  // namespace
 
+Q_DECLARE_METATYPE(device::v4l2::ControlUnit)
+
 class TestV4l2Controls : public QObject {
     Q_OBJECT
 
 private slots:
-    void unitConversionBothWays() {
-        // exposure: log2 seconds <-> 100 us units
-        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, 0), 10000);
-        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, -5), 313);  // 1/32 s = 312.5 -> 313
-        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, -11), 5);
-        QCOMPARE(toV4l2Value(ControlUnit::Log2Seconds, 2), 40000);
-        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 313), -5L);
-        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 156), -6L);  // 15.6 ms
-        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 3), -12L);
-        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 2047), -2L);
-        QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, 0), -13L);  // no log of 0: as 1
+    void unitConversion_data() {
+        QTest::addColumn<ControlUnit>("unit");
+        QTest::addColumn<int>("program");
+        QTest::addColumn<int>("v4l2");
+        QTest::addColumn<bool>("bothWays");  // else only v4l2 -> program
+        const auto log2s = ControlUnit::Log2Seconds, degrees = ControlUnit::Degrees;
+        QTest::newRow("1 s") << log2s << 0 << 10000 << true;
+        QTest::newRow("1/32 s rounds up") << log2s << -5 << 313 << true;
+        QTest::newRow("2^-11 s") << log2s << -11 << 5 << true;
+        QTest::newRow("4 s") << log2s << 2 << 40000 << true;
+        QTest::newRow("15.6 ms") << log2s << -6 << 156 << false;
+        QTest::newRow("shortest") << log2s << -12 << 3 << false;
+        QTest::newRow("longest") << log2s << -2 << 2047 << false;
+        QTest::newRow("no log of 0: as 1") << log2s << -13 << 0 << false;
+        QTest::newRow("-10 degrees") << degrees << -10 << -36000 << true;
+        QTest::newRow("7 degrees") << degrees << 7 << 25200 << true;
+        QTest::newRow("-1.5 degrees away from 0") << degrees << -2 << -5400 << false;
+        QTest::newRow("plain") << ControlUnit::Plain << 123 << 123 << true;
+    }
+    void unitConversion() {
+        QFETCH(ControlUnit, unit);
+        QFETCH(int, program);
+        QFETCH(int, v4l2);
+        QFETCH(bool, bothWays);
+        QCOMPARE(toProgramValue(unit, v4l2), long(program));
+        if (bothWays)
+            QCOMPARE(toV4l2Value(unit, program), v4l2);
+    }
+
+    void exposureRoundTripsAndStepsStayUsable() {
         for (long n = -13; n <= 3; ++n)
             QCOMPARE(toProgramValue(ControlUnit::Log2Seconds, toV4l2Value(ControlUnit::Log2Seconds, n)), n);
         QVERIFY(toV4l2Value(ControlUnit::Log2Seconds, 1000) > 0);  // clamped, not overflowed
-
-        // pan and tilt: degrees <-> arc-seconds
-        QCOMPARE(toV4l2Value(ControlUnit::Degrees, -10), -36000);
-        QCOMPARE(toV4l2Value(ControlUnit::Degrees, 7), 25200);
-        QCOMPARE(toProgramValue(ControlUnit::Degrees, 36000), 10L);
-        QCOMPARE(toProgramValue(ControlUnit::Degrees, -5400), -2L);  // -1.5 degrees rounds away from zero
         QCOMPARE(toProgramStep(ControlUnit::Degrees, 3600), 1L);
-        QCOMPARE(toProgramStep(ControlUnit::Degrees, 1), 1L);
-        QCOMPARE(toV4l2Value(ControlUnit::Plain, 123), 123);
+        QCOMPARE(toProgramStep(ControlUnit::Degrees, 1), 1L);  // never a step of 0
     }
 
     void eachPropertyHasItsControl() {
+        const auto proc = ControlGroup::VideoProcAmp, cam = ControlGroup::CameraControl;
+        const struct {
+            ControlGroup group;
+            long property;
+            uint32_t cid, autoCid;
+        } table[] = {
+            {proc, kProcBrightness, 0x00980900, 0},
+            {proc, kProcContrast, V4L2_CID_CONTRAST, 0},
+            {proc, kProcHue, V4L2_CID_HUE, V4L2_CID_HUE_AUTO},
+            {proc, kProcSaturation, V4L2_CID_SATURATION, 0},
+            {proc, kProcSharpness, V4L2_CID_SHARPNESS, 0},
+            {proc, kProcGamma, V4L2_CID_GAMMA, 0},
+            {proc, kProcWhiteBalance, V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE},
+            {proc, kProcBacklightCompensation, V4L2_CID_BACKLIGHT_COMPENSATION, 0},
+            {proc, kProcGain, V4L2_CID_GAIN, 0},
+            {proc, kProcColorEnable, 0, 0},
+            {proc, 10, 0, 0},
+            {cam, kCamPan, V4L2_CID_PAN_ABSOLUTE, 0},
+            {cam, kCamTilt, V4L2_CID_TILT_ABSOLUTE, 0},
+            {cam, kCamRoll, 0, 0},
+            {cam, kCamZoom, V4L2_CID_ZOOM_ABSOLUTE, 0},
+            {cam, kCamExposure, V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO},
+            {cam, kCamIris, V4L2_CID_IRIS_ABSOLUTE, 0},
+            {cam, kCamFocus, V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO},
+            {cam, -1, 0, 0},
+        };
+        for (const auto& row : table) {
+            ControlMapping m;
+            QCOMPARE(mapStandardControl(row.group, row.property, m), row.cid != 0);
+            QCOMPARE(m.cid, row.cid);
+            QCOMPARE(m.autoCid, row.autoCid);
+        }
         ControlMapping m;
-        QVERIFY(mapStandardControl(ControlGroup::VideoProcAmp, kProcBrightness, m));
-        QCOMPARE(m.cid, uint32_t(0x00980900));
-        QVERIFY(mapStandardControl(ControlGroup::VideoProcAmp, kProcWhiteBalance, m));
-        QCOMPARE(m.cid, uint32_t(V4L2_CID_WHITE_BALANCE_TEMPERATURE));
-        QCOMPARE(m.autoCid, uint32_t(V4L2_CID_AUTO_WHITE_BALANCE));
-        QVERIFY(mapStandardControl(ControlGroup::VideoProcAmp, kProcGain, m));
-        QCOMPARE(m.cid, uint32_t(V4L2_CID_GAIN));
-        QVERIFY(!mapStandardControl(ControlGroup::VideoProcAmp, kProcColorEnable, m));
-        QVERIFY(!mapStandardControl(ControlGroup::VideoProcAmp, 10, m));
-        QVERIFY(mapStandardControl(ControlGroup::CameraControl, kCamZoom, m));
-        QCOMPARE(m.cid, uint32_t(V4L2_CID_ZOOM_ABSOLUTE));
-        QVERIFY(mapStandardControl(ControlGroup::CameraControl, kCamExposure, m));
-        QCOMPARE(m.cid, uint32_t(V4L2_CID_EXPOSURE_ABSOLUTE));
-        QCOMPARE(m.autoCid, uint32_t(V4L2_CID_EXPOSURE_AUTO));
-        QVERIFY(mapStandardControl(ControlGroup::CameraControl, kCamFocus, m));
-        QCOMPARE(m.autoCid, uint32_t(V4L2_CID_FOCUS_AUTO));
-        QVERIFY(!mapStandardControl(ControlGroup::CameraControl, kCamRoll, m));
-        QVERIFY(!mapStandardControl(ControlGroup::CameraControl, -1, m));
         QVERIFY(mapKsProperty(kKsPowerlineFrequency, m));
         QCOMPARE(m.cid, uint32_t(V4L2_CID_POWER_LINE_FREQUENCY));
+        QVERIFY(mapKsProperty(kProcGain, m));
+        QCOMPARE(m.cid, uint32_t(V4L2_CID_GAIN));
         QVERIFY(!mapKsProperty(12, m));
     }
 

@@ -1,17 +1,77 @@
 #pragma once
-// Shared by the V4L2 stream tests: a sink that records samples and the graph built in
-// the capture layer's order.
+// Shared by the V4L2 tests: the first node bound, the extension unit found as the
+// transport finds it, a sink that records samples and the graph built in the capture
+// layer's order, all on the fake uvcvideo.
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "device/v4l2/fake_uvc.h"
 #include "device/v4l2/v4l2_port.h"
+#include "device/v4l2/v4l2_xu.h"
 
 namespace v4l2test {
 
 using namespace device;
+
+// Lists the capture nodes and binds the first.
+inline HResult bindFirst(DevicePort& port, std::shared_ptr<CaptureDevice>& device) {
+    std::vector<std::unique_ptr<DeviceMoniker>> devices;
+    HResult hr = port.video->enumerateVideoInputs(devices);
+    return hr == kOk ? devices[0]->bind(device) : hr;
+}
+
+// Index of the first call of that name (and control id / value, when given); -1 when none.
+inline int firstCall(const v4l2::FakeUvc& fake, const std::string& name, int64_t id = -1,
+                     int64_t value = -1) {
+    const auto calls = fake.calls();
+    for (size_t i = 0; i < calls.size(); ++i)
+        if (calls[i].name == name && (id < 0 || calls[i].id == id) && (value < 0 || calls[i].value == value))
+            return int(i);
+    return -1;
+}
+
+// A property call on the camera's extension unit.
+inline KsNodeProperty xuRequest(uint32_t selector, uint32_t flags, uint32_t node) {
+    KsNodeProperty p;
+    std::memcpy(&p.set, v4l2::kUserModeUnitGuid.data(), sizeof p.set);
+    p.id = selector;
+    p.flags = flags | kKsPropertyTopology;
+    p.nodeId = node;
+    return p;
+}
+
+// The transport's discovery: list, activate the first source, its first device-specific node.
+struct XuChannel {
+    std::vector<std::unique_ptr<XuActivation>> sources;
+    std::unique_ptr<XuMediaSource> source;
+    std::unique_ptr<XuNodeControl> control;
+    uint32_t node = UINT32_MAX;
+
+    bool open(DevicePort& port) {
+        if (port.xu->createAttributes() != kOk || port.xu->selectVideoCaptureSources() != kOk ||
+            port.xu->enumerateSources(sources) != kOk || sources.empty() ||
+            sources[0]->activate(source) != kOk || source->createSourceReader() != kOk ||
+            source->queryTopology() != kOk)
+            return false;
+        uint32_t count = 0;
+        source->nodeCount(count);
+        for (uint32_t n = 0; n < count; ++n) {
+            Guid type;
+            if (source->nodeType(n, type) == kOk && type == kNodeTypeDevSpecific) {
+                node = n;
+                return source->createNodeControl(n, control) == kOk;
+            }
+        }
+        return false;
+    }
+    HResult call(uint32_t selector, uint32_t flags, void* data, uint32_t length, uint32_t& returned) {
+        return control->property(xuRequest(selector, flags, node), data, length, returned);
+    }
+};
 
 class RecordingSink : public FrameSink {
 public:
@@ -60,20 +120,8 @@ struct Stream {
 
     // Binds, chooses the format and builds the graph up to connect; the first failing step's code.
     HResult build(const MediaFormat& format, const Guid& output) {
-        std::vector<std::unique_ptr<DeviceMoniker>> devices;
-        HResult hr = port.video->enumerateVideoInputs(devices);
-        if (hr != kOk)
-            return hr;
-        if (failed(hr = devices[0]->bind(device)))
-            return hr;
-        MediaFormat f;
-        if (failed(hr = device->currentFormat(0, f)))
-            return hr;
-        f.subtype = format.subtype;
-        f.width = format.width;
-        f.height = format.height;
-        f.avgTimePerFrame = format.avgTimePerFrame;
-        if (failed(hr = device->setFormat(0, f)))
+        HResult hr = bindFirst(port, device);
+        if (failed(hr) || failed(hr = device->setFormat(0, format)))
             return hr;
         if (failed(hr = port.video->createGraph(graph)))
             return hr;

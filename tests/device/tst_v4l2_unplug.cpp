@@ -3,10 +3,7 @@
 // or mapped.
 #include <QtTest>
 
-#include <thread>
-
 #include "device/control_port.h"
-#include "device/v4l2/fake_uvc.h"
 #include "tst_v4l2_helpers.h"
 
 using namespace device;
@@ -15,22 +12,14 @@ using namespace v4l2test;
 
 namespace {
 
-Guid userModeSet() {
-    Guid g;
-    std::memcpy(&g, "AB_USER_MODE\0\0\0\0", 16);
-    return g;
-}
-
 // Everything the layers above do with a camera, in their order, ignoring failures.
 // True when a frame arrived and the extension unit answered: the whole road was taken.
 bool useTheCamera(FakeUvc& fake, DevicePort& port) {
     bool framed = false, answered = false;
-    std::vector<std::unique_ptr<DeviceMoniker>> devices;
-    port.video->enumerateVideoInputs(devices);
     std::shared_ptr<CaptureDevice> device;
     std::unique_ptr<CaptureGraph> graph;
     RecordingSink sink;
-    if (!devices.empty() && devices[0]->bind(device) == kOk) {
+    if (bindFirst(port, device) == kOk) {
         int count = 0, size = 0;
         device->capabilityCount(0, count, size);
         for (int i = 0; i < count; ++i) {
@@ -69,39 +58,17 @@ bool useTheCamera(FakeUvc& fake, DevicePort& port) {
         graph->nextEvent(code, p1, p2);
     }
 
-    std::vector<std::unique_ptr<XuActivation>> sources;
-    port.xu->enumerateSources(sources);
-    std::unique_ptr<XuMediaSource> source;
-    std::unique_ptr<XuNodeControl> control;
-    if (!sources.empty() && sources[0]->activate(source) == kOk && source->queryTopology() == kOk) {
-        uint32_t nodes = 0;
-        source->nodeCount(nodes);
-        for (uint32_t n = 0; n < nodes && !control; ++n) {
-            Guid type;
-            if (source->nodeType(n, type) == kOk && type == kNodeTypeDevSpecific)
-                source->createNodeControl(n, control);
-        }
-        if (control) {
-            KsNodeProperty p;
-            p.set = userModeSet();
-            p.id = 8;
-            p.flags = kKsPropertyGet | kKsPropertyTopology;
-            uint8_t data[4] = {};
-            uint32_t returned = 0;
-            control->property(p, nullptr, 0, returned);
-            answered = control->property(p, data, 4, returned) == kOk;
-        }
-        source->shutdown();
-        if (control) {  // after shutdown: refused without a system call
-            KsNodeProperty p;
-            p.set = userModeSet();
-            p.id = 8;
-            p.flags = kKsPropertySet | kKsPropertyTopology;
-            uint8_t data[4] = {};
-            uint32_t returned = 0;
-            control->property(p, data, 4, returned);
-        }
+    XuChannel xu;
+    uint8_t data[4] = {};
+    uint32_t returned = 0;
+    if (xu.open(port)) {
+        xu.call(8, kKsPropertyGet, nullptr, 0, returned);
+        answered = xu.call(8, kKsPropertyGet, data, 4, returned) == kOk;
     }
+    if (xu.source)
+        xu.source->shutdown();
+    if (xu.control)  // after shutdown: refused without a system call
+        xu.call(8, kKsPropertySet, data, 4, returned);
     if (graph)
         graph->stop();
     graph.reset();

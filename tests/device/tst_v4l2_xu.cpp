@@ -3,66 +3,24 @@
 
 #include <linux/usb/video.h>
 
-#include <thread>
-
-#include "device/v4l2/fake_uvc.h"
 #include "device/v4l2/usb_descriptor_builder.h"
-#include "device/v4l2/v4l2_port.h"
-#include "device/v4l2/v4l2_xu.h"
+#include "tst_v4l2_helpers.h"
 
 using namespace device;
 using namespace device::v4l2;
+using namespace v4l2test;
 
 namespace {
 
-Guid userModeSet() {
-    Guid g;
-    std::memcpy(&g, "AB_USER_MODE\0\0\0\0", 16);
-    return g;
-}
-
-KsNodeProperty request(uint32_t selector, uint32_t flags, uint32_t node) {
-    KsNodeProperty p;
-    p.set = userModeSet();
-    p.id = selector;
-    p.flags = flags | kKsPropertyTopology;
-    p.nodeId = node;
-    return p;
-}
-
-struct Channel {
+struct Channel : XuChannel {
     std::shared_ptr<FakeUvc> fake = std::make_shared<FakeUvc>();
     DevicePort port;
-    std::vector<std::unique_ptr<XuActivation>> sources;
-    std::unique_ptr<XuMediaSource> source;
-    std::unique_ptr<XuNodeControl> control;
-    uint32_t node = UINT32_MAX;
 
-    explicit Channel(FakeCamera camera = fakeLumoraCamera(), int number = 0) {
-        fake->plug(number, std::move(camera));
+    explicit Channel(FakeCamera camera = fakeLumoraCamera()) {
+        fake->plug(0, std::move(camera));
         port = makeV4l2Port(fake);
     }
-    // The transport's discovery: list, activate, first device-specific node, its control.
-    bool discover() {
-        if (port.xu->createAttributes() != kOk || port.xu->selectVideoCaptureSources() != kOk)
-            return false;
-        if (port.xu->enumerateSources(sources) != kOk || sources.empty())
-            return false;
-        if (sources[0]->activate(source) != kOk)
-            return false;
-        if (source->createSourceReader() != kOk || source->queryTopology() != kOk)
-            return false;
-        uint32_t count = 0;
-        source->nodeCount(count);
-        for (uint32_t n = 0; n < count; ++n) {
-            Guid type;
-            if (source->nodeType(n, type) == kOk && type == kNodeTypeDevSpecific) {
-                node = n;
-                return source->createNodeControl(n, control) == kOk;
-            }
-        }
-        return false;
-    }
+    bool discover() { return open(port); }
     FakeCall lastXuCall() const {
         FakeCall last;
         for (const FakeCall& c : fake->calls())
@@ -114,25 +72,25 @@ private slots:
         QVERIFY(c.discover());
         uint8_t out[4] = {1, 2, 3, 4};
         uint32_t returned = 99;
-        QCOMPARE(c.control->property(request(8, kKsPropertySet, c.node), out, 4, returned), kOk);
+        QCOMPARE(c.call(8, kKsPropertySet, out, 4, returned), kOk);
         FakeCall call = c.lastXuCall();
         QCOMPARE(call.id, uint32_t(4 << 8 | 8));  // unit 4, selector 8
         QCOMPARE(call.value, int64_t(UVC_SET_CUR));
         QCOMPARE(c.fake->xuValue(0, 4, 8), std::vector<uint8_t>({1, 2, 3, 4}));
 
         uint8_t in[4] = {};
-        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), in, 4, returned), kOk);
+        QCOMPARE(c.call(8, kKsPropertyGet, in, 4, returned), kOk);
         QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_CUR));
         QCOMPARE(returned, 4u);
         QCOMPARE(std::vector<uint8_t>(in, in + 4), std::vector<uint8_t>({1, 2, 3, 4}));
 
         // The size query: GET_LEN, answered in returned.
         returned = 0;
-        HResult hr = c.control->property(request(17, kKsPropertyGet, c.node), nullptr, 0, returned);
+        HResult hr = c.call(17, kKsPropertyGet, nullptr, 0, returned);
         QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_LEN));
         QCOMPARE(returned, 512u);
         QCOMPARE(hr, kMoreData);
-        QCOMPARE(c.control->property(request(16, kKsPropertyGet, c.node), nullptr, 0, returned), kMoreData);
+        QCOMPARE(c.call(16, kKsPropertyGet, nullptr, 0, returned), kMoreData);
         QCOMPARE(returned, 256u);
     }
 
@@ -144,30 +102,28 @@ private slots:
         QVERIFY(c.discover());
         uint8_t data[64] = {};
         uint32_t returned = 0;
-        QCOMPARE(c.control->property(request(6, kKsPropertyGet, c.node), data, 60, returned), kGenFailure);
-        QCOMPARE(c.control->property(request(6, kKsPropertySet, c.node), data, 60, returned), kBusy);
-        QCOMPARE(c.control->property(request(7, kKsPropertySet, c.node), data, 60, returned), kInvalidArg);
+        QCOMPARE(c.call(6, kKsPropertyGet, data, 60, returned), kGenFailure);
+        QCOMPARE(c.call(6, kKsPropertySet, data, 60, returned), kBusy);
+        QCOMPARE(c.call(7, kKsPropertySet, data, 60, returned), kInvalidArg);
         // ENOENT: a selector the unit lacks, or one no unit has.
-        QCOMPARE(c.control->property(request(12, kKsPropertyGet, c.node), data, 1, returned), kNotFound);
-        QCOMPARE(c.control->property(request(30, kKsPropertyGet, c.node), data, 4, returned), kNotFound);
-        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), data, 3, returned),
+        QCOMPARE(c.call(12, kKsPropertyGet, data, 1, returned), kNotFound);
+        QCOMPARE(c.call(30, kKsPropertyGet, data, 4, returned), kNotFound);
+        QCOMPARE(c.call(8, kKsPropertyGet, data, 3, returned),
                  kMoreData);  // ENOBUFS
         QCOMPARE(returned, 0u);
         // Not the unit's set, a selector that is no byte, GET and SET at once: refused here.
         c.fake->clearCalls();
-        KsNodeProperty other = request(8, kKsPropertyGet, c.node);
+        KsNodeProperty other = xuRequest(8, kKsPropertyGet, c.node);
         other.set.data1 ^= 1;
         QCOMPARE(c.control->property(other, data, 4, returned), kSetNotFound);
-        QCOMPARE(c.control->property(request(256, kKsPropertyGet, c.node), data, 4, returned), kInvalidArg);
-        QCOMPARE(c.control->property(request(8, kKsPropertyGet | kKsPropertySet, c.node), data, 4, returned),
-                 kInvalidArg);
-        QCOMPARE(c.control->property(request(8, kKsPropertySet, c.node), nullptr, 0, returned), kInvalidArg);
+        QCOMPARE(c.call(256, kKsPropertyGet, data, 4, returned), kInvalidArg);
+        QCOMPARE(c.call(8, kKsPropertyGet | kKsPropertySet, data, 4, returned), kInvalidArg);
+        QCOMPARE(c.call(8, kKsPropertySet, nullptr, 0, returned), kInvalidArg);
         QVERIFY(c.fake->calls().empty());
 
         c.fake->unplug(0);
-        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), data, 4, returned), kNotConnected);
-        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), nullptr, 0, returned),
-                 kNotConnected);
+        QCOMPARE(c.call(8, kKsPropertyGet, data, 4, returned), kNotConnected);
+        QCOMPARE(c.call(8, kKsPropertyGet, nullptr, 0, returned), kNotConnected);
     }
 
     void shutdownClosesTheNodeAndLaterCallsFail() {
@@ -178,7 +134,7 @@ private slots:
         QCOMPARE(c.fake->openDescriptors(), 0);
         uint8_t data[4] = {};
         uint32_t returned = 0;
-        QCOMPARE(c.control->property(request(8, kKsPropertyGet, c.node), data, 4, returned), kWrongState);
+        QCOMPARE(c.call(8, kKsPropertyGet, data, 4, returned), kWrongState);
         QVERIFY(failed(c.source->queryTopology()));
         std::unique_ptr<XuNodeControl> again;
         QVERIFY(failed(c.source->createNodeControl(c.node, again)));
@@ -196,7 +152,7 @@ private slots:
                 uint8_t data[4] = {};
                 uint32_t returned = 0;
                 while (go)
-                    c.control->property(request(8, kKsPropertyGet, c.node), data, 4, returned);
+                    c.call(8, kKsPropertyGet, data, 4, returned);
             });
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             c.source->shutdown();
@@ -237,7 +193,7 @@ private slots:
         QVERIFY(c.discover());
         uint8_t data[4] = {7, 7, 7, 7};
         uint32_t returned = 0;
-        QCOMPARE(c.control->property(request(8, kKsPropertySet, c.node), data, 4, returned), kOk);
+        QCOMPARE(c.call(8, kKsPropertySet, data, 4, returned), kOk);
         QCOMPARE(c.fake->xuValue(3, 4, 8), std::vector<uint8_t>({7, 7, 7, 7}));
         QVERIFY(describe().find("extension unit: /dev/video3") != std::string::npos);
     }
