@@ -16,31 +16,31 @@ void FirmwareSim::fail(const std::string& why) {
     status_ = kStatusFailure;
 }
 
-HResult FirmwareSim::setUpdateMode(uint8_t mode, int32_t value) {
-    if (mode == 0) {
-        updateMode_ = false;
-        status_ = kStatusIdle;
-        blockOpen_ = blockClosed_ = false;
-        block_.clear();
-        covered_.clear();
-        return kOk;
-    }
-    if (mode != 1)
-        return kInvalidArg;
-    updateMode_ = true;
-    imageSize_ = value > 0 ? uint32_t(value) : 0;
-    failureReason_.clear();
+void FirmwareSim::dropBlock() {
     blockOpen_ = blockClosed_ = false;
     block_.clear();
     covered_.clear();
     coveredBytes_ = 0;
+}
+
+HResult FirmwareSim::setUpdateMode(uint8_t mode, int32_t value) {
+    if (mode != 0 && mode != 1)
+        return kInvalidArg;
+    dropBlock();
+    if (mode == 0) {
+        updateMode_ = false;
+        status_ = kStatusIdle;
+        return kOk;
+    }
+    updateMode_ = true;
+    imageSize_ = value > 0 ? uint32_t(value) : 0;
+    failureReason_.clear();
     infoStatus_ = 0;
     headerAccepted_ = false;
     header_ = FwHeader{};
     image_.clear();
     bytesReceived_ = 0;
     blocksStored_ = 0;
-    imageVerified_ = false;
     if (value <= 0 || uint32_t(value) > kMaxImage || uint32_t(value) < kFwHeaderSize) {
         fail("image size refused");
         return kOk;
@@ -146,8 +146,7 @@ HResult FirmwareSim::startReadPartialFile(uint32_t size) {
     }
     image_.insert(image_.end(), block_.begin(), block_.end());
     ++blocksStored_;
-    block_.clear();
-    covered_.clear();
+    dropBlock();
     if (image_.size() < imageSize_) {
         status_ = kStatusBlockStored;
         return kOk;
@@ -163,7 +162,6 @@ HResult FirmwareSim::startReadPartialFile(uint32_t size) {
         fail("image header differs from the checked header");
         return kOk;
     }
-    imageVerified_ = true;
     pendingVersion_ =
         header_.versionText.empty() ? headerVersionText(header_.headerVersion) : header_.versionText;
     status_ = kStatusImageStored;
@@ -171,7 +169,7 @@ HResult FirmwareSim::startReadPartialFile(uint32_t size) {
 }
 
 bool FirmwareSim::startUpdate(bool flashFails) {
-    if (!updateMode_ || !imageVerified_ || status_ != kStatusImageStored) {
+    if (!updateMode_ || status_ != kStatusImageStored) {  // reached only by a verified image
         fail("update start without a complete image");
         return false;
     }
@@ -187,7 +185,6 @@ void FirmwareSim::completeReboot() {
     ++updatesCompleted_;
     updateMode_ = false;
     status_ = kStatusIdle;
-    imageVerified_ = false;
     headerAccepted_ = false;
 }
 

@@ -56,6 +56,8 @@ public:
 
 private:
     void fail(const std::string& why);
+    // Forgets the block being assembled (open, closed or none).
+    void dropBlock();
 
     std::string version_;
     uint32_t transferSize_;
@@ -75,7 +77,6 @@ private:
     std::vector<uint8_t> image_;
     uint64_t bytesReceived_ = 0;
     int blocksStored_ = 0;
-    bool imageVerified_ = false;
     std::string pendingVersion_;
     int updatesCompleted_ = 0;
     std::string failureReason_;
