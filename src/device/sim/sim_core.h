@@ -45,6 +45,14 @@ public:
     // --- port side -----------------------------------------------------------------------
     // Fault injection and latency of one call (see FaultTable::enter).
     HResult enter(const std::string& call, const std::string& specific = {});
+    // A call that answers a text: value into out unless the call fails by injection.
+    HResult answer(const std::string& call, std::string& out, const std::string& value) {
+        const HResult hr = enter(call);
+        if (failed(hr))
+            return hr;
+        out = value;
+        return kOk;
+    }
     // The USB control transfer's own latency (SimOptions::controlLatencyUs).
     void controlLatency() const;
     // The devices on the bus now, in listing order (the virtual source is listed on the

@@ -12,22 +12,13 @@ public:
         : core_(std::move(core)), unit_(unit), generation_(generation) {}
 
     HResult displayName(std::string& name) override {
-        if (HResult hr = core_->enter("DeviceMoniker::displayName"); failed(hr))
-            return hr;
-        name = core_->info(unit_).displayName;
-        return kOk;
+        return core_->answer("DeviceMoniker::displayName", name, core_->info(unit_).displayName);
     }
     HResult friendlyName(std::string& name) override {
-        if (HResult hr = core_->enter("DeviceMoniker::friendlyName"); failed(hr))
-            return hr;
-        name = core_->info(unit_).friendlyName;
-        return kOk;
+        return core_->answer("DeviceMoniker::friendlyName", name, core_->info(unit_).friendlyName);
     }
     HResult symbolicLink(std::string& link) override {
-        if (HResult hr = core_->enter("DeviceMoniker::symbolicLink"); failed(hr))
-            return hr;
-        link = core_->info(unit_).videoLink;
-        return kOk;
+        return core_->answer("DeviceMoniker::symbolicLink", link, core_->info(unit_).videoLink);
     }
     HResult bind(std::shared_ptr<CaptureDevice>& device) override {
         if (HResult hr = core_->enter("DeviceMoniker::bind"); failed(hr))

@@ -103,16 +103,10 @@ public:
         : core_(std::move(core)), unit_(unit), generation_(generation) {}
 
     HResult friendlyName(std::string& name) override {
-        if (HResult hr = core_->enter("XuActivation::friendlyName"); failed(hr))
-            return hr;
-        name = core_->info(unit_).friendlyName;
-        return kOk;
+        return core_->answer("XuActivation::friendlyName", name, core_->info(unit_).friendlyName);
     }
     HResult symbolicLink(std::string& link) override {
-        if (HResult hr = core_->enter("XuActivation::symbolicLink"); failed(hr))
-            return hr;
-        link = core_->info(unit_).xuLink;
-        return kOk;
+        return core_->answer("XuActivation::symbolicLink", link, core_->info(unit_).xuLink);
     }
     HResult activate(std::unique_ptr<XuMediaSource>& source) override {
         if (HResult hr = core_->enter("XuActivation::activate"); failed(hr))
