@@ -20,12 +20,6 @@ class ConfigTest : public QObject {
         file.write(content);
         return path.toStdString();
     }
-    std::string exeInDir() const { return dir_.filePath(QStringLiteral("lumora-x8-settings")).toStdString(); }
-    static void resetConfig() {
-        AppConfig& c = appConfig();
-        c.debug = true;
-        c.defaultWidth = c.defaultHeight = c.defaultFps = -5;
-    }
 
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
@@ -112,55 +106,43 @@ private slots:
         QCOMPARE(readProfileInt(ini, "Config", "debug", 5), 5);            // line without '='
     }
 
+    void readConfigFillsAppConfigAndLogs_data() {
+        QTest::addColumn<bool>("hasIni");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("debug");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("fps");
+        QTest::newRow("all keys, debug 7 is on")
+            << true << QByteArray("[Config]\ndebug=7\ndefaultWidth=1920\ndefaultHeight=1080\ndefaultFps=60\n")
+            << true << 1920 << 60;
+        QTest::newRow("debug 0 is off") << true << QByteArray("[Config]\ndebug=0\n") << false << 0 << 0;
+        QTest::newRow("debug -1 is on") << true << QByteArray("[Config]\ndebug=-1\n") << true << 0 << 0;
+        QTest::newRow("no file: all defaults") << false << QByteArray() << false << 0 << 0;
+    }
     void readConfigFillsAppConfigAndLogs() {
-        writeIni("[Config]\ndebug=7\ndefaultWidth=1920\ndefaultHeight=1080\ndefaultFps=60\n");
-        resetConfig();
+        QFETCH(bool, hasIni);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, debug);
+        QFETCH(int, width);
+        QFETCH(int, fps);
+        QTemporaryDir dir;
+        const std::string ini = dir.filePath(QStringLiteral("APSet.ini")).toStdString();
+        if (hasIni) {
+            QFile file(QString::fromStdString(ini));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        AppConfig& config = appConfig();
+        config.debug = !debug;
+        config.defaultWidth = config.defaultHeight = config.defaultFps = -5;
         LogCapture log;
-        QVERIFY(readConfigFor(exeInDir()));
-        const std::string ini = dir_.filePath(QStringLiteral("APSet.ini")).toStdString();
-        QCOMPARE(log.writes(), (std::vector<std::string>{"iniFilePath: " + ini + "\n", "debugMode: 1\n"}));
-        QVERIFY(appConfig().debug);
-        QCOMPARE(appConfig().defaultWidth, 1920);
-        QCOMPARE(appConfig().defaultHeight, 1080);
-        QCOMPARE(appConfig().defaultFps, 60);
-    }
-
-    void debugZeroIsOffAndNegativeIsOn() {
-        writeIni("[Config]\ndebug=0\n");
-        resetConfig();
-        LogCapture log;
-        readConfigFor(exeInDir());
-        QVERIFY(!appConfig().debug);
-        QCOMPARE(log.count("debugMode: 0\n"), 1);
-
-        writeIni("[Config]\ndebug=-1\n");
-        readConfigFor(exeInDir());
-        QVERIFY(appConfig().debug);
-    }
-
-    void noIniFileGivesAllDefaults() {
-        QTemporaryDir empty;
-        resetConfig();
-        LogCapture log;
-        QVERIFY(readConfigFor(empty.filePath(QStringLiteral("prog")).toStdString()));
-        QVERIFY(!appConfig().debug);
-        QCOMPARE(appConfig().defaultWidth, 0);
-        QCOMPARE(appConfig().defaultHeight, 0);
-        QCOMPARE(appConfig().defaultFps, 0);
-        QCOMPARE(log.writes().size(), size_t(2));
-        QCOMPARE(log.writes().back(), std::string("debugMode: 0\n"));
-    }
-
-    void freshRecordHasItsStartValues() {
-        // A record built the way appConfig() builds its one instance.
-        AppConfig fresh;
-        QVERIFY(!fresh.debug);
-        QCOMPARE(fresh.defaultWidth + fresh.defaultHeight + fresh.defaultFps, 0);
-        QVERIFY(!fresh.fwUpdateRunning);
-        QCOMPARE(fresh.scale, 1.0);
-        QVERIFY(fresh.deviceName == nullptr);
-        QVERIFY(fresh.resolutionList.empty());
-        QCOMPARE(&appConfig(), &appConfig());
+        QVERIFY(readConfigFor(dir.filePath(QStringLiteral("lumora-x8-settings")).toStdString()));
+        QCOMPARE(log.writes(), (std::vector<std::string>{"iniFilePath: " + ini + "\n",
+                                                         debug ? "debugMode: 1\n" : "debugMode: 0\n"}));
+        QCOMPARE(config.debug, debug);
+        QCOMPARE(config.defaultWidth, width);
+        QCOMPARE(config.defaultHeight, width ? 1080 : 0);
+        QCOMPARE(config.defaultFps, fps);
     }
 };
 

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "capture/custom_image_label.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;
@@ -56,49 +55,41 @@ class MainWindowPreviewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void fullSizeMjpgFrameShownUnscaled();
-    void smallMjpgFrameScaledToPreviewHeight();
+    void frameShownAtThePreviewHeight_data();
+    void frameShownAtThePreviewHeight();
     void ticksWithoutNewFrameChangeNothing();
     void undecodableFrameKeepsThePreviousPicture();
     void disabledLabelLeavesTheFramePending();
     void compressedFrameIsNotReadAsRgb();
     void previewKeepsTheAspectRatioInTheBox();
     void controlSlotChangesThePicture();
-    void rgbFrameScaledToPreviewHeight();
 };
 
-void MainWindowPreviewTest::fullSizeMjpgFrameShownUnscaled() {
-    Rig rig;
-    QVERIFY(rig.connect());
-    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
-    QCOMPARE(shownPicture(*rig.window).size(), QSize(3520, 1104));
-    QCOMPARE(rig.window->form().streamLabel->aspectRatio(), 3520.0f / 1104.0f);
+void MainWindowPreviewTest::frameShownAtThePreviewHeight_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("MJPG 3520 x 1104 unscaled") << 3520 << 1104 << "MJPG" << QSize(3520, 1104);
+    QTest::newRow("MJPG 1280 x 720 scaled up") << 1280 << 720 << "MJPG" << QSize(1963, 1104);
+    QTest::newRow("YUY2 1280 x 720 as RGB32, scaled up") << 1280 << 720 << "YUY2" << QSize(1963, 1104);
 }
 
-void MainWindowPreviewTest::smallMjpgFrameScaledToPreviewHeight() {
+void MainWindowPreviewTest::frameShownAtThePreviewHeight() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QString, format);
+    QFETCH(QSize, shown);
     Rig rig;
     QVERIFY(rig.connect());
-    const RESOLUTION_LIST hd = findFormat(1280, 720, "MJPG");
-    QCOMPARE(hd.width, 1280);
-    QVERIFY(reopenWith(rig, hd));
+    const RESOLUTION_LIST entry = findFormat(width, height, format.toStdString());
+    QCOMPARE(entry.width, width);
+    QVERIFY(reopenWith(rig, entry));
     QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
-    const QSize shown = shownPicture(*rig.window).size();
-    QCOMPARE(shown.height(), 1104);
-    QVERIFY2(qAbs(shown.width() - 1963) <= 1, qPrintable(QString::number(shown.width())));
-}
-
-void MainWindowPreviewTest::rgbFrameScaledToPreviewHeight() {
-    Rig rig;
-    QVERIFY(rig.connect());
-    const RESOLUTION_LIST yuy2 = findFormat(1280, 720, "YUY2");
-    if (yuy2.width == 0)
-        QSKIP("the simulated camera lists no YUY2 1280 x 720");
-    QVERIFY(reopenWith(rig, yuy2));
-    QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
-    const QSize shown = shownPicture(*rig.window).size();
-    QCOMPARE(shown.height(), 1104);
-    QVERIFY(qAbs(shown.width() - 1963) <= 1);
-
+    const QSize size = shownPicture(*rig.window).size();
+    QCOMPARE(size.height(), shown.height());
+    QVERIFY2(qAbs(size.width() - shown.width()) <= 1, qPrintable(QString::number(size.width())));
+    QCOMPARE(rig.window->form().streamLabel->aspectRatio(), float(size.width()) / float(size.height()));
     // The stream objects keep the last requested type for the default open: go back to
     // MJPG so that later opens deliver JPEG again.
     QVERIFY(reopenWith(rig, findFormat(3520, 1104, "MJPG")));
