@@ -1,12 +1,12 @@
 // Listing the capture nodes and their formats through the fake uvcvideo.
 #include <QtTest>
 
-#include "device/v4l2/fake_uvc.h"
 #include "device/v4l2/format_catalog.h"
-#include "device/v4l2/v4l2_port.h"
+#include "tst_v4l2_helpers.h"
 
 using namespace device;
 using namespace device::v4l2;
+using namespace v4l2test;
 
 namespace {
 
@@ -108,19 +108,8 @@ private slots:
         auto fake = std::make_shared<FakeUvc>();
         fake->plug(0, fakeLumoraCamera());
         DevicePort port = makeV4l2Port(fake);
-        auto devices = list(port);
-        QCOMPARE(int(devices.size()), 1);
         std::shared_ptr<CaptureDevice> device;
-        QCOMPARE(devices[0]->bind(device), kOk);
-
-        int pins = 0;
-        bool output = false;
-        QCOMPARE(device->pinCount(pins), kOk);
-        QCOMPARE(pins, 1);
-        QCOMPARE(device->pinIsOutput(0, output), kOk);
-        QVERIFY(output);
-        QCOMPARE(device->hasStreamConfig(0), kOk);
-        QCOMPARE(device->hasVideoControl(), kOk);
+        QCOMPARE(bindFirst(port, device), kOk);
         int count = 0, recordSize = 0;
         QCOMPARE(device->capabilityCount(0, count, recordSize), kOk);
         QCOMPARE(recordSize, 128);
@@ -163,25 +152,19 @@ private slots:
         QCOMPARE(intervalFromFraction(1, 5), int64_t(2000000));
         QCOMPARE(intervalFromFraction(1, 0), int64_t(0));
 
-        v4l2_frmsize_stepwise range{};
-        range.min_width = 320;
-        range.max_width = 1920;
-        range.step_width = 16;
-        range.min_height = 240;
-        range.max_height = 1080;
-        range.step_height = 8;
+        const v4l2_frmsize_stepwise range{320, 1920, 16, 240, 1080, 8};
         const auto sizes = sizesOfRange(range);
-        QVERIFY(std::find(sizes.begin(), sizes.end(), std::make_pair(320u, 240u)) != sizes.end());
-        QVERIFY(std::find(sizes.begin(), sizes.end(), std::make_pair(1280u, 720u)) != sizes.end());
-        QVERIFY(std::find(sizes.begin(), sizes.end(), std::make_pair(1920u, 1080u)) != sizes.end());
-        QVERIFY(std::find(sizes.begin(), sizes.end(), std::make_pair(160u, 120u)) ==
-                sizes.end());  // below min
-        for (const auto& s : sizes) {
+        for (const auto& size :
+             {std::make_pair(320u, 240u), std::make_pair(1280u, 720u), std::make_pair(1920u, 1080u)})
+            QVERIFY(std::find(sizes.begin(), sizes.end(), size) !=
+                    sizes.end());      // the ends and a common size
+        for (const auto& s : sizes) {  // nothing off the grid (160x120 lies below it)
             QVERIFY(s.first >= 320 && s.first <= 1920 && (s.first - 320) % 16 == 0);
             QVERIFY(s.second >= 240 && s.second <= 1080 && (s.second - 240) % 8 == 0);
         }
-        range.min_width = 0;  // nonsense range: nothing
-        QVERIFY(sizesOfRange(range).empty());
+        v4l2_frmsize_stepwise nonsense = range;
+        nonsense.min_width = 0;
+        QVERIFY(sizesOfRange(nonsense).empty());
     }
 
     void stepwiseSizesAndContinuousRatesAreSampled() {
@@ -195,9 +178,8 @@ private slots:
         camera.formats = {grey};
         fake->plug(0, camera);
         DevicePort port = makeV4l2Port(fake);
-        auto devices = list(port);
         std::shared_ptr<CaptureDevice> device;
-        QCOMPARE(devices[0]->bind(device), kOk);
+        QCOMPARE(bindFirst(port, device), kOk);
         int count = 0, recordSize = 0;
         device->capabilityCount(0, count, recordSize);
         QVERIFY(count >= 3);
@@ -215,10 +197,8 @@ private slots:
         auto fake = std::make_shared<FakeUvc>();
         fake->plug(0, fakeLumoraCamera());
         DevicePort port = makeV4l2Port(fake);
-        auto devices = list(port);
         std::shared_ptr<CaptureDevice> device;
-        QCOMPARE(devices[0]->bind(device), kOk);
-
+        QCOMPARE(bindFirst(port, device), kOk);
         MediaFormat current;
         QCOMPARE(device->currentFormat(0, current), kOk);  // the node's own: MJPG 3520x1104 at 30
         QVERIFY(current.subtype == kSubtypeMJPG);
