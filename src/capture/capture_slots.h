@@ -48,10 +48,8 @@ struct CaptureSlot {
     std::unique_ptr<ewc_SampleGrabberCB> callback;
     std::unique_ptr<device::CaptureGraph> graph;
     std::shared_ptr<device::CaptureDevice> captureFilter;
-    int outputPin = -1;
     bool grabberAdded = false;
     bool hasMediaEvent = false;
-    bool hasMediaControl = false;
 };
 
 // Slot n (0 to 9). The table lives for the whole process.
@@ -66,6 +64,10 @@ void ewc_resetSlotTable();
 // Last platform result code, printed by the layer's log lines. Atomic because the
 // presence check (findUvcCamera) may run on another thread than an open or a control.
 extern std::atomic<device::HResult> ewc_hr;
+// ewc_hr as the unsigned bits the log lines print with %x.
+inline unsigned ewc_hrBits() {
+    return static_cast<unsigned>(ewc_hr.load());
+}
 // Number of counted video devices; -1 until the first control open counts them.
 extern int deviceCount;
 // Which output pin the next stream open uses.

@@ -15,8 +15,15 @@
 namespace {
 constexpr int kOpenAttempts = 3;
 
-unsigned hrBits() {
-    return static_cast<unsigned>(ewc_hr.load());
+// Stores the code of an open half in the slot's status and logs its outcome.
+int finishOpen(CaptureSlot& slot, const char* half, int code) {
+    slot.status = code;
+    if (code != 0) {
+        debugLog("uvc %s open fail! error(%d) \n", half, code);
+    } else {
+        debugLog("uvc %s open success! \n", half);
+    }
+    return code;
 }
 
 bool isRetried(int code) {
@@ -86,7 +93,6 @@ int openControl(int slotNumber) {
     if (device::failed(ewc_hr)) {
         return 10;
     }
-    slot.outputPin = ewc_GetPin(*slot.captureFilter, PinDirection::Output);
     probeControls(slot);
     return 0;
 }
@@ -193,7 +199,6 @@ int openStreamAttempt(int slotNumber, bool& ran) {
     if (device::failed(ewc_hr)) {
         return 21;
     }
-    slot.hasMediaControl = true;
     ran = true;
     ewc_hr = slot.graph->run();
     if (device::failed(ewc_hr)) {
@@ -202,7 +207,7 @@ int openStreamAttempt(int slotNumber, bool& ran) {
 
     long evCode = 0;
     ewc_hr = slot.graph->waitForCompletion(ewc_timeouts().openCompletionMs, evCode);
-    debugLog("ewc_OpenStream ewc_hr:%x, evCode: %d\n", hrBits(), static_cast<int>(evCode));
+    debugLog("ewc_OpenStream ewc_hr:%x, evCode: %d\n", ewc_hrBits(), static_cast<int>(evCode));
     if (ewc_hr == device::kAbort) {
         return 23;
     }
@@ -241,13 +246,7 @@ int ewc_OpenControl(int slotNumber) {
     } else {
         ewc_ReleaseSlot(slotNumber);
     }
-    slot.status = code;
-    if (code != 0) {
-        debugLog("uvc control open fail! error(%d) \n", code);
-    } else {
-        debugLog("uvc control open success! \n");
-    }
-    return code;
+    return finishOpen(slot, "control", code);
 }
 
 int ewc_OpenStream(int slotNumber) {
@@ -265,13 +264,7 @@ int ewc_OpenStream(int slotNumber) {
             break;
         }
     }
-    slot.status = code;
-    if (code != 0) {
-        debugLog("uvc stream open fail! error(%d) \n", code);
-    } else {
-        debugLog("uvc stream open success! \n");
-    }
-    return code;
+    return finishOpen(slot, "stream", code);
 }
 
 int EWC_Close(int slotNumber) {
@@ -290,7 +283,7 @@ int EWC_Close(int slotNumber) {
     slot.graph->stop();
     long evCode = 0;
     ewc_hr = slot.graph->waitForCompletion(ewc_timeouts().stopCompletionMs, evCode);
-    debugLog("EWC_Stop   ewc_hr:%x, evCode: %d\n", hrBits(), static_cast<int>(evCode));
+    debugLog("EWC_Stop   ewc_hr:%x, evCode: %d\n", ewc_hrBits(), static_cast<int>(evCode));
     if (ewc_hr == device::kAbort) {
         return 2;
     }
@@ -310,9 +303,7 @@ int EWC_Close(int slotNumber) {
 void ewc_ReleaseSlot(int slotNumber) {
     CaptureSlot& slot = ewc_slot(slotNumber);
     slot.hasMediaEvent = false;
-    slot.hasMediaControl = false;
     slot.grabberAdded = false;
-    slot.outputPin = -1;
     // The graph goes first and outside the lock: its streaming thread may be waiting for
     // the lock in the call-back, and the call-back object must outlive it.
     slot.graph.reset();

@@ -7,10 +7,6 @@
 namespace {
 constexpr int kVideoProcAmpCount = 10;
 
-unsigned hrBits() {
-    return static_cast<unsigned>(ewc_hr.load());
-}
-
 // Codes 1 to 3 shared by both operations; 0 when the property may be used.
 int checkSlotAndProperty(int slot, int property) {
     if (!ewc_validSlot(slot) || ewc_slot(slot).inUse == 0) {
@@ -110,7 +106,7 @@ int ewc_propfunc(int function, int slot, int property, double* value, int* autom
     }
     if (!procAmp) {
         debugLog("info: Function: %s, %s failed, Error code: 0x%.2x \n", "ewc_propfunc", "RRRRRRRRRRR",
-                 hrBits());
+                 ewc_hrBits());
     }
     return 5;
 }
@@ -157,7 +153,7 @@ int ewc_propKSfunc(int function, int slot, int property, double* value) {
     }
     if (device::failed(ewc_hr)) {
         debugLog("info: Function: %s, %s failed, Error code: 0x%.2x \n", "ewc_propKSfunc", "KS RRRRRRRRRRR",
-                 hrBits());
+                 ewc_hrBits());
         return 5;
     }
     return 0;
