@@ -16,11 +16,7 @@ CustomImageLabel::CustomImageLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void CustomImageLabel::setImage(const QImage& image) {
-    const QPixmap pixmap = QPixmap::fromImage(image, Qt::AutoColor);
-    setPixmap(pixmap);
-    if (pixmap.height() > 0) {
-        aspectRatio_ = static_cast<float>(pixmap.width()) / static_cast<float>(pixmap.height());
-    }
+    showPixmap(QPixmap::fromImage(image, Qt::AutoColor));
 }
 
 void CustomImageLabel::showPixmap(const QPixmap& pixmap) {

@@ -1,5 +1,6 @@
 #include "capture/frame_image.h"
 
+#include <algorithm>
 #include <cstring>
 
 void FrameImage::setFormat(int width, int height, int bytesPerPixel) {
