@@ -33,11 +33,6 @@ const char* configuredName() {
 }  // namespace
 
 UVCXU::UVCXU() {
-    nodeId_ = -1;
-    deviceFound_ = false;
-    vid_.clear();
-    pid_.clear();
-
     getVideoDevices();
 
     int selected = -1;
@@ -73,7 +68,6 @@ UVCXU::~UVCXU() {
     if (source_) {
         source_->shutdown();
     }
-    sourceReader_ = false;
     debugLog("~UVCXU C\n");
     source_.reset();
     debugLog("~UVCXU D\n");
@@ -156,9 +150,7 @@ void UVCXU::initVideoDevice(size_t index) {
     const device::HResult readerHr = source_->createSourceReader();
     if (device::failed(readerHr)) {
         logFailure("UVCXU::InitVideoDevice", "Creating video source reader", readerHr);
-        return;
     }
-    sourceReader_ = true;
 }
 
 bool UVCXU::initKsControl() {
@@ -207,6 +199,21 @@ bool UVCXU::isDeviceFounded() const {
     return deviceFound_;
 }
 
+bool UVCXU::callProperty(const device::KsNodeProperty& property, XURequest& request, uint32_t& returned,
+                         device::HResult& hr) {
+    try {
+        hr = control_->property(property, request.data, request.wLength, returned);
+        return true;
+    } catch (const std::exception& e) {
+        const char* what = e.what();
+        std::cerr << (what && *what ? what : "Unknown exception") << std::endl;
+    } catch (...) {
+        std::cerr << "Unknown exception" << std::endl;
+    }
+    hr = device::kFail;
+    return false;
+}
+
 device::KsNodeProperty UVCXU::nodeProperty(XURequest& request) const {
     if (request.nodeId == kXuChannelNode) {
         request.nodeId = nodeId_;
@@ -235,18 +242,9 @@ bool UVCXU::sendRequest(XURequest& request) {
         hr = device::kInvalidArg;  // never hand the driver a missing buffer
     } else {
         uint32_t returned = 0;
-        try {
-            hr = control_->property(property, request.data, request.wLength, returned);
-            if (device::succeeded(hr) && returned > request.wLength) {
-                hr = device::kMoreData;  // an answer longer than the caller's buffer is refused
-            }
-        } catch (const std::exception& e) {
-            const char* what = e.what();
-            std::cerr << (what && *what ? what : "Unknown exception") << std::endl;
-            hr = device::kFail;
-        } catch (...) {
-            std::cerr << "Unknown exception" << std::endl;
-            hr = device::kFail;
+        callProperty(property, request, returned, hr);
+        if (device::succeeded(hr) && returned > request.wLength) {
+            hr = device::kMoreData;  // an answer longer than the caller's buffer is refused
         }
     }
     debugLog("sendRequest: C \n");
@@ -265,14 +263,8 @@ bool UVCXU::getXUTransferSize(XURequest& request, uint32_t& size) {
         return true;
     }
     uint32_t returned = 0;
-    try {
-        control_->property(property, request.data, request.wLength, returned);  // result ignored on purpose
-    } catch (const std::exception& e) {
-        const char* what = e.what();
-        std::cerr << (what && *what ? what : "Unknown exception") << std::endl;
-        return true;
-    } catch (...) {
-        std::cerr << "Unknown exception" << std::endl;
+    device::HResult ignored = device::kOk;  // a zero-length GET answers with the length, whatever its result
+    if (!callProperty(property, request, returned, ignored)) {
         return true;
     }
     writeStdout("returnByte: " + std::to_string(returned) + "\n");

@@ -39,6 +39,10 @@ private:
     void initVideoDevice(size_t index);
     bool initKsControl();
     device::KsNodeProperty nodeProperty(XURequest& request) const;
+    // Hands one request to the node control; false when the call threw (its text goes to
+    // the error stream and hr becomes device::kFail).
+    bool callProperty(const device::KsNodeProperty& property, XURequest& request, uint32_t& returned,
+                      device::HResult& hr);
 
     int32_t nodeId_ = -1;
     bool deviceFound_ = false;
@@ -48,6 +52,5 @@ private:
     std::shared_ptr<device::XuSystem> system_;  // the "attribute store"
     std::vector<std::unique_ptr<device::XuActivation>> devices_;
     std::unique_ptr<device::XuMediaSource> source_;
-    bool sourceReader_ = false;
     std::unique_ptr<device::XuNodeControl> control_;
 };
