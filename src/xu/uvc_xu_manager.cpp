@@ -43,18 +43,19 @@ bool UVCXUManager::haveDevice() {
     return found;
 }
 
-bool UVCXUManager::sendDirectly(XURequest& request, bool& sent) {
+bool UVCXUManager::sendDirectly(XURequest& request, bool* sent) {
     std::lock_guard<std::mutex> lock(channelMutex_);
     const bool enabled = commandEnabled_.load();
     debugLog("sendRequestDirectly: %d \n", enabled);
     // The flag and the UVCXU change together under the lock, so an enabled channel
     // always has its UVCXU here.
+    if (sent != nullptr) {
+        *sent = enabled && uvcxu_;
+    }
     if (!enabled || !uvcxu_) {
         debugLog("not connected\n");
-        sent = false;
         return false;
     }
-    sent = true;
     return uvcxu_->sendRequest(request);
 }
 

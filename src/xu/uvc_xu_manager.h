@@ -67,8 +67,8 @@ private:
     ~UVCXUManager();
 
     // Sends one request over the current UVCXU after logging "sendRequestDirectly".
-    // sent is false when the channel is disabled (nothing reached the device).
-    bool sendDirectly(XURequest& request, bool& sent);
+    // *sent (when asked) is false when the channel is disabled (nothing reached the device).
+    bool sendDirectly(XURequest& request, bool* sent = nullptr);
     // The size query over the current UVCXU after logging "getXUTransferSize"; false when
     // the channel is disabled (size untouched).
     bool querySize(XURequest& request, uint32_t& size);

@@ -47,16 +47,14 @@ uint16_t UVCXUManager::getOneByte(uint32_t selector) {
     uint8_t value = 0;
     XURequest request = makeXURequest(selector, XU_GET, 1, &value);
     debugLog("Data %d, %d \n", 0, 0);
-    bool sent = false;
-    return sendDirectly(request, sent) ? value : 0;
+    return sendDirectly(request) ? value : 0;
 }
 
 bool UVCXUManager::setOneByte(uint32_t selector, uint8_t value) {
     uint8_t payload = value;
     XURequest request = makeXURequest(selector, XU_SET, 1, &payload);
     debugLog("Data %d, %d \n", value, value);
-    bool sent = false;
-    return sendDirectly(request, sent);
+    return sendDirectly(request);
 }
 
 uint16_t UVCXUManager::getHdr() {
@@ -97,8 +95,7 @@ bool UVCXUManager::setUpdateMode(uint8_t mode, int32_t value) {
     debugLog("setUpdateMode %d, %d, %d \n", mode, value, 4);
     debugLog("%x %x %x %x %x\n", payload[0], payload[1], payload[2], payload[3], payload[4]);
     dumpBytes(payload, sizeof(payload));
-    bool sent = false;
-    return sendDirectly(request, sent);
+    return sendDirectly(request);
 }
 
 bool UVCXUManager::getSerialNumber(char* buffer) {
@@ -109,8 +106,7 @@ bool UVCXUManager::getSerialNumber(char* buffer) {
     // The caller's buffer need not be terminated before the read: print at most its 60 bytes.
     debugLog("Data %.*s \n", int(strnlen(buffer, kXuTextLength)), buffer);
     dumpBytes(reinterpret_cast<const uint8_t*>(buffer), kXuTextLength);
-    bool sent = false;
-    const bool result = sendDirectly(request, sent);
+    const bool result = sendDirectly(request);
     buffer[kXuTextLength - 1] = '\0';
     return result;
 }
@@ -121,8 +117,7 @@ bool UVCXUManager::getFwVersion(char* buffer) {
     }
     XURequest request = makeXURequest(kFwVersion, XU_GET, kXuTextLength, buffer);
     debugLog("Data %.*s \n", int(strnlen(buffer, kXuTextLength)), buffer);
-    bool sent = false;
-    const bool result = sendDirectly(request, sent);
+    const bool result = sendDirectly(request);
     buffer[kXuTextLength - 1] = '\0';
     return result;
 }
@@ -133,8 +128,7 @@ bool UVCXUManager::startReadHeader() {
     XURequest request = makeXURequest(kImageHeader, XU_SET, sizeof(payload), payload);
     debugLog("startReadHeader\n");
     debugLog("Data %d, %d \n", 1, 1);
-    bool sent = false;
-    return sendDirectly(request, sent);
+    return sendDirectly(request);
 }
 
 bool UVCXUManager::getHeaderVersion(uint8_t* buffer) {
@@ -144,8 +138,7 @@ bool UVCXUManager::getHeaderVersion(uint8_t* buffer) {
     XURequest request = makeXURequest(kImageHeader, XU_GET, kXuHeaderVersionLength, buffer);
     debugLog("getHeaderVersion\n");
     debugLog("%x %x %x %x\n", buffer[0], buffer[1], buffer[2], buffer[3]);
-    bool sent = false;
-    return sendDirectly(request, sent);
+    return sendDirectly(request);
 }
 
 bool UVCXUManager::startReadPartialFile(uint32_t blockSize) {
@@ -154,8 +147,7 @@ bool UVCXUManager::startReadPartialFile(uint32_t blockSize) {
     XURequest request = makeXURequest(kPartialFile, XU_SET, sizeof(payload), payload);
     debugLog("startReadPartialFile\n");
     debugLog("Data %d, %d \n", int(blockSize & 0xFFFF), int(blockSize));
-    bool sent = false;
-    return sendDirectly(request, sent);
+    return sendDirectly(request);
 }
 
 bool UVCXUManager::setFwUpdateStart(uint8_t value) {
@@ -167,7 +159,7 @@ int UVCXUManager::getCameraSatatus() {
     uint8_t value = 0;
     XURequest request = makeXURequest(kCameraStatus, XU_GET, 1, &value);
     bool sent = false;
-    const bool result = sendDirectly(request, sent);
+    const bool result = sendDirectly(request, &sent);
     if (!sent) {
         return kCameraStatusFailure;
     }
@@ -180,7 +172,7 @@ int UVCXUManager::getAutoSensitive() {
     XURequest request = makeXURequest(kAutoSensitive, XU_GET, 1, &value);
     debugLog("getAutoSensitive\n");
     bool sent = false;
-    const bool result = sendDirectly(request, sent);
+    const bool result = sendDirectly(request, &sent);
     if (!sent) {
         return 0;
     }
@@ -194,8 +186,7 @@ int UVCXUManager::getTransferDataInfoSatatus() {
     uint8_t answer[kXuTransferInfoLength] = {};
     answer[0] = 0xFF;  // a reply that leaves byte 0 alone reads as -1
     XURequest request = makeXURequest(kTransferDataInfo, XU_GET, sizeof(answer), answer);
-    bool sent = false;
-    return sendDirectly(request, sent) ? int8_t(answer[0]) : kTransferInfoStatusFailure;
+    return sendDirectly(request) ? int8_t(answer[0]) : kTransferInfoStatusFailure;
 }
 
 bool UVCXUManager::setTransferDataInfo(const uint8_t* info) {
@@ -205,8 +196,7 @@ bool UVCXUManager::setTransferDataInfo(const uint8_t* info) {
     uint8_t block[kXuTransferInfoLength];
     std::memcpy(block, info, sizeof(block));
     XURequest request = makeXURequest(kTransferDataInfo, XU_SET, sizeof(block), block);
-    bool sent = false;
-    return sendDirectly(request, sent);
+    return sendDirectly(request);
 }
 
 uint32_t UVCXUManager::getTransferSize() {
@@ -227,6 +217,5 @@ bool UVCXUManager::setTransferData(const uint8_t* packet, uint32_t length) {
     std::vector<uint8_t> payload(packet, packet + length);
     XURequest request =
         makeXURequest(kTransferData, XU_SET, length, payload.empty() ? nullptr : payload.data());
-    bool sent = false;
-    return sendDirectly(request, sent);
+    return sendDirectly(request);
 }
