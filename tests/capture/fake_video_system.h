@@ -1,6 +1,6 @@
 #pragma once
 // A scripted video system for the format-list and discovery tests: devices with chosen
-// display names, friendly names and capabilities, nothing streamed. It covers shapes the
+// display names, friendly names and capabilities; no graph, nothing streamed. It covers shapes the
 // simulated camera does not offer (non-capture display names, many capabilities, several
 // intervals per capability, unknown subtypes).
 #include <memory>
@@ -98,39 +98,12 @@ private:
     Device d_;
 };
 
-// A graph that accepts every step and never streams.
-class Graph : public device::CaptureGraph {
-public:
-    device::HResult addCaptureDevice(const std::shared_ptr<device::CaptureDevice>&,
-                                     const std::string&) override {
-        return device::kOk;
-    }
-    device::HResult attachGraphBuilder() override { return device::kOk; }
-    device::HResult createGrabber() override { return device::kOk; }
-    device::HResult setGrabberSubtype(const device::Guid&) override { return device::kOk; }
-    device::HResult addGrabber(const std::string&) override { return device::kOk; }
-    device::HResult connect(int) override { return device::kOk; }
-    device::HResult removeGrabber() override { return device::kOk; }
-    device::HResult setBufferSamples(bool) override { return device::kOk; }
-    device::HResult setOneShot(bool) override { return device::kOk; }
-    device::HResult setCallback(device::FrameSink*) override { return device::kOk; }
-    device::HResult hasMediaEvent() override { return device::kOk; }
-    device::HResult hasMediaControl() override { return device::kOk; }
-    device::HResult run() override { return device::kOk; }
-    device::HResult stop() override { return device::kOk; }
-    device::HResult waitForCompletion(int, long& evCode) override {
-        evCode = 0;
-        return device::kOk;
-    }
-    device::HResult nextEvent(long&, int64_t&, int64_t&) override { return device::kAbort; }
-};
-
 class VideoSystem : public device::VideoSystem {
 public:
     explicit VideoSystem(std::vector<Device> devices) : devices_(std::move(devices)) {}
-    device::HResult createGraph(std::unique_ptr<device::CaptureGraph>& graph) override {
-        graph = std::make_unique<Graph>();
-        return device::kOk;
+    // Discovery only: no capture graph.
+    device::HResult createGraph(std::unique_ptr<device::CaptureGraph>&) override {
+        return device::kNotImplemented;
     }
     device::HResult createDeviceEnumerator() override { return device::kOk; }
     device::HResult enumerateVideoInputs(std::vector<std::unique_ptr<device::DeviceMoniker>>& out) override {

