@@ -1,11 +1,13 @@
 #pragma once
 // Helpers shared by the simulated camera's tests: find the camera on the installed port,
 // open a stream on it, and talk to its extension unit.
-#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/device_port.h"
@@ -14,6 +16,17 @@
 namespace simtest {
 
 using namespace device;
+
+// Polls until done() holds or ms milliseconds passed; answers whether it holds.
+inline bool waitFor(const std::function<bool()>& done, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 // The bound capture device whose friendly name equals name (null when not listed).
 inline std::shared_ptr<CaptureDevice> bindByName(const std::string& name) {
@@ -38,7 +51,6 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         times_.push_back(sampleTime);
         last_.assign(data, data + (length > 0 ? length : 0));
-        lengths_.push_back(length);
     }
     int count() const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -48,25 +60,14 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return times_;
     }
-    std::vector<long> lengths() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return lengths_;
-    }
     std::vector<uint8_t> last() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return last_;
-    }
-    void clear() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        times_.clear();
-        lengths_.clear();
-        last_.clear();
     }
 
 private:
     mutable std::mutex mutex_;
     std::vector<double> times_;
-    std::vector<long> lengths_;
     std::vector<uint8_t> last_;
 };
 
@@ -106,8 +107,9 @@ inline HResult openStream(const std::shared_ptr<CaptureDevice>& device, int inde
 // The camera's extension unit through the XU side of the port.
 class XuClient {
 public:
-    // Activates the first source named name and finds its first device-specific node.
-    bool open(const std::string& name = "Lumora X8") {
+    // Activates the first source named name and finds its device-specific node number
+    // `skip` + 1 (0: the first one).
+    bool open(const std::string& name = "Lumora X8", int skip = 0) {
         std::vector<std::unique_ptr<XuActivation>> sources;
         if (failed(port().xu->enumerateSources(sources)))
             return false;
@@ -121,7 +123,7 @@ public:
             source_->nodeCount(count);
             for (uint32_t n = 0; n < count; ++n) {
                 Guid type;
-                if (succeeded(source_->nodeType(n, type)) && type == kNodeTypeDevSpecific) {
+                if (succeeded(source_->nodeType(n, type)) && type == kNodeTypeDevSpecific && skip-- == 0) {
                     node_ = n;
                     return succeeded(source_->createNodeControl(n, control_));
                 }
@@ -136,9 +138,7 @@ public:
     }
     static Guid unitSet() {
         Guid g;
-        const char text[16] = {'A', 'B', '_', 'U', 'S', 'E', 'R', '_', 'M', 'O', 'D', 'E', 0, 0, 0, 0};
-        static_assert(sizeof(text) == sizeof(Guid), "16 bytes");
-        std::memcpy(&g, text, 16);
+        std::memcpy(&g, "AB_USER_MODE\0\0\0\0", sizeof g);
         return g;
     }
     HResult call(uint32_t selector, bool set, void* data, uint32_t length, uint32_t* returned = nullptr) {
