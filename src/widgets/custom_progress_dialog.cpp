@@ -21,14 +21,7 @@ void CustomProgressDialog::setupUi() {
     resize(292, 137);
     setFont(calibriFont(11));
 
-    auto* dialogLayout = new QVBoxLayout(this);
-    dialogLayout->setContentsMargins(0, 0, 0, 0);
-
-    auto* frame = new QWidget(this);
-    frame->setObjectName(QStringLiteral("verticalWidget"));
-    frame->setAttribute(Qt::WA_StyledBackground);
-    frame->setStyleSheet(QStringLiteral("#verticalWidget { %1 }").arg(kDialogFrameStyle));
-    dialogLayout->addWidget(frame);
+    QWidget* frame = addDialogFrame(this);
 
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->setContentsMargins(0, 15, 0, 10);
@@ -39,7 +32,7 @@ void CustomProgressDialog::setupUi() {
     headerLabel->setFont(calibriFont(14));
     headerLabel->setAlignment(Qt::AlignCenter);
     headerLabel->setFixedHeight(30);
-    headerLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255); background: transparent;"));
+    headerLabel->setStyleSheet(QLatin1String(kWhiteTextStyle));
     frameLayout->addWidget(headerLabel);
 
     auto* barRow = new QHBoxLayout();

@@ -1,5 +1,8 @@
 #include "widgets/dialog_style.h"
 
+#include <QDialog>
+#include <QVBoxLayout>
+
 QFont calibriFont(int pointSize, int weight) {
     QFont font;
     font.setFamily(QStringLiteral("Calibri"));
@@ -13,6 +16,8 @@ const char* const kDialogFrameStyle =
     "border-radius: 5px;"
     "border: 1px solid rgba(255, 255, 255, 0.85);";
 
+const char* const kWhiteTextStyle = "color: rgb(255, 255, 255); background: transparent; border: none;";
+
 const char* const kPlainButtonStyle =
     "QPushButton { background-color: rgba(255, 255, 255, 0.15); color: rgb(255, 255, 255);"
     " border: 1px solid rgba(255, 255, 255, 0.85); border-radius: 5px; }"
@@ -24,3 +29,15 @@ const char* const kAccentButtonStyle =
     " border: none; border-radius: 5px; }"
     "QPushButton:hover { background-color: rgb(62, 145, 255); }"
     "QPushButton:pressed { background-color: rgb(52, 117, 204); }";
+
+QWidget* addDialogFrame(QDialog* dialog) {
+    auto* dialogLayout = new QVBoxLayout(dialog);
+    dialogLayout->setContentsMargins(0, 0, 0, 0);
+    dialogLayout->setSpacing(0);
+    auto* frame = new QWidget(dialog);
+    frame->setObjectName(QStringLiteral("verticalWidget"));
+    frame->setAttribute(Qt::WA_StyledBackground);
+    frame->setStyleSheet(QStringLiteral("#verticalWidget { %1 }").arg(QLatin1String(kDialogFrameStyle)));
+    dialogLayout->addWidget(frame);
+    return frame;
+}

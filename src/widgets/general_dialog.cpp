@@ -23,16 +23,8 @@ void GeneralDialog::setupUi() {
     resize(340, 180);
     setFont(calibriFont(11));
 
-    auto* dialogLayout = new QVBoxLayout(this);
-    dialogLayout->setContentsMargins(0, 0, 0, 0);
-    dialogLayout->setSpacing(0);
-
-    verticalWidget = new QWidget(this);
-    verticalWidget->setObjectName(QStringLiteral("verticalWidget"));
-    verticalWidget->setAttribute(Qt::WA_StyledBackground);
+    verticalWidget = addDialogFrame(this);
     verticalWidget->resize(340, 180);
-    verticalWidget->setStyleSheet(QStringLiteral("#verticalWidget { %1 }").arg(kDialogFrameStyle));
-    dialogLayout->addWidget(verticalWidget);
 
     auto* frameLayout = new QVBoxLayout(verticalWidget);
     frameLayout->setContentsMargins(0, 0, 0, 0);
@@ -42,7 +34,7 @@ void GeneralDialog::setupUi() {
     headerLabel->setObjectName(QStringLiteral("headerLabel"));
     headerLabel->setFont(calibriFont(14));
     headerLabel->setAlignment(Qt::AlignCenter);
-    headerLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255); background: transparent;"));
+    headerLabel->setStyleSheet(QLatin1String(kWhiteTextStyle));
     headerLabel->resize(340, 30);
     headerLabel->setFixedHeight(30);
     frameLayout->addWidget(headerLabel);
@@ -53,7 +45,7 @@ void GeneralDialog::setupUi() {
     contentLabel->setAlignment(Qt::AlignCenter);
     contentLabel->setWordWrap(true);
     contentLabel->setContentsMargins(15, 0, 15, 0);
-    contentLabel->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255); background: transparent;"));
+    contentLabel->setStyleSheet(QLatin1String(kWhiteTextStyle));
     contentLabel->resize(340, 100);
     contentLabel->setFixedHeight(100);
     frameLayout->addWidget(contentLabel);

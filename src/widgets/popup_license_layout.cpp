@@ -23,14 +23,7 @@ void PopupLicenseLayout::setupUi() {
     setObjectName(QStringLiteral("PopupLicenseLayout"));
     resize(800, 700);
 
-    auto* dialogLayout = new QVBoxLayout(this);
-    dialogLayout->setContentsMargins(0, 0, 0, 0);
-
-    auto* frame = new QWidget(this);
-    frame->setObjectName(QStringLiteral("verticalWidget"));
-    frame->setAttribute(Qt::WA_StyledBackground);
-    frame->setStyleSheet(QStringLiteral("#verticalWidget { %1 }").arg(kDialogFrameStyle));
-    dialogLayout->addWidget(frame);
+    QWidget* frame = addDialogFrame(this);
 
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->setContentsMargins(20, 10, 10, 20);
@@ -41,8 +34,7 @@ void PopupLicenseLayout::setupUi() {
     titleLabel = new QLabel(frame);
     titleLabel->setObjectName(QStringLiteral("titleLabel"));
     titleLabel->setFont(calibriFont(14, QFont::Bold));
-    titleLabel->setStyleSheet(
-        QStringLiteral("color: rgb(255, 255, 255); background: transparent; border: none;"));
+    titleLabel->setStyleSheet(QLatin1String(kWhiteTextStyle));
     titleRow->addWidget(titleLabel, 1);
 
     closeButton = new QPushButton(frame);

@@ -54,7 +54,7 @@ void PopupWindow::setupUi() {
     title = new QLabel(titleRow);
     title->setObjectName(QStringLiteral("title"));
     title->setFont(calibriFont(14, QFont::Bold));
-    title->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255); background: transparent; border: none;"));
+    title->setStyleSheet(QLatin1String(kWhiteTextStyle));
     titleLayout->addWidget(title, 1);
     frameLayout->addWidget(titleRow);
 
@@ -65,8 +65,7 @@ void PopupWindow::setupUi() {
     content->setWordWrap(true);
     content->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignVCenter);
     content->setContentsMargins(15, 0, 15, 0);
-    content->setStyleSheet(
-        QStringLiteral("color: rgb(255, 255, 255); background: transparent; border: none;"));
+    content->setStyleSheet(QLatin1String(kWhiteTextStyle));
     frameLayout->addWidget(content, 1);
 }
 
