@@ -6,6 +6,7 @@
 
 #include "app/app_config.h"
 #include "app/scale_size.h"
+#include "widgets/dialog_style.h"
 
 namespace {
 // Size of the text box at a scale factor of 1.
@@ -26,23 +27,20 @@ void ProtectLayout::setupUi() {
     resize(400, 300);
     setStyleSheet(QStringLiteral("background-color: rgba(0, 0, 0, 0);"));
 
-    gridLayout_ = new QGridLayout(this);
-    gridLayout_->setObjectName(QStringLiteral("protectGridLayout"));
+    auto* gridLayout = new QGridLayout(this);
+    gridLayout->setObjectName(QStringLiteral("protectGridLayout"));
 
     textLabel_ = new QLabel(this);
     textLabel_->setObjectName(QStringLiteral("textLabel"));
     textLabel_->setFixedSize(kTextBoxWidth, kTextBoxHeight);
-    QFont font;
-    font.setFamily(QStringLiteral("Calibri"));
-    font.setPointSize(18);
-    textLabel_->setFont(font);
+    textLabel_->setFont(calibriFont(18));
     textLabel_->setAlignment(Qt::AlignCenter);
     textLabel_->setStyleSheet(
         QStringLiteral("background-color: #323943;\n"
                        "border-radius: 34px;\n"
                        "border: 1px solid rgba(255, 255, 255, 0.15);\n"
                        "color: rgb(255, 255, 255);"));
-    gridLayout_->addWidget(textLabel_, 0, 0, Qt::AlignCenter);
+    gridLayout->addWidget(textLabel_, 0, 0, Qt::AlignCenter);
 }
 
 void ProtectLayout::setText(const QString& text) {

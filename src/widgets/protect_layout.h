@@ -4,7 +4,6 @@
 // text box such as "Camera is Not Connected". It follows its parent's size at every paint.
 #include <QWidget>
 
-class QGridLayout;
 class QLabel;
 
 class ProtectLayout : public QWidget {
@@ -33,7 +32,6 @@ private:
     void setupUi();
     void showOver(QWidget* host, bool withText);
 
-    QGridLayout* gridLayout_ = nullptr;
     QLabel* textLabel_ = nullptr;
     bool overlayShown_ = false;
 };
