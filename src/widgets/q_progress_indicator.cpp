@@ -78,11 +78,11 @@ void QProgressIndicator::paintEvent(QPaintEvent*) {
     const int radius = innerRadius(side);
     const int x0 = static_cast<int>(-radius * 0.5);
     const QPointF centre = QRectF(rect()).center();
+    QColor fill = color_;
+    fill.setAlphaF(1.0);
+    painter.setBrush(fill);
     for (int i = 0; i < static_cast<int>(dotCount); ++i) {
         const int d = dotDiameter(i);
-        QColor fill = color_;
-        fill.setAlphaF(1.0);
-        painter.setBrush(fill);
         painter.save();
         painter.translate(centre);
         painter.rotate(angle_ - i * 360 / dotCount);
