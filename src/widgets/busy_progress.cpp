@@ -3,8 +3,7 @@
 #include "widgets/q_progress_indicator.h"
 
 BusyProgress::BusyProgress(QWidget* parent) : BaseDialog(parent) {
-    setupUi();
-    setAttribute(Qt::WA_TranslucentBackground);
+    setupUi();  // BaseDialog has made the background translucent
     indicator_->startAnimation();
 }
 

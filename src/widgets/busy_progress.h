@@ -12,8 +12,6 @@ class BusyProgress : public BaseDialog {
 public:
     explicit BusyProgress(QWidget* parent = nullptr);
 
-    QProgressIndicator* indicator() const { return indicator_; }
-
 private:
     void setupUi();
     void retranslateUi();

@@ -15,7 +15,6 @@ public:
     explicit CustomSlider(Qt::Orientation orientation, QWidget* parent = nullptr);
 
     void setDisplayScale(int scale) { displayScale = scale; }
-    int getDisplayScale() const { return displayScale; }
 
     // Moves the handle without reporting anything while it is not held.
     void setCurrentValue(int v);

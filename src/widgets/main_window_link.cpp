@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <QtGlobal>
 
+namespace {
 QWidget* findMainWindow() {
     const QWidgetList topLevels = QApplication::topLevelWidgets();
     for (QWidget* widget : topLevels) {
@@ -20,6 +21,7 @@ QWidget* findMainWindow() {
     }
     return nullptr;
 }
+}  // namespace
 
 bool invokeOnMainWindow(const char* method) {
     QWidget* window = findMainWindow();

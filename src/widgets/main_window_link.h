@@ -3,9 +3,6 @@
 // widget named "mainwindowClass" (else the first top-level QMainWindow), and its
 // operations are called by name. Without a main window every call does nothing.
 class QGraphicsEffect;
-class QWidget;
-
-QWidget* findMainWindow();
 
 // Calls the main window's slot or invokable `method` (no arguments) when it has one.
 // Returns whether it was called.
