@@ -20,17 +20,14 @@ public:
         initStyleOption(&option);
         return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this).center();
     }
+    void send(QEvent::Type type, QPoint pos, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, pos, mapToGlobal(pos), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(this, &event);
+    }
+    void press(QPoint pos) { send(QEvent::MouseButtonPress, pos, Qt::LeftButton); }
+    void moveTo(QPoint pos) { send(QEvent::MouseMove, pos, Qt::LeftButton); }
+    void release(QPoint pos) { send(QEvent::MouseButtonRelease, pos, Qt::NoButton); }
 };
-
-void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void repaintNow(QWidget* widget) {
-    widget->grab();
-}
 
 }  // namespace
 
@@ -39,6 +36,11 @@ class TestCustomSlider : public QObject {
 
 private:
     std::unique_ptr<ProbeSlider> slider;
+    std::unique_ptr<QSignalSpy> clicked;
+    std::unique_ptr<QSignalSpy> moved;
+    std::unique_ptr<QSignalSpy> released;
+
+    int reports() const { return clicked->count() + moved->count() + released->count(); }
 
 private slots:
     void init() {
@@ -50,11 +52,18 @@ private slots:
         slider->setCurrentValue(100);
         slider->show();
         QVERIFY(QTest::qWaitForWindowExposed(slider.get()));
+        clicked = std::make_unique<QSignalSpy>(slider.get(), &CustomSlider::sliderClicked);
+        moved = std::make_unique<QSignalSpy>(slider.get(), &CustomSlider::sliderValueChanged);
+        released = std::make_unique<QSignalSpy>(slider.get(), &CustomSlider::sliderReleased);
     }
-    void cleanup() { slider.reset(); }
+    void cleanup() {
+        clicked.reset();
+        moved.reset();
+        released.reset();
+        slider.reset();
+    }
 
     void wheelKeysAndDoubleClickLeaveTheValue() {
-        QSignalSpy moved(slider.get(), &CustomSlider::sliderValueChanged);
         const QPoint centre = slider->handleCentre();
         QWheelEvent wheel(QPointF(centre), QPointF(slider->mapToGlobal(centre)), QPoint(), QPoint(0, 120),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -65,87 +74,70 @@ private slots:
         QTest::keyClick(slider.get(), Qt::Key_PageUp);
         QTest::keyClick(slider.get(), Qt::Key_End);
         QCOMPARE(slider->value(), 100);
-        sendMouse(slider.get(), QEvent::MouseButtonDblClick, QPoint(400, 20), Qt::LeftButton, Qt::LeftButton);
+        slider->send(QEvent::MouseButtonDblClick, QPoint(400, 20), Qt::LeftButton);
         QCOMPARE(slider->value(), 100);
-        QCOMPARE(moved.count(), 0);
+        QCOMPARE(reports(), 0);
     }
 
     void dragReportsClickMovesAndOneRelease() {
-        QSignalSpy clicked(slider.get(), &CustomSlider::sliderClicked);
-        QSignalSpy moved(slider.get(), &CustomSlider::sliderValueChanged);
-        QSignalSpy released(slider.get(), &CustomSlider::sliderReleased);
-
         QPoint pos = slider->handleCentre();
-        sendMouse(slider.get(), QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(clicked.count(), 1);
+        slider->press(pos);
+        QCOMPARE(clicked->count(), 1);
         QVERIFY(slider->isHandlePressed());
         for (int step = 0; step < 200 && slider->sliderPosition() < 120; ++step) {
             pos.rx() += 1;
-            sendMouse(slider.get(), QEvent::MouseMove, pos, Qt::NoButton, Qt::LeftButton);
+            slider->moveTo(pos);
         }
         QCOMPARE(slider->sliderPosition(), 120);
-        sendMouse(slider.get(), QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+        slider->release(pos);
 
-        QCOMPARE(clicked.count(), 1);
-        QVERIFY(moved.count() >= 1);
+        QCOMPARE(clicked->count(), 1);
+        QVERIFY(moved->count() >= 1);
         int previous = 100;
-        for (const QList<QVariant>& args : moved) {
+        for (const QList<QVariant>& args : *moved) {
             QVERIFY(args.at(0).toInt() > previous);
             previous = args.at(0).toInt();
         }
         QCOMPARE(previous, 120);
-        QCOMPARE(released.count(), 1);
-        QCOMPARE(released.at(0).at(0).toInt(), 120);
+        QCOMPARE(released->count(), 1);
+        QCOMPARE(released->at(0).at(0).toInt(), 120);
         QVERIFY(!slider->isHandlePressed());
-        repaintNow(slider.get());
+        slider->grab();
         QCOMPARE(slider->value(), 120);
     }
 
     void plainClickOnHandleReportsTheOldValue() {
-        QSignalSpy clicked(slider.get(), &CustomSlider::sliderClicked);
-        QSignalSpy moved(slider.get(), &CustomSlider::sliderValueChanged);
-        QSignalSpy released(slider.get(), &CustomSlider::sliderReleased);
         const QPoint pos = slider->handleCentre();
-        sendMouse(slider.get(), QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(slider.get(), QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(clicked.count(), 1);
-        QCOMPARE(moved.count(), 0);
-        QCOMPARE(released.count(), 1);
-        QCOMPARE(released.at(0).at(0).toInt(), 100);
+        slider->press(pos);
+        slider->release(pos);
+        QCOMPARE(clicked->count(), 1);
+        QCOMPARE(moved->count(), 0);
+        QCOMPARE(released->count(), 1);
+        QCOMPARE(released->at(0).at(0).toInt(), 100);
     }
 
     void clickOnGrooveIsUndoneByTheNextRepaint() {
-        QSignalSpy released(slider.get(), &CustomSlider::sliderReleased);
-        QSignalSpy moved(slider.get(), &CustomSlider::sliderValueChanged);
         const QPoint far(slider->width() - 5, slider->height() / 2);
-        sendMouse(slider.get(), QEvent::MouseButtonPress, far, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(slider.get(), QEvent::MouseButtonRelease, far, Qt::LeftButton, Qt::NoButton);
-        repaintNow(slider.get());
+        slider->press(far);
+        slider->release(far);
+        slider->grab();
         QCOMPARE(slider->value(), 100);
-        QCOMPARE(moved.count(), 0);
-        QCOMPARE(released.count(), 0);
+        QCOMPARE(moved->count() + released->count(), 0);
     }
 
-    void setCurrentValueIsSilentWhileNotHeld() {
-        QSignalSpy clicked(slider.get(), &CustomSlider::sliderClicked);
-        QSignalSpy moved(slider.get(), &CustomSlider::sliderValueChanged);
-        QSignalSpy released(slider.get(), &CustomSlider::sliderReleased);
+    void setCurrentValueIsSilentOnlyWhileNotHeld() {
         slider->setCurrentValue(37);
-        repaintNow(slider.get());
+        slider->grab();
         QCOMPARE(slider->value(), 37);
-        QCOMPARE(clicked.count() + moved.count() + released.count(), 0);
-    }
+        QCOMPARE(reports(), 0);
 
-    void setCurrentValueWhileHeldReportsTheMove() {
-        QSignalSpy moved(slider.get(), &CustomSlider::sliderValueChanged);
-        QSignalSpy released(slider.get(), &CustomSlider::sliderReleased);
         const QPoint pos = slider->handleCentre();
-        sendMouse(slider.get(), QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
+        slider->press(pos);
         slider->setCurrentValue(150);
-        QCOMPARE(moved.count(), 1);
-        QCOMPARE(moved.at(0).at(0).toInt(), 150);
-        sendMouse(slider.get(), QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(released.at(0).at(0).toInt(), 150);
+        QCOMPARE(moved->count(), 1);
+        QCOMPARE(moved->at(0).at(0).toInt(), 150);
+        slider->release(pos);
+        QCOMPARE(released->at(0).at(0).toInt(), 150);
     }
 
     void dragTextIsScaledAndPlacedAlongTheGroove() {
@@ -168,12 +160,11 @@ private slots:
         slider->setDisplayScale(100);
         const QImage idle = slider->grab().toImage();
         const QPoint pos = slider->handleCentre();
-        sendMouse(slider.get(), QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
+        slider->press(pos);
         const QImage held = slider->grab().toImage();
-        sendMouse(slider.get(), QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
-        const QImage after = slider->grab().toImage();
+        slider->release(pos);
         QVERIFY(idle != held);
-        QCOMPARE(after, idle);
+        QCOMPARE(slider->grab().toImage(), idle);
     }
 };
 

@@ -39,6 +39,14 @@ QLabel* label(QDialog* dialog, const char* name) {
     return dialog->findChild<QLabel*>(QLatin1String(name));
 }
 
+// A new per-use question with the given button texts.
+QPointer<GeneralDialog> question(const QString& left = QStringLiteral("Cancel"),
+                                 const QString& right = QStringLiteral("OK")) {
+    QPointer<GeneralDialog> dialog = new GeneralDialog();
+    dialog->init(QStringLiteral("t"), QStringLiteral("c"), left, right);
+    return dialog;
+}
+
 }  // namespace
 
 class TestGeneralDialog : public QObject {
@@ -73,8 +81,7 @@ private slots:
         QVERIFY(!button(single, "rightBtn")->isHidden());
         QCOMPARE(button(single, "rightBtn")->text(), QStringLiteral("OK"));
 
-        QPointer<GeneralDialog> none = new GeneralDialog();
-        none->init(QStringLiteral("t"), QStringLiteral("c"), QString(), QString());
+        QPointer<GeneralDialog> none = question(QString(), QString());
         QVERIFY(button(none, "leftBtn")->isHidden());
         QVERIFY(button(none, "rightBtn")->isHidden());
 
@@ -90,9 +97,7 @@ private slots:
 
     void buttonClosesTheShownDialogAndReportsAfterClosing() {
         LogCapture log;
-        QPointer<GeneralDialog> dialog = new GeneralDialog();
-        dialog->init(QStringLiteral("Auto Zoom"), QStringLiteral("Enable?"), QStringLiteral("Cancel"),
-                     QStringLiteral("Enable"));
+        QPointer<GeneralDialog> dialog = question();
         bool visibleAtSignal = true;
         int enabledAtSignal = -1;
         connect(dialog.data(), &GeneralDialog::rightBtnClicked, this, [&] {
@@ -125,9 +130,7 @@ private slots:
 
     void windowCloseCommandCancelsOnce() {
         LogCapture log;
-        QPointer<GeneralDialog> dialog = new GeneralDialog();
-        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
-                     QStringLiteral("Enable"));
+        QPointer<GeneralDialog> dialog = question(QStringLiteral("Cancel"), QStringLiteral("Enable"));
         QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
         QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
         QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
@@ -150,9 +153,7 @@ private slots:
     }
 
     void escapeNeverCloses() {
-        QPointer<GeneralDialog> dialog = new GeneralDialog();
-        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
-                     QStringLiteral("OK"));
+        QPointer<GeneralDialog> dialog = question();
         QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
@@ -164,9 +165,7 @@ private slots:
 
     void execDarkensTheMainWindowAndKeepsTheDialogUntilReturn() {
         LogCapture log;
-        QPointer<GeneralDialog> dialog = new GeneralDialog();
-        dialog->init(QStringLiteral("Update"), QStringLiteral("Update now?"), QStringLiteral("Cancel"),
-                     QStringLiteral("OK"));
+        QPointer<GeneralDialog> dialog = question();
         QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
         bool darkened = false;
         QTimer::singleShot(0, this, [&] {
@@ -188,55 +187,51 @@ private slots:
     }
 
     void buttonStateBelongsToEachDialog() {
-        QPointer<GeneralDialog> first = new GeneralDialog();
-        first->init(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("Cancel"), QStringLiteral("OK"));
+        QPointer<GeneralDialog> first = question();
         first->show();
-        QPointer<GeneralDialog> second = new GeneralDialog();
-        second->init(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("Cancel"),
-                     QStringLiteral("OK"));
+        QPointer<GeneralDialog> second = question();
         second->show();
         QSignalSpy secondCanceled(second.data(), &GeneralDialog::canceled);
 
         QTest::mouseClick(button(first, "rightBtn"), Qt::LeftButton);
         second->close();
         QCOMPARE(secondCanceled.count(), 1);
-
         QCOMPARE(mainWindow->enabled, 2);
     }
 
     void initTwiceDoesNotReportTwice() {
-        QPointer<GeneralDialog> dialog = new GeneralDialog();
-        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("A"), QStringLiteral("B"));
-        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("A"), QStringLiteral("B"));
+        QPointer<GeneralDialog> dialog = question();
+        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
+                     QStringLiteral("OK"));
         QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
         dialog->show();
         QTest::mouseClick(button(dialog, "rightBtn"), Qt::LeftButton);
         QCOMPARE(right.count(), 1);
     }
 
+    // Wider screens: the width grows by factor / 1.03, the heights by factor / 1.15; the
+    // header keeps its height. At or below 1 both follow the factor unchanged.
+    void scalesForTheScreen_data() {
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<int>("contentHeight");
+        QTest::newRow("144 dpi") << 1.5 << QSize(495, int(180 * 1.5 / 1.15)) << int(100 * 1.5 / 1.15);
+        QTest::newRow("96 dpi") << 1.0 << QSize(340, 180) << 100;
+        QTest::newRow("48 dpi") << 0.5 << QSize(170, 90) << 50;
+    }
     void scalesForTheScreen() {
-        setDialogScaleFactorSource(+[] { return 1.5; });
-        QPointer<GeneralDialog> wide = new GeneralDialog();
-        auto* frame = wide->findChild<QWidget*>(QStringLiteral("verticalWidget"));
-        QCOMPARE(frame->width(), 495);
-        QCOMPARE(frame->height(), int(180 * 1.5 / 1.15));
-        QCOMPARE(wide->minimumSize(), QSize(495, int(180 * 1.5 / 1.15)));
-        QCOMPARE(label(wide, "headerLabel")->size(), QSize(495, 30));
-        QCOMPARE(label(wide, "contentLabel")->size(), QSize(495, int(100 * 1.5 / 1.15)));
-        wide->close();
-
-        setDialogScaleFactorSource(+[] { return 1.0; });
-        QPointer<GeneralDialog> plain = new GeneralDialog();
-        QCOMPARE(plain->findChild<QWidget*>(QStringLiteral("verticalWidget"))->size(), QSize(340, 180));
-        QCOMPARE(plain->minimumSize(), QSize(340, 180));
-        QCOMPARE(label(plain, "contentLabel")->size(), QSize(340, 100));
-        plain->close();
-
-        // Below 1 both directions follow the factor unchanged.
-        setDialogScaleFactorSource(+[] { return 0.5; });
-        QPointer<GeneralDialog> small = new GeneralDialog();
-        QCOMPARE(small->minimumSize(), QSize(170, 90));
-        small->close();
+        QFETCH(double, factor);
+        QFETCH(QSize, frame);
+        QFETCH(int, contentHeight);
+        static double current;
+        current = factor;
+        setDialogScaleFactorSource(+[] { return current; });
+        QPointer<GeneralDialog> dialog = new GeneralDialog();
+        QCOMPARE(dialog->findChild<QWidget*>(QStringLiteral("verticalWidget"))->size(), frame);
+        QCOMPARE(dialog->minimumSize(), frame);
+        QCOMPARE(label(dialog, "headerLabel")->size(), QSize(frame.width(), 30));
+        QCOMPARE(label(dialog, "contentLabel")->size(), QSize(frame.width(), contentHeight));
+        dialog->close();
     }
 
     void namedMainWindowIsPreferredOverOtherWindows() {
@@ -246,9 +241,7 @@ private slots:
         other.show();
         mainWindow = std::make_unique<FakeMainWindow>();
         mainWindow->show();
-        QPointer<GeneralDialog> dialog = new GeneralDialog();
-        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
-                     QStringLiteral("OK"));
+        QPointer<GeneralDialog> dialog = question();
         bool darkenedRightWindow = false;
         QTimer::singleShot(0, this, [&] {
             darkenedRightWindow = mainWindow->graphicsEffect() && !other.graphicsEffect();
@@ -264,9 +257,7 @@ private slots:
     void withoutMainWindowNothingIsCalled() {
         mainWindow.reset();
         topLevelsAtStart = QApplication::topLevelWidgets().size();
-        QPointer<GeneralDialog> dialog = new GeneralDialog();
-        dialog->init(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("Cancel"),
-                     QStringLiteral("OK"));
+        QPointer<GeneralDialog> dialog = question();
         QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
         dialog->show();
         dialog->close();
