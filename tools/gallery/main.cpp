@@ -36,6 +36,7 @@ namespace {
 
 QDir outputDir;
 int written = 0;
+int failed = 0;
 
 const char* const kComboStyle =
     "QComboBox { color: rgb(255, 255, 255); background-color: rgba(255, 255, 255, 0.15);"
@@ -59,6 +60,7 @@ void save(QWidget* widget, const QString& name, const QColor& backdrop = QColor(
         ++written;
         std::printf("%s\n", qPrintable(path));
     } else {
+        ++failed;
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     }
 }
@@ -120,10 +122,8 @@ void switches() {
     wide->setFixedSize(40, 20);
     disabled->setFixedSize(34, 20);
     disabled->setEnabled(false);
-    for (QWidget* w : {static_cast<QWidget*>(off), static_cast<QWidget*>(on), static_cast<QWidget*>(wide),
-                       static_cast<QWidget*>(disabled)}) {
-        layout->addWidget(w);
-    }
+    for (SwitchButton* button : {off, on, wide, disabled})
+        layout->addWidget(button);
     host->show();
     settle();
     on->setSwitchState(true);
@@ -210,31 +210,24 @@ void hintButtonAndPopup() {
     delete popup;
 }
 
+void saveQuestion(const char* name, const char* title, const char* content, const char* left,
+                  const char* right) {
+    auto* dialog = new GeneralDialog();
+    dialog->init(QString::fromUtf8(title), QString::fromUtf8(content), QString::fromUtf8(left),
+                 QString::fromUtf8(right));
+    dialog->show();
+    save(dialog, QString::fromLatin1(name), QColor(20, 20, 20));
+    delete dialog;
+}
+
 void generalDialogs() {
-    auto* question = new GeneralDialog();
-    question->init(QStringLiteral("Auto Zoom"),
-                   QStringLiteral("Enabling Auto Zoom turns off Tracking Active Speakers."),
-                   QStringLiteral("Cancel"), QStringLiteral("Enable"));
-    question->show();
-    save(question, QStringLiteral("general_dialog_two_buttons"), QColor(20, 20, 20));
-    delete question;
-
-    auto* message = new GeneralDialog();
-    message->init(QStringLiteral("Reset Succesfully"),
-                  QStringLiteral("All settings have been reset to default values."), QString(),
-                  QStringLiteral("OK"));
-    message->show();
-    save(message, QStringLiteral("general_dialog_one_button"), QColor(20, 20, 20));
-    delete message;
-
+    saveQuestion("general_dialog_two_buttons", "Auto Zoom",
+                 "Enabling Auto Zoom turns off Tracking Active Speakers.", "Cancel", "Enable");
+    saveQuestion("general_dialog_one_button", "Reset Succesfully",
+                 "All settings have been reset to default values.", "", "OK");
     setDialogScaleFactorSource(+[] { return 1.5; });
-    auto* wide = new GeneralDialog();
-    wide->init(QStringLiteral("Reset"),
-               QStringLiteral("Reset all settings to default. \nAre you sure you want to reset ?"),
-               QStringLiteral("Cancel"), QStringLiteral("Reset"));
-    wide->show();
-    save(wide, QStringLiteral("general_dialog_at_144dpi"), QColor(20, 20, 20));
-    delete wide;
+    saveQuestion("general_dialog_at_144dpi", "Reset",
+                 "Reset all settings to default. \nAre you sure you want to reset ?", "Cancel", "Reset");
     setDialogScaleFactorSource(nullptr);
 }
 
@@ -318,5 +311,5 @@ int main(int argc, char** argv) {
     for (const auto& step : steps)
         step();
     std::printf("%d pictures written\n", written);
-    return written > 0 ? 0 : 1;
+    return written > 0 && failed == 0 ? 0 : 1;
 }
