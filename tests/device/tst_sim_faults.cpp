@@ -12,6 +12,7 @@ class TstSimFaults : public QObject {
     Q_OBJECT
 
 private:
+    enum FailMode { FailNext, FailFrom, FailAlways };
     std::shared_ptr<sim::SimCamera> camera_;
 
     HResult enumerate() {
@@ -26,31 +27,35 @@ private slots:
         camera_.reset();
     }
 
-    void failNextFailsExactlyThatManyCalls() {
-        camera_->failNext("VideoSystem::enumerateVideoInputs", kFail, 2);
-        QCOMPARE(enumerate(), kFail);
-        QCOMPARE(enumerate(), kFail);
-        QCOMPARE(enumerate(), kOk);
-        QCOMPARE(camera_->callCount("VideoSystem::enumerateVideoInputs"), 3);
+    void failModes_data() {
+        // pattern: the answers of four calls after the fault was set (F: kFail, o: kOk).
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("next 2") << int(FailNext) << "FFoo";
+        QTest::newRow("from the 3rd") << int(FailFrom) << "ooFF";
+        QTest::newRow("always") << int(FailAlways) << "FFFF";
     }
-
-    void failFromTheNthCallOn() {
-        camera_->failFrom("VideoSystem::createGraph", kOutOfMemory, 3);
-        std::unique_ptr<CaptureGraph> g;
-        QCOMPARE(port().video->createGraph(g), kOk);
-        QCOMPARE(port().video->createGraph(g), kOk);
-        QCOMPARE(port().video->createGraph(g), kOutOfMemory);
-        QCOMPARE(port().video->createGraph(g), kOutOfMemory);
+    void failModes() {
+        QFETCH(int, mode);
+        QFETCH(QString, pattern);
+        const std::string call = "VideoSystem::enumerateVideoInputs";
+        enumerate();  // calls before the fault do not count towards it
+        if (mode == FailNext)
+            camera_->failNext(call, kFail, 2);
+        else if (mode == FailFrom)
+            camera_->failFrom(call, kFail, 3);
+        else
+            camera_->failAlways(call, kFail);
+        for (QChar c : pattern)
+            QCOMPARE(enumerate(), c == 'F' ? kFail : kOk);
+        QCOMPARE(camera_->callCount(call), 5);
         camera_->clearFaults();
-        QCOMPARE(port().video->createGraph(g), kOk);
+        QCOMPARE(enumerate(), kOk);
     }
 
-    void failAlwaysAndClear() {
+    void failedControlsAnswerNull() {
         auto device = bindByName("Lumora X8");
-        camera_->failAlways("ControlPort::getRange", kNotFound);
         ControlRange r;
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(device->controls()->getRange(ControlGroup::VideoProcAmp, kProcBrightness, r), kNotFound);
         camera_->failAlways("CaptureDevice::controls", kNoInterface);
         QVERIFY(device->controls() == nullptr);
         camera_->clearFaults();
