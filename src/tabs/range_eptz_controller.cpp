@@ -42,36 +42,33 @@ void RangeEptzController::calRectCenter(int panValue, int tiltValue) {
     tilt = tiltValue;
     const double w = backgroundSize.width() / scaleSize;
     const double h = backgroundSize.height() / scaleSize;
-    const double unitX = (bgCenter.x - w * 0.5) / 10.0;
-    const double unitY = (bgCenter.y - h * 0.5) / 10.0;
-    rectCenter.x = truncToInt(bgCenter.x + pan * unitX);
-    rectCenter.y = truncToInt(bgCenter.y - tilt * unitY);
+    const double unitX = (bgCenter.x() - w * 0.5) / 10.0;
+    const double unitY = (bgCenter.y() - h * 0.5) / 10.0;
+    rectCenter = {truncToInt(bgCenter.x() + pan * unitX), truncToInt(bgCenter.y() - tilt * unitY)};
 }
 
 void RangeEptzController::correctRectRange(double w, double h) {
     if (scaleSize > 1.0) {
         const double hw = w * 0.5;
         const double hh = h * 0.5;
-        if (rectCenter.x - hw < 0)
-            rectCenter.x = truncToInt(hw);
-        if (rectCenter.y - hh < 0)
-            rectCenter.y = truncToInt(hh);
-        if (rectCenter.x + hw > backgroundSize.width()) {
-            rectCenter.x = truncToInt(backgroundSize.width() - hw);
-        }
-        if (rectCenter.y + hh > backgroundSize.height()) {
-            rectCenter.y = truncToInt(backgroundSize.height() - hh);
-        }
+        if (rectCenter.x() - hw < 0)
+            rectCenter.setX(truncToInt(hw));
+        if (rectCenter.y() - hh < 0)
+            rectCenter.setY(truncToInt(hh));
+        if (rectCenter.x() + hw > backgroundSize.width())
+            rectCenter.setX(truncToInt(backgroundSize.width() - hw));
+        if (rectCenter.y() + hh > backgroundSize.height())
+            rectCenter.setY(truncToInt(backgroundSize.height() - hh));
     } else {
         rectCenter = {width() / 2, height() / 2};
     }
 }
 
 void RangeEptzController::calPanAndTilt(double w, double h) {
-    const double unitX = (bgCenter.x - w * 0.5) / 20.0;
-    const double unitY = (bgCenter.y - h * 0.5) / 15.0;
-    pan = (rectCenter.x - bgCenter.x) / unitX;
-    tilt = (bgCenter.y - rectCenter.y) / unitY;
+    const double unitX = (bgCenter.x() - w * 0.5) / 20.0;
+    const double unitY = (bgCenter.y() - h * 0.5) / 15.0;
+    pan = (rectCenter.x() - bgCenter.x()) / unitX;
+    tilt = (bgCenter.y() - rectCenter.y()) / unitY;
 }
 
 void RangeEptzController::paintEvent(QPaintEvent*) {
@@ -81,7 +78,7 @@ void RangeEptzController::paintEvent(QPaintEvent*) {
     const double w = backgroundSize.width() / scaleSize;
     const double h = backgroundSize.height() / scaleSize;
     correctRectRange(w, h);
-    zoomRect = QRectF(rectCenter.x - w * 0.5, rectCenter.y - h * 0.5, w, h);
+    zoomRect = QRectF(rectCenter.x() - w * 0.5, rectCenter.y() - h * 0.5, w, h);
 
     painter.setRenderHint(QPainter::Qt4CompatiblePainting, true);
     painter.setBrush(Qt::NoBrush);
@@ -104,9 +101,7 @@ void RangeEptzController::mouseMoveEvent(QMouseEvent* event) {
         return;
     if ((event->buttons() & Qt::LeftButton) && dragging) {
         setCursor(Qt::ClosedHandCursor);
-        const QPoint step = event->pos() - lastPos;
-        rectCenter.x += step.x();
-        rectCenter.y += step.y();
+        rectCenter += event->pos() - lastPos;
         update();
         lastPos = event->pos();
         // The repaint comes later: these are the values of the previous one.

@@ -25,7 +25,7 @@ public:
 
     double getPan() const { return pan; }
     double getTilt() const { return tilt; }
-    QPoint getRectCenter() const { return QPoint(rectCenter.x, rectCenter.y); }
+    QPoint getRectCenter() const { return rectCenter; }
     QRectF getRect() const { return zoomRect; }
     bool isDragging() const { return dragging; }
 
@@ -41,25 +41,20 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct IntPoint {
-        int x = 0;
-        int y = 0;
-    };
-
     void updateBackgroundGeometry();
     void correctRectRange(double w, double h);
     void calPanAndTilt(double w, double h);
 
     double scaleSize = 1.0;
     QPoint lastPos;
-    IntPoint rectCenter;
+    QPoint rectCenter;
     double pan = 0.0;
     double tilt = 0.0;
     QRectF zoomRect;
 
     // The picture's size and centre, taken from the widget's size.
     QSize backgroundSize;
-    IntPoint bgCenter;
+    QPoint bgCenter;
     // A drag that began inside the rectangle is under way.
     bool dragging = false;
 
