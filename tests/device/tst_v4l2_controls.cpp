@@ -155,21 +155,6 @@ private slots:
         QCOMPARE(b.controls->hasGroup(ControlGroup::CameraControl), kOk);
     }
 
-    void valuesAreConvertedBothWays() {
-        Bound b;
-        long value = 0, flags = 0;
-        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamPan, -7, kFlagsManual), kOk);
-        QCOMPARE(b.fake->controlValue(0, V4L2_CID_PAN_ABSOLUTE), -25200);
-        QCOMPARE(b.controls->get(ControlGroup::CameraControl, kCamPan, value, flags), kOk);
-        QCOMPARE(value, -7L);
-        QCOMPARE(flags, long(kFlagsManual));
-        QCOMPARE(b.controls->set(ControlGroup::CameraControl, kCamZoom, 250, kFlagsManual), kOk);
-        QCOMPARE(b.fake->controlValue(0, V4L2_CID_ZOOM_ABSOLUTE), 250);
-        QCOMPARE(b.controls->set(ControlGroup::VideoProcAmp, kProcBrightness, -20, kFlagsManual), kOk);
-        QCOMPARE(b.controls->get(ControlGroup::VideoProcAmp, kProcBrightness, value, flags), kOk);
-        QCOMPARE(value, -20L);
-    }
-
     void manualExposureSetsTheModeBeforeTheValue() {
         Bound b;  // starts in APERTURE_PRIORITY
         long value = 0, flags = 0;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -120,28 +121,24 @@ struct Stream {
 
     // Binds, chooses the format and builds the graph up to connect; the first failing step's code.
     HResult build(const MediaFormat& format, const Guid& output) {
-        HResult hr = bindFirst(port, device);
-        if (failed(hr) || failed(hr = device->setFormat(0, format)))
-            return hr;
-        if (failed(hr = port.video->createGraph(graph)))
-            return hr;
-        if (failed(hr = graph->addCaptureDevice(device, "Video Capture 0")))
-            return hr;
-        if (failed(hr = graph->attachGraphBuilder()))
-            return hr;
-        if (failed(hr = graph->createGrabber()))
-            return hr;
-        if (failed(hr = graph->setGrabberSubtype(output)))
-            return hr;
-        if (failed(hr = graph->addGrabber("Grabber 0")))
-            return hr;
-        if (failed(hr = graph->connect(0)))
-            return hr;
-        if (failed(hr = graph->setBufferSamples(false)))
-            return hr;
-        if (failed(hr = graph->setOneShot(false)))
-            return hr;
-        return graph->setCallback(&sink);
+        const std::function<HResult()> steps[] = {
+            [&] { return bindFirst(port, device); },
+            [&] { return device->setFormat(0, format); },
+            [&] { return port.video->createGraph(graph); },
+            [&] { return graph->addCaptureDevice(device, "Video Capture 0"); },
+            [&] { return graph->attachGraphBuilder(); },
+            [&] { return graph->createGrabber(); },
+            [&] { return graph->setGrabberSubtype(output); },
+            [&] { return graph->addGrabber("Grabber 0"); },
+            [&] { return graph->connect(0); },
+            [&] { return graph->setBufferSamples(false); },
+            [&] { return graph->setOneShot(false); },
+            [&] { return graph->setCallback(&sink); },
+        };
+        for (const auto& step : steps)
+            if (HResult hr = step(); failed(hr))
+                return hr;
+        return kOk;
     }
     HResult start(const MediaFormat& format, const Guid& output) {
         HResult hr = build(format, output);
