@@ -75,33 +75,16 @@ private:
 // does. outputSubtype: kSubtypeNull for native samples, kSubtypeRGB32 for converted ones.
 inline HResult openStream(const std::shared_ptr<CaptureDevice>& device, int index, const Guid& outputSubtype,
                           FrameSink* sink, std::unique_ptr<CaptureGraph>& graph) {
-    HResult hr = port().video->createGraph(graph);
-    if (failed(hr))
-        return hr;
+    HResult hr = kOk;
+    auto ok = [&hr](HResult step) { return succeeded(hr = step); };
     MediaFormat format;
-    if (failed(hr = device->capability(0, index, format)))
-        return hr;
-    if (failed(hr = device->setFormat(0, format)))
-        return hr;
-    if (failed(hr = graph->addCaptureDevice(device, "Video Capture 0")))
-        return hr;
-    if (failed(hr = graph->attachGraphBuilder()))
-        return hr;
-    if (failed(hr = graph->createGrabber()))
-        return hr;
-    if (failed(hr = graph->setGrabberSubtype(outputSubtype)))
-        return hr;
-    if (failed(hr = graph->addGrabber("Grabber 0")))
-        return hr;
-    if (failed(hr = graph->connect(0)))
-        return hr;
-    if (failed(hr = graph->setBufferSamples(false)))
-        return hr;
-    if (failed(hr = graph->setOneShot(false)))
-        return hr;
-    if (failed(hr = graph->setCallback(sink)))
-        return hr;
-    return graph->run();
+    ok(port().video->createGraph(graph)) && ok(device->capability(0, index, format)) &&
+        ok(device->setFormat(0, format)) && ok(graph->addCaptureDevice(device, "Video Capture 0")) &&
+        ok(graph->attachGraphBuilder()) && ok(graph->createGrabber()) &&
+        ok(graph->setGrabberSubtype(outputSubtype)) && ok(graph->addGrabber("Grabber 0")) &&
+        ok(graph->connect(0)) && ok(graph->setBufferSamples(false)) && ok(graph->setOneShot(false)) &&
+        ok(graph->setCallback(sink)) && ok(graph->run());
+    return hr;
 }
 
 // The camera's extension unit through the XU side of the port.

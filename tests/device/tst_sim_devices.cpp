@@ -192,9 +192,8 @@ private slots:
         ControlPort* c = device->controls();
         ControlRange r;
         QCOMPARE(c->getRange(ControlGroup::VideoProcAmp, kProcColorEnable, r), kNotFound);
-        QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamRoll, r), kNotFound);
-        QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamIris, r), kNotFound);
-        QCOMPARE(c->getRange(ControlGroup::CameraControl, kCamFocus, r), kNotFound);
+        for (long property : {kCamRoll, kCamIris, kCamFocus})
+            QCOMPARE(c->getRange(ControlGroup::CameraControl, property, r), kNotFound);
         // The webcam has no camera-control group and no kernel-streaming set.
         auto webcamDevice = bindByName("Integrated Webcam");
         ControlPort* webcam = webcamDevice->controls();

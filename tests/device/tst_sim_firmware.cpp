@@ -129,10 +129,8 @@ private slots:
         QCOMPARE(h.imageSize, uint32_t(1128));
         QCOMPARE(h.versionText, std::string("1.81.564"));
         // Little-endian word: 34 12 05 01 is formal 1, major 0x051, minor 0x234.
-        QCOMPARE(int(image[8]), 0x34);
-        QCOMPARE(int(image[9]), 0x12);
-        QCOMPARE(int(image[10]), 0x05);
-        QCOMPARE(int(image[11]), 0x01);
+        QCOMPARE(std::vector<uint8_t>(image.begin() + 8, image.begin() + 12),
+                 (std::vector<uint8_t>{0x34, 0x12, 0x05, 0x01}));
         QCOMPARE(sim::headerVersionText(v), std::string("1.81.564"));
         image[20] ^= 1;
         QVERIFY(!sim::parseFwHeader(image.data(), h, why));

@@ -219,10 +219,7 @@ private slots:
             QCOMPARE(openStream(device, kMjpg640, kSubtypeNull, &sink, graph), kOk);
             QVERIFY(waitFor([&] { return sink.count() >= 1; }, 3000));
         }
-        QCOMPARE(camera_->runningStreams(), 0);
-        const int frames = sink.count();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        QCOMPARE(sink.count(), frames);
+        QCOMPARE(camera_->runningStreams(), 0);  // the sink may go now: no thread uses it
     }
 
     void neverDeliveringCameraRunsWithoutSamples() {
