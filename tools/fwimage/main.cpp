@@ -3,6 +3,7 @@
 //
 //   lumora-fwimage --version 1.2.4 [--text T] [--size BYTES | --payload FILE] [--corrupt] OUT.bin
 //   lumora-fwimage --info IMAGE.bin
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -104,8 +105,9 @@ int main(int argc, char** argv) {
         }
         payload.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     } else {
-        if (size < long(kFwHeaderSize)) {
-            std::fprintf(stderr, "--size must be at least %zu\n", kFwHeaderSize);
+        // The camera learns the size as a signed 32-bit number.
+        if (size < long(kFwHeaderSize) || size > long(INT32_MAX)) {
+            std::fprintf(stderr, "--size must be from %zu to %d\n", kFwHeaderSize, INT32_MAX);
             return 2;
         }
         payload.resize(size_t(size) - kFwHeaderSize);
