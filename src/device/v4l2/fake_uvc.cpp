@@ -22,48 +22,31 @@ constexpr uint32_t kBufferOffsetStep = 0x100000;
 constexpr uint32_t kMaxBuffers = 8;
 
 const char* ioctlName(unsigned long request) {
-    switch (request) {
-        case VIDIOC_QUERYCAP:
-            return "QUERYCAP";
-        case VIDIOC_ENUM_FMT:
-            return "ENUM_FMT";
-        case VIDIOC_ENUM_FRAMESIZES:
-            return "ENUM_FRAMESIZES";
-        case VIDIOC_ENUM_FRAMEINTERVALS:
-            return "ENUM_FRAMEINTERVALS";
-        case VIDIOC_G_FMT:
-            return "G_FMT";
-        case VIDIOC_S_FMT:
-            return "S_FMT";
-        case VIDIOC_G_PARM:
-            return "G_PARM";
-        case VIDIOC_S_PARM:
-            return "S_PARM";
-        case VIDIOC_REQBUFS:
-            return "REQBUFS";
-        case VIDIOC_QUERYBUF:
-            return "QUERYBUF";
-        case VIDIOC_QBUF:
-            return "QBUF";
-        case VIDIOC_DQBUF:
-            return "DQBUF";
-        case VIDIOC_STREAMON:
-            return "STREAMON";
-        case VIDIOC_STREAMOFF:
-            return "STREAMOFF";
-        case VIDIOC_QUERYCTRL:
-            return "QUERYCTRL";
-        case VIDIOC_QUERYMENU:
-            return "QUERYMENU";
-        case VIDIOC_G_CTRL:
-            return "G_CTRL";
-        case VIDIOC_S_CTRL:
-            return "S_CTRL";
-        case UVCIOC_CTRL_QUERY:
-            return "XU_QUERY";
-        default:
-            return "ioctl?";
-    }
+    static const std::pair<unsigned long, const char*> kNames[] = {
+        {VIDIOC_QUERYCAP, "QUERYCAP"},
+        {VIDIOC_ENUM_FMT, "ENUM_FMT"},
+        {VIDIOC_ENUM_FRAMESIZES, "ENUM_FRAMESIZES"},
+        {VIDIOC_ENUM_FRAMEINTERVALS, "ENUM_FRAMEINTERVALS"},
+        {VIDIOC_G_FMT, "G_FMT"},
+        {VIDIOC_S_FMT, "S_FMT"},
+        {VIDIOC_G_PARM, "G_PARM"},
+        {VIDIOC_S_PARM, "S_PARM"},
+        {VIDIOC_REQBUFS, "REQBUFS"},
+        {VIDIOC_QUERYBUF, "QUERYBUF"},
+        {VIDIOC_QBUF, "QBUF"},
+        {VIDIOC_DQBUF, "DQBUF"},
+        {VIDIOC_STREAMON, "STREAMON"},
+        {VIDIOC_STREAMOFF, "STREAMOFF"},
+        {VIDIOC_QUERYCTRL, "QUERYCTRL"},
+        {VIDIOC_QUERYMENU, "QUERYMENU"},
+        {VIDIOC_G_CTRL, "G_CTRL"},
+        {VIDIOC_S_CTRL, "S_CTRL"},
+        {UVCIOC_CTRL_QUERY, "XU_QUERY"},
+    };
+    for (const auto& name : kNames)
+        if (name.first == request)
+            return name.second;
+    return "ioctl?";
 }
 
 template <size_t N>
@@ -858,47 +841,37 @@ int FakeUvc::badUnmaps() const {
 }
 
 bool FakeUvc::streaming(int number) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = nodes_.find(number);
-    return it != nodes_.end() && it->second->streaming;
+    return inspect(number, false, [](const Node& n) { return n.streaming; });
 }
 
 int FakeUvc::allocatedBuffers(int number) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = nodes_.find(number);
-    return it == nodes_.end() ? 0 : int(it->second->buffers.size());
+    return inspect(number, 0, [](const Node& n) { return int(n.buffers.size()); });
 }
 
 v4l2_pix_format FakeUvc::format(int number) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = nodes_.find(number);
-    return it == nodes_.end() ? v4l2_pix_format{} : it->second->fmt;
+    return inspect(number, v4l2_pix_format{}, [](const Node& n) { return n.fmt; });
 }
 
 v4l2_fract FakeUvc::timePerFrame(int number) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = nodes_.find(number);
-    return it == nodes_.end() ? v4l2_fract{} : it->second->timePerFrame;
+    return inspect(number, v4l2_fract{}, [](const Node& n) { return n.timePerFrame; });
 }
 
 int32_t FakeUvc::controlValue(int number, uint32_t id) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = nodes_.find(number);
-    if (it != nodes_.end())
-        for (const FakeControl& c : it->second->camera.controls)
+    return inspect(number, INT32_MIN, [&](const Node& n) {
+        for (const FakeControl& c : n.camera.controls)
             if (c.id == id)
                 return c.value;
-    return INT32_MIN;
+        return INT32_MIN;
+    });
 }
 
 std::vector<uint8_t> FakeUvc::xuValue(int number, uint8_t unit, uint8_t selector) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = nodes_.find(number);
-    if (it != nodes_.end())
-        for (const FakeXuControl& x : it->second->camera.xu)
+    return inspect(number, std::vector<uint8_t>{}, [&](const Node& n) {
+        for (const FakeXuControl& x : n.camera.xu)
             if (x.unit == unit && x.selector == selector)
                 return x.value;
-    return {};
+        return std::vector<uint8_t>{};
+    });
 }
 
 FakeCamera* FakeUvc::camera(int number) {

@@ -153,6 +153,13 @@ private:
         std::shared_ptr<std::vector<uint8_t>> memory;
     };
 
+    // What read(node) answers for the present node of that number, else fallback.
+    template <typename T, typename Read>
+    T inspect(int number, T fallback, Read read) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = nodes_.find(number);
+        return it == nodes_.end() ? fallback : read(*it->second);
+    }
     // Counts a call; the n-th of unplugAfterCalls(n) pulls the plug.
     void countCall();
     Descriptor* descriptorOf(int fd, const char* what);
