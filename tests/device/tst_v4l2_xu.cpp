@@ -47,10 +47,8 @@ private slots:
     void findsTheUnitOfTheCamerasPropertySet() {
         Channel c;
         QVERIFY(c.discover());
-        std::string name, link;
-        c.sources[0]->friendlyName(name);
-        c.sources[0]->symbolicLink(link);
-        QCOMPARE(name, std::string("Lumora X8"));
+        std::string link;
+        c.sources[0]->symbolicLink(link);  // the same names as the video side's
         QVERIFY(link.find("#vid_2e7e&pid_0801#") != std::string::npos);
         // Terminal 1, processing unit 2, foreign unit 3, our unit 4, terminal 5: node 3 is ours
         // and the only device-specific one.
