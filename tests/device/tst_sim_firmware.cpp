@@ -22,15 +22,10 @@ std::vector<uint8_t> payload(size_t n) {
     return p;
 }
 
-void putLe(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-    const auto word = le32(v);
-    std::copy(word.begin(), word.end(), bytes.begin() + long(at));
-}
-
 std::vector<uint8_t> info(uint8_t kind, int32_t count) {
     std::vector<uint8_t> b(256, 0);
     b[0] = kind;
-    putLe(b, 4, uint32_t(count));
+    sim::putLe32(b.data() + 4, uint32_t(count));
     return b;
 }
 
@@ -51,7 +46,7 @@ struct Host {
     }
     void packet(const std::vector<uint8_t>& image, size_t from, size_t offset, size_t n) {
         std::vector<uint8_t> p(kTransferSize, 0);
-        putLe(p, 0, uint32_t(offset));
+        sim::putLe32(p.data(), uint32_t(offset));
         p[4] = uint8_t(n);
         p[5] = uint8_t(n >> 8);
         std::copy(image.begin() + long(from + offset), image.begin() + long(from + offset + n),
@@ -73,7 +68,7 @@ struct Host {
     // Update mode for an image of `size` bytes, then the header block and its read.
     void sendHeader(const std::vector<uint8_t>& image, uint32_t size) {
         std::vector<uint8_t> mode(5, 1);
-        putLe(mode, 1, size);
+        sim::putLe32(mode.data() + 1, size);
         send(4, mode);
         QCOMPARE(xu.status(), 1);
         block(image, 0, 128);
@@ -85,7 +80,7 @@ struct Host {
         std::vector<uint8_t> v;
         if (xu.status() != 3 || failed(xu.get(8, v, 4)))
             return 0;
-        return uint32_t(v[0]) | uint32_t(v[1]) << 8 | uint32_t(v[2]) << 16 | uint32_t(v[3]) << 24;
+        return sim::getLe32(v.data());
     }
     // The image in blocks of blockSize; the statuses seen after each partial-file read.
     std::vector<int> transfer(const std::vector<uint8_t>& image, size_t blockSize) {
