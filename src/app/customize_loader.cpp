@@ -15,12 +15,7 @@ const int kDeviceNameMax = 49;
 ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir) {
     ProjectCustomizeData record;
     std::memset(&record, 0, sizeof(record));
-    std::string dir = libraryDir;
-    if (dir.empty()) {
-        const std::string exe = executablePath();
-        const size_t cut = exe.find_last_of('/');
-        dir = cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
-    }
+    const std::string dir = libraryDir.empty() ? executableDir() : libraryDir;
     QLibrary library(QString::fromStdString(dir + "/ProjectCustomize"));
     auto fn = reinterpret_cast<GetProjectCustomizeDataFn>(library.resolve("getProjectCustomizeData"));
     if (!fn) {

@@ -49,6 +49,12 @@ std::string executablePath() {
     return std::string(buffer, static_cast<size_t>(length));
 }
 
+std::string executableDir() {
+    const std::string exe = executablePath();
+    const size_t cut = exe.find_last_of('/');
+    return cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
+}
+
 std::string iniPathFor(const std::string& exePath) {
     const size_t cut = exePath.find_last_of("\\/");
     const std::string dir = cut == std::string::npos ? exePath : exePath.substr(0, cut);

@@ -19,5 +19,6 @@ std::string iniPathFor(const std::string& exePath);
 int readProfileInt(const std::string& iniPath, const std::string& section, const std::string& key,
                    int fallback);
 
-// The running executable's full path, as the operating system reports it.
+// The running executable's full path, as the operating system reports it, and its folder.
 std::string executablePath();
+std::string executableDir();
