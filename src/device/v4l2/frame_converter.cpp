@@ -47,6 +47,7 @@ void FrameConverter::release() {
     if (sws_)
         sws_freeContext(sws_);
     sws_ = nullptr;
+    scalerSource_ = ScalerSource{};
 }
 
 bool FrameConverter::open(uint32_t pixelformat, int width, int height, int bytesPerLine, size_t maxSample,
@@ -95,13 +96,16 @@ bool FrameConverter::scale(const uint8_t* const planes[], const int strides[], i
                                 AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!sws_)
         return false;
-    if (fullRange) {
+    const ScalerSource source{width, height, format, fullRange};
+    if (!(source == scalerSource_)) {
         int* inverse = nullptr;
         int* table = nullptr;
         int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
         if (sws_getColorspaceDetails(sws_, &inverse, &srcRange, &table, &dstRange, &brightness, &contrast,
                                      &saturation) >= 0)
-            sws_setColorspaceDetails(sws_, inverse, 1, table, dstRange, brightness, contrast, saturation);
+            sws_setColorspaceDetails(sws_, inverse, fullRange ? 1 : 0, table, dstRange, brightness, contrast,
+                                     saturation);
+        scalerSource_ = source;
     }
     // Bottom-up: the first row written is the last row of the buffer.
     const int outStride = outWidth_ * 4;

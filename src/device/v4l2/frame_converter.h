@@ -45,6 +45,16 @@ private:
     AVFrame* frame_ = nullptr;
     AVPacket* packet_ = nullptr;
     SwsContext* sws_ = nullptr;
+    // The source the scaler's colour range was last set up for; the range is set again
+    // only when the source changes, not for every frame.
+    struct ScalerSource {
+        int width = 0, height = 0, format = -1;
+        bool fullRange = false;
+        bool operator==(const ScalerSource& o) const {
+            return width == o.width && height == o.height && format == o.format && fullRange == o.fullRange;
+        }
+    };
+    ScalerSource scalerSource_;
 };
 
 }  // namespace device::v4l2
