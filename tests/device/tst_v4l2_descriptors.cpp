@@ -1,7 +1,7 @@
 // The walk over a camera's raw USB descriptors that finds its extension unit.
 #include <QtTest>
 
-#include "device/v4l2/usb_descriptor_builder.h"
+#include "device/fake/usb_descriptor_builder.h"
 #include "device/v4l2/uvc_descriptors.h"
 #include "device/v4l2/v4l2_xu.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/v4l2/fake_uvc.h"
+#include "device/fake/fake_uvc.h"
 #include "device/v4l2/v4l2_port.h"
 #include "device/v4l2/v4l2_xu.h"
 

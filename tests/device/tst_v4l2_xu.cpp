@@ -3,7 +3,7 @@
 
 #include <linux/usb/video.h>
 
-#include "device/v4l2/usb_descriptor_builder.h"
+#include "device/fake/usb_descriptor_builder.h"
 #include "tst_v4l2_helpers.h"
 
 using namespace device;

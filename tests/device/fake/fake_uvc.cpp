@@ -1,4 +1,4 @@
-#include "device/v4l2/fake_uvc.h"
+#include "device/fake/fake_uvc.h"
 
 #include <linux/usb/video.h>
 #include <linux/uvcvideo.h>
@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "device/v4l2/format_catalog.h"
-#include "device/v4l2/usb_descriptor_builder.h"
+#include "device/fake/usb_descriptor_builder.h"
 #include "device/v4l2/v4l2_xu.h"
 
 namespace device::v4l2 {

@@ -1,4 +1,4 @@
-#include "device/v4l2/usb_descriptor_builder.h"
+#include "device/fake/usb_descriptor_builder.h"
 
 namespace device::v4l2 {
 
