@@ -62,6 +62,14 @@ public:
     // A handle taken at this generation stays usable while alive() says so.
     uint64_t generation(int id) const;
     bool alive(int id, uint64_t generation) const;
+    // A call on a handle of one device: enter(call), then kNotConnected when the device
+    // left the bus since the handle was made.
+    HResult enterAlive(const std::string& call, int id, uint64_t generation) {
+        const HResult hr = enter(call);
+        if (failed(hr))
+            return hr;
+        return alive(id, generation) ? kOk : kNotConnected;
+    }
     // Runs f on the device's controls under the lock; kNotConnected when the handle died.
     template <typename F>
     HResult withControls(int id, uint64_t gen, F&& f) {

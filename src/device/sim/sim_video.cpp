@@ -21,10 +21,8 @@ public:
         return core_->answer("DeviceMoniker::symbolicLink", link, core_->info(unit_).videoLink);
     }
     HResult bind(std::shared_ptr<CaptureDevice>& device) override {
-        if (HResult hr = core_->enter("DeviceMoniker::bind"); failed(hr))
+        if (HResult hr = core_->enterAlive("DeviceMoniker::bind", unit_, generation_); failed(hr))
             return hr;
-        if (!core_->alive(unit_, generation_))
-            return kNotConnected;
         device = std::make_shared<SimCaptureDevice>(core_, unit_, generation_);
         return kOk;
     }
@@ -89,9 +87,7 @@ SimCaptureDevice::SimCaptureDevice(std::shared_ptr<SimCore> core, int unit, uint
 }
 
 HResult SimCaptureDevice::enter(const char* call) {
-    if (HResult hr = core_->enter(call); failed(hr))
-        return hr;
-    return core_->alive(unit_, generation_) ? kOk : kNotConnected;
+    return core_->enterAlive(call, unit_, generation_);
 }
 
 HResult SimCaptureDevice::pinCount(int& count) {

@@ -109,10 +109,8 @@ public:
         return core_->answer("XuActivation::symbolicLink", link, core_->info(unit_).xuLink);
     }
     HResult activate(std::unique_ptr<XuMediaSource>& source) override {
-        if (HResult hr = core_->enter("XuActivation::activate"); failed(hr))
+        if (HResult hr = core_->enterAlive("XuActivation::activate", unit_, generation_); failed(hr))
             return hr;
-        if (!core_->alive(unit_, generation_))
-            return kNotConnected;
         auto state = std::make_shared<SourceState>();
         state->core = core_;
         state->unit = unit_;
