@@ -20,19 +20,11 @@
 #include "device/sim/sim_camera.h"
 #include "engine/control_id.h"
 #include "engine/setting_task_engine.h"
+#include "percentile.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double percentile(std::vector<double> samples, double fraction) {
-    if (samples.empty()) {
-        return 0.0;
-    }
-    std::sort(samples.begin(), samples.end());
-    const auto index = static_cast<std::size_t>(fraction * double(samples.size() - 1) + 0.5);
-    return samples[std::min(index, samples.size() - 1)];
-}
 
 // An open simulated camera with a running settings worker whose observer stamps the
 // moment each job is taken.

@@ -30,6 +30,7 @@
 #include "app/debug_log.h"
 #include "capture/custom_image_label.h"
 #include "capture/frame_image.h"
+#include "percentile.h"
 
 namespace {
 
@@ -121,14 +122,6 @@ void showExposed(QWidget& widget) {
             return;
         QThread::msleep(5);
     }
-}
-
-double percentile(std::vector<double> samples, double fraction) {
-    if (samples.empty())
-        return 0.0;
-    std::sort(samples.begin(), samples.end());
-    const auto index = static_cast<std::size_t>(fraction * double(samples.size() - 1) + 0.5);
-    return samples[std::min(index, samples.size() - 1)];
 }
 
 // CPU time of the process in ms, all threads: what the tick costs, whatever else the
