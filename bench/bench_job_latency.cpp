@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "capture/uvc_camera.h"
 #include "device/control_port.h"
 #include "device/sim/sim_camera.h"

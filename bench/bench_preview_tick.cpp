@@ -27,7 +27,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "capture/custom_image_label.h"
 #include "capture/frame_image.h"
 #include "percentile.h"

@@ -17,11 +17,11 @@ export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$here}"
 export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 # Everything a fresh Debian 12 needs to build, test and run (and nothing more): compiler and
-# build tools, Qt 5 with its translation tools, JPEG and H.264 codecs for the camera
-# backends, Google Benchmark for bench/, a virtual X server for running without a display,
-# and fonts (a CJK one for the Japanese texts).
+# build tools (python3 for the layer check), Qt 5 with its translation tools, JPEG and
+# H.264 codecs for the camera backends, Google Benchmark for bench/, a virtual X server for
+# running without a display, and fonts (a CJK one for the Japanese texts).
 packages=(
-    build-essential cmake ninja-build ccache pkg-config
+    build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
     libturbojpeg0-dev libavcodec-dev libavutil-dev libswscale-dev
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic

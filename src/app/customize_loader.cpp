@@ -3,9 +3,9 @@
 #include <QLibrary>
 #include <cstring>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
-#include "app/read_config.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
+#include "base/read_config.h"
 
 namespace {
 // Characters of the name that fit the 50-byte buffer beside the terminator.

@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 
 namespace {
 const char* const kJapaneseLocale = "ja_JP";

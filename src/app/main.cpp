@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/debug_log.h"
 #include "app/mainwindow.h"
 #include "app/quit_on_signal.h"
-#include "app/read_config.h"
-#include "capture/resolution_list.h"
+#include "base/debug_log.h"
+#include "base/read_config.h"
+#include "base/resolution_list.h"
 #include "device/backend_choice.h"
 #include "device/device_port.h"
 

@@ -10,12 +10,12 @@
 #include <QTimer>
 #include <string>
 
-#include "app/app_config.h"
 #include "app/connection_flags.h"
 #include "app/customize_loader.h"
-#include "app/debug_log.h"
 #include "app/language_setup.h"
-#include "app/scale_size.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
+#include "base/scale_size.h"
 #include "engine/setting_task_engine.h"
 #include "widgets/dark_effect_layout.h"
 #include "widgets/darken_effect.h"

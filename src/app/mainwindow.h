@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/mainwindow_ui.h"
+#include "base/resolution_list.h"
 #include "capture/frame_image.h"
-#include "capture/resolution_list.h"
 #include "capture/uvc_stream.h"
 
 class ProtectLayout;

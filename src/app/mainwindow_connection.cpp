@@ -3,10 +3,10 @@
 #include <chrono>
 #include <thread>
 
-#include "app/app_config.h"
 #include "app/connection_flags.h"
-#include "app/debug_log.h"
 #include "app/mainwindow.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 #include "capture/custom_image_label.h"
 #include "capture/standard_controls.h"
 #include "device/device_port.h"

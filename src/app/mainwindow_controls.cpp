@@ -1,8 +1,8 @@
 // The control slots and force handlers: each turns a page's change into one settings job
 // (the worker applies it to the camera). Plain slots queue without force; the force
 // handlers send the value on the release of a slider once more with force set.
-#include "app/debug_log.h"
 #include "app/mainwindow.h"
+#include "base/debug_log.h"
 #include "engine/control_id.h"
 #include "engine/setting_task_engine.h"
 

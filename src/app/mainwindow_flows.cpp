@@ -1,7 +1,7 @@
 // The stream-format change and reset flows of the main window. They re-open the camera
 // through the same state machine as the connect tick (connection_flags.h).
-#include "app/debug_log.h"
 #include "app/mainwindow.h"
+#include "base/debug_log.h"
 #include "engine/current_values.h"
 
 void mainwindow::channgeResolution(RESOLUTION_LIST r) {

@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
 #include "app/mainwindow.h"
 #include "app/page_state.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 
 namespace {
 // Write end of the pipe, read by the handler. Set before the handlers are installed.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "capture/capture_slots.h"
 #include "capture/device_walk.h"
 

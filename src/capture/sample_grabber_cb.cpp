@@ -4,7 +4,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "capture/capture_slots.h"
 #include "device/device_port.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "capture/capture_slots.h"
 #include "capture/device_walk.h"
 #include "capture/sample_grabber_cb.h"

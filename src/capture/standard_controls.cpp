@@ -1,6 +1,6 @@
 #include "capture/standard_controls.h"
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "capture/capture_slots.h"
 #include "device/control_port.h"
 

@@ -5,8 +5,8 @@
 #include <mutex>
 #include <string>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 #include "capture/capture_formats.h"
 #include "capture/capture_slots.h"
 #include "capture/slot_open.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/resolution_list.h"
+#include "base/resolution_list.h"
 #include "capture/standard_controls.h"
 
 class UvcCamera {

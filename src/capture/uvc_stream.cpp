@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 
 namespace {
 // State of the stream objects, one set for the process. The worker writes it while the

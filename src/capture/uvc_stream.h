@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/resolution_list.h"
+#include "base/resolution_list.h"
 #include "capture/uvc_camera.h"
 
 // Receives the result of an open: the slot number (0 or more) or a negative open code.

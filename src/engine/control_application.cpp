@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "capture/standard_controls.h"
 #include "capture/uvc_camera.h"
 #include "engine/control_id.h"

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "capture/resolution_list.h"
+#include "base/resolution_list.h"
 
 constexpr int kCurrentValuesTextLength = 60;
 

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "device/device_port.h"
 #include "engine/control_application.h"
 #include "engine/control_id.h"

@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "widgets/darken_effect.h"
 #include "widgets/main_window_link.h"
 

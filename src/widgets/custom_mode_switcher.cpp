@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "widgets/dialog_style.h"
 
 namespace {

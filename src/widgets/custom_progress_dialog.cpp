@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "widgets/dialog_style.h"
 #include "widgets/main_window_link.h"
 

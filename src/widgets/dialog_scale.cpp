@@ -1,6 +1,6 @@
 #include "widgets/dialog_scale.h"
 
-#include "app/scale_size.h"
+#include "base/scale_size.h"
 
 namespace {
 ScaleFactorSource currentSource = nullptr;

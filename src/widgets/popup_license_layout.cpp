@@ -8,7 +8,7 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "widgets/dialog_style.h"
 
 PopupLicenseLayout::PopupLicenseLayout(QWidget* parent) : BaseDialog(parent) {

@@ -4,8 +4,8 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "app/app_config.h"
-#include "app/scale_size.h"
+#include "base/app_config.h"
+#include "base/scale_size.h"
 #include "widgets/dialog_style.h"
 
 namespace {

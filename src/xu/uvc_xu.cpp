@@ -4,8 +4,8 @@
 #include <exception>
 #include <iostream>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 #include "device/device_port.h"
 
 namespace {

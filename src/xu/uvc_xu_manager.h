@@ -1,39 +1,20 @@
 #pragma once
-// The process-wide extension-unit channel: owns the current UVCXU (the discovered
-// extension unit of the camera), carries the commandEnabled switch and speaks the vendor
-// command set. Every operation may be called from any thread; requests, size queries and
-// setEnableCommand are serialised, so no request ever runs while the channel is being
-// destroyed or re-created.
-#include <atomic>
+// The process-wide vendor command set: one operation per control of the extension unit,
+// spoken over the channel it extends. Reached through instance() from any thread.
 #include <cstdint>
-#include <memory>
-#include <mutex>
 
-#include "xu/xu_request.h"
-
-class UVCXU;
+#include "xu/xu_channel.h"
 
 // Sizes of the caller buffers of the buffer commands.
 constexpr uint32_t kXuTextLength = 60;           // serial number, firmware version
 constexpr uint32_t kXuHeaderVersionLength = 4;   // image header version
 constexpr uint32_t kXuTransferInfoLength = 256;  // transfer info block
 
-class UVCXUManager {
+class UVCXUManager : public XuChannel {
 public:
     // The singleton; the very first call creates it together with a UVCXU, so the first
     // use runs device discovery. Never destroyed.
     static UVCXUManager& instance();
-
-    UVCXUManager(const UVCXUManager&) = delete;
-    UVCXUManager& operator=(const UVCXUManager&) = delete;
-
-    // true: keep the current UVCXU or discover anew; false: destroy the UVCXU.
-    void setEnableCommand(bool enable);
-    bool isCommandEnabled() const { return commandEnabled_.load(); }
-    // Whether the current UVCXU found the camera's extension unit.
-    bool haveDevice();
-    // Whether the capture layer still sees a device of the configured name.
-    bool checkUVCDeviceExist();
 
     // ---- command set (one control of the extension unit each) ----
     uint16_t getHdr();  // selector 1; 0 when not sent or failed
@@ -63,21 +44,11 @@ public:
     bool setTransferData(const uint8_t* packet, uint32_t length);  // selector 17, SET
 
 private:
-    UVCXUManager();
-    ~UVCXUManager();
+    UVCXUManager() = default;
+    ~UVCXUManager() = default;
 
-    // Sends one request over the current UVCXU after logging "sendRequestDirectly".
-    // *sent (when asked) is false when the channel is disabled (nothing reached the device).
-    bool sendDirectly(XURequest& request, bool* sent = nullptr);
-    // The size query over the current UVCXU after logging "getXUTransferSize"; false when
-    // the channel is disabled (size untouched).
-    bool querySize(XURequest& request, uint32_t& size);
     // Logs the common "Data %d, %d" line and sends a one-byte SET.
     bool setOneByte(uint32_t selector, uint8_t value);
     // A one-byte GET preset to 0, logged as "Data 0, 0".
     uint16_t getOneByte(uint32_t selector);
-
-    std::mutex channelMutex_;  // guards uvcxu_ and every use of it
-    std::unique_ptr<UVCXU> uvcxu_;
-    std::atomic<bool> commandEnabled_{false};
 };

@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/app_config.h"
-#include "app/read_config.h"
+#include "base/app_config.h"
+#include "base/read_config.h"
 #include "support/log_capture.h"
 
 class ConfigTest : public QObject {

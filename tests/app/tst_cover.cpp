@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "widgets/dark_effect_layout.h"
 #include "widgets/darken_effect.h"
 #include "widgets/protect_layout.h"

@@ -4,9 +4,9 @@
 #include <QtTest>
 #include <cstring>
 
-#include "app/app_config.h"
 #include "app/customize_data.h"
 #include "app/customize_loader.h"
+#include "base/app_config.h"
 #include "support/log_capture.h"
 
 class CustomizeTest : public QObject {

@@ -10,8 +10,8 @@
 #include <iostream>
 #include <string>
 
-#include "app/debug_log.h"
 #include "app/quit_on_signal.h"
+#include "base/debug_log.h"
 
 namespace {
 const char* const kRoleLines = "--child-lines";

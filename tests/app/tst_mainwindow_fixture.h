@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/app_config.h"
 #include "app/connection_flags.h"
 #include "app/mainwindow.h"
+#include "base/app_config.h"
 #include "capture/custom_image_label.h"
 #include "device/sim/sim_camera.h"
 #include "engine/current_values.h"

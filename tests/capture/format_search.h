@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/resolution_list.h"
+#include "base/resolution_list.h"
 
 // The first entry of that format text and size (the highest rate of that size); an entry
 // with an empty format when there is none.

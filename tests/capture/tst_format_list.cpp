@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "capture/capture_formats.h"
 #include "capture/uvc_camera.h"
 #include "device/device_port.h"

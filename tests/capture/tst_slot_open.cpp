@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "capture/capture_formats.h"
 #include "capture/capture_slots.h"
 #include "capture/slot_open.h"

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "capture/capture_slots.h"
 #include "capture/slot_open.h"
 #include "capture/uvc_stream.h"

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 #include "capture/standard_controls.h"
 #include "capture/uvc_camera.h"
 #include "device/device_port.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 
 LogCapture::LogCapture() {
     setLogEcho(std::getenv("LUMORA_TEST_ECHO") != nullptr);
@@ -20,7 +20,8 @@ LogCapture::~LogCapture() {
 std::string LogCapture::text() const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::string all;
-    for (const std::string& w : writes_) all += w;
+    for (const std::string& w : writes_)
+        all += w;
     return all;
 }
 
@@ -29,12 +30,15 @@ std::vector<std::string> LogCapture::writes() const {
     return writes_;
 }
 
-bool LogCapture::contains(const std::string& needle) const { return text().find(needle) != std::string::npos; }
+bool LogCapture::contains(const std::string& needle) const {
+    return text().find(needle) != std::string::npos;
+}
 
 int LogCapture::count(const std::string& exact) const {
     std::lock_guard<std::mutex> lock(mutex_);
     int n = 0;
-    for (const std::string& w : writes_) n += w == exact ? 1 : 0;
+    for (const std::string& w : writes_)
+        n += w == exact ? 1 : 0;
     return n;
 }
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QtTest>
 
-#include "app/scale_size.h"
+#include "base/scale_size.h"
 #include "widgets/general_dialog.h"
 #include "widgets/popup_window.h"
 

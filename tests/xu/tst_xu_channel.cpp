@@ -3,7 +3,7 @@
 #include <QtTest>
 #include <cstring>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "device/sim/sim_camera.h"
 #include "fake_xu_system.h"
 #include "support/log_capture.h"

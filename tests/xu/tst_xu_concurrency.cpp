@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_config.h"
+#include "base/app_config.h"
 #include "device/sim/sim_camera.h"
 #include "fake_xu_system.h"
 #include "support/log_capture.h"

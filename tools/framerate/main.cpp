@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 #include "capture/uvc_stream.h"
 #include "device/sim/sim_camera.h"
 

@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 #include "tabs/range_eptz_controller.h"
 #include "widgets/busy_progress.h"
 #include "widgets/center_combo_box.h"

@@ -1,10 +1,11 @@
-#include "app/scale_size.h"
+#include "base/scale_size.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 double getScaleSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return 1.0;
+    if (!screen)
+        return 1.0;
     return screen->logicalDotsPerInchX() / 96.0;
 }

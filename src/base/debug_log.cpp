@@ -1,4 +1,4 @@
-#include "app/debug_log.h"
+#include "base/debug_log.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -25,7 +25,8 @@ void writeLog(const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
     }
-    if (logSink()) logSink()(text);
+    if (logSink())
+        logSink()(text);
 }
 }  // namespace
 
@@ -47,7 +48,9 @@ int debugLog(const char* format, ...) {
     return needed;
 }
 
-void writeStdout(const std::string& text) { writeLog(text); }
+void writeStdout(const std::string& text) {
+    writeLog(text);
+}
 
 void setLogSink(LogSink sink) {
     std::lock_guard<std::mutex> lock(logMutex());

@@ -1,12 +1,12 @@
-#include "app/read_config.h"
+#include "base/read_config.h"
 
 #include <unistd.h>
 #include <QByteArray>
 #include <QFile>
 #include <QList>
 
-#include "app/app_config.h"
-#include "app/debug_log.h"
+#include "base/app_config.h"
+#include "base/debug_log.h"
 
 namespace {
 // A value in matching single or double quotes stands for the text between them.

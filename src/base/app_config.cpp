@@ -1,4 +1,4 @@
-#include "app/app_config.h"
+#include "base/app_config.h"
 
 #include <cstring>
 
@@ -12,7 +12,8 @@ bool AppConfig::setDeviceName(const char* name) {
     const size_t length = name ? strnlen(name, capacity) : 0;
     const bool fits = length < capacity;
     const size_t copied = fits ? length : capacity - 1;
-    if (copied > 0) std::memcpy(deviceNameBuffer_, name, copied);
+    if (copied > 0)
+        std::memcpy(deviceNameBuffer_, name, copied);
     deviceNameBuffer_[copied] = '\0';
     deviceName = deviceNameBuffer_;
     return fits;

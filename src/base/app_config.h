@@ -3,7 +3,7 @@
 #include <atomic>
 #include <vector>
 
-#include "capture/resolution_list.h"
+#include "base/resolution_list.h"
 
 struct AppConfig {
     bool debug = false;
