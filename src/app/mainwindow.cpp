@@ -13,6 +13,7 @@
 #include "app/connection_flags.h"
 #include "app/customize_loader.h"
 #include "app/language_setup.h"
+#include "app/page_state.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
 #include "base/scale_size.h"
@@ -61,6 +62,10 @@ mainwindow::~mainwindow() {
     if (stream_->isOpen())
         stream_->release();
     stream_->setCallback(nullptr);
+    // The pages go with the window: no reference may outlive them.
+    settingTab = nullptr;
+    modeTab = nullptr;
+    infoTab = nullptr;
 }
 
 void mainwindow::setUpLanguageAndIdentity() {

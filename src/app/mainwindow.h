@@ -15,6 +15,7 @@
 #include "capture/frame_image.h"
 #include "capture/uvc_stream.h"
 
+class BaseTab;
 class ProtectLayout;
 class QButtonGroup;
 class QTimer;
@@ -118,6 +119,11 @@ private:
     // Construction steps.
     void setUpLanguageAndIdentity();
     void buildPages();
+    // One per page, each in its own file: create the page as the next tab, set its page
+    // reference and make its connections.
+    void buildSettingPage();
+    void buildModePage();
+    void buildInfoPage();
     void startTimers();
 
     // The connection state machine (mainwindow_connection.cpp).
@@ -133,6 +139,10 @@ private:
 
     // Page hooks (mainwindow_pages.cpp).
     void refillPages();
+    // The primary screen's logical DPI changed: re-fit the window and every page.
+    void logicalDotsPerInchChanged(qreal dpi);
+    // The pages present, in the order settings, mode, information.
+    QList<BaseTab*> pages() const;
     void returnToSettingsPage();
 
     void darkenWorkingArea();

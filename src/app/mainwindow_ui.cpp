@@ -15,6 +15,7 @@
 
 #include "capture/custom_image_label.h"
 #include "widgets/dark_effect_layout.h"
+#include "widgets/tab_button.h"
 
 void MainWindowForm::setupUi(QMainWindow* window) {
     window->setObjectName(QStringLiteral("mainwindowClass"));
@@ -54,6 +55,20 @@ void MainWindowForm::setupUi(QMainWindow* window) {
     hideBtn->setMaximumSize(QSize(60, 60));
     hideBtn->setIconSize(QSize(24, 24));
     verticalLayout_2->addWidget(hideBtn);
+    const auto addTabButton = [this](const char* name) {
+        auto* button = new TabButton(verticalWidget);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setMinimumSize(QSize(60, 60));
+        button->setMaximumSize(QSize(60, 60));
+        button->setIconSize(QSize(24, 24));
+        button->setCheckable(true);
+        button->setStyleSheet(QStringLiteral("QPushButton:checked { background-color: rgb(62, 145, 255); }"));
+        verticalLayout_2->addWidget(button);
+        return button;
+    };
+    settingBtn = addTabButton("settingBtn");
+    modeBtn = addTabButton("modeBtn");
+    infoBtn = addTabButton("infoBtn");
     verticalSpacer = new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding);
     verticalLayout_2->addItem(verticalSpacer);
     horizontalLayout_3->addWidget(verticalWidget);
@@ -61,6 +76,7 @@ void MainWindowForm::setupUi(QMainWindow* window) {
     tabWidget = new QTabWidget(horizontalWidget);
     tabWidget->setObjectName(QStringLiteral("tabWidget"));
     tabWidget->setMinimumSize(QSize(310, 650));
+    tabWidget->resize(310, 650);  // the width the pages are fitted from
     tabWidget->setTabPosition(QTabWidget::West);
     tabWidget->tabBar()->hide();
     horizontalLayout_3->addWidget(tabWidget);

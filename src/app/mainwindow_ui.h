@@ -6,9 +6,8 @@
 //   mainwindowClass (the window)
 //   └ centralWidget                          verticalLayout
 //     └ horizontalWidget (working area)      horizontalLayout_3
-//       ├ verticalWidget (side strip)        verticalLayout_2: hideBtn, [tab buttons], verticalSpacer
-//       ├ tabWidget (the pages)
-//       └ verticalGroupBox (preview box)     gridLayout: streamLabel
+//       ├ verticalWidget (side strip)        verticalLayout_2: hideBtn, settingBtn, modeBtn, infoBtn,
+//       verticalSpacer ├ tabWidget (the pages) └ verticalGroupBox (preview box)     gridLayout: streamLabel
 class CustomImageLabel;
 class DarkEffectLayout;
 class QGridLayout;
@@ -20,6 +19,7 @@ class QSpacerItem;
 class QTabWidget;
 class QVBoxLayout;
 class QWidget;
+class TabButton;
 
 class MainWindowForm {
 public:
@@ -30,7 +30,9 @@ public:
     QWidget* verticalWidget = nullptr;
     QVBoxLayout* verticalLayout_2 = nullptr;
     QPushButton* hideBtn = nullptr;
-    // The tab buttons go between hideBtn and this spacer.
+    TabButton* settingBtn = nullptr;  // tab button id 2: settings page
+    TabButton* modeBtn = nullptr;     // id 3: mode page (debug mode only)
+    TabButton* infoBtn = nullptr;     // id 4: information page
     QSpacerItem* verticalSpacer = nullptr;
     QTabWidget* tabWidget = nullptr;
     QGroupBox* verticalGroupBox = nullptr;

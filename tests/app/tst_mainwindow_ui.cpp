@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "base/scale_size.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/dark_effect_layout.h"
 
@@ -56,14 +57,16 @@ void MainWindowUiTest::widgetTreeHasItsNamesSizesAndStyles() {
     QVERIFY(hide->text().isEmpty());
     auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("tabWidget"));
     QVERIFY(tabs);
-    QCOMPARE(tabs->minimumSize(), QSize(310, 650));
+    // The page panel is 310 wide at 96 dpi, fitted to the screen's scale.
+    const int tabsWidth = static_cast<int>(310 * getScaleSize());
+    QCOMPARE(tabs->minimumSize(), QSize(tabsWidth, 650));
     QCOMPARE(tabs->tabPosition(), QTabWidget::West);
     QVERIFY(!tabs->tabBar()->isVisible());
     auto* box = w.findChild<QGroupBox*>(QStringLiteral("verticalGroupBox"));
     QVERIFY(box);
     QCOMPARE(box->styleSheet(), QStringLiteral("background-color: rgb(40, 46, 56);"));
     // The preview box takes what the strip and the pages leave of the window.
-    QCOMPARE(box->minimumSize(), QSize(1280 - 310 - 60, 650));
+    QCOMPARE(box->minimumSize(), QSize(1280 - tabsWidth - 60, 650));
     QVERIFY(box->isVisible());
     auto* label = w.findChild<CustomImageLabel*>(QStringLiteral("streamLabel"));
     QVERIFY(label);

@@ -1,0 +1,5 @@
+#include "tabs/mode_tab.h"
+
+ModeTab::ModeTab(QWidget* parent) : BaseTab(parent) {
+    setObjectName(QStringLiteral("ModeTab"));
+}

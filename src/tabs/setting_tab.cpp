@@ -1,0 +1,5 @@
+#include "tabs/setting_tab.h"
+
+SettingTab::SettingTab(QWidget* parent) : BaseTab(parent) {
+    setObjectName(QStringLiteral("SettingTab"));
+}
