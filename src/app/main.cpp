@@ -3,10 +3,14 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/camera_profile.h"
+#include "app/cli_request.h"
+#include "app/cli_run.h"
 #include "app/mainwindow.h"
 #include "app/quit_on_signal.h"
 #include "base/debug_log.h"
@@ -17,18 +21,23 @@
 
 namespace {
 
-constexpr int kExitUsage = 2;
+struct CommandLine {
+    std::vector<std::string> backendArguments;  // "--camera=" for the backend choice
+    CliRequest request;                         // Action::None: the window
+};
 
 // Reads the command line with a short-lived core application, so that --help and
 // --version answer without a display. Returns the "--camera=" argument for the backend
-// choice (empty: the environment decides), or exits for --help, --version and errors.
-std::vector<std::string> parseCommandLine(int argc, char* argv[]) {
+// choice (empty: the environment decides) and the command-line mode's request, or exits
+// for --help, --version and errors.
+CommandLine parseCommandLine(int argc, char* argv[]) {
     QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumora-x8-settings"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kApplicationVersion));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Settings of the Lumora X8 USB conference camera."));
+    parser.setApplicationDescription(QStringLiteral("Settings of the Lumora X8 USB conference camera.") +
+                                     cliHelpText());
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption camera(
@@ -36,31 +45,47 @@ std::vector<std::string> parseCommandLine(int argc, char* argv[]) {
         QStringLiteral("Camera backend: simulated or v4l2 (default: LUMORA_CAMERA, else v4l2)."),
         QStringLiteral("backend"));
     parser.addOption(camera);
+    addCliOptions(parser);
     parser.process(core);  // --help, --version and unknown options end the process here
 
-    std::vector<std::string> arguments;
+    CommandLine line;
     if (parser.isSet(camera))
-        arguments.push_back("--camera=" + parser.value(camera).toStdString());
-    return arguments;
+        line.backendArguments.push_back("--camera=" + parser.value(camera).toStdString());
+    QString error;
+    line.request = cliRequestFrom(parser, &error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "lumora-x8-settings: %s\n", qPrintable(error));
+        std::exit(kExitBadArgument);
+    }
+    return line;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const CommandLine line = parseCommandLine(argc, argv);
+    const bool commandLineMode = line.request.action != CliRequest::Action::None;
+    if (commandLineMode)
+        setLogEcho(false);  // standard output carries the answers
     readConfig();
     // With debug set the log must be visible: it goes to standard output, which is the
     // terminal the program was started from (or wherever it was redirected). Without a
     // terminal there is nothing to open; the lines still reach standard output.
 
-    const std::vector<std::string> arguments = parseCommandLine(argc, argv);
     std::string error;
-    device::DevicePort backend = device::chooseBackend(arguments, error);
+    device::DevicePort backend = device::chooseBackend(line.backendArguments, error);
     if (!error.empty()) {
         std::fprintf(stderr, "lumora-x8-settings: %s\n", error.c_str());
-        return kExitUsage;
+        return kExitBadArgument;
     }
     debugLog("camera backend: %s\n", backend.name.c_str());
     device::installPort(std::move(backend));
+    setCameraProfilesEnabled(true);
+
+    if (commandLineMode) {
+        QCoreApplication core(argc, argv);
+        return runCommandLine(line.request);
+    }
 
     qRegisterMetaType<RESOLUTION_LIST>("RESOLUTION_LIST");
     QApplication app(argc, argv);

@@ -99,6 +99,11 @@ void mainwindow::startTimers() {
     connectTimer->setInterval(timing_.connectIntervalMs);
     connect(connectTimer, &QTimer::timeout, this, &mainwindow::connectCamera);
     connectTimer->start();
+
+    profileTimer_ = new QTimer(this);
+    profileTimer_->setInterval(1000);
+    connect(profileTimer_, &QTimer::timeout, this, &mainwindow::saveProfileIfChanged);
+    profileTimer_->start();
 }
 
 double mainwindow::getScaleSize() {

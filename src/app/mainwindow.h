@@ -8,7 +8,9 @@
 // The connection state lives in the process-wide flags of connection_flags.h.
 #include <QMainWindow>
 #include <QThread>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "app/mainwindow_ui.h"
 #include "base/resolution_list.h"
@@ -147,6 +149,13 @@ private:
 
     void darkenWorkingArea();
 
+    // Camera profiles (mainwindow_profile.cpp): the stored settings of the connected
+    // camera are applied after its values were read, and saved whenever they change.
+    void applyStoredProfile();
+    void saveProfileIfChanged();
+    // A factory reset forgets the camera's stored settings.
+    void forgetStoredProfile();
+
     MainWindowForm ui;
     QButtonGroup* tabGroup = nullptr;
     QTimer* previewTimer = nullptr;
@@ -158,4 +167,7 @@ private:
     ProtectLayout* overlay_ = nullptr;
     QTranslator* translator_ = nullptr;
     Timing timing_;
+    QTimer* profileTimer_ = nullptr;
+    QString profileSerial_;                    // the connected camera's serial number
+    std::map<std::string, int> savedProfile_;  // what its profile file holds
 };

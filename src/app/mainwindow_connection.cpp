@@ -120,6 +120,7 @@ void mainwindow::streamResult(int result) {
         if (!cameraReady) {
             cameraReady = true;
             getDefaultValue();
+            applyStoredProfile();
             enableWindow();
         }
         modeChanging = false;

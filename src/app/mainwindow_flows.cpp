@@ -18,5 +18,6 @@ void mainwindow::channgeMode(int mode) {
 
 void mainwindow::resetSettings() {
     debugLog("resetSettings \n");
+    forgetStoredProfile();
     // The reset flow (normal and debug path) follows here.
 }

@@ -25,17 +25,47 @@ device::ControlPort* controlsOf(int slot) {
     const CaptureSlot& s = ewc_slot(slot);
     return s.captureFilter ? s.captureFilter->controls() : nullptr;
 }
+
+// Where a property number lives: its group and its number within the group.
+struct GroupProperty {
+    bool procAmp;
+    device::ControlGroup group;
+    long property;
+};
+
+GroupProperty groupOf(int property) {
+    const bool procAmp = property < kVideoProcAmpCount;
+    return {procAmp, procAmp ? device::ControlGroup::VideoProcAmp : device::ControlGroup::CameraControl,
+            procAmp ? property : property - kVideoProcAmpCount};
+}
 }  // namespace
+
+int ewc_getRange(int slot, int property, ControlLimits& limits) {
+    const int check = checkSlotAndProperty(slot, property);
+    if (check != 0) {
+        return check;
+    }
+    device::ControlPort* controls = controlsOf(slot);
+    const GroupProperty where = groupOf(property);
+    device::ControlRange range;
+    ewc_hr = controls == nullptr ? device::kNoInterface : controls->hasGroup(where.group);
+    if (device::succeeded(ewc_hr)) {
+        ewc_hr = controls->getRange(where.group, where.property, range);
+    }
+    if (device::failed(ewc_hr)) {
+        return 4;
+    }
+    limits = {static_cast<int>(range.min), static_cast<int>(range.max), static_cast<int>(range.step),
+              static_cast<int>(range.def)};
+    return 0;
+}
 
 int ewc_propfunc(int function, int slot, int property, double* value, int* automatic) {
     const int check = checkSlotAndProperty(slot, property);
     if (check != 0) {
         return check;
     }
-    const bool procAmp = property < kVideoProcAmpCount;
-    const device::ControlGroup group =
-        procAmp ? device::ControlGroup::VideoProcAmp : device::ControlGroup::CameraControl;
-    const long prop = procAmp ? property : property - kVideoProcAmpCount;
+    const auto [procAmp, group, prop] = groupOf(property);
     if (procAmp) {
         debugLog("IAMVideoProcAmp func:%d, prop:%d\n", function, property);
     } else {

@@ -38,6 +38,16 @@ enum PropFunction {
 // answers the flags word instead of 0.
 int ewc_propfunc(int function, int slot, int property, double* value, int* automatic);
 int ewc_getFlags(int slot, int property);
+
+// What a property accepts, in the device's units.
+struct ControlLimits {
+    int min = 0;
+    int max = 0;
+    int step = 0;
+    int def = 0;
+};
+// The property's range; codes 1 to 4 as ewc_propfunc, 0 when limits were filled.
+int ewc_getRange(int slot, int property, ControlLimits& limits);
 int ewc_setAuto(int slot, int property);
 // Kernel-streaming access to the video-processing property set: function 1 writes,
 // function 2 reads. Code 4 when the property cannot be written.

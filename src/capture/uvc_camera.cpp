@@ -218,6 +218,10 @@ int UvcCamera::setAuto(int property) {
     return ewc_setAuto(openNum_, property);
 }
 
+int UvcCamera::getRange(int property, ControlLimits& limits) {
+    return ewc_getRange(openNum_, property, limits);
+}
+
 int UvcCamera::getFlags(int property) {
     return ewc_getFlags(openNum_, property);
 }

@@ -36,6 +36,8 @@ public:
     int setManual(int property);
     int setAuto(int property);
     int getFlags(int property);
+    // 0 when limits were filled (codes as ewc_getRange).
+    int getRange(int property, ControlLimits& limits);
     int getKsValue(int property);
     int setKsValue(int property, double value);
     int isOpen() const;

@@ -65,6 +65,12 @@ std::size_t SettingTaskEngine::pendingJobCount() const {
     return queue_.size();
 }
 
+bool SettingTaskEngine::waitUntilIdle(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return idle_.wait_for(lock, timeout,
+                          [this] { return camera_.load() == nullptr || (queue_.empty() && !applying_); });
+}
+
 bool SettingTaskEngine::setJobObserver(JobObserver observer) {
     if (tl_onSettingWorker) {
         return false;
@@ -144,6 +150,7 @@ void SettingTaskEngine::stopWorker() {
         camera_.store(nullptr);
     }
     wake_.notify_all();
+    idle_.notify_all();
     if (worker_.joinable()) {
         worker_.join();
     }
@@ -172,6 +179,7 @@ int SettingTaskEngine::startSettingTask(std::promise<void>& started) {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait_for(lock, kIdleWait, [this] { return !queue_.empty() || camera_.load() == nullptr; });
             if (camera_.load() == nullptr) {
+                idle_.notify_all();
                 return 0;
             }
             if (queue_.empty()) {
@@ -179,6 +187,7 @@ int SettingTaskEngine::startSettingTask(std::promise<void>& started) {
             }
             job = queue_.front();
             queue_.pop_front();
+            applying_ = true;
         }
         if (observer_) {
             observer_(job);
@@ -194,5 +203,10 @@ int SettingTaskEngine::startSettingTask(std::promise<void>& started) {
             default:
                 break;
         }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            applying_ = false;
+        }
+        idle_.notify_all();
     }
 }

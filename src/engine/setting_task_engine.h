@@ -54,6 +54,9 @@ public:
     // Whether a worker is held (between setCamera and deleteCamera).
     bool hasWorker() const { return workerHeld_.load(); }
     std::size_t pendingJobCount() const;
+    // Waits until every queued job has been applied (the queue is empty and the worker is
+    // between jobs) or no worker runs. false when timeout passed first.
+    bool waitUntilIdle(std::chrono::milliseconds timeout);
 
     // Called on the worker with each job it takes, just before the job is applied (for
     // tests and measurements). Settable only while no worker is held; answers false
@@ -77,7 +80,9 @@ private:
     std::atomic<bool> jobAddingPaused_{false};
     mutable std::mutex mutex_;  // guards queue_
     std::condition_variable wake_;
+    std::condition_variable idle_;  // signalled after each job and when the worker ends
     std::deque<SettingJob> queue_;
+    bool applying_ = false;  // the worker is inside a job; guarded by mutex_
 
     std::atomic<UvcCamera*> camera_{nullptr};  // written under mutex_ so no wake-up is lost
     std::mutex lifecycleMutex_;                // serialises setCamera and deleteCamera
