@@ -8,4 +8,6 @@
 void mainwindow::buildModePage() {
     modeTab = new ModeTab(ui.tabWidget);
     ui.tabWidget->addTab(modeTab, QString());
+    connect(modeTab, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
+    connect(modeTab, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
 }

@@ -26,9 +26,6 @@ ModeTab* modeTab = nullptr;
 InfoTab* infoTab = nullptr;
 
 namespace {
-// The stream format chosen by default after a connection: the MJPG entry of the list
-// that APSet.ini names (width, height and fps all set), else 3520 x 1104 at 30 fps; the
-// empty record when the list has none.
 QIcon icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
 }
@@ -38,19 +35,6 @@ void fitTabWidgetWidth(QTabWidget* tabWidget) {
     tabWidget->setFixedWidth(static_cast<int>(tabWidget->width() / appConfig().scale * getScaleSize()));
 }
 
-RESOLUTION_LIST defaultMjpgFormat(const std::vector<RESOLUTION_LIST>& list) {
-    const AppConfig& config = appConfig();
-    const bool hostDefined = config.defaultWidth != 0 && config.defaultHeight != 0 && config.defaultFps != 0;
-    const int width = hostDefined ? config.defaultWidth : 3520;
-    const int height = hostDefined ? config.defaultHeight : 1104;
-    const int fps = hostDefined ? config.defaultFps : 30;
-    for (const RESOLUTION_LIST& entry : list) {
-        if (entry.format == "MJPG" && entry.width == width && entry.height == height && entry.fps == fps) {
-            return entry;
-        }
-    }
-    return RESOLUTION_LIST();
-}
 }  // namespace
 
 void mainwindow::buildPages() {
@@ -99,8 +83,8 @@ void mainwindow::refillPages() {
         page->updateFromState();
     engine.resumeJobAdding();
 
-    // Until the mode page chooses the stream format, the window takes the default one.
-    currentValues().resolution = defaultMjpgFormat(appConfig().resolutionList);
+    // The stream just opened runs the default MJPG format; the mode page selects it too.
+    currentValues().resolution = modeTab != nullptr ? modeTab->setMJPGDefault() : RESOLUTION_LIST();
 }
 
 void mainwindow::returnToSettingsPage() {
