@@ -451,4 +451,21 @@ Are you sure you want to reset ?</source>
             <translation>OK</translation>
         </message>
     </context>
+    <context>
+        <name>mainwindow</name>
+        <message>
+            <source>Stream Format</source>
+            <translation>ストリーム形式</translation>
+        </message>
+        <message>
+            <source>The camera could not open the chosen format.
+The previous format is used again.</source>
+            <translation>カメラは選択した形式を開けませんでした。
+以前の形式に戻しました。</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+    </context>
 </TS>

@@ -5,6 +5,7 @@ bool cameraReady = false;
 bool modeChanging = false;
 bool fwUpdating = false;
 bool waitResetConnection = false;
+bool resetDone = false;
 
 void resetConnectionFlags() {
     connectEnabled = true;
@@ -12,4 +13,5 @@ void resetConnectionFlags() {
     modeChanging = false;
     fwUpdating = false;
     waitResetConnection = false;
+    resetDone = false;
 }

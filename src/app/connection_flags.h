@@ -20,6 +20,10 @@ extern bool fwUpdating;
 // The window waits for the camera to drop off after a debug-mode reset.
 extern bool waitResetConnection;
 
+// The reset was sent; the information page confirms it at its next refill. Cleared when
+// the camera drops off for the reset, so that no confirmation follows its return.
+extern bool resetDone;
+
 // Puts every flag back to its start value (Searching, no wait). The window's constructor
 // does not call it; tests that build several windows in one process do.
 void resetConnectionFlags();

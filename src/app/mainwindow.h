@@ -35,6 +35,10 @@ public:
         int previewIntervalMs = 33;    // preview tick
         int connectIntervalMs = 2000;  // connect tick
         int deviceRetrySleepMs = 500;  // pause before each new extension-unit check
+        int resetCompletionMs = 1000;  // reset with the camera kept: busy time before the read
+        int resetSettleMs = 500;       // then the pause before the values are read again
+        int resetAntiFlickerMs = 200;  // debug reset: time the worker gets for its last job
+        int resetWaitLimitMs = 20000;  // debug reset: longest wait for the camera's return
     };
 
     // Receives the stream's open results on the GUI thread.
@@ -67,6 +71,9 @@ public:
     double getScaleSize();
     // Reads the camera's current values into CurrentValues (only with an open stream).
     void getDefaultValue();
+    // The settings page asks for the default stream format: the default MJPG entry is
+    // opened (like a choice on the mode page).
+    void changeDefaultResolution();
 
     // Force handlers: the value on the release of a slider, logged and queued once more
     // as a forced job, so the final value reaches the camera. forcePanTilt queues pan,
@@ -156,6 +163,23 @@ private:
     // A factory reset forgets the camera's stored settings.
     void forgetStoredProfile();
 
+    // The stream-format and reset flows (mainwindow_flows.cpp).
+    // Re-opens the stream with r in place of the running format; on failure re-opens the
+    // running one, and covers the window (Searching) when that fails too.
+    void switchStreamFormat(const RESOLUTION_LIST& r);
+    // Stops the worker, disables the channel, releases the stream and opens it with r.
+    // True when the window is Ready again with the stream open.
+    bool reopenStream(const RESOLUTION_LIST& r);
+    // Reads the values again (the pages are refilled) while the stream runs `running`.
+    void readValuesKeeping(const RESOLUTION_LIST& running);
+    void tellFormatRefused();
+    // Reset with the camera kept: closes the busy dialog and reads the values again.
+    void completeReset();
+    // Debug reset: closes the busy dialog once the camera is back, or after the limit.
+    void watchResetReturn();
+    // The connect tick's third block: the camera dropped off for its reset.
+    void checkResetDisconnect();
+
     MainWindowForm ui;
     QButtonGroup* tabGroup = nullptr;
     QTimer* previewTimer = nullptr;
@@ -170,4 +194,7 @@ private:
     QTimer* profileTimer_ = nullptr;
     QString profileSerial_;                    // the connected camera's serial number
     std::map<std::string, int> savedProfile_;  // what its profile file holds
+    // A format change or a reset is running (a second one is refused meanwhile).
+    bool flowRunning_ = false;
+    QTimer* resetWatch_ = nullptr;
 };

@@ -69,9 +69,8 @@ void mainwindow::connectCamera() {
         }
     }
 
-    if (waitResetConnection) {
-        // The reset flow's watch for the camera dropping off goes here.
-    }
+    if (waitResetConnection)
+        checkResetDisconnect();
 }
 
 void mainwindow::prepareDefaultFrameFormat() {

@@ -1,0 +1,276 @@
+// The stream-format change and the reset on the simulated Lumora X8: every format the
+// camera offers in turn with the picture it brings, the default-format request, both
+// reset paths end to end, and faults at each step ending in a usable window.
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/page_state.h"
+#include "tabs/info_tab.h"
+#include "tabs/mode_tab.h"
+#include "tst_mainwindow_fixture.h"
+#include "widgets/busy_progress.h"
+#include "widgets/general_dialog.h"
+#include "widgets/tab_button.h"
+
+using namespace window_test;
+
+namespace {
+bool sameStream(const RESOLUTION_LIST& a, const RESOLUTION_LIST& b) {
+    return a.index == b.index && a.width == b.width && a.height == b.height && a.fps == b.fps &&
+           a.format == b.format;
+}
+
+// The size the preview shows a frame of width x height at: lower frames are scaled up to
+// the preview's height of 1104.
+QSize previewSize(int width, int height) {
+    if (height >= 1104)
+        return QSize(width, height);
+    return QSize(qRound(width * 1104.0 / height), 1104);
+}
+
+RESOLUTION_LIST entry(const std::string& format, int width, int height, int fps) {
+    for (const RESOLUTION_LIST& r : appConfig().resolutionList) {
+        if (r.format == format && r.width == width && r.height == height && r.fps == fps)
+            return r;
+    }
+    return RESOLUTION_LIST();
+}
+
+GeneralDialog* openMessage() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<GeneralDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+// Runs both ticks while a modal dialog of the window keeps the event loop busy.
+struct Ticker {
+    QTimer timer;
+    explicit Ticker(mainwindow& window) {
+        QObject::connect(&timer, &QTimer::timeout, [&window] {
+            window.updateImage();
+            window.connectCamera();
+        });
+        timer.start(20);
+    }
+};
+
+mainwindow::Timing quickResets() {
+    mainwindow::Timing timing = manualTiming();
+    timing.resetCompletionMs = 300;
+    timing.resetSettleMs = 10;
+    timing.resetAntiFlickerMs = 10;
+    timing.resetWaitLimitMs = 1500;
+    return timing;
+}
+}  // namespace
+
+class TestModeFlows : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Rig> rig;
+
+    void start(device::sim::SimOptions options = {}, bool debug = true) {
+        appConfig().debug = debug;
+        options.frameRateMultiplier = 4;
+        rig = std::make_unique<Rig>(options);
+        rig->window.reset();
+        rig->window = std::make_unique<mainwindow>(quickResets());
+        rig->window->show();
+        QVERIFY(rig->connect());
+    }
+    mainwindow& window() { return *rig->window; }
+
+    // The format runs: the window is Ready and shows a picture of its size.
+    void expectRunning(const RESOLUTION_LIST& r) {
+        QVERIFY(isReady());
+        QVERIFY(!isCovered(window()));
+        QVERIFY(sameStream(currentValues().resolution, r));
+        QVERIFY(sameStream(modeTab->appliedResolution(), r));
+        QCOMPARE(window().frameImage().width(), r.width);
+        QCOMPARE(window().frameImage().height(), r.height);
+        window().form().streamLabel->clear();
+        QVERIFY(tickUntil(window(), [this] { return !shownPicture(window()).isNull(); }));
+        const QSize shown = shownPicture(window()).size();
+        const QSize expected = previewSize(r.width, r.height);
+        QCOMPARE(shown.height(), expected.height());
+        QVERIFY2(qAbs(shown.width() - expected.width()) <= 1, r.format.c_str());
+    }
+
+    // A reset as the information page sends it, followed by the window.
+    void sendReset() {
+        QVERIFY(UVCXUManager::instance().resetToDefault());
+        resetDone = true;
+        Ticker ticker(window());
+        window().resetSettings();
+    }
+
+private slots:
+    void cleanup() {
+        while (GeneralDialog* dialog = openMessage())
+            dialog->close();
+        rig.reset();
+        appConfig().debug = false;
+    }
+
+    void modePageOnlyInDebugMode_data() {
+        QTest::addColumn<bool>("debug");
+        QTest::newRow("debug") << true;
+        QTest::newRow("normal") << false;
+    }
+    void modePageOnlyInDebugMode() {
+        QFETCH(bool, debug);
+        start({}, debug);
+        QCOMPARE(window().form().modeBtn->isVisible(), debug);
+        if (debug) {
+            QTest::mouseClick(window().form().modeBtn, Qt::LeftButton);
+            QCOMPARE(window().form().tabWidget->currentWidget(), static_cast<QWidget*>(modeTab));
+        }
+    }
+
+    void everyFormatInTurn() {
+        start();
+        const std::vector<RESOLUTION_LIST> formats = appConfig().resolutionList;
+        QCOMPARE(entry("H264", 1080, 1920, 30).format, std::string("H264"));  // portrait
+        for (const RESOLUTION_LIST& r : formats) {
+            const bool unchanged = sameStream(r, currentValues().resolution);
+            const int nothing = rig->log->count("Nothing changed. \n");
+            const int reads = rig->log->count("getDefaultValue\n");
+            emit modeTab->onResolutionChanged(r);
+            QCOMPARE(rig->log->count("Nothing changed. \n"), nothing + (unchanged ? 1 : 0));
+            QCOMPARE(rig->log->count("getDefaultValue\n"), reads + (unchanged ? 0 : 1));
+            expectRunning(r);
+            QVERIFY2(openMessage() == nullptr, r.format.c_str());
+        }
+    }
+
+    void defaultFormatRequest() {
+        start();
+        const RESOLUTION_LIST mjpg = entry("MJPG", 3520, 1104, 30);
+        emit modeTab->onResolutionChanged(entry("YUY2", 640, 360, 30));
+        window().changeDefaultResolution();
+        expectRunning(mjpg);
+        window().channgeMode(1);
+        expectRunning(entry("H264", 3520, 1104, 30));
+        window().channgeMode(7);
+        QCOMPARE(rig->log->count("mode error with 7 \n"), 1);
+        window().channgeMode(2);
+        expectRunning(mjpg);
+    }
+
+    void resetEndToEnd_data() {
+        QTest::addColumn<bool>("debug");
+        QTest::addColumn<int>("absenceMs");
+        QTest::addColumn<bool>("confirmed");  // resetDone still set for the page's refill
+        QTest::newRow("camera kept") << false << 0 << true;
+        QTest::newRow("debug, camera stays") << true << 0 << true;
+        QTest::newRow("debug, camera drops off") << true << 300 << false;
+    }
+    void resetEndToEnd() {
+        QFETCH(bool, debug);
+        QFETCH(int, absenceMs);
+        QFETCH(bool, confirmed);
+        device::sim::SimOptions options;
+        options.resetAbsenceMs = absenceMs;
+        start(options, debug);
+        rig->camera->setControl(device::ControlGroup::VideoProcAmp, device::kProcBrightness,
+                                {150, device::kFlagsManual});
+        window().getDefaultValue();
+        QCOMPARE(currentValues().brightness.load(), 150);
+        const int reads = rig->log->count("getDefaultValue\n");
+
+        sendReset();
+        QVERIFY(!infoTab->busyProgress()->isVisible());
+        QCOMPARE(resetDone, confirmed);
+        QCOMPARE(rig->camera->resetCount(), 1);
+        if (!isReady()) {
+            QVERIFY(isCovered(window()));
+            QVERIFY(window().overlay()->textLabel()->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady()), 5000);
+        }
+        QVERIFY(rig->log->count("getDefaultValue\n") > reads);
+        QCOMPARE(currentValues().brightness.load(), 100);
+        QCOMPARE(window().form().tabWidget->currentIndex(), 0);
+        expectRunning(entry("MJPG", 3520, 1104, 30));
+    }
+
+    // Faults at each step: the window ends Ready on the new or the previous format, or
+    // covered and Searching until the camera can be opened again.
+    void faultsLeaveAUsableWindow_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("outcome");  // "previous" (with a message) or "covered"
+        QTest::newRow("format not in the list") << "unlisted"
+                                                << "previous";
+        QTest::newRow("camera refuses the format") << "setFormat"
+                                                   << "previous";
+        QTest::newRow("no extension unit after the open") << "xu"
+                                                          << "covered";
+        QTest::newRow("camera gone before the change") << "unplug"
+                                                       << "covered";
+        QTest::newRow("camera gone during the reset") << "reset-unplug"
+                                                      << "covered";
+        QTest::newRow("camera does not return from the reset") << "reset-away"
+                                                               << "covered";
+        QTest::newRow("format chosen during a reset") << "reset-choice"
+                                                      << "kept";
+    }
+    void faultsLeaveAUsableWindow() {
+        QFETCH(QString, fault);
+        QFETCH(QString, outcome);
+        start({}, fault == "reset-away");
+        const RESOLUTION_LIST previous = entry("H264", 1280, 720, 30);
+        emit modeTab->onResolutionChanged(previous);
+        expectRunning(previous);
+        RESOLUTION_LIST chosen = entry("MJPG", 640, 360, 15);
+
+        if (fault == "unlisted") {
+            chosen = {42, 800, 600, 30, "MJPG"};
+        } else if (fault == "setFormat") {
+            rig->camera->failNext("CaptureDevice::setFormat", device::kFail, 1);
+        } else if (fault == "xu") {
+            rig->camera->setExtensionUnitFromActivation(0);
+        } else if (fault == "unplug") {
+            rig->camera->unplug();
+        }
+        if (fault.startsWith("reset")) {
+            if (fault == "reset-unplug")
+                QTimer::singleShot(0, [this] { rig->camera->unplug(); });
+            if (fault == "reset-away")
+                rig->camera->failAlways("CaptureDevice::setFormat", device::kFail);
+            if (fault == "reset-choice") {
+                QTimer::singleShot(10, [chosen] { emit modeTab->onResolutionChanged(chosen); });
+            }
+            sendReset();
+        } else {
+            emit modeTab->onResolutionChanged(chosen);
+        }
+
+        QVERIFY(!modeChanging);
+        if (outcome == "kept") {
+            QCOMPARE(rig->log->count("channgeResolution refused, running: 1 \n"), 1);
+            expectRunning(previous);
+        } else if (outcome == "previous") {
+            QVERIFY(openMessage() != nullptr);
+            QTest::mouseClick(openMessage()->findChild<QPushButton*>(QStringLiteral("rightBtn")),
+                              Qt::LeftButton);
+            expectRunning(previous);
+        } else {
+            QVERIFY(isSearching());
+            QVERIFY(isCovered(window()));
+            QVERIFY(window().overlay()->textLabel()->isVisible());
+            QVERIFY(!infoTab->busyProgress()->isVisible());
+            rig->camera->clearFaults();
+            rig->camera->setExtensionUnitFromActivation(1);
+            rig->camera->plug();
+            QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady()), 5000);
+            QVERIFY(!isCovered(window()));
+        }
+    }
+};
+
+QTEST_MAIN(TestModeFlows)
+#include "tst_mode_flows.moc"
