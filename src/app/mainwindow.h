@@ -173,6 +173,9 @@ private:
     // Reads the values again (the pages are refilled) while the stream runs `running`.
     void readValuesKeeping(const RESOLUTION_LIST& running);
     void tellFormatRefused();
+    // After a reconnect the stream runs the default MJPG entry, but converted to RGB32 when
+    // the last format requested was another one: open it again with its native samples.
+    void restoreNativeDefault();
     // Reset with the camera kept: closes the busy dialog and reads the values again.
     void completeReset();
     // Debug reset: closes the busy dialog once the camera is back, or after the limit.
@@ -196,5 +199,8 @@ private:
     std::map<std::string, int> savedProfile_;  // what its profile file holds
     // A format change or a reset is running (a second one is refused meanwhile).
     bool flowRunning_ = false;
+    // The format of the last format request the stream matched: its default opens use
+    // that format's sample kind (native samples for MJPG only).
+    std::string requestedFormat_ = "MJPG";
     QTimer* resetWatch_ = nullptr;
 };

@@ -44,15 +44,18 @@ void logFormat(const char* what, const RESOLUTION_LIST& r) {
     debugLog("%s: %dx%d, fps:%d %s\n", what, r.width, r.height, r.fps, r.format.c_str());
 }
 
+// Marks a flow as running for its lifetime (a flow started inside another, such as the
+// re-open after a reset's reconnection, leaves the outer one marked).
 class FlowGuard {
 public:
-    explicit FlowGuard(bool& running) : running_(running) { running_ = true; }
-    ~FlowGuard() { running_ = false; }
+    explicit FlowGuard(bool& running) : running_(running), outer_(running) { running_ = true; }
+    ~FlowGuard() { running_ = outer_; }
     FlowGuard(const FlowGuard&) = delete;
     FlowGuard& operator=(const FlowGuard&) = delete;
 
 private:
     bool& running_;
+    const bool outer_;
 };
 
 void sleepMs(int ms) {
@@ -125,8 +128,11 @@ bool mainwindow::reopenStream(const RESOLUTION_LIST& r) {
     SettingTaskEngine::instance().deleteCamera();
     releaseStreamAndClearPreview();
     // streamResult runs before this returns when the entry is in the stream's list.
-    if (stream_->openAsRgbStream(r) != 0)
+    if (stream_->openAsRgbStream(r) == 0) {
+        requestedFormat_ = r.format;
+    } else {
         logFormat("no such format in the list", r);
+    }
     const bool ready = stream_->isOpen() && cameraReady && !connectEnabled;
     if (ready)
         frameImage_.setFormat(r.width, r.height, kBytesPerPixel);
@@ -139,6 +145,16 @@ void mainwindow::readValuesKeeping(const RESOLUTION_LIST& running) {
     currentValues().resolution = running;
     modeTab->showAppliedResolution(running);
     modeChanging = false;
+}
+
+void mainwindow::restoreNativeDefault() {
+    const RESOLUTION_LIST running = currentValues().resolution;
+    if (requestedFormat_ == "MJPG" || running.format != "MJPG" || !stream_->isOpen() || !cameraReady ||
+        connectEnabled || modeChanging) {
+        return;  // a flow chose another format meanwhile, or the camera is gone
+    }
+    logFormat("re-open with native samples", running);
+    switchStreamFormat(running);
 }
 
 void mainwindow::tellFormatRefused() {

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/mainwindow.h"
 #include "app/page_state.h"
@@ -85,6 +86,8 @@ void mainwindow::refillPages() {
 
     // The stream just opened runs the default MJPG format; the mode page selects it too.
     currentValues().resolution = modeTab != nullptr ? modeTab->setMJPGDefault() : RESOLUTION_LIST();
+    if (requestedFormat_ != "MJPG")
+        QTimer::singleShot(0, this, &mainwindow::restoreNativeDefault);
 }
 
 void mainwindow::returnToSettingsPage() {
