@@ -46,26 +46,6 @@ GeneralDialog* openMessage() {
     return nullptr;
 }
 
-// Runs both ticks while a modal dialog of the window keeps the event loop busy.
-struct Ticker {
-    QTimer timer;
-    explicit Ticker(mainwindow& window) {
-        QObject::connect(&timer, &QTimer::timeout, [&window] {
-            window.updateImage();
-            window.connectCamera();
-        });
-        timer.start(20);
-    }
-};
-
-mainwindow::Timing quickResets() {
-    mainwindow::Timing timing = manualTiming();
-    timing.resetCompletionMs = 300;
-    timing.resetSettleMs = 10;
-    timing.resetAntiFlickerMs = 10;
-    timing.resetWaitLimitMs = 1500;
-    return timing;
-}
 }  // namespace
 
 class TestModeFlows : public QObject {
@@ -75,11 +55,16 @@ private:
     std::unique_ptr<Rig> rig;
 
     void start(device::sim::SimOptions options = {}, bool debug = true) {
+        rig.reset();  // the pages of the window before go first
         appConfig().debug = debug;
         options.frameRateMultiplier = 4;
         rig = std::make_unique<Rig>(options);
+        mainwindow::Timing timing = manualTiming();
+        timing.resetCompletionMs = 300;
+        timing.resetSettleMs = timing.resetAntiFlickerMs = 10;
+        timing.resetWaitLimitMs = 1500;
         rig->window.reset();
-        rig->window = std::make_unique<mainwindow>(quickResets());
+        rig->window = std::make_unique<mainwindow>(timing);
         rig->window->show();
         QVERIFY(rig->connect());
     }
@@ -105,7 +90,9 @@ private:
     void sendReset() {
         QVERIFY(UVCXUManager::instance().resetToDefault());
         resetDone = true;
-        Ticker ticker(window());
+        QTimer ticks;  // both ticks, while the busy dialog keeps the event loop
+        connect(&ticks, &QTimer::timeout, [this] { window().updateImage(), window().connectCamera(); });
+        ticks.start(20);
         window().resetSettings();
     }
 
@@ -117,19 +104,12 @@ private slots:
         appConfig().debug = false;
     }
 
-    void modePageOnlyInDebugMode_data() {
-        QTest::addColumn<bool>("debug");
-        QTest::newRow("debug") << true;
-        QTest::newRow("normal") << false;
-    }
     void modePageOnlyInDebugMode() {
-        QFETCH(bool, debug);
-        start({}, debug);
-        QCOMPARE(window().form().modeBtn->isVisible(), debug);
-        if (debug) {
-            QTest::mouseClick(window().form().modeBtn, Qt::LeftButton);
-            QCOMPARE(window().form().tabWidget->currentWidget(), static_cast<QWidget*>(modeTab));
-        }
+        start({}, false);
+        QVERIFY(!window().form().modeBtn->isVisible());
+        start({}, true);
+        QTest::mouseClick(window().form().modeBtn, Qt::LeftButton);
+        QCOMPARE(window().form().tabWidget->currentWidget(), static_cast<QWidget*>(modeTab));
     }
 
     void everyFormatInTurn() {
