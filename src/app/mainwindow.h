@@ -182,6 +182,8 @@ private:
     void watchResetReturn();
     // The connect tick's third block: the camera dropped off for its reset.
     void checkResetDisconnect();
+    // Clears the information page's pending reset confirmation.
+    void forgetResetConfirmation();
 
     MainWindowForm ui;
     QButtonGroup* tabGroup = nullptr;

@@ -244,7 +244,7 @@ void mainwindow::watchResetReturn() {
             debugLog("resetSettings: the camera did not come back \n");
             resetWatch_->stop();
             waitResetConnection = false;
-            resetDone = false;
+            forgetResetConfirmation();
             busy->close();
             overlay_->showTextLabel();
         }
@@ -261,6 +261,10 @@ void mainwindow::checkResetDisconnect() {
     waitResetConnection = false;
     closeAllDialogs();
     overlay_->showTextLabel();
+    forgetResetConfirmation();
+}
+
+void mainwindow::forgetResetConfirmation() {
     // The camera went away: no reset confirmation follows its return.
     resetDone = false;
 }
