@@ -6,6 +6,7 @@
 #   tools/dev.sh test-asan               the same under AddressSanitizer + UBSan
 #   tools/dev.sh test-tsan               the threaded core under ThreadSanitizer
 #   tools/dev.sh build                   configure and build only
+#   tools/dev.sh vm-packages             install what tools/vm/vivid-check.sh boots
 # Missing Debian packages are installed first (needs root, as on a fresh machine).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -27,9 +28,14 @@ packages=(
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
 )
 
-install_packages() {
+# The virtual machine of tools/vm/vivid-check.sh (the V4L2 backend against the kernel's
+# vivid driver): qemu, Debian's kernel with its modules and a static busybox for the
+# guest. Installed only by the command vm-packages.
+vm_packages=(qemu-system-x86 linux-image-amd64 busybox-static)
+
+install_packages() {  # install_packages <package...>
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -37,7 +43,7 @@ install_packages() {
         local sudo=""
         [ "$(id -u)" -eq 0 ] || sudo="sudo"
         $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+        $sudo env DEBIAN_FRONTEND=noninteractive INITRD="${INITRD:-}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
     fi
 }
 
@@ -54,7 +60,7 @@ run_tests() {  # run_tests <dir>
 
 command="${1:-run}"
 [ $# -gt 0 ] && shift
-install_packages
+install_packages "${packages[@]}"
 case "$command" in
     build) build build ;;
     run)
@@ -77,6 +83,11 @@ case "$command" in
     test-tsan)
         build build-tsan -DLUMORA_SANITIZE=thread -DLUMORA_BUILD_BENCH=OFF
         run_tests build-tsan
+        ;;
+    vm-packages)
+        # The guest boots the kernel with an initramfs of its own: the host needs none.
+        export INITRD=No
+        install_packages "${vm_packages[@]}"
         ;;
     *)
         echo "unknown command: $command" >&2

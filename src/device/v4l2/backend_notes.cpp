@@ -9,6 +9,8 @@ BackendNotes& BackendNotes::instance() {
 
 std::string nodeSummary(const CaptureNode& node) {
     std::string text = node.path + " \"" + node.card + "\" (";
+    if (node.name != node.card)
+        text += "standing in for \"" + node.name + "\", ";
     if (!node.vid.empty())
         text += "usb " + node.vid + ":" + node.pid + ", ";
     return text + node.busInfo + ")";

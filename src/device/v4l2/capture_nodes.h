@@ -15,7 +15,9 @@ namespace device::v4l2 {
 struct CaptureNode {
     std::string path;  // "/dev/video0"
     int number = -1;   // 0 for video0
-    std::string card;  // VIDIOC_QUERYCAP card: the friendly name
+    std::string card;  // VIDIOC_QUERYCAP card
+    // The friendly name: the card, except for a test stand-in (see cameraNameFor).
+    std::string name;
     std::string driver;
     std::string busInfo;
     std::string vid, pid;  // USB idVendor / idProduct, four lower-case hex digits; empty when not USB
@@ -31,6 +33,12 @@ struct NodeListing {
 };
 
 NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io);
+
+// The friendly name a node with this card is listed under: the card itself, or "Lumora
+// X8" when the card equals the environment variable LUMORA_V4L2_MATCH_NAME. That
+// variable is for test rigs only (a virtual camera such as vivid stands in for the
+// camera, which the layers above look for by its name); unset, nothing changes.
+std::string cameraNameFor(const std::string& card);
 
 class NodeHandle;
 // Opens a listed node again for use, and checks that its number still belongs to the

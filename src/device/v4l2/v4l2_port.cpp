@@ -19,7 +19,7 @@ public:
         return kOk;
     }
     HResult friendlyName(std::string& name) override {
-        name = node_.card;
+        name = node_.name;
         return kOk;
     }
     HResult symbolicLink(std::string& link) override {

@@ -128,7 +128,7 @@ public:
         : io_(std::move(io)), node_(std::move(node)), unitGuid_(unitGuid) {}
 
     HResult friendlyName(std::string& name) override {
-        name = node_.card;
+        name = node_.name;
         return kOk;
     }
     HResult symbolicLink(std::string& link) override {
