@@ -65,9 +65,9 @@ private:
 // The buffer queue's rules (videobuf2's, the same under uvcvideo) in the order a stream
 // meets them.
 void askBuffers(Questions& q, SysIo& io, int fd, const std::string& path) {
-    q.expect("DQBUF before any REQBUFS", "-EBUSY", q.buffer(VIDIOC_DQBUF, 0));
+    q.expect("DQBUF before any REQBUFS", "-EINVAL", q.buffer(VIDIOC_DQBUF, 0));
     q.expect("STREAMON without buffers", "-EINVAL", q.stream(VIDIOC_STREAMON));
-    q.expect("STREAMOFF without buffers", "-EINVAL", q.stream(VIDIOC_STREAMOFF));
+    q.expect("STREAMOFF without buffers", "0", q.stream(VIDIOC_STREAMOFF));
     uint32_t count = 0;
     q.expect("REQBUFS 4", "0", q.reqbufs(fd, 4, &count));
     if (count == 0)
@@ -109,10 +109,10 @@ void askBuffers(Questions& q, SysIo& io, int fd, const std::string& path) {
             ++dequeued;
     q.expect("every buffer filled and dequeued", std::to_string(count), std::to_string(dequeued));
     q.expect("DQBUF with nothing filled", "-EAGAIN", q.buffer(VIDIOC_DQBUF, 0));
-    q.expect("poll while streaming with nothing queued", "poll ERR", q.poll(200));
+    q.expect("poll while streaming with nothing queued", "poll timeout", q.poll(200));
     q.expect("STREAMOFF", "0", q.stream(VIDIOC_STREAMOFF));
     q.expect("DQBUF after STREAMOFF", "-EINVAL", q.buffer(VIDIOC_DQBUF, 0));
-    q.expect("REQBUFS 0 while the buffers are mapped", "-EBUSY", q.reqbufs(fd, 0));
+    q.expect("REQBUFS 0 while the buffers are mapped", "0", q.reqbufs(fd, 0));
     q.expect("QUERYBUF after REQBUFS 0", "-EINVAL", q.buffer(VIDIOC_QUERYBUF, 0));
     int unmapped = 0;
     for (const auto& mapping : mappings)

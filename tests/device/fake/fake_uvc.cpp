@@ -460,15 +460,16 @@ int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
     if (request == VIDIOC_STREAMON || request == VIDIOC_STREAMOFF) {
         if (*static_cast<int*>(arg) != V4L2_BUF_TYPE_VIDEO_CAPTURE)
             return done(-EINVAL);
-        if (node.owner != fd)
-            return done(node.owner < 0 ? -EINVAL : -EBUSY);
+        if (node.owner >= 0 && node.owner != fd)
+            return done(-EBUSY);
         if (request == VIDIOC_STREAMON) {
             if (node.buffers.empty())
                 return done(-EINVAL);
             node.streaming = true;
-        } else {
+        } else {  // also without buffers: nothing to stop
             node.streaming = false;
             releaseQueue(node);
+            node.waitingForBuffers = true;
         }
         changed_.notify_all();
         return done(0);
@@ -482,12 +483,11 @@ int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
             return done(-EBUSY, asked);
         if (node.streaming)
             return done(-EBUSY, asked);
-        for (const Buffer& b : node.buffers)
-            if (b.mappings > 0)
-                return done(-EBUSY, asked);
+        // Buffers still mapped are orphaned: their memory lives on until munmap.
         node.buffers.clear();
         releaseQueue(node);
         node.owner = -1;
+        node.waitingForBuffers = true;
         if (r->count > 0) {
             r->count = std::min(r->count, kMaxBuffers);
             node.buffers.resize(r->count);
@@ -500,7 +500,7 @@ int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
     auto* b = static_cast<v4l2_buffer*>(arg);
     if (b->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || b->memory != V4L2_MEMORY_MMAP)
         return done(-EINVAL);
-    if (node.owner != fd)
+    if (node.owner >= 0 && node.owner != fd)
         return done(-EBUSY);
     if (request == VIDIOC_DQBUF) {
         if (!node.streaming)
@@ -533,6 +533,7 @@ int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
         return done(-EINVAL, b->index);
     buffer.state = Buffer::Queued;
     node.queued.push_back(b->index);
+    node.waitingForBuffers = false;
     changed_.notify_all();
     return done(0, b->index);
 }
@@ -724,7 +725,7 @@ int FakeUvc::poll(pollfd* fds, nfds_t count, int timeoutMs) {
             p.revents = short(p.events & (POLLIN | POLLRDNORM));
             return 1;
         }
-        if (node->queued.empty()) {  // nothing queued: nothing to wait for
+        if (node->waitingForBuffers) {  // no QBUF since REQBUFS or STREAMOFF: nothing to wait for
             p.revents = POLLERR;
             return 1;
         }

@@ -1,8 +1,9 @@
 #pragma once
 // A fake uvcvideo behind the system seam, for tests without a camera. It answers the
-// backend's system calls as the kernel does: the V4L2 ioctls with their error numbers,
-// mmap buffers with the kernel's rules (REQBUFS 0 refused while streaming or mapped),
-// poll with POLLERR|POLLHUP after an unplug, UVCIOC_CTRL_QUERY as the driver checks it,
+// backend's system calls as the kernel does (checked against a real driver by
+// tools/vm/vivid-check.sh): the V4L2 ioctls with their error numbers, mmap buffers with
+// videobuf2's rules (REQBUFS refused while streaming; buffers still mapped are orphaned,
+// not refused), poll with POLLERR|POLLHUP after an unplug, UVCIOC_CTRL_QUERY as the driver checks it,
 // and the sysfs attributes and descriptors of the USB device. A camera can be unplugged
 // at any moment, also after a given number of calls, and come back under another node
 // number. Every call on a descriptor that was closed (or never opened) is counted.
@@ -137,6 +138,7 @@ private:
         bool gone = false;
         int owner = -1;  // descriptor that holds the buffers
         bool streaming = false;
+        bool waitingForBuffers = true;  // no QBUF since REQBUFS or STREAMOFF
         std::vector<Buffer> buffers;
         std::deque<uint32_t> queued, done;
         v4l2_pix_format fmt{};
