@@ -24,7 +24,9 @@ public:
         report_.check("driver: " + what, answer == expected, answer + " (fake: " + expected + ")");
     }
     // Only reported: the answer belongs to vivid, uvcvideo answers otherwise.
-    void tell(const std::string& what, const std::string& answer) { report_.note("driver: " + what + ": " + answer); }
+    void tell(const std::string& what, const std::string& answer) {
+        report_.note("driver: " + what + ": " + answer);
+    }
 
     std::string reqbufs(int fd, uint32_t count, uint32_t* granted = nullptr) {
         v4l2_requestbuffers r{};
@@ -53,7 +55,9 @@ public:
     std::string poll(int timeoutMs) {
         pollfd p{fd_, POLLIN, 0};
         const int result = io_.poll(&p, 1, timeoutMs);
-        return result < 0 ? errnoName(result) : result == 0 ? "poll timeout" : "poll " + pollEventNames(p.revents);
+        return result < 0    ? errnoName(result)
+               : result == 0 ? "poll timeout"
+                             : "poll " + pollEventNames(p.revents);
     }
 
 private:
@@ -133,7 +137,8 @@ void askControls(Questions& q) {
     v4l2_control control{V4L2_CID_BRIGHTNESS, query.maximum + 10};
     q.expect("S_CTRL beyond the maximum", "0", errnoName(q.ioctl(VIDIOC_S_CTRL, &control)));
     q.ioctl(VIDIOC_G_CTRL, &control);
-    q.expect("value after S_CTRL beyond the maximum", std::to_string(query.maximum), std::to_string(control.value));
+    q.expect("value after S_CTRL beyond the maximum", std::to_string(query.maximum),
+             std::to_string(control.value));
     control.value = query.default_value;
     q.ioctl(VIDIOC_S_CTRL, &control);
     v4l2_control unknown{V4L2_CID_BASE + 200, 0};
@@ -149,8 +154,8 @@ void askControls(Questions& q) {
         const int result = q.ioctl(VIDIOC_S_CTRL, &gain);
         q.ioctl(VIDIOC_G_CTRL, &gain);
         q.tell("gain set to " + std::string(before == 1 ? "2" : "1") + " under autogain",
-               errnoName(result) + ", reads " + std::to_string(gain.value) + " (was " + std::to_string(before) +
-                   "); autogain switched off");
+               errnoName(result) + ", reads " + std::to_string(gain.value) + " (was " +
+                   std::to_string(before) + "); autogain switched off");
         autogain.value = 0;
         q.ioctl(VIDIOC_S_CTRL, &autogain);
     }

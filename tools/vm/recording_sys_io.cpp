@@ -21,12 +21,23 @@ std::string errnoName(int result) {
 
 std::string requestName(unsigned long request) {
     static const std::pair<unsigned long, const char*> kNames[] = {
-        {VIDIOC_QUERYCAP, "QUERYCAP"},   {VIDIOC_ENUM_FMT, "ENUM_FMT"},   {VIDIOC_G_FMT, "G_FMT"},
-        {VIDIOC_S_FMT, "S_FMT"},         {VIDIOC_G_PARM, "G_PARM"},       {VIDIOC_S_PARM, "S_PARM"},
-        {VIDIOC_REQBUFS, "REQBUFS"},     {VIDIOC_QUERYBUF, "QUERYBUF"},   {VIDIOC_QBUF, "QBUF"},
-        {VIDIOC_DQBUF, "DQBUF"},         {VIDIOC_STREAMON, "STREAMON"},   {VIDIOC_STREAMOFF, "STREAMOFF"},
-        {VIDIOC_QUERYCTRL, "QUERYCTRL"}, {VIDIOC_G_CTRL, "G_CTRL"},       {VIDIOC_S_CTRL, "S_CTRL"},
-        {VIDIOC_ENUM_FRAMESIZES, "ENUM_FRAMESIZES"}, {VIDIOC_ENUM_FRAMEINTERVALS, "ENUM_FRAMEINTERVALS"}};
+        {VIDIOC_QUERYCAP, "QUERYCAP"},
+        {VIDIOC_ENUM_FMT, "ENUM_FMT"},
+        {VIDIOC_G_FMT, "G_FMT"},
+        {VIDIOC_S_FMT, "S_FMT"},
+        {VIDIOC_G_PARM, "G_PARM"},
+        {VIDIOC_S_PARM, "S_PARM"},
+        {VIDIOC_REQBUFS, "REQBUFS"},
+        {VIDIOC_QUERYBUF, "QUERYBUF"},
+        {VIDIOC_QBUF, "QBUF"},
+        {VIDIOC_DQBUF, "DQBUF"},
+        {VIDIOC_STREAMON, "STREAMON"},
+        {VIDIOC_STREAMOFF, "STREAMOFF"},
+        {VIDIOC_QUERYCTRL, "QUERYCTRL"},
+        {VIDIOC_G_CTRL, "G_CTRL"},
+        {VIDIOC_S_CTRL, "S_CTRL"},
+        {VIDIOC_ENUM_FRAMESIZES, "ENUM_FRAMESIZES"},
+        {VIDIOC_ENUM_FRAMEINTERVALS, "ENUM_FRAMEINTERVALS"}};
     for (const auto& name : kNames)
         if (name.first == request)
             return name.second;
@@ -35,7 +46,7 @@ std::string requestName(unsigned long request) {
 
 std::string pollEventNames(short events) {
     static const std::pair<short, const char*> kNames[] = {
-        {POLLIN, "IN"}, {POLLPRI, "PRI"}, {POLLOUT, "OUT"}, {POLLERR, "ERR"},
+        {POLLIN, "IN"},   {POLLPRI, "PRI"},   {POLLOUT, "OUT"},      {POLLERR, "ERR"},
         {POLLHUP, "HUP"}, {POLLNVAL, "NVAL"}, {POLLRDNORM, "RDNORM"}};
     std::string text;
     for (const auto& name : kNames)

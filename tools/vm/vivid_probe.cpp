@@ -69,10 +69,12 @@ int chooseFormat(ProbeReport& report, UvcCamera& camera, RESOLUTION_LIST& chosen
     camera.initial(kCameraName, formats);
     int rates = 0;
     for (const RESOLUTION_LIST& f : formats) {
-        if (f.width == formats.front().width && f.height == formats.front().height && f.format == formats.front().format)
+        if (f.width == formats.front().width && f.height == formats.front().height &&
+            f.format == formats.front().format)
             ++rates;
     }
-    const bool hasMjpg = std::any_of(formats.begin(), formats.end(), [](auto& f) { return f.format == "MJPG"; });
+    const bool hasMjpg =
+        std::any_of(formats.begin(), formats.end(), [](auto& f) { return f.format == "MJPG"; });
     const std::string wanted = hasMjpg ? "MJPG" : "YUY2";
     int index = -1;
     for (const RESOLUTION_LIST& f : formats) {
@@ -133,9 +135,9 @@ void checkStream(ProbeReport& report, UvcCamera& camera, const RESOLUTION_LIST& 
 
 void checkControls(ProbeReport& report, UvcCamera& camera) {
     static const char* const names[kStandardPropertyCount] = {
-        "brightness", "contrast", "hue",      "saturation", "sharpness", "gamma",    "colorenable", "whitebalance",
-        "backlight",  "gain",     "pan",      "tilt",       "roll",      "zoom",     "exposure",    "iris",
-        "focus"};
+        "brightness",  "contrast",     "hue",       "saturation", "sharpness", "gamma",
+        "colorenable", "whitebalance", "backlight", "gain",       "pan",       "tilt",
+        "roll",        "zoom",         "exposure",  "iris",       "focus"};
     CaptureSlot& slot = ewc_slot(camera.openNum());
     device::ControlPort* controls = slot.captureFilter->controls();
     int offered = 0;
@@ -156,9 +158,11 @@ void checkControls(ProbeReport& report, UvcCamera& camera) {
         const int after = camera.getValue(p);
         const int restoreCode = camera.setValue(p, double(range.def));
         char detail[200];
-        std::snprintf(detail, sizeof detail, "%ld..%ld step %ld default %ld: was %d, set %ld (code %d), read %d; "
-                      "default restored (code %d)", range.min, range.max, range.step, range.def, before, target,
-                      setCode, after, restoreCode);
+        std::snprintf(detail, sizeof detail,
+                      "%ld..%ld step %ld default %ld: was %d, set %ld (code %d), read %d; "
+                      "default restored (code %d)",
+                      range.min, range.max, range.step, range.def, before, target, setCode, after,
+                      restoreCode);
         report.check(std::string("control ") + names[p], setCode == 0 && after == target && restoreCode == 0,
                      detail);
     }
@@ -179,8 +183,9 @@ void checkLoss(ProbeReport& report, UvcCamera& camera, RecordingSysIo& io, const
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     char detail[160];
-    std::snprintf(detail, sizeof detail, "command code %d, device-lost event %s after %.2f s (%d frames pending)",
-                  commandCode, lost ? "seen" : "NOT seen", secondsSince(start), framesBefore);
+    std::snprintf(detail, sizeof detail,
+                  "command code %d, device-lost event %s after %.2f s (%d frames pending)", commandCode,
+                  lost ? "seen" : "NOT seen", secondsSince(start), framesBefore);
     report.check("device lost", lost, detail);
 
     const Clock::time_point releaseStart = Clock::now();
@@ -191,7 +196,8 @@ void checkLoss(ProbeReport& report, UvcCamera& camera, RecordingSysIo& io, const
 
     std::vector<std::unique_ptr<device::DeviceMoniker>> monikers;
     device::port().video->enumerateVideoInputs(monikers);
-    report.check("gone from the listing", monikers.empty(), std::to_string(monikers.size()) + " node(s) left");
+    report.check("gone from the listing", monikers.empty(),
+                 std::to_string(monikers.size()) + " node(s) left");
     const int now = openDescriptors();
     report.check("descriptors", now == baseline,
                  std::to_string(baseline) + " open before the first open, " + std::to_string(now) + " now");

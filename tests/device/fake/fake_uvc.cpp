@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/v4l2/format_catalog.h"
 #include "device/fake/usb_descriptor_builder.h"
+#include "device/v4l2/format_catalog.h"
 #include "device/v4l2/v4l2_xu.h"
 
 namespace device::v4l2 {
