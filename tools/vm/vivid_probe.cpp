@@ -55,10 +55,13 @@ void checkDiscovery(ProbeReport& report) {
         moniker->friendlyName(name);
         named += name == kCameraName ? 1 : 0;
     }
+    // The listing's line of the backend's description: the nodes taken and skipped.
     const std::string notes = device::v4l2::describe();
-    report.check("discovery", named == 1 && notes.find("skipped") != std::string::npos,
-                 std::to_string(monikers.size()) + " capture node(s), " + std::to_string(named) +
-                     " as \"Lumora X8\"; " + notes.substr(0, notes.find('\n', notes.find("capture nodes"))));
+    const size_t from = std::min(notes.find("capture nodes"), notes.size());
+    const std::string listing = notes.substr(from, notes.find('\n', from) - from);
+    report.check(
+        "discovery", named == 1 && listing.find("skipped") != std::string::npos,
+        std::to_string(named) + " of " + std::to_string(monikers.size()) + " as \"Lumora X8\"; " + listing);
     report.check("presence check", findUvcCamera(-1, kCameraName), "findUvcCamera by name");
 }
 
