@@ -33,7 +33,9 @@ mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144,cache=loose hostroo
 mount -t proc proc $host/proc
 mount -t sysfs sys $host/sys
 mount -t devtmpfs dev $host/dev
-mount -t tmpfs tmp $host/tmp
+# Writable space without hiding any of the host's folders (the probe may lie under /tmp).
+mkdir -p $host/dev/shm
+mount -t tmpfs shm $host/dev/shm
 
 # One vivid instance with a webcam input, and beside its capture node an output and a
 # metadata capture node that the listing must pass over.
@@ -49,7 +51,7 @@ done
 # the descriptors the probe holds stay) and an unload is tried, which the kernel must
 # refuse while the probe still holds the node.
 lose='echo vivid.0 > /sys/bus/platform/drivers/vivid/unbind; rmmod vivid 2>/dev/null && echo "  unloaded while open" || echo "  module in use while the stream is open, as expected"'
-timeout -s KILL "$probe_timeout" chroot $host /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp \
+timeout -s KILL "$probe_timeout" chroot $host /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/dev/shm TMPDIR=/dev/shm \
     LUMORA_V4L2_MATCH_NAME=vivid "$probe" --lose-command "$lose"
 result=$?
 [ $result -eq 137 ] && echo "vivid-check: the probe hung and was killed after $probe_timeout s"
