@@ -99,6 +99,10 @@ public:
     QTimer* connectTimerObject() const { return connectTimer; }
     const Timing& timing() const { return timing_; }
 
+protected:
+    // While a firmware update runs the user is asked first; quitting stops the update.
+    void closeEvent(QCloseEvent* event) override;
+
 public slots:
     void hiddenBtnClicked();
     void tabSelected(int id);

@@ -1,5 +1,127 @@
 #include "tabs/info_tab.h"
 
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <string>
+
+#include "base/app_config.h"
+#include "base/debug_log.h"
+#include "base/scale_size.h"
+#include "engine/current_values.h"
+#include "widgets/busy_progress.h"
+#include "widgets/general_dialog.h"
+#include "widgets/popup_license_layout.h"
+#include "xu/uvc_xu_manager.h"
+
 InfoTab::InfoTab(QWidget* parent) : BaseTab(parent) {
-    setObjectName(QStringLiteral("InfoTab"));
+    setupUi();
+    scaleForDpi();
+    toolVersionLabel->setText(QStringLiteral("Ver.") + tr("1.00.00"));
+
+    connect(fwUpdateButton, &QPushButton::released, this, &InfoTab::fwUpdateBtnClicked);
+    connect(&engine, &UpdateFWbyUsbFunc::waitForUpdateStart, this, &InfoTab::onWaitForUpdateStart,
+            Qt::QueuedConnection);
+    connect(&engine, &UpdateFWbyUsbFunc::updateEnd, this, &InfoTab::onUpdateEnd, Qt::QueuedConnection);
+    connect(&engine, &UpdateFWbyUsbFunc::updateProgress, this, &InfoTab::onUpdateProgress,
+            Qt::QueuedConnection);
+    connect(resetButton, &QPushButton::released, this, &InfoTab::resetBtnClicked);
+    connect(toolLicenseButton, &QPushButton::released, this, [this] {
+        debugLog("toolLicenseButton released\n");
+        openLicense(QStringLiteral("OPEN SOURCE SOFTWARE NOTICE (PC_TOOL)_LEGAL COMMENT.htm"),
+                    tr("Open Source Licenses (PC Tool)"));
+    });
+    connect(camLicenseButton, &QPushButton::released, this, [this] {
+        debugLog("camLicenseButton released\n");
+        openLicense(QStringLiteral("OPEN SOURCE SOFTWARE NOTICE (Camera)_LEGAL COMMENT.htm"),
+                    tr("Open Source Licenses (Camera)"));
+    });
+
+    if (QLocale::system().name() == QLatin1String("ja_JP")) {
+        QFont font = fwUpdateButton->font();
+        writeStdout("fwUpdateButton pointSize : " + std::to_string(font.pointSize()) + "\n");
+        font.setPointSize(font.pointSize() - 1);
+        fwUpdateButton->setFont(font);
+    }
+}
+
+InfoTab::~InfoTab() {
+    stopUpdate();
+}
+
+void InfoTab::scaleForDpi() {
+    const double factor = getScaleSize();
+    const double scale = appConfig().scale;
+    setFixedWidth(int(width() / scale * factor));
+    scrollAreaWidgetContents->setFixedSize(int(scrollAreaWidgetContents->width() / scale * factor),
+                                           scrollAreaWidgetContents->height());
+    repaint();
+}
+
+void InfoTab::updateFromState() {
+    const CurrentValues& values = currentValues();
+    scrollArea->verticalScrollBar()->setValue(0);
+    debugLog("setVersion: %s\n", values.fwVersion);
+    versionLabel->setText(QStringLiteral("Ver.") + QString::fromLatin1(values.fwVersion));
+    debugLog("setSN: %s\n", values.serialNumber);
+    SNLabel_content->setText(QString::fromLatin1(values.serialNumber));
+    engine.setTransferSize(values.transferSize.load());
+
+    if (resetDone) {
+        busy_->closeDialog();
+        tell(tr("Reset Succesfully"), tr("All settings have been reset to default values."));
+        resetDone = false;
+    }
+    if (verifyPending_) {
+        verifyPending_ = false;
+        // After the refresh: the main window finishes its connection before the message.
+        QTimer::singleShot(0, this, &InfoTab::showVersionCheck);
+    }
+}
+
+void InfoTab::resetBtnClicked() {
+    debugLog("resetBtnClicked \n");
+    if (flowActive_)
+        return;
+    if (!ask(tr("Reset"), tr("Reset all settings to default. \nAre you sure you want to reset ?"),
+             tr("Reset")))
+        return;
+    const bool ok = UVCXUManager::instance().resetToDefault();
+    debugLog("resetBtnClicked res:%d\n", ok);
+    resetDone = true;
+    emit resetAllSettings();
+}
+
+void InfoTab::openLicense(const QString& fileName, const QString& title) {
+    const QString path = QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName;
+    debugLog("open file: %s \n", path.toLocal8Bit().constData());
+    auto* viewer = new PopupLicenseLayout(scrollArea);
+    viewer->showLicense(title, path);
+}
+
+bool InfoTab::confirmQuit() {
+    if (!isUpdateRunning())
+        return true;
+    if (!ask(tr("Firmware Update"),
+             tr("A firmware update is running.\n Quitting now may leave the camera\n unusable. Quit anyway?"),
+             tr("Quit")))
+        return false;
+    stopUpdate();
+    return true;
+}
+
+void InfoTab::stopUpdate() {
+    if (!updateThread.joinable())
+        return;
+    debugLog("stopUpdate \n");
+    stopping_ = true;
+    engine.requestStop();
+    updateThread.join();
+    stopProgress();
+    busy_->closeDialog();
+    appConfig().fwUpdateRunning = false;
 }

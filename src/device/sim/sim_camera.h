@@ -174,6 +174,9 @@ public:
     virtual void setExtensionUnitFromActivation(int k) = 0;
     // After an update start the camera reports status 15 instead of rebooting.
     virtual void setFlashFails(bool fails) = 0;
+    // After an update start the camera leaves the bus as usual but comes back running the
+    // firmware it ran before (the flashing did not take).
+    virtual void setRebootKeepsFirmware(bool keeps) = 0;
 
     // --- values ------------------------------------------------------------------------
     virtual ControlState control(ControlGroup group, long property) const = 0;

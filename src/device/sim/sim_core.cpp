@@ -188,7 +188,7 @@ HResult SimCore::xuProperty(int id, uint64_t gen, const KsNodeProperty& request,
         schedule(options_.rebootAbsenceMs, [this, id] {
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                units_[size_t(id)].xu->firmware().completeReboot();
+                units_[size_t(id)].xu->firmware().completeReboot(rebootKeepsFirmware_);
             }
             plug();
         });
@@ -268,6 +268,11 @@ void SimCore::setExtensionUnitFromActivation(int k) {
     std::lock_guard<std::mutex> lock(mutex_);
     xuFromActivation_ = k;
     activations_ = 0;
+}
+
+void SimCore::setRebootKeepsFirmware(bool keeps) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    rebootKeepsFirmware_ = keeps;
 }
 
 void SimCore::setFlashFails(bool fails) {

@@ -113,6 +113,7 @@ public:
     void setSampleFault(SampleFault fault) override { sampleFault_ = int(fault); }
     void setExtensionUnitFromActivation(int k) override;
     void setFlashFails(bool fails) override;
+    void setRebootKeepsFirmware(bool keeps) override;
     ControlState control(ControlGroup group, long property) const override;
     void setControl(ControlGroup group, long property, ControlState state) override;
     long powerLineFrequency() const override;
@@ -146,6 +147,7 @@ private:
     uint64_t generation_ = 1;
     int activations_ = 0;
     int xuFromActivation_ = 1;
+    bool rebootKeepsFirmware_ = false;
     std::vector<XuRecord> records_;
 
     mutable std::mutex streamsMutex_;

@@ -180,9 +180,11 @@ bool FirmwareSim::startUpdate(bool flashFails) {
     return true;
 }
 
-void FirmwareSim::completeReboot() {
-    version_ = pendingVersion_;
-    ++updatesCompleted_;
+void FirmwareSim::completeReboot(bool keepOld) {
+    if (!keepOld) {
+        version_ = pendingVersion_;
+        ++updatesCompleted_;
+    }
     updateMode_ = false;
     status_ = kStatusIdle;
     headerAccepted_ = false;

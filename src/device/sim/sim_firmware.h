@@ -45,8 +45,8 @@ public:
     // Selector 10: true when the camera now reboots into the new firmware (status 6 was
     // reached); otherwise the status becomes 15. With flashFails the status becomes 15.
     bool startUpdate(bool flashFails);
-    // After the reboot: the new version runs, update mode is over.
-    void completeReboot();
+    // After the reboot: the new version runs (the old one when keepOld), update mode is over.
+    void completeReboot(bool keepOld = false);
 
     int status() const { return status_; }
     uint32_t transferSize() const { return transferSize_; }

@@ -1,0 +1,23 @@
+#pragma once
+// Firmware versions: the image header's version word and the camera's running version
+// text, both as (formal, major, minor).
+#include <cstdint>
+#include <string>
+
+struct FwVersion {
+    int formal = 0;
+    int major = 0;
+    int minor = 0;
+};
+
+// The header version word: formal = V >> 24, major = (V >> 12) & 0xFFF, minor = V & 0xFFF.
+FwVersion splitHeaderVersion(uint32_t word);
+
+// The running version text, part by part up to each ".": every part is read as a decimal
+// number (leading blanks and a sign allowed, reading stops at the first non-digit; no
+// digits read as 0). A missing part repeats the last one read: "1.2" is 1, 2, 2.
+FwVersion parseRunningVersion(const std::string& text);
+
+// Lexicographic (formal, major, minor); an equal version is not newer.
+bool isNewerVersion(const FwVersion& image, const FwVersion& running);
+bool operator==(const FwVersion& a, const FwVersion& b);

@@ -1,0 +1,376 @@
+// The engine's run: the header check, runUpdate with its ending, the start and cancel
+// commands and the two watches. The block transfer itself is in fw_transfer.cpp.
+#include "firmware/update_fw_by_usb_func.h"
+
+#include <QFile>
+#include <cstdio>
+#include <string>
+
+#include "base/debug_log.h"
+#include "xu/uvc_xu_manager.h"
+
+namespace {
+constexpr int kStatusUpdateMode = 1;
+constexpr int kStatusHeaderRead = 3;
+constexpr int kStatusFailure = 15;
+constexpr int kStatusNoAnswer = 65535;
+constexpr uint8_t kInfoAnnounce = 2;
+constexpr uint8_t kInfoClose = 0;
+
+long long nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The console pause of the debug flow: waits for a line on standard input.
+void pauseForKey() {
+    std::fflush(stdout);
+    std::getchar();
+}
+
+std::string localPath(const QString& path) {
+    return path.toLocal8Bit().toStdString();
+}
+}  // namespace
+
+UpdateFWbyUsbFunc::UpdateFWbyUsbFunc() : QObject(nullptr) {}
+
+UpdateFWbyUsbFunc::~UpdateFWbyUsbFunc() {
+    requestStop();
+    if (watchThread.joinable())
+        watchThread.join();
+}
+
+void UpdateFWbyUsbFunc::wakeWaiters() {
+    std::lock_guard<std::mutex> lock(wakeMutex_);
+    wake_.notify_all();
+}
+
+void UpdateFWbyUsbFunc::pause(int ms, const std::atomic<bool>* keepWaiting) {
+    std::unique_lock<std::mutex> lock(wakeMutex_);
+    wake_.wait_for(lock, std::chrono::milliseconds(ms),
+                   [&] { return stopRequested_.load() || (keepWaiting != nullptr && !keepWaiting->load()); });
+}
+
+void UpdateFWbyUsbFunc::setVerdict(int code) {
+    int open = kFwNoVerdict;
+    result.compare_exchange_strong(open, code);
+}
+
+UpdateFWbyUsbFunc::TransferStats UpdateFWbyUsbFunc::transferStats() const {
+    return TransferStats{statsCalls_.load(), statsNanoseconds_.load()};
+}
+
+bool UpdateFWbyUsbFunc::checkCameraStatus(int expected) {
+    UVCXUManager& xu = UVCXUManager::instance();
+    int status = xu.getCameraSatatus();
+    debugLog("getCameraSatatus %d\n", status);
+    if (status == expected)
+        return true;
+    const long long deadline = nowMs() + timing_.statusTimeoutMs;
+    while (status != kStatusFailure && status != kStatusNoAnswer) {
+        if (cancelled())
+            return false;
+        if (nowMs() >= deadline) {
+            debugLog("checkCameraStatus time-out: %d\n", status);
+            return false;
+        }
+        pause(timing_.statusPollMs);
+        status = xu.getCameraSatatus();
+        if (status == expected)
+            return true;
+    }
+    return false;
+}
+
+bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string& running, bool force) {
+    UVCXUManager& xu = UVCXUManager::instance();
+    debugLog("checkNeedFwUpdate: %s, current:%s \n", localPath(path).c_str(), running.c_str());
+    lastCheck_ = CheckOutcome::BadImage;
+    checkedVersion_ = FwVersion();
+
+    lastImage_ = checkFirmwareImage(path);
+    const int fileSize = lastImage_.problem == ImageProblem::Unreadable ? -1 : int(lastImage_.fileSize);
+    debugLog("FileSize: %d \n", fileSize);
+    if (fileSize <= 0) {
+        debugLog("FileSize Fail!!!!(%d)\n", fileSize);
+        return false;
+    }
+    if (!lastImage_.ok()) {
+        debugLog("firmware image refused: %s\n", imageProblemName(lastImage_.problem));
+        return false;
+    }
+
+    lastCheck_ = CheckOutcome::CameraRefused;
+    const int transferSize = transferSize_.load();
+    if (transferSize < kMinTransferSize || transferSize > kMaxTransferSize) {
+        debugLog("transferSize refused: %d\n", transferSize);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        debugLog("FileSize Fail!!!!(%d)\n", -1);
+        lastCheck_ = CheckOutcome::BadImage;
+        lastImage_.problem = ImageProblem::Unreadable;
+        return false;
+    }
+
+    bool ok = xu.setUpdateMode(1, fileSize);
+    debugLog("setUpdateMode: %d\n", ok);
+    if (!ok)
+        return false;
+    ok = checkCameraStatus(kStatusUpdateMode);
+    debugLog("checkCameraStatus: %d\n", ok);
+    if (!ok)
+        return false;
+    ok = sendTransferInfo(kInfoAnnounce, kFirmwareHeaderBytes);
+    if (!ok)
+        return false;
+    ok = transferFileByXU(file, 0, kFirmwareHeaderBytes);
+    debugLog("setTransferData Header res: %d\n", ok);
+    file.close();
+    if (!ok)
+        return false;
+    ok = sendTransferInfo(kInfoClose, kFirmwareHeaderBytes);
+    if (!ok)
+        return false;
+    ok = xu.startReadHeader();
+    debugLog("startReadHeader res: %d\n", ok);
+    if (!ok)
+        return false;
+    ok = checkCameraStatus(kStatusHeaderRead);
+    debugLog("checkCameraStatus: %d\n", ok);
+    if (!ok)
+        return false;
+    uint8_t word[kXuHeaderVersionLength] = {};
+    ok = xu.getHeaderVersion(word);
+    debugLog("getHeaderVersion res: %d\n", ok);
+    if (!ok)
+        return false;
+
+    const uint32_t v =
+        uint32_t(word[0]) | uint32_t(word[1]) << 8 | uint32_t(word[2]) << 16 | uint32_t(word[3]) << 24;
+    const FwVersion image = splitHeaderVersion(v);
+    writeStdout("Formal " + std::to_string(image.formal) + "\n");
+    writeStdout("Major " + std::to_string(image.major) + "\n");
+    writeStdout("Minor " + std::to_string(image.minor) + "\n");
+    const FwVersion current = parseRunningVersion(running);
+    writeStdout("cFormal " + std::to_string(current.formal) + "\n");
+    writeStdout("cMajor " + std::to_string(current.major) + "\n");
+    writeStdout("cMinor " + std::to_string(current.minor) + "\n");
+    checkedVersion_ = image;
+    const bool newer = force || isNewerVersion(image, current);
+    lastCheck_ = newer ? CheckOutcome::Newer : CheckOutcome::NotNewer;
+    return newer;
+}
+
+void UpdateFWbyUsbFunc::endUpdateFlow() {
+    const bool ok = UVCXUManager::instance().setUpdateMode(0, 0);
+    debugLog("endUpdateFlow  setUpdateMode :%d\n", ok);
+}
+
+int UpdateFWbyUsbFunc::finishRun(bool leaveUpdateMode) {
+    if (leaveUpdateMode)
+        endUpdateFlow();
+    const int code = result.load();
+    emit updateEnd(code);
+    return code;
+}
+
+int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
+    debugLog("UpdateFWbyUsbFunc start, FilePath: %s, debug: %d\n", localPath(path).c_str(), debug);
+    filePath = path;
+    cancelRequested_ = false;
+    deviceMissed = false;
+    startSent_ = false;
+    startDeadlineMs_ = 0;
+    lastStatus = -1;
+    result = kFwNoVerdict;
+    statsCalls_ = 0;
+    statsNanoseconds_ = 0;
+
+    if (debug) {
+        debugLog("press for Start file open.... \n");
+        pauseForKey();
+    }
+    debugLog("Start file open \n");
+    if (cancelled()) {
+        result = kFwCancelled;
+        return finishRun(true);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        debugLog("Read File Fail!!!!(%d)\n", 1);
+        result = kFwOpenFailed;
+        return finishRun(true);
+    }
+    const qint64 size = file.size();
+    debugLog("FileSize: %d \n", int(size));
+    if (size <= 0 || size > INT32_MAX) {
+        debugLog("FileSize Fail!!!!(%d)\n", int(size));
+        result = kFwBadSize;
+        return finishRun(true);
+    }
+    const int transferSize = transferSize_.load();
+    if (transferSize < kMinTransferSize || transferSize > kMaxTransferSize) {
+        debugLog("transferSize refused: %d\n", transferSize);
+        result = kFwTransferFailed;
+        return finishRun(true);
+    }
+
+    if (debug) {
+        debugLog("press for Start transfer.... \n");
+        pauseForKey();
+    }
+    emit updateProgress(0.0);
+    startDeviceTimer();
+    bool ok = transferPartialFile(file, int(size));
+    debugLog("transferPartialFile: %d \n", ok);
+    file.close();
+    joinDeviceWatch();
+    // A failed packet usually comes before the watch's next look: ask once more, so that
+    // a camera that left is told apart from a refused transfer.
+    if (!ok && !cancelled() && !deviceMissed && !UVCXUManager::instance().checkUVCDeviceExist()) {
+        debugLog("\n*******divice missed*******\n");
+        deviceMissed = true;
+    }
+
+    if (deviceMissed) {
+        result = kFwCameraVanished;
+        stopTimer();
+        return finishRun(false);
+    }
+    if (cancelled()) {
+        result = kFwCancelled;
+        return finishRun(true);
+    }
+    if (!ok) {
+        result = kFwTransferFailed;
+        return finishRun(true);
+    }
+
+    stopTimer();
+    // Running before the signal: a start or cancel that answers it must find the watch on.
+    statusTimerRunning = !cancelled();
+    emit waitForUpdateStart();
+    if (debug) {
+        debugLog("press for Start pulling CameraSatatus.... \n");
+        pauseForKey();
+    }
+    writeStdout("======= pulling CameraSatatus start ======= : \n");
+    watchThread = std::thread([this] { startStatusTimer(); });
+    watchThread.join();
+
+    // Stopped before the start command: the image stays unused, so update mode is left
+    // and the camera is usable as before.
+    bool leaveUpdateMode = false;
+    if (cancelled()) {
+        result = kFwCancelled;
+        leaveUpdateMode = !startSent_.load();
+    }
+    debugLog("UpdateFWbyUsbFunc done: %d\n", result.load());
+    const int code = finishRun(leaveUpdateMode);
+    if (debug)
+        pauseForKey();
+    return code;
+}
+
+bool UpdateFWbyUsbFunc::startFwUpdate() {
+    // Marked before the command: the camera may leave the bus before the call returns.
+    startDeadlineMs_ = nowMs() + timing_.restartTimeoutMs;
+    startSent_ = true;
+    const bool ok = UVCXUManager::instance().setFwUpdateStart(1);
+    if (!ok) {
+        result = kFwStartFailed;
+        debugLog("setFwUpdateStart Fail!!!!(%d)\n", 0);
+        stopTimer();
+    }
+    return ok;
+}
+
+void UpdateFWbyUsbFunc::cancelUpdate() {
+    debugLog("cancelUpdate \n");
+    cancelRequested_ = true;
+    stopTimer();
+}
+
+void UpdateFWbyUsbFunc::requestStop() {
+    stopRequested_ = true;
+    cancelRequested_ = true;
+    statusTimerRunning = false;
+    deviceTimerRunning = false;
+    wakeWaiters();
+}
+
+void UpdateFWbyUsbFunc::stopTimer() {
+    writeStdout(" ======= stopTimer ======= : \n");
+    statusTimerRunning = false;
+    deviceTimerRunning = false;
+    wakeWaiters();
+}
+
+void UpdateFWbyUsbFunc::joinDeviceWatch() {
+    deviceTimerRunning = false;
+    wakeWaiters();
+    if (watchThread.joinable())
+        watchThread.join();
+}
+
+void UpdateFWbyUsbFunc::startDeviceTimer() {
+    const bool previous = deviceTimerRunning.load();
+    writeStdout("======= startDeviceTimer ======= : " + std::to_string(previous) + "\n");
+    deviceTimerRunning = true;
+    deviceMissed = false;
+    watchThread = std::thread([this] {
+        while (deviceTimerRunning.load()) {
+            pause(timing_.devicePollMs, &deviceTimerRunning);
+            if (!deviceTimerRunning.load())
+                break;
+            if (!UVCXUManager::instance().checkUVCDeviceExist()) {
+                debugLog("\n*******divice missed*******\n");
+                deviceMissed = true;
+                break;
+            }
+        }
+    });
+}
+
+void UpdateFWbyUsbFunc::startStatusTimer() {
+    // runUpdate switched the watch on before it asked the user to start.
+    const bool previous = statusTimerRunning.load();
+    writeStdout("======= startStatusTimer ======= : " + std::to_string(previous) + "\n");
+    UVCXUManager& xu = UVCXUManager::instance();
+    while (statusTimerRunning.load()) {
+        pause(timing_.statusPollMs, &statusTimerRunning);
+        if (!statusTimerRunning.load())
+            break;
+        const int status = xu.getCameraSatatus();
+        if (status != lastStatus.load()) {
+            lastStatus = status;
+            writeStdout(" ======= checkCameraStatus ======= : " + std::to_string(status) + "\n");
+            if (status == kStatusFailure) {
+                debugLog("********update failure with status: %d\n", status);
+                setVerdict(kFwCameraFailed);
+                stopTimer();
+            } else if (status == kStatusNoAnswer) {
+                if (startSent_.load()) {
+                    debugLog("fw upgrade started:\n");
+                    setVerdict(kFwStarted);
+                } else {
+                    // Gone before the user started the update: the image was never used.
+                    debugLog("\n*******divice missed*******\n");
+                    deviceMissed = true;
+                    setVerdict(kFwCameraVanished);
+                }
+                stopTimer();
+            }
+        }
+        writeStdout("======= getCameraSatatus ======= : " + std::to_string(lastStatus.load()) + "\n");
+        const long long deadline = startDeadlineMs_.load();
+        if (statusTimerRunning.load() && startSent_.load() && deadline != 0 && nowMs() >= deadline) {
+            debugLog("fw upgrade start time-out: %d\n", lastStatus.load());
+            setVerdict(kFwTimedOut);
+            stopTimer();
+        }
+    }
+}

@@ -1,0 +1,160 @@
+#pragma once
+// The firmware update engine. It checks an image file against the firmware the camera
+// runs, sends the image to the camera in blocks of packets over the extension unit, and
+// once the user has confirmed, starts the camera's own update and follows the camera until
+// it drops off the bus to flash itself.
+//
+// Threads: checkNeedFwUpdate, endUpdateFlow, startFwUpdate, cancelUpdate and requestStop
+// run on the caller's (GUI) thread; runUpdate blocks and belongs on a worker thread of its
+// own. While it runs, a device watch looks for the camera every 50 ms during the transfer
+// and a status watch reads the camera's status every 500 ms while it waits for the start.
+// Every flag shared between these threads is atomic. The signals are emitted on the
+// runUpdate thread; connect them queued to GUI receivers.
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "firmware/fw_image_check.h"
+#include "firmware/fw_version.h"
+
+class QFile;
+
+// Outcomes of runUpdate (and of the signal updateEnd).
+enum FwOutcome : int {
+    kFwStarted = 0,           // the camera left the bus to flash the new image
+    kFwNoVerdict = 1,         // the status watch ended without a verdict
+    kFwCancelled = -1,        // cancelled, or stopped because the program quits
+    kFwOpenFailed = -2,       // the image file cannot be opened
+    kFwBadSize = -3,          // the image size is 0 or cannot be determined
+    kFwTransferFailed = -4,   // a transfer step failed or the camera refused a block
+    kFwStartFailed = -5,      // the start command failed
+    kFwTimedOut = -6,         // the camera did not leave the bus in time after the start
+    kFwCameraFailed = -9,     // the camera reported the update as failed (status 15)
+    kFwCameraVanished = -99,  // the camera left the bus before the update started
+};
+
+class UpdateFWbyUsbFunc : public QObject {
+    Q_OBJECT
+
+public:
+    // Polling periods and limits; tests shorten them.
+    struct Timing {
+        int devicePollMs = 50;         // device watch during the transfer
+        int statusPollMs = 500;        // status reads while waiting for the camera
+        int statusTimeoutMs = 60000;   // longest wait for one expected status
+        int restartTimeoutMs = 60000;  // longest wait for the camera to leave after the start
+        // A block is the smallest multiple of 16 packets holding at least this many bytes.
+        uint32_t minBlockBytes = 0xA00000;
+    };
+
+    // What the last checkNeedFwUpdate found.
+    enum class CheckOutcome {
+        Newer,          // the camera holds the header and stays in update mode
+        NotNewer,       // the image is not newer than the running firmware
+        BadImage,       // the file is not a valid image (nothing was sent to the camera)
+        CameraRefused,  // a step of the check failed on the camera's side
+    };
+
+    // Time spent in extension-unit calls by the last runUpdate (its transfer phase).
+    struct TransferStats {
+        long long calls = 0;
+        long long nanoseconds = 0;
+    };
+
+    // The transfer size must lie in this range: a packet carries transferSize - 8 data
+    // bytes (the header packet 128 of them), counted in 16 bits.
+    static constexpr int kMinTransferSize = 136;
+    static constexpr int kMaxTransferSize = 0xFFFF + 8;
+
+    UpdateFWbyUsbFunc();
+    ~UpdateFWbyUsbFunc() override;
+    UpdateFWbyUsbFunc(const UpdateFWbyUsbFunc&) = delete;
+    UpdateFWbyUsbFunc& operator=(const UpdateFWbyUsbFunc&) = delete;
+
+    void setTiming(const Timing& timing) { timing_ = timing; }
+    void setTransferSize(int size) { transferSize_ = size; }
+
+    // Checks the file, puts the camera into update mode, lets it read the image header
+    // and answers whether the image is newer than running (always, with force). Blocking.
+    bool checkNeedFwUpdate(const QString& path, const std::string& running, bool force);
+    CheckOutcome lastCheckOutcome() const { return lastCheck_; }
+    const ImageCheck& lastImageCheck() const { return lastImage_; }
+    // The version the camera read from the header of the last accepted check.
+    FwVersion checkedVersion() const { return checkedVersion_; }
+
+    // Leaves update mode.
+    void endUpdateFlow();
+    // Sends the image, waits for the user's start and the camera's drop-off; emits
+    // updateEnd with the outcome and returns it. Blocking: run it on a worker thread.
+    int runUpdate(const QString& path, bool debug);
+    // The user confirmed: the camera starts flashing. False (outcome -5) when the command
+    // failed.
+    bool startFwUpdate();
+    // The user cancelled: the run ends with -1 at the next packet or status read.
+    void cancelUpdate();
+    // The program quits: like cancelUpdate, and every later wait ends at once. Safe from
+    // any thread; runUpdate returns within one packet or one poll.
+    void requestStop();
+    // Ends both watches.
+    void stopTimer();
+
+    TransferStats transferStats() const;
+
+signals:
+    // The image is in the camera; the user must now confirm the start.
+    void waitForUpdateStart();
+    void updateEnd(int code);
+    // Transfer progress, 0 to 100.
+    void updateProgress(double percent);
+
+private:
+    // One block after another from the open file; false on failure or cancel.
+    bool transferPartialFile(QFile& file, int fileSize);
+    // Announces (kind 2) or closes (kind 0) a block of count bytes; false on failure.
+    bool sendTransferInfo(uint8_t kind, int count);
+    // One packet of n data bytes read from the file's position, at offset in its block.
+    bool transferFileByXU(QFile& file, int offset, int n);
+    // Waits for the camera's status to become expected; false on 15, 65535, time-out or stop.
+    bool checkCameraStatus(int expected);
+    void startDeviceTimer();
+    void startStatusTimer();
+    // Ends the run's device watch and waits for its thread.
+    void joinDeviceWatch();
+    // Ends runUpdate: leaves update mode when asked, emits updateEnd and returns result.
+    int finishRun(bool leaveUpdateMode);
+
+    bool cancelled() const { return cancelRequested_.load() || stopRequested_.load(); }
+    // Sleeps ms unless the wait ends earlier (stop, or keepWaiting turning false).
+    void pause(int ms, const std::atomic<bool>* keepWaiting = nullptr);
+    void wakeWaiters();
+    // Sets result only while no verdict was reached.
+    void setVerdict(int code);
+    // Runs one extension-unit call and counts its time into the transfer statistics.
+    template <typename Call>
+    auto timed(Call call) -> decltype(call());
+
+    QString filePath;
+    Timing timing_;
+    std::atomic<int> transferSize_{0};
+    std::atomic<int> lastStatus{-1};
+    std::atomic<bool> statusTimerRunning{false};
+    std::atomic<bool> deviceTimerRunning{false};
+    std::atomic<bool> cancelRequested_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> deviceMissed{false};
+    std::atomic<bool> startSent_{false};
+    std::atomic<long long> startDeadlineMs_{0};
+    std::atomic<int> result{kFwNoVerdict};
+    std::atomic<long long> statsCalls_{0};
+    std::atomic<long long> statsNanoseconds_{0};
+    std::thread watchThread;
+    std::mutex wakeMutex_;
+    std::condition_variable wake_;
+    CheckOutcome lastCheck_ = CheckOutcome::BadImage;
+    ImageCheck lastImage_;
+    FwVersion checkedVersion_;
+};

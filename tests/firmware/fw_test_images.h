@@ -1,0 +1,49 @@
+#pragma once
+// Firmware image files for the update tests, in a temporary folder: valid images of a
+// version and size, and the ways a file can fail to be one.
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "device/sim/fw_image.h"
+
+namespace fwtest {
+
+inline std::vector<uint8_t> payloadOf(size_t n) {
+    std::vector<uint8_t> p(n);
+    uint32_t x = 2463534242u;
+    for (auto& b : p) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        b = uint8_t(x);
+    }
+    return p;
+}
+
+// A valid image of `size` bytes (header included) for formal.major.minor.
+inline std::vector<uint8_t> imageOf(int formal, int major, int minor, size_t size) {
+    using namespace device::sim;
+    return buildFwImage(makeHeaderVersion(uint32_t(formal), uint32_t(major), uint32_t(minor)), std::string(),
+                        payloadOf(size - kFwHeaderSize));
+}
+
+// Re-seals the header after a change of its bytes 0..123.
+inline void resealHeader(std::vector<uint8_t>& image) {
+    device::sim::putLe32(image.data() + 124, device::sim::crc32(image.data(), 124));
+}
+
+inline QString writeFile(const QTemporaryDir& dir, const QString& name, const std::vector<uint8_t>& bytes) {
+    const QString path = QDir(dir.path()).filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    return path;
+}
+
+}  // namespace fwtest

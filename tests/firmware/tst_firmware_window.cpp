@@ -1,0 +1,247 @@
+// A firmware update through the information page and the main window on the simulated
+// camera: the full update with the new version read back, and one fault at each stage of
+// the update. Each case checks the outcome, the message the user gets, the camera's
+// firmware, and that the window is back to a usable camera afterwards.
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+
+#include "app/connection_flags.h"
+#include "app/mainwindow.h"
+#include "app/page_state.h"
+#include "base/app_config.h"
+#include "device/sim/sim_camera.h"
+#include "engine/current_values.h"
+#include "engine/setting_task_engine.h"
+#include "fw_dialog_driver.h"
+#include "fw_test_images.h"
+#include "support/log_capture.h"
+#include "tabs/info_tab.h"
+#include "widgets/protect_layout.h"
+#include "xu/uvc_xu_manager.h"
+
+using namespace device;
+using namespace fwtest;
+
+namespace {
+enum Stage { BeforeHeader, FirstBlock, MiddleBlock, LastBlock, Flashing, Reboot };
+enum Fault { NoFault, TransferError, CameraGone, TimeOut, CameraFailure, OldVersion };
+// Progress (percent) at which a fault strikes inside each block of the test image: three
+// blocks of 4096 bytes and a final block of 1000.
+constexpr double kStrikeAt[] = {0, 10, 40, 95};
+constexpr int kImageSize = 3 * 4096 + 1000;
+}  // namespace
+Q_DECLARE_METATYPE(Stage)
+Q_DECLARE_METATYPE(Fault)
+
+class FirmwareWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<LogCapture> log_;
+    std::shared_ptr<sim::SimCamera> camera_;
+    std::unique_ptr<mainwindow> window_;
+    QTemporaryDir dir_;
+
+    static mainwindow::Timing manualTiming() {
+        mainwindow::Timing timing;
+        timing.previewIntervalMs = 3600 * 1000;
+        timing.connectIntervalMs = 3600 * 1000;
+        timing.deviceRetrySleepMs = 1;
+        return timing;
+    }
+
+    void resetProcessState() {
+        SettingTaskEngine::instance().deleteCamera();
+        UVCXUManager::instance().setEnableCommand(false);
+        resetConnectionFlags();
+        appConfig().fwUpdateRunning = false;
+        appConfig().debug = false;
+    }
+
+    // Connect ticks until the window is Ready again.
+    bool reconnect() {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 10000) {
+            window_->connectCamera();
+            if (!connectEnabled && cameraReady)
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    void injectNow(Fault fault) {
+        switch (fault) {
+            case TransferError:
+                camera_->failAlways("XuNodeControl::property:17", kGenFailure);
+                break;
+            case CameraGone:
+                camera_->unplug();
+                camera_->plugAfter(150);
+                break;
+            case TimeOut:
+                camera_->forceStatus(2);
+                break;
+            default:
+                break;
+        }
+    }
+
+private slots:
+    void init() {
+        log_ = std::make_unique<LogCapture>();
+        resetProcessState();
+        sim::SimOptions options;
+        options.rebootAbsenceMs = 100;
+        camera_ = sim::installSimulatedCamera(options);
+        window_ = std::make_unique<mainwindow>(manualTiming());
+        window_->show();
+        QVERIFY(reconnect());
+        UpdateFWbyUsbFunc::Timing timing;
+        timing.devicePollMs = 5;
+        timing.statusPollMs = 10;
+        timing.statusTimeoutMs = 300;
+        timing.restartTimeoutMs = 300;
+        timing.minBlockBytes = 4096;
+        infoTab->updateEngine().setTiming(timing);
+    }
+    void cleanup() {
+        window_.reset();
+        resetProcessState();
+        camera_.reset();
+        log_.reset();
+    }
+
+    void faultAtEachStage_data() {
+        QTest::addColumn<Stage>("stage");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<int>("code");         // the last fwUpdateDone
+        QTest::addColumn<QString>("message");  // title of the last dialog
+        QTest::addColumn<QString>("version");  // what the camera runs at the end
+        const QString failed = QStringLiteral("Firmware Update Failed");
+        const QString transmission = QStringLiteral("Transmission Failed");
+        QTest::newRow("no fault") << Reboot << NoFault << 0 << "Firmware Update Completed"
+                                  << "1.2.4";
+        QTest::newRow("header: transfer error") << BeforeHeader << TransferError << -1 << failed << "1.2.3";
+        QTest::newRow("header: camera gone") << BeforeHeader << CameraGone << -1 << failed << "1.2.3";
+        QTest::newRow("header: time-out") << BeforeHeader << TimeOut << -1 << failed << "1.2.3";
+        for (Stage stage : {FirstBlock, MiddleBlock, LastBlock}) {
+            const QByteArray name = stage == FirstBlock ? "first" : stage == MiddleBlock ? "middle" : "last";
+            QTest::newRow(name + " block: transfer error")
+                << stage << TransferError << -4 << transmission << "1.2.3";
+            QTest::newRow(name + " block: camera gone") << stage << CameraGone << -99 << failed << "1.2.3";
+            QTest::newRow(name + " block: time-out") << stage << TimeOut << -4 << transmission << "1.2.3";
+        }
+        QTest::newRow("flashing: start refused")
+            << Flashing << TransferError << -5 << transmission << "1.2.3";
+        QTest::newRow("flashing: camera failure")
+            << Flashing << CameraFailure << -9 << transmission << "1.2.3";
+        QTest::newRow("flashing: time-out") << Flashing << TimeOut << -6 << transmission << "1.2.3";
+        QTest::newRow("reboot: old version back") << Reboot << OldVersion << 0 << failed << "1.2.3";
+    }
+    void faultAtEachStage() {
+        QFETCH(Stage, stage);
+        QFETCH(Fault, fault);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(QString, version);
+
+        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
+        infoTab->setFileChooser([path](QWidget*) { return path; });
+        // Yes to the update and to its start; Cancel to every failure; OK to messages.
+        DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); });
+        QSignalSpy done(infoTab, &InfoTab::fwUpdateDone);
+
+        if (stage == BeforeHeader)
+            injectNow(fault);
+        if (stage >= FirstBlock && stage <= LastBlock) {
+            bool struck = false;
+            connect(
+                &infoTab->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
+                [&, stage, fault](double percent) {
+                    if (!struck && percent >= kStrikeAt[stage]) {
+                        struck = true;
+                        injectNow(fault);
+                    }
+                },
+                Qt::DirectConnection);
+        }
+        if (stage == Flashing) {
+            if (fault == TransferError)
+                camera_->failAlways("XuNodeControl::property:10", kGenFailure);
+            camera_->setFlashFails(fault == CameraFailure || fault == TimeOut);
+            if (fault == TimeOut) {
+                // From the moment the image is stored on, the camera keeps answering "stored".
+                connect(
+                    &infoTab->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
+                    [this] { camera_->forceStatus(6); }, Qt::DirectConnection);
+            }
+        }
+        camera_->setRebootKeepsFirmware(fault == OldVersion);
+
+        infoTab->fwUpdateBtnClicked();
+        QTRY_VERIFY_WITH_TIMEOUT(!infoTab->isUpdateFlowActive(), 10000);
+        disconnect(&infoTab->updateEngine(), nullptr, this, nullptr);
+        QVERIFY(!done.isEmpty());
+        QCOMPARE(done.last().at(0).toInt(), code);
+
+        // The faults end; the window finds the camera again and is usable.
+        camera_->clearFaults();
+        camera_->forceStatus(-1);
+        camera_->setFlashFails(false);
+        QVERIFY(reconnect());
+        QTRY_COMPARE_WITH_TIMEOUT(driver.titles().value(driver.titles().size() - 1), message, 5000);
+        QCOMPARE(QString::fromStdString(camera_->firmware().version), version);
+        QCOMPARE(QString::fromLatin1(currentValues().fwVersion), version);
+        QVERIFY(!appConfig().fwUpdateRunning);
+        QVERIFY(!fwUpdating);
+        QVERIFY(!infoTab->isUpdateFlowActive() && !infoTab->isUpdateRunning());
+        QVERIFY(infoTab->findChild<QPushButton*>(QStringLiteral("fwUpdateButton"))->isEnabled());
+        QVERIFY(!window_->overlay()->isOverlayShown());
+        QVERIFY(SettingTaskEngine::instance().camera() != nullptr);
+        QVERIFY(camera_->firmware().updatesCompleted == (version == QLatin1String("1.2.4") ? 1 : 0));
+    }
+
+    // Closing the window while the image is being sent asks first; "Cancel" keeps the
+    // update running, "Quit" stops it at once and leaves the camera as it was.
+    void closingDuringTheTransferAsksFirst() {
+        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
+        infoTab->setFileChooser([path](QWidget*) { return path; });
+        int closeAttempts = 0;
+        bool accepted[2] = {true, true};
+        DialogDriver driver([&](const ShownDialog& d) {
+            return d.title == QLatin1String("Firmware Update") && d.content.contains(QLatin1String("Quit"))
+                       ? closeAttempts > 1
+                       : d.title == QLatin1String("Firmware Update");
+        });
+        camera_->setLatency("XuNodeControl::property:17", 2);
+        bool asked = false;
+        connect(
+            &infoTab->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
+            [&](double percent) {
+                if (percent < 20 || asked)
+                    return;
+                asked = true;
+                for (bool& answer : accepted) {
+                    ++closeAttempts;
+                    QCloseEvent event;
+                    QApplication::sendEvent(window_.get(), &event);
+                    answer = event.isAccepted();
+                }
+            },
+            Qt::QueuedConnection);
+        infoTab->fwUpdateBtnClicked();
+        QVERIFY(asked);
+        QVERIFY(!accepted[0]);
+        QVERIFY(accepted[1]);
+        QVERIFY(!infoTab->isUpdateRunning());
+        QVERIFY(!camera_->firmware().updateMode);
+        QCOMPARE(camera_->firmware().version, std::string("1.2.3"));
+    }
+};
+
+QTEST_MAIN(FirmwareWindowTest)
+#include "tst_firmware_window.moc"
