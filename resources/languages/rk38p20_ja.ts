@@ -406,6 +406,112 @@ Are you sure you want to reset ?</source>
             <source>Open Source Licenses (Camera)</source>
             <translation>オープンソースライセンス（カメラ）</translation>
         </message>
+        <message>
+            <source>Invalid Firmware File</source>
+            <translation>無効なファームウェアファイル</translation>
+        </message>
+        <message>
+            <source>The file cannot be read.</source>
+            <translation>ファイルを読み込めません。</translation>
+        </message>
+        <message>
+            <source>The selected path is not a file.</source>
+            <translation>選択したパスはファイルではありません。</translation>
+        </message>
+        <message>
+            <source>The file is empty.</source>
+            <translation>ファイルが空です。</translation>
+        </message>
+        <message>
+            <source>The file is incomplete.</source>
+            <translation>ファイルが不完全です。</translation>
+        </message>
+        <message>
+            <source>The file is not a firmware image.</source>
+            <translation>このファイルはファームウェアイメージではありません。</translation>
+        </message>
+        <message>
+            <source>The firmware image is for another camera model.</source>
+            <translation>このファームウェアイメージは別のカメラ機種用です。</translation>
+        </message>
+        <message>
+            <source>The file size does not match the firmware image.</source>
+            <translation>ファイルサイズがファームウェアイメージと一致しません。</translation>
+        </message>
+        <message>
+            <source>The firmware image is damaged (checksum mismatch).</source>
+            <translation>ファームウェアイメージが破損しています (チェックサム不一致)。</translation>
+        </message>
+        <message>
+            <source>The camera is not connected.
+ Please wait until it is ready and try again.</source>
+            <translation>カメラが接続されていません。
+ 準備ができてから再度お試しください。</translation>
+        </message>
+        <message>
+            <source>The camera did not accept the firmware file.
+ Please try again.</source>
+            <translation>カメラがファームウェアファイルを受け付けませんでした。
+ 再度お試しください。</translation>
+        </message>
+        <message>
+            <source>The firmware file cannot be opened.</source>
+            <translation>ファームウェアファイルを開けません。</translation>
+        </message>
+        <message>
+            <source>The firmware file is empty.</source>
+            <translation>ファームウェアファイルが空です。</translation>
+        </message>
+        <message>
+            <source>The camera did not start the update.
+ Please try again.</source>
+            <translation>カメラが更新を開始しませんでした。
+ 再度お試しください。</translation>
+        </message>
+        <message>
+            <source>The camera did not answer in time.
+ Please try again.</source>
+            <translation>カメラが時間内に応答しませんでした。
+ 再度お試しください。</translation>
+        </message>
+        <message>
+            <source>The camera reported a failure
+ while updating. Please try again.</source>
+            <translation>カメラが更新中に失敗を報告しました。
+ 再度お試しください。</translation>
+        </message>
+        <message>
+            <source>The camera was disconnected during the update.
+ Its firmware is unchanged.</source>
+            <translation>更新中にカメラが切断されました。
+ ファームウェアは変更されていません。</translation>
+        </message>
+        <message>
+            <source>Firmware Update Completed</source>
+            <translation>ファームウェアの更新が完了しました</translation>
+        </message>
+        <message>
+            <source>The camera now runs firmware version %1.</source>
+            <translation>カメラのファームウェアはバージョン %1 になりました。</translation>
+        </message>
+        <message>
+            <source>The camera restarted with firmware version %1
+ instead of %2. Please try again.</source>
+            <translation>カメラは %2 ではなくファームウェア
+ バージョン %1 で再起動しました。再度お試しください。</translation>
+        </message>
+        <message>
+            <source>A firmware update is running.
+ Quitting now may leave the camera
+ unusable. Quit anyway?</source>
+            <translation>ファームウェアの更新中です。
+ 今終了するとカメラが使用できなく
+ なる恐れがあります。終了しますか？</translation>
+        </message>
+        <message>
+            <source>Quit</source>
+            <translation>終了</translation>
+        </message>
     </context>
     <context>
         <name>CustomProgressDialog</name>

@@ -263,8 +263,9 @@ int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
 
     // Stopped before the start command: the image stays unused, so update mode is left
     // and the camera is usable as before.
+    // A camera that left before the start keeps its verdict (-99) over a later cancel.
     bool leaveUpdateMode = false;
-    if (cancelled()) {
+    if (cancelled() && !deviceMissed.load()) {
         result = kFwCancelled;
         leaveUpdateMode = !startSent_.load();
     }

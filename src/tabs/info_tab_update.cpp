@@ -68,7 +68,7 @@ QString InfoTab::selectFile() {
     if (fileChooser_)
         return fileChooser_(this);
     QFileDialog dialog(this, tr("Choose firmware file"), QStringLiteral("."),
-                       QStringLiteral("firmware file(*.bin)"));
+                       tr("firmware file(*.bin)"));
     const int accepted = dialog.exec();
     debugLog("selectFile exec:%d \n", accepted);
     if (accepted != QDialog::Accepted || dialog.selectedFiles().isEmpty())

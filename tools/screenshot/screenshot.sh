@@ -2,7 +2,7 @@
 # Starts the program on a virtual X server (Xvfb), waits until the camera is connected and
 # the live picture shows, and writes a PNG of the window.
 #
-#   tools/screenshot/screenshot.sh [-o out.png] [-b build-dir] [-t seconds] [-u] [-- program options]
+#   tools/screenshot/screenshot.sh [-o out.png] [-b build-dir] [-t seconds] [-u | -f] [-- program options]
 #
 #   -o  picture to write (default: build/screenshot.png)
 #   -b  build folder holding bin/lumora-x8-settings (default: build; built with
@@ -10,6 +10,9 @@
 #   -t  seconds to wait before giving up (default: 60)
 #   -u  the covered window instead: the simulated camera starts unplugged and the picture
 #       is taken after the first failed connect attempt (as LUMORA_SIM_SCRIPT=unplugged)
+#   -f  a firmware update in progress instead: the information page sends a generated
+#       image to the simulated camera and the picture shows the progress dialog at 40 %
+#       (bin/lumora-fw-progress-shot of the build folder)
 # The camera is the simulated one unless LUMORA_CAMERA or --camera says otherwise. LANG is
 # passed on (LANG=ja_JP.UTF-8 shows the Japanese texts), and so is LUMORA_SIM_SCRIPT (see
 # docs/simulated-camera.md). The window alone is captured when it can be found on the X
@@ -58,14 +61,16 @@ out="$here/build/screenshot.png"
 build_dir="$here/build"
 timeout_s=60
 unplugged=0
+firmware=0
 while [ $# -gt 0 ]; do
     case "$1" in
         -o) out="$(realpath -m "$2")"; shift 2 ;;
         -b) build_dir="$(realpath -m "$2")"; shift 2 ;;
         -t) timeout_s="$2"; shift 2 ;;
         -u) unplugged=1; shift ;;
+        -f) firmware=1; shift ;;
         --) shift; break ;;
-        -h|--help) sed -n '2,18p' "${BASH_SOURCE[0]}"; exit 0 ;;
+        -h|--help) sed -n '2,21p' "${BASH_SOURCE[0]}"; exit 0 ;;
         *) break ;;
     esac
 done
@@ -80,6 +85,14 @@ if [ ${#need[@]} -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
+fi
+
+if [ "$firmware" -eq 1 ]; then
+    shot="$build_dir/bin/lumora-fw-progress-shot"
+    [ -x "$shot" ] || { echo "no $shot: build the target lumora-fw-progress-shot" >&2; exit 1; }
+    mkdir -p "$(dirname "$out")"
+    xvfb-run -a -s "-screen 0 1600x900x24" "$shot" "$out"
+    exit 0
 fi
 
 program="$build_dir/bin/lumora-x8-settings"
