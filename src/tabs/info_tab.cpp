@@ -101,6 +101,8 @@ void InfoTab::openLicense(const QString& fileName, const QString& title) {
     debugLog("open file: %s \n", path.toLocal8Bit().constData());
     auto* viewer = new PopupLicenseLayout(scrollArea);
     viewer->showLicense(title, path);
+    if (!viewer->isVisible())
+        viewer->deleteLater();  // the notice is missing: nothing was shown
 }
 
 bool InfoTab::confirmQuit() {

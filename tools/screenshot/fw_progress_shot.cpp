@@ -83,11 +83,11 @@ int main(int argc, char** argv) {
                     continue;
                 QApplication::processEvents();
                 const QRect area = window.frameGeometry();
-                const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
-                                                                                 area.width(), area.height());
+                const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(
+                    0, area.x(), area.y(), area.width(), area.height());
                 const bool saved = shot.save(out);
-                std::fprintf(stderr, "%s %s at %d %%\n", saved ? "wrote" : "could not write",
-                             qPrintable(out), progress->progress());
+                std::fprintf(stderr, "%s %s at %d %%\n", saved ? "wrote" : "could not write", qPrintable(out),
+                             progress->progress());
                 infoTab->stopUpdate();
                 std::_Exit(saved ? 0 : 1);
             }
