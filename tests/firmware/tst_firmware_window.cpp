@@ -157,8 +157,8 @@ private slots:
 
         if (stage == BeforeHeader)
             injectNow(fault);
+        bool struck = false;  // touched on the update thread only
         if (stage >= FirstBlock && stage <= LastBlock) {
-            bool struck = false;
             connect(
                 &infoTab->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
                 [&, stage, fault](double percent) {
