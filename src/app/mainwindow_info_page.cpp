@@ -15,6 +15,7 @@
 void mainwindow::buildInfoPage() {
     infoTab = new InfoTab(ui.tabWidget);
     ui.tabWidget->addTab(infoTab, QString());
+    infoTab->setResetFlag(&resetDone);
 
     // The transfer begins: the settings worker stops.
     connect(infoTab, &InfoTab::fwUpdateStart, this, [] {

@@ -71,16 +71,26 @@ void InfoTab::updateFromState() {
     SNLabel_content->setText(QString::fromLatin1(values.serialNumber));
     engine.setTransferSize(values.transferSize.load());
 
-    if (resetDone) {
+    if (*resetDone) {
         busy_->closeDialog();
-        tell(tr("Reset Succesfully"), tr("All settings have been reset to default values."));
-        resetDone = false;
+        // After the refill, not inside it: the main window is still connecting.
+        QTimer::singleShot(0, this, &InfoTab::confirmReset);
     }
     if (verifyPending_) {
         verifyPending_ = false;
         // After the refresh: the main window finishes its connection before the message.
         QTimer::singleShot(0, this, &InfoTab::showVersionCheck);
     }
+}
+
+void InfoTab::confirmReset() {
+    if (!*resetDone)
+        return;  // the window forgot it: the camera dropped off meanwhile
+    *resetDone = false;
+    auto* dialog = new GeneralDialog(parentWidget());
+    dialog->init(tr("Reset Succesfully"), tr("All settings have been reset to default values."), QString(),
+                 tr("OK"));
+    dialog->show();
 }
 
 void InfoTab::resetBtnClicked() {
@@ -92,7 +102,7 @@ void InfoTab::resetBtnClicked() {
         return;
     const bool ok = UVCXUManager::instance().resetToDefault();
     debugLog("resetBtnClicked res:%d\n", ok);
-    resetDone = true;
+    *resetDone = true;
     emit resetAllSettings();
 }
 

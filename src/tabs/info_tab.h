@@ -48,6 +48,10 @@ public:
     void stopUpdate();
 
     UpdateFWbyUsbFunc& updateEngine() { return engine; }
+    // The flag "the reset was sent": set here with the reset command, consumed by the next
+    // updateFromState. The main window hands in its own, which it clears when the camera
+    // drops off; without one the page keeps its own.
+    void setResetFlag(bool* flag) { resetDone = flag != nullptr ? flag : &ownResetDone_; }
     // Replaces the file dialog (tests).
     void setFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
 
@@ -68,6 +72,8 @@ private slots:
     void onUpdateEnd(int code);
     void onUpdateProgress(double percent);
     void onProgressCancel();
+    // The reset confirmation, once the refill after the camera's return is over.
+    void confirmReset();
 
 private:
     // The form (info_tab_form.cpp).
@@ -121,7 +127,8 @@ private:
     QPointer<CustomProgressDialog> progressDialog;
     FileChooser fileChooser_;
     int progressPercent = 0;
-    bool resetDone = false;
+    bool ownResetDone_ = false;
+    bool* resetDone = &ownResetDone_;
     bool flowActive_ = false;
     bool stopping_ = false;
     // After outcome 0: the version to find at the next refresh.

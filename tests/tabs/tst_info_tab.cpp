@@ -162,7 +162,9 @@ private slots:
         QCOMPARE(reset.count(), 1);
         QCOMPARE(camera_->resetCount(), 1);
         tab_->updateFromState();
+        QTRY_COMPARE(driver.titles(), QStringList({"Reset", "Reset Succesfully"}));
         tab_->updateFromState();
+        QTest::qWait(50);
         QCOMPARE(driver.titles(), QStringList({"Reset", "Reset Succesfully"}));
     }
 };
