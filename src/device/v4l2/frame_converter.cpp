@@ -13,6 +13,10 @@ extern "C" {
 namespace device::v4l2 {
 namespace {
 
+// Bytes the scaler may write after the end of a row (measured: 24 for a 2-pixel-wide
+// picture), with a margin.
+constexpr size_t kScalerOverrun = 64;
+
 // The decoders' full-range ("j") formats as their plain twins plus the range flag.
 AVPixelFormat plainFormat(AVPixelFormat format, bool& fullRange) {
     fullRange = true;
@@ -48,6 +52,8 @@ void FrameConverter::release() {
         sws_freeContext(sws_);
     sws_ = nullptr;
     scalerSource_ = ScalerSource{};
+    picture_.clear();
+    pictureSize_ = 0;
 }
 
 bool FrameConverter::open(uint32_t pixelformat, int width, int height, int bytesPerLine, size_t maxSample,
@@ -61,7 +67,8 @@ bool FrameConverter::open(uint32_t pixelformat, int width, int height, int bytes
     bytesPerLine_ = bytesPerLine > 0 ? bytesPerLine : width * 2;
     outWidth_ = outWidth;
     outHeight_ = outHeight;
-    picture_.assign(size_t(outWidth) * size_t(outHeight) * 4, 0);
+    pictureSize_ = size_t(outWidth) * size_t(outHeight) * 4;
+    picture_.assign(pictureSize_ + kScalerOverrun, 0);
     if (pixelformat == V4L2_PIX_FMT_YUYV)
         return true;
 
