@@ -44,6 +44,7 @@ private:
     std::vector<uint8_t> picture_;
     size_t pictureSize_ = 0;
     std::vector<uint8_t> packetData_;  // sample copy with the decoder's padding
+    std::vector<uint8_t> sourceCopy_;  // YUYV samples the scaler would read past (see open)
     AVCodecContext* decoder_ = nullptr;
     AVFrame* frame_ = nullptr;
     AVPacket* packet_ = nullptr;
