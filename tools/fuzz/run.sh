@@ -81,7 +81,7 @@ run_one() {  # run_one <target>: 0 when nothing was found
     done
     if [ "$status" -ne 0 ] || [ "$kept" = 1 ]; then
         echo "$target: FOUND A FAULT (exit $status), log: $log"
-        grep -m1 -E "ERROR: |runtime error|SUMMARY" "$log" || true
+        grep -a -m1 -E "ERROR: |runtime error|SUMMARY" "$log" || true
         return 1
     fi
     echo "$target: ${time:-$seconds} s, ${runs:-?} executions, nothing found"

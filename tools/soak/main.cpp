@@ -180,9 +180,10 @@ int main(int argc, char** argv) {
             fail("the window did not recover after the camera came back");
         figures.reconnects += 1;
         const soak::Usage now = soak::usageNow();
-        std::printf("cycle %d at %.0f s: RSS %ld kB, %d open descriptors, %d threads, %d running streams\n",
-                    figures.cycles, clock.elapsed() / 1000.0, now.rssKb, now.descriptors, now.threads,
-                    camera->runningStreams());
+        std::printf(
+            "cycle %d at %.0f s: RSS %ld kB, %d open descriptors, %d threads, %d running streams, %d slots in use\n",
+            figures.cycles, clock.elapsed() / 1000.0, now.rssKb, now.descriptors, now.threads,
+            camera->runningStreams(), soak::captureSlotsInUse());
         std::fflush(stdout);
     }
     processFor(1000);

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app/mainwindow.h"
+#include "capture/capture_slots.h"
 #include "capture/custom_image_label.h"
 #include "engine/control_id.h"
 #include "engine/setting_task_engine.h"
@@ -163,6 +164,13 @@ void removeJobObserver() {
     SettingTaskEngine::instance().deleteCamera();
     SettingTaskEngine::instance().setJobObserver({});
     observed = nullptr;
+}
+
+int captureSlotsInUse() {
+    int used = 0;
+    for (int n = 0; n < kCaptureSlotCount; ++n)
+        used += ewc_slot(n).inUse != 0 ? 1 : 0;
+    return used;
 }
 
 bool isCovered(mainwindow& window) {

@@ -55,6 +55,8 @@ bool installJobObserver(ControlRecord& record);
 void removeJobObserver();
 
 bool isCovered(mainwindow& window);
+// Capture slots holding a stream (one while connected).
+int captureSlotsInUse();
 bool showsPicture(mainwindow& window);
 
 struct Usage {
