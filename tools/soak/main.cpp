@@ -181,10 +181,11 @@ int main(int argc, char** argv) {
         figures.reconnects += 1;
         const soak::Usage now = soak::usageNow();
         std::printf(
-            "cycle %d at %.0f s: RSS %ld kB, %d open descriptors, %d threads, %d running streams, %d slots "
-            "in use\n",
+            "cycle %d at %.0f s: RSS %ld kB, %d open descriptors, %d threads, %d running streams, "
+            "%d slots in use, %d objects in the window\n",
             figures.cycles, clock.elapsed() / 1000.0, now.rssKb, now.descriptors, now.threads,
-            camera->runningStreams(), soak::captureSlotsInUse());
+            camera->runningStreams(), soak::captureSlotsInUse(),
+            int(window->findChildren<QObject*>().size()));
         std::fflush(stdout);
     }
     processFor(1000);
