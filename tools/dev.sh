@@ -7,6 +7,10 @@
 #   tools/dev.sh test-tsan               the threaded core under ThreadSanitizer
 #   tools/dev.sh build                   configure and build only
 #   tools/dev.sh vm-packages             install what tools/vm/vivid-check.sh boots
+#   tools/dev.sh fuzz [seconds] [target...]  build the fuzz targets (clang, build-fuzz/) and
+#                                        run each from its corpus (default 20 s each)
+#   tools/dev.sh soak [seconds] [options]    the window on the simulated camera, plugged and
+#                                        unplugged, with random changes (default 30 s)
 # Missing Debian packages are installed first (needs root, as on a fresh machine).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,12 +24,14 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 # Everything a fresh Debian 12 needs to build, test and run (and nothing more): compiler and
 # build tools (python3 for the layer check), Qt 5 with its translation tools, JPEG and
 # H.264 codecs for the camera backends, Google Benchmark for bench/, a virtual X server for
-# running without a display, and fonts (a CJK one for the Japanese texts).
+# running without a display, fonts (a CJK one for the Japanese texts), and clang with its
+# libFuzzer and sanitizer run-times (llvm for the symbolizer) for the fuzz targets.
 packages=(
     build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
     libturbojpeg0-dev libavcodec-dev libavutil-dev libswscale-dev
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
+    clang libclang-rt-14-dev llvm
 )
 
 # The virtual machine of tools/vm/vivid-check.sh (the V4L2 backend against the kernel's
@@ -88,6 +94,18 @@ case "$command" in
         # The guest boots the kernel with an initramfs of its own: the host needs none.
         export INITRD=No
         install_packages "${vm_packages[@]}"
+        ;;
+    fuzz)
+        seconds="${1:-20}"
+        [ $# -gt 0 ] && shift
+        exec bash tools/fuzz/run.sh -t "$seconds" "$@"
+        ;;
+    soak)
+        seconds="${1:-30}"
+        [ $# -gt 0 ] && shift
+        cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        cmake --build build -j "$jobs" --target lumora-soak
+        QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" exec build/bin/lumora-soak "$seconds" "$@"
         ;;
     *)
         echo "unknown command: $command" >&2

@@ -2,6 +2,7 @@
 
 #include <linux/videodev2.h>
 
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -12,6 +13,14 @@ extern "C" {
 
 namespace device::v4l2 {
 namespace {
+
+// Bytes the scaler may write after the end of a row (measured: 24 for a 2-pixel-wide
+// picture), with a margin; the same margin covers what it reads past a source row.
+constexpr size_t kScalerOverrun = 64;
+// The scaler reads packed rows in groups of this many pixels: a row of another width is
+// read past its end, which past the end of a sample (the last row of a mapped buffer that
+// ends on a page boundary) is outside the memory the sample lies in.
+constexpr int kScalerPixelGroup = 16;
 
 // The decoders' full-range ("j") formats as their plain twins plus the range flag.
 AVPixelFormat plainFormat(AVPixelFormat format, bool& fullRange) {
@@ -48,6 +57,9 @@ void FrameConverter::release() {
         sws_freeContext(sws_);
     sws_ = nullptr;
     scalerSource_ = ScalerSource{};
+    picture_.clear();
+    pictureSize_ = 0;
+    sourceCopy_.clear();
 }
 
 bool FrameConverter::open(uint32_t pixelformat, int width, int height, int bytesPerLine, size_t maxSample,
@@ -58,12 +70,17 @@ bool FrameConverter::open(uint32_t pixelformat, int width, int height, int bytes
     pixelformat_ = pixelformat;
     width_ = width;
     height_ = height;
-    bytesPerLine_ = bytesPerLine > 0 ? bytesPerLine : width * 2;
+    // A row is never shorter than its pixels (0: rows without padding).
+    bytesPerLine_ = std::max(bytesPerLine, width * 2);
     outWidth_ = outWidth;
     outHeight_ = outHeight;
-    picture_.assign(size_t(outWidth) * size_t(outHeight) * 4, 0);
-    if (pixelformat == V4L2_PIX_FMT_YUYV)
+    pictureSize_ = size_t(outWidth) * size_t(outHeight) * 4;
+    picture_.assign(pictureSize_ + kScalerOverrun, 0);
+    if (pixelformat == V4L2_PIX_FMT_YUYV) {
+        if (width % kScalerPixelGroup != 0)
+            sourceCopy_.assign(size_t(bytesPerLine_) * size_t(height) + kScalerOverrun, 0);
         return true;
+    }
 
     AVCodecID id = AV_CODEC_ID_NONE;
     if (pixelformat == V4L2_PIX_FMT_H264)
@@ -119,9 +136,15 @@ const uint8_t* FrameConverter::convert(const uint8_t* data, size_t length) {
     if (!data || picture_.empty())
         return nullptr;
     if (pixelformat_ == V4L2_PIX_FMT_YUYV) {
-        if (length < size_t(bytesPerLine_) * size_t(height_ - 1) + size_t(width_) * 2)
+        const size_t needed = size_t(bytesPerLine_) * size_t(height_ - 1) + size_t(width_) * 2;
+        if (length < needed)
             return nullptr;
-        const uint8_t* planes[4] = {data, nullptr, nullptr, nullptr};
+        const uint8_t* source = data;
+        if (!sourceCopy_.empty()) {
+            std::memcpy(sourceCopy_.data(), data, needed);
+            source = sourceCopy_.data();
+        }
+        const uint8_t* planes[4] = {source, nullptr, nullptr, nullptr};
         const int strides[4] = {bytesPerLine_, 0, 0, 0};
         return scale(planes, strides, width_, height_, AV_PIX_FMT_YUYV422, false) ? picture_.data() : nullptr;
     }

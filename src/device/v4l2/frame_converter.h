@@ -29,7 +29,7 @@ public:
     // The picture of one sample (outWidth * outHeight * 4 bytes), or nullptr when the
     // sample is broken or (for a decoder) gives no picture yet.
     const uint8_t* convert(const uint8_t* data, size_t length);
-    size_t pictureSize() const { return picture_.size(); }
+    size_t pictureSize() const { return pictureSize_; }
 
 private:
     bool scale(const uint8_t* const planes[], const int strides[], int width, int height, int format,
@@ -39,8 +39,12 @@ private:
     uint32_t pixelformat_ = 0;
     int width_ = 0, height_ = 0, bytesPerLine_ = 0;
     int outWidth_ = 0, outHeight_ = 0;
+    // The picture and, behind it, room for what the scaler writes past the end of a row:
+    // for outputs a few pixels wide it writes whole groups of pixels.
     std::vector<uint8_t> picture_;
+    size_t pictureSize_ = 0;
     std::vector<uint8_t> packetData_;  // sample copy with the decoder's padding
+    std::vector<uint8_t> sourceCopy_;  // YUYV samples the scaler would read past (see open)
     AVCodecContext* decoder_ = nullptr;
     AVFrame* frame_ = nullptr;
     AVPacket* packet_ = nullptr;
