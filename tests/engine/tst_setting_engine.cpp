@@ -111,6 +111,9 @@ private slots:
         engine().setCamera(camera_.get());
         engine().setCamera(camera_.get());
         QCOMPARE(threadCount(), before + 1);
+        engine().addJob(ADJ_SHAPNESS, 3);  // and that one worker applies jobs
+        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("setValue ADJ_SHAPNESS result: 0 \n"), 5000);
+        QCOMPARE(simValue(ControlGroup::VideoProcAmp, device::kProcSharpness), 3L);
         log_->clear();
         engine().deleteCamera();
         QCOMPARE(log_->writes(),
