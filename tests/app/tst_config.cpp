@@ -24,29 +24,16 @@ class ConfigTest : public QObject {
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
 
-    void iniPathIsBesideTheExecutable_data() {
-        QTest::addColumn<QString>("exe");
-        QTest::addColumn<QString>("ini");
-        QTest::newRow("unix") << "/opt/lumora/bin/lumora-x8-settings"
-                              << "/opt/lumora/bin/APSet.ini";
-        QTest::newRow("backslashes") << "C:\\tools\\x8.exe"
-                                     << "C:\\tools/APSet.ini";
-        QTest::newRow("last separator wins") << "/a\\b/c"
-                                             << "/a\\b/APSet.ini";
-        QTest::newRow("root") << "/prog"
-                              << "/APSet.ini";
-        QTest::newRow("no separator keeps whole path") << "lumora-x8-settings"
-                                                       << "lumora-x8-settings/APSet.ini";
-        QTest::newRow("empty") << ""
-                               << "/APSet.ini";
-    }
     void iniPathIsBesideTheExecutable() {
-        QFETCH(QString, exe);
-        QFETCH(QString, ini);
-        QCOMPARE(QString::fromStdString(iniPathFor(exe.toStdString())), ini);
-    }
-
-    void executablePathIsTheRunningProgram() {
+        const std::pair<const char*, const char*> cases[] = {
+            {"/opt/lumora/bin/lumora-x8-settings", "/opt/lumora/bin/APSet.ini"},
+            {"C:\\tools\\x8.exe", "C:\\tools/APSet.ini"},            // backslashes
+            {"/a\\b/c", "/a\\b/APSet.ini"},                          // the last separator wins
+            {"/prog", "/APSet.ini"},                                 // root
+            {"lumora-x8-settings", "lumora-x8-settings/APSet.ini"},  // none: the whole path
+            {"", "/APSet.ini"}};
+        for (const auto& [exe, ini] : cases)
+            QCOMPARE(iniPathFor(exe), std::string(ini));
         QCOMPARE(QString::fromStdString(executablePath()), QCoreApplication::applicationFilePath());
     }
 

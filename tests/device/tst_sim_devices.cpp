@@ -81,15 +81,7 @@ private slots:
         QCOMPARE(video[1].friendly, std::string("Lumora X8 Pro"));
         QVERIFY(video[0].display != video[1].display);
 
-        o = sim::SimOptions{};
-        o.listNonCaptureDevice = true;
-        camera_ = sim::installSimulatedCamera(o);
-        video = listVideo();
-        QCOMPARE(video.size(), size_t(3));
-        QCOMPARE(video[0].friendly, std::string("Lumora X8 Virtual"));
-        QVERIFY(video[0].display.rfind("@device:cm:", 0) == 0);
-        QCOMPARE(listXu().size(), size_t(2));  // not a capture source
-
+        // (The capture layer's slot test stands on the non-capture device option.)
         o = sim::SimOptions{};
         o.noDevices = true;
         camera_ = sim::installSimulatedCamera(o);
@@ -144,47 +136,34 @@ private slots:
         QCOMPARE(device->setFormat(0, f), kInvalidArg);
     }
 
-    void controlRangesAndDefaults_data() {
-        QTest::addColumn<int>("group");
-        QTest::addColumn<int>("property");
-        QTest::addColumn<int>("min");
-        QTest::addColumn<int>("max");
-        QTest::addColumn<int>("def");
-        QTest::addColumn<int>("caps");
-        const int P = int(ControlGroup::VideoProcAmp), C = int(ControlGroup::CameraControl);
-        const int M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
-        QTest::newRow("brightness") << P << int(kProcBrightness) << 0 << 200 << 100 << M;
-        QTest::newRow("hue") << P << int(kProcHue) << 0 << 180 << 90 << M;
-        QTest::newRow("gamma") << P << int(kProcGamma) << 100 << 220 << 100 << M;
-        QTest::newRow("white balance") << P << int(kProcWhiteBalance) << 2000 << 7500 << 4600 << A;
-        QTest::newRow("gain") << P << int(kProcGain) << 0 << 6 << 0 << M;
-        QTest::newRow("pan") << C << int(kCamPan) << -20 << 20 << 0 << M;
-        QTest::newRow("tilt") << C << int(kCamTilt) << -15 << 15 << 0 << M;
-        QTest::newRow("zoom") << C << int(kCamZoom) << 100 << 500 << 100 << M;
-        QTest::newRow("exposure") << C << int(kCamExposure) << -8 << -1 << -5 << A;
-    }
     void controlRangesAndDefaults() {
-        QFETCH(int, group);
-        QFETCH(int, property);
-        QFETCH(int, min);
-        QFETCH(int, max);
-        QFETCH(int, def);
-        QFETCH(int, caps);
+        const auto P = ControlGroup::VideoProcAmp, C = ControlGroup::CameraControl;
+        const long M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
+        const struct {
+            ControlGroup group;
+            long property, min, max, def, caps;
+        } rows[] = {
+            {P, kProcBrightness, 0, 200, 100, M}, {P, kProcHue, 0, 180, 90, M},
+            {P, kProcGamma, 100, 220, 100, M},    {P, kProcWhiteBalance, 2000, 7500, 4600, A},
+            {P, kProcGain, 0, 6, 0, M},           {C, kCamPan, -20, 20, 0, M},
+            {C, kCamTilt, -15, 15, 0, M},         {C, kCamZoom, 100, 500, 100, M},
+            {C, kCamExposure, -8, -1, -5, A},
+        };
         auto device = bindByName("Lumora X8");
         ControlPort* c = device->controls();
-        ControlRange r;
-        QCOMPARE(c->getRange(ControlGroup(group), property, r), kOk);
-        QCOMPARE(r.min, long(min));
-        QCOMPARE(r.max, long(max));
-        QCOMPARE(r.def, long(def));
-        QCOMPARE(r.caps, long(caps));
-        long v = 0, f = 0;
-        QCOMPARE(c->get(ControlGroup(group), property, v, f), kOk);
-        QCOMPARE(v, long(def));
-        QCOMPARE(f, (caps & kFlagsAuto) ? long(kFlagsAuto) : long(kFlagsManual));
-        QCOMPARE(c->set(ControlGroup(group), property, max + 1, kFlagsManual), kInvalidArg);
-        QCOMPARE(c->set(ControlGroup(group), property, min, kFlagsManual), kOk);
-        QCOMPARE(camera_->control(ControlGroup(group), property).value, long(min));
+        for (const auto& row : rows) {
+            ControlRange r;
+            long v = 0, f = 0;
+            QCOMPARE(c->getRange(row.group, row.property, r), kOk);
+            QCOMPARE((std::vector<long>{r.min, r.max, r.def, r.caps}),
+                     (std::vector<long>{row.min, row.max, row.def, row.caps}));
+            QCOMPARE(c->get(row.group, row.property, v, f), kOk);
+            QCOMPARE(v, row.def);
+            QCOMPARE(f, (row.caps & kFlagsAuto) ? long(kFlagsAuto) : long(kFlagsManual));
+            QCOMPARE(c->set(row.group, row.property, row.max + 1, kFlagsManual), kInvalidArg);
+            QCOMPARE(c->set(row.group, row.property, row.min, kFlagsManual), kOk);
+            QCOMPARE(camera_->control(row.group, row.property).value, row.min);
+        }
     }
 
     void unsupportedControlsFailTheirRange() {

@@ -40,15 +40,12 @@ struct Host {
     }
     uint8_t infoStatus() {
         std::vector<uint8_t> b;
-        if (failed(xu.get(16, b, 256)))
-            return 0xFF;
-        return b[0];
+        return failed(xu.get(16, b, 256)) ? 0xFF : b[0];
     }
     void packet(const std::vector<uint8_t>& image, size_t from, size_t offset, size_t n) {
         std::vector<uint8_t> p(kTransferSize, 0);
         sim::putLe32(p.data(), uint32_t(offset));
-        p[4] = uint8_t(n);
-        p[5] = uint8_t(n >> 8);
+        sim::putLe32(p.data() + 4, uint32_t(n));
         std::copy(image.begin() + long(from + offset), image.begin() + long(from + offset + n),
                   p.begin() + 8);
         send(17, p);
@@ -314,17 +311,6 @@ private slots:
         XuClient other;
         QVERIFY(other.open("Lumora X8", 1));
         QCOMPARE(other.get(1, b, 1), kSetNotFound);
-
-        // The record of requests holds what the camera received.
-        const auto records = camera_->xuRequests();
-        QVERIFY(!records.empty());
-        bool sawSensitivity = false;
-        for (const auto& r : records)
-            if (r.selector == 14 && r.set)
-                sawSensitivity = r.bytes == std::vector<uint8_t>{0xFE};
-        QVERIFY(sawSensitivity);
-        camera_->clearXuRequests();
-        QVERIFY(camera_->xuRequests().empty());
     }
 
     void resetRestoresEveryDefault() {
@@ -372,10 +358,8 @@ private slots:
 
     void extensionUnitAppearsOnlyFromTheKthActivation() {
         camera_->setExtensionUnitFromActivation(3);
-        for (int i = 1; i <= 2; ++i) {
-            XuClient xu;
-            QVERIFY2(!xu.open(), "no device-specific node before the third activation");
-        }
+        const auto opens = [] { return XuClient().open(); };
+        QVERIFY2(!opens() && !opens(), "no device-specific node before the third activation");
         XuClient third;
         QVERIFY(third.open());
         QCOMPARE(third.node(), 2u);

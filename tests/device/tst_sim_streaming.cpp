@@ -222,21 +222,6 @@ private slots:
         QCOMPARE(camera_->runningStreams(), 0);  // the sink may go now: no thread uses it
     }
 
-    void neverDeliveringCameraRunsWithoutSamples() {
-        camera_->setNeverDeliverFrames(true);
-        auto device = bindByName("Lumora X8");
-        RecordingSink sink;
-        std::unique_ptr<CaptureGraph> graph;
-        QCOMPARE(openStream(device, kMjpg640, kSubtypeNull, &sink, graph), kOk);
-        long ev = -1;
-        QCOMPARE(graph->waitForCompletion(15000, ev), kOk);
-        QCOMPARE(ev, 0L);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        QCOMPARE(sink.count(), 0);
-        camera_->setNeverDeliverFrames(false);
-        QVERIFY(waitFor([&] { return sink.count() >= 1; }, 3000));
-    }
-
     void sampleFaults() {
         camera_->setSampleFault(sim::SampleFault::Corrupt);
         std::vector<uint8_t> corrupt = grab(kMjpg640, kSubtypeNull);

@@ -23,6 +23,13 @@ struct Bound {
             controls = device->controls();
     }
     int indexOf(const std::string& name, uint32_t id) const { return firstCall(*fake, name, id); }
+    // The range in program units as {min, max, step, def, caps}; empty when it fails.
+    std::vector<long> range(ControlGroup group, long property) {
+        ControlRange r;
+        if (controls->getRange(group, property, r) != kOk)
+            return {};
+        return {r.min, r.max, r.step, r.def, r.caps};
+    }
 };
 
 void setMenu(FakeCamera& camera, uint32_t id, std::vector<int32_t> offered, int32_t value) {
@@ -122,26 +129,15 @@ private slots:
     void rangesComeInProgramUnits() {
         Bound b;
         QVERIFY(b.controls);
-        ControlRange r;
-        QCOMPARE(b.controls->getRange(ControlGroup::VideoProcAmp, kProcBrightness, r), kOk);
-        QCOMPARE(r.min, -64L);
-        QCOMPARE(r.max, 64L);
-        QCOMPARE(r.def, 0L);
-        QCOMPARE(r.caps, long(kFlagsManual));
-        QCOMPARE(b.controls->getRange(ControlGroup::VideoProcAmp, kProcWhiteBalance, r), kOk);
-        QCOMPARE(r.step, 10L);
-        QCOMPARE(r.caps, long(kFlagsAuto | kFlagsManual));
-        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamPan, r), kOk);
-        QCOMPARE(r.min, -10L);
-        QCOMPARE(r.max, 10L);
-        QCOMPARE(r.step, 1L);
-        QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamExposure, r), kOk);
-        QCOMPARE(r.min, -12L);
-        QCOMPARE(r.max, -2L);
-        QCOMPARE(r.step, 1L);
-        QCOMPARE(r.def, -6L);
-        QCOMPARE(r.caps, long(kFlagsAuto | kFlagsManual));
+        const long M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
+        // {min, max, step, def, caps}
+        QCOMPARE(b.range(ControlGroup::VideoProcAmp, kProcBrightness), (std::vector<long>{-64, 64, 1, 0, M}));
+        QCOMPARE(b.range(ControlGroup::VideoProcAmp, kProcWhiteBalance),
+                 (std::vector<long>{2800, 6500, 10, 4600, A}));
+        QCOMPARE(b.range(ControlGroup::CameraControl, kCamPan), (std::vector<long>{-10, 10, 1, 0, M}));
+        QCOMPARE(b.range(ControlGroup::CameraControl, kCamExposure), (std::vector<long>{-12, -2, 1, -6, A}));
 
+        ControlRange r;
         // Without a V4L2 control: the range fails, and nothing is asked of the driver.
         b.fake->clearCalls();
         QCOMPARE(b.controls->getRange(ControlGroup::CameraControl, kCamRoll, r), kNotFound);

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -121,24 +120,15 @@ struct Stream {
 
     // Binds, chooses the format and builds the graph up to connect; the first failing step's code.
     HResult build(const MediaFormat& format, const Guid& output) {
-        const std::function<HResult()> steps[] = {
-            [&] { return bindFirst(port, device); },
-            [&] { return device->setFormat(0, format); },
-            [&] { return port.video->createGraph(graph); },
-            [&] { return graph->addCaptureDevice(device, "Video Capture 0"); },
-            [&] { return graph->attachGraphBuilder(); },
-            [&] { return graph->createGrabber(); },
-            [&] { return graph->setGrabberSubtype(output); },
-            [&] { return graph->addGrabber("Grabber 0"); },
-            [&] { return graph->connect(0); },
-            [&] { return graph->setBufferSamples(false); },
-            [&] { return graph->setOneShot(false); },
-            [&] { return graph->setCallback(&sink); },
-        };
-        for (const auto& step : steps)
-            if (HResult hr = step(); failed(hr))
-                return hr;
-        return kOk;
+        HResult hr = kOk;
+        auto ok = [&hr](HResult step) { return succeeded(hr = step); };
+        ok(bindFirst(port, device)) && ok(device->setFormat(0, format)) &&
+            ok(port.video->createGraph(graph)) && ok(graph->addCaptureDevice(device, "Video Capture 0")) &&
+            ok(graph->attachGraphBuilder()) && ok(graph->createGrabber()) &&
+            ok(graph->setGrabberSubtype(output)) && ok(graph->addGrabber("Grabber 0")) &&
+            ok(graph->connect(0)) && ok(graph->setBufferSamples(false)) && ok(graph->setOneShot(false)) &&
+            ok(graph->setCallback(&sink));
+        return hr;
     }
     HResult start(const MediaFormat& format, const Guid& output) {
         HResult hr = build(format, output);

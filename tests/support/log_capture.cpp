@@ -42,6 +42,22 @@ int LogCapture::count(const std::string& exact) const {
     return n;
 }
 
+std::vector<std::string> LogCapture::startingWith(const std::string& prefix) const {
+    std::vector<std::string> lines;
+    for (const std::string& w : writes())
+        if (w.compare(0, prefix.size(), prefix) == 0)
+            lines.push_back(w);
+    return lines;
+}
+
+int LogCapture::indexOf(const std::string& exact) const {
+    const std::vector<std::string> all = writes();
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (all[i] == exact)
+            return int(i);
+    return -1;
+}
+
 void LogCapture::clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     writes_.clear();

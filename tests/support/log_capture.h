@@ -19,6 +19,10 @@ public:
     bool contains(const std::string& needle) const;
     // How many writes equal text exactly.
     int count(const std::string& exact) const;
+    // The writes that start with prefix, in order.
+    std::vector<std::string> startingWith(const std::string& prefix) const;
+    // Index of the first write equal to exact, or -1.
+    int indexOf(const std::string& exact) const;
     void clear();
 
 private:

@@ -60,13 +60,6 @@ private slots:
         controller.reset();
     }
 
-    void signalsInMetaObjectOrder() {
-        const QMetaObject& meta = RangeEptzController::staticMetaObject;
-        QCOMPARE(meta.methodCount() - meta.methodOffset(), 2);
-        QCOMPARE(meta.method(meta.methodOffset()).methodSignature(), QByteArray("positionChanged(int,int)"));
-        QCOMPARE(meta.method(meta.methodOffset() + 1).methodSignature(), QByteArray("forcePanTilt(int,int)"));
-    }
-
     // Placing the rectangle far beyond an edge: the repaint clamps it to the edge, and the
     // edge reads back as pan +/-20 or tilt +/-15.
     void edgesClampAndReadBack_data() {

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -58,12 +57,10 @@ private slots:
     void progressDialogCancelReportsResetsAndCloses() {
         LogCapture log;
         QPointer<CustomProgressDialog> dialog = new CustomProgressDialog();
-        QCOMPARE(dialog->size(), QSize(292, 137));
         QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("headerLabel"))->text(),
                  QStringLiteral("File Uploading..."));
         QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("hintLabel"))->text(),
                  QStringLiteral("This operation may take a while."));
-        QCOMPARE(dialog->findChild<QProgressBar*>(QStringLiteral("progressBar"))->size(), QSize(240, 10));
 
         QSignalSpy cancel(dialog.data(), &CustomProgressDialog::cancelBtnClicked);
         QVERIFY(!dialog->closeProgress());
@@ -86,12 +83,8 @@ private slots:
         LogCapture log;
         QWidget page;
         auto* busy = new BusyProgress(&page);
-        QCOMPARE(busy->windowTitle(), QStringLiteral("BusyProgress"));
-        QCOMPARE(busy->size(), QSize(300, 180));
         QProgressIndicator* indicator = busy->findChild<QProgressIndicator*>(QStringLiteral("indicator"));
-        QVERIFY(indicator);
-        QCOMPARE(indicator->geometry(), QRect(0, 0, 300, 180));
-        QVERIFY(indicator->isAnimated());
+        QVERIFY(indicator && indicator->isAnimated());
 
         for (int round = 0; round < 2; ++round) {
             QTimer::singleShot(0, busy, [busy] { QVERIFY(busy->closeDialog()); });
@@ -103,13 +96,6 @@ private slots:
         QCOMPARE(log.count("BaseDialog exec \n"), 2);
         QCOMPARE(log.count("BaseDialog close \n"), 2);
         QVERIFY(!busy->closeDialog());
-    }
-
-    void indicatorGeometry() {
-        QCOMPARE(QProgressIndicator::innerRadius(48), 8);
-        QCOMPARE(QProgressIndicator::dotDiameter(0), 10);
-        QCOMPARE(QProgressIndicator::dotDiameter(7), 24);
-        QCOMPARE(QProgressIndicator().sizeHint(), QSize(20, 20));
     }
 
     // A stopped indicator only stores a new delay; started, it turns by 45 degrees a tick
@@ -158,7 +144,6 @@ private slots:
         file.close();
 
         QPointer<PopupLicenseLayout> viewer = new PopupLicenseLayout();
-        QCOMPARE(viewer->size(), QSize(800, 700));
         viewer->showLicense(QStringLiteral("Open Source Licenses (PC Tool)"), path);
         QVERIFY(viewer->isVisible());
         QVERIFY(!viewer->isModal());
