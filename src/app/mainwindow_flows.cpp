@@ -167,11 +167,11 @@ void mainwindow::tellFormatRefused() {
 
 void mainwindow::resetSettings() {
     debugLog("resetSettings \n");
-    forgetStoredProfile();
     if (flowRunning_) {
         debugLog("resetSettings refused: a flow is running \n");
         return;
     }
+    forgetStoredProfile();
     FlowGuard guard(flowRunning_);
     BusyProgress* busy = infoTab->busyProgress();
 
@@ -182,8 +182,10 @@ void mainwindow::resetSettings() {
         ui.streamLabel->hide();
         returnToSettingsPage();
         busy->exec();  // returns when completeReset (or a lost camera) closes it
-        if (!cameraReady)
+        if (!cameraReady) {
             overlay_->showTextLabel();  // lost meanwhile: the cover says so
+            forgetResetConfirmation();
+        }
         return;
     }
 
