@@ -130,6 +130,11 @@ int CliCamera::open(QString* error) {
     return kExitDone;
 }
 
+void CliCamera::releaseStream() {
+    SettingTaskEngine::instance().deleteCamera();
+    stream_.release();
+}
+
 void CliCamera::close() {
     if (!open_)
         return;

@@ -38,6 +38,9 @@ public:
     // kExitDone or kExitNoCamera (error says why).
     int open(QString* error);
     void close();
+    // Stops the stream and the settings worker; the extension unit stays enabled (the
+    // firmware update's start needs it).
+    void releaseStream();
     // The camera went away (device lost, or no longer listed).
     bool lost();
     UvcCamera& camera() { return stream_.camera(); }

@@ -9,6 +9,7 @@
 
 #include "app/camera_profile.h"
 #include "app/cli_camera.h"
+#include "app/cli_firmware.h"
 #include "app/customize_loader.h"
 #include "base/debug_log.h"
 #include "engine/control_catalog.h"
@@ -311,6 +312,8 @@ int cameraCommand(const CliRequest& request) {
                 values[findControl(name)] = value;
             return finishApply(camera, found, values, request);
         }
+        case CliRequest::Action::FirmwareUpdate:
+            return runFirmwareUpdate(request.file, camera, found);
         default:
             return fail(kExitBadArgument, QStringLiteral("not a camera command"));
     }
@@ -325,8 +328,6 @@ int runCommandLine(const CliRequest& request) {
     switch (request.action) {
         case CliRequest::Action::List:
             return listCommand(request);
-        case CliRequest::Action::FirmwareUpdate:
-            return fail(kExitFailed, QStringLiteral("the firmware update is not available in this build"));
         default:
             return cameraCommand(request);
     }

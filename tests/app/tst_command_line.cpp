@@ -15,6 +15,7 @@
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "base/debug_log.h"
+#include "device/sim/fw_image.h"
 #include "device/sim/sim_camera.h"
 #include "engine/setting_task_engine.h"
 #include "tst_mainwindow_fixture.h"
@@ -59,6 +60,8 @@ private slots:
     void exitCodesAndMessages_data();
     void exitCodesAndMessages();
     void jsonAnswersHaveTheirShape();
+    void firmwareUpdateOutcomes_data();
+    void firmwareUpdateOutcomes();
     void settingsFollowTheCameraThroughItsProfile();
     void profileLoadsWhatItCanAndSaysWhatItSkipped();
     void cameraLostMidCommandAnswersSix();
@@ -128,6 +131,45 @@ void CommandLineTest::jsonAnswersHaveTheirShape() {
                  qPrintable(control["name"].toString()));
     }
     QCOMPARE(all["camera"]["firmware"].toString(), QStringLiteral("1.2.3"));
+}
+
+void CommandLineTest::firmwareUpdateOutcomes_data() {
+    QTest::addColumn<QString>("version");  // of the image; "corrupt" flips a payload byte
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("newer") << "1.3.0"
+                           << "reboot=300ms" << int(kExitDone) << "firmware updated to 1.3.0";
+    QTest::newRow("not newer") << "1.2.0"
+                               << "" << int(kExitUpdateFailed)
+                               << "not newer than the camera's firmware 1.2.3";
+    QTest::newRow("damaged") << "corrupt"
+                             << "" << int(kExitUpdateFailed) << "checksum mismatch.; nothing was sent";
+    QTest::newRow("flash fails") << "1.3.0"
+                                 << "flash-fails" << int(kExitUpdateFailed) << "reported a failure";
+}
+
+void CommandLineTest::firmwareUpdateOutcomes() {
+    QFETCH(QString, version);
+    QFETCH(QString, script);
+    QFETCH(int, code);
+    QFETCH(QString, output);
+    const bool corrupt = version == "corrupt";
+    const QStringList parts = (corrupt ? QStringLiteral("1.3.0") : version).split('.');
+    std::vector<uint8_t> image = device::sim::buildFwImage(
+        device::sim::makeHeaderVersion(parts[0].toUInt(), parts[1].toUInt(), parts[2].toUInt()),
+        (corrupt ? QStringLiteral("1.3.0") : version).toStdString(), std::vector<uint8_t>(40000, 0x5A));
+    if (corrupt)
+        image.back() ^= 0xFF;
+    const QString path = profiles_.filePath("image.bin");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    file.close();
+    const Result result = run({"--firmware-update", path, "--no-profile"}, script);
+    QCOMPARE(result.code, code);
+    QVERIFY2(QRegularExpression(output).match(code == kExitDone ? result.out : result.err).hasMatch(),
+             qPrintable(result.out + result.err));
 }
 
 void CommandLineTest::settingsFollowTheCameraThroughItsProfile() {

@@ -1,0 +1,170 @@
+#include "app/cli_firmware.h"
+
+#include <unistd.h>
+#include <QCoreApplication>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include "app/cli_request.h"
+#include "engine/setting_task_engine.h"
+#include "firmware/update_fw_by_usb_func.h"
+#include "xu/uvc_xu_manager.h"
+
+namespace {
+// How long the camera may take to flash itself and come back.
+constexpr auto kReturnTimeout = std::chrono::seconds(180);
+constexpr auto kPoll = std::chrono::milliseconds(20);
+
+std::atomic<bool> g_stopRequested{false};
+
+void onStopSignal(int) {
+    g_stopRequested = true;
+}
+
+int fail(int code, const QString& why) {
+    std::fprintf(stderr, "lumora-x8-settings: %s\n", qPrintable(why));
+    return code;
+}
+
+QString versionText(const FwVersion& v) {
+    return QStringLiteral("%1.%2.%3").arg(v.formal).arg(v.major).arg(v.minor);
+}
+
+// A bar redrawn in place on a terminal; a line per tenth elsewhere.
+class Progress {
+public:
+    Progress() : terminal_(::isatty(STDOUT_FILENO) != 0) {}
+    void show(double percent) {
+        const int whole = static_cast<int>(percent);
+        if (terminal_) {
+            const int filled = whole * 40 / 100;
+            std::printf("\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
+                        std::string(size_t(40 - filled), ' ').c_str(), whole);
+        } else if (whole / 10 > lastTenth_) {
+            lastTenth_ = whole / 10;
+            std::printf("transfer %d%%\n", lastTenth_ * 10);
+        }
+        std::fflush(stdout);
+    }
+    void end() {
+        if (terminal_)
+            std::printf("\n");
+    }
+
+private:
+    bool terminal_;
+    int lastTenth_ = -1;
+};
+
+QString checkFailure(const UpdateFWbyUsbFunc& engine, const QString& running) {
+    switch (engine.lastCheckOutcome()) {
+        case UpdateFWbyUsbFunc::CheckOutcome::BadImage:
+            return QStringLiteral("not a valid firmware image for this camera (%1); nothing was sent")
+                .arg(QString::fromLatin1(imageProblemName(engine.lastImageCheck().problem)));
+        case UpdateFWbyUsbFunc::CheckOutcome::CameraRefused:
+            return QStringLiteral("the camera did not accept the firmware file");
+        default:
+            return QStringLiteral("the image (%1) is not newer than the camera's firmware %2")
+                .arg(versionText(engine.checkedVersion()), running);
+    }
+}
+
+QString outcomeFailure(int outcome) {
+    switch (outcome) {
+        case kFwCancelled:
+            return QStringLiteral("stopped before the camera started its update; its firmware is unchanged");
+        case kFwCameraVanished:
+            return QStringLiteral("the camera went away during the transfer; its firmware is unchanged");
+        case kFwCameraFailed:
+            return QStringLiteral("the camera reported a failure while updating");
+        case kFwTimedOut:
+            return QStringLiteral("the camera did not answer in time");
+        case kFwStartFailed:
+            return QStringLiteral("the camera did not start the update");
+        default:
+            return QStringLiteral("the transfer failed (outcome %1)").arg(outcome);
+    }
+}
+
+// Waits for the camera to be listed again and answers its firmware version text (empty
+// when it did not come back in time).
+QString awaitReturn() {
+    const auto deadline = std::chrono::steady_clock::now() + kReturnTimeout;
+    while (std::chrono::steady_clock::now() < deadline && !g_stopRequested) {
+        for (const FoundCamera& camera : listCameras()) {
+            if (!camera.firmware.isEmpty())
+                return camera.firmware;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    return QString();
+}
+}  // namespace
+
+int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera& found) {
+    g_stopRequested = false;
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+
+    UpdateFWbyUsbFunc engine;
+    engine.setTransferSize(static_cast<int>(UVCXUManager::instance().getTransferSize()));
+    SettingTaskEngine::instance().deleteCamera();  // no setting reaches the camera meanwhile
+    if (!engine.checkNeedFwUpdate(path, found.firmware.toStdString(), false)) {
+        if (engine.lastCheckOutcome() != UpdateFWbyUsbFunc::CheckOutcome::BadImage)
+            engine.endUpdateFlow();
+        return fail(kExitUpdateFailed, checkFailure(engine, found.firmware));
+    }
+    const FwVersion target = engine.checkedVersion();
+    std::printf("updating %s from %s to %s\n", qPrintable(found.serial), qPrintable(found.firmware),
+                qPrintable(versionText(target)));
+
+    Progress progress;
+    std::atomic<bool> readyToStart{false};
+    QObject::connect(
+        &engine, &UpdateFWbyUsbFunc::updateProgress, &engine,
+        [&progress](double percent) { progress.show(percent); }, Qt::DirectConnection);
+    QObject::connect(
+        &engine, &UpdateFWbyUsbFunc::waitForUpdateStart, &engine, [&readyToStart] { readyToStart = true; },
+        Qt::DirectConnection);
+    std::atomic<bool> finished{false};
+    int outcome = kFwNoVerdict;
+    std::thread worker([&] {
+        outcome = engine.runUpdate(path, false);
+        finished = true;
+    });
+    bool startSent = false;
+    while (!finished) {
+        if (g_stopRequested)
+            engine.requestStop();  // safe before the start: the camera keeps its firmware
+        if (readyToStart && !startSent) {
+            startSent = true;
+            progress.show(100);
+            progress.end();
+            std::printf("image sent; the camera restarts to flash it, do not unplug it\n");
+            std::fflush(stdout);
+            camera.releaseStream();
+            engine.startFwUpdate();
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    worker.join();
+    if (!startSent)
+        progress.end();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    if (outcome != kFwStarted)
+        return fail(kExitUpdateFailed, outcomeFailure(outcome));
+
+    camera.close();
+    const QString running = awaitReturn();
+    if (running.isEmpty())
+        return fail(kExitCameraLost, QStringLiteral("the camera did not come back after its update"));
+    if (!(parseRunningVersion(running.toStdString()) == target))
+        return fail(kExitUpdateFailed, QStringLiteral("the camera came back with firmware %1, not %2")
+                                           .arg(running, versionText(target)));
+    std::printf("firmware updated to %s\n", qPrintable(running));
+    return kExitDone;
+}
