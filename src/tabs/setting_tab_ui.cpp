@@ -89,8 +89,11 @@ public:
         layout->addWidget(marker);
         auto* label = new QLabel(widget);
         label->setObjectName(name(labelName));
-        label->setFont(calibriFont(14, QFont::Bold));
+        label->setFont(calibriFont(13, QFont::Bold));
         label->setStyleSheet(QLatin1String(kWhiteTextStyle));
+        // A title wider than its room (a long translation, a wider substitute font) takes
+        // a second line instead of being cut.
+        label->setWordWrap(true);
         layout->addWidget(label, 1);
         if (hint != nullptr) {
             *hint = new HoverHintBtn(widget);
@@ -213,7 +216,7 @@ void SettingTabForm::setupUi(QWidget* page) {
     eptzController = new RangeEptzController(controllerRow);
     eptzController->setObjectName(QStringLiteral("eptzController"));
     eptzController->setFixedSize(265, 151);
-    layout->addWidget(eptzController, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    layout->addWidget(eptzController, 0, Qt::AlignHCenter | Qt::AlignVCenter);
     QWidget* resetRow = build.row("ezptResetWidget", kResetRowHeight, &layout, 10);
     ezptResetBtn = new QPushButton(resetRow);
     ezptResetBtn->setObjectName(QStringLiteral("ezptResetBtn"));

@@ -10,6 +10,8 @@
 #include "tabs/setting_tab.h"
 #include "tabs/tst_setting_tab_drive.h"
 #include "widgets/custom_mode_switcher.h"
+#include "widgets/hover_hint_btn.h"
+#include "widgets/popup_window.h"
 #include "widgets/switch_button.h"
 
 using namespace setting_drive;
@@ -216,6 +218,23 @@ private slots:
         QVERIFY(!ui().BCSwitch->isSwitchOn());
         QCOMPARE(currentValues().backlight.load(), 0);
         QCOMPARE(out.of("BCModeChange").last(), QStringLiteral("false"));
+    }
+
+    // The longest hint and the longest question show whole, whatever the font's width.
+    void hintAndQuestionShowWhole() {
+        scrollTo(*page, ui().TASHintBtn);
+        QEnterEvent pointerIn(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(ui().TASHintBtn, &pointerIn);
+        PopupWindow* hint = ui().TASHintBtn->shownPopup();
+        QVERIFY(hint != nullptr);
+        auto* text = hint->findChild<QLabel*>(QStringLiteral("content"));
+        QVERIFY(text->height() >= text->heightForWidth(text->width()));
+
+        currentValues().gamma = 120;
+        click(*page, ui().BCSwitch);
+        auto* title = openDialog()->findChild<QLabel*>(QStringLiteral("headerLabel"));
+        QVERIFY(title->fontMetrics().horizontalAdvance(title->text()) <= title->width());
+        answer("leftBtn");
     }
 
     // The column fits the rows that show, whether the refresh came while the page was on
