@@ -36,7 +36,7 @@ public:
     void showAutoFrameControls(bool show);
     void checkScrollAreaSize();
 
-    // The widget tree (for the main window's tests and screenshots).
+    // The widget tree, for tests.
     const SettingTabForm& form() const { return ui; }
     // The contents widget's size right after the widget tree was built.
     static QSize maxScrollAreaSize();

@@ -321,7 +321,7 @@ void PageWiringTest::tabStripSwitchesAndHidesPages() {
     Rig rig;
     QVERIFY(rig.connect());
     const MainWindowForm& ui = rig.window->form();
-    QVERIFY(!ui.modeBtn->isVisible());
+    QVERIFY(!ui.modeBtn->isVisible() && ui.infoBtn->isVisible());
     QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
     QCOMPARE(ui.tabWidget->currentIndex(), 2);
     QVERIFY(!settingTab->isVisible());
@@ -335,6 +335,8 @@ void PageWiringTest::tabStripSwitchesAndHidesPages() {
     QVERIFY(!ui.tabWidget->isVisible());
     QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
     QVERIFY(ui.tabWidget->isVisible());
+    const auto picture = [](const QIcon& icon) { return icon.pixmap(24, 24).toImage(); };
+    QCOMPARE(picture(ui.hideBtn->icon()), picture(QIcon(QStringLiteral(":/icons/arrow_back.png"))));
     QCOMPARE(rig.log->count("hiddenBtnClicked 1\n") + rig.log->count("hiddenBtnClicked 0\n"), 2);
 
     // A lost camera brings the settings page back.
