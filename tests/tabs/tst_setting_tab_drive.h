@@ -1,10 +1,6 @@
 #pragma once
-// Drives the settings page the way a user does: mouse events through the window system
-// (QTEST_QPA_MOUSE_HANDLING must be defined before QtTest is included), on widgets first
-// scrolled into view. Also finds the confirmation dialog the page opened.
-#ifndef QTEST_QPA_MOUSE_HANDLING
-#error "define QTEST_QPA_MOUSE_HANDLING before including QtTest"
-#endif
+// Drives the settings page as a user does: mouse events through the window system
+// (define QTEST_QPA_MOUSE_HANDLING before QtTest) on widgets scrolled into view.
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -27,39 +23,35 @@ inline void scrollTo(const SettingTab& page, QWidget* widget) {
 inline QPoint handleCentre(CustomSlider* slider) {
     QStyleOptionSlider option;
     option.initFrom(slider);
-    option.subControls = QStyle::SC_None;
-    option.activeSubControls = QStyle::SC_None;
-    option.orientation = slider->orientation();
-    option.maximum = slider->maximum();
-    option.minimum = slider->minimum();
-    option.tickPosition = slider->tickPosition();
-    option.tickInterval = slider->tickInterval();
-    option.upsideDown = false;
-    option.direction = slider->layoutDirection();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    option.singleStep = slider->singleStep();
-    option.pageStep = slider->pageStep();
+    option.orientation = Qt::Horizontal;
     option.state |= QStyle::State_Horizontal;
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
     return slider->style()
         ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
         .center();
 }
 
-// Presses the handle and moves it pixel by pixel towards `target` (a value) until the
-// slider reaches or passes it, or the slider's end; then releases. Answers the value.
+// Drags the handle pixel by pixel towards the value `target` until the slider reaches or
+// passes it or the drag reaches the slider's end. Answers the value let go.
 inline int dragSlider(const SettingTab& page, CustomSlider* slider, int target) {
     scrollTo(page, slider);
     QPoint pos = handleCentre(slider);
     QTest::mousePress(slider, Qt::LeftButton, {}, pos);
     const int step = target > slider->value() ? 1 : -1;
-    while ((step > 0 ? slider->value() < target : slider->value() > target) && pos.x() > 0 &&
-           pos.x() < slider->width() - 1) {
+    while ((slider->value() - target) * step < 0 && pos.x() > 0 && pos.x() < slider->width() - 1) {
         pos.rx() += step;
         QTest::mouseMove(slider, pos);
     }
     QTest::mouseRelease(slider, Qt::LeftButton, {}, pos);
     return slider->value();
+}
+
+// Presses and releases the handle where it is.
+inline void pressHandle(const SettingTab& page, CustomSlider* slider) {
+    scrollTo(page, slider);
+    QTest::mouseClick(slider, Qt::LeftButton, {}, handleCentre(slider));
 }
 
 inline void click(const SettingTab& page, QWidget* widget) {
@@ -68,25 +60,23 @@ inline void click(const SettingTab& page, QWidget* widget) {
 }
 
 // The confirmation dialog that is open, or null.
-inline GeneralDialog* openDialog() {
+inline QWidget* openDialog() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<GeneralDialog*>(widget);
-        if (dialog != nullptr && dialog->isVisible())
-            return dialog;
+        if (qobject_cast<GeneralDialog*>(widget) != nullptr && widget->isVisible())
+            return widget;
     }
     return nullptr;
 }
 
-inline QString dialogTitle(GeneralDialog* dialog) {
-    return dialog->findChild<QLabel*>(QStringLiteral("headerLabel"))->text();
+inline QString openDialogTitle() {
+    QWidget* dialog = openDialog();
+    return dialog ? dialog->findChild<QLabel*>(QStringLiteral("headerLabel"))->text() : QString();
 }
 
-// Answers the open dialog with "Cancel" (leftBtn) or "Enable" (rightBtn).
-inline void answer(const char* buttonName) {
-    GeneralDialog* dialog = openDialog();
-    QVERIFY(dialog != nullptr);
-    QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(buttonName)), Qt::LeftButton);
-    QApplication::processEvents();
+// Answers the open dialog with "Cancel" ("leftBtn") or "Enable" ("rightBtn").
+inline void answer(const char* button) {
+    QTest::mouseClick(openDialog()->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace setting_drive
