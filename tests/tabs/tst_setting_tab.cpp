@@ -26,7 +26,8 @@ void setRecord(std::initializer_list<std::pair<Field, int>> fields) {
 class SettingTabTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<SettingTab> page;
+    std::unique_ptr<QWidget> holder;  // owns the page and its busy overlay, as the tab widget does
+    SettingTab* page = nullptr;
     const SettingTabForm& ui() const { return page->form(); }
 
 private slots:
@@ -34,12 +35,14 @@ private slots:
         SettingTaskEngine::instance().deleteCamera();  // without a worker queued jobs stay queued
         setRecord(
             {{&CurrentValues::autoFrame, 0}, {&CurrentValues::backlight, 0}, {&CurrentValues::gamma, 100}});
-        page = std::make_unique<SettingTab>();
-        page->show();
-        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        holder = std::make_unique<QWidget>();
+        page = new SettingTab(holder.get());
+        holder->resize(page->size());
+        holder->show();
+        QVERIFY(QTest::qWaitForWindowExposed(holder.get()));
     }
     void cleanup() {
-        page.reset();
+        holder.reset();
         SettingTaskEngine::instance().deleteCamera();
     }
 
@@ -48,11 +51,11 @@ private slots:
         const auto note = [&order](const char* what) {
             return [&order, what](int v) { order << what + QString::number(v); };
         };
-        connect(page.get(), &SettingTab::panClicked, page.get(), note("pan "));
-        connect(page.get(), &SettingTab::tiltClicked, page.get(), note("tilt "));
-        connect(page.get(), &SettingTab::eptzSliderChange, page.get(), note("zoom "));
-        QSignalSpy forceZoom(page.get(), &SettingTab::forceZoom);
-        QSignalSpy forcePanTilt(page.get(), &SettingTab::forcePanTilt);
+        connect(page, &SettingTab::panClicked, page, note("pan "));
+        connect(page, &SettingTab::tiltClicked, page, note("tilt "));
+        connect(page, &SettingTab::eptzSliderChange, page, note("zoom "));
+        QSignalSpy forceZoom(page, &SettingTab::forceZoom);
+        QSignalSpy forcePanTilt(page, &SettingTab::forcePanTilt);
         const int zoomed = dragSlider(*page, ui().eptzSlider, 200);
         QVERIFY(zoomed > 100 && ui().ezptResetBtn->isEnabled());
         QVERIFY(!order.join(',').contains("pan"));
@@ -73,8 +76,8 @@ private slots:
     }
 
     void backlightCompensationAgainstGamma() {
-        QSignalSpy backlight(page.get(), &SettingTab::BCModeChange);
-        QSignalSpy gamma(page.get(), &SettingTab::gammaSliderChange);
+        QSignalSpy backlight(page, &SettingTab::BCModeChange);
+        QSignalSpy gamma(page, &SettingTab::gammaSliderChange);
         click(*page, ui().BCSwitch);  // gamma at its default: no question
         QCOMPARE(backlight, (QList<QVariantList>{{true}}));
         ui().BCSwitch->setSwitchState(false);
@@ -116,9 +119,9 @@ private slots:
         const int fit = ui().scrollAreaWidgetContents->height();
         QVERIFY(ui().TASTitle->parentWidget()->geometry().bottom() < fit);
         QVERIFY(fit < SettingTab::maxScrollAreaSize().height());
-        SettingTab unseen;
-        unseen.updateFromState();
-        QCOMPARE(unseen.form().scrollAreaWidgetContents->height(), fit);
+        auto* unseen = new SettingTab(holder.get());
+        unseen->updateFromState();
+        QCOMPARE(unseen->form().scrollAreaWidgetContents->height(), fit);
     }
 };
 
