@@ -147,8 +147,8 @@
         <message>
             <source>Auto Zoom will automatically detect the 
 human figure on the screen and zoom in on it.</source>
-            <translation>オートズームは画面上の人物を自動的に検出し、
-その人物にズームインします。</translation>
+            <translation>オートズームは画面上の人物を自動的に
+検出し、その人物にズームインします。</translation>
         </message>
         <message>
             <source>Tracking Active Speakers will track the speaker 
@@ -158,9 +158,10 @@ people, Tracking Active Speaker will only
 capture the person who emits the largest 
 decibel.
 </source>
-            <translation>話者トラッキングは話している人を追跡し、
-その横に音声アニメーションを表示します。
-*注意：複数の人が同時に話している場合は、
+            <translation>話者トラッキングは話している人を
+追跡し、その横に音声アニメーションを
+表示します。
+*注意：複数の人が話している場合は、
 最も大きな声の人だけを捉えます。
 </translation>
         </message>
@@ -180,8 +181,8 @@ decibel.
             <source>Activating Auto Zoom will turn off Digital 
 Zoom and restore it to the default value. 						
 Are you sure to enable Auto Zoom?</source>
-            <translation>オートズームを有効にすると、デジタルズームは
-オフになり既定値に戻ります。
+            <translation>オートズームを有効にすると、デジタル
+ズームはオフになり既定値に戻ります。
 オートズームを有効にしますか？</translation>
         </message>
         <message>
@@ -191,7 +192,8 @@ Are you sure to enable Auto Zoom?</source>
         <message>
             <source>Activating Digital Zoom will turn off Auto Zoom. 						
 Are you sure to enable Digital Zoom?</source>
-            <translation>デジタルズームを有効にすると、オートズームはオフになります。
+            <translation>デジタルズームを有効にすると、
+オートズームはオフになります。
 デジタルズームを有効にしますか？</translation>
         </message>
         <message>

@@ -42,6 +42,8 @@ void mainwindow::buildPages() {
     ui.tabWidget->setTabPosition(QTabWidget::West);
     fitTabWidgetWidth(ui.tabWidget);
     ui.tabWidget->tabBar()->hide();
+    // The pages are fitted to the tab widget's full width: no pane frame takes from it.
+    ui.tabWidget->setStyleSheet(QStringLiteral("QTabWidget::pane { border: none; }"));
 
     buildSettingPage();
     buildModePage();

@@ -1,6 +1,7 @@
 #include "widgets/general_dialog.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -105,9 +106,22 @@ void GeneralDialog::scaleForScreen() {
     updateGeometry();
 }
 
+// A title wider than the dialog (a long translation, a wider substitute font) is drawn a
+// little smaller rather than cut.
+void GeneralDialog::fitHeaderFont() {
+    constexpr int kSmallestPointSize = 9;
+    QFont font = headerLabel->font();
+    const int room = headerLabel->width() - 10;
+    while (font.pointSize() > kSmallestPointSize &&
+           QFontMetrics(font).horizontalAdvance(headerLabel->text()) > room)
+        font.setPointSize(font.pointSize() - 1);
+    headerLabel->setFont(font);
+}
+
 void GeneralDialog::init(QString title, QString content, QString leftText, QString rightText) {
     debugLog("GeneralDialog init\n");
     headerLabel->setText(title);
+    fitHeaderFont();
     contentLabel->setText(content);
     if (!leftText.isEmpty()) {
         leftBtn->setText(leftText);

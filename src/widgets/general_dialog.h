@@ -36,6 +36,7 @@ private:
     void setupUi();
     void retranslateUi();
     void scaleForScreen();
+    void fitHeaderFont();
 
     QWidget* verticalWidget = nullptr;
     QLabel* headerLabel = nullptr;

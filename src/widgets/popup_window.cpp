@@ -76,6 +76,11 @@ void PopupWindow::setContents(const QString& titleText, const QString& contentTe
     if (factor > 1.0)
         factor /= 1.03;
     setFixedWidth(static_cast<int>(width() * factor));
+    // Wrapped lines (a wider font than the texts were broken for) make the hint taller,
+    // never cut.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
     updateGeometry();
 }
 
