@@ -39,4 +39,6 @@ void mainwindow::buildSettingPage() {
     connect(page, &SettingTab::forceSaturation, this, &mainwindow::forceSaturation);
     connect(page, &SettingTab::forceSharpness, this, &mainwindow::forceSharpness);
     connect(page, &SettingTab::forceGamma, this, &mainwindow::forceGamma);
+    // The page never sends it today; whoever does gets the default stream format.
+    connect(page, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
 }

@@ -1,4 +1,4 @@
-// A firmware image file: any bytes, checked as the update checks a file, then handed to
+// A firmware image file: any bytes, checked as the update engine checks a file, then handed to
 // the simulated camera the way an update sends it (update mode for the file's size, the
 // 128-byte header block and header read, then the rest in blocks of packets) and, when
 // the camera took all of it, the update start. The camera must accept only an image
@@ -8,8 +8,13 @@
 #include <string>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+#include <QString>
+
 #include "device/sim/fw_image.h"
 #include "device/sim/sim_firmware.h"
+#include "firmware/fw_image_check.h"
 #include "fuzz_support.h"
 #include "xu/xu_payloads.h"
 
@@ -20,16 +25,13 @@ namespace {
 constexpr uint32_t kTransferSize = 264;
 constexpr uint32_t kBlockSize = 1024;  // small blocks, so that short files span several
 
-// ---- Slot for the firmware update engine's own file check ----
-// The update engine (src/firmware/) reads the chosen file and checks it before it sends
-// anything. Point this at that check once it exists, e.g.
-//     return UpdateFWbyUsbFunc::checkImageFile(data, size) == kFileOk;
-// so that every input of this target goes through it first. Until then every file goes
-// to the camera unchecked, as the camera's own checks must then catch everything.
+// The update engine's own check of the chosen file, run on the same bytes (through a
+// memory file, as it reads a path). What it accepts, the camera must store.
 bool engineAcceptsFile(const uint8_t* data, size_t size) {
-    (void)data;
-    (void)size;
-    return true;
+    static const int fd = memfd_create("fuzz_fw_image", 0);
+    if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size))
+        std::abort();
+    return checkFirmwareImage(QStringLiteral("/proc/self/fd/%1").arg(fd)).ok();
 }
 
 void check(bool condition) {
@@ -60,8 +62,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!engineAcceptsFile(data, size))
-        return 0;
+    const bool hostAccepts = engineAcceptsFile(data, size);
     FwHeader header;
     std::string why;
     const bool headerValid = size >= kFwHeaderSize && parseFwHeader(data, header, why);
@@ -69,14 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FirmwareSim camera("1.0.0", kTransferSize);
     camera.setUpdateMode(1, int32_t(std::min<size_t>(size, 0x7FFFFFFF)));
     if (size < kFwHeaderSize) {
-        check(camera.status() == kStatusFailure);
+        check(!hostAccepts && camera.status() == kStatusFailure);
         return 0;
     }
     if (!sendBlock(camera, data, uint32_t(kFwHeaderSize)))
         return 0;
     camera.startReadHeader(1);
     if (camera.status() != kStatusHeaderRead) {
-        check(!headerValid || header.imageSize != size);
+        check(!hostAccepts && (!headerValid || header.imageSize != size));
         return 0;
     }
     check(headerValid && header.imageSize == size);
@@ -89,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const bool payloadValid = crc32(data + kFwHeaderSize, size - kFwHeaderSize) == header.payloadCrc;
     check((camera.status() == kStatusImageStored) == payloadValid);
+    check(!hostAccepts || payloadValid);
     if (camera.startUpdate(false)) {
         camera.completeReboot();
         check(!camera.version().empty());
