@@ -125,10 +125,16 @@ void MainWindowPreviewTest::ticksWithoutNewFrameChangeNothing() {
     QVERIFY(rig.connect());
     QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
     rig.camera->setNeverDeliverFrames(true);
-    // Let a frame that was on its way land, then take it and show it.
-    QTest::qWait(100);
-    rig.window->updateImage();
     QVERIFY(settle(*rig.window));
+    // Let a frame that was on its way land (making one takes a while on a busy machine),
+    // then take it and show it.
+    for (int round = 0; round < 20; ++round) {
+        QTest::qWait(300);
+        if (rig.window->stream().newFrameCount() == 0)
+            break;
+        rig.window->updateImage();
+        QVERIFY(settle(*rig.window));
+    }
     const qint64 before = shownPicture(*rig.window).cacheKey();
 
     QCOMPARE(rig.window->stream().newFrameCount(), 0);
@@ -224,8 +230,7 @@ void MainWindowPreviewTest::frameOnItsWayIsDroppedWithTheStream() {
     Rig rig;
     QVERIFY(rig.connect());
     QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
-    QTest::qWait(40);
-    QVERIFY(rig.window->stream().newFrameCount() > 0);
+    QTRY_VERIFY(rig.window->stream().newFrameCount() > 0);
     rig.window->updateImage();  // a frame on its way to the label
     rig.camera->unplug();
     rig.window->updateImage();  // device lost: stream released, preview cleared
@@ -237,7 +242,7 @@ void MainWindowPreviewTest::windowGoesWhileFramesAreDecoded() {
     Rig rig;
     QVERIFY(rig.connect());
     QVERIFY(tickUntil(*rig.window, [&] { return hasPicture(*rig.window); }));
-    QTest::qWait(40);
+    QTRY_VERIFY(rig.window->stream().newFrameCount() > 0);
     rig.window->updateImage();  // a frame on its way to the label
     rig.window.reset();
     QTest::qWait(50);  // nothing arrives for the label that is gone
