@@ -17,7 +17,8 @@
 //            cheaper of the two is the baseline;
 //   stall    frames written into the store at 30 fps from another thread while the
 //            window's own timers run; per frame period the longest time the GUI thread
-//            spent in one event (p50, p99, max over the frames), frames shown;
+//            spent in one event (p50, p99, max over the frames), frames shown; the same
+//            in the GUI thread's CPU time, which a busy machine does not stretch;
 //   PSNR     the shown picture against a full decode scaled the same way, and against
 //            the ideal picture beside the full decode scaled that way.
 // Last: cost / baseline per size.
@@ -260,7 +261,8 @@ class TimedApplication : public QApplication {
 public:
     struct Dispatch {
         Clock::time_point start;
-        double ms;
+        double ms;     // wall time
+        double cpuMs;  // the GUI thread's CPU time: the wall time less any wait for a core
         int type;
     };
     using QApplication::QApplication;
@@ -271,8 +273,10 @@ public:
         ++depth_;
         const int type = int(event->type());
         const Clock::time_point start = Clock::now();
+        const double cpuStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
         const bool result = QApplication::notify(receiver, event);
-        dispatches.push_back(Dispatch{start, msSince(start), type});
+        dispatches.push_back(
+            Dispatch{start, msSince(start), cpuMs(CLOCK_THREAD_CPUTIME_ID) - cpuStart, type});
         --depth_;
         return result;
     }
@@ -426,6 +430,7 @@ Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
 
 struct Stall {
     Figures perFrame;
+    Figures perFrameCpu;
     double max = 0;
     int maxType = 0;
     int shown = 0;
@@ -466,6 +471,7 @@ Stall guiStall(TimedApplication& app, WindowRig& rig, const TestFrames& frames, 
 
     Stall stall;
     std::vector<double> longest(size_t(count), 0.0);
+    std::vector<double> longestCpu(size_t(count), 0.0);
     for (const TimedApplication::Dispatch& d : app.dispatches) {
         if (d.start < start)
             continue;
@@ -473,12 +479,14 @@ Stall guiStall(TimedApplication& app, WindowRig& rig, const TestFrames& frames, 
         if (k >= longest.size())
             continue;
         longest[k] = std::max(longest[k], d.ms);
+        longestCpu[k] = std::max(longestCpu[k], d.cpuMs);
         if (d.ms > stall.max) {
             stall.max = d.ms;
             stall.maxType = d.type;
         }
     }
     stall.perFrame = figuresOf(longest);
+    stall.perFrameCpu = figuresOf(longestCpu);
     stall.shown = shown;
     stall.coreShare = cpu / wall;
     return stall;
@@ -538,6 +546,9 @@ int main(int argc, char** argv) {
             "(event type %d); %d frames shown; process at %.0f %% of a core\n",
             stallFrames, stall.perFrame.median, stall.perFrame.p99, stall.max, stall.maxType, stall.shown,
             stall.coreShare * 100.0);
+        std::printf(
+            "  the same in GUI-thread CPU time (without waits for a core): p50 %.2f ms  p99 %.2f ms\n",
+            stall.perFrameCpu.median, stall.perFrameCpu.p99);
         std::printf(
             "PSNR, lowest of the frames: shown vs full decode scaled the same way %.1f dB; shown vs "
             "ideal (full decode area-averaged) %.1f dB, full decode scaled the same way vs ideal %.1f dB\n",
