@@ -4,6 +4,12 @@
 
 #include "capture/preview_scale.h"
 
+namespace {
+// A frame whose header claims more pixels per side than any camera streams is not
+// decoded: the picture would take memory for the claimed size.
+constexpr int kMaxPictureSide = 4096;
+}  // namespace
+
 PreviewJpegDecoder::PreviewJpegDecoder() : handle_(tjInitDecompress()) {}
 
 PreviewJpegDecoder::~PreviewJpegDecoder() {
@@ -22,7 +28,7 @@ QImage PreviewJpegDecoder::decode(const uint8_t* data, size_t length, QSize show
     int colorspace = 0;
     const auto jpegSize = static_cast<unsigned long>(length);
     if (tjDecompressHeader3(handle_, data, jpegSize, &width, &height, &subsampling, &colorspace) != 0 ||
-        width <= 0 || height <= 0) {
+        width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) {
         return QImage();
     }
     const int divisor = jpegScaleDivisor(QSize(width, height), shown);

@@ -129,11 +129,12 @@ void PreviewDecoderTest::scaledDecodeLooksLikeAFullDecode() {
 
 void PreviewDecoderTest::damagedFrames_data() {
     QTest::addColumn<int>("keptBytes");
-    QTest::addColumn<int>("garbageAt");
+    QTest::addColumn<int>("garbageAt");  // -2: the header's size is overwritten
     QTest::addColumn<bool>("decodes");
     QTest::newRow("cut off after half: shown, as a camera's stream often is") << 50 << -1 << true;
     QTest::newRow("cut off in the header") << 1 << -1 << false;
     QTest::newRow("start marker, then garbage") << 100 << 2 << false;
+    QTest::newRow("header claims 65535 x 65535") << 100 << -2 << false;
 }
 
 void PreviewDecoderTest::damagedFrames() {
@@ -144,6 +145,12 @@ void PreviewDecoderTest::damagedFrames() {
     jpeg.truncate(jpeg.size() * keptBytes / 100);
     if (garbageAt >= 0)
         std::fill(jpeg.begin() + garbageAt, jpeg.end(), char(0x5A));
+    if (garbageAt == -2) {
+        // The frame header (SOF0): length, precision, height, width.
+        const int frameHeader = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(frameHeader > 0);
+        jpeg.replace(frameHeader + 5, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    }
     PreviewJpegDecoder decoder;
     QSize frameSize;
     const QImage picture = decoder.decode(reinterpret_cast<const uint8_t*>(jpeg.constData()),
