@@ -1,56 +1,93 @@
-// What one preview tick costs with the camera's default stream, MJPG 3520 x 1104: the
-// frame copied out of the store, decoded (FrameImage::getPixmap, QPixmap::loadFromData
-// with "JPG") and shown (CustomImageLabel::showPixmap and the paint of the label, which
-// scales the picture into the preview box). Beside it, the decode alone and decoding
-// with libjpeg-turbo directly (full size, fast DCT, and scaled by 1/4 for the preview).
+// What it costs to get one camera frame on screen in the preview, on the window's own
+// display path: a main window connected to the simulated Lumora X8, whose frame store is
+// fed with realistic frames (the simulated camera itself delivers none meanwhile), runs
+// its preview tick (mainwindow::updateImage) until the label painted the frame. Beside it,
+// the same frames decoded by ffmpeg's libavcodec (MJPEG, one thread) and scaled by
+// libswscale to the same size.
 //
-// The frame is a camera-like picture (a lit room with people, sensor noise) encoded as
-// 4:2:2 baseline JPEG at the quality that makes it 200-300 KB, as a UVC camera sends.
+// Frames: camera-like pictures (a lit room with people, sensor noise) encoded as 4:2:2
+// baseline JPEG at the highest quality that keeps them within 300 KB, at 3520 x 1104 and
+// 1920 x 1080.
 //
-// Reported per benchmark: median and 99th percentile of the wall time in ms, the median
-// CPU time of the process, and the share of one core the tick takes at 30 frames per
-// second (CPU median x 30 / 1000). On a busy machine the wall time includes waiting for
-// a core; the CPU time does not.
-#include <benchmark/benchmark.h>
+// Per size:
+//   cost     CPU time of the whole process (GUI thread, decoder thread, anything Qt
+//            starts) from the tick that takes the frame until the label has painted it,
+//            median and p99 over the frames, and the GUI thread's part of it;
+//   baseline libavcodec + libswscale to the label's size, nearest and fast bilinear; the
+//            cheaper of the two is the baseline;
+//   stall    frames written into the store at 30 fps from another thread while the
+//            window's own timers run; per frame period the longest time the GUI thread
+//            spent in one event (p50, p99, max over the frames), frames shown; the same
+//            in the GUI thread's CPU time, which a busy machine does not stretch;
+//   PSNR     the shown picture against a full decode scaled the same way, and against
+//            the ideal picture beside the full decode scaled that way.
+// Last: cost / baseline per size.
+//
+// Options: --frames=N cost frames per size (300), --stall-frames=N (1000).
 #include <turbojpeg.h>
 
 #include <QApplication>
-#include <QImage>
+#include <QEventLoop>
 #include <QPainter>
-#include <QPixmap>
 #include <QRandomGenerator>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+#include "app/connection_flags.h"
+#include "app/mainwindow.h"
+#include "base/app_config.h"
 #include "base/debug_log.h"
+#include "capture/capture_slots.h"
 #include "capture/custom_image_label.h"
-#include "capture/frame_image.h"
+#include "device/sim/sim_camera.h"
+#include "engine/current_values.h"
+#include "engine/setting_task_engine.h"
 #include "percentile.h"
+#include "support/psnr.h"
+#include "xu/uvc_xu_manager.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kWidth = 3520;
-constexpr int kHeight = 1104;
-constexpr int kPreviewHeight = 1104;
-// The label's size in the window's preview box (910 wide, the picture's aspect).
-constexpr int kLabelWidth = 910;
-constexpr int kLabelHeight = 285;
 
-// A picture such as the camera sees: a room with a window, a table and people, with the
-// noise of a small sensor.
-QImage cameraLikePicture() {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+double cpuMs(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1.0e6;
+}
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// --- frames ---------------------------------------------------------------------------
+
+// A room with a window, a table and people, drawn in 3520 x 1104 coordinates and
+// stretched to the frame; seed moves the people and changes the sensor noise.
+QImage cameraLikePicture(QSize size, int seed) {
+    QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
-    QLinearGradient wall(0, 0, 0, kHeight);
+    painter.scale(size.width() / 3520.0, size.height() / 1104.0);
+    QLinearGradient wall(0, 0, 0, 1104);
     wall.setColorAt(0, QColor(188, 182, 170));
     wall.setColorAt(1, QColor(120, 110, 98));
-    painter.fillRect(image.rect(), wall);
+    painter.fillRect(QRect(0, 0, 3520, 1104), wall);
     QLinearGradient sky(0, 80, 0, 600);
     sky.setColorAt(0, QColor(150, 190, 235));
     sky.setColorAt(1, QColor(220, 230, 240));
@@ -63,7 +100,7 @@ QImage cameraLikePicture() {
     painter.drawRoundedRect(QRect(300, 760, 2900, 260), 60, 60);
     QRandomGenerator shapes(7);
     for (int person = 0; person < 6; ++person) {
-        const int x = 420 + person * 480;
+        const int x = 420 + person * 480 + seed * 12;
         painter.setBrush(QColor::fromHsv(int(shapes.bounded(360)), 120, 140));
         painter.drawRoundedRect(QRect(x - 140, 560, 280, 320), 80, 80);
         painter.setBrush(QColor(224, 180, 150));
@@ -73,10 +110,10 @@ QImage cameraLikePicture() {
     }
     painter.end();
 
-    QRandomGenerator noise(11);
-    for (int y = 0; y < kHeight; ++y) {
+    QRandomGenerator noise(quint32(11 + seed));
+    for (int y = 0; y < size.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < size.width(); ++x) {
             const int n = int(noise.bounded(13)) - 6;
             const QRgb p = line[x];
             line[x] = qRgb(std::clamp(qRed(p) + n, 0, 255), std::clamp(qGreen(p) + n, 0, 255),
@@ -90,154 +127,379 @@ std::vector<uint8_t> encode(const QImage& image, int quality) {
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    tjCompress2(handle, image.constBits(), image.width(), image.bytesPerLine(), image.height(), TJPF_BGRX,
-                &jpeg, &size, TJSAMP_422, quality, TJFLAG_FASTDCT);
+    tjCompress2(handle, image.constBits(), image.width(), int(image.bytesPerLine()), image.height(),
+                TJPF_BGRX, &jpeg, &size, TJSAMP_422, quality, 0);
     std::vector<uint8_t> bytes(jpeg, jpeg + size);
     tjFree(jpeg);
     tjDestroy(handle);
     return bytes;
 }
 
-// The frame every benchmark decodes: the highest quality whose JPEG stays within 300 KB.
-const std::vector<uint8_t>& frame() {
-    static const std::vector<uint8_t> bytes = [] {
-        const QImage picture = cameraLikePicture();
-        std::vector<uint8_t> best;
-        for (int quality = 95; quality >= 30; quality -= 5) {
-            best = encode(picture, quality);
-            if (best.size() <= 300 * 1024)
-                break;
-        }
-        return best;
-    }();
-    return bytes;
-}
-
-// Shows the label and waits until its window can be painted, so that repaint() paints.
-void showExposed(QWidget& widget) {
-    widget.show();
-    for (int round = 0; round < 200; ++round) {
-        QCoreApplication::processEvents();
-        if (widget.windowHandle() && widget.windowHandle()->isExposed())
-            return;
-        QThread::msleep(5);
+struct TestFrames {
+    QSize size;
+    int quality = 0;
+    std::vector<std::vector<uint8_t>> jpegs;
+    double meanKB() const {
+        double sum = 0;
+        for (const auto& jpeg : jpegs)
+            sum += double(jpeg.size());
+        return sum / double(jpegs.size()) / 1024.0;
     }
+};
+
+TestFrames makeFrames(QSize size, int count) {
+    TestFrames frames;
+    frames.size = size;
+    const QImage first = cameraLikePicture(size, 0);
+    for (frames.quality = 98; frames.quality > 30; --frames.quality) {
+        if (encode(first, frames.quality).size() <= 300 * 1024)
+            break;
+    }
+    for (int seed = 0; seed < count; ++seed)
+        frames.jpegs.push_back(encode(seed == 0 ? first : cameraLikePicture(size, seed), frames.quality));
+    return frames;
 }
 
-// CPU time of the process in ms, all threads: what the tick costs, whatever else the
-// machine is busy with (Qt scales large pictures on pool threads, so the calling
-// thread's time alone would miss part of it).
-double processCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1.0e6;
+// --- the libavcodec + libswscale baseline ---------------------------------------------
+
+class LibavDecodeAndScale {
+public:
+    LibavDecodeAndScale(QSize shown, int swsFlags) : shown_(shown), swsFlags_(swsFlags) {
+        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+        context_ = avcodec_alloc_context3(codec);
+        context_->thread_count = 1;
+        context_->flags |= AV_CODEC_FLAG_LOW_DELAY;
+        avcodec_open2(context_, codec, nullptr);
+        packet_ = av_packet_alloc();
+        frame_ = av_frame_alloc();
+        picture_.assign(size_t(shown.width()) * size_t(shown.height()) * 4, 0);
+    }
+    ~LibavDecodeAndScale() {
+        sws_freeContext(sws_);
+        av_frame_free(&frame_);
+        av_packet_free(&packet_);
+        avcodec_free_context(&context_);
+    }
+    LibavDecodeAndScale(const LibavDecodeAndScale&) = delete;
+    LibavDecodeAndScale& operator=(const LibavDecodeAndScale&) = delete;
+
+    // padded: the JPEG followed by the decoder's zero padding.
+    bool run(const std::vector<uint8_t>& padded, size_t length) {
+        packet_->data = const_cast<uint8_t*>(padded.data());
+        packet_->size = int(length);
+        if (avcodec_send_packet(context_, packet_) < 0 || avcodec_receive_frame(context_, frame_) < 0)
+            return false;
+        if (sws_ == nullptr) {
+            // The decoder's full-range 4:2:2 as the plain format plus the range flag.
+            const bool fullRange =
+                frame_->format == AV_PIX_FMT_YUVJ422P || frame_->format == AV_PIX_FMT_YUVJ420P;
+            AVPixelFormat format = AVPixelFormat(frame_->format);
+            if (format == AV_PIX_FMT_YUVJ422P)
+                format = AV_PIX_FMT_YUV422P;
+            if (format == AV_PIX_FMT_YUVJ420P)
+                format = AV_PIX_FMT_YUV420P;
+            sws_ = sws_getContext(frame_->width, frame_->height, format, shown_.width(), shown_.height(),
+                                  AV_PIX_FMT_BGRA, swsFlags_, nullptr, nullptr, nullptr);
+            int* inverse = nullptr;
+            int* table = nullptr;
+            int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+            if (sws_getColorspaceDetails(sws_, &inverse, &srcRange, &table, &dstRange, &brightness, &contrast,
+                                         &saturation) >= 0)
+                sws_setColorspaceDetails(sws_, inverse, fullRange ? 1 : 0, table, dstRange, brightness,
+                                         contrast, saturation);
+        }
+        uint8_t* planes[4] = {picture_.data(), nullptr, nullptr, nullptr};
+        int strides[4] = {shown_.width() * 4, 0, 0, 0};
+        sws_scale(sws_, frame_->data, frame_->linesize, 0, frame_->height, planes, strides);
+        av_frame_unref(frame_);
+        return true;
+    }
+
+private:
+    QSize shown_;
+    int swsFlags_;
+    AVCodecContext* context_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    SwsContext* sws_ = nullptr;
+    std::vector<uint8_t> picture_;
+};
+
+struct Figures {
+    double median = 0;
+    double p99 = 0;
+};
+
+Figures figuresOf(const std::vector<double>& samples) {
+    return Figures{percentile(samples, 0.5), percentile(samples, 0.99)};
 }
 
-// Times each iteration of body and reports the median and p99 of the wall time, the
-// median of the process's CPU time, and the share of one core at 30 fps (CPU median x 30).
-template <typename Body>
-void measure(benchmark::State& state, Body body) {
-    std::vector<double> wall;
+Figures baselineCost(const TestFrames& frames, QSize shown, int swsFlags, int count) {
+    std::vector<std::vector<uint8_t>> padded;
+    for (const auto& jpeg : frames.jpegs) {
+        padded.push_back(jpeg);
+        padded.back().resize(jpeg.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    }
+    LibavDecodeAndScale baseline(shown, swsFlags);
     std::vector<double> cpu;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        const double cpuStart = processCpuMs();
-        body();
-        cpu.push_back(processCpuMs() - cpuStart);
-        wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    for (int i = -10; i < count; ++i) {
+        const size_t which = size_t(std::max(i, 0)) % padded.size();
+        const double start = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        if (!baseline.run(padded[which], frames.jpegs[which].size()))
+            std::fprintf(stderr, "libavcodec did not decode a frame\n");
+        if (i >= 0)
+            cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - start);
     }
-    const double cpuMedian = percentile(cpu, 0.5);
-    state.counters["median_ms"] = percentile(wall, 0.5);
-    state.counters["p99_ms"] = percentile(wall, 0.99);
-    state.counters["cpu_median_ms"] = cpuMedian;
-    state.counters["core_at_30fps_%"] = cpuMedian * 30.0 / 1000.0 * 100.0;
-    state.counters["jpeg_KB"] = double(frame().size()) / 1024.0;
+    return figuresOf(cpu);
 }
 
-// The tick as the window runs it: copy out of the store, decode, scale when lower than
-// the preview, show, and the paint that follows.
-void BM_PreviewTick(benchmark::State& state) {
-    const std::vector<uint8_t>& jpeg = frame();
-    std::vector<uint8_t> copyBuffer(size_t(kWidth) * kHeight * 4);
-    FrameImage image;
-    image.setFormat(kWidth, kHeight, 4);
-    CustomImageLabel label;
-    label.resize(kLabelWidth, kLabelHeight);
-    showExposed(label);
-    measure(state, [&] {
-        std::memcpy(copyBuffer.data(), jpeg.data(), jpeg.size());
-        image.setData(copyBuffer.data(), int(jpeg.size()));
-        QPixmap pixmap = image.getPixmap();
-        if (pixmap.height() < kPreviewHeight) {
-            pixmap = pixmap.scaledToHeight(kPreviewHeight, Qt::FastTransformation);
+// --- the window --------------------------------------------------------------------------
+
+// Times every event the GUI thread dispatches while recording: the GUI thread is stalled
+// for as long as one event takes.
+class TimedApplication : public QApplication {
+public:
+    struct Dispatch {
+        Clock::time_point start;
+        double ms;     // wall time
+        double cpuMs;  // the GUI thread's CPU time: the wall time less any wait for a core
+        int type;
+    };
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (!recording || QThread::currentThread() != thread() || depth_ > 0)
+            return QApplication::notify(receiver, event);
+        ++depth_;
+        const int type = int(event->type());
+        const Clock::time_point start = Clock::now();
+        const double cpuStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
+        const bool result = QApplication::notify(receiver, event);
+        dispatches.push_back(
+            Dispatch{start, msSince(start), cpuMs(CLOCK_THREAD_CPUTIME_ID) - cpuStart, type});
+        --depth_;
+        return result;
+    }
+
+    bool recording = false;
+    std::vector<Dispatch> dispatches;
+
+private:
+    int depth_ = 0;
+};
+
+// Waits, without spinning, until the label has painted a picture that the decoder made.
+class PaintWaiter : public QObject {
+public:
+    explicit PaintWaiter(CustomImageLabel* label) {
+        label->installEventFilter(this);
+        connect(label, &CustomImageLabel::pictureShown, this, [this] { shown_ = true; });
+        timeout_.setSingleShot(true);
+        connect(&timeout_, &QTimer::timeout, &loop_, &QEventLoop::quit);
+    }
+    bool wait(int timeoutMs) {
+        painted_ = false;
+        timeout_.start(timeoutMs);
+        loop_.exec();
+        timeout_.stop();
+        return painted_;
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (shown_ && event->type() == QEvent::Paint) {
+            shown_ = false;
+            painted_ = true;
+            // Quits once this paint and the flush that follows it are done.
+            QMetaObject::invokeMethod(
+                &loop_, [this] { loop_.quit(); }, Qt::QueuedConnection);
         }
-        label.showPixmap(pixmap);
-        label.repaint();
+        return false;
+    }
+
+private:
+    QEventLoop loop_;
+    QTimer timeout_;
+    bool shown_ = false;
+    bool painted_ = false;
+};
+
+// A main window connected to the simulated camera streaming MJPG at the frames' size, with
+// the camera's own delivery stopped: the bench writes the frames into the store itself.
+struct WindowRig {
+    std::shared_ptr<device::sim::SimCamera> camera;
+    std::unique_ptr<mainwindow> window;
+
+    bool open(QSize size) {
+        AppConfig& config = appConfig();
+        config.defaultWidth = size.width();
+        config.defaultHeight = size.height();
+        config.defaultFps = 30;
+        camera = device::sim::installSimulatedCamera();
+        window = std::make_unique<mainwindow>();
+        window->show();
+        for (int round = 0; round < 200 && !window->windowHandle()->isExposed(); ++round) {
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        window->connectCamera();
+        if (!window->stream().isOpen() || currentValues().resolution.format != "MJPG" ||
+            currentValues().resolution.width != size.width())
+            return false;
+        camera->setNeverDeliverFrames(true);
+        QThread::msleep(100);
+        window->updateImage();  // takes what the camera delivered before
+        QCoreApplication::processEvents();
+        return true;
+    }
+
+    void close() {
+        window.reset();
+        SettingTaskEngine::instance().deleteCamera();
+        UVCXUManager::instance().setEnableCommand(false);
+        resetConnectionFlags();
+        camera.reset();
+    }
+
+    CustomImageLabel* label() const { return window->form().streamLabel; }
+
+    // What the camera's streaming thread does with a sample.
+    void feed(const std::vector<uint8_t>& jpeg, double seconds) {
+        ewc_slot(window->stream().camera().openNum())
+            .callback->BufferCB(seconds, jpeg.data(), long(jpeg.size()));
+    }
+};
+
+struct WindowCost {
+    Figures cpu;
+    Figures guiCpu;
+    Figures wall;
+    int missed = 0;
+};
+
+WindowCost windowCost(WindowRig& rig, const TestFrames& frames, int count) {
+    PaintWaiter waiter(rig.label());
+    std::vector<double> cpu, gui, wall;
+    WindowCost cost;
+    for (int i = -10; i < count; ++i) {
+        rig.feed(frames.jpegs[size_t(std::max(i, 0)) % frames.jpegs.size()], (i + 10) / 30.0);
+        const double cpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        const double guiStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
+        const Clock::time_point wallStart = Clock::now();
+        rig.window->updateImage();
+        const bool painted = waiter.wait(2000);
+        if (i < 0)
+            continue;
+        if (!painted)
+            ++cost.missed;
+        cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart);
+        gui.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - guiStart);
+        wall.push_back(msSince(wallStart));
+    }
+    cost.cpu = figuresOf(cpu);
+    cost.guiCpu = figuresOf(gui);
+    cost.wall = figuresOf(wall);
+    return cost;
+}
+
+// Fidelity of the shown picture, the lowest PSNR over the frames: against a full decode of
+// the same frame stretched to the shown size with the same fast transformation, against
+// the ideal picture (the full decode area-averaged to that size), and, for comparison,
+// the full decode shown with the fast transformation against that ideal.
+struct Fidelity {
+    double againstNearest = 1e9;
+    double againstIdeal = 1e9;
+    double fullNearestAgainstIdeal = 1e9;
+};
+
+Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
+    PaintWaiter waiter(rig.label());
+    Fidelity lowest;
+    for (size_t i = 0; i < frames.jpegs.size(); ++i) {
+        rig.feed(frames.jpegs[i], 100.0 + double(i));
+        rig.window->updateImage();
+        waiter.wait(2000);
+        const QImage shown = rig.label()->pixmap(Qt::ReturnByValue).toImage();
+        const QImage full = QImage::fromData(frames.jpegs[i].data(), int(frames.jpegs[i].size()), "JPG");
+        const QImage nearest = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const QImage ideal = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        lowest.againstNearest = std::min(lowest.againstNearest, psnr(shown, nearest));
+        lowest.againstIdeal = std::min(lowest.againstIdeal, psnr(shown, ideal));
+        lowest.fullNearestAgainstIdeal = std::min(lowest.fullNearestAgainstIdeal, psnr(nearest, ideal));
+    }
+    return lowest;
+}
+
+struct Stall {
+    Figures perFrame;
+    Figures perFrameCpu;
+    double max = 0;
+    int maxType = 0;
+    int shown = 0;
+    double coreShare = 0;  // process CPU / wall time over the run
+};
+
+Stall guiStall(TimedApplication& app, WindowRig& rig, const TestFrames& frames, int count) {
+    int shown = 0;
+    QObject::connect(rig.label(), &CustomImageLabel::pictureShown, rig.label(), [&shown] { ++shown; });
+    const auto period = std::chrono::microseconds(1000000 / 30);
+    const Clock::time_point start = Clock::now() + std::chrono::milliseconds(100);
+    std::atomic<bool> done{false};
+    std::thread feeder([&] {
+        for (int k = 0; k < count; ++k) {
+            std::this_thread::sleep_until(start + period * k);
+            rig.feed(frames.jpegs[size_t(k) % frames.jpegs.size()], k / 30.0);
+        }
+        std::this_thread::sleep_until(start + period * count);
+        done = true;
     });
-}
-BENCHMARK(BM_PreviewTick)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-// The decode alone, as FrameImage does it.
-void BM_DecodeWithQPixmap(benchmark::State& state) {
-    const std::vector<uint8_t>& jpeg = frame();
-    FrameImage image;
-    measure(state, [&] {
-        image.setData(jpeg.data(), int(jpeg.size()));
-        benchmark::DoNotOptimize(image.getPixmap());
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done)
+            loop.quit();
     });
-}
-BENCHMARK(BM_DecodeWithQPixmap)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+    poll.start(20);
+    app.dispatches.clear();
+    app.dispatches.reserve(size_t(count) * 40);
+    const double cpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+    const Clock::time_point wallStart = Clock::now();
+    app.recording = true;
+    loop.exec();
+    app.recording = false;
+    const double cpu = cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+    const double wall = msSince(wallStart);
+    feeder.join();
 
-// The display alone: a new picture for the label, which scales the 3520 x 1104 picture
-// into itself (nearest-neighbour) when it paints. Two pictures take turns, so every paint scales anew as it
-// does for every new frame.
-void BM_ShowAndPaintLabel(benchmark::State& state) {
-    FrameImage image;
-    image.setData(frame().data(), int(frame().size()));
-    const QPixmap first = image.getPixmap();
-    const QPixmap second = first.copy();
-    CustomImageLabel label;
-    label.resize(kLabelWidth, kLabelHeight);
-    showExposed(label);
-    bool flip = false;
-    measure(state, [&] {
-        flip = !flip;
-        label.showPixmap(flip ? first : second);
-        label.repaint();
-    });
-}
-BENCHMARK(BM_ShowAndPaintLabel)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-// libjpeg-turbo straight into a QImage; scaleDenom 4 decodes at a quarter of the size,
-// about what the preview box shows.
-void decodeWithTurbo(benchmark::State& state, int flags, int scaleDenom) {
-    const std::vector<uint8_t>& jpeg = frame();
-    tjhandle handle = tjInitDecompress();
-    const int width = TJSCALED(kWidth, (tjscalingfactor{1, scaleDenom}));
-    const int height = TJSCALED(kHeight, (tjscalingfactor{1, scaleDenom}));
-    QImage image(width, height, QImage::Format_RGB32);
-    measure(state, [&] {
-        const int rc = tjDecompress2(handle, jpeg.data(), static_cast<unsigned long>(jpeg.size()),
-                                     image.bits(), width, image.bytesPerLine(), height, TJPF_BGRX, flags);
-        benchmark::DoNotOptimize(rc);
-    });
-    tjDestroy(handle);
+    Stall stall;
+    std::vector<double> longest(size_t(count), 0.0);
+    std::vector<double> longestCpu(size_t(count), 0.0);
+    for (const TimedApplication::Dispatch& d : app.dispatches) {
+        if (d.start < start)
+            continue;
+        const auto k = size_t((d.start - start) / period);
+        if (k >= longest.size())
+            continue;
+        longest[k] = std::max(longest[k], d.ms);
+        longestCpu[k] = std::max(longestCpu[k], d.cpuMs);
+        if (d.ms > stall.max) {
+            stall.max = d.ms;
+            stall.maxType = d.type;
+        }
+    }
+    stall.perFrame = figuresOf(longest);
+    stall.perFrameCpu = figuresOf(longestCpu);
+    stall.shown = shown;
+    stall.coreShare = cpu / wall;
+    return stall;
 }
 
-void BM_DecodeWithTurboJpeg(benchmark::State& state) {
-    decodeWithTurbo(state, 0, 1);
+int intOption(int argc, char** argv, const std::string& name, int fallback) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind(name + "=", 0) == 0)
+            return std::atoi(arg.c_str() + name.size() + 1);
+    }
+    return fallback;
 }
-BENCHMARK(BM_DecodeWithTurboJpeg)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-void BM_DecodeWithTurboJpegFastDct(benchmark::State& state) {
-    decodeWithTurbo(state, TJFLAG_FASTDCT, 1);
-}
-BENCHMARK(BM_DecodeWithTurboJpegFastDct)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-void BM_DecodeWithTurboJpegQuarter(benchmark::State& state) {
-    decodeWithTurbo(state, TJFLAG_FASTDCT, 4);
-}
-BENCHMARK(BM_DecodeWithTurboJpegQuarter)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace
 
@@ -245,11 +507,60 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     setLogEcho(false);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    av_log_set_level(AV_LOG_ERROR);
+    TimedApplication app(argc, argv);
+    const int costFrames = intOption(argc, argv, "--frames", 300);
+    const int stallFrames = intOption(argc, argv, "--stall-frames", 1000);
+
+    std::vector<std::string> ratios;
+    for (const QSize size : {QSize(3520, 1104), QSize(1920, 1080)}) {
+        const TestFrames frames = makeFrames(size, 4);
+        WindowRig rig;
+        if (!rig.open(size)) {
+            std::fprintf(stderr, "the window did not open the %dx%d stream\n", size.width(), size.height());
+            return 1;
+        }
+        const WindowCost cost = windowCost(rig, frames, costFrames);
+        const QSize shown = rig.label()->shownSize();
+        const Fidelity quality = fidelity(rig, frames);
+        const Figures point = baselineCost(frames, shown, SWS_POINT, costFrames);
+        const Figures bilinear = baselineCost(frames, shown, SWS_FAST_BILINEAR, costFrames);
+        const Figures baseline = point.median <= bilinear.median ? point : bilinear;
+        const Stall stall = guiStall(app, rig, frames, stallFrames);
+        rig.close();
+
+        std::printf("== %dx%d MJPG 4:2:2, %zu frames of %.0f KB (quality %d); shown at %dx%d\n", size.width(),
+                    size.height(), frames.jpegs.size(), frames.meanKB(), frames.quality, shown.width(),
+                    shown.height());
+        std::printf(
+            "window path, CPU per frame:        median %6.2f ms  p99 %6.2f ms  (GUI thread %.2f ms)\n",
+            cost.cpu.median, cost.cpu.p99, cost.guiCpu.median);
+        std::printf("window path, wall per frame:       median %6.2f ms  p99 %6.2f ms  (not painted: %d)\n",
+                    cost.wall.median, cost.wall.p99, cost.missed);
+        std::printf("libavcodec + libswscale nearest:   median %6.2f ms  p99 %6.2f ms\n", point.median,
+                    point.p99);
+        std::printf("libavcodec + libswscale bilinear:  median %6.2f ms  p99 %6.2f ms\n", bilinear.median,
+                    bilinear.p99);
+        std::printf(
+            "GUI thread stall per frame at 30 fps, %d frames: p50 %.2f ms  p99 %.2f ms  max %.2f ms "
+            "(event type %d); %d frames shown; process at %.0f %% of a core\n",
+            stallFrames, stall.perFrame.median, stall.perFrame.p99, stall.max, stall.maxType, stall.shown,
+            stall.coreShare * 100.0);
+        std::printf(
+            "  the same in GUI-thread CPU time (without waits for a core): p50 %.2f ms  p99 %.2f ms\n",
+            stall.perFrameCpu.median, stall.perFrameCpu.p99);
+        std::printf(
+            "PSNR, lowest of the frames: shown vs full decode scaled the same way %.1f dB; shown vs "
+            "ideal (full decode area-averaged) %.1f dB, full decode scaled the same way vs ideal %.1f dB\n",
+            quality.againstNearest, quality.againstIdeal, quality.fullNearestAgainstIdeal);
+        char line[200];
+        std::snprintf(line, sizeof line, "ratio %dx%d: window %.2f ms / libavcodec+libswscale %.2f ms = %.3f",
+                      size.width(), size.height(), cost.cpu.median, baseline.median,
+                      cost.cpu.median / baseline.median);
+        ratios.push_back(line);
+        std::fflush(stdout);
+    }
+    for (const std::string& line : ratios)
+        std::printf("%s\n", line.c_str());
     return 0;
 }

@@ -1,5 +1,5 @@
-// The connection state machine: the connect tick, the stream's open result, the read of
-// the camera's values and the preview tick.
+// The connection state machine: the connect tick, the stream's open result and the read
+// of the camera's values. The preview tick is in mainwindow_preview.cpp.
 #include <chrono>
 #include <thread>
 
@@ -17,8 +17,6 @@
 namespace {
 // Extension-unit checks after the first one, before an open stream is given up.
 constexpr int kExtensionUnitRetries = 20;
-// Frames lower than this are scaled up to it for the preview.
-constexpr int kPreviewHeight = 1104;
 // The frame size prepared before a stream opens when APSet.ini names none.
 constexpr int kDefaultFrameWidth = 3520;
 constexpr int kDefaultFrameHeight = 1104;
@@ -212,45 +210,4 @@ void mainwindow::releaseLostCamera() {
         closeAllDialogs();
         disableWindowAndReconnect();
     }
-}
-
-void mainwindow::updateImage() {
-    if (stream_->getEvent())
-        releaseLostCamera();
-    showFrame();
-}
-
-void mainwindow::showFrame() {
-    if (stream_->newFrameCount() == 0)
-        return;
-    uint8_t* data = nullptr;
-    const int length = stream_->getFrame(&data);
-    const bool mjpg = currentValues().resolution.format == "MJPG";
-    if (mjpg) {
-        frameImage_.setData(data, length);
-    } else {
-        frameImage_.setData(data);
-    }
-    if (!ui.streamLabel->isEnabled())
-        return;  // the frame stays pending
-
-    if (mjpg) {
-        QPixmap pixmap = frameImage_.getPixmap();
-        if (pixmap.isNull())
-            return;  // did not decode: the previous picture stays
-        if (pixmap.height() < kPreviewHeight) {
-            pixmap = pixmap.scaledToHeight(kPreviewHeight, Qt::FastTransformation);
-        }
-        ui.streamLabel->showPixmap(pixmap);
-        return;
-    }
-    // An RGB32 picture is read as width x height x 4 bytes of the prepared format; a
-    // shorter frame (another size, or compressed samples while the format is not yet
-    // known) would be read past its end, so it is not shown.
-    if (length < frameImage_.size())
-        return;
-    QImage image = frameImage_.getImage();
-    if (image.height() < kPreviewHeight)
-        image = image.scaledToHeight(kPreviewHeight, Qt::FastTransformation);
-    ui.streamLabel->setImage(image);
 }

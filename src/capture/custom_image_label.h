@@ -1,37 +1,68 @@
 #pragma once
 // The preview label: shows the picture scaled into itself and keeps the picture's
-// aspect ratio in its size hint.
+// aspect ratio in its size hint. Camera frames reach it through its decoder thread
+// (preview_decoder.h), which brings each to the size the label shows it at, so that the
+// GUI thread only paints a picture that needs no further transform.
+#include <QByteArray>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QPoint>
 #include <QSize>
 
+#include "capture/preview_decoder.h"
+
 class CustomImageLabel : public QLabel {
     Q_OBJECT
 public:
     explicit CustomImageLabel(QWidget* parent = nullptr);
+    ~CustomImageLabel() override;
 
     void setImage(const QImage& image);
     void showPixmap(const QPixmap& pixmap);
+    // The newest camera frame, a JPEG or an RGB32 picture: decoded (or scaled) on the
+    // decoder thread to shownSize() and shown when ready (pictureShown). A frame that
+    // does not decode is never shown; the previous picture stays.
+    void showJpegFrame(QByteArray jpeg);
+    void showRgbFrame(const QImage& picture);
+    // Device pixels the picture fills: the contents at the screen's scale.
+    QSize shownSize() const;
+    PreviewDecoder& decoder() { return decoder_; }
+
     QSize sizeHint() const override;
     float aspectRatio() const { return aspectRatio_; }
 
     // The parent's size, shared by every label.
     static QSize parentSize;
 
+public slots:
+    // Clears the picture and drops the frames still on their way to the label.
+    void clear();
+
 signals:
     void pointUpdate(QPoint point);
+    // A frame from the decoder thread became the label's picture.
+    void pictureShown();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
-    // Scales the picture into the label with the fast (nearest-neighbour) transformation;
-    // the smooth scaling of a plain label costs more than decoding the frame.
+    // A picture of the shown size is painted as it is; any other is scaled into the
+    // label with the fast (nearest-neighbour) transformation, as the smooth scaling of a
+    // plain label costs more than decoding the frame.
     void paintEvent(QPaintEvent* event) override;
 
+private slots:
+    void showDecodedPicture();
+
 private:
+    QSize sizeToDecode() const;
+    // The picture has exactly the shown size: it is painted as it is.
+    bool pictureFillsContents() const;
+    void updateOpaqueness();
+
     float aspectRatio_ = 0.0f;
     mutable int lastWidth_ = 0;
     mutable int lastHeight_ = 0;
+    PreviewDecoder decoder_;
 };

@@ -62,3 +62,9 @@ QPixmap FrameImage::getPixmap() {
     }
     return pixmap_;
 }
+
+QByteArray FrameImage::compressedFrame() const {
+    if (data_ == nullptr || size_ <= 0)
+        return QByteArray();
+    return QByteArray(reinterpret_cast<const char*>(data_), size_);
+}

@@ -1,6 +1,7 @@
 #pragma once
 // The preview's frame buffer: turns the newest frame into a picture, decoded as JPEG or
 // wrapped as 32-bit RGB. The data is not owned (the stream object's copy buffer).
+#include <QByteArray>
 #include <QImage>
 #include <QPixmap>
 #include <cstdint>
@@ -12,6 +13,9 @@ public:
     void setData(const uint8_t* data, int length);
     QImage getImage();
     QPixmap getPixmap();
+    // A copy of the newest compressed frame (size bytes at data), for a consumer on
+    // another thread: the data itself is overwritten by the stream's next frame.
+    QByteArray compressedFrame() const;
 
     int width() const { return width_; }
     int height() const { return height_; }
