@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "device/v4l2/ioctl_name.h"
+
 std::string errnoName(int result) {
     if (result >= 0)
         return std::to_string(result);
@@ -20,28 +22,8 @@ std::string errnoName(int result) {
 }
 
 std::string requestName(unsigned long request) {
-    static const std::pair<unsigned long, const char*> kNames[] = {
-        {VIDIOC_QUERYCAP, "QUERYCAP"},
-        {VIDIOC_ENUM_FMT, "ENUM_FMT"},
-        {VIDIOC_G_FMT, "G_FMT"},
-        {VIDIOC_S_FMT, "S_FMT"},
-        {VIDIOC_G_PARM, "G_PARM"},
-        {VIDIOC_S_PARM, "S_PARM"},
-        {VIDIOC_REQBUFS, "REQBUFS"},
-        {VIDIOC_QUERYBUF, "QUERYBUF"},
-        {VIDIOC_QBUF, "QBUF"},
-        {VIDIOC_DQBUF, "DQBUF"},
-        {VIDIOC_STREAMON, "STREAMON"},
-        {VIDIOC_STREAMOFF, "STREAMOFF"},
-        {VIDIOC_QUERYCTRL, "QUERYCTRL"},
-        {VIDIOC_G_CTRL, "G_CTRL"},
-        {VIDIOC_S_CTRL, "S_CTRL"},
-        {VIDIOC_ENUM_FRAMESIZES, "ENUM_FRAMESIZES"},
-        {VIDIOC_ENUM_FRAMEINTERVALS, "ENUM_FRAMEINTERVALS"}};
-    for (const auto& name : kNames)
-        if (name.first == request)
-            return name.second;
-    return std::to_string(request);
+    const char* name = device::v4l2::ioctlName(request);
+    return name != nullptr ? name : std::to_string(request);
 }
 
 std::string pollEventNames(short events) {

@@ -13,6 +13,7 @@
 
 #include "device/fake/usb_descriptor_builder.h"
 #include "device/v4l2/format_catalog.h"
+#include "device/v4l2/ioctl_name.h"
 #include "device/v4l2/v4l2_xu.h"
 
 namespace device::v4l2 {
@@ -21,32 +22,9 @@ namespace {
 constexpr uint32_t kBufferOffsetStep = 0x100000;
 constexpr uint32_t kMaxBuffers = 8;
 
-const char* ioctlName(unsigned long request) {
-    static const std::pair<unsigned long, const char*> kNames[] = {
-        {VIDIOC_QUERYCAP, "QUERYCAP"},
-        {VIDIOC_ENUM_FMT, "ENUM_FMT"},
-        {VIDIOC_ENUM_FRAMESIZES, "ENUM_FRAMESIZES"},
-        {VIDIOC_ENUM_FRAMEINTERVALS, "ENUM_FRAMEINTERVALS"},
-        {VIDIOC_G_FMT, "G_FMT"},
-        {VIDIOC_S_FMT, "S_FMT"},
-        {VIDIOC_G_PARM, "G_PARM"},
-        {VIDIOC_S_PARM, "S_PARM"},
-        {VIDIOC_REQBUFS, "REQBUFS"},
-        {VIDIOC_QUERYBUF, "QUERYBUF"},
-        {VIDIOC_QBUF, "QBUF"},
-        {VIDIOC_DQBUF, "DQBUF"},
-        {VIDIOC_STREAMON, "STREAMON"},
-        {VIDIOC_STREAMOFF, "STREAMOFF"},
-        {VIDIOC_QUERYCTRL, "QUERYCTRL"},
-        {VIDIOC_QUERYMENU, "QUERYMENU"},
-        {VIDIOC_G_CTRL, "G_CTRL"},
-        {VIDIOC_S_CTRL, "S_CTRL"},
-        {UVCIOC_CTRL_QUERY, "XU_QUERY"},
-    };
-    for (const auto& name : kNames)
-        if (name.first == request)
-            return name.second;
-    return "ioctl?";
+const char* requestName(unsigned long request) {
+    const char* name = ioctlName(request);
+    return name != nullptr ? name : "ioctl?";
 }
 
 template <size_t N>
@@ -282,7 +260,7 @@ void FakeUvc::applyFormat(Node& node, uint32_t pixelformat, uint32_t width, uint
 int FakeUvc::ioctl(int fd, unsigned long request, void* arg) {
     std::lock_guard<std::mutex> lock(mutex_);
     countCall();
-    Descriptor* d = descriptorOf(fd, ioctlName(request));
+    Descriptor* d = descriptorOf(fd, requestName(request));
     if (!d)
         return -EBADF;
     Node& node = *d->node;
@@ -314,7 +292,7 @@ int FakeUvc::ioctl(int fd, unsigned long request, void* arg) {
     } else {
         result = formatIoctl(node, request, arg);
     }
-    record(ioctlName(request), fd, 0, 0, result);
+    record(requestName(request), fd, 0, 0, result);
     return result;
 }
 
@@ -452,7 +430,7 @@ int FakeUvc::formatIoctl(Node& node, unsigned long request, void* arg) {
 }
 
 int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
-    const char* name = ioctlName(request);
+    const char* name = requestName(request);
     auto done = [&](int result, int64_t value = 0, uint32_t id = 0) {
         record(name, fd, id, value, result);
         return result;
@@ -545,7 +523,7 @@ int FakeUvc::controlIoctl(Node& node, int fd, unsigned long request, void* arg) 
                 return &c;
         return nullptr;
     };
-    const char* name = ioctlName(request);
+    const char* name = requestName(request);
     int result = 0;
     uint32_t id = 0;
     int64_t value = 0;
