@@ -10,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "base/quit_request.h"
 #include "engine/control_id.h"
@@ -20,8 +23,9 @@ using namespace window_test;
 
 namespace {
 // The longest a quit may take, from the request to the end of the program (or, in-process,
-// of its event loop and window). The old behaviour took 5 to 45 s.
-constexpr int kExitBoundMs = 2000;
+// of its event loop and window): the goal is well under a second, the bound leaves room
+// for the sanitizers on a busy machine. Before, a quit took 9 to 45 s in these states.
+constexpr int kExitBoundMs = 3000;
 
 // The program in a folder of its own (no APSet.ini: every key at its default).
 class ProgramCopy {
@@ -93,6 +97,9 @@ private slots:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("LUMORA_CAMERA", "simulated");
         env.insert("LUMORA_SIM_SCRIPT", script);
+        // Under AddressSanitizer the leak check at exit scans the whole process, which takes
+        // seconds on a busy machine and is not the program's quit (tst_startup keeps it).
+        env.insert("ASAN_OPTIONS", "detect_leaks=0");
         process.setProcessEnvironment(env);
         process.start(copy.program(), QStringList());
         QVERIFY(readUntil(process, reached));
@@ -139,26 +146,31 @@ private slots:
                 window->controlBrightness(value);
         }
 
-        // Closes the window once the state is reached; gives up after 30 s.
+        // Another thread sees the state and asks for the close, as the window system would:
+        // the request waits for the GUI thread unless the GUI thread keeps handling events.
         QElapsedTimer clock;
         int setsAtClose = -1;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, this, [&] {
-            const bool there = slow == Slow::Job ? camera->callCount("ControlPort::set") >= 2
-                                                 : log.contains(reached.toStdString());
-            if (there && !clock.isValid()) {
-                setsAtClose = camera->callCount("ControlPort::set");
-                clock.start();
-                window->close();
+        std::atomic<bool> stop{false};
+        std::thread watch([&] {
+            while (!stop) {
+                const bool there = slow == Slow::Job ? camera->callCount("ControlPort::set") >= 2
+                                                     : log.contains(reached.toStdString());
+                if (there) {
+                    setsAtClose = camera->callCount("ControlPort::set");
+                    clock.start();
+                    QMetaObject::invokeMethod(window.get(), "close", Qt::QueuedConnection);
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
         });
-        watch.start(5);
         QTimer giveUp;
         giveUp.setSingleShot(true);
         connect(&giveUp, &QTimer::timeout, qApp, &QCoreApplication::quit);
         giveUp.start(30000);
         QApplication::exec();
-        watch.stop();
+        stop = true;
+        watch.join();
         QVERIFY2(clock.isValid(), "the state was never reached");
         window.reset();  // what the program does after its event loop; joins the worker
         const qint64 elapsed = clock.elapsed();
