@@ -47,9 +47,8 @@ void mainwindow::installQuitHandling() {
     // request: the waits in progress end, the settings worker takes no further job.
     connect(qApp, &QGuiApplication::lastWindowClosed, this, [] { requestQuit(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [] { requestQuit(); });
-    stream_->setOpenWait([this](const std::function<bool()>& workerDone) {
-        waitKeepingWindowAlive(-1, workerDone, {previewTimer, connectTimer});
-    });
+    stream_->setOpenWait(
+        [this](const std::function<bool()>& workerDone) { waitKeepingWindowAlive(-1, workerDone); });
 }
 
 void mainwindow::connectCamera() {
@@ -112,7 +111,7 @@ bool mainwindow::findExtensionUnit() {
         xu.setEnableCommand(false);
         debugLog("setEnableCommand streamResult E\n");
         // No tick of the window runs meanwhile; a quit request ends the checks.
-        if (waitKeepingWindowAlive(timing_.deviceRetrySleepMs, nullptr, {previewTimer, connectTimer}))
+        if (waitKeepingWindowAlive(timing_.deviceRetrySleepMs, nullptr))
             return false;
         debugLog("\n*******No device, check again with count: %d *******\n", retry);
         xu.setEnableCommand(true);
