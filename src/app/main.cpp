@@ -14,6 +14,7 @@
 #include "app/mainwindow.h"
 #include "app/quit_on_signal.h"
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 #include "base/read_config.h"
 #include "base/resolution_list.h"
 #include "device/backend_choice.h"
@@ -93,6 +94,7 @@ int main(int argc, char* argv[]) {
     auto window = std::make_unique<mainwindow>();
     window->show();
     const int code = app.exec();
+    requestQuit();  // whatever ended the loop: nothing waits or applies jobs any more
     window.reset();
     return code;
 }

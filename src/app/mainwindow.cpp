@@ -36,6 +36,7 @@ mainwindow::mainwindow(const Timing& timing, QWidget* parent) : QMainWindow(pare
     stream_ = std::make_unique<UvcStream>();
     callback_ = std::make_unique<CStreamCallback>(this);
     stream_->setCallback(callback_.get());
+    installQuitHandling();
 
     startTimers();
 
@@ -62,6 +63,7 @@ mainwindow::~mainwindow() {
     if (stream_->isOpen())
         stream_->release();
     stream_->setCallback(nullptr);
+    stream_->setOpenWait(nullptr);
     // The pages go with the window: no reference may outlive them.
     settingTab = nullptr;
     modeTab = nullptr;

@@ -141,8 +141,14 @@ private:
 
     // The connection state machine (mainwindow_connection.cpp).
     void streamResult(int result);
-    // Enables the extension-unit channel and asks for the unit, retrying up to 20 times.
+    // Enables the extension-unit channel and asks for the unit, retrying up to 20 times;
+    // false at once on a quit request.
     bool findExtensionUnit();
+    // A quit came during a connection: the stream goes, nothing connects any more.
+    void abandonConnectionForQuit();
+    // Turns closing the window and the end of the event loop into a quit request and
+    // makes the stream's opens wait with the window kept alive (window_wait.h).
+    void installQuitHandling();
     // Stops the worker, disables the channel and releases the stream (device lost).
     void releaseLostCamera();
     void releaseStreamAndClearPreview();

@@ -1,12 +1,15 @@
 // The connection state machine: the connect tick, the stream's open result and the read
 // of the camera's values. The preview tick is in mainwindow_preview.cpp.
-#include <chrono>
-#include <thread>
+#include <QGuiApplication>
+#include <QTimer>
+#include <cstdint>
 
 #include "app/connection_flags.h"
 #include "app/mainwindow.h"
+#include "app/window_wait.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 #include "capture/custom_image_label.h"
 #include "capture/standard_controls.h"
 #include "device/device_port.h"
@@ -39,7 +42,18 @@ void mainwindow::CStreamCallback::streamResult(int result) {
     window_->streamResult(result);
 }
 
+void mainwindow::installQuitHandling() {
+    // Closing the last window, or the event loop ending for any reason, is a quit
+    // request: the waits in progress end, the settings worker takes no further job.
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, [] { requestQuit(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [] { requestQuit(); });
+    stream_->setOpenWait(
+        [this](const std::function<bool()>& workerDone) { waitKeepingWindowAlive(-1, workerDone); });
+}
+
 void mainwindow::connectCamera() {
+    if (quitRequested())
+        return;  // the program is ending: no new connect, no watch
     if (connectEnabled) {
         debugLog("\n******connectStart*****: %d\n", stream_->isOpen());
         ui.streamLabel->clear();
@@ -73,7 +87,10 @@ void mainwindow::connectCamera() {
 
 void mainwindow::prepareDefaultFrameFormat() {
     const AppConfig& config = appConfig();
-    if (config.defaultWidth != 0 && config.defaultHeight != 0) {
+    // A configured size that is negative, or too large for one frame's byte count, would
+    // make a nonsensical frame buffer; the built-in size is prepared instead.
+    const int64_t configuredBytes = int64_t(config.defaultWidth) * config.defaultHeight * kBytesPerPixel;
+    if (config.defaultWidth > 0 && config.defaultHeight > 0 && configuredBytes <= INT32_MAX) {
         frameImage_.setFormat(config.defaultWidth, config.defaultHeight, kBytesPerPixel);
     } else {
         frameImage_.setFormat(kDefaultFrameWidth, kDefaultFrameHeight, kBytesPerPixel);
@@ -93,8 +110,9 @@ bool mainwindow::findExtensionUnit() {
         debugLog("setEnableCommand streamResult S\n");
         xu.setEnableCommand(false);
         debugLog("setEnableCommand streamResult E\n");
-        // A plain sleep: the GUI thread must not run another connect tick meanwhile.
-        std::this_thread::sleep_for(std::chrono::milliseconds(timing_.deviceRetrySleepMs));
+        // No tick of the window runs meanwhile; a quit request ends the checks.
+        if (waitKeepingWindowAlive(timing_.deviceRetrySleepMs, nullptr))
+            return false;
         debugLog("\n*******No device, check again with count: %d *******\n", retry);
         xu.setEnableCommand(true);
         found = xu.haveDevice();
@@ -104,13 +122,22 @@ bool mainwindow::findExtensionUnit() {
 
 void mainwindow::streamResult(int result) {
     debugLog("streamResult:%d \n", result);
+    if (quitRequested()) {
+        abandonConnectionForQuit();
+        return;
+    }
     if (result < 0) {
         debugLog("\n*******open camera failed*******\n");
         disableWindowAndReconnect();
         return;
     }
 
-    if (findExtensionUnit()) {
+    const bool found = findExtensionUnit();
+    if (quitRequested()) {
+        abandonConnectionForQuit();
+        return;
+    }
+    if (found) {
         logBackendChoice();
         SettingTaskEngine::instance().setCamera(&stream_->camera());
         connectEnabled = false;
@@ -131,6 +158,13 @@ void mainwindow::streamResult(int result) {
         disableWindowAndReconnect();
     }
     waitResetConnection = false;
+}
+
+void mainwindow::abandonConnectionForQuit() {
+    debugLog("quit requested: connection abandoned \n");
+    UVCXUManager::instance().setEnableCommand(false);
+    SettingTaskEngine::instance().deleteCamera();
+    releaseStreamAndClearPreview();
 }
 
 void mainwindow::getDefaultValue() {

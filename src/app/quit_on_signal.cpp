@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 
 namespace {
 // Write end of the pipe, read by the handler. Set before the handlers are installed.
@@ -17,6 +18,9 @@ const int kQuitSignals[] = {SIGINT, SIGTERM};
 
 extern "C" void onQuitSignal(int signo) {
     const int savedErrno = errno;
+    // Threads blocked in a wait (extension-unit checks, a stream open) see this at once,
+    // even while the event loop that reads the pipe cannot run.
+    requestQuitFromSignalHandler();
     const int fd = signalPipeWrite;
     if (fd >= 0) {
         const unsigned char byte = static_cast<unsigned char>(signo);

@@ -5,9 +5,10 @@
 
 class QSocketNotifier;
 
-// The signal handler only writes the signal number to a pipe (async-signal-safe); the
-// read end is watched on the thread that created this object, which then logs
-// "quit on signal %d\n" and calls QCoreApplication::exit(0). Each handler is reset to the
+// The signal handler raises the process-wide quit request (base/quit_request.h), which
+// ends every wait in progress, and writes the signal number to a pipe (both
+// async-signal-safe); the read end is watched on the thread that created this object,
+// which then logs "quit on signal %d\n" and calls QCoreApplication::exit(0). Each handler is reset to the
 // default on its first delivery, so a second Ctrl+C ends a program whose event loop no
 // longer runs. SIGPIPE is ignored, so a log reader that goes away cannot kill the program
 // in the middle of a write. Create one instance after the QCoreApplication; destroying it

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 #include "capture/capture_slots.h"
 #include "capture/device_walk.h"
 #include "capture/sample_grabber_cb.h"
@@ -211,7 +212,7 @@ int openStreamAttempt(int slotNumber, bool& ran) {
     if (ewc_hr == device::kAbort) {
         return 23;
     }
-    // Wait for the first frame.
+    // Wait for the first frame; a quit request ends the wait as if the time were up.
     const uint32_t start = device::tickCount();
     for (;;) {
         {
@@ -219,6 +220,10 @@ int openStreamAttempt(int slotNumber, bool& ran) {
             if (slot.store.frameSize != 0) {
                 return 0;
             }
+        }
+        if (quitRequested()) {
+            debugLog("first frame wait ended: quit requested \n");
+            return 24;
         }
         if (device::tickCount() - start > static_cast<uint32_t>(ewc_timeouts().firstFrameMs)) {
             return 24;
@@ -260,7 +265,7 @@ int ewc_OpenStream(int slotNumber) {
             slot.inUse = 1;
             break;
         }
-        if (!isRetried(code)) {
+        if (!isRetried(code) || quitRequested()) {
             break;
         }
     }

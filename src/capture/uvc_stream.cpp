@@ -5,9 +5,11 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "capture/default_format_report.h"
 
 namespace {
 // State of the stream objects, one set for the process. The worker writes it while the
@@ -20,6 +22,8 @@ struct StreamModuleState {
     int openResult = 0;
     std::atomic<bool> workerRunning{false};
     std::atomic<StreamCallback*> callback{nullptr};
+    UvcStream::OpenWait openWait;  // set and used on the caller's thread
+    DefaultFormatReport defaultFormatReport;
 };
 
 StreamModuleState& moduleState() {
@@ -35,6 +39,7 @@ void openWorker(UvcCamera& camera, bool useDefaultIndex) {
     const int mjpgHD = camera.initial(appConfig().deviceName, state.formatList);
     if (useDefaultIndex) {
         state.foundIndex = mjpgHD;
+        state.defaultFormatReport.afterSearch(state.formatList, mjpgHD);
     }
     state.openResult = camera.open(0, state.foundIndex, state.streamType == 0 ? 1 : 0);
     debugLog("camera open: %d, with type: %d\n", state.openResult, state.streamType);
@@ -43,7 +48,14 @@ void openWorker(UvcCamera& camera, bool useDefaultIndex) {
 // Runs one worker to its end, marks the stream idle again and reports the result.
 void runWorker(UvcCamera& camera, bool useDefaultIndex) {
     StreamModuleState& state = moduleState();
-    std::thread worker([&camera, useDefaultIndex] { openWorker(camera, useDefaultIndex); });
+    std::atomic<bool> done{false};
+    std::thread worker([&camera, useDefaultIndex, &done] {
+        openWorker(camera, useDefaultIndex);
+        done = true;
+    });
+    if (state.openWait) {
+        state.openWait([&done] { return done.load(); });
+    }
     worker.join();
     state.workerRunning = false;
     int result = 0;
@@ -141,4 +153,8 @@ std::vector<RESOLUTION_LIST> UvcStream::getList() {
 
 void UvcStream::setCallback(StreamCallback* callback) {
     moduleState().callback = callback;
+}
+
+void UvcStream::setOpenWait(OpenWait wait) {
+    moduleState().openWait = std::move(wait);
 }

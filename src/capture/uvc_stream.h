@@ -2,6 +2,7 @@
 // The main window's handle on the camera stream: opens it on a worker thread, reports
 // the result through a callback and offers the frame, event and release operations.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "base/resolution_list.h"
@@ -51,6 +52,12 @@ public:
     // A copy of the format list of the last open.
     std::vector<RESOLUTION_LIST> getList();
     void setCallback(StreamCallback* callback);
+    // How the caller waits for an open worker: called with a function that answers true
+    // once the worker is done; it returns when it likes, the join follows. Without one
+    // the caller simply blocks in the join. The main window installs a wait that keeps
+    // it alive.
+    using OpenWait = std::function<void(const std::function<bool()>& workerDone)>;
+    void setOpenWait(OpenWait wait);
     UvcCamera& camera() { return camera_; }
 
 private:

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 #include "device/device_port.h"
 #include "engine/control_application.h"
 #include "engine/control_id.h"
@@ -67,8 +68,10 @@ std::size_t SettingTaskEngine::pendingJobCount() const {
 
 bool SettingTaskEngine::waitUntilIdle(std::chrono::milliseconds timeout) {
     std::unique_lock<std::mutex> lock(mutex_);
-    return idle_.wait_for(lock, timeout,
-                          [this] { return camera_.load() == nullptr || (queue_.empty() && !applying_); });
+    const auto idle = [this] { return camera_.load() == nullptr || (queue_.empty() && !applying_); };
+    // After a quit the worker takes no further job: what is still queued never goes.
+    idle_.wait_for(lock, timeout, [&] { return idle() || quitRequested(); });
+    return idle();
 }
 
 bool SettingTaskEngine::setJobObserver(JobObserver observer) {
@@ -178,7 +181,8 @@ int SettingTaskEngine::startSettingTask(std::promise<void>& started) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait_for(lock, kIdleWait, [this] { return !queue_.empty() || camera_.load() == nullptr; });
-            if (camera_.load() == nullptr) {
+            // A quit leaves the rest of the queue unapplied: the program is ending.
+            if (camera_.load() == nullptr || quitRequested()) {
                 idle_.notify_all();
                 return 0;
             }

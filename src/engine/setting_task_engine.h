@@ -6,9 +6,10 @@
 // Threads: addJob, setCamera and deleteCamera come from the GUI thread; the worker is
 // the only consumer. The queue is guarded by one mutex and signalled by a condition
 // variable after every push, so an idle worker wakes at once. The camera reference is
-// atomic. setCamera and deleteCamera join the previous worker, so no two workers ever
-// apply jobs and no worker outlives the camera it was given; a join waits at most for
-// the device call the worker is in.
+// atomic. Once a quit is requested (base/quit_request.h) the worker takes no further job
+// and ends after the one it is applying. setCamera and deleteCamera join the previous
+// worker, so no two workers ever apply jobs and no worker outlives the camera it was
+// given; a join waits at most for the device call the worker is in.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -55,7 +56,8 @@ public:
     bool hasWorker() const { return workerHeld_.load(); }
     std::size_t pendingJobCount() const;
     // Waits until every queued job has been applied (the queue is empty and the worker is
-    // between jobs) or no worker runs. false when timeout passed first.
+    // between jobs) or no worker runs. false when timeout passed first, or at once when a
+    // quit leaves jobs unapplied.
     bool waitUntilIdle(std::chrono::milliseconds timeout);
 
     // Called on the worker with each job it takes, just before the job is applied (for

@@ -26,7 +26,7 @@ private slots:
         std::string error;
         QVERIFY(sim::parseSimScript(
             " unplugged; plug@5s;unplug@30.5s ; plug@350ms; reboot=2000ms; reset-absence=1.5s;"
-            "xu-from=20; fps=0; latency=1000us; status=15; flash-fails; no-webcam; duplicate;",
+            "xu-from=20; fps=0; latency=1000us; status=15; flash-fails; no-webcam; duplicate; no-frames",
             s, error));
         QVERIFY(!s.options.pluggedAtStart);
         QCOMPARE(s.events.size(), size_t(3));
@@ -44,13 +44,15 @@ private slots:
         QVERIFY(s.flashFails);
         QVERIFY(!s.options.listOtherDevice);
         QVERIFY(s.options.duplicateCamera);
+        QVERIFY(s.neverDeliverFrames);
     }
 
     void rejectsWhatItDoesNotKnow_data() {
         // Each item follows a good one; the error names the item.
         QTest::addColumn<QString>("item");
-        for (const char* item : {"explode", "plug@soon", "plug@5h", "jump@5s", "colour=red", "reboot=-5ms",
-                                 "plug@1e12s", "xu-from=99999999999", "fps=2x"})
+        for (const char* item :
+             {"explode", "plug@soon", "plug@5h", "jump@5s", "colour=red", "reboot=-5ms", "plug@1e12s",
+              "xu-from=99999999999", "fps=2x", "xu-from=-3", "status=-1", "status=256"})
             QTest::newRow(item) << QString(item);
     }
     void rejectsWhatItDoesNotKnow() {

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "device/sim/fw_image.h"
+#include "fwimage/bounded_read.h"
 
 using namespace device::sim;
 
@@ -41,9 +41,21 @@ bool parseVersion(const std::string& text, uint32_t& word) {
     return true;
 }
 
+// The camera learns an image's size as a signed 32-bit number: no image is larger.
+constexpr size_t kLargestImage = size_t(INT32_MAX);
+
 int info(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> image;
+    switch (fwimage::readFileAtMost(path, kLargestImage, image)) {
+        case fwimage::ReadOutcome::Read:
+            break;
+        case fwimage::ReadOutcome::CannotRead:
+            std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+            return 1;
+        case fwimage::ReadOutcome::TooLong:
+            std::fprintf(stderr, "%s: larger than any image (%zu bytes)\n", path.c_str(), kLargestImage);
+            return 1;
+    }
     if (image.size() < kFwHeaderSize) {
         std::fprintf(stderr, "%s: shorter than a header\n", path.c_str());
         return 1;
@@ -98,16 +110,23 @@ int main(int argc, char** argv) {
         return usage();
     std::vector<uint8_t> payload;
     if (!payloadFile.empty()) {
-        std::ifstream in(payloadFile, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", payloadFile.c_str());
-            return 1;
+        const size_t largestPayload = kLargestImage - kFwHeaderSize;
+        switch (fwimage::readFileAtMost(payloadFile, largestPayload, payload)) {
+            case fwimage::ReadOutcome::Read:
+                break;
+            case fwimage::ReadOutcome::CannotRead:
+                std::fprintf(stderr, "cannot read %s\n", payloadFile.c_str());
+                return 1;
+            case fwimage::ReadOutcome::TooLong:
+                std::fprintf(stderr,
+                             "%s: payload larger than %zu bytes (an image holds at most %zu bytes, "
+                             "header included)\n",
+                             payloadFile.c_str(), largestPayload, kLargestImage);
+                return 1;
         }
-        payload.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     } else {
-        // The camera learns the size as a signed 32-bit number.
-        if (size < long(kFwHeaderSize) || size > long(INT32_MAX)) {
-            std::fprintf(stderr, "--size must be from %zu to %d\n", kFwHeaderSize, INT32_MAX);
+        if (size < long(kFwHeaderSize) || size > long(kLargestImage)) {
+            std::fprintf(stderr, "--size must be from %zu to %zu\n", kFwHeaderSize, kLargestImage);
             return 2;
         }
         payload.resize(size_t(size) - kFwHeaderSize);

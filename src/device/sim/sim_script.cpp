@@ -5,6 +5,9 @@
 
 namespace device::sim {
 namespace {
+// The camera status is one byte.
+constexpr int kMaxStatus = 255;
+
 std::string trim(const std::string& s) {
     size_t a = s.find_first_not_of(" \t\r\n");
     if (a == std::string::npos)
@@ -62,9 +65,9 @@ bool readSetting(const std::string& key, const std::string& value, SimScript& sc
         script.options.resetAbsenceMs = int(d);
     else if (key == "latency" && parseDuration(value, 1e6, d, "us"))
         script.options.controlLatencyUs = int(d);
-    else if (key == "xu-from" && parseInt(value, n))
+    else if (key == "xu-from" && parseInt(value, n) && n >= 0)
         script.xuFromActivation = n;
-    else if (key == "status" && parseInt(value, n))
+    else if (key == "status" && parseInt(value, n) && n >= 0 && n <= kMaxStatus)
         script.forcedStatus = n;
     else if (key == "fps" && parseNonNegative(value, d))
         script.options.frameRateMultiplier = d;
@@ -98,6 +101,8 @@ bool parseSimScript(const std::string& text, SimScript& script, std::string& err
             ok = readSetting(trim(item.substr(0, eq)), trim(item.substr(eq + 1)), script);
         } else if (item == "unplugged") {
             script.options.pluggedAtStart = false;
+        } else if (item == "no-frames") {
+            script.neverDeliverFrames = true;
         } else if (item == "flash-fails") {
             script.flashFails = true;
         } else if (item == "no-webcam") {
@@ -122,6 +127,8 @@ void applySimScript(const SimScript& script, SimCamera& camera) {
         camera.forceStatus(script.forcedStatus);
     if (script.flashFails)
         camera.setFlashFails(true);
+    if (script.neverDeliverFrames)
+        camera.setNeverDeliverFrames(true);
     for (const SimScript::Event& e : script.events) {
         if (e.plug)
             camera.plugAfter(e.atMs);

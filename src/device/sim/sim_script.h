@@ -7,11 +7,12 @@
 //   unplug@30s       take it off 30 seconds after start
 //   reboot=2000ms    absence after a firmware update start (default 3 s)
 //   reset-absence=1500ms  absence after a reset to factory defaults (default: none)
-//   xu-from=20       the extension unit appears only at the 20th activation
+//   xu-from=20       the extension unit appears only at the 20th activation (0: never)
 //   fps=2            frame-rate multiplier (0: as fast as frames can be made)
 //   latency=1000us   USB control-transfer latency per control / extension-unit call
-//   status=15        the camera answers this status (e.g. 15: update failure)
+//   status=15        the camera answers this status, 0 to 255 (e.g. 15: update failure)
 //   flash-fails      after an update start the camera reports status 15
+//   no-frames        streams run but deliver no frame (an open waits for the first one)
 //   no-webcam        do not list the unrelated webcam
 //   duplicate        list a second camera of the same name
 // Example: "unplugged; plug@5s; unplug@30s; plug@35s".
@@ -32,6 +33,7 @@ struct SimScript {
     int xuFromActivation = 1;
     int forcedStatus = -1;
     bool flashFails = false;
+    bool neverDeliverFrames = false;
 };
 
 // Parses a script onto the given options. false (with the offending item in error) when

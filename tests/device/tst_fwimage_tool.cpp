@@ -1,0 +1,60 @@
+// The firmware image maker's reading of its input files: a file that cannot be read says
+// so, and a payload or an image longer than any image (a device such as /dev/zero, a
+// pipe that never ends) is refused instead of being read for ever.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "fwimage/bounded_read.h"
+
+using fwimage::ReadOutcome;
+
+Q_DECLARE_METATYPE(ReadOutcome)
+
+class FwImageToolTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    QString file(const char* name, int bytes) {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(QByteArray(bytes, 'x'));
+        return f.fileName();
+    }
+
+private slots:
+    void readsAtMostTheLimit_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<ReadOutcome>("outcome");
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("missing") << dir.filePath("none.bin") << 100 << ReadOutcome::CannotRead << 0;
+        QTest::newRow("a folder") << dir.path() << 100 << ReadOutcome::CannotRead << 0;
+        QTest::newRow("within") << file("small.bin", 100) << 100 << ReadOutcome::Read << 100;
+        QTest::newRow("one byte over") << file("over.bin", 101) << 100 << ReadOutcome::TooLong << 0;
+        QTest::newRow("endless device") << "/dev/zero" << (3 << 20) << ReadOutcome::TooLong << 0;
+    }
+    void readsAtMostTheLimit() {
+        QFETCH(QString, path);
+        QFETCH(int, limit);
+        QFETCH(ReadOutcome, outcome);
+        QFETCH(int, bytes);
+        std::vector<uint8_t> data(7, 0);
+        QCOMPARE(fwimage::readFileAtMost(path.toStdString(), size_t(limit), data), outcome);
+        QCOMPARE(int(data.size()), bytes);
+    }
+
+    void toolSaysAMissingImageCannotBeRead() {
+        QProcess tool;
+        const QString missing = dir.filePath("missing.bin");
+        tool.start(QCoreApplication::applicationDirPath() + "/lumora-fwimage", {"--info", missing});
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(QString::fromLocal8Bit(tool.readAllStandardError()), missing + ": cannot be read\n");
+    }
+};
+
+QTEST_GUILESS_MAIN(FwImageToolTest)
+#include "tst_fwimage_tool.moc"
