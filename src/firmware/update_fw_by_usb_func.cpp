@@ -173,6 +173,12 @@ int UpdateFWbyUsbFunc::finishRun(bool leaveUpdateMode) {
     if (leaveUpdateMode)
         endUpdateFlow();
     const int code = result.load();
+    if (quitRequested()) {
+        debugLog(startSent_
+                     ? "firmware update: quit requested after the start; the camera flashes on its own\n"
+                     : "firmware update stopped for the quit: update mode left, the camera keeps its "
+                       "firmware\n");
+    }
     emit updateEnd(code);
     return code;
 }

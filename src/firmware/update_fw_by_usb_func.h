@@ -18,6 +18,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/quit_request.h"
 #include "firmware/fw_image_check.h"
 #include "firmware/fw_version.h"
 
@@ -127,7 +128,8 @@ private:
     // Ends runUpdate: leaves update mode when asked, emits updateEnd and returns result.
     int finishRun(bool leaveUpdateMode);
 
-    bool cancelled() const { return cancelRequested_.load() || stopRequested_.load(); }
+    // A user's cancel, a stop, or the program's quit request (a signal may raise it).
+    bool cancelled() const { return cancelRequested_.load() || stopRequested_.load() || quitRequested(); }
     // Sleeps ms unless the wait ends earlier (stop, or keepWaiting turning false).
     void pause(int ms, const std::atomic<bool>* keepWaiting = nullptr);
     void wakeWaiters();
