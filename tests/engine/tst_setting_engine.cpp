@@ -387,12 +387,8 @@ private slots:
         engine().addJob(HDR, 1);
         engine().addJob(TRACKING_ACTIVE, 1);
         QTRY_VERIFY_WITH_TIMEOUT(log_->contains("TRACKING_ACTIVE res:1\n"), 5000);
-        const device::sim::XuControls xu = sim_->xuControls();
-        QCOMPARE(int(xu.autoFrame), 1);
-        QCOMPARE(int(xu.sensitivity), -1);
-        QCOMPARE(int(xu.zoomLevel), 3);
-        QCOMPARE(int(xu.hdr), 1);
-        QCOMPARE(int(xu.tracking), 1);
+        // Any non-zero automatic framing is sent as 1 (the pages cover the other values).
+        QCOMPARE(int(sim_->xuControls().autoFrame), 1);
         QCOMPARE(currentValues().autoFrame.load(), 5);
         QCOMPARE(currentValues().autoFrameSensitive.load(), -1);
         QCOMPARE(currentValues().autoFrameZoomLevel.load(), 3);
