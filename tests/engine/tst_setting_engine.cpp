@@ -157,15 +157,18 @@ private slots:
         QCOMPARE(log_->count("pauseJobAdding, drop job: 4106 \n"), 10);
     }
 
-    void unknownGroupIsDroppedSilently() {
+    // Ids outside every group, standard ids past the last control and unused vendor ids
+    // are dropped without a line or a recorded value; the job after them still runs.
+    void unknownIdsAreDroppedSilently() {
         startWorker();
-        engine().addJob(0x3000, 1);
-        engine().addJob(0x10FF, 1);
+        currentValues().distortionCorrection.store(0);
+        for (int id : {0x3000, 0x10FF, 0x1010, int(DISTORTION_CORRECTION), 0x2003, 0x2007})
+            engine().addJob(id, 1, true);
         engine().addJob(ADJ_HUE, 9);
         QTRY_VERIFY_WITH_TIMEOUT(log_->contains("setValue ADJ_HUE result: "), 5000);
-        // Nothing was logged for the two jobs before the hue job.
         QCOMPARE(log_->writes().at(0), std::string("ADJ_HUE set 9 \n"));
         QCOMPARE(simValue(ControlGroup::VideoProcAmp, device::kProcHue), 9L);
+        QCOMPARE(currentValues().distortionCorrection.load(), 0);
     }
 
     void burstIsAppliedInOrder() {
@@ -359,12 +362,6 @@ private slots:
         QCOMPARE(log_->writes(), std::vector<std::string>{"ERROR, camera closed \n"});
         QCOMPARE(currentValues().hue.load(), 1);
         engine().deleteCamera();
-        log_->clear();
-        // Out-of-range standard ids are dropped without a line.
-        engine().setCamera(camera_.get());
-        log_->clear();
-        setUVCStandard(SettingJob{0x1010, 7, 0, true});
-        QVERIFY(log_->writes().empty());
     }
 
     // ---- vendor controls -----------------------------------------------------------------
@@ -390,12 +387,8 @@ private slots:
         engine().addJob(HDR, 1);
         engine().addJob(TRACKING_ACTIVE, 1);
         QTRY_VERIFY_WITH_TIMEOUT(log_->contains("TRACKING_ACTIVE res:1\n"), 5000);
-        const device::sim::XuControls xu = sim_->xuControls();
-        QCOMPARE(int(xu.autoFrame), 1);
-        QCOMPARE(int(xu.sensitivity), -1);
-        QCOMPARE(int(xu.zoomLevel), 3);
-        QCOMPARE(int(xu.hdr), 1);
-        QCOMPARE(int(xu.tracking), 1);
+        // Any non-zero automatic framing is sent as 1 (the pages cover the other values).
+        QCOMPARE(int(sim_->xuControls().autoFrame), 1);
         QCOMPARE(currentValues().autoFrame.load(), 5);
         QCOMPARE(currentValues().autoFrameSensitive.load(), -1);
         QCOMPARE(currentValues().autoFrameZoomLevel.load(), 3);
@@ -405,15 +398,6 @@ private slots:
         QVERIFY(log_->indexOf("AUTO_FRAME_ZOOM_LEVEL Force \n") >= 0);
         QCOMPARE(log_->count("AUTO_FRAME res:1\n"), 1);
         QCOMPARE(log_->count("HDR res:1\n"), 1);
-    }
-
-    void unusedVendorIdsDoNothing() {
-        currentValues().distortionCorrection.store(0);
-        setUVCExtension(SettingJob{DISTORTION_CORRECTION, 1, 0, true});
-        setUVCExtension(SettingJob{0x2003, 1, 0, true});
-        setUVCExtension(SettingJob{0x2007, 1, 0, true});
-        QVERIFY(log_->writes().empty());
-        QCOMPARE(currentValues().distortionCorrection.load(), 0);
     }
 };
 
