@@ -1,10 +1,10 @@
 #include "app/cli_camera.h"
 
 #include <chrono>
-#include <thread>
 
 #include "app/cli_request.h"
 #include "base/app_config.h"
+#include "base/quit_request.h"
 #include "device/device_filter.h"
 #include "device/device_port.h"
 #include "engine/current_values.h"
@@ -112,15 +112,8 @@ int CliCamera::open(QString* error) {
         return kExitNoCamera;
     }
     open_ = true;
-    UVCXUManager& xu = UVCXUManager::instance();
-    xu.setEnableCommand(true);
-    bool found = xu.haveDevice();
-    for (int retry = 0; !found && retry < kExtensionUnitRetries; ++retry) {
-        xu.setEnableCommand(false);
-        std::this_thread::sleep_for(kExtensionUnitRetrySleep);
-        xu.setEnableCommand(true);
-        found = xu.haveDevice();
-    }
+    const bool found = UVCXUManager::instance().findUnit(
+        kExtensionUnitRetries, [] { return waitUnlessQuitRequested(kExtensionUnitRetrySleep); });
     if (!found) {
         close();
         *error = QStringLiteral("the camera's extension unit did not answer");

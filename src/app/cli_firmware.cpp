@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/cli_request.h"
+#include "base/quit_request.h"
 #include "engine/setting_task_engine.h"
 #include "firmware/update_fw_by_usb_func.h"
 #include "xu/uvc_xu_manager.h"
@@ -18,10 +19,8 @@ namespace {
 constexpr auto kReturnTimeout = std::chrono::seconds(180);
 constexpr auto kPoll = std::chrono::milliseconds(20);
 
-std::atomic<bool> g_stopRequested{false};
-
 void onStopSignal(int) {
-    g_stopRequested = true;
+    requestQuitFromSignalHandler();  // the engine stops at its next packet
 }
 
 int fail(int code, const QString& why) {
@@ -93,19 +92,18 @@ QString outcomeFailure(int outcome) {
 // when it did not come back in time).
 QString awaitReturn() {
     const auto deadline = std::chrono::steady_clock::now() + kReturnTimeout;
-    while (std::chrono::steady_clock::now() < deadline && !g_stopRequested) {
+    while (std::chrono::steady_clock::now() < deadline && !quitRequested()) {
         for (const FoundCamera& camera : listCameras()) {
             if (!camera.firmware.isEmpty())
                 return camera.firmware;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        waitUnlessQuitRequested(std::chrono::milliseconds(500));
     }
     return QString();
 }
 }  // namespace
 
 int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera& found) {
-    g_stopRequested = false;
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
 
@@ -137,8 +135,6 @@ int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera&
     });
     bool startSent = false;
     while (!finished) {
-        if (g_stopRequested)
-            engine.requestStop();  // safe before the start: the camera keeps its firmware
         if (readyToStart && !startSent) {
             startSent = true;
             progress.show(100);

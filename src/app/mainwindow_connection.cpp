@@ -103,21 +103,10 @@ void mainwindow::releaseStreamAndClearPreview() {
 }
 
 bool mainwindow::findExtensionUnit() {
-    UVCXUManager& xu = UVCXUManager::instance();
-    xu.setEnableCommand(true);
-    bool found = xu.haveDevice();
-    for (int retry = 0; !found && retry < kExtensionUnitRetries; ++retry) {
-        debugLog("setEnableCommand streamResult S\n");
-        xu.setEnableCommand(false);
-        debugLog("setEnableCommand streamResult E\n");
-        // No tick of the window runs meanwhile; a quit request ends the checks.
-        if (waitKeepingWindowAlive(timing_.deviceRetrySleepMs, nullptr))
-            return false;
-        debugLog("\n*******No device, check again with count: %d *******\n", retry);
-        xu.setEnableCommand(true);
-        found = xu.haveDevice();
-    }
-    return found;
+    // No tick of the window runs meanwhile; a quit request ends the checks.
+    return UVCXUManager::instance().findUnit(kExtensionUnitRetries, [this] {
+        return waitKeepingWindowAlive(timing_.deviceRetrySleepMs, nullptr);
+    });
 }
 
 void mainwindow::streamResult(int result) {

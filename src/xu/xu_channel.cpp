@@ -64,6 +64,22 @@ bool XuChannel::querySize(XURequest& request, uint32_t& size) {
     return uvcxu_->getXUTransferSize(request, size);
 }
 
+bool XuChannel::findUnit(int retries, const std::function<bool()>& pause) {
+    setEnableCommand(true);
+    bool found = haveDevice();
+    for (int retry = 0; !found && retry < retries; ++retry) {
+        debugLog("setEnableCommand streamResult S\n");
+        setEnableCommand(false);
+        debugLog("setEnableCommand streamResult E\n");
+        if (pause())
+            return false;
+        debugLog("\n*******No device, check again with count: %d *******\n", retry);
+        setEnableCommand(true);
+        found = haveDevice();
+    }
+    return found;
+}
+
 bool XuChannel::checkUVCDeviceExist() {
     // Asks the capture layer, not the extension unit: works without a UVCXU.
     const char* name = appConfig().deviceName;

@@ -6,6 +6,7 @@
 // (UVCXUManager) sits on top of it.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -23,6 +24,10 @@ public:
     bool isCommandEnabled() const { return commandEnabled_.load(); }
     // Whether the current UVCXU found the camera's extension unit.
     bool haveDevice();
+    // Enables the channel and asks for the unit; while it is missing, disables the channel,
+    // pauses and asks again, at most retries more times. pause answers true to give up
+    // (a quit). Answers whether the unit was found.
+    bool findUnit(int retries, const std::function<bool()>& pause);
     // Whether the capture layer still sees a device of the configured name.
     bool checkUVCDeviceExist();
 
