@@ -29,7 +29,7 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 packages=(
     build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
-    libturbojpeg0-dev libavcodec-dev libavutil-dev libswscale-dev
+    libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
     clang libclang-rt-14-dev llvm
 )

@@ -4,6 +4,7 @@
 
 #include "capture/preview_jpeg.h"
 #include "capture/preview_scale.h"
+#include "device/thread_priority.h"
 
 PreviewDecoder::PreviewDecoder(QObject* parent) : QObject(parent) {
     thread_ = std::thread([this] { run(); });
@@ -67,6 +68,9 @@ PreviewPicture PreviewDecoder::makePicture(const PreviewFrame& frame, PreviewJpe
 }
 
 void PreviewDecoder::run() {
+    // Decoding takes milliseconds a frame; the GUI thread's events take a fraction of
+    // one. The decoder never interrupts an event when it wakes for the next frame.
+    device::runCurrentThreadInBackground();
     PreviewJpegDecoder jpeg;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
