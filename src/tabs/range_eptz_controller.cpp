@@ -18,6 +18,10 @@ int truncToInt(double v) {
         return std::numeric_limits<int>::min();
     return static_cast<int>(v);
 }
+
+// Pan and tilt at the rectangle's farthest position to the right and to the top.
+constexpr double kPanUnits = 20.0;
+constexpr double kTiltUnits = 15.0;
 }  // namespace
 
 RangeEptzController::RangeEptzController(QWidget* parent)
@@ -42,9 +46,15 @@ void RangeEptzController::calRectCenter(int panValue, int tiltValue) {
     tilt = tiltValue;
     const double w = backgroundSize.width() / scaleSize;
     const double h = backgroundSize.height() / scaleSize;
-    const double unitX = (bgCenter.x() - w * 0.5) / 10.0;
-    const double unitY = (bgCenter.y() - h * 0.5) / 10.0;
+    // The same units as the read-back (calPanAndTilt), so that the rectangle stands where
+    // the camera looks.
+    const double unitX = (bgCenter.x() - w * 0.5) / kPanUnits;
+    const double unitY = (bgCenter.y() - h * 0.5) / kTiltUnits;
     rectCenter = {truncToInt(bgCenter.x() + pan * unitX), truncToInt(bgCenter.y() - tilt * unitY)};
+    // A whole pixel is coarser than a unit of pan or tilt: until the rectangle moves, the
+    // placed values stand, and a click without a drag sends them back unchanged.
+    placedCenter = rectCenter;
+    placedScale = scaleSize;
 }
 
 void RangeEptzController::correctRectRange(double w, double h) {
@@ -65,8 +75,11 @@ void RangeEptzController::correctRectRange(double w, double h) {
 }
 
 void RangeEptzController::calPanAndTilt(double w, double h) {
-    const double unitX = (bgCenter.x() - w * 0.5) / 20.0;
-    const double unitY = (bgCenter.y() - h * 0.5) / 15.0;
+    if (placedCenter && *placedCenter == rectCenter && placedScale == scaleSize)
+        return;
+    placedCenter.reset();
+    const double unitX = (bgCenter.x() - w * 0.5) / kPanUnits;
+    const double unitY = (bgCenter.y() - h * 0.5) / kTiltUnits;
     pan = (rectCenter.x() - bgCenter.x()) / unitX;
     tilt = (bgCenter.y() - rectCenter.y()) / unitY;
 }

@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QSize>
 #include <QWidget>
+#include <optional>
 
 class RangeEptzController : public QWidget {
     Q_OBJECT
@@ -20,7 +21,8 @@ public:
     // Zoom in percent (100 shows the whole view); repaints.
     void setZoomPercentage(double percent);
     // Places the rectangle from a pan and tilt; the next repaint keeps it inside the
-    // picture and reads pan and tilt back from the placed rectangle.
+    // picture. Pan and tilt keep the given values until the rectangle moves (a drag, a
+    // zoom change or the repaint's keeping it inside); then they are read back from it.
     void calRectCenter(int pan, int tilt);
 
     double getPan() const { return pan; }
@@ -57,6 +59,9 @@ private:
     QPoint bgCenter;
     // A drag that began inside the rectangle is under way.
     bool dragging = false;
+    // Where calRectCenter put the rectangle, at which zoom; reset once it moved.
+    std::optional<QPoint> placedCenter;
+    double placedScale = 1.0;
 
     QPixmap background;
 };
