@@ -1,10 +1,10 @@
 // A camera frame through the display path: the streaming thread's call-back stores it in
 // capture slot 0's frame store, the preview copies it out as the stream object does and
-// the frame buffer turns it into a picture. The first byte picks the stream: native MJPG
-// samples decoded as a JPEG pixmap (most inputs), or converted RGB32 samples stored
-// bottom-up and wrapped as an image.
+// the preview decoder turns it into the picture at the shown size. The first byte picks
+// the stream: native MJPG samples decoded with libjpeg-turbo at the DCT scale that the
+// shown size asks for (most inputs; the byte also picks that size), or converted RGB32
+// samples stored bottom-up and wrapped as an image.
 #include <QImage>
-#include <QPixmap>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -12,6 +12,8 @@
 
 #include "capture/capture_slots.h"
 #include "capture/frame_image.h"
+#include "capture/preview_jpeg.h"
+#include "capture/preview_scale.h"
 #include "capture/sample_grabber_cb.h"
 #include "device/result.h"
 #include "fuzz_support.h"
@@ -64,9 +66,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             frame.getImage();
     } else {
         frame.setData(copy.data(), int(length));
-        const QPixmap pixmap = frame.getPixmap();
-        if (!pixmap.isNull() && pixmap.height() < 240)
-            pixmap.scaledToHeight(240, Qt::FastTransformation);
+        const QByteArray jpeg = frame.compressedFrame();
+        // Shown at the frame's own size, or at 1/2 .. 1/9 of the slot's size.
+        const int divisor = 1 + mode % 9;
+        const QSize shown = divisor == 1 ? QSize() : QSize(kWidth / divisor, kHeight / divisor);
+        static PreviewJpegDecoder decoder;
+        const QImage picture =
+            decoder.decode(reinterpret_cast<const uint8_t*>(jpeg.constData()), size_t(jpeg.size()), shown);
+        if (!picture.isNull())
+            scaleForPreview(picture, shown);
     }
     return 0;
 }
