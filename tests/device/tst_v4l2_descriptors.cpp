@@ -54,10 +54,9 @@ private slots:
                               .inputTerminal(1)
                               .extensionUnit(9, kUserModeUnitGuid, 1)
                               .bytes();
-        QCOMPARE(unitOf(walk(blob), kUserModeUnitGuid), 6);
-        QCOMPARE(unitOf(walk(blob, 0), kUserModeUnitGuid), 6);
-        QCOMPARE(unitOf(walk(blob, 2), kUserModeUnitGuid), 9);
-        QCOMPARE(unitOf(walk(blob, 1), kUserModeUnitGuid), -1);  // streaming interface: no units
+        // Any interface: the first; then by number (1 is the streaming interface: no units).
+        for (auto [interfaceNumber, unit] : {std::pair{-1, 6}, {0, 6}, {2, 9}, {1, -1}})
+            QCOMPARE(unitOf(walk(blob, interfaceNumber), kUserModeUnitGuid), unit);
     }
 
     void unitsOutsideVideoControlDoNotCount() {
@@ -96,48 +95,31 @@ private slots:
     }
 
     void malformedLengthsEndOrSkipSafely() {
-        // A zero bLength would loop for ever: the walk stops there.
-        auto zero =
-            UsbDescriptorBuilder().configuration().videoControlInterface(0).raw({0, 0x24, 0x06}).bytes();
-        DescriptorWalk w = walk(zero);
-        QVERIFY(!w.complete);
-        QVERIFY(w.entities.empty());
-
+        // A zero bLength would loop for ever, a descriptor claiming more bytes than are left
+        // would read past them: the walk ends there.
+        for (const std::vector<uint8_t>& bad : {std::vector<uint8_t>{0, 0x24, 0x06}, {60, 0x24, 0x06, 4}}) {
+            const DescriptorWalk w =
+                walk(UsbDescriptorBuilder().configuration().videoControlInterface(0).raw(bad).bytes());
+            QVERIFY(!w.complete);
+            QVERIFY(w.entities.empty());
+        }
         // An extension unit too short for its GUID, one whose pin count runs past its
         // length, and one with unit ID 0 are skipped; a good one after them is found.
-        std::vector<uint8_t> shortUnit = {10, 0x24, 0x06, 5, 'A', 'B', '_', 'U', 'S', 'E'};
-        std::vector<uint8_t> badPins(26, 0);
-        badPins[0] = 26;
-        badPins[1] = 0x24;
-        badPins[2] = 0x06;
-        badPins[3] = 6;
-        std::copy(kUserModeUnitGuid.begin(), kUserModeUnitGuid.end(), badPins.begin() + 4);
+        auto badPins = UsbDescriptorBuilder().extensionUnit(6, kUserModeUnitGuid, 1).bytes();
         badPins[21] = 200;  // bNrInPins
-        auto zeroId = UsbDescriptorBuilder().extensionUnit(0, kUserModeUnitGuid, 1).bytes();
-        auto blob = UsbDescriptorBuilder()
-                        .configuration()
-                        .videoControlInterface(0)
-                        .raw(shortUnit)
-                        .raw(badPins)
-                        .raw(zeroId)
-                        .extensionUnit(8, kUserModeUnitGuid, 1)
-                        .bytes();
-        w = walk(blob);
+        const DescriptorWalk w = walk(UsbDescriptorBuilder()
+                                          .configuration()
+                                          .videoControlInterface(0)
+                                          .raw({10, 0x24, 0x06, 5, 'A', 'B', '_', 'U', 'S', 'E'})
+                                          .raw(badPins)
+                                          .extensionUnit(0, kUserModeUnitGuid, 1)
+                                          .extensionUnit(8, kUserModeUnitGuid, 1)
+                                          .bytes());
         QVERIFY(w.complete);
         QCOMPARE(w.rejected, 3);
         QCOMPARE(unitOf(w, kUserModeUnitGuid), 8);
-
-        // A descriptor claiming more bytes than are left ends the walk.
-        auto overlong =
-            UsbDescriptorBuilder().configuration().videoControlInterface(0).raw({60, 0x24, 0x06, 4}).bytes();
-        w = walk(overlong);
-        QVERIFY(!w.complete);
-        QVERIFY(w.entities.empty());
-
-        // Nothing at all.
-        w = walkVideoControlDescriptors(nullptr, 100);
-        QVERIFY(w.complete);
-        QVERIFY(w.entities.empty());
+        QVERIFY(walkVideoControlDescriptors(nullptr, 100).complete);  // nothing at all
+        QVERIFY(walkVideoControlDescriptors(nullptr, 100).entities.empty());
     }
 
     void guidTextReadsTheBytesAsThePlatformGuid() {

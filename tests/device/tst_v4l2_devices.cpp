@@ -10,24 +10,24 @@ using namespace v4l2test;
 
 namespace {
 
-// The transport's reading of a link: 4 characters 5 after "#vid" and after "&pid".
-std::string field(const std::string& link, const std::string& marker) {
-    size_t at = link.find(marker);
-    return at == std::string::npos ? std::string() : link.substr(at + 5, 4);
-}
-
-std::vector<std::unique_ptr<DeviceMoniker>> list(DevicePort& port, HResult* result = nullptr) {
+std::vector<std::unique_ptr<DeviceMoniker>> list(DevicePort& port, HResult& hr) {
     std::vector<std::unique_ptr<DeviceMoniker>> devices;
-    HResult hr = port.video->enumerateVideoInputs(devices);
-    if (result)
-        *result = hr;
+    hr = port.video->enumerateVideoInputs(devices);
     return devices;
 }
 
-std::string name(DeviceMoniker& m, HResult (DeviceMoniker::*what)(std::string&)) {
-    std::string text;
-    (m.*what)(text);
-    return text;
+// The names of a listed device: friendly, the link's 4 characters 5 after "#vid", the link, the display name.
+std::vector<std::string> names(DeviceMoniker& m) {
+    std::string friendly, link, display;
+    m.friendlyName(friendly);
+    m.symbolicLink(link);
+    m.displayName(display);
+    const size_t vid = link.find("#vid");
+    return {friendly, vid == std::string::npos ? "" : link.substr(vid + 5, 4), link, display};
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
 }  // namespace
@@ -37,90 +37,71 @@ class TestV4l2Devices : public QObject {
 
 private slots:
     void listsCaptureNodesOnlyWithTheirNames() {
-        auto fake = std::make_shared<FakeUvc>();
-        FakeCamera lumora = fakeLumoraCamera();
-        fake->plug(10, lumora);
-        fake->plug(11, fakeMetadataNode(lumora));
-        FakeCamera other;
+        Rig rig;
+        FakeCamera lumora = fakeLumoraCamera(), meta = lumora, other, loopback, output;
+        rig.fake->unplug(0);
+        rig.fake->plug(10, lumora);
+        meta.deviceCaps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING;
+        rig.fake->plug(11, meta);
         other.card = "Integrated Camera";
         other.busInfo = "usb-0000:00:14.0-7";
         other.idVendor = "04F2";
-        other.idProduct = "b6d9";
-        fake->plug(2, other);
-        FakeCamera loopback;
-        loopback.card = "Dummy video device";
-        loopback.driver = "v4l2 loopback";
+        rig.fake->plug(2, other);
         loopback.busInfo = "platform:v4l2loopback-000";
-        loopback.idVendor.clear();
-        loopback.idProduct.clear();
-        fake->plug(3, loopback);
-        FakeCamera output;
+        loopback.idVendor.clear();  // not a USB device
+        rig.fake->plug(3, loopback);
         output.deviceCaps = V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING;
-        fake->plug(4, output);
-        DevicePort port = makeV4l2Port(fake);
+        rig.fake->plug(4, output);
 
         HResult hr = kFail;
-        auto devices = list(port, &hr);
+        auto devices = list(rig.port, hr);
         QCOMPARE(hr, kOk);
         QCOMPARE(int(devices.size()), 3);  // by number: 2, 3, 10; metadata and output nodes left out
-        QCOMPARE(name(*devices[0], &DeviceMoniker::friendlyName), std::string("Integrated Camera"));
-        QCOMPARE(name(*devices[2], &DeviceMoniker::friendlyName), std::string("Lumora X8"));
-
-        const std::string link = name(*devices[2], &DeviceMoniker::symbolicLink);
-        QCOMPARE(field(link, "#vid"), std::string("2e7e"));
-        QCOMPARE(field(link, "&pid"), std::string("0801"));
-        QVERIFY(link.find("/dev/video10") != std::string::npos);
-        QCOMPARE(field(name(*devices[0], &DeviceMoniker::symbolicLink), "#vid"), std::string("04f2"));
-        // Not a USB device: no marker, so the log shows empty fields.
-        QCOMPARE(field(name(*devices[1], &DeviceMoniker::symbolicLink), "#vid"), std::string());
-
-        for (auto& d : devices) {
-            const std::string display = name(*d, &DeviceMoniker::displayName);
-            QVERIFY(display.find("@device:pnp") != std::string::npos);
-        }
-        QVERIFY(name(*devices[2], &DeviceMoniker::displayName).find("/dev/video10") != std::string::npos);
-        QCOMPARE(fake->openDescriptors(), 0);  // listing leaves nothing open
+        const auto integrated = names(*devices[0]), plain = names(*devices[1]), x8 = names(*devices[2]);
+        QCOMPARE(integrated[0], std::string("Integrated Camera"));
+        QCOMPARE(integrated[1], std::string("04f2"));
+        QCOMPARE(plain[1], std::string());  // no marker: the log shows empty fields
+        QCOMPARE(x8[0], std::string("Lumora X8"));
+        QCOMPARE(x8[1], std::string("2e7e"));
+        QVERIFY(contains(x8[2], "&pid_0801") && contains(x8[2], "/dev/video10") &&
+                contains(x8[3], "/dev/video10"));
+        for (auto& d : devices)
+            QVERIFY(contains(names(*d)[3], "@device:pnp"));
+        QCOMPARE(rig.fake->openDescriptors(), 0);  // listing leaves nothing open
 
         const std::string notes = describe();
-        QVERIFY(notes.find("/dev/video10 \"Lumora X8\" (usb 2e7e:0801") != std::string::npos);
-        QVERIFY(notes.find("/dev/video11: metadata node") != std::string::npos);
+        QVERIFY(contains(notes, "/dev/video10 \"Lumora X8\" (usb 2e7e:0801"));
+        QVERIFY(contains(notes, "/dev/video11: metadata node"));
     }
 
     void noDevicesListsNothing() {
-        auto fake = std::make_shared<FakeUvc>();
-        DevicePort port = makeV4l2Port(fake);
-        QCOMPARE(port.name, std::string("v4l2"));
-        QCOMPARE(port.video->createDeviceEnumerator(), kOk);
+        Rig rig;
+        rig.fake->unplug(0);
+        QCOMPARE(rig.port.name, std::string("v4l2"));
+        QCOMPARE(rig.port.video->createDeviceEnumerator(), kOk);
         HResult hr = kOk;
-        QVERIFY(list(port, &hr).empty());
+        QVERIFY(list(rig.port, hr).empty());
         QCOMPARE(hr, kFalse);
-
         // A node that cannot be opened (no permission) is skipped, not fatal.
         FakeCamera locked = fakeLumoraCamera();
         locked.openErrno = EACCES;
-        fake->plug(0, locked);
-        QVERIFY(list(port, &hr).empty());
+        rig.fake->plug(0, locked);
+        QVERIFY(list(rig.port, hr).empty());
         QCOMPARE(hr, kFalse);
-        QVERIFY(describe().find("/dev/video0: cannot open") != std::string::npos);
+        QVERIFY(contains(describe(), "/dev/video0: cannot open"));
     }
 
     void formatsBecomeCapabilitiesWithIntervals() {
-        auto fake = std::make_shared<FakeUvc>();
-        fake->plug(0, fakeLumoraCamera());
-        DevicePort port = makeV4l2Port(fake);
-        std::shared_ptr<CaptureDevice> device;
-        QCOMPARE(bindFirst(port, device), kOk);
+        Rig rig(fakeLumoraCamera(), true);
         int count = 0, recordSize = 0;
-        QCOMPARE(device->capabilityCount(0, count, recordSize), kOk);
+        QCOMPARE(rig.device->capabilityCount(0, count, recordSize), kOk);
         QCOMPARE(recordSize, 128);
         QCOMPARE(count, 5);
-
-        struct Expected {
+        const struct {
             Guid subtype;
             int width, height, bits;
             std::vector<int64_t> intervals;
-        };
-        const std::vector<Expected> expected = {
+        } expected[] = {
             {kSubtypeMJPG, 3520, 1104, 24, {333333, 666666}},
             {kSubtypeMJPG, 1920, 1080, 24, {333333, 400000, 666666}},
             {kSubtypeH264, 1920, 1080, 24, {333333}},
@@ -129,21 +110,19 @@ private slots:
         };
         for (int i = 0; i < count; ++i) {
             MediaFormat f;
-            QCOMPARE(device->capability(0, i, f), kOk);
-            QVERIFY(f.subtype == expected[size_t(i)].subtype);
-            QCOMPARE(f.width, expected[size_t(i)].width);
-            QCOMPARE(f.height, expected[size_t(i)].height);
-            QCOMPARE(f.bitCount, expected[size_t(i)].bits);
-            QCOMPARE(f.avgTimePerFrame, expected[size_t(i)].intervals.front());
-            QVERIFY(f.videoInfo);
             std::vector<int64_t> intervals;
-            QCOMPARE(device->frameIntervals(0, i, f.width, f.height, intervals), kOk);
-            QCOMPARE(intervals, expected[size_t(i)].intervals);
+            QCOMPARE(rig.device->capability(0, i, f), kOk);
+            QCOMPARE(rig.device->frameIntervals(0, i, f.width, f.height, intervals), kOk);
+            QVERIFY(f.subtype == expected[i].subtype && f.videoInfo);
+            QCOMPARE((std::vector<int>{f.width, f.height, f.bitCount}),
+                     (std::vector<int>{expected[i].width, expected[i].height, expected[i].bits}));
+            QCOMPARE(f.avgTimePerFrame, expected[i].intervals.front());
+            QCOMPARE(intervals, expected[i].intervals);
         }
         MediaFormat none;
-        QVERIFY(failed(device->capability(0, count, none)));
-        QVERIFY(failed(device->capability(1, 0, none)));
-        QVERIFY(failed(device->capabilityCount(1, count, recordSize)));
+        QVERIFY(failed(rig.device->capability(0, count, none)));
+        QVERIFY(failed(rig.device->capability(1, 0, none)));
+        QVERIFY(failed(rig.device->capabilityCount(1, count, recordSize)));
     }
 
     void intervalsAndRangesConvert() {
@@ -156,9 +135,8 @@ private slots:
         const auto sizes = sizesOfRange(range);
         for (const auto& size :
              {std::make_pair(320u, 240u), std::make_pair(1280u, 720u), std::make_pair(1920u, 1080u)})
-            QVERIFY(std::find(sizes.begin(), sizes.end(), size) !=
-                    sizes.end());      // the ends and a common size
-        for (const auto& s : sizes) {  // nothing off the grid (160x120 lies below it)
+            QVERIFY(std::count(sizes.begin(), sizes.end(), size));  // the ends and a common size
+        for (const auto& s : sizes) {                               // nothing off the grid
             QVERIFY(s.first >= 320 && s.first <= 1920 && (s.first - 320) % 16 == 0);
             QVERIFY(s.second >= 240 && s.second <= 1080 && (s.second - 240) % 8 == 0);
         }
@@ -168,74 +146,53 @@ private slots:
     }
 
     void stepwiseSizesAndContinuousRatesAreSampled() {
-        auto fake = std::make_shared<FakeUvc>();
         FakeCamera camera = fakeLumoraCamera();
-        FakeFormat grey;
-        grey.pixelformat = V4L2_PIX_FMT_GREY;
-        grey.stepwise = true;
-        grey.range = v4l2_frmsize_stepwise{160, 1280, 32, 120, 720, 8};
-        grey.sizes = {{160, 120, {}}};
+        FakeFormat grey{V4L2_PIX_FMT_GREY, {{160, 120, {}}}, true, {160, 1280, 32, 120, 720, 8}};
         camera.formats = {grey};
-        fake->plug(0, camera);
-        DevicePort port = makeV4l2Port(fake);
-        std::shared_ptr<CaptureDevice> device;
-        QCOMPARE(bindFirst(port, device), kOk);
+        Rig rig(camera, true);
         int count = 0, recordSize = 0;
-        device->capabilityCount(0, count, recordSize);
+        rig.device->capabilityCount(0, count, recordSize);
         QVERIFY(count >= 3);
         MediaFormat f;
-        QCOMPARE(device->capability(0, 0, f), kOk);
+        QCOMPARE(rig.device->capability(0, 0, f), kOk);
         QVERIFY(f.subtype == fourccSubtype(V4L2_PIX_FMT_GREY));  // logged under its code, never listed
         std::vector<int64_t> intervals;
-        QCOMPARE(device->frameIntervals(0, 1, 320, 240, intervals), kOk);
+        QCOMPARE(rig.device->frameIntervals(0, 1, 320, 240, intervals), kOk);
         // The continuous range 1/30 .. 1 s gives the common rates of 30 fps and below.
         QCOMPARE(intervals.front(), int64_t(333333));
         QCOMPARE(intervals.back(), int64_t(2000000));
     }
 
     void formatIsCheckedAndKept() {
-        auto fake = std::make_shared<FakeUvc>();
-        fake->plug(0, fakeLumoraCamera());
-        DevicePort port = makeV4l2Port(fake);
-        std::shared_ptr<CaptureDevice> device;
-        QCOMPARE(bindFirst(port, device), kOk);
-        QVERIFY(describe().find("video device: /dev/video0 \"Lumora X8\"") != std::string::npos);
+        Rig rig(fakeLumoraCamera(), true);
+        QVERIFY(contains(describe(), "video device: /dev/video0 \"Lumora X8\""));
         MediaFormat current;
-        QCOMPARE(device->currentFormat(0, current), kOk);  // the node's own: MJPG 3520x1104 at 30
+        QCOMPARE(rig.device->currentFormat(0, current), kOk);  // the node's own: MJPG 3520x1104 at 30
         QVERIFY(current.subtype == kSubtypeMJPG);
         QCOMPARE(current.width, 3520);
         QCOMPARE(current.avgTimePerFrame, int64_t(333333));
-
-        MediaFormat wanted = current;
-        wanted.subtype = kSubtypeYUY2;
-        wanted.width = 1920;  // YUYV has no 1920x1080
-        wanted.height = 1080;
-        QCOMPARE(device->setFormat(0, wanted), kInvalidArg);
-        wanted.width = 640;
-        wanted.height = 480;
-        wanted.avgTimePerFrame = 666666;
-        QCOMPARE(device->setFormat(0, wanted), kOk);
-        QCOMPARE(device->currentFormat(0, current), kOk);
+        QCOMPARE(rig.device->setFormat(0, format(kSubtypeYUY2, 1920, 1080)),
+                 kInvalidArg);  // YUYV has no 1080p
+        QCOMPARE(rig.device->setFormat(0, format(kSubtypeYUY2, 640, 480, 666666)), kOk);
+        QCOMPARE(rig.device->currentFormat(0, current), kOk);
         QVERIFY(current.subtype == kSubtypeYUY2);
         QCOMPARE(current.width, 640);
         QCOMPARE(current.avgTimePerFrame, int64_t(666666));
     }
 
     void bindFailsWhenTheNodeWasTakenByAnotherDevice() {
-        auto fake = std::make_shared<FakeUvc>();
-        fake->plug(0, fakeLumoraCamera());
-        DevicePort port = makeV4l2Port(fake);
-        auto devices = list(port);
-        fake->unplug(0);
+        Rig rig;
+        HResult hr;
+        auto devices = list(rig.port, hr);
         FakeCamera other = fakeLumoraCamera();
         other.card = "Other Camera";
-        fake->plug(0, other);
+        rig.fake->plug(0, other);
         std::shared_ptr<CaptureDevice> device;
         QCOMPARE(devices[0]->bind(device), kNotConnected);
         QVERIFY(!device);
-        fake->unplug(0);
+        rig.fake->unplug(0);
         QCOMPARE(devices[0]->bind(device), kNotFound);  // ENOENT: the node is gone
-        QCOMPARE(fake->openDescriptors(), 0);
+        QCOMPARE(rig.fake->openDescriptors(), 0);
     }
 };
 

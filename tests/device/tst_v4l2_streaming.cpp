@@ -16,16 +16,9 @@ namespace {
 
 // YUYV picture: the top half white, the bottom half black.
 std::vector<uint8_t> yuyvHalves(int width, int height) {
-    std::vector<uint8_t> bytes(size_t(width) * size_t(height) * 2);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; x += 2) {
-            uint8_t* p = &bytes[(size_t(y) * size_t(width) + size_t(x)) * 2];
-            const uint8_t luma = y < height / 2 ? 235 : 16;
-            p[0] = luma;
-            p[1] = 128;
-            p[2] = luma;
-            p[3] = 128;
-        }
+    std::vector<uint8_t> bytes(size_t(width) * size_t(height) * 2, 128);
+    for (size_t i = 0; i < bytes.size(); i += 2)
+        bytes[i] = i < bytes.size() / 2 ? 235 : 16;
     return bytes;
 }
 
@@ -79,18 +72,17 @@ class TestV4l2Streaming : public QObject {
 private slots:
     void nativeSamplesArriveAsTheyAre() {
         Stream s;
-        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080, 400000), kSubtypeNull), kOk);
-        const v4l2_pix_format f = s.fake->format(0);
-        QCOMPARE(f.pixelformat, uint32_t(V4L2_PIX_FMT_MJPEG));
-        QCOMPARE(f.width, 1920u);
+        QCOMPARE(s.start(kSubtypeMJPG, 1920, 1080, kSubtypeNull, 400000), kOk);
+        QCOMPARE(s.fake->format(0).pixelformat, uint32_t(V4L2_PIX_FMT_MJPEG));
+        QCOMPARE(s.fake->format(0).width, 1920u);
         QCOMPARE(s.fake->timePerFrame(0).denominator, 25u);  // 400000 * 100 ns = 1/25 s
         QCOMPARE(s.fake->timePerFrame(0).numerator, 1u);
         long code = -1;
         QCOMPARE(s.graph->waitForCompletion(15000, code), kOk);  // live: at once
         QCOMPARE(code, 0L);
 
-        const std::vector<uint8_t> first = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9};
-        const std::vector<uint8_t> second = {0xFF, 0xD8, 9, 9, 0xFF, 0xD9};
+        const std::vector<uint8_t> first = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9},
+                                   second = {0xFF, 0xD8, 9, 0xFF, 0xD9};
         QVERIFY(s.fake->pushFrame(0, first));
         QVERIFY(s.sink.waitFor(1));
         // A buffer flagged as an error is dropped (and goes back to the driver).
@@ -103,34 +95,29 @@ private slots:
         QCOMPARE(samples[0].bytes, first);
         QCOMPARE(samples[1].bytes, second);
         QVERIFY(samples[0].time >= 0 && samples[1].time >= samples[0].time && samples[1].time < 5);
-
         long ev = 0;
         int64_t p1 = 0, p2 = 0;
-        QCOMPARE(s.graph->nextEvent(ev, p1, p2), kAbort);
+        QCOMPARE(s.graph->nextEvent(ev, p1, p2), kAbort);  // nothing pending while streaming
         QCOMPARE(s.graph->stop(), kOk);
         QCOMPARE(s.graph->waitForCompletion(3000, code), kWrongState);  // stopped: not an abandoned wait
     }
 
     void yuyvBecomesRgb32BottomUp() {
         Stream s;
-        QCOMPARE(s.start(format(kSubtypeYUY2, 320, 240), kSubtypeRGB32), kOk);
+        QCOMPARE(s.start(kSubtypeYUY2, 320, 240, kSubtypeRGB32), kOk);
+        // A short sample gives no picture rather than reading past it.
+        QVERIFY(s.fake->pushFrame(0, std::vector<uint8_t>(1000, 16)));
         QVERIFY(s.fake->pushFrame(0, yuyvHalves(320, 240)));
         QVERIFY(s.sink.waitFor(1));
+        QCOMPARE(int(s.sink.samples().size()), 1);
         const auto bytes = s.sink.samples()[0].bytes;
         QCOMPARE(bytes.size(), size_t(320 * 240 * 4));
-        const size_t row = 320 * 4;
-        auto pixel = [&](int r, int x) { return &bytes[size_t(r) * row + size_t(x) * 4]; };
-        // First stored row = bottom of the picture (black), last = top (white).
-        for (int x : {0, 100, 319}) {
+        auto pixel = [&](int row, int x) { return &bytes[size_t(row * 320 + x) * 4]; };
+        for (int x : {0, 100, 319}) {  // first stored row = bottom of the picture (black), last = top
             QVERIFY(pixel(0, x)[0] < 10 && pixel(0, x)[1] < 10 && pixel(0, x)[2] < 10);
             QVERIFY(pixel(239, x)[0] > 245 && pixel(239, x)[1] > 245 && pixel(239, x)[2] > 245);
             QCOMPARE(int(pixel(0, x)[3]), 255);
         }
-        // A short sample gives no picture rather than reading past it.
-        QVERIFY(s.fake->pushFrame(0, std::vector<uint8_t>(1000, 16)));
-        QVERIFY(s.fake->pushFrame(0, yuyvHalves(320, 240)));
-        QVERIFY(s.sink.waitFor(2));
-        QCOMPARE(int(s.sink.samples().size()), 2);
     }
 
     void codedSamplesAreDecodedToRgb32_data() {
@@ -153,81 +140,66 @@ private slots:
         if (units.empty())
             QSKIP("no encoder to make a stream with");
         Stream s;
-        QCOMPARE(s.start(format(h264 ? kSubtypeH264 : kSubtypeMJPG, 1920, 1080), kSubtypeRGB32), kOk);
+        QCOMPARE(s.start(h264 ? kSubtypeH264 : kSubtypeMJPG, 1920, 1080, kSubtypeRGB32), kOk);
+        if (!h264)  // a broken sample gives no frame and the stream goes on
+            QVERIFY(s.fake->pushFrame(0, {0xFF, 0xD8, 0x00, 0x01}));
         for (const auto& unit : units) {
             QVERIFY(s.fake->waitForQueuedBuffers(0, 2000));
             QVERIFY(s.fake->pushFrame(0, unit));
         }
         QVERIFY(s.sink.waitFor(1));
+        QVERIFY(h264 || s.sink.samples().size() == 1);
         const auto bytes = s.sink.samples()[0].bytes;
         QCOMPARE(bytes.size(), size_t(1920 * 1080 * 4));
-        const uint8_t* centre = &bytes[(540 * 1920 + 960) * 4];
-        for (int channel = 0; channel < 3; ++channel)
-            QVERIFY2(std::abs(int(centre[channel]) - grey) <= tolerance,
-                     qPrintable(QString::number(centre[channel])));
-        if (h264)
-            return;
-        // A broken sample gives no frame and the stream goes on.
-        QVERIFY(s.fake->pushFrame(0, {0xFF, 0xD8, 0x00, 0x01}));
-        QVERIFY(s.fake->pushFrame(0, units[0]));
-        QVERIFY(s.sink.waitFor(2));
-        QCOMPARE(int(s.sink.samples().size()), 2);
+        for (int channel = 0; channel < 3; ++channel) {
+            const int centre = bytes[(540 * 1920 + 960) * 4 + channel];
+            QVERIFY2(std::abs(centre - grey) <= tolerance, qPrintable(QString::number(centre)));
+        }
     }
 
-    void deviceLostMidStreamIsReportedOnce() {
+    void streamingErrorsEndTheStream() {
+        const struct {
+            unsigned long request;
+            int error;
+            long event;
+        } rows[] = {{VIDIOC_DQBUF, EIO, kEventDeviceLost},
+                    {VIDIOC_QBUF, ENODEV, kEventDeviceLost},
+                    {VIDIOC_QBUF, EINVAL, kEventErrorAbort}};
+        for (const auto& row : rows) {
+            Stream s;
+            QCOMPARE(s.start(kSubtypeMJPG, 1920, 1080, kSubtypeNull), kOk);
+            s.fake->failNextIoctl(row.request, row.error);
+            QVERIFY(s.fake->pushFrame(0, {1}));
+            QCOMPARE(s.waitForEvent(), row.event);
+        }
+        // The camera pulled mid-stream: lost once, still running until stopped, then nothing left.
         Stream s;
-        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
+        QCOMPARE(s.start(kSubtypeMJPG, 1920, 1080, kSubtypeNull), kOk);
         QVERIFY(s.fake->pushFrame(0, {1}));
         QVERIFY(s.sink.waitFor(1));
         s.fake->unplug(0);
         QCOMPARE(s.waitForEvent(), long(kEventDeviceLost));
         QCOMPARE(s.waitForEvent(100), 0L);  // once
         long code = -1;
-        QCOMPARE(s.graph->waitForCompletion(100, code), kOk);  // still running until stopped
-
-        const auto before = std::chrono::steady_clock::now();
+        QCOMPARE(s.graph->waitForCompletion(100, code), kOk);
         QCOMPARE(s.graph->stop(), kOk);
-        QVERIFY(std::chrono::steady_clock::now() - before < std::chrono::seconds(2));
         s.graph.reset();
         s.device.reset();
-        QCOMPARE(s.fake->openDescriptors(), 0);
-        QCOMPARE(s.fake->liveMappings(), 0);
-        QCOMPARE(s.fake->badUnmaps(), 0);
-        QCOMPARE(s.fake->callsOnClosedDescriptors(), 0);
-    }
-
-    void streamingErrorsEndTheStream_data() {
-        QTest::addColumn<qulonglong>("request");
-        QTest::addColumn<int>("error");
-        QTest::addColumn<long>("event");
-        QTest::newRow("EIO from DQBUF") << qulonglong(VIDIOC_DQBUF) << EIO << long(kEventDeviceLost);
-        QTest::newRow("ENODEV from QBUF") << qulonglong(VIDIOC_QBUF) << ENODEV << long(kEventDeviceLost);
-        QTest::newRow("EINVAL from QBUF") << qulonglong(VIDIOC_QBUF) << EINVAL << long(kEventErrorAbort);
-    }
-    void streamingErrorsEndTheStream() {
-        QFETCH(qulonglong, request);
-        QFETCH(int, error);
-        QFETCH(long, event);
-        Stream s;
-        QCOMPARE(s.start(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
-        s.fake->failNextIoctl((unsigned long)request, error);
-        QVERIFY(s.fake->pushFrame(0, {1}));
-        QCOMPARE(s.waitForEvent(), event);
+        QCOMPARE(s.fake->openDescriptors() + s.fake->liveMappings(), 0);
+        QCOMPARE(s.fake->badUnmaps() + s.fake->callsOnClosedDescriptors(), 0);
     }
 
     void stopIsCleanAndTheStreamRunsAgain() {
         Stream s;
-        QCOMPARE(s.start(format(kSubtypeYUY2, 640, 480, 666666), kSubtypeNull), kOk);
+        QCOMPARE(s.start(kSubtypeYUY2, 640, 480, kSubtypeNull, 666666), kOk);
         QCOMPARE(s.fake->timePerFrame(0).denominator, 15u);
         s.fake->clearCalls();
         QCOMPARE(s.graph->stop(), kOk);
-        const int off = firstCall(*s.fake, "STREAMOFF");
-        const int unmap = firstCall(*s.fake, "munmap");
+        const int off = firstCall(*s.fake, "STREAMOFF"), unmap = firstCall(*s.fake, "munmap");
         const int release = firstCall(*s.fake, "REQBUFS", -1, 0);
         QVERIFY(off >= 0 && unmap > off && release > unmap);
         QCOMPARE(s.fake->calls()[size_t(release)].result, 0);
-        QCOMPARE(s.fake->liveMappings(), 0);
-        QCOMPARE(s.fake->allocatedBuffers(0), 0);
+        QCOMPARE(s.fake->liveMappings() + s.fake->allocatedBuffers(0), 0);
         QVERIFY(!s.fake->streaming(0));
         QCOMPARE(s.graph->stop(), kOk);  // twice is fine
 
@@ -236,8 +208,7 @@ private slots:
         QVERIFY(s.fake->pushFrame(0, std::vector<uint8_t>(640 * 480 * 2, 0x80)));
         QVERIFY(s.sink.waitFor(1));
         QCOMPARE(s.sink.samples()[0].bytes.size(), size_t(640 * 480 * 2));
-        // The graph goes away while streaming: it stops itself.
-        s.graph.reset();
+        s.graph.reset();  // the graph goes away while streaming: it stops itself
         QVERIFY(!s.fake->streaming(0));
         QCOMPARE(s.fake->liveMappings(), 0);
     }
