@@ -36,26 +36,22 @@ struct Host {
     bool ok = true;
 
     void send(uint32_t selector, const std::vector<uint8_t>& bytes) {
-        if (failed(xu.set(selector, bytes)))
-            ok = false;
-    }
-    uint8_t infoStatus() {
-        std::vector<uint8_t> b;
-        return failed(xu.get(16, b, 256)) ? 0xFF : b[0];
+        ok = succeeded(xu.set(selector, bytes)) && ok;
     }
     void packet(const std::vector<uint8_t>& image, size_t from, size_t offset, size_t n) {
         std::vector<uint8_t> p(kTransferSize, 0);
         sim::putLe32(p.data(), uint32_t(offset));
         sim::putLe32(p.data() + 4, uint32_t(n));
-        std::copy(image.begin() + long(from + offset), image.begin() + long(from + offset + n),
-                  p.begin() + 8);
+        std::copy_n(image.begin() + long(from + offset), n, p.begin() + 8);
         send(17, p);
     }
     // One block as the update engine sends it: announce, full packets, close. The final
     // block (and the header) ends with a packet of the rest, 0 bytes when nothing is left.
     void block(const std::vector<uint8_t>& image, size_t from, size_t size, bool final = true) {
+        std::vector<uint8_t> status;
         send(16, info(2, int32_t(size)));
-        QCOMPARE(int(infoStatus()), 0);
+        QCOMPARE(xu.get(16, status, 256), kOk);
+        QCOMPARE(int(status[0]), 0);
         size_t offset = 0;
         for (; offset + kChunk <= size; offset += kChunk)
             packet(image, from, offset, kChunk);
@@ -76,9 +72,7 @@ struct Host {
     uint32_t checkHeader(const std::vector<uint8_t>& image) {
         sendHeader(image, uint32_t(image.size()));
         std::vector<uint8_t> v;
-        if (xu.status() != 3 || failed(xu.get(8, v, 4)))
-            return 0;
-        return sim::getLe32(v.data());
+        return xu.status() != 3 || failed(xu.get(8, v, 4)) ? 0 : sim::getLe32(v.data());
     }
     // The image in blocks of blockSize; the statuses seen after each partial-file read.
     std::vector<int> transfer(const std::vector<uint8_t>& image, size_t blockSize) {
