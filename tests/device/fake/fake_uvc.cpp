@@ -480,19 +480,18 @@ void* FakeUvc::mmap(size_t length, int fd, off_t offset, int& error) {
     record("mmap", index, int64_t(length), -error);
     if (error)
         return nullptr;
-    const auto& memory = node->buffers[index].memory;
-    mappings_[memory->data()] = Mapping{index, length, memory};
+    const auto& memory = node->buffers[index].memory;  // kept until munmap, also when orphaned
+    mappings_[memory->data()] = {length, memory};
     return memory->data();
 }
 
 int FakeUvc::munmap(void* address, size_t length) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = mappings_.find(address);
-    if (it == mappings_.end() || it->second.length != length)
+    if (it == mappings_.end() || it->second.first != length)
         return ++badUnmaps_, record("munmap", 0, int64_t(length), -EINVAL);
-    const uint32_t index = it->second.index;
     mappings_.erase(it);
-    return record("munmap", index, int64_t(length), 0);
+    return record("munmap", 0, int64_t(length), 0);
 }
 
 int FakeUvc::poll(pollfd* fds, nfds_t, int timeoutMs) {

@@ -152,11 +152,6 @@ private:
         v4l2_pix_format fmt{};
         v4l2_fract timePerFrame{1, 30};
     };
-    struct Mapping {  // keeps the memory of an orphaned buffer until munmap
-        uint32_t index = 0;
-        size_t length = 0;
-        std::shared_ptr<std::vector<uint8_t>> memory;
-    };
 
     template <typename F>
     auto locked(F f) const -> decltype(f()) {
@@ -189,7 +184,7 @@ private:
     std::condition_variable changed_;
     std::map<int, std::shared_ptr<Node>> nodes_;  // present nodes by number
     std::map<int, std::shared_ptr<Node>> open_;   // open descriptors
-    std::map<void*, Mapping> mappings_;
+    std::map<void*, std::pair<size_t, std::shared_ptr<std::vector<uint8_t>>>> mappings_;  // length, memory
     std::map<unsigned long, int> failures_;
     std::vector<FakeCall> calls_;
     int nextFd_ = 100, closedCalls_ = 0, badUnmaps_ = 0;
