@@ -18,7 +18,8 @@ std::vector<std::unique_ptr<DeviceMoniker>> list(DevicePort& port, HResult& hr) 
     return devices;
 }
 
-// The names of a listed device: friendly, the link's 4 characters 5 after "#vid", the link, the display name.
+// The names of a listed device: friendly, the link's 4 characters 5 after "#vid", the link,
+// the display name.
 std::vector<std::string> names(DeviceMoniker& m) {
     std::string friendly, link, display;
     m.friendlyName(friendly);

@@ -38,10 +38,7 @@ bool useTheCamera(FakeUvc& fake, DevicePort& port) {
 
         MediaFormat f;
         device->currentFormat(0, f);
-        f.subtype = kSubtypeYUY2;
-        f.width = 320;
-        f.height = 240;
-        device->setFormat(0, f);
+        device->setFormat(0, format(kSubtypeYUY2, 320, 240));
         port.video->createGraph(graph);
         graph->addCaptureDevice(device, "Video Capture 0");
         graph->createGrabber();

@@ -138,8 +138,7 @@ private slots:
         QVERIFY(failed(c.source->queryTopology()));
         std::unique_ptr<XuNodeControl> again;
         QVERIFY(failed(c.source->createNodeControl(c.node, again)));
-        c.source.reset();
-        c.control.reset();
+        c.close();  // a second shutdown, then the destruction
         QCOMPARE(c.fake->callsOnClosedDescriptors(), 0);
     }
 
@@ -178,12 +177,9 @@ private slots:
     void theUnitIsFoundAgainAfterReEnumeration() {
         Channel c;
         QVERIFY(c.discover());
-        c.source->shutdown();
+        c.close();
         c.fake->unplug(0);
         c.fake->plug(3, fakeLumoraCamera());  // back from the firmware reboot as video3
-        c.source.reset();
-        c.control.reset();
-        c.sources.clear();
         QVERIFY(c.discover());
         uint8_t data[4] = {7, 7, 7, 7};
         uint32_t returned = 0;
