@@ -10,8 +10,6 @@
 
 using fwimage::ReadOutcome;
 
-Q_DECLARE_METATYPE(ReadOutcome)
-
 class FwImageToolTest : public QObject {
     Q_OBJECT
 
@@ -25,25 +23,24 @@ class FwImageToolTest : public QObject {
     }
 
 private slots:
-    void readsAtMostTheLimit_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<ReadOutcome>("outcome");
-        QTest::addColumn<int>("bytes");
-        QTest::newRow("missing") << dir.filePath("none.bin") << 100 << ReadOutcome::CannotRead << 0;
-        QTest::newRow("a folder") << dir.path() << 100 << ReadOutcome::CannotRead << 0;
-        QTest::newRow("within") << file("small.bin", 100) << 100 << ReadOutcome::Read << 100;
-        QTest::newRow("one byte over") << file("over.bin", 101) << 100 << ReadOutcome::TooLong << 0;
-        QTest::newRow("endless device") << "/dev/zero" << (3 << 20) << ReadOutcome::TooLong << 0;
-    }
     void readsAtMostTheLimit() {
-        QFETCH(QString, path);
-        QFETCH(int, limit);
-        QFETCH(ReadOutcome, outcome);
-        QFETCH(int, bytes);
-        std::vector<uint8_t> data(7, 0);
-        QCOMPARE(fwimage::readFileAtMost(path.toStdString(), size_t(limit), data), outcome);
-        QCOMPARE(int(data.size()), bytes);
+        const struct {
+            QString path;
+            size_t limit;
+            ReadOutcome outcome;
+            size_t bytes;
+        } rows[] = {
+            {dir.filePath("none.bin"), 100, ReadOutcome::CannotRead, 0},  // missing
+            {dir.path(), 100, ReadOutcome::CannotRead, 0},                // a folder
+            {file("small.bin", 100), 100, ReadOutcome::Read, 100},
+            {file("over.bin", 101), 100, ReadOutcome::TooLong, 0},  // one byte over
+            {"/dev/zero", 3 << 20, ReadOutcome::TooLong, 0},        // an endless device
+        };
+        for (const auto& row : rows) {
+            std::vector<uint8_t> data(7, 0);
+            QCOMPARE(fwimage::readFileAtMost(row.path.toStdString(), row.limit, data), row.outcome);
+            QCOMPARE(data.size(), row.bytes);
+        }
     }
 
     void toolSaysAMissingImageCannotBeRead() {

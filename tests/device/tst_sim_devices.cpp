@@ -1,39 +1,41 @@
 // The simulated bus as the program sees it: the listed devices with their names and links,
-// the camera's pin and capabilities, its standard controls, and plugging.
+// the camera's pin, capabilities and standard controls, plugging, fault injection, the
+// LUMORA_SIM_SCRIPT items and the choice of the backend by option and environment.
 #include <QtTest>
+#include <cstdlib>
 
+#include "device/backend_choice.h"
+#include "device/sim/sim_port.h"
+#include "device/sim/sim_script.h"
 #include "sim_test_helpers.h"
 
 using namespace device;
 using namespace simtest;
 
 namespace {
-struct Listed {
-    std::string display, friendly, link;
-};
-std::vector<Listed> listVideo() {
+const auto kProc = ControlGroup::VideoProcAmp, kCam = ControlGroup::CameraControl;
+
+// Of each device (or, with xu, each extension-unit source): the friendly name, the four
+// characters after "#vid" and after "&pid" and one separator, and the display name.
+std::vector<std::vector<std::string>> listed(bool xu = false) {
     std::vector<std::unique_ptr<DeviceMoniker>> monikers;
-    port().video->enumerateVideoInputs(monikers);
-    std::vector<Listed> out;
-    for (auto& m : monikers) {
-        Listed l;
-        m->displayName(l.display);
-        m->friendlyName(l.friendly);
-        m->symbolicLink(l.link);
-        out.push_back(l);
-    }
-    return out;
-}
-std::vector<std::pair<std::string, std::string>> listXu() {
     std::vector<std::unique_ptr<XuActivation>> sources;
-    port().xu->enumerateSources(sources);
-    std::vector<std::pair<std::string, std::string>> out;
-    for (auto& s : sources) {
+    std::vector<std::vector<std::string>> out;
+    auto add = [&](auto& item) {
         std::string name, link;
-        s->friendlyName(name);
-        s->symbolicLink(link);
-        out.emplace_back(name, link);
-    }
+        item->friendlyName(name);
+        item->symbolicLink(link);
+        out.push_back(
+            {name, link.substr(link.find("#vid") + 5, 4), link.substr(link.find("&pid") + 5, 4), ""});
+    };
+    if (xu && succeeded(port().xu->enumerateSources(sources)))
+        for (auto& s : sources)
+            add(s);
+    if (!xu && succeeded(port().video->enumerateVideoInputs(monikers)))
+        for (auto& m : monikers) {
+            add(m);
+            m->displayName(out.back()[3]);
+        }
     return out;
 }
 }  // namespace
@@ -41,32 +43,24 @@ std::vector<std::pair<std::string, std::string>> listXu() {
 class TstSimDevices : public QObject {
     Q_OBJECT
 
-private:
-    std::shared_ptr<sim::SimCamera> camera_;
-
 private slots:
-    void init() { camera_ = sim::installSimulatedCamera(); }
     void cleanup() {
+        unsetenv("LUMORA_SIM_SCRIPT");
+        unsetenv("LUMORA_CAMERA");
         installPort(DevicePort{});
-        camera_.reset();
     }
 
     void listsTheWebcamThenTheCamera() {
-        const auto video = listVideo();
+        SimRig rig;
+        const auto video = listed(), xu = listed(true);
         QCOMPARE(video.size(), size_t(2));
-        QCOMPARE(video[0].friendly, std::string("Integrated Webcam"));
-        QCOMPARE(video[1].friendly, std::string("Lumora X8"));
-        QVERIFY(video[1].display.rfind("@device:pnp:\\\\?\\usb#vid_2e7a&pid_0c08&mi_00#", 0) == 0);
-        QVERIFY(video[0].display.rfind("@device:pnp:", 0) == 0);
-        // "#vid" and "&pid" each followed by one separator and four hex digits.
-        const std::string& link = video[1].link;
-        QCOMPARE(link.substr(link.find("#vid") + 5, 4), std::string("2e7a"));
-        QCOMPARE(link.substr(link.find("&pid") + 5, 4), std::string("0c08"));
+        QCOMPARE(video[0][0], std::string("Integrated Webcam"));
+        QVERIFY(video[0][3].rfind("@device:pnp:", 0) == 0);
+        QCOMPARE(video[1][0] + video[1][1] + video[1][2], std::string("Lumora X82e7a0c08"));
+        QVERIFY(video[1][3].rfind("@device:pnp:\\\\?\\usb#vid_2e7a&pid_0c08&mi_00#", 0) == 0);
         // The extension-unit side lists the same devices under the same names.
-        const auto xu = listXu();
         QCOMPARE(xu.size(), size_t(2));
-        QCOMPARE(xu[1].first, std::string("Lumora X8"));
-        QCOMPARE(xu[1].second.substr(xu[1].second.find("#vid") + 5, 4), std::string("2e7a"));
+        QCOMPARE(xu[1][0] + xu[1][1], std::string("Lumora X82e7a"));
     }
 
     void optionsChangeTheList() {
@@ -74,83 +68,75 @@ private slots:
         o.friendlyName = "Lumora X8 Pro";
         o.listOtherDevice = false;
         o.duplicateCamera = true;
-        camera_ = sim::installSimulatedCamera(o);
-        auto video = listVideo();
+        SimRig rig(o);
+        auto video = listed();
         QCOMPARE(video.size(), size_t(2));
-        QCOMPARE(video[0].friendly, std::string("Lumora X8 Pro"));
-        QCOMPARE(video[1].friendly, std::string("Lumora X8 Pro"));
-        QVERIFY(video[0].display != video[1].display);
-
+        QCOMPARE(video[0][0], std::string("Lumora X8 Pro"));
+        QCOMPARE(video[1][0], std::string("Lumora X8 Pro"));
+        QVERIFY(video[0][3] != video[1][3]);
         // (The capture layer's slot test stands on the non-capture device option.)
         o = sim::SimOptions{};
         o.noDevices = true;
-        camera_ = sim::installSimulatedCamera(o);
+        rig.camera = sim::installSimulatedCamera(o);
         std::vector<std::unique_ptr<DeviceMoniker>> monikers;
         QCOMPARE(port().video->enumerateVideoInputs(monikers), kFalse);
         QVERIFY(monikers.empty());
-        QVERIFY(listXu().empty());
+        QVERIFY(listed(true).empty());
     }
 
     void unpluggedCameraIsNotListedAndItsHandlesDie() {
-        auto device = bindByName("Lumora X8");
-        QVERIFY(device);
-        ControlPort* controls = device->controls();
-        camera_->unplug();
-        QCOMPARE(listVideo().size(), size_t(1));
-        QCOMPARE(listXu().size(), size_t(1));
+        SimRig rig;
+        rig.camera->unplug();
+        QCOMPARE(listed().size(), size_t(1));
+        QCOMPARE(listed(true).size(), size_t(1));
         long v = 0, f = 0;
-        QCOMPARE(controls->get(ControlGroup::VideoProcAmp, kProcBrightness, v, f), kNotConnected);
+        QCOMPARE(rig.controls->get(kProc, kProcBrightness, v, f), kNotConnected);
         int count = 0;
-        QCOMPARE(device->pinCount(count), kNotConnected);
-        camera_->plug();
-        QCOMPARE(device->pinCount(count), kNotConnected);  // a new plug needs a new bind
-        QVERIFY(bindByName("Lumora X8"));
+        QCOMPARE(rig.device->pinCount(count), kNotConnected);
     }
 
     void onePinWithTheCameraCapabilities() {
-        auto device = bindByName("Lumora X8");
+        SimRig rig;
         int count = 0, recordSize = 0;
-        QCOMPARE(device->capabilityCount(0, count, recordSize), kOk);
+        QCOMPARE(rig.device->capabilityCount(0, count, recordSize), kOk);
         QCOMPARE(count, 12);
         int mjpg3520at30 = 0, portrait = 0;
         for (int i = 0; i < count; ++i) {
             MediaFormat f;
-            QCOMPARE(device->capability(0, i, f), kOk);
             std::vector<int64_t> intervals;
-            QCOMPARE(device->frameIntervals(0, i, f.width, f.height, intervals), kOk);
+            QCOMPARE(rig.device->capability(0, i, f), kOk);
+            QCOMPARE(rig.device->frameIntervals(0, i, f.width, f.height, intervals), kOk);
             QCOMPARE(intervals.front(), f.avgTimePerFrame);  // the default interval comes first
             mjpg3520at30 += f.subtype == kSubtypeMJPG && f.width == 3520 && f.height == 1104 &&
                             intervals == std::vector<int64_t>{333333};
             portrait += f.subtype == kSubtypeH264 && f.width == 1080 && f.height == 1920;
+            if (i == 1)
+                QCOMPARE(intervals, (std::vector<int64_t>{333333, 400000, 666666}));
         }
         QCOMPARE(mjpg3520at30, 1);
         QCOMPARE(portrait, 1);
         MediaFormat f;
-        QCOMPARE(device->capability(0, 1, f), kOk);
         std::vector<int64_t> intervals;
-        QCOMPARE(device->frameIntervals(0, 1, f.width, f.height, intervals), kOk);
-        QCOMPARE(intervals, (std::vector<int64_t>{333333, 400000, 666666}));
-        QCOMPARE(device->frameIntervals(0, 1, 640, 360, intervals), kInvalidArg);
-        // A format the pin does not offer is refused.
-        f.width = 800;
-        QCOMPARE(device->setFormat(0, f), kInvalidArg);
+        QCOMPARE(rig.device->capability(0, 1, f), kOk);
+        QCOMPARE(rig.device->frameIntervals(0, 1, 640, 360, intervals), kInvalidArg);
+        f.width = 800;  // a format the pin does not offer is refused
+        QCOMPARE(rig.device->setFormat(0, f), kInvalidArg);
     }
 
     void controlRangesAndDefaults() {
-        const auto P = ControlGroup::VideoProcAmp, C = ControlGroup::CameraControl;
         const long M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
         const struct {
             ControlGroup group;
             long property, min, max, def, caps;
         } rows[] = {
-            {P, kProcBrightness, 0, 200, 100, M}, {P, kProcHue, 0, 180, 90, M},
-            {P, kProcGamma, 100, 220, 100, M},    {P, kProcWhiteBalance, 2000, 7500, 4600, A},
-            {P, kProcGain, 0, 6, 0, M},           {C, kCamPan, -20, 20, 0, M},
-            {C, kCamTilt, -15, 15, 0, M},         {C, kCamZoom, 100, 500, 100, M},
-            {C, kCamExposure, -8, -1, -5, A},
+            {kProc, kProcBrightness, 0, 200, 100, M}, {kProc, kProcHue, 0, 180, 90, M},
+            {kProc, kProcGamma, 100, 220, 100, M},    {kProc, kProcWhiteBalance, 2000, 7500, 4600, A},
+            {kProc, kProcGain, 0, 6, 0, M},           {kCam, kCamPan, -20, 20, 0, M},
+            {kCam, kCamTilt, -15, 15, 0, M},          {kCam, kCamZoom, 100, 500, 100, M},
+            {kCam, kCamExposure, -8, -1, -5, A},
         };
-        auto device = bindByName("Lumora X8");
-        ControlPort* c = device->controls();
+        SimRig rig;
+        ControlPort* c = rig.controls;
         for (const auto& row : rows) {
             ControlRange r;
             long v = 0, f = 0;
@@ -162,56 +148,169 @@ private slots:
             QCOMPARE(f, (row.caps & kFlagsAuto) ? long(kFlagsAuto) : long(kFlagsManual));
             QCOMPARE(c->set(row.group, row.property, row.max + 1, kFlagsManual), kInvalidArg);
             QCOMPARE(c->set(row.group, row.property, row.min, kFlagsManual), kOk);
-            QCOMPARE(camera_->control(row.group, row.property).value, row.min);
+            QCOMPARE(rig.camera->control(row.group, row.property).value, row.min);
         }
-    }
-
-    void unsupportedControlsFailTheirRange() {
-        auto device = bindByName("Lumora X8");
-        ControlPort* c = device->controls();
+        // Unsupported: the range fails. The webcam has no camera-control group, no kernel-streaming set.
         ControlRange r;
-        QCOMPARE(c->getRange(ControlGroup::VideoProcAmp, kProcColorEnable, r), kNotFound);
+        QCOMPARE(c->getRange(kProc, kProcColorEnable, r), kNotFound);
         for (long property : {kCamRoll, kCamIris, kCamFocus})
-            QCOMPARE(c->getRange(ControlGroup::CameraControl, property, r), kNotFound);
-        // The webcam has no camera-control group and no kernel-streaming set.
-        auto webcamDevice = bindByName("Integrated Webcam");
-        ControlPort* webcam = webcamDevice->controls();
-        QCOMPARE(webcam->hasGroup(ControlGroup::CameraControl), kNoInterface);
-        QCOMPARE(webcam->hasKsPropertySet(), kNoInterface);
+            QCOMPARE(c->getRange(kCam, property, r), kNotFound);
+        auto webcam = bindByName("Integrated Webcam");
+        QCOMPARE(webcam->controls()->hasGroup(kCam), kNoInterface);
+        QCOMPARE(webcam->controls()->hasKsPropertySet(), kNoInterface);
     }
 
     void automaticFlagsFlipWithoutTouchingTheValue() {
-        auto device = bindByName("Lumora X8");
-        ControlPort* c = device->controls();
+        SimRig rig;
+        ControlPort* c = rig.controls;
         long v = 0, f = 0;
-        QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsManual), kOk);
-        QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsAuto), kOk);
-        QCOMPARE(c->get(ControlGroup::CameraControl, kCamExposure, v, f), kOk);
+        QCOMPARE(c->set(kCam, kCamExposure, -3, kFlagsManual), kOk);
+        QCOMPARE(c->set(kCam, kCamExposure, -3, kFlagsAuto), kOk);
+        QCOMPARE(c->get(kCam, kCamExposure, v, f), kOk);
         QCOMPARE(v, -3L);
         QCOMPARE(f, long(kFlagsAuto));
-        // No automatic mode where the control has none; no flags word but 1 or 2.
-        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcBrightness, 100, kFlagsAuto), kInvalidArg);
-        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcBrightness, 100, 0), kInvalidArg);
-        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcWhiteBalance, 5005, kFlagsManual),
-                 kInvalidArg);  // step 10
-        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcWhiteBalance, 5000, kFlagsManual), kOk);
-        QCOMPARE(camera_->control(ControlGroup::VideoProcAmp, kProcWhiteBalance).flags, long(kFlagsManual));
-    }
-
-    void powerLineFrequencyThroughTheKernelStreamingSet() {
-        auto device = bindByName("Lumora X8");
-        ControlPort* c = device->controls();
+        // No automatic mode where the control has none; no flags word but 1 or 2; the step.
+        QCOMPARE(c->set(kProc, kProcBrightness, 100, kFlagsAuto), kInvalidArg);
+        QCOMPARE(c->set(kProc, kProcBrightness, 100, 0), kInvalidArg);
+        QCOMPARE(c->set(kProc, kProcWhiteBalance, 5005, kFlagsManual), kInvalidArg);  // step 10
+        QCOMPARE(c->set(kProc, kProcWhiteBalance, 5000, kFlagsManual), kOk);
+        QCOMPARE(rig.camera->control(kProc, kProcWhiteBalance).flags, long(kFlagsManual));
+        // The power line frequency through the kernel-streaming set.
         uint32_t support = 0;
         QCOMPARE(c->hasKsPropertySet(), kOk);
         QCOMPARE(c->ksQuerySupported(kKsPowerlineFrequency, support), kOk);
         QCOMPARE(support, uint32_t(kKsSupportGet | kKsSupportSet));
-        long v = 0, f = 0;
         QCOMPARE(c->ksGet(kKsPowerlineFrequency, v, f), kOk);
         QCOMPARE(v, 2L);
         QCOMPARE(c->ksSet(kKsPowerlineFrequency, 1, kFlagsManual), kOk);
-        QCOMPARE(camera_->powerLineFrequency(), 1L);
+        QCOMPARE(rig.camera->powerLineFrequency(), 1L);
         QCOMPARE(c->ksSet(kKsPowerlineFrequency, 4, kFlagsManual), kInvalidArg);
         QCOMPARE(c->ksQuerySupported(11, support), kNotFound);
+    }
+
+    void failModes() {
+        // The answers of four calls after the fault was set (F: kFail, o: kOk).
+        SimRig rig;
+        const std::string call = "VideoSystem::enumerateVideoInputs";
+        auto enumerate = [] {
+            std::vector<std::unique_ptr<DeviceMoniker>> monikers;
+            return port().video->enumerateVideoInputs(monikers);
+        };
+        const std::pair<std::function<void()>, QString> modes[] = {
+            {[&] { rig.camera->failNext(call, kFail, 2); }, "FFoo"},
+            {[&] { rig.camera->failFrom(call, kFail, 3); }, "ooFF"},
+            {[&] { rig.camera->failAlways(call, kFail); }, "FFFF"},
+        };
+        for (const auto& [setFault, pattern] : modes) {
+            rig.camera = sim::installSimulatedCamera();
+            enumerate();  // calls before the fault do not count towards it
+            setFault();
+            for (QChar c : pattern)
+                QCOMPARE(enumerate(), c == 'F' ? kFail : kOk);
+            QCOMPARE(rig.camera->callCount(call), 5);
+            rig.camera->clearFaults();
+            QCOMPARE(enumerate(), kOk);
+        }
+        // Per call: controls answer null; a failed stream step, then a second attempt.
+        rig.camera = sim::installSimulatedCamera();
+        auto device = bindByName("Lumora X8");
+        ControlRange r;
+        rig.camera->failAlways("CaptureDevice::controls", kNoInterface);
+        QVERIFY(device->controls() == nullptr);
+        rig.camera->clearFaults();
+        QCOMPARE(device->controls()->getRange(kProc, kProcBrightness, r), kOk);
+        RecordingSink sink;
+        std::unique_ptr<CaptureGraph> graph;
+        rig.camera->failNext("CaptureGraph::run", kFail);
+        QCOMPARE(openStream(device, 3, kSubtypeNull, &sink, graph), kFail);
+        QCOMPARE(rig.camera->runningStreams(), 0);
+        QCOMPARE(graph->run(), kOk);
+        QCOMPARE(rig.camera->runningStreams(), 1);
+        rig.camera->failNext("CaptureGraph::waitForCompletion", kAbort);
+        long ev = 0;
+        QCOMPARE(graph->waitForCompletion(15000, ev), kAbort);
+        QCOMPARE(graph->stop(), kOk);
+    }
+
+    void extensionUnitFaultsBySelector() {
+        SimRig rig;
+        XuClient xu;
+        QVERIFY(xu.open(port()));
+        rig.camera->failNext("XuNodeControl::property:11", kGenFailure);
+        std::vector<uint8_t> b;
+        QCOMPARE(xu.get(1, b, 1), kOk);  // other selectors pass
+        QCOMPARE(xu.status(), 65535);
+        QCOMPARE(xu.status(), 0);
+        QCOMPARE(rig.camera->callCount("XuNodeControl::property:11"), 2);
+        QCOMPARE(rig.camera->callCount("XuNodeControl::property"), 3);
+        int statusReads = 0;  // a failed request never reaches the camera
+        for (const auto& request : rig.camera->xuRequests())
+            statusReads += request.selector == 11;
+        QCOMPARE(statusReads, 1);
+    }
+
+    // (Latency per call is what the settings worker's and the stream's overlap tests build on.)
+    void controlLatencyDelaysEachControlCall() {
+        sim::SimOptions o;
+        o.controlLatencyUs = 2000;
+        SimRig rig(o);
+        long v = 0, f = 0;
+        const auto t1 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 10; ++i)
+            rig.controls->get(kProc, kProcBrightness, v, f);
+        QVERIFY(std::chrono::steady_clock::now() - t1 >= std::chrono::milliseconds(20));
+    }
+
+    void scriptParsesEveryItem() {
+        sim::SimScript s;
+        std::string error;
+        QVERIFY(sim::parseSimScript(
+            " unplugged; plug@5s;unplug@30.5s ; plug@350ms; reboot=2000ms; reset-absence=1.5s;"
+            "xu-from=20; fps=0; latency=1000us; status=15; flash-fails; no-webcam; duplicate; no-frames",
+            s, error));
+        QVERIFY(!s.options.pluggedAtStart);
+        QCOMPARE(s.events.size(), size_t(3));
+        QCOMPARE((std::vector<int>{s.events[0].atMs, s.events[1].atMs, s.events[2].atMs}),
+                 (std::vector<int>{5000, 30500, 350}));
+        QVERIFY(s.events[0].plug && !s.events[1].plug && s.events[2].plug);
+        QCOMPARE((std::vector<int>{s.options.rebootAbsenceMs, s.options.resetAbsenceMs,
+                                   s.options.controlLatencyUs, s.xuFromActivation, s.forcedStatus}),
+                 (std::vector<int>{2000, 1500, 1000, 20, 15}));
+        QCOMPARE(s.options.frameRateMultiplier, 0.0);
+        QVERIFY(s.flashFails && !s.options.listOtherDevice && s.options.duplicateCamera &&
+                s.neverDeliverFrames);
+        // What it does not know fails, after a good item; the error names the item.
+        for (const char* item :
+             {"explode", "plug@soon", "plug@5h", "jump@5s", "colour=red", "reboot=-5ms", "plug@1e12s",
+              "xu-from=99999999999", "fps=2x", "xu-from=-3", "status=-1", "status=256"}) {
+            QVERIFY2(!sim::parseSimScript(std::string("unplugged; ") + item, s, error), item);
+            QCOMPARE(error, "cannot read \"" + std::string(item) + "\"");
+        }
+    }
+
+    void environmentScriptPlugsTheCameraLater() {
+        setenv("LUMORA_SIM_SCRIPT", "unplugged; plug@150ms; unplug@400ms", 1);
+        installPort(sim::makeSimulatedPortFromEnvironment());
+        QVERIFY(!bindByName("Lumora X8"));
+        QVERIFY(bindByName("Integrated Webcam"));
+        QTRY_VERIFY_WITH_TIMEOUT(bindByName("Lumora X8") != nullptr, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(bindByName("Lumora X8") == nullptr, 2000);
+    }
+
+    void backendChoice() {
+        std::string error;
+        DevicePort p = chooseBackend({"lumora", "--camera=simulated"}, error);
+        QCOMPARE(p.name, std::string("simulated"));
+        QVERIFY(p.video && p.xu && error.empty());
+        QCOMPARE(chooseBackend({"--camera=sim"}, error).name, std::string("simulated"));
+        QCOMPARE(chooseBackend({"--camera=v4l2"}, error).name, std::string("v4l2"));
+        setenv("LUMORA_CAMERA", "simulated", 1);
+        QCOMPARE(chooseBackend({}, error).name, std::string("simulated"));
+        QCOMPARE(chooseBackend({"--camera=v4l2"}, error).name, std::string("v4l2"));  // the option wins
+        unsetenv("LUMORA_CAMERA");
+        QCOMPARE(chooseBackend({}, error).name, std::string("v4l2"));
+        QVERIFY(!chooseBackend({"--camera=dshow"}, error).video);
+        QCOMPARE(error, std::string("unknown camera backend \"dshow\" (use simulated or v4l2)"));
     }
 };
 

@@ -38,17 +38,14 @@ bool useTheCamera(FakeUvc& fake, DevicePort& port) {
 
         MediaFormat f;
         device->currentFormat(0, f);
-        f.subtype = kSubtypeYUY2;
-        f.width = 320;
-        f.height = 240;
-        device->setFormat(0, f);
+        device->setFormat(0, format(kSubtypeYUY2, 320, 240));
         port.video->createGraph(graph);
         graph->addCaptureDevice(device, "Video Capture 0");
         graph->createGrabber();
         graph->setGrabberSubtype(kSubtypeRGB32);
         graph->addGrabber("Grabber 0");
         graph->setCallback(&sink);
-        if (graph->connect(0) == kOk && graph->run() == kOk && fake.camera(0) &&
+        if (graph->connect(0) == kOk && graph->run() == kOk && fake.plugged(0) &&
             fake.waitForQueuedBuffers(0, 300)) {
             fake.pushFrame(0, std::vector<uint8_t>(320 * 240 * 2, 0x80));
             framed = sink.waitFor(1, 300);
@@ -58,7 +55,7 @@ bool useTheCamera(FakeUvc& fake, DevicePort& port) {
         graph->nextEvent(code, p1, p2);
     }
 
-    XuChannel xu;
+    XuClient xu;
     uint8_t data[4] = {};
     uint32_t returned = 0;
     if (xu.open(port)) {
@@ -97,7 +94,7 @@ private slots:
             QCOMPARE(fake->liveMappings(), 0);
             QCOMPARE(fake->badUnmaps(), 0);
             ++sweeps;
-            if (fake->camera(0)) {  // the whole run passed before the plug was pulled
+            if (fake->plugged(0)) {  // the whole run passed before the plug was pulled
                 QVERIFY(whole);
                 break;
             }

@@ -1,9 +1,11 @@
-// The extension unit over uvcvideo: finding the unit, the query mapping, errors, shutdown.
+// The extension unit over uvcvideo: the walk over the raw USB descriptors that finds it, the
+// query mapping, errors, shutdown.
 #include <QtTest>
 
 #include <linux/usb/video.h>
 
 #include "device/fake/usb_descriptor_builder.h"
+#include "device/v4l2/uvc_descriptors.h"
 #include "tst_v4l2_helpers.h"
 
 using namespace device;
@@ -12,30 +14,30 @@ using namespace v4l2test;
 
 namespace {
 
-struct Channel : XuChannel {
-    std::shared_ptr<FakeUvc> fake = std::make_shared<FakeUvc>();
-    DevicePort port;
-
-    explicit Channel(FakeCamera camera = fakeLumoraCamera()) {
-        fake->plug(0, std::move(camera));
-        port = makeV4l2Port(fake);
-    }
+struct Channel : Rig, XuClient {
+    using Rig::Rig;
     bool discover() { return open(port); }
     FakeCall lastXuCall() const {
         FakeCall last;
         for (const FakeCall& c : fake->calls())
-            if (c.name == "XU_QUERY")
-                last = c;
+            last = c.name == "XU_QUERY" ? c : last;
         return last;
     }
 };
 
-void setXuError(FakeCamera& camera, uint8_t selector, int getErrno, int setErrno) {
-    for (FakeXuControl& x : camera.xu)
-        if (x.selector == selector) {
-            x.getErrno = getErrno;
-            x.setErrno = setErrno;
-        }
+bool noted(const std::string& part) {
+    return describe().find(part) != std::string::npos;
+}
+
+const GuidBytes kOther = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+
+DescriptorWalk walk(const std::vector<uint8_t>& blob, int interfaceNumber = -1) {
+    return walkVideoControlDescriptors(blob.data(), blob.size(), interfaceNumber);
+}
+
+int unitOf(const DescriptorWalk& w, const GuidBytes& guid) {
+    const VideoControlEntity* e = findExtensionUnit(w, guid);
+    return e ? e->id : -1;
 }
 
 }  // namespace
@@ -60,58 +62,58 @@ private slots:
         QCOMPARE(c.source->nodeType(2, type), kOk);
         QVERIFY(type != kNodeTypeDevSpecific);
         QVERIFY(failed(c.source->nodeType(5, type)));
-        const std::string notes = describe();
-        QVERIFY(notes.find("extension unit: /dev/video0 \"Lumora X8\": VideoControl interface 0, unit 4 "
-                           "{555F4241-4553-5F52-4D4F-444500000000}") != std::string::npos);
+        QVERIFY(
+            noted("extension unit: /dev/video0 \"Lumora X8\": VideoControl interface 0, unit 4 "
+                  "{555F4241-4553-5F52-4D4F-444500000000}"));
     }
 
     void queriesMapToUvcRequests() {
         Channel c;
         QVERIFY(c.discover());
-        uint8_t out[4] = {1, 2, 3, 4};
+        uint8_t out[4] = {1, 2, 3, 4}, in[4] = {};
         uint32_t returned = 99;
         QCOMPARE(c.call(8, kKsPropertySet, out, 4, returned), kOk);
-        FakeCall call = c.lastXuCall();
-        QCOMPARE(call.id, uint32_t(4 << 8 | 8));  // unit 4, selector 8
-        QCOMPARE(call.value, int64_t(UVC_SET_CUR));
+        QCOMPARE(c.lastXuCall().id, uint32_t(4 << 8 | 8));  // unit 4, selector 8
+        QCOMPARE(c.lastXuCall().value, int64_t(UVC_SET_CUR));
         QCOMPARE(c.fake->xuValue(0, 4, 8), std::vector<uint8_t>({1, 2, 3, 4}));
-
-        uint8_t in[4] = {};
         QCOMPARE(c.call(8, kKsPropertyGet, in, 4, returned), kOk);
         QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_CUR));
         QCOMPARE(returned, 4u);
         QCOMPARE(std::vector<uint8_t>(in, in + 4), std::vector<uint8_t>({1, 2, 3, 4}));
-
         // The size query: GET_LEN, answered in returned.
-        returned = 0;
-        HResult hr = c.call(17, kKsPropertyGet, nullptr, 0, returned);
+        QCOMPARE(c.call(17, kKsPropertyGet, nullptr, 0, returned), kMoreData);
         QCOMPARE(c.lastXuCall().value, int64_t(UVC_GET_LEN));
         QCOMPARE(returned, 512u);
-        QCOMPARE(hr, kMoreData);
         QCOMPARE(c.call(16, kKsPropertyGet, nullptr, 0, returned), kMoreData);
         QCOMPARE(returned, 256u);
     }
 
     void kernelErrorsBecomeFailures() {
         FakeCamera camera = fakeLumoraCamera();
-        setXuError(camera, 6, EPIPE, EBUSY);
-        setXuError(camera, 7, ERANGE, ERANGE);
+        for (FakeXuControl& x : camera.xu) {
+            x.getErrno = x.selector == 6 ? EPIPE : x.selector == 7 ? ERANGE : 0;
+            x.setErrno = x.selector == 6 ? EBUSY : x.selector == 7 ? ERANGE : 0;
+        }
         Channel c(camera);
         QVERIFY(c.discover());
         uint8_t data[64] = {};
         uint32_t returned = 0;
-        QCOMPARE(c.call(6, kKsPropertyGet, data, 60, returned), kGenFailure);
-        QCOMPARE(c.call(6, kKsPropertySet, data, 60, returned), kBusy);
-        QCOMPARE(c.call(7, kKsPropertySet, data, 60, returned), kInvalidArg);
-        // ENOENT: a selector the unit lacks, or one no unit has.
-        QCOMPARE(c.call(12, kKsPropertyGet, data, 1, returned), kNotFound);
-        QCOMPARE(c.call(30, kKsPropertyGet, data, 4, returned), kNotFound);
-        QCOMPARE(c.call(8, kKsPropertyGet, data, 3, returned),
-                 kMoreData);  // ENOBUFS
+        const struct {
+            uint32_t selector, flags, length;
+            HResult result;
+        } rows[] = {
+            {6, kKsPropertyGet, 60, kGenFailure},                                        // EPIPE
+            {6, kKsPropertySet, 60, kBusy},       {7, kKsPropertySet, 60, kInvalidArg},  // ERANGE
+            {12, kKsPropertyGet, 1, kNotFound},  // ENOENT: a selector the unit lacks
+            {30, kKsPropertyGet, 4, kNotFound},  // or one no unit has
+            {8, kKsPropertyGet, 3, kMoreData},   // ENOBUFS
+        };
+        for (const auto& row : rows)
+            QCOMPARE(c.call(row.selector, row.flags, data, row.length, returned), row.result);
         QCOMPARE(returned, 0u);
         // Not the unit's set, a selector that is no byte, GET and SET at once: refused here.
         c.fake->clearCalls();
-        KsNodeProperty other = xuRequest(8, kKsPropertyGet, c.node);
+        KsNodeProperty other = c.request(8, kKsPropertyGet, c.node);
         other.set.data1 ^= 1;
         QCOMPARE(c.control->property(other, data, 4, returned), kSetNotFound);
         QCOMPARE(c.call(256, kKsPropertyGet, data, 4, returned), kInvalidArg);
@@ -136,8 +138,7 @@ private slots:
         QVERIFY(failed(c.source->queryTopology()));
         std::unique_ptr<XuNodeControl> again;
         QVERIFY(failed(c.source->createNodeControl(c.node, again)));
-        c.source.reset();
-        c.control.reset();
+        c.close();  // a second shutdown, then the destruction
         QCOMPARE(c.fake->callsOnClosedDescriptors(), 0);
     }
 
@@ -162,38 +163,114 @@ private slots:
     }
 
     void cameraWithoutTheUnitOrDescriptorsHasNoDeviceSpecificNode() {
-        FakeCamera foreign = fakeLumoraCamera();
-        const GuidBytes other = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
-        foreign.descriptors = typicalCameraDescriptors(other);
-        Channel f(foreign);
-        QVERIFY(!f.discover());
-        QVERIFY(
-            describe().find("no unit {555F4241-4553-5F52-4D4F-444500000000} among 5 terminals and units") !=
-            std::string::npos);
-
-        FakeCamera bare = fakeLumoraCamera();
+        FakeCamera foreign = fakeLumoraCamera(), bare = foreign;
+        foreign.descriptors = typicalCameraDescriptors(kOther);
+        QVERIFY(!Channel(foreign).discover());
+        QVERIFY(noted("no unit {555F4241-4553-5F52-4D4F-444500000000} among 5 terminals and units"));
         bare.descriptors.clear();  // no sysfs descriptors (not a USB camera)
         Channel b(bare);
         QVERIFY(!b.discover());
         QCOMPARE(b.source->queryTopology(), kNoInterface);
-        QVERIFY(describe().find("no USB descriptors readable") != std::string::npos);
+        QVERIFY(noted("no USB descriptors readable"));
     }
 
     void theUnitIsFoundAgainAfterReEnumeration() {
         Channel c;
         QVERIFY(c.discover());
-        c.source->shutdown();
+        c.close();
         c.fake->unplug(0);
         c.fake->plug(3, fakeLumoraCamera());  // back from the firmware reboot as video3
-        c.source.reset();
-        c.control.reset();
-        c.sources.clear();
         QVERIFY(c.discover());
         uint8_t data[4] = {7, 7, 7, 7};
         uint32_t returned = 0;
         QCOMPARE(c.call(8, kKsPropertySet, data, 4, returned), kOk);
         QCOMPARE(c.fake->xuValue(3, 4, 8), std::vector<uint8_t>({7, 7, 7, 7}));
-        QVERIFY(describe().find("extension unit: /dev/video3") != std::string::npos);
+        QVERIFY(noted("extension unit: /dev/video3"));
+    }
+
+    void theUnitIsLookedForInTheNodesOwnInterface() {
+        // Two camera functions in one device, each with a unit of the same GUID.
+        const auto blob = UsbDescriptorBuilder()
+                              .device(0x2e7e, 0x0801)
+                              .configuration()
+                              .videoControlInterface(0)
+                              .vcHeader()
+                              .inputTerminal(1)
+                              .extensionUnit(6, kUserModeUnitGuid, 1)
+                              .videoStreamingInterface(1)
+                              .vsFormatMjpeg()
+                              .videoControlInterface(2)
+                              .vcHeader()
+                              .inputTerminal(1)
+                              .extensionUnit(9, kUserModeUnitGuid, 1)
+                              .bytes();
+        // Any interface: the first; then by number (1 is the streaming interface: no units).
+        for (auto [interfaceNumber, unit] : {std::pair{-1, 6}, {0, 6}, {2, 9}, {1, -1}})
+            QCOMPARE(unitOf(walk(blob, interfaceNumber), kUserModeUnitGuid), unit);
+    }
+
+    void unitsOutsideVideoControlDoNotCount() {
+        // An audio-control interface whose class-specific descriptor looks like an extension unit.
+        const auto blob = UsbDescriptorBuilder()
+                              .configuration()
+                              .interface(0, 0x01, 0x01)
+                              .extensionUnit(3, kUserModeUnitGuid, 1)
+                              .videoControlInterface(1)
+                              .extensionUnit(7, kOther, 1)
+                              .bytes();
+        const DescriptorWalk w = walk(blob);
+        QCOMPARE(unitOf(w, kUserModeUnitGuid), -1);
+        QCOMPARE(unitOf(w, kOther), 7);
+    }
+
+    void everyTruncationIsRejectedSafely() {
+        const auto full = typicalCameraDescriptors(kUserModeUnitGuid);
+        // Every cut, as a heap copy of exactly the cut length so that a read beyond it is
+        // caught (ASan). The unit is only reported once all of its descriptor is there.
+        size_t needed = 0;
+        for (size_t cut = 0; cut <= full.size(); ++cut) {
+            std::unique_ptr<uint8_t[]> exact(new uint8_t[cut]);
+            std::copy(full.begin(), full.begin() + long(cut), exact.get());
+            const bool found = unitOf(walkVideoControlDescriptors(exact.get(), cut), kUserModeUnitGuid) == 4;
+            if (needed == 0 && found)
+                needed = cut;
+            QCOMPARE(found, needed != 0);
+        }
+        QVERIFY(needed > 0 && needed < full.size());
+        QVERIFY(walk(full).complete && walk(full).rejected == 0);
+        for (size_t cut = needed - 27; cut < needed; ++cut) {  // inside the unit's 28 bytes
+            const DescriptorWalk w = walkVideoControlDescriptors(full.data(), cut);
+            QVERIFY(!w.complete);
+            QVERIFY(!w.problem.empty());
+        }
+    }
+
+    void malformedLengthsEndOrSkipSafely() {
+        // A zero bLength would loop for ever, a descriptor claiming more bytes than are left
+        // would read past them: the walk ends there.
+        for (const std::vector<uint8_t>& bad : {std::vector<uint8_t>{0, 0x24, 0x06}, {60, 0x24, 0x06, 4}}) {
+            const DescriptorWalk w =
+                walk(UsbDescriptorBuilder().configuration().videoControlInterface(0).raw(bad).bytes());
+            QVERIFY(!w.complete);
+            QVERIFY(w.entities.empty());
+        }
+        // An extension unit too short for its GUID, one whose pin count runs past its
+        // length, and one with unit ID 0 are skipped; a good one after them is found.
+        auto badPins = UsbDescriptorBuilder().extensionUnit(6, kUserModeUnitGuid, 1).bytes();
+        badPins[21] = 200;  // bNrInPins
+        const DescriptorWalk w = walk(UsbDescriptorBuilder()
+                                          .configuration()
+                                          .videoControlInterface(0)
+                                          .raw({10, 0x24, 0x06, 5, 'A', 'B', '_', 'U', 'S', 'E'})
+                                          .raw(badPins)
+                                          .extensionUnit(0, kUserModeUnitGuid, 1)
+                                          .extensionUnit(8, kUserModeUnitGuid, 1)
+                                          .bytes());
+        QVERIFY(w.complete);
+        QCOMPARE(w.rejected, 3);
+        QCOMPARE(unitOf(w, kUserModeUnitGuid), 8);
+        QVERIFY(walkVideoControlDescriptors(nullptr, 100).complete);  // nothing at all
+        QVERIFY(walkVideoControlDescriptors(nullptr, 100).entities.empty());
     }
 };
 

@@ -1,12 +1,10 @@
 #pragma once
-// A fake uvcvideo behind the system seam, for tests without a camera. It answers the
-// backend's system calls as the kernel does (checked against a real driver by
-// tools/vm/vivid-check.sh): the V4L2 ioctls with their error numbers, mmap buffers with
-// videobuf2's rules (REQBUFS refused while streaming; buffers still mapped are orphaned,
-// not refused), poll with POLLERR|POLLHUP after an unplug, UVCIOC_CTRL_QUERY as the driver checks it,
-// and the sysfs attributes and descriptors of the USB device. A camera can be unplugged
-// at any moment, also after a given number of calls, and come back under another node
-// number. Every call on a descriptor that was closed (or never opened) is counted.
+// A fake uvcvideo behind the system seam, answering as the kernel does (checked against a
+// real driver by tools/vm/vivid-check.sh): ioctls with their error numbers, mmap buffers
+// with videobuf2's rules (REQBUFS refused while streaming, mapped buffers orphaned),
+// POLLERR|POLLHUP after an unplug, UVCIOC_CTRL_QUERY and the USB sysfs files. A camera can
+// be unplugged at any moment (also after n calls) and come back under another number.
+// Every call on a descriptor that is not open is counted.
 #include <linux/videodev2.h>
 
 #include <condition_variable>
@@ -36,8 +34,7 @@ struct FakeFormat {
 };
 
 struct FakeControl {
-    uint32_t id = 0;
-    uint32_t type = V4L2_CTRL_TYPE_INTEGER;
+    uint32_t id = 0, type = V4L2_CTRL_TYPE_INTEGER;
     int32_t minimum = 0, maximum = 0, step = 1, defaultValue = 0, value = 0;
     uint32_t flags = 0;
     std::vector<int32_t> menu;  // menu entries offered
@@ -51,13 +48,10 @@ struct FakeXuControl {
 };
 
 struct FakeCamera {
-    std::string card = "Lumora X8";
-    std::string driver = "uvcvideo";
-    std::string busInfo = "usb-0000:00:14.0-2";
+    std::string card = "Lumora X8", driver = "uvcvideo", busInfo = "usb-0000:00:14.0-2";
     uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
     std::string idVendor = "2e7e", idProduct = "0801";  // empty: not a USB device
-    int interfaceNumber = 0;
-    std::vector<uint8_t> descriptors;  // empty: the sysfs file is missing
+    std::vector<uint8_t> descriptors;                   // empty: the sysfs file is missing
     int openErrno = 0;
     std::vector<FakeFormat> formats;
     std::vector<FakeControl> controls;
@@ -65,17 +59,12 @@ struct FakeCamera {
 };
 
 // The camera the program is made for: MJPG 3520x1104, 1920x1080; H264 1920x1080; YUYV
-// 640x480 and 320x240; the standard controls with an exposure menu of MANUAL and
-// APERTURE_PRIORITY; extension unit 4 of the "AB_USER_MODE" set with the camera's
-// selectors 1 to 17 and their lengths (1 byte for the switches, 60 for the texts, 256
-// for the transfer info, 512 for a transfer packet).
+// 640x480, 320x240; the standard controls (exposure menu MANUAL, APERTURE_PRIORITY);
+// extension unit 4 with the camera's selectors 1 to 17 and their lengths.
 FakeCamera fakeLumoraCamera();
-// A metadata node of the same camera (no VIDEO_CAPTURE in device_caps).
-FakeCamera fakeMetadataNode(const FakeCamera& camera);
 
 struct FakeCall {
-    std::string name;  // "open", "close", "mmap", "munmap", "poll" or the ioctl ("S_CTRL", "XU_QUERY", ...)
-    int fd = -1;
+    std::string name;   // the ioctl ("S_CTRL", "XU_QUERY", ...) or "close", "mmap", "munmap"
     uint32_t id = 0;    // control id, or unit << 8 | selector for XU_QUERY
     int64_t value = 0;  // control value, REQBUFS count, XU query code
     int result = 0;     // 0 or -errno
@@ -83,38 +72,60 @@ struct FakeCall {
 
 class FakeUvc : public SysIo {
 public:
-    FakeUvc() = default;
-    ~FakeUvc() override;
-
     void plug(int number, FakeCamera camera);
-    void unplug(int number);
-    // The n-th system call from now (1: the next) finds every camera gone, as if the cable
-    // was pulled just before it.
-    void unplugAfterCalls(long n);
-    // Makes the next ioctl of this request answer -error.
-    void failNextIoctl(unsigned long request, int error);
-
+    void unplug(int number) {
+        locked([&] { unplugLocked(number); });
+    }
+    // The n-th system call from now (1: the next) finds every camera gone.
+    void unplugAfterCalls(long n) {
+        locked([&] { unplugCountdown_ = n; });
+    }
+    // The next ioctl of this request answers -error.
+    void failNextIoctl(unsigned long request, int error) {
+        locked([&] { failures_[request] = error; });
+    }
     // Hands a sample to the next queued buffer of a streaming node; false when none was queued.
     bool pushFrame(int number, const std::vector<uint8_t>& bytes, uint32_t flags = 0);
     // Waits until the node streams with all its buffers queued (or the time-out passes).
     bool waitForQueuedBuffers(int number, int timeoutMs);
 
-    // What the backend did.
-    std::vector<FakeCall> calls() const;
-    void clearCalls();
-    int callsOnClosedDescriptors() const;
-    int openDescriptors() const;
-    int liveMappings() const;
-    int badUnmaps() const;
-    bool streaming(int number) const;
-    int allocatedBuffers(int number) const;
-    v4l2_pix_format format(int number) const;
-    v4l2_fract timePerFrame(int number) const;
+    // What the backend did and left.
+    std::vector<FakeCall> calls() const {
+        return locked([&] { return calls_; });
+    }
+    void clearCalls() {
+        locked([&] { calls_.clear(); });
+    }
+    int callsOnClosedDescriptors() const {
+        return locked([&] { return closedCalls_; });
+    }
+    int openDescriptors() const {
+        return locked([&] { return int(open_.size()); });
+    }
+    int liveMappings() const {
+        return locked([&] { return int(mappings_.size()); });
+    }
+    int badUnmaps() const {
+        return locked([&] { return badUnmaps_; });
+    }
+    bool streaming(int number) const {
+        return inspect(number, false, [](Node& n) { return n.streaming; });
+    }
+    int allocatedBuffers(int number) const {
+        return inspect(number, 0, [](Node& n) { return int(n.buffers.size()); });
+    }
+    v4l2_pix_format format(int number) const {
+        return inspect(number, v4l2_pix_format{}, [](Node& n) { return n.fmt; });
+    }
+    v4l2_fract timePerFrame(int number) const {
+        return inspect(number, v4l2_fract{}, [](Node& n) { return n.timePerFrame; });
+    }
     int32_t controlValue(int number, uint32_t id) const;
     std::vector<uint8_t> xuValue(int number, uint8_t unit, uint8_t selector) const;
-    FakeCamera* camera(int number);  // to adjust a plugged camera (not while calls run)
+    bool plugged(int number) const {
+        return inspect(number, false, [](Node&) { return true; });
+    }
 
-    // SysIo
     int open(const std::string& path, int flags) override;
     int close(int fd) override;
     int ioctl(int fd, unsigned long request, void* arg) override;
@@ -127,34 +138,26 @@ public:
 private:
     struct Buffer {
         std::shared_ptr<std::vector<uint8_t>> memory;
-        enum State { Dequeued, Queued, Done } state = Dequeued;
+        bool held = false;  // queued or done: the driver's
         uint32_t bytesused = 0, flags = 0;
         timeval timestamp{};
-        int mappings = 0;
     };
     struct Node {
         FakeCamera camera;
-        int number = -1;
-        bool gone = false;
-        int owner = -1;  // descriptor that holds the buffers
-        bool streaming = false;
+        bool gone = false, streaming = false;
         bool waitingForBuffers = true;  // no QBUF since REQBUFS or STREAMOFF
+        int owner = -1;                 // descriptor that holds the buffers
         std::vector<Buffer> buffers;
         std::deque<uint32_t> queued, done;
         v4l2_pix_format fmt{};
         v4l2_fract timePerFrame{1, 30};
     };
-    struct Descriptor {
-        std::shared_ptr<Node> node;
-        bool open = true;
-    };
-    struct Mapping {
-        std::shared_ptr<Node> node;
-        uint32_t index = 0;
-        size_t length = 0;
-        std::shared_ptr<std::vector<uint8_t>> memory;
-    };
 
+    template <typename F>
+    auto locked(F f) const -> decltype(f()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return f();
+    }
     // What read(node) answers for the present node of that number, else fallback.
     template <typename T, typename Read>
     T inspect(int number, T fallback, Read read) const {
@@ -162,29 +165,30 @@ private:
         auto it = nodes_.find(number);
         return it == nodes_.end() ? fallback : read(*it->second);
     }
-    // Counts a call; the n-th of unplugAfterCalls(n) pulls the plug.
-    void countCall();
-    Descriptor* descriptorOf(int fd, const char* what);
-    void record(const char* name, int fd, uint32_t id, int64_t value, int result);
+    void countCall();  // the n-th of unplugAfterCalls pulls the plug
+    // Counts the call; the node of an open descriptor, else null (and the call is counted as bad).
+    std::shared_ptr<Node> enter(int fd, const char* what);
+    int record(const char* name, uint32_t id, int64_t value, int result) {
+        calls_.push_back(FakeCall{name, id, value, result});
+        return result;
+    }
     void unplugLocked(int number);
-    void releaseQueue(Node& node);
+    static void stop(Node& node);
     int formatIoctl(Node& node, unsigned long request, void* arg);
     int bufferIoctl(Node& node, int fd, unsigned long request, void* arg);
-    int controlIoctl(Node& node, int fd, unsigned long request, void* arg);
-    int xuQuery(Node& node, int fd, void* arg);
+    int controlIoctl(Node& node, unsigned long request, void* arg);
+    int xuQuery(Node& node, void* arg);
     static void applyFormat(Node& node, uint32_t pixelformat, uint32_t width, uint32_t height);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::map<int, std::shared_ptr<Node>> nodes_;  // present nodes by number
-    std::map<int, Descriptor> descriptors_;       // every descriptor ever handed out
-    std::map<void*, Mapping> mappings_;
+    std::map<int, std::shared_ptr<Node>> open_;   // open descriptors
+    std::map<void*, std::pair<size_t, std::shared_ptr<std::vector<uint8_t>>>> mappings_;  // length, memory
     std::map<unsigned long, int> failures_;
     std::vector<FakeCall> calls_;
-    int nextFd_ = 100;
+    int nextFd_ = 100, closedCalls_ = 0, badUnmaps_ = 0;
     long unplugCountdown_ = 0;
-    int closedCalls_ = 0;
-    int badUnmaps_ = 0;
 };
 
 }  // namespace device::v4l2
