@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <tuple>
 
 #include "app/page_state.h"
 #include "tabs/info_tab.h"
@@ -180,21 +181,16 @@ private slots:
     // covered and Searching until the camera can be opened again.
     void faultsLeaveAUsableWindow_data() {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("outcome");  // "previous" (with a message) or "covered"
-        QTest::newRow("format not in the list") << "unlisted"
-                                                << "previous";
-        QTest::newRow("camera refuses the format") << "setFormat"
-                                                   << "previous";
-        QTest::newRow("no extension unit after the open") << "xu"
-                                                          << "covered";
-        QTest::newRow("camera gone before the change") << "unplug"
-                                                       << "covered";
-        QTest::newRow("camera gone during the reset") << "reset-unplug"
-                                                      << "covered";
-        QTest::newRow("camera does not return from the reset") << "reset-away"
-                                                               << "covered";
-        QTest::newRow("format chosen during a reset") << "reset-choice"
-                                                      << "kept";
+        QTest::addColumn<QString>("outcome");  // "previous" (with a message), "covered" or "kept"
+        for (const auto& [name, fault, outcome] : std::vector<std::tuple<const char*, QString, QString>>{
+                 {"format not in the list", "unlisted", "previous"},
+                 {"camera refuses the format", "setFormat", "previous"},
+                 {"no extension unit after the open", "xu", "covered"},
+                 {"camera gone before the change", "unplug", "covered"},
+                 {"camera gone during the reset", "reset-unplug", "covered"},
+                 {"camera does not return from the reset", "reset-away", "covered"},
+                 {"format chosen during a reset", "reset-choice", "kept"}})
+            QTest::newRow(name) << fault << outcome;
     }
     void faultsLeaveAUsableWindow() {
         QFETCH(QString, fault);
