@@ -142,8 +142,9 @@ private slots:
         QCOMPARE(camera_->firmware().bytesReceived, uint64_t(128));
     }
 
-    // The reset reaches the camera; the next refresh (the camera is back) says so once.
-    void resetIsReportedOnceAfterTheRefresh() {
+    // The reset reaches the camera; the next refresh (the camera is back) says so. (That it
+    // says so once, and not after a lost camera: tst_mode_flows.)
+    void resetIsReportedAfterTheRefresh() {
         DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Reset"); });
         QSignalSpy reset(tab_, &InfoTab::resetAllSettings);
         tab_->resetBtnClicked();
@@ -151,9 +152,6 @@ private slots:
         QCOMPARE(camera_->resetCount(), 1);
         tab_->updateFromState();
         QTRY_COMPARE(driver.titles(), QStringList({"Reset", "Reset Succesfully"}));
-        tab_->updateFromState();
-        QTest::qWait(50);
-        QCOMPARE(driver.titles(), QStringList({"Reset", "Reset Succesfully"}));
     }
 };
 

@@ -9,8 +9,6 @@
 #include <memory>
 
 #include "base/app_config.h"
-#include "capture/uvc_stream.h"
-#include "device/sim/sim_camera.h"
 #include "tabs/mode_tab.h"
 #include "widgets/custom_mode_switcher.h"
 
@@ -189,25 +187,6 @@ private slots:
         QVERIFY(!modify->isVisible());
         combo->hidePopup();
         QVERIFY(modify->isVisible());
-    }
-
-    // The formats come from the camera: another camera, another list.
-    void listsWhatTheCameraOffers() {
-        std::shared_ptr<device::sim::SimCamera> camera = device::sim::installSimulatedCamera();
-        QVERIFY(appConfig().setDeviceName("Integrated Webcam"));
-        UvcStream stream;
-        stream.openAsRgbStream();
-        appConfig().resolutionList = stream.getList();
-        stream.release();
-        page->updateFromState();
-        QCOMPARE(items(combo), (QStringList{"640x480(30p)", "1280x720(15p)", "1280x720(30p)"}));
-        QVERIFY(page->appliedResolution().format.empty());  // no 3520x1104 on this camera
-        clickMode(3);
-        QCOMPARE(items(combo), QStringList{"640x480(30p)"});
-        QVERIFY(modify->isEnabled());
-        clickMode(1);
-        QCOMPARE(combo->count(), 0);
-        QVERIFY(!modify->isEnabled());
     }
 };
 
