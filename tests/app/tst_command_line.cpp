@@ -52,16 +52,29 @@ private:
 
     QJsonObject json(const Result& result) { return QJsonDocument::fromJson(result.out.toUtf8()).object(); }
 
+    // A firmware image 1.minor.0 in the profile folder; damaged: a payload byte flipped.
+    void writeImage(const char* name, uint32_t minor, bool damaged = false) {
+        std::vector<uint8_t> image =
+            device::sim::buildFwImage(device::sim::makeHeaderVersion(1, minor, 0),
+                                      "1." + std::to_string(minor) + ".0", std::vector<uint8_t>(40000, 0x5A));
+        if (damaged)
+            image.back() ^= 0xFF;
+        QFile file(profiles_.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    }
+
 private slots:
     void initTestCase() {
         setLogEcho(false);
         qputenv("LUMORA_PROFILE_DIR", profiles_.path().toUtf8());
+        writeImage("newer.bin", 3);
+        writeImage("older.bin", 2);
+        writeImage("damaged.bin", 3, true);
     }
     void exitCodesAndMessages_data();
     void exitCodesAndMessages();
     void jsonAnswersHaveTheirShape();
-    void firmwareUpdateOutcomes_data();
-    void firmwareUpdateOutcomes();
     void settingsFollowTheCameraThroughItsProfile();
     void profileLoadsWhatItCanAndSaysWhatItSkipped();
     void cameraLostMidCommandAnswersSix();
@@ -79,6 +92,8 @@ void CommandLineTest::exitCodesAndMessages_data() {
         QTest::newRow(name) << arguments << QString::fromLatin1(script) << code
                             << QString::fromLatin1(output);
     };
+    row("version", {"--version"}, "", kExitDone, "^lumora-x8-settings 1\\.00\\.00\\n$");
+    row("unknown backend", {"--get", "--camera=nonesuch"}, "", kExitBadArgument, "nonesuch");
     row("list", {"--list"}, "", kExitDone,
         "0: Lumora X8  backend simulated .* serial LX8A2412000137  firmware 1.2.3");
     row("list duplicate", {"--list"}, "duplicate", kExitDone, "0: Lumora X8.*\\n1: Lumora X8");
@@ -99,6 +114,15 @@ void CommandLineTest::exitCodesAndMessages_data() {
     row("several cameras", {"--get", "hdr"}, "duplicate", kExitBadArgument,
         "2 cameras found: choose one with --device");
     row("device chosen", {"--get", "hdr", "--device=1"}, "duplicate", kExitDone, "^hdr +0 ");
+    const QString images = profiles_.path() + "/";
+    row("update", {"--firmware-update", images + "newer.bin"}, "reboot=300ms", kExitDone,
+        "firmware updated to 1.3.0");
+    row("update not newer", {"--firmware-update", images + "older.bin"}, "", kExitUpdateFailed,
+        "not newer than the camera's firmware 1.2.3");
+    row("update damaged", {"--firmware-update", images + "damaged.bin"}, "", kExitUpdateFailed,
+        "checksum mismatch.; nothing was sent");
+    row("update flash fails", {"--firmware-update", images + "newer.bin"}, "flash-fails", kExitUpdateFailed,
+        "reported a failure");
     row("device unknown", {"--get", "hdr", "--device=7"}, "duplicate", kExitNoCamera,
         "no Lumora X8 matches --device=7");
 }
@@ -112,8 +136,9 @@ void CommandLineTest::exitCodesAndMessages() {
     QCOMPARE(result.code, code);
     const QString text = code == kExitDone ? result.out : result.err;
     QVERIFY2(QRegularExpression(output).match(text).hasMatch(), qPrintable(result.out + result.err));
-    if (code != kExitDone)
-        QVERIFY2(result.out.isEmpty(), qPrintable(result.out));  // no answer, only the error line
+    // No answer, only the error line (an update that fails after the transfer shows its progress).
+    if (code != kExitDone && code != kExitUpdateFailed)
+        QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
 }
 
 void CommandLineTest::jsonAnswersHaveTheirShape() {
@@ -131,45 +156,6 @@ void CommandLineTest::jsonAnswersHaveTheirShape() {
                  qPrintable(control["name"].toString()));
     }
     QCOMPARE(all["camera"]["firmware"].toString(), QStringLiteral("1.2.3"));
-}
-
-void CommandLineTest::firmwareUpdateOutcomes_data() {
-    QTest::addColumn<QString>("version");  // of the image; "corrupt" flips a payload byte
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("output");
-    QTest::newRow("newer") << "1.3.0"
-                           << "reboot=300ms" << int(kExitDone) << "firmware updated to 1.3.0";
-    QTest::newRow("not newer") << "1.2.0"
-                               << "" << int(kExitUpdateFailed)
-                               << "not newer than the camera's firmware 1.2.3";
-    QTest::newRow("damaged") << "corrupt"
-                             << "" << int(kExitUpdateFailed) << "checksum mismatch.; nothing was sent";
-    QTest::newRow("flash fails") << "1.3.0"
-                                 << "flash-fails" << int(kExitUpdateFailed) << "reported a failure";
-}
-
-void CommandLineTest::firmwareUpdateOutcomes() {
-    QFETCH(QString, version);
-    QFETCH(QString, script);
-    QFETCH(int, code);
-    QFETCH(QString, output);
-    const bool corrupt = version == "corrupt";
-    const QStringList parts = (corrupt ? QStringLiteral("1.3.0") : version).split('.');
-    std::vector<uint8_t> image = device::sim::buildFwImage(
-        device::sim::makeHeaderVersion(parts[0].toUInt(), parts[1].toUInt(), parts[2].toUInt()),
-        (corrupt ? QStringLiteral("1.3.0") : version).toStdString(), std::vector<uint8_t>(40000, 0x5A));
-    if (corrupt)
-        image.back() ^= 0xFF;
-    const QString path = profiles_.filePath("image.bin");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
-    file.close();
-    const Result result = run({"--firmware-update", path, "--no-profile"}, script);
-    QCOMPARE(result.code, code);
-    QVERIFY2(QRegularExpression(output).match(code == kExitDone ? result.out : result.err).hasMatch(),
-             qPrintable(result.out + result.err));
 }
 
 void CommandLineTest::settingsFollowTheCameraThroughItsProfile() {

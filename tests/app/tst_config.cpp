@@ -66,15 +66,6 @@ private slots:
         QCOMPARE(readProfileInt(ini, "Config", "defaultFps", 99), expected);
     }
 
-    void missingFileSectionOrKeyGivesDefault() {
-        QCOMPARE(readProfileInt(dir_.filePath("nothing-here.ini").toStdString(), "Config", "debug", 0), 0);
-        QCOMPARE(readProfileInt(dir_.filePath("nothing-here.ini").toStdString(), "Config", "debug", 42), 42);
-        const std::string ini = writeIni("[Other]\ndebug=1\n[Config]\ndefaultWidth=640\n");
-        QCOMPARE(readProfileInt(ini, "Config", "debug", 0), 0);
-        QCOMPARE(readProfileInt(ini, "Missing", "defaultWidth", 0), 0);
-        QCOMPARE(readProfileInt(ini, "Config", "defaultWidth", 0), 640);
-    }
-
     void sectionsKeysAndLines() {
         const std::string ini = writeIni(
             "; comment line\r\n"
@@ -91,6 +82,9 @@ private slots:
         QCOMPARE(readProfileInt(ini, "Config", "defaultHeight", 0), 720);  // first occurrence counts
         QCOMPARE(readProfileInt(ini, "Config", "defaultFps", 0), 0);       // key of another section
         QCOMPARE(readProfileInt(ini, "Config", "debug", 5), 5);            // line without '='
+        QCOMPARE(readProfileInt(ini, "Config", "noSuchKey", 7), 7);
+        QCOMPARE(readProfileInt(ini, "Missing", "defaultWidth", 7), 7);
+        QCOMPARE(readProfileInt(dir_.filePath("nothing-here.ini").toStdString(), "Config", "debug", 42), 42);
     }
 
     void readConfigFillsAppConfigAndLogs_data() {

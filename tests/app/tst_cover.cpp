@@ -54,7 +54,7 @@ private slots:
         auto* content = new Solid(QColor(200, 100, 60), area);
         content->setGeometry(0, 0, 80, 100);
         auto* bright = new Solid(QColor(255, 255, 255), area);
-        bright->setGeometry(80, 0, 80, 100);
+        bright->setGeometry(80, 0, 60, 100);  // the area's last 20 columns paint nothing
 
         const QImage before = render(window);
         QVERIFY2(near(before.pixel(30, 50), 200, 100, 60), rgb(before.pixel(30, 50)));
@@ -62,11 +62,12 @@ private slots:
 
         area->setGraphicsEffect(new DarkenEffect);
         const QImage dark = render(window);
-        // Half brightness inside the area, up to its own corners; nothing changes outside.
+        // Half brightness inside the area, up to its own corners; black where the area paints
+        // nothing (the window's background must not show through); nothing changes outside.
         const struct {
             int x, y, r, g, b;
-        } expected[] = {{30, 50, 100, 50, 30},     {21, 11, 100, 50, 30}, {150, 50, 128, 128, 128},
-                        {178, 108, 128, 128, 128}, {5, 5, 10, 20, 30},    {190, 115, 10, 20, 30},
+        } expected[] = {{30, 50, 100, 50, 30}, {21, 11, 100, 50, 30}, {150, 50, 128, 128, 128},
+                        {178, 108, 0, 0, 0},   {5, 5, 10, 20, 30},    {190, 115, 10, 20, 30},
                         {19, 50, 10, 20, 30}};
         for (const auto& e : expected)
             QVERIFY2(near(dark.pixel(e.x, e.y), e.r, e.g, e.b), rgb(dark.pixel(e.x, e.y)));
@@ -75,18 +76,6 @@ private slots:
         area->setGraphicsEffect(nullptr);
         QVERIFY(effect.isNull());  // the widget owned and deleted it
         QCOMPARE(render(window), before);
-    }
-
-    void transparentPartsOfTheAreaTurnBlack() {
-        // The effect lays opaque black under the area, so where the area itself paints nothing
-        // the window's background does not show through.
-        Solid window(QColor(100, 200, 40));
-        window.resize(100, 100);
-        auto* area = new DarkEffectLayout(&window);
-        area->setGeometry(0, 0, 100, 100);
-        area->setGraphicsEffect(new DarkenEffect);
-        const QImage image = render(window);
-        QVERIFY2(near(image.pixel(50, 50), 0, 0, 0), rgb(image.pixel(50, 50)));
     }
 
     void textBoxWidthFollowsTheScaleFactor() {
@@ -101,74 +90,42 @@ private slots:
         QCOMPARE(halved.textLabel()->height(), ProtectLayout(&central).textLabel()->height());
     }
 
-    void showingTwiceOnlyResizesAndOneHideHides() {
+    // Shown twice it only resizes; a show without text keeps the text of a cover already
+    // shown; the next paint follows the parent's size; one hide hides; and while shown it
+    // takes the mouse from what lies below.
+    void coverShowsHidesAndFollowsItsParent() {
         QWidget central;
         central.resize(1280, 650);
-        ProtectLayout cover(&central);
-        central.show();
-        cover.showWithText(&central);
-        QVERIFY(cover.isOverlayShown());
-        QVERIFY(cover.isVisible());
-        QVERIFY(cover.textLabel()->isVisible());
-        QCOMPARE(cover.size(), QSize(1280, 650));
-
-        central.resize(1400, 700);
-        cover.showWithText(&central);
-        QVERIFY(cover.isVisible());
-        QCOMPARE(cover.size(), QSize(1400, 700));
-
-        cover.hideOverlay();
-        QVERIFY(!cover.isOverlayShown());
-        QVERIFY(cover.isHidden());
-    }
-
-    void withoutTextWhileShownKeepsTheText() {
-        QWidget central;
-        central.resize(800, 600);
-        ProtectLayout cover(&central);
-        central.show();
-        cover.showTextLabel();  // alone it leaves a hidden cover hidden
-        QVERIFY(cover.isHidden());
-        QVERIFY(!cover.isOverlayShown());
-        cover.showWithText(&central);
-        cover.showWithoutText(&central);
-        QVERIFY(cover.textLabel()->isVisible());  // still the text of the first show
-
-        cover.hideOverlay();
-        cover.showWithoutText(&central);
-        QVERIFY(cover.isVisible());
-        QVERIFY(!cover.textLabel()->isVisible());
-
-        cover.showTextLabel();  // the reset watch brings the text back without a new show
-        QVERIFY(cover.textLabel()->isVisible());
-        QVERIFY(cover.isOverlayShown());
-    }
-
-    void nextPaintFollowsTheParentsNewSize() {
-        QWidget central;
-        central.resize(640, 480);
-        ProtectLayout cover(&central);
-        central.show();
-        cover.showWithText(&central);
-        QVERIFY(QTest::qWaitForWindowExposed(&central));
-        central.resize(1000, 700);
-        QCOMPARE(cover.size(), QSize(640, 480));  // not before it paints
-        QPaintEvent paint(cover.rect());
-        QCoreApplication::sendEvent(&cover, &paint);
-        QCOMPARE(cover.size(), QSize(1000, 700));
-    }
-
-    void coverTakesTheMouseFromWhatLiesBelow() {
-        QWidget central;
-        central.resize(300, 200);
         auto* below = new QWidget(&central);
         below->setGeometry(0, 0, 300, 200);
         ProtectLayout cover(&central);
         central.show();
         QVERIFY(QTest::qWaitForWindowExposed(&central));
         QCOMPARE(central.childAt(10, 10), below);
+        cover.showTextLabel();  // alone it leaves a hidden cover hidden
+        QVERIFY(cover.isHidden() && !cover.isOverlayShown());
+
+        cover.showWithText(&central);
+        QVERIFY(cover.isOverlayShown() && cover.isVisible() && cover.textLabel()->isVisible());
+        QCOMPARE(cover.size(), QSize(1280, 650));
+        central.resize(1400, 700);
+        cover.showWithText(&central);
+        QCOMPARE(cover.size(), QSize(1400, 700));
         cover.showWithoutText(&central);
+        QVERIFY(cover.isVisible() && cover.textLabel()->isVisible());  // the first show's text
+        central.resize(1000, 600);
+        QCOMPARE(cover.size(), QSize(1400, 700));  // not before it paints
+        QPaintEvent paint(cover.rect());
+        QCoreApplication::sendEvent(&cover, &paint);
+        QCOMPARE(cover.size(), QSize(1000, 600));
+
+        cover.hideOverlay();
+        QVERIFY(!cover.isOverlayShown() && cover.isHidden());
+        cover.showWithoutText(&central);
+        QVERIFY(cover.isVisible() && !cover.textLabel()->isVisible());
         QCOMPARE(central.childAt(10, 10), &cover);
+        cover.showTextLabel();  // the reset watch brings the text back without a new show
+        QVERIFY(cover.textLabel()->isVisible() && cover.isOverlayShown());
     }
 };
 

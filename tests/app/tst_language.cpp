@@ -1,12 +1,14 @@
-// Language and font chosen from the locale's name at start (the Japanese window itself is
-// tst_language_window's).
+// Language and font chosen from the locale's name at start, and the main window built on a
+// Japanese system: the locale comes from the environment, so this executable sets it before
+// the application reads it.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
+#include <cstdlib>
 
 #include "app/language_setup.h"
-#include "support/log_capture.h"
+#include "tst_mainwindow_fixture.h"
 
 namespace {
 const char* const kTitle = "Lumora X8 Setting Software";
@@ -26,6 +28,24 @@ private slots:
         delete owner_;  // takes its translator out of the application
         owner_ = nullptr;
         QCOMPARE(QCoreApplication::translate("mainwindow", kTitle), QString::fromLatin1(kTitle));
+    }
+
+    void japaneseSystemGetsJapaneseTexts() {
+        QCOMPARE(QLocale::system().name(), QStringLiteral("ja_JP"));
+        QString title;
+        {
+            window_test::Rig rig;
+            const LogCapture& log = *rig.log;
+            QCOMPARE(log.count("locale: ja_JP\n"), 1);
+            QCOMPARE(log.count("it's JP, change language setting.\n"), 1);
+            QCOMPARE(log.count("load rk38p20_ja.qm: 1\n"), 1);
+            QCOMPARE(log.count("loinstallTranslatorale: 1\n"), 1);
+            title = rig.window->windowTitle();
+            QCOMPARE(rig.window->overlay()->textLabel()->text(),
+                     QStringLiteral("カメラが接続されていません"));
+            QVERIFY(QApplication::font().family() != QLatin1String("Gadugi"));
+        }
+        QCOMPARE(title, QStringLiteral("Lumora X8 設定ソフトウェア"));  // the translator goes with the window
     }
 
     void missingTranslationIsInstalledEmpty() {
@@ -60,5 +80,13 @@ private slots:
     }
 };
 
-QTEST_MAIN(LanguageTest)
+int main(int argc, char** argv) {
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_MESSAGES");
+    ::unsetenv("LANGUAGE");
+    ::setenv("LANG", "ja_JP.UTF-8", 1);
+    QApplication app(argc, argv);
+    LanguageTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_language.moc"

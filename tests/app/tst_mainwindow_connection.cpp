@@ -1,11 +1,14 @@
-// The main window's connection state machine on the simulated camera: the connect tick,
-// the open result with its extension-unit retries, the read of the camera's values, the
-// device-lost path and the control slots.
+// The main window on the simulated camera: as built, its connection state machine (the
+// connect tick, the open result with its extension-unit retries, the read of the camera's
+// values, the device-lost path) and the control slots.
 #include <QDialog>
+#include <QGroupBox>
+#include <QTabWidget>
 #include <QtTest>
 #include <functional>
 #include <vector>
 
+#include "base/scale_size.h"
 #include "engine/control_id.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/darken_effect.h"
@@ -20,40 +23,53 @@ class MainWindowConnectionTest : public QObject {
 private slots:
     void startsCoveredAndTriesEveryTick();
     void pluggingInReadsValuesOnceAndUncovers();
-    void extensionUnitFoundOnTheLastRetry();
-    void extensionUnitMissingAfterTwentyRetries();
+    void extensionUnitChecks_data();
+    void extensionUnitChecks();
     void openFailureStaysSearching();
-    void unplugWhileReadyClosesDialogsAndCovers();
-    void unplugDuringFirmwareUpdateKeepsTheWindow();
-    void recoversWhenTheCameraReturns();
-    void secondOpenWhileReadyRestartsWorkerOnly();
-    void reconnectRequestReleasesTheOpenStream();
+    void unplug_data();
+    void unplug();
+    void reopensWhileReadyReadNothingAgain();
     void firmwareRebootWatchCoversWhenCameraLeaves();
     void controlSlotsAndForceHandlersQueueTheirJobs();
 };
 
+// Whatever the flags were, a new window starts Searching under the cover, fitted to the
+// screen, with its timers running.
 void MainWindowConnectionTest::startsCoveredAndTriesEveryTick() {
     SimOptions options;
     options.pluggedAtStart = false;
     resetProcessState();
     auto camera = device::sim::installSimulatedCamera(options);
     LogCapture log;
+    connectEnabled = false;
+    cameraReady = true;
     mainwindow::Timing timing = manualTiming();
     timing.connectIntervalMs = 20;
     {
         mainwindow window(timing);
         window.show();
-        QVERIFY(isCovered(window));
+        QCOMPARE(window.objectName(), QStringLiteral("mainwindowClass"));  // dialogs find it by name
+        QCOMPARE(window.windowTitle(), QStringLiteral("Lumora X8 Setting Software"));
+        // The page panel is 310 wide at 96 dpi; the preview box takes what it and the
+        // 60-wide strip leave of the window.
+        const int tabsWidth = static_cast<int>(310 * getScaleSize());
+        QCOMPARE(window.form().tabWidget->minimumSize(), QSize(tabsWidth, 650));
+        QCOMPARE(window.form().verticalGroupBox->minimumSize(), QSize(1280 - tabsWidth - 60, 650));
+        QCOMPARE(window.form().streamLabel->parentWidget(), window.form().verticalGroupBox);
+        QVERIFY(window.previewTimerObject()->isActive());
+
+        QVERIFY(isCovered(window) && isSearching());
+        QCOMPARE(window.overlay()->parentWidget(), window.centralWidget());
+        QCOMPARE(window.overlay()->size(), window.size());
         QVERIFY(window.overlay()->textLabel()->isVisible());
         QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
         QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
-        QVERIFY(isSearching());
+        QCOMPARE(log.count("disableWindow \n"), 1);
 
         // Every tick opens (and fails) again, without limit.
         QTRY_VERIFY_WITH_TIMEOUT(log.count("\n******connectStart*****: 0\n") >= 3, 5000);
         QVERIFY(log.count("\n*******open camera failed*******\n") >= 2);
-        QVERIFY(isCovered(window));
-        QVERIFY(isSearching());
+        QVERIFY(isCovered(window) && isSearching());
         QCOMPARE(log.count("getDefaultValue\n"), 0);
 
         // Without an open stream the read leaves the values as they were.
@@ -78,8 +94,7 @@ void MainWindowConnectionTest::pluggingInReadsValuesOnceAndUncovers() {
     rig.camera->plug();
     QVERIFY(rig.connect());
 
-    QVERIFY(!rig.window->overlay()->isOverlayShown());
-    QVERIFY(!rig.window->overlay()->isVisible());
+    QVERIFY(!rig.window->overlay()->isOverlayShown() && !rig.window->overlay()->isVisible());
     QVERIFY(!isDarkened(*rig.window));
     QVERIFY(rig.window->stream().isOpen());
     QCOMPARE(SettingTaskEngine::instance().camera(), &rig.window->stream().camera());
@@ -105,40 +120,43 @@ void MainWindowConnectionTest::pluggingInReadsValuesOnceAndUncovers() {
     QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
     QVERIFY(!rig.log->contains("connectStart"));
     QVERIFY(isReady());
+
+    // A cover without text (a format change, a cancelled update) keeps the darkening.
+    rig.window->disableWindowWithoutText();
+    QVERIFY(isCovered(*rig.window) && isDarkened(*rig.window));
+    QVERIFY(!rig.window->overlay()->textLabel()->isVisible());
+    QCOMPARE(rig.log->count("disableWindowWithoutText \n"), 1);
 }
 
-void MainWindowConnectionTest::extensionUnitFoundOnTheLastRetry() {
-    Rig rig;
-    // The first check and 19 retries find nothing; the 20th retry (count 19) finds it.
-    rig.camera->setExtensionUnitFromActivation(21);
-    QVERIFY(rig.connect());
-    QCOMPARE(rig.log->count("setEnableCommand streamResult S\n"), 20);
-    QCOMPARE(rig.log->count("\n*******No device, check again with count: 19 *******\n"), 1);
-    QVERIFY(!rig.log->contains("out of 20 times"));
-    QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
-    QVERIFY(!rig.window->overlay()->isOverlayShown());
-    QVERIFY(UVCXUManager::instance().haveDevice());
+// The first check and 19 retries; a unit that shows up on the last retry (activation 21)
+// connects, one that never does ends the flow until a later tick.
+void MainWindowConnectionTest::extensionUnitChecks_data() {
+    QTest::addColumn<int>("from");
+    QTest::newRow("found on the last retry") << 21;
+    QTest::newRow("missing after twenty checks") << 0;
 }
-
-void MainWindowConnectionTest::extensionUnitMissingAfterTwentyRetries() {
+void MainWindowConnectionTest::extensionUnitChecks() {
+    QFETCH(int, from);
     Rig rig;
-    rig.camera->setExtensionUnitFromActivation(0);
+    rig.camera->setExtensionUnitFromActivation(from);
     rig.window->connectCamera();
     QCOMPARE(rig.log->count("setEnableCommand streamResult S\n"), 20);
     QCOMPARE(rig.log->count("\n*******No device, check again with count: 19 *******\n"), 1);
     QCOMPARE(rig.log->count("\n*******No device, check again with count: 20 *******\n"), 0);
-    QCOMPARE(rig.log->count("\n*******out of 20 times, end flow*******\n"), 1);
-    QCOMPARE(rig.log->count("deleteCamera streamResult\n"), 1);
-    QVERIFY(!rig.window->stream().isOpen());
-    QVERIFY(!UVCXUManager::instance().isCommandEnabled());
-    QCOMPARE(SettingTaskEngine::instance().camera(), nullptr);
-    QVERIFY(isSearching());
-    QVERIFY(isCovered(*rig.window));
-    QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
-
-    // The unit shows up later: the next tick connects.
-    rig.camera->setExtensionUnitFromActivation(1);
-    QVERIFY(rig.connect());
+    const bool found = from != 0;
+    QCOMPARE(rig.log->count("\n*******out of 20 times, end flow*******\n"), found ? 0 : 1);
+    QCOMPARE(rig.log->count("deleteCamera streamResult\n"), found ? 0 : 1);
+    QCOMPARE(rig.log->count("getDefaultValue\n"), found ? 1 : 0);
+    QCOMPARE(rig.window->stream().isOpen(), found);
+    QCOMPARE(UVCXUManager::instance().isCommandEnabled(), found);
+    QCOMPARE(UVCXUManager::instance().haveDevice(), found);
+    QCOMPARE(SettingTaskEngine::instance().camera() != nullptr, found);
+    QCOMPARE(isReady(), found);
+    QCOMPARE(isCovered(*rig.window), !found);
+    if (!found) {
+        rig.camera->setExtensionUnitFromActivation(1);
+        QVERIFY(rig.connect());
+    }
 }
 
 void MainWindowConnectionTest::openFailureStaysSearching() {
@@ -147,76 +165,50 @@ void MainWindowConnectionTest::openFailureStaysSearching() {
     modeChanging = true;  // a failed re-open leaves the format change pending
     rig.window->connectCamera();
     QVERIFY(rig.log->contains("\n*******open camera failed*******\n"));
-    QVERIFY(isSearching());
-    QVERIFY(modeChanging);
-    QVERIFY(isCovered(*rig.window));
+    QVERIFY(isSearching() && modeChanging && isCovered(*rig.window));
 
     rig.camera->clearFaults();
     // A failed second half may leave the slot held: a tick releases it, the next opens.
     for (int tick = 0; tick < 3 && !isReady(); ++tick)
         rig.window->connectCamera();
-    QVERIFY(isReady());
-    QVERIFY(!modeChanging);
+    QVERIFY(isReady() && !modeChanging);
 }
 
-void MainWindowConnectionTest::unplugWhileReadyClosesDialogsAndCovers() {
+// A lost camera releases everything; the window closes its dialogs and covers itself,
+// unless a firmware update runs (its progress stays, the window stays usable).
+void MainWindowConnectionTest::unplug_data() {
+    QTest::addColumn<bool>("updating");
+    QTest::newRow("ready") << false;
+    QTest::newRow("during a firmware update") << true;
+}
+void MainWindowConnectionTest::unplug() {
+    QFETCH(bool, updating);
     Rig rig;
     QVERIFY(rig.connect());
     QDialog dialog;
     dialog.show();
+    appConfig().fwUpdateRunning = updating;
 
     rig.camera->unplug();
     QVERIFY(tickUntil(*rig.window, [&] { return rig.log->contains("DeviceLost!!"); }));
-    QCOMPARE(rig.log->count("\n******DeviceLost!! release all uvc camera***** 0\n"), 1);
-    QCOMPARE(rig.log->count("closeAllDialogs \n"), 1);
-    QVERIFY(!dialog.isVisible());
+    QCOMPARE(rig.log->count(updating ? "\n******DeviceLost!! release all uvc camera***** 1\n"
+                                     : "\n******DeviceLost!! release all uvc camera***** 0\n"),
+             1);
     QVERIFY(!rig.window->stream().isOpen());
     QCOMPARE(SettingTaskEngine::instance().camera(), nullptr);
-    QVERIFY(!UVCXUManager::instance().isCommandEnabled());
-    QVERIFY(isSearching());
-    QVERIFY(isCovered(*rig.window));
-    QVERIFY(rig.window->overlay()->textLabel()->isVisible());
-    QVERIFY(isDarkened(*rig.window));
-    QVERIFY(shownPicture(*rig.window).isNull());
+    QCOMPARE(rig.log->count("closeAllDialogs \n"), updating ? 0 : 1);
+    QCOMPARE(dialog.isVisible(), updating);
+    QCOMPARE(rig.window->overlay()->isOverlayShown(), !updating);
+    QCOMPARE(isCovered(*rig.window), !updating);
+    QCOMPARE(isDarkened(*rig.window), !updating);
+    QCOMPARE(isReady(), updating);
+    if (!updating) {
+        QVERIFY(!UVCXUManager::instance().isCommandEnabled());
+        QVERIFY(isSearching() && rig.window->overlay()->textLabel()->isVisible());
+    }
 }
 
-void MainWindowConnectionTest::unplugDuringFirmwareUpdateKeepsTheWindow() {
-    Rig rig;
-    QVERIFY(rig.connect());
-    QDialog progress;
-    progress.show();
-    appConfig().fwUpdateRunning = true;
-
-    rig.camera->unplug();
-    QVERIFY(tickUntil(*rig.window, [&] { return rig.log->contains("DeviceLost!!"); }));
-    QCOMPARE(rig.log->count("\n******DeviceLost!! release all uvc camera***** 1\n"), 1);
-    QVERIFY(!rig.window->stream().isOpen());
-    QCOMPARE(SettingTaskEngine::instance().camera(), nullptr);
-    QVERIFY(progress.isVisible());
-    QCOMPARE(rig.log->count("closeAllDialogs \n"), 0);
-    QVERIFY(!rig.window->overlay()->isOverlayShown());
-    QVERIFY(!isDarkened(*rig.window));
-    QVERIFY(isReady());
-}
-
-void MainWindowConnectionTest::recoversWhenTheCameraReturns() {
-    Rig rig;
-    QVERIFY(rig.connect());
-    rig.camera->unplug();
-    QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
-
-    rig.window->connectCamera();  // still away
-    QVERIFY(isSearching());
-    rig.camera->setControl(ControlGroup::VideoProcAmp, device::kProcContrast, {55, device::kFlagsManual});
-    rig.camera->plug();
-    QVERIFY(rig.connect());
-    QCOMPARE(rig.log->count("getDefaultValue\n"), 2);
-    QCOMPARE(currentValues().contrast.load(), 55);
-    QVERIFY(!isCovered(*rig.window));
-    QVERIFY(tickUntil(*rig.window, [&] { return !shownPicture(*rig.window).isNull(); }));
-}
-
-void MainWindowConnectionTest::secondOpenWhileReadyRestartsWorkerOnly() {
+void MainWindowConnectionTest::reopensWhileReadyReadNothingAgain() {
     Rig rig;
     QVERIFY(rig.connect());
     rig.log->clear();
@@ -232,18 +224,13 @@ void MainWindowConnectionTest::secondOpenWhileReadyRestartsWorkerOnly() {
     QCOMPARE(rig.log->count("\n setCamera \n"), 1);
     QCOMPARE(SettingTaskEngine::instance().camera(), &rig.window->stream().camera());
     QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
-    QVERIFY(!rig.log->contains("enableWindow"));
-    QVERIFY(!rig.log->contains("disableWindow"));
+    QVERIFY(!rig.log->contains("enableWindow") && !rig.log->contains("disableWindow"));
     QVERIFY(!rig.window->overlay()->isOverlayShown());
-    QVERIFY(!modeChanging);
-    QVERIFY(isReady());
-}
+    QVERIFY(!modeChanging && isReady());
 
-void MainWindowConnectionTest::reconnectRequestReleasesTheOpenStream() {
-    Rig rig;
-    QVERIFY(rig.connect());
+    // A reconnect asked for while the stream runs: one tick releases, the next opens.
     rig.log->clear();
-    connectEnabled = true;  // a reconnect asked for while the stream runs
+    connectEnabled = true;
 
     rig.window->connectCamera();
     QCOMPARE(rig.log->count("\n******connectStart*****: 1\n"), 1);
@@ -265,18 +252,15 @@ void MainWindowConnectionTest::firmwareRebootWatchCoversWhenCameraLeaves() {
     fwUpdating = true;
     rig.window->connectCamera();
     QCOMPARE(rig.log->count("checkUVCDeviceExist: 1 \n"), 1);
-    QVERIFY(fwUpdating);
-    QVERIFY(!rig.window->overlay()->isOverlayShown());
+    QVERIFY(fwUpdating && !rig.window->overlay()->isOverlayShown());
 
     QDialog progress;
     progress.show();
     rig.camera->unplug();
     rig.window->connectCamera();
     QCOMPARE(rig.log->count("checkUVCDeviceExist: 0 \n"), 1);
-    QVERIFY(!fwUpdating);
-    QVERIFY(!progress.isVisible());
-    QVERIFY(isCovered(*rig.window));
-    QVERIFY(rig.window->overlay()->textLabel()->isVisible());
+    QVERIFY(!fwUpdating && !progress.isVisible());
+    QVERIFY(isCovered(*rig.window) && rig.window->overlay()->textLabel()->isVisible());
 }
 
 void MainWindowConnectionTest::controlSlotsAndForceHandlersQueueTheirJobs() {

@@ -85,12 +85,12 @@ struct Rig {
     std::shared_ptr<device::sim::SimCamera> camera;
     std::unique_ptr<mainwindow> window;
 
-    explicit Rig(device::sim::SimOptions options = {}) {
+    explicit Rig(device::sim::SimOptions options = {}, const mainwindow::Timing& timing = manualTiming()) {
         log = std::make_unique<LogCapture>();
         resetProcessState();
         camera = device::sim::installSimulatedCamera(options);
         log->clear();
-        window = std::make_unique<mainwindow>(manualTiming());
+        window = std::make_unique<mainwindow>(timing);
         window->show();
     }
     ~Rig() {

@@ -5,16 +5,18 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <tuple>
 
 #include "app/page_state.h"
 #include "tabs/info_tab.h"
 #include "tabs/mode_tab.h"
+#include "tabs/tst_setting_tab_drive.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/busy_progress.h"
-#include "widgets/general_dialog.h"
 #include "widgets/tab_button.h"
 
 using namespace window_test;
+using setting_drive::openDialog;
 
 namespace {
 bool sameStream(const RESOLUTION_LIST& a, const RESOLUTION_LIST& b) {
@@ -22,8 +24,7 @@ bool sameStream(const RESOLUTION_LIST& a, const RESOLUTION_LIST& b) {
            a.format == b.format;
 }
 
-// The size the preview shows a frame of width x height at: lower frames are scaled up to
-// the preview's height of 1104.
+// The camera's list entry of that format, size and rate; an empty record when none.
 RESOLUTION_LIST entry(const std::string& format, int width, int height, int fps) {
     for (const RESOLUTION_LIST& r : appConfig().resolutionList) {
         if (r.format == format && r.width == width && r.height == height && r.fps == fps)
@@ -32,20 +33,11 @@ RESOLUTION_LIST entry(const std::string& format, int width, int height, int fps)
     return RESOLUTION_LIST();
 }
 
-GeneralDialog* openMessage() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<GeneralDialog*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
-
-// Answers the open message with its button, as the user would.
+// Answers the open message with its right button, as the user would.
 void closeMessage() {
-    if (GeneralDialog* dialog = openMessage())
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("rightBtn")), Qt::LeftButton);
+    if (openDialog())
+        setting_drive::answer("rightBtn");
 }
-
 }  // namespace
 
 class TestModeFlows : public QObject {
@@ -58,14 +50,11 @@ private:
         rig.reset();  // the pages of the window before go first
         appConfig().debug = debug;
         options.frameRateMultiplier = 4;
-        rig = std::make_unique<Rig>(options);
         mainwindow::Timing timing = manualTiming();
         timing.resetCompletionMs = 300;
         timing.resetSettleMs = timing.resetAntiFlickerMs = 10;
         timing.resetWaitLimitMs = 1500;
-        rig->window.reset();
-        rig->window = std::make_unique<mainwindow>(timing);
-        rig->window->show();
+        rig = std::make_unique<Rig>(options, timing);
         QVERIFY(rig->connect());
     }
     mainwindow& window() { return *rig->window; }
@@ -102,16 +91,14 @@ private:
 
 private slots:
     void cleanup() {
-        while (GeneralDialog* dialog = openMessage())
+        while (QWidget* dialog = openDialog())
             dialog->close();
         rig.reset();
         appConfig().debug = false;
     }
 
-    void modePageOnlyInDebugMode() {
-        start({}, false);
-        QVERIFY(!window().form().modeBtn->isVisible());
-        start({}, true);
+    void modePageInDebugMode() {  // hidden without: tst_page_wiring
+        start();
         QTest::mouseClick(window().form().modeBtn, Qt::LeftButton);
         QCOMPARE(window().form().tabWidget->currentWidget(), static_cast<QWidget*>(modeTab));
     }
@@ -128,7 +115,7 @@ private slots:
             QCOMPARE(rig->log->count("Nothing changed. \n"), nothing + (unchanged ? 1 : 0));
             QCOMPARE(rig->log->count("getDefaultValue\n"), reads + (unchanged ? 0 : 1));
             expectRunning(r);
-            QVERIFY2(openMessage() == nullptr, r.format.c_str());
+            QVERIFY2(openDialog() == nullptr, r.format.c_str());
         }
     }
 
@@ -184,7 +171,7 @@ private slots:
         QCOMPARE(currentValues().brightness.load(), 100);
         QCOMPARE(window().form().tabWidget->currentIndex(), 0);
         QTest::qWait(0);  // a re-open and the confirmation are queued behind the reconnection
-        QCOMPARE(openMessage() != nullptr, confirmed);
+        QCOMPARE(openDialog() != nullptr, confirmed);
         closeMessage();
         QVERIFY(!resetDone);
         expectRunning(formatKept ? h264 : entry("MJPG", 3520, 1104, 30));
@@ -194,21 +181,16 @@ private slots:
     // covered and Searching until the camera can be opened again.
     void faultsLeaveAUsableWindow_data() {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("outcome");  // "previous" (with a message) or "covered"
-        QTest::newRow("format not in the list") << "unlisted"
-                                                << "previous";
-        QTest::newRow("camera refuses the format") << "setFormat"
-                                                   << "previous";
-        QTest::newRow("no extension unit after the open") << "xu"
-                                                          << "covered";
-        QTest::newRow("camera gone before the change") << "unplug"
-                                                       << "covered";
-        QTest::newRow("camera gone during the reset") << "reset-unplug"
-                                                      << "covered";
-        QTest::newRow("camera does not return from the reset") << "reset-away"
-                                                               << "covered";
-        QTest::newRow("format chosen during a reset") << "reset-choice"
-                                                      << "kept";
+        QTest::addColumn<QString>("outcome");  // "previous" (with a message), "covered" or "kept"
+        for (const auto& [name, fault, outcome] : std::vector<std::tuple<const char*, QString, QString>>{
+                 {"format not in the list", "unlisted", "previous"},
+                 {"camera refuses the format", "setFormat", "previous"},
+                 {"no extension unit after the open", "xu", "covered"},
+                 {"camera gone before the change", "unplug", "covered"},
+                 {"camera gone during the reset", "reset-unplug", "covered"},
+                 {"camera does not return from the reset", "reset-away", "covered"},
+                 {"format chosen during a reset", "reset-choice", "kept"}})
+            QTest::newRow(name) << fault << outcome;
     }
     void faultsLeaveAUsableWindow() {
         QFETCH(QString, fault);
@@ -246,7 +228,7 @@ private slots:
             QCOMPARE(rig->log->count("channgeResolution refused, running: 1 \n"), 1);
             expectRunning(previous);
         } else if (outcome == "previous") {
-            QVERIFY(openMessage() != nullptr);
+            QVERIFY(openDialog() != nullptr);
             closeMessage();
             expectRunning(previous);
         } else {
@@ -259,7 +241,7 @@ private slots:
             rig->camera->plug();
             QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady()), 5000);
             QTest::qWait(0);
-            QVERIFY(openMessage() == nullptr);  // no reset confirmation after a lost camera
+            QVERIFY(openDialog() == nullptr);  // no reset confirmation after a lost camera
             expectRunning(entry("MJPG", 3520, 1104, 30));
         }
     }

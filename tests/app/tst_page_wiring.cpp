@@ -171,35 +171,32 @@ void PageWiringTest::refillShowsTheCameraAndSendsNothing() {
     Rig rig;
     SimCamera& camera = *rig.camera;
     using namespace device;
-    for (const auto& [group, property, value] :
-         std::vector<std::tuple<ControlGroup, long, long>>{{P, kProcBrightness, 150},
-                                                           {P, kProcContrast, 60},
-                                                           {P, kProcHue, 100},
-                                                           {P, kProcSaturation, 120},
-                                                           {P, kProcSharpness, 30},
-                                                           {P, kProcGamma, 105},
-                                                           {P, kProcBacklightCompensation, 1},
-                                                           {P, kProcGain, 4},
-                                                           {P, kProcWhiteBalance, 4650},
-                                                           {C, kCamExposure, -3},
-                                                           {C, kCamZoom, 250}})
-        camera.setControl(group, property, {value, kFlagsManual});
+    const SettingTabForm& ui = settingTab->form();
+    const struct {
+        ControlGroup group;
+        long property;
+        long value;
+        CustomSlider* slider;  // null: a switch
+        int shown;
+    } controls[] = {{P, kProcBrightness, 150, ui.brightnessSlider, 150},
+                    {P, kProcContrast, 60, ui.contrastSlider, 60},
+                    {P, kProcHue, 100, ui.hueSlider, 100},
+                    {P, kProcSaturation, 120, ui.saturationSlider, 120},
+                    {P, kProcSharpness, 30, ui.sharpnessSlider, 30},
+                    {P, kProcGamma, 105, ui.gammaSlider, 10},
+                    {P, kProcGain, 4, ui.gainSlider, 4},
+                    {P, kProcWhiteBalance, 4650, ui.wbSlider, 46},
+                    {C, kCamExposure, -3, ui.expSlider, -3},
+                    {C, kCamZoom, 250, ui.eptzSlider, 250},
+                    {P, kProcBacklightCompensation, 1, nullptr, 0}};
+    for (const auto& c : controls)
+        camera.setControl(c.group, c.property, {c.value, kFlagsManual});
     camera.setXuControls({1, 1, 1, 3, -1});  // HDR, Auto Zoom, tracking, zoom level, sensitivity
     QVERIFY(rig.connect());
-    const SettingTabForm& ui = settingTab->form();
-    for (const auto& [slider, value] : std::vector<std::pair<CustomSlider*, int>>{{ui.eptzSlider, 250},
-                                                                                  {ui.gainSlider, 4},
-                                                                                  {ui.expSlider, -3},
-                                                                                  {ui.wbSlider, 46},
-                                                                                  {ui.sensitivitySlider, -1},
-                                                                                  {ui.zoomLevelSlider, 3},
-                                                                                  {ui.brightnessSlider, 150},
-                                                                                  {ui.contrastSlider, 60},
-                                                                                  {ui.hueSlider, 100},
-                                                                                  {ui.saturationSlider, 120},
-                                                                                  {ui.sharpnessSlider, 30},
-                                                                                  {ui.gammaSlider, 10}})
-        QCOMPARE(slider->value(), value);
+    for (const auto& c : controls)
+        if (c.slider)
+            QCOMPARE(c.slider->value(), c.shown);
+    QVERIFY(ui.sensitivitySlider->value() == -1 && ui.zoomLevelSlider->value() == 3);
     for (SwitchButton* on : {ui.autoFrameSwitch, ui.BCSwitch, ui.HDRSwitch, ui.TASSwitch})
         QVERIFY(on->isSwitchOn());
     QVERIFY(!ui.exposureSwitch->isSwitchOn() && !ui.wbSwitch->isSwitchOn() && ui.ezptResetBtn->isEnabled());
@@ -287,8 +284,10 @@ void PageWiringTest::tabStripSwitchesAndHidesPages() {
 
     QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
     QVERIFY(!ui.tabWidget->isVisible());
+    QCOMPARE(rig.log->count("hiddenBtnClicked 1\n"), 1);
     QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
     QVERIFY(ui.tabWidget->isVisible());
+    QCOMPARE(rig.log->count("hiddenBtnClicked 0\n"), 1);
     const auto picture = [](const QIcon& icon) { return icon.pixmap(24, 24).toImage(); };
     QCOMPARE(picture(ui.hideBtn->icon()), picture(QIcon(QStringLiteral(":/icons/arrow_back.png"))));
 

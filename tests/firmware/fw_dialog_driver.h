@@ -1,7 +1,7 @@
 #pragma once
 // Answers the program's modal dialogs in tests: every few milliseconds (also inside their
 // modal loops) it finds the question and message dialogs that are showing, records their
-// title and text, and presses the button its policy names.
+// title and text, and presses the button its policy names. Progress dialogs are left alone.
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <functional>
 
-#include "widgets/custom_progress_dialog.h"
 #include "widgets/general_dialog.h"
 
 namespace fwtest {
@@ -30,9 +29,6 @@ public:
     }
 
     QList<ShownDialog> shown;
-    int progressDialogsSeen = 0;
-    // Pressed on the next progress dialog seen.
-    bool cancelProgress = false;
 
     QStringList titles() const {
         QStringList list;
@@ -46,12 +42,7 @@ private:
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (!widget->isVisible() || handled_.contains(widget))
                 continue;
-            if (auto* progress = qobject_cast<CustomProgressDialog*>(widget)) {
-                handled_.append(progress);
-                ++progressDialogsSeen;
-                if (cancelProgress)
-                    progress->findChild<QPushButton*>(QStringLiteral("cancelBtn"))->click();
-            } else if (auto* dialog = qobject_cast<GeneralDialog*>(widget)) {
+            if (auto* dialog = qobject_cast<GeneralDialog*>(widget)) {
                 handled_.append(dialog);
                 const ShownDialog seen{dialog->findChild<QLabel*>(QStringLiteral("headerLabel"))->text(),
                                        dialog->findChild<QLabel*>(QStringLiteral("contentLabel"))->text()};

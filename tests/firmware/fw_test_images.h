@@ -1,6 +1,6 @@
 #pragma once
 // Firmware image files for the update tests, in a temporary folder: valid images of a
-// version and size, and the ways a file can fail to be one.
+// version and size, and the ways a file can fail to be one; and the engine's fast timing.
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/sim/fw_image.h"
+#include "firmware/update_fw_by_usb_func.h"
 
 namespace fwtest {
 
@@ -44,6 +45,16 @@ inline QString writeFile(const QTemporaryDir& dir, const QString& name, const st
         return QString();
     file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     return path;
+}
+
+// Fast polls and short waits; blocks of at least minBlockBytes.
+inline UpdateFWbyUsbFunc::Timing fastTiming(uint32_t minBlockBytes = 0xA00000) {
+    UpdateFWbyUsbFunc::Timing t;
+    t.devicePollMs = 5;
+    t.statusPollMs = 10;
+    t.statusTimeoutMs = t.restartTimeoutMs = 500;
+    t.minBlockBytes = minBlockBytes;
+    return t;
 }
 
 }  // namespace fwtest

@@ -7,19 +7,11 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/connection_flags.h"
-#include "app/mainwindow.h"
 #include "app/page_state.h"
-#include "base/app_config.h"
-#include "device/sim/sim_camera.h"
-#include "engine/current_values.h"
-#include "engine/setting_task_engine.h"
+#include "app/tst_mainwindow_fixture.h"
 #include "fw_dialog_driver.h"
 #include "fw_test_images.h"
-#include "support/log_capture.h"
 #include "tabs/info_tab.h"
-#include "widgets/protect_layout.h"
-#include "xu/uvc_xu_manager.h"
 
 using namespace device;
 using namespace fwtest;
@@ -39,38 +31,17 @@ class FirmwareWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<LogCapture> log_;
+    std::unique_ptr<window_test::Rig> rig_;
     std::shared_ptr<sim::SimCamera> camera_;
-    std::unique_ptr<mainwindow> window_;
     QTemporaryDir dir_;
-
-    static mainwindow::Timing manualTiming() {
-        mainwindow::Timing timing;
-        timing.previewIntervalMs = 3600 * 1000;
-        timing.connectIntervalMs = 3600 * 1000;
-        timing.deviceRetrySleepMs = 1;
-        return timing;
-    }
-
-    void resetProcessState() {
-        SettingTaskEngine::instance().deleteCamera();
-        UVCXUManager::instance().setEnableCommand(false);
-        resetConnectionFlags();
-        appConfig().fwUpdateRunning = false;
-        appConfig().debug = false;
-    }
 
     // Connect ticks until the window is Ready again.
     bool reconnect() {
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < 10000) {
-            window_->connectCamera();
-            if (!connectEnabled && cameraReady)
-                return true;
+        while (!(rig_->window->connectCamera(), window_test::isReady()) && clock.elapsed() < 10000)
             QTest::qWait(20);
-        }
-        return false;
+        return window_test::isReady();
     }
 
     void injectNow(Fault fault) {
@@ -92,27 +63,16 @@ private:
 
 private slots:
     void init() {
-        log_ = std::make_unique<LogCapture>();
-        resetProcessState();
         sim::SimOptions options;
         options.rebootAbsenceMs = 100;
-        camera_ = sim::installSimulatedCamera(options);
-        window_ = std::make_unique<mainwindow>(manualTiming());
-        window_->show();
+        rig_ = std::make_unique<window_test::Rig>(options);
+        camera_ = rig_->camera;
         QVERIFY(reconnect());
-        UpdateFWbyUsbFunc::Timing timing;
-        timing.devicePollMs = 5;
-        timing.statusPollMs = 10;
-        timing.statusTimeoutMs = 300;
-        timing.restartTimeoutMs = 300;
-        timing.minBlockBytes = 4096;
-        infoTab->updateEngine().setTiming(timing);
+        infoTab->updateEngine().setTiming(fastTiming(4096));
     }
     void cleanup() {
-        window_.reset();
-        resetProcessState();
         camera_.reset();
-        log_.reset();
+        rig_.reset();
     }
 
     void faultAtEachStage_data() {
@@ -200,7 +160,7 @@ private slots:
         QVERIFY(!fwUpdating);
         QVERIFY(!infoTab->isUpdateFlowActive() && !infoTab->isUpdateRunning());
         QVERIFY(infoTab->findChild<QPushButton*>(QStringLiteral("fwUpdateButton"))->isEnabled());
-        QVERIFY(!window_->overlay()->isOverlayShown());
+        QVERIFY(!rig_->window->overlay()->isOverlayShown());
         QVERIFY(SettingTaskEngine::instance().camera() != nullptr);
         QVERIFY(camera_->firmware().updatesCompleted == (version == QLatin1String("1.2.4") ? 1 : 0));
     }
@@ -228,7 +188,7 @@ private slots:
                 for (bool& answer : accepted) {
                     ++closeAttempts;
                     QCloseEvent event;
-                    QApplication::sendEvent(window_.get(), &event);
+                    QApplication::sendEvent(rig_->window.get(), &event);
                     answer = event.isAccepted();
                 }
             },

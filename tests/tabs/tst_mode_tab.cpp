@@ -9,8 +9,6 @@
 #include <memory>
 
 #include "base/app_config.h"
-#include "capture/uvc_stream.h"
-#include "device/sim/sim_camera.h"
 #include "tabs/mode_tab.h"
 #include "widgets/custom_mode_switcher.h"
 
@@ -112,14 +110,13 @@ private slots:
         }
     }
 
+    // (With no defaults set, the MJPG 3520x1104 entry: tst_mode_flows.)
     void selectsTheDefault_data() {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QList<int>>("defaults");
         QTest::addColumn<int>("h264");
         QTest::addColumn<int>("index");  // -1: the empty record
         QTest::addColumn<QString>("current");
-        QTest::newRow("no defaults: 3520x1104 at 30")
-            << kCamera << QList<int>{0, 0, 0} << 0 << 0 << "3520x1104(30p)";
         QTest::newRow("APSet.ini names 1920x1080 at 30")
             << kCamera << QList<int>{1920, 1080, 30} << 0 << 1 << "1920x1080(30p)";
         QTest::newRow("fps missing: 3520x1104")
@@ -149,11 +146,18 @@ private slots:
         QVERIFY(!modify->isEnabled());
     }
 
-    // Switch, pick, Modify: what the user does with mouse and keys.
+    // Switch, pick, Modify: what the user does with mouse and keys; before a camera there
+    // is nothing to apply, and an open list hides Modify.
     void modifyAppliesTheChosenEntry() {
+        QSignalSpy applied(page, &ModeTab::onResolutionChanged);
+        QTest::keyClick(combo, Qt::Key_Down);  // a placeholder item
+        clickMode(3);                          // an empty list
+        QVERIFY(!modify->isEnabled());
+        QTest::mouseClick(modify, Qt::LeftButton);
+        QCOMPARE(applied.count(), 0);
+
         appConfig().resolutionList = table(kCamera);
         page->updateFromState();
-        QSignalSpy applied(page, &ModeTab::onResolutionChanged);
         QCOMPARE(combo->currentText(), QString("3520x1104(30p)"));
 
         QTest::keyClick(combo, Qt::Key_Up);  // one item up the list: 1920x1080 at 30
@@ -177,44 +181,12 @@ private slots:
         QCOMPARE(QString::fromStdString(sent.format), QString("H264"));
         QVERIFY(!modify->isEnabled());
         QCOMPARE(page->appliedResolution().index, 6);
-    }
 
-    void nothingToApplyBeforeACamera() {
-        QSignalSpy applied(page, &ModeTab::onResolutionChanged);
-        QTest::keyClick(combo, Qt::Key_Down);  // a placeholder item
-        clickMode(3);                          // an empty list
-        QVERIFY(!modify->isEnabled());
-        QTest::mouseClick(modify, Qt::LeftButton);
-        QCOMPARE(applied.count(), 0);
-    }
-
-    void openListHidesModify() {
-        appConfig().resolutionList = table(kCamera);
-        page->updateFromState();
         QTest::mouseClick(combo, Qt::LeftButton);
         QTRY_VERIFY(combo->view()->isVisible());
         QVERIFY(!modify->isVisible());
         combo->hidePopup();
         QVERIFY(modify->isVisible());
-    }
-
-    // The formats come from the camera: another camera, another list.
-    void listsWhatTheCameraOffers() {
-        std::shared_ptr<device::sim::SimCamera> camera = device::sim::installSimulatedCamera();
-        QVERIFY(appConfig().setDeviceName("Integrated Webcam"));
-        UvcStream stream;
-        stream.openAsRgbStream();
-        appConfig().resolutionList = stream.getList();
-        stream.release();
-        page->updateFromState();
-        QCOMPARE(items(combo), (QStringList{"640x480(30p)", "1280x720(15p)", "1280x720(30p)"}));
-        QVERIFY(page->appliedResolution().format.empty());  // no 3520x1104 on this camera
-        clickMode(3);
-        QCOMPARE(items(combo), QStringList{"640x480(30p)"});
-        QVERIFY(modify->isEnabled());
-        clickMode(1);
-        QCOMPARE(combo->count(), 0);
-        QVERIFY(!modify->isEnabled());
     }
 };
 
