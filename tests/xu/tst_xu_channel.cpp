@@ -114,6 +114,8 @@ private slots:
         QCOMPARE(UVCXUManager::instance().getHdr(), uint16_t(1));
     }
 
+    // Without a device the channel exists but has no node control: each request says so
+    // (the getters' failure values: tst_xu_commands deviceFailuresGiveFailureValues).
     void noDeviceMeansEveryReadFails() {
         SimOptions options;
         options.noDevices = true;
@@ -121,17 +123,13 @@ private slots:
         LogCapture log;
         QVERIFY(!reconnect());
         QVERIFY(log.contains("\nDid not find \"Lumora X8\" device\n\n"));
-        UVCXUManager& xu = UVCXUManager::instance();
         log.clear();
-        QCOMPARE(xu.getAutoFrame(), uint16_t(0));
-        QCOMPARE(xu.getCameraSatatus(), 65535);
-        QCOMPARE(xu.getTransferDataInfoSatatus(), 1);
-        QCOMPARE(xu.getAutoSensitive(), 0);
-        QCOMPARE(xu.getTransferSize(), uint32_t(0));
-        QCOMPARE(log.count("\n *************ks_control == NULL************* \n"), 5);
+        QCOMPARE(UVCXUManager::instance().getHdr(), uint16_t(0));
+        QCOMPARE(UVCXUManager::instance().getTransferSize(), uint32_t(0));
+        QCOMPARE(log.count("\n *************ks_control == NULL************* \n"), 2);
         QCOMPARE(log.count(failureLine("UVCXU::sendRequest", "ks_control->KsProperty(...) (Flag:TYPE_SET)",
                                        uint32_t(device::kFail))),
-                 4);
+                 1);
     }
 
     void nullSystemIsAFailedAttributeStore() {
