@@ -136,14 +136,7 @@ private slots:
         QCOMPARE(wrongSize.pins[0].count(), 0);
     }
 
-    void subtypeNames() {
-        char text[80];
-        QCOMPARE(ewc_SubtypeName(kSubtypeRGB24, text, sizeof text), 0);
-        QCOMPARE(std::string(text), std::string("RGB24"));
-        QCOMPARE(ewc_SubtypeName(kSubtypeNV12, text, sizeof text), 1);
-        QCOMPARE(std::string(text), std::string("3231564E"));
-    }
-
+    // Every entry is logged with its subtype's name (or its code when it has none).
     void initialKeepsOnlyTheThreeFormatsAndLogsEveryEntry() {
         fake::install({camera("@device:pnp:x", "Lumora X8",
                               {fake::capability(kSubtypeNV12, 640, 480, {333333}),

@@ -1,6 +1,6 @@
-// The preview's decoder: the JPEG scale picked for the shown size, the scaled decode's
-// fidelity against a full decode, the newest frame winning over a slow consumer, and the
-// thread going with its label.
+// The preview: the JPEG scale picked for the shown size, the scaled decode's fidelity
+// against a full decode, the newest frame winning over a slow consumer, the decoder's
+// thread going with its label, the RGB frame image and the label's size hint.
 #include <turbojpeg.h>
 
 #include <QDir>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture/custom_image_label.h"
+#include "capture/frame_image.h"
 #include "capture/preview_decoder.h"
 #include "capture/preview_jpeg.h"
 #include "capture/preview_scale.h"
@@ -76,6 +77,48 @@ private slots:
     void newestFrameWinsOverASlowConsumer();
     void discardedFramesNeverComeOut();
     void threadGoesWithItsLabel();
+    void wrapsRgbFramesAndNeverReadsPastTheFrame() {
+        std::vector<uint8_t> pixels(4 * 2 * 4, 0);
+        pixels[0] = 0x11;  // blue of the first pixel
+        pixels[2] = 0x33;  // red
+        FrameImage frame;
+        frame.setFormat(4, 2, 4);
+        QCOMPARE(frame.size(), 4 * 2 * 4);
+        frame.setData(pixels.data());
+        const QImage image = frame.getImage();
+        QCOMPARE(image.size(), QSize(4, 2));
+        QCOMPARE(image.format(), QImage::Format_RGB32);
+        QCOMPARE(qRed(image.pixel(0, 0)), 0x33);
+        QCOMPARE(qBlue(image.pixel(0, 0)), 0x11);
+        // Unchanged until new data arrives, even if the bytes under it change.
+        pixels[2] = 0x77;
+        QCOMPARE(qRed(frame.getImage().pixel(0, 0)), 0x33);
+        frame.setData(pixels.data());
+        QCOMPARE(qRed(frame.getImage().pixel(0, 0)), 0x77);
+        // A short frame fills only what it has, and its length is the frame's size.
+        std::vector<uint8_t> half(16, 0xFF);
+        frame.setData(half.data(), int(half.size()));
+        QCOMPARE(frame.size(), 16);
+        QCOMPARE(qRed(frame.getImage().pixel(3, 0)), 0xFF);
+    }
+
+    void sizeHintKeepsThePictureRatio() {
+        QWidget parent;
+        parent.resize(1000, 1000);
+        CustomImageLabel label(&parent);
+        QCOMPARE(CustomImageLabel::parentSize, QSize(1000, 1000));
+        QImage picture(1600, 900, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        label.setImage(picture);
+        QCOMPARE(label.aspectRatio(), 16.0f / 9.0f);
+        QCOMPARE(label.sizeHint(), QSize(1000, 562));
+        // A parent wider than the picture: the label's height times the ratio.
+        CustomImageLabel::parentSize = QSize(2000, 500);
+        label.resize(300, 450);
+        QCOMPARE(label.sizeHint(), QSize(int(450 * (16.0f / 9.0f)), 500));
+        label.showPixmap(QPixmap(400, 400));
+        QCOMPARE(label.aspectRatio(), 1.0f);
+    }
 };
 
 void PreviewDecoderTest::scaleCoversTheShownSize_data() {

@@ -1,6 +1,8 @@
-// Opening and closing capture slots on the simulated camera: every failure code of the
-// two halves, the three attempts of 22/23/24 without a pile of grabbers, the remembered
-// size of an empty request, and the layer's device count.
+// Capture slots on the simulated camera: every failure code of the open's two halves,
+// the three attempts of 22/23/24 without a pile of grabbers, the remembered size of an
+// empty request, the layer's device count; and the standard controls of an open slot
+// (result codes 1 to 5, manual values, the automatic flag, the default value and the
+// kernel-streaming path).
 #include <QtTest>
 #include <memory>
 #include <string>
@@ -10,12 +12,17 @@
 #include "capture/capture_formats.h"
 #include "capture/capture_slots.h"
 #include "capture/slot_open.h"
+#include "capture/standard_controls.h"
 #include "capture/uvc_camera.h"
 #include "device/device_port.h"
 #include "device/sim/sim_camera.h"
 #include "format_search.h"
 #include "support/log_capture.h"
 
+using device::ControlGroup;
+using device::kFlagsAuto;
+using device::kFlagsManual;
+using device::sim::ControlState;
 using device::sim::SimCamera;
 using device::sim::SimOptions;
 
@@ -176,50 +183,47 @@ private slots:
         QCOMPARE(deviceCount, 0);
     }
 
-    void retriedFailuresTakeThreeAttemptsWithOneGrabber_data() {
+    // Codes 22 to 24 are retried up to three attempts; each retry removes the grabber of
+    // the attempt before, so one remains.
+    void retriedFailuresKeepOneGrabber_data() {
         QTest::addColumn<int>("code");
-        QTest::newRow("run") << 22;
-        QTest::newRow("completion aborted") << 23;
-        QTest::newRow("no first frame") << 24;
+        QTest::addColumn<int>("failures");  // attempts that fail
+        QTest::newRow("run") << 22 << 3;
+        QTest::newRow("completion aborted") << 23 << 3;
+        QTest::newRow("no first frame") << 24 << 3;
+        QTest::newRow("run, then a success") << 22 << 1;
     }
-    void retriedFailuresTakeThreeAttemptsWithOneGrabber() {
+    void retriedFailuresKeepOneGrabber() {
         QFETCH(int, code);
+        QFETCH(int, failures);
         smallMjpg();
         if (code == 22) {
-            sim->failNext("CaptureGraph::run", device::kFail, 3);
+            sim->failNext("CaptureGraph::run", device::kFail, failures);
         } else if (code == 23) {
-            sim->failNext("CaptureGraph::waitForCompletion", device::kAbort, 3);
+            sim->failNext("CaptureGraph::waitForCompletion", device::kAbort, failures);
         } else {
             sim->setNeverDeliverFrames(true);
         }
         const int added = sim->callCount("CaptureGraph::addGrabber");
         const int removed = sim->callCount("CaptureGraph::removeGrabber");
         LogCapture log;
-        QCOMPARE(camera.open(0, index, 1), -3);
-        for (int left = 3; left >= 1; --left) {
-            QCOMPARE(
-                log.count("fin error(" + std::to_string(code) + ") retry(" + std::to_string(left) + ")\n"),
-                1);
+        const bool opens = failures < 3;
+        QCOMPARE(camera.open(0, index, 1), opens ? 0 : -3);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const std::string result = std::to_string(attempt < failures ? code : 0);
+            QCOMPARE(log.count("fin error(" + result + ") retry(" + std::to_string(3 - attempt) + ")\n"),
+                     attempt <= failures ? 1 : 0);
         }
-        QCOMPARE(log.count("uvc stream open fail! error(" + std::to_string(code) + ") \n"), 1);
-        QCOMPARE(ewc_slot(0).status, code);
-        // Each retry removes the grabber of the attempt before: one remains.
-        QCOMPARE(sim->callCount("CaptureGraph::addGrabber") - added, 3);
-        QCOMPARE(sim->callCount("CaptureGraph::removeGrabber") - removed, 2);
-        QVERIFY(sim->runningStreams() <= 1);
+        QCOMPARE(log.count(opens ? "uvc stream open success! \n"
+                                 : "uvc stream open fail! error(" + std::to_string(code) + ") \n"),
+                 1);
+        QCOMPARE(ewc_slot(0).status, opens ? 0 : code);
+        const int attempts = std::min(failures + 1, 3);
+        QCOMPARE(sim->callCount("CaptureGraph::addGrabber") - added, attempts);
+        QCOMPARE(sim->callCount("CaptureGraph::removeGrabber") - removed, attempts - 1);
+        QVERIFY(opens ? sim->runningStreams() == 1 : sim->runningStreams() <= 1);
         camera.release();
         QCOMPARE(sim->runningStreams(), 0);
-    }
-
-    void aRetrySucceedsOnTheSecondAttempt() {
-        smallMjpg();
-        sim->failNext("CaptureGraph::run", device::kFail, 1);
-        LogCapture log;
-        QCOMPARE(camera.open(0, index, 1), 0);
-        QCOMPARE(log.count("fin error(22) retry(3)\n"), 1);
-        QCOMPARE(log.count("fin error(0) retry(2)\n"), 1);
-        QCOMPARE(log.count("uvc stream open success! \n"), 1);
-        QCOMPARE(sim->runningStreams(), 1);
     }
 
     void anEmptyRequestTakesTheLastFormat() {
@@ -291,6 +295,125 @@ private slots:
         QCOMPARE(camera.open(0, int(formats.size()) + 5, 1), -3);
         QCOMPARE(log.count("uvcCamera open failed! \n"), 4);
         QCOMPARE(ewc_slot(0).inUse, 0);
+    }
+
+    // ---- standard controls of an open slot ----------------------------------------------
+
+    void resultCodes() {
+        // 1: closed camera or slot number above 9 (getFlags cannot tell it from "automatic").
+        QCOMPARE(camera.getValue(BRIGHTNESS), -1);
+        QCOMPARE(camera.setValue(BRIGHTNESS, 10), 1);
+        QCOMPARE(camera.getFlags(EXPOSURE), 1);
+        QCOMPARE(camera.setKsValue(13, 1.0), 1);
+        QCOMPARE(ewc_propfunc(kPropGetValue, 10, BRIGHTNESS, nullptr, nullptr), 1);
+
+        sim->failNext("ControlPort::getRange", device::kFail);  // the first probe: brightness
+        QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
+        const int slot = camera.openNum();
+        double value = 0;
+        // 2: property out of range, negative numbers too.
+        QCOMPARE(ewc_propfunc(kPropGetValue, slot, 17, &value, nullptr), 2);
+        QCOMPARE(ewc_propfunc(kPropGetValue, slot, -1, &value, nullptr), 2);
+        QCOMPARE(ewc_propKSfunc(2, slot, 17, &value), 2);
+        // 3: its range failed at open (brightness here, roll on this camera): no call now.
+        const int calls = sim->callCount("ControlPort::get") + sim->callCount("ControlPort::getRange");
+        QCOMPARE(ewc_propfunc(kPropGetValue, slot, BRIGHTNESS, &value, nullptr), 3);
+        QCOMPARE(camera.getValue(ROLL), -1);
+        QCOMPARE(sim->callCount("ControlPort::get") + sim->callCount("ControlPort::getRange"), calls);
+        QCOMPARE(camera.getValue(CONTRAST),
+                 int(sim->control(device::ControlGroup::VideoProcAmp, device::kProcContrast).value));
+        // 4: range or interface unavailable now; 5: the Get or Set failed.
+        sim->failNext("ControlPort::getRange", device::kFail);
+        QCOMPARE(camera.setValue(CONTRAST, 50), 4);
+        sim->failNext("ControlPort::hasGroup", device::kNoInterface);
+        QCOMPARE(camera.getValue(CONTRAST), -1);
+        sim->failNext("ControlPort::set", device::kFail);
+        QCOMPARE(camera.setValue(CONTRAST, 50), 5);
+        QCOMPARE(ewc_hr.load(), device::kFail);
+        sim->failNext("ControlPort::get", device::kFail);
+        QCOMPARE(camera.getValue(CONTRAST), -1);
+
+        LogCapture log;
+        sim->failNext("ControlPort::set", device::kFail);
+        QCOMPARE(camera.setValue(PAN, 5), 5);
+        QCOMPARE(log.count("info: Function: ewc_propfunc, RRRRRRRRRRR failed, Error code: 0x80004005 \n"), 1);
+    }
+
+    void manualValueIsTruncatedAndLogged() {
+        QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
+        LogCapture log;
+        QCOMPARE(camera.setValue(BRIGHTNESS, 120.9), 0);
+        ControlState state = sim->control(ControlGroup::VideoProcAmp, device::kProcBrightness);
+        QCOMPARE(state.value, 120L);
+        QCOMPARE(state.flags, long(kFlagsManual));
+        QCOMPARE(log.count("IAMVideoProcAmp func:1, prop:0\n"), 1);
+        QCOMPARE(log.count("GetRange Min:0, Max: 200\n"), 1);
+        QCOMPARE(log.count("GetRange Step:1.000000, Default: 100.000000, CapsFlags: 2.000000\n"), 1);
+        QCOMPARE(log.count("Get val prop:0, Val: 100\n"), 1);  // read before the write
+        QCOMPARE(log.count("set new val prop:0, Val: 120\n"), 1);
+        QCOMPARE(camera.getValue(BRIGHTNESS), 120);
+        QCOMPARE(log.count("Get val prop:0, Val: 120\n"), 1);
+
+        log.clear();
+        QCOMPARE(camera.setValue(ZOOM, 250.5), 0);
+        QCOMPARE(sim->control(ControlGroup::CameraControl, device::kCamZoom).value, 250L);
+        QCOMPARE(log.count("IAMCameraControl func:1, prop:13\n"), 1);
+        QCOMPARE(log.count("set new val prop:3, Val: 250\n"), 1);
+    }
+
+    // The automatic flag read and written, and a default value that keeps it.
+    void automaticFlag() {
+        QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
+        sim->setControl(ControlGroup::CameraControl, device::kCamExposure, ControlState{-6, kFlagsAuto});
+        LogCapture log;
+        QCOMPARE(camera.getFlags(EXPOSURE), 1);
+        QCOMPARE(log.count("get Flags:1, CameraControl_Flags_Auto: 1\n"), 1);
+        int automatic = -1;
+        double value = 0;
+        QCOMPARE(ewc_propfunc(kPropGetValue, camera.openNum(), EXPOSURE, &value, &automatic), 0);
+        QCOMPARE(automatic, 1);
+        QCOMPARE(value, -6.0);
+
+        QCOMPARE(camera.setManual(EXPOSURE), 0);
+        QCOMPARE(camera.getFlags(EXPOSURE), 2);
+        QCOMPARE(camera.getValue(EXPOSURE), -6);
+        QCOMPARE(camera.setAuto(EXPOSURE), 0);
+        QCOMPARE(camera.getValue(EXPOSURE), -6);
+        QCOMPARE(sim->control(ControlGroup::CameraControl, device::kCamExposure).flags, long(kFlagsAuto));
+
+        const auto whiteBalance = [this] {
+            return sim->control(ControlGroup::VideoProcAmp, device::kProcWhiteBalance);
+        };
+        sim->setControl(ControlGroup::VideoProcAmp, device::kProcWhiteBalance,
+                        ControlState{3000, kFlagsAuto});
+        QCOMPARE(ewc_propfunc(kPropSetDefault, camera.openNum(), WHITEBALANCE, nullptr, nullptr), 0);
+        QCOMPARE(whiteBalance().value, 4600L);
+        QCOMPARE(whiteBalance().flags, long(kFlagsAuto));
+        sim->setControl(ControlGroup::VideoProcAmp, device::kProcWhiteBalance,
+                        ControlState{5000, kFlagsManual});
+        QCOMPARE(camera.getFlags(WHITEBALANCE), 2);
+        QCOMPARE(log.count("get Flags:2, VideoProcAmp_Flags_Auto: 1\n"), 1);
+    }
+
+    void powerLineFrequencyThroughThePropertySet() {
+        QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
+        LogCapture log;
+        QCOMPARE(camera.setKsValue(13, 1.0), 0);
+        QCOMPARE(sim->powerLineFrequency(), 1L);
+        QCOMPARE(log.count("ks_control func:1, prop:13\n"), 1);
+        QCOMPARE(log.count("ks_propset supported\n"), 1);
+        QCOMPARE(camera.getKsValue(13), 1);
+        QCOMPARE(camera.setKsValue(13, 2.7), 0);
+        QCOMPARE(camera.getKsValue(13), 2);
+
+        sim->failNext("ControlPort::ksQuerySupported", device::kFail);
+        QCOMPARE(camera.setKsValue(13, 1.0), 4);
+        sim->failNext("ControlPort::ksSet", device::kFail);
+        QCOMPARE(camera.setKsValue(13, 1.0), 5);
+        QCOMPARE(
+            log.count("info: Function: ewc_propKSfunc, KS RRRRRRRRRRR failed, Error code: 0x80004005 \n"), 1);
+        sim->failNext("ControlPort::ksGet", device::kFail);
+        QCOMPARE(camera.getKsValue(13), -1);
     }
 };
 

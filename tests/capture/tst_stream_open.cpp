@@ -1,15 +1,18 @@
 // The stream object on the simulated camera: the open on a worker thread and its
 // callback, the request form matched by pixel count, refusals, frames reaching the
-// reader, device loss and release.
+// reader, device loss and release, a default format the camera does not offer, and a
+// quit during the wait for the first frame.
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "base/app_config.h"
+#include "base/quit_request.h"
 #include "capture/capture_slots.h"
 #include "capture/slot_open.h"
 #include "capture/uvc_stream.h"
@@ -58,14 +61,12 @@ class StreamOpenTest : public QObject {
     RecordingCallback callback;
 
 private slots:
-    void initTestCase() {
+    void init() {
         appConfig().setDeviceName("Lumora X8");
         // A small default format keeps the simulated encoder cheap.
         appConfig().defaultWidth = 640;
         appConfig().defaultHeight = 360;
         appConfig().defaultFps = 30;
-    }
-    void init() {
         sim = device::sim::installSimulatedCamera();
         ewc_timeouts() = CaptureTimeouts{15000, 3000, 3000};
         stream = std::make_unique<UvcStream>();
@@ -109,14 +110,24 @@ private slots:
         QCOMPARE(data, nullptr);
     }
 
+    // A request the list does not hold starts nothing; one the list holds is matched by
+    // its pixel count.
     void requestMatchedByPixelCountOpensWithConversion() {
         stream->openAsRgbStream();
         stream->release();
+        const size_t before = callback.results().size();
+        LogCapture log;
+        QCOMPARE(stream->openAsRgbStream(RESOLUTION_LIST{0, 1920, 1080, 30, "NV12"}), -1);
+        QCOMPARE(stream->openAsRgbStream(RESOLUTION_LIST{0, 1000, 1000, 30, "MJPG"}), -1);
+        QCOMPARE(callback.results().size(), before);
+        QVERIFY(!log.contains("CreateThread"));
+        QCOMPARE(log.count("openAsRgbStream founde index: -1, type: 0 \n"), 2);
+        QCOMPARE(stream->isOpen(), 0);
         const std::vector<RESOLUTION_LIST> list = stream->getList();
         const RESOLUTION_LIST portrait = findFormat(list, "H264", 1080, 1920);
         QVERIFY(!portrait.format.empty());
 
-        LogCapture log;
+        log.clear();
         const RESOLUTION_LIST request{portrait.index, 1920, 1080, 30, "H264"};
         QCOMPARE(stream->openAsRgbStream(request), 0);
         QCOMPARE(
@@ -153,19 +164,6 @@ private slots:
         QCOMPARE(ewc_slot(stream->camera().openNum()).outputSubtype, device::kSubtypeNull);
     }
 
-    void anUnknownRequestStartsNothing() {
-        stream->openAsRgbStream();
-        stream->release();
-        const size_t before = callback.results().size();
-        LogCapture log;
-        QCOMPARE(stream->openAsRgbStream(RESOLUTION_LIST{0, 1920, 1080, 30, "NV12"}), -1);
-        QCOMPARE(stream->openAsRgbStream(RESOLUTION_LIST{0, 1000, 1000, 30, "MJPG"}), -1);
-        QCOMPARE(callback.results().size(), before);
-        QVERIFY(!log.contains("CreateThread"));
-        QCOMPARE(log.count("openAsRgbStream founde index: -1, type: 0 \n"), 2);
-        QCOMPARE(stream->isOpen(), 0);
-    }
-
     void aSecondOpenWhileOneRunsReturnsAtOnce() {
         sim->setLatency("VideoSystem::enumerateVideoInputs", 300);
         LogCapture log;
@@ -183,7 +181,7 @@ private slots:
         QCOMPARE(callback.results().back(), 0);
     }
 
-    void noFreeSlotReportsMinusThree() {
+    void noFreeSlotReportsMinusThreeAndLeavesNothingToClose() {
         for (int n = 0; n < kCaptureSlotCount; ++n) {
             ewc_slot(n).inUse = 1;  // ten slots taken
         }
@@ -195,11 +193,7 @@ private slots:
         QCOMPARE(callback.results().back(), -3);
         QCOMPARE(log.count("uvcCamera open failed! invalid openNum(10) \n"), 1);
         QCOMPARE(log.count("camera open: -3, with type: 0\n"), 1);
-    }
-
-    void releaseWithoutOpen() {
-        LogCapture log;
-        QCOMPARE(stream->release(), 0);
+        QCOMPARE(stream->release(), 0);  // nothing to close
         QCOMPARE(log.count("EWC_Close: 1 \n"), 1);
     }
 
@@ -218,6 +212,72 @@ private slots:
         QCOMPARE(stream->getEvent(), 0);
         QCOMPARE(stream->release(), 0);
         QCOMPARE(stream->isOpen(), 0);
+    }
+
+    // The open fails without falling back to another format, and the log says once per
+    // connection of the camera what was asked for and which MJPG formats it offers.
+    void defaultFormatNotOffered_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("fps");
+        QTest::newRow("size not offered") << 1000 << 1000 << 30;
+        QTest::newRow("rate not offered") << 1920 << 1080 << 60;
+        QTest::newRow("rate missing") << 1920 << 1080 << 0;
+        QTest::newRow("negative") << -1920 << 1080 << 30;
+        QTest::newRow("absurd") << INT_MAX << INT_MAX << INT_MAX;
+    }
+    void defaultFormatNotOffered() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, fps);
+        // Each row is a camera of its own: an open that finds no camera ends the last one.
+        device::installPort(device::DevicePort{});
+        stream->openAsRgbStream();
+        appConfig().defaultWidth = width;
+        appConfig().defaultHeight = height;
+        appConfig().defaultFps = fps;
+        sim = device::sim::installSimulatedCamera();
+        LogCapture log;
+        const std::string line =
+            "default format MJPG " + std::to_string(width) + " x " + std::to_string(height) + " at " +
+            std::to_string(fps) +
+            " fps (defaultWidth, defaultHeight, defaultFps in APSet.ini) is not offered by the camera; its "
+            "MJPG formats: 3520 x 1104 at 30 fps, 1920 x 1080 at 30 fps, 1920 x 1080 at 25 fps, 1920 x 1080 "
+            "at 15 fps, 1280 x 720 at 30 fps, 1280 x 720 at 25 fps, 1280 x 720 at 15 fps, 640 x 360 at 30 "
+            "fps, 640 x 360 at 15 fps \n";
+        for (int tick = 0; tick < 3; ++tick) {  // every connect tick fails, the first says why
+            stream->openAsRgbStream();
+            QVERIFY(callback.results().back() < 0);
+            QVERIFY(!stream->isOpen());
+            QCOMPARE(sim->runningStreams(), 0);  // no other format was taken instead
+        }
+        QCOMPARE(log.count(line), 1);
+        // Unplugged and back: a new connection, so the reason is given again.
+        sim->unplug();
+        stream->openAsRgbStream();
+        sim->plug();
+        stream->openAsRgbStream();
+        stream->openAsRgbStream();
+        QCOMPARE(log.count(line), 2);
+    }
+
+    // A quit ends the wait for the first frame and the open's further attempts at once,
+    // instead of after three 15 s waits; the open fails.
+    void quitEndsTheFirstFrameWait() {
+        ewc_timeouts() = CaptureTimeouts{};
+        sim->setNeverDeliverFrames(true);
+        LogCapture log;
+        std::thread quitter([&log] {
+            while (!log.contains("ewc_OpenStream ewc_hr:"))
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            requestQuit();
+        });
+        stream->openAsRgbStream();  // returns once the open has ended
+        quitter.join();
+        clearQuitRequest();
+        QCOMPARE(callback.results().back(), -3);
+        QCOMPARE(log.count("first frame wait ended: quit requested \n"), 1);
+        QCOMPARE(log.count("ewc_OpenStream ewc_hr:0, evCode: 0\n"), 1);  // no further attempt
     }
 };
 

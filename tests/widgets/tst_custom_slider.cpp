@@ -106,7 +106,9 @@ private slots:
         QCOMPARE(slider->value(), 120);
     }
 
-    void plainClickOnHandleReportsTheOldValue() {
+    // A click on the handle reports the old value; one on the groove reports nothing and
+    // the next repaint puts the handle back.
+    void clicksWithoutADragKeepTheValue() {
         const QPoint pos = slider->handleCentre();
         slider->press(pos);
         slider->release(pos);
@@ -114,15 +116,12 @@ private slots:
         QCOMPARE(moved->count(), 0);
         QCOMPARE(released->count(), 1);
         QCOMPARE(released->at(0).at(0).toInt(), 100);
-    }
-
-    void clickOnGrooveIsUndoneByTheNextRepaint() {
         const QPoint far(slider->width() - 5, slider->height() / 2);
         slider->press(far);
         slider->release(far);
         slider->grab();
         QCOMPARE(slider->value(), 100);
-        QCOMPARE(moved->count() + released->count(), 0);
+        QCOMPARE(moved->count() + released->count(), 1);
     }
 
     void setCurrentValueIsSilentOnlyWhileNotHeld() {
@@ -148,9 +147,8 @@ private slots:
         slider->setDisplayScale(1000);
         QCOMPARE(slider->dragText(2000), QStringLiteral("2e+06"));
         // 420 wide, text 20 wide: the text's left edge runs from 0 to 400.
-        QCOMPARE(slider->dragTextX(0, 20), 0);
-        QCOMPARE(slider->dragTextX(100, 20), 200);
-        QCOMPARE(slider->dragTextX(200, 20), 400);
+        for (int value : {0, 100, 200})
+            QCOMPARE(slider->dragTextX(value, 20), value * 2);
         slider->setRange(5, 5);
         QCOMPARE(slider->dragTextX(5, 20), 0);
     }

@@ -35,52 +35,42 @@ private slots:
         setDialogScaleFactorSource(+[] { return 1.0; });
     }
 
-    // Runs first: no switcher has been clicked yet in this process.
-    void currentModeIsUnsetUntilAClick() {
+    // Runs first: no switcher has been clicked yet in this process. setMode checks a
+    // button silently and ignores other values than 1 to 3; a click reports the mode, which
+    // is one value for the whole program.
+    void modeSwitcher() {
         CustomModeSwitcher first;
         CustomModeSwitcher second;
-        QCOMPARE(CustomModeSwitcher::currentMode(), -1);
+        QSignalSpy changed(&first, &CustomModeSwitcher::modeChanged);
+        QCOMPARE(first.checkedMode(), 1);
+        first.setMode(0);
+        first.setMode(4);
+        QCOMPARE(first.checkedMode(), 1);
         first.setMode(3);
+        QCOMPARE(first.checkedMode(), 3);
+        auto* mode1 = first.findChild<QPushButton*>(QStringLiteral("Mode1"));
+        auto* mode3 = first.findChild<QPushButton*>(QStringLiteral("Mode3"));
+        QVERIFY(!mode1->isChecked());
+        QCOMPARE(changed.count(), 0);
         QCOMPARE(CustomModeSwitcher::currentMode(), -1);
 
+        QCOMPARE(mode1->text(), QStringLiteral("ModeA"));
+        QCOMPARE(mode3->text(), QStringLiteral("ModeC"));
+        first.setButtonTexts(QStringLiteral("50Hz"), QStringLiteral("60Hz"));
+        QCOMPARE(mode1->text(), QStringLiteral("50Hz"));
+        QVERIFY(mode3->isHidden());
+        first.setButtonTexts(QStringLiteral("H264"), QStringLiteral("MJPG"), QStringLiteral("YUY2"));
+        QCOMPARE(mode3->text(), QStringLiteral("YUY2"));
+        QVERIFY(!mode3->isHidden());
+
         LogCapture log;
-        QSignalSpy changed(&first, &CustomModeSwitcher::modeChanged);
         first.show();
         QTest::mouseClick(first.findChild<QPushButton*>(QStringLiteral("Mode2")), Qt::LeftButton);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.at(0).at(0).toInt(), 2);
         QCOMPARE(log.count("buttonJudge 2 \n"), 1);
         QCOMPARE(first.checkedMode(), 2);
-        // One value for the whole program.
         QCOMPARE(second.currentMode(), 2);
-    }
-
-    void setModeChecksSilentlyAndIgnoresOtherValues() {
-        CustomModeSwitcher switcher;
-        QSignalSpy changed(&switcher, &CustomModeSwitcher::modeChanged);
-        QCOMPARE(switcher.checkedMode(), 1);
-        switcher.setMode(0);
-        QCOMPARE(switcher.checkedMode(), 1);
-        switcher.setMode(4);
-        QCOMPARE(switcher.checkedMode(), 1);
-        switcher.setMode(2);
-        QCOMPARE(switcher.checkedMode(), 2);
-        QVERIFY(!switcher.findChild<QPushButton*>(QStringLiteral("Mode1"))->isChecked());
-        QCOMPARE(changed.count(), 0);
-    }
-
-    void buttonTextsAndTheHiddenThirdButton() {
-        CustomModeSwitcher switcher;
-        auto* mode1 = switcher.findChild<QPushButton*>(QStringLiteral("Mode1"));
-        auto* mode3 = switcher.findChild<QPushButton*>(QStringLiteral("Mode3"));
-        QCOMPARE(mode1->text(), QStringLiteral("ModeA"));
-        QCOMPARE(mode3->text(), QStringLiteral("ModeC"));
-        switcher.setButtonTexts(QStringLiteral("50Hz"), QStringLiteral("60Hz"));
-        QCOMPARE(mode1->text(), QStringLiteral("50Hz"));
-        QVERIFY(mode3->isHidden());
-        switcher.setButtonTexts(QStringLiteral("H264"), QStringLiteral("MJPG"), QStringLiteral("YUY2"));
-        QCOMPARE(mode3->text(), QStringLiteral("YUY2"));
-        QVERIFY(!mode3->isHidden());
     }
 
     void tabButtonShowsTheIconOfItsState() {
@@ -154,6 +144,7 @@ private slots:
         QCOMPARE(QApplication::topLevelWidgets().size(), topLevels);
     }
 
+    // It reports its list opening and closing, and centres its items and its own text.
     void comboBoxReportsItsListAndCentresItems() {
         CenterComboBox combo;
         combo.addItems({QStringLiteral("1920x1080(30p)"), QStringLiteral("1280x720(30p)")});
@@ -169,14 +160,12 @@ private slots:
         combo.hidePopup();
         QCOMPARE(showing.count(), 2);
         QCOMPARE(showing.at(1).at(0).toBool(), false);
-    }
 
-    void comboBoxDrawsItsTextCentred() {
-        CenterComboBox combo;
-        combo.setStyleSheet(QStringLiteral("QComboBox { background: black; color: white; border: none; }"));
-        combo.addItem(QStringLiteral("MMMM"));
-        combo.resize(300, 40);
-        const QImage image = combo.grab().toImage();
+        CenterComboBox drawn;
+        drawn.setStyleSheet(QStringLiteral("QComboBox { background: black; color: white; border: none; }"));
+        drawn.addItem(QStringLiteral("MMMM"));
+        drawn.resize(300, 40);
+        const QImage image = drawn.grab().toImage();
         int left = image.width();
         int right = -1;
         // The drop-down arrow sits at the right end; look left of it.

@@ -1,18 +1,25 @@
-// The dialog base and the question dialog: dimming of the main window, the outcome
-// signals, Escape, scaling for the screen and deletion after use.
+// The dialogs: the base and the question dialog (dimming of the main window, the outcome
+// signals, Escape, scaling for the screen and deletion after use), the transfer progress
+// dialog, the busy spinner and its indicator, and the licence viewer.
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
 #include "support/log_capture.h"
+#include "widgets/busy_progress.h"
+#include "widgets/custom_progress_dialog.h"
 #include "widgets/darken_effect.h"
 #include "widgets/dialog_scale.h"
 #include "widgets/general_dialog.h"
+#include "widgets/popup_license_layout.h"
+#include "widgets/q_progress_indicator.h"
 
 namespace {
 
@@ -47,9 +54,24 @@ QPointer<GeneralDialog> question(const QString& left = QStringLiteral("Cancel"),
     return dialog;
 }
 
+int opaquePixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += qAlpha(image.pixel(x, y)) > 0;
+    }
+    return count;
+}
+
+QImage renderTransparent(QWidget* widget) {
+    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
 }  // namespace
 
-class TestGeneralDialog : public QObject {
+class TestDialogs : public QObject {
     Q_OBJECT
 
 private:
@@ -115,6 +137,10 @@ private slots:
         QVERIFY(dialog->isShowing());
         QCOMPARE(mainWindow->disabled, 1);
         QCOMPARE(log.count("BaseDialog show \n"), 1);
+        // A second dialog open meanwhile keeps its own button state: closed, it cancels.
+        QPointer<GeneralDialog> second = question();
+        second->show();
+        QSignalSpy secondCanceled(second.data(), &GeneralDialog::canceled);
 
         QTest::mouseClick(button(dialog, "rightBtn"), Qt::LeftButton);
         QCOMPARE(right.count(), 1);
@@ -125,10 +151,14 @@ private slots:
         QCOMPARE(log.count("BaseDialog close \n"), 1);
         QCOMPARE(log.count("closeEvent:1 \n"), 1);
         QCOMPARE(mainWindow->enabled, 1);
+        second->close();
+        QCOMPARE(secondCanceled.count(), 1);
+        QCOMPARE(mainWindow->enabled, 2);
         flushDeletes();
         QVERIFY(!dialog);
     }
 
+    // Escape never closes; the window's close command cancels, once.
     void windowCloseCommandCancelsOnce() {
         LogCapture log;
         QPointer<GeneralDialog> dialog = question(QStringLiteral("Cancel"), QStringLiteral("Enable"));
@@ -136,6 +166,10 @@ private slots:
         QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
         QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
         dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
+        QTest::keyClick(dialog.data(), Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(canceled.count(), 0);
         mainWindow->setGraphicsEffect(new DarkenEffect());
 
         QVERIFY(dialog->close());
@@ -151,17 +185,6 @@ private slots:
         QVERIFY(!dialog->closeDialog());
         QCOMPARE(canceled.count(), 1);
         QCOMPARE(mainWindow->enabled, 1);
-    }
-
-    void escapeNeverCloses() {
-        QPointer<GeneralDialog> dialog = question();
-        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
-        QTest::keyClick(dialog.data(), Qt::Key_Escape);
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(canceled.count(), 0);
-        QVERIFY(dialog->closeDialog());
     }
 
     void execDarkensTheMainWindowAndKeepsTheDialogUntilReturn() {
@@ -184,19 +207,6 @@ private slots:
         QVERIFY(!dialog->isShowing());
         flushDeletes();
         QVERIFY(!dialog);
-    }
-
-    void buttonStateBelongsToEachDialog() {
-        QPointer<GeneralDialog> first = question();
-        first->show();
-        QPointer<GeneralDialog> second = question();
-        second->show();
-        QSignalSpy secondCanceled(second.data(), &GeneralDialog::canceled);
-
-        QTest::mouseClick(button(first, "rightBtn"), Qt::LeftButton);
-        second->close();
-        QCOMPARE(secondCanceled.count(), 1);
-        QCOMPARE(mainWindow->enabled, 2);
     }
 
     // Wider screens: the width grows by factor / 1.03, the heights by factor / 1.15; the
@@ -224,9 +234,17 @@ private slots:
         dialog->close();
     }
 
+    // Without the main window nothing is called; a plain window shown before the main
+    // window does not get the dimming.
     void namedMainWindowIsPreferredOverOtherWindows() {
-        // A plain window shown before the main window does not get the dimming.
         mainWindow.reset();
+        QPointer<GeneralDialog> alone = question();
+        QSignalSpy canceled(alone.data(), &GeneralDialog::canceled);
+        alone->show();
+        alone->close();
+        QCOMPARE(canceled.count(), 1);
+        flushDeletes();
+
         QMainWindow other;
         other.show();
         mainWindow = std::make_unique<FakeMainWindow>();
@@ -244,16 +262,112 @@ private slots:
         other.close();
     }
 
-    void withoutMainWindowNothingIsCalled() {
-        mainWindow.reset();
-        topLevelsAtStart = QApplication::topLevelWidgets().size();
-        QPointer<GeneralDialog> dialog = question();
-        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+    void progressDialogCancelReportsResetsAndCloses() {
+        LogCapture log;
+        QPointer<CustomProgressDialog> dialog = new CustomProgressDialog();
+        QSignalSpy cancel(dialog.data(), &CustomProgressDialog::cancelBtnClicked);
+        QVERIFY(!dialog->closeProgress());
         dialog->show();
-        dialog->close();
-        QCOMPARE(canceled.count(), 1);
+        dialog->setProgress(40);
+        QCOMPARE(dialog->progress(), 40);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cancelBtn")), Qt::LeftButton);
+        QCOMPARE(cancel.count(), 1);
+        QCOMPARE(log.count("close \n"), 1);  // not for the close before show()
+        QCOMPARE(dialog->progress(), 0);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(!dialog->isShowing());
+        QVERIFY(!dialog->closeProgress());
+        QCOMPARE(log.count("close \n"), 1);
+        flushDeletes();
+        QVERIFY(!dialog);
+    }
+
+    void busyProgressSpinsAndCanBeOpenedAgain() {
+        LogCapture log;
+        QWidget page;
+        auto* busy = new BusyProgress(&page);
+        QProgressIndicator* indicator = busy->findChild<QProgressIndicator*>(QStringLiteral("indicator"));
+        QVERIFY(indicator && indicator->isAnimated());
+
+        for (int round = 0; round < 2; ++round) {
+            QTimer::singleShot(0, busy, [busy] { QVERIFY(busy->closeDialog()); });
+            busy->exec();
+            flushDeletes();
+            QVERIFY(page.findChild<BusyProgress*>() == busy);
+            QVERIFY(!busy->isShowing());
+        }
+        QCOMPARE(log.count("BaseDialog exec \n"), 2);
+        QCOMPARE(log.count("BaseDialog close \n"), 2);
+        QVERIFY(!busy->closeDialog());
+    }
+
+    // A stopped indicator only stores a new delay; started, it turns by 45 degrees a tick
+    // from 0, and stopped it stays put.
+    void indicatorTurnsByAnEighthPerTick() {
+        QProgressIndicator indicator;
+        indicator.setAnimationDelay(5);
+        QVERIFY(!indicator.isAnimated());
+        QCOMPARE(indicator.property("delay").toInt(), 5);
+        indicator.startAnimation();
+        QTRY_VERIFY(indicator.angle() != 0);
+        QCOMPARE(indicator.angle() % 45, 0);
+        indicator.stopAnimation();
+        QVERIFY(!indicator.isAnimated());
+        const int stoppedAt = indicator.angle();
+        QTest::qWait(30);
+        QCOMPARE(indicator.angle(), stoppedAt);
+        indicator.startAnimation();
+        QCOMPARE(indicator.angle(), 0);
+    }
+
+    void indicatorDrawsOnlyWhenRunningOrAsked() {
+        QProgressIndicator indicator;
+        indicator.resize(100, 100);
+        QCOMPARE(opaquePixels(renderTransparent(&indicator)), 0);
+        indicator.setDisplayedWhenStopped(true);
+        QVERIFY(opaquePixels(renderTransparent(&indicator)) > 0);
+        indicator.setDisplayedWhenStopped(false);
+        indicator.startAnimation();
+        indicator.setColor(QColor(255, 0, 0));
+        const QImage image = renderTransparent(&indicator);
+        QVERIFY(opaquePixels(image) > 0);
+        // The first dot (angle 0) sits straight above the centre, 10 across.
+        const QColor top(image.pixel(50 - int(0.5 * QProgressIndicator::innerRadius(100)) + 5, 50 - 18 - 5));
+        QCOMPARE(top.red(), 255);
+        QCOMPARE(top.green(), 0);
+        indicator.stopAnimation();
+    }
+
+    // Without its file the viewer only logs; with it, it shows the HTML and closes for good.
+    void licenceViewerShowsHtmlAndClosesForGood() {
+        LogCapture log;
+        QPointer<PopupLicenseLayout> viewer = new PopupLicenseLayout();
+        viewer->showLicense(QStringLiteral("t"), QStringLiteral("/nonexistent/notice.htm"));
+        QCOMPARE(log.count("open failed\n"), 1);
+        QVERIFY(!viewer->isVisible());
+        QVERIFY(!viewer->isShowing());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("notice.htm"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><h1>Notice</h1><p>Some licence text.</p></body></html>");
+        file.close();
+        viewer->showLicense(QStringLiteral("Open Source Licenses (PC Tool)"), path);
+        QVERIFY(viewer->isVisible());
+        QVERIFY(!viewer->isModal());
+        auto* browser = viewer->findChild<QTextBrowser*>(QStringLiteral("textBrowser"));
+        QVERIFY(browser->isReadOnly());
+        QVERIFY(browser->openExternalLinks());
+        QVERIFY(browser->toPlainText().contains(QStringLiteral("Some licence text.")));
+        QCOMPARE(viewer->findChild<QLabel*>(QStringLiteral("titleLabel"))->text(),
+                 QStringLiteral("Open Source Licenses (PC Tool)"));
+        QTest::mouseClick(viewer->findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
+        QVERIFY(!viewer->isVisible());
+        flushDeletes();
+        QVERIFY(!viewer);
     }
 };
 
-QTEST_MAIN(TestGeneralDialog)
-#include "tst_general_dialog.moc"
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
