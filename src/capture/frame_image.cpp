@@ -1,16 +1,7 @@
 #include "capture/frame_image.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImageReader>
 #include <algorithm>
 #include <cstring>
-
-namespace {
-// A frame whose header claims more pixels per side than any camera streams is not
-// decoded: the decoder would take memory for the claimed size (65535 x 65535 needs 16 GB).
-constexpr int kMaxPictureSide = 4096;
-}  // namespace
 
 void FrameImage::setFormat(int width, int height, int bytesPerPixel) {
     width_ = width;
@@ -42,25 +33,6 @@ QImage FrameImage::getImage() {
         dirty_ = false;
     }
     return image_;
-}
-
-QPixmap FrameImage::getPixmap() {
-    if (dirty_) {
-        pixmap_ = QPixmap();
-        if (data_ != nullptr && size_ > 0) {
-            QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data_), size_);
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::ReadOnly);
-            QImageReader reader(&buffer, "JPG");
-            const QSize claimed = reader.size();  // from the header alone
-            if (claimed.isValid() && claimed.width() <= kMaxPictureSide &&
-                claimed.height() <= kMaxPictureSide) {
-                pixmap_ = QPixmap::fromImage(reader.read());
-            }
-        }
-        dirty_ = false;
-    }
-    return pixmap_;
 }
 
 QByteArray FrameImage::compressedFrame() const {

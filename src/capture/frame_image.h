@@ -1,9 +1,9 @@
 #pragma once
-// The preview's frame buffer: turns the newest frame into a picture, decoded as JPEG or
-// wrapped as 32-bit RGB. The data is not owned (the stream object's copy buffer).
+// The preview's frame buffer: the newest frame as a copy of its JPEG (decoded by the
+// preview label's decoder thread) or wrapped as 32-bit RGB. The data is not owned (the
+// stream object's copy buffer).
 #include <QByteArray>
 #include <QImage>
-#include <QPixmap>
 #include <cstdint>
 
 class FrameImage {
@@ -12,7 +12,6 @@ public:
     void setData(const uint8_t* data);
     void setData(const uint8_t* data, int length);
     QImage getImage();
-    QPixmap getPixmap();
     // A copy of the newest compressed frame (size bytes at data), for a consumer on
     // another thread: the data itself is overwritten by the stream's next frame.
     QByteArray compressedFrame() const;
@@ -29,5 +28,4 @@ private:
     bool dirty_ = false;
     const uint8_t* data_ = nullptr;
     QImage image_;
-    QPixmap pixmap_;
 };
