@@ -2,7 +2,6 @@
 // What the main window's tests share: a simulated Lumora X8, a log capture and a window
 // whose timers never fire on their own (the tests run the ticks), with a 1 ms pause
 // between extension-unit checks.
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QtTest>
@@ -47,15 +46,7 @@ inline void resetProcessState() {
 
 // Runs the preview tick until done() holds; false after timeoutMs.
 inline bool tickUntil(mainwindow& window, const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        window.updateImage();
-        if (done())
-            return true;
-        QTest::qWait(5);
-    }
-    return false;
+    return QTest::qWaitFor([&] { return window.updateImage(), done(); }, timeoutMs);
 }
 
 inline bool isCovered(mainwindow& window) {

@@ -1,7 +1,6 @@
-// The preview tick's frame display on a connected simulated camera: MJPG frames decoded and
-// RGB32 frames scaled to the size the label shows them at in the preview box, the ticks that
-// find nothing, and the frames on their way when the stream or the window goes.
-#include <QGroupBox>
+// The preview tick's frame display on a connected simulated camera (the picture of each
+// format at the label's size: tst_mode_flows): the ticks that find nothing, undecodable and
+// pending frames, and the frames on their way when the stream or the window goes.
 #include <QLabel>
 #include <QtTest>
 
@@ -22,11 +21,7 @@ class MainWindowPreviewTest : public QObject {
 
     // Waits until the frames handed to the label's decoder are shown or dropped.
     bool settle() {
-        QElapsedTimer clock;
-        clock.start();
-        while (!label().decoder().idle() && clock.elapsed() < 5000)
-            QTest::qWait(5);
-        return label().decoder().idle();
+        return QTest::qWaitFor([this] { return label().decoder().idle(); }, 5000);
     }
 
     // Mean grey level of the shown picture, sampled on a grid.
@@ -42,61 +37,12 @@ class MainWindowPreviewTest : public QObject {
         return sum / samples;
     }
 
-    // Re-opens the stream with the camera's entry of that size and format, as a format
-    // change does.
-    bool reopenWith(int width, int height, const std::string& format) {
-        RESOLUTION_LIST entry;
-        for (const RESOLUTION_LIST& r : appConfig().resolutionList)
-            if (r.width == width && r.height == height && r.format == format)
-                entry = r;
-        UVCXUManager::instance().setEnableCommand(false);
-        SettingTaskEngine::instance().deleteCamera();
-        window().stream().release();
-        if (entry.width != width || window().stream().openAsRgbStream(entry) != 0)
-            return false;
-        window().frameImage().setFormat(width, height, 4);
-        currentValues().resolution = entry;
-        return window().stream().isOpen();
-    }
-
 private slots:
     void init() {
         rig = std::make_unique<Rig>();
         QVERIFY(rig->connect());
     }
     void cleanup() { rig.reset(); }
-
-    void frameShownAtTheLabelsSize_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<QString>("format");
-        QTest::newRow("MJPG 3520 x 1104") << 3520 << 1104 << "MJPG";
-        QTest::newRow("MJPG 1280 x 720") << 1280 << 720 << "MJPG";
-        QTest::newRow("YUY2 1280 x 720 as RGB32") << 1280 << 720 << "YUY2";
-    }
-    void frameShownAtTheLabelsSize() {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(QString, format);
-        QVERIFY(reopenWith(width, height, format.toStdString()));
-        // The label takes the frame's aspect with its first picture; the frames after it
-        // arrive at the label's size, in the frame's aspect, and are painted as they are.
-        QVERIFY(tickUntil(window(), [&] {
-            const QSize shown = shownPicture(window()).size();
-            return !shown.isEmpty() && shown == label().shownSize() &&
-                   qAbs(double(shown.width()) / shown.height() - double(width) / height) < 0.02;
-        }));
-        QCOMPARE(label().aspectRatio(), float(width) / float(height));
-        // The label stays inside the preview box and fills one of its sides.
-        const QSize box = window().form().verticalGroupBox->size();
-        const QSize shown = shownPicture(window()).size();
-        QVERIFY(label().width() <= box.width() && label().height() <= box.height());
-        QVERIFY2(shown.width() > box.width() * 9 / 10 || shown.height() > box.height() * 9 / 10,
-                 qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
-        // The stream objects keep the last requested type for the default open: go back to
-        // MJPG so that later opens deliver JPEG again.
-        QVERIFY(reopenWith(3520, 1104, "MJPG"));
-    }
 
     void ticksWithoutNewFrameChangeNothing() {
         QVERIFY(firstPicture());

@@ -3,6 +3,7 @@
 // reset paths end to end, and faults at each step ending in a usable window.
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <tuple>
@@ -26,10 +27,9 @@ bool sameStream(const RESOLUTION_LIST& a, const RESOLUTION_LIST& b) {
 
 // The camera's list entry of that format, size and rate; an empty record when none.
 RESOLUTION_LIST entry(const std::string& format, int width, int height, int fps) {
-    for (const RESOLUTION_LIST& r : appConfig().resolutionList) {
+    for (const RESOLUTION_LIST& r : appConfig().resolutionList)
         if (r.format == format && r.width == width && r.height == height && r.fps == fps)
             return r;
-    }
     return RESOLUTION_LIST();
 }
 
@@ -77,6 +77,13 @@ private:
                                            double(r.width) / r.height) < 0.02;
                            }),
                  r.format.c_str());
+        // The label takes the frame's aspect and stays inside the preview box, filling one side.
+        CustomImageLabel& label = *window().form().streamLabel;
+        QCOMPARE(label.aspectRatio(), float(r.width) / float(r.height));
+        const QSize box = window().form().verticalGroupBox->size();
+        const QSize shown = shownPicture(window()).size();
+        QVERIFY(label.width() <= box.width() && label.height() <= box.height());
+        QVERIFY(shown.width() > box.width() * 9 / 10 || shown.height() > box.height() * 9 / 10);
     }
 
     // A reset as the information page sends it, followed by the window.
@@ -201,23 +208,21 @@ private slots:
         expectRunning(previous);
         RESOLUTION_LIST chosen = entry("MJPG", 640, 360, 15);
 
-        if (fault == "unlisted") {
+        if (fault == "unlisted")
             chosen = {42, 800, 600, 30, "MJPG"};
-        } else if (fault == "setFormat") {
+        else if (fault == "setFormat")
             rig->camera->failNext("CaptureDevice::setFormat", device::kFail, 1);
-        } else if (fault == "xu") {
+        else if (fault == "xu")
             rig->camera->setExtensionUnitFromActivation(0);
-        } else if (fault == "unplug") {
+        else if (fault == "unplug")
             rig->camera->unplug();
-        }
         if (fault.startsWith("reset")) {
             if (fault == "reset-unplug")
                 QTimer::singleShot(0, [this] { rig->camera->unplug(); });
             if (fault == "reset-away")
                 rig->camera->failAlways("CaptureDevice::setFormat", device::kFail);
-            if (fault == "reset-choice") {
+            if (fault == "reset-choice")
                 QTimer::singleShot(10, [chosen] { emit modeTab->onResolutionChanged(chosen); });
-            }
             sendReset();
         } else {
             emit modeTab->onResolutionChanged(chosen);

@@ -84,219 +84,217 @@ class PageWiringTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controlReachesTheCamera_data();
-    void controlReachesTheCamera();
-    void refillShowsTheCameraAndSendsNothing();
-    void autoZoomAgainstDigitalZoom();
-    void tabStripSwitchesAndHidesPages();
-};
+    void controlReachesTheCamera_data() {
+        QTest::addColumn<QString>("before");   // "zoom" (digital zoom at 300) or "auto zoom" (on) first
+        QTest::addColumn<QString>("control");  // object name of the widget dragged or clicked
+        QTest::addColumn<int>("target");       // slider: the value dragged to; else the value expected
+        QTest::addColumn<int>("unit");         // camera units per slider unit
+        QTest::addColumn<Reading>("reading");
+        QTest::addColumn<int>("forced");  // control the release sends once more, forced (0: none)
 
-void PageWiringTest::controlReachesTheCamera_data() {
-    QTest::addColumn<QString>("before");   // "zoom" (digital zoom at 300) or "auto zoom" (on) first
-    QTest::addColumn<QString>("control");  // object name of the widget dragged or clicked
-    QTest::addColumn<int>("target");       // slider: the value dragged to; else the value expected
-    QTest::addColumn<int>("unit");         // camera units per slider unit
-    QTest::addColumn<Reading>("reading");
-    QTest::addColumn<int>("forced");  // control the release sends once more, forced (0: none)
-
-    using XU = device::sim::XuControls;
-    const auto row = [](const char* name, const char* before, const char* control, int target, int unit,
-                        Reading reading, int forced) {
-        QTest::newRow(name) << QString(before) << QString(control) << target << unit << reading << forced;
-    };
-    row("brightness", "", "brightnessSlider", 150, 1, value(P, device::kProcBrightness), ADJ_BRIGHTNESS);
-    row("contrast", "", "contrastSlider", 40, 1, value(P, device::kProcContrast), ADJ_CONTRAST);
-    row("hue", "", "hueSlider", 120, 1, value(P, device::kProcHue), ADJ_HUE);
-    row("saturation", "", "saturationSlider", 160, 1, value(P, device::kProcSaturation), ADJ_SATURATION);
-    row("sharpness", "", "sharpnessSlider", 20, 1, value(P, device::kProcSharpness), ADJ_SHAPNESS);
-    row("gain", "", "gainSlider", 4, 1, value(P, device::kProcGain), EXP_GAIN);
-    row("exposure time", "", "expSlider", -2, 1, value(C, device::kCamExposure), EXP_TIME);
-    row("white balance in kelvin", "", "wbSlider", 55, 100, value(P, device::kProcWhiteBalance), WB_VALUE);
-    row("automatic exposure", "", "exposureSwitch", 1, 1, automatic(C, device::kCamExposure), 0);
-    row("automatic white balance", "", "wbSwitch", 1, 1, automatic(P, device::kProcWhiteBalance), 0);
-    row("digital zoom", "", "eptzSlider", 300, 1, value(C, device::kCamZoom), EPTZ_ZOOM);
-    row("reset", "zoom", "ezptResetBtn", 100, 1, value(C, device::kCamZoom), 0);
-    row("pan by the rectangle", "zoom", "eptzController", 0, 1, value(C, device::kCamPan), EWC_PAN);
-    row(
-        "anti-flicker 50Hz", "", "Mode1", 1, 1, [](const SimCamera& c) { return c.powerLineFrequency(); }, 0);
-    row("HDR", "", "HDRSwitch", 1, 1, vendor(&XU::hdr), 0);
-    row("tracking", "", "TASSwitch", 1, 1, vendor(&XU::tracking), 0);
-    row("auto zoom", "", "autoFrameSwitch", 1, 1, vendor(&XU::autoFrame), 0);
-    row(
-        "sensitivity", "auto zoom", "sensitivitySlider", -2, 1,
-        [](const SimCamera& c) { return long(c.xuControls().sensitivity); }, AUTO_FRAME_SENSITIVE);
-    row("zoom level", "auto zoom", "zoomLevelSlider", 3, 1, vendor(&XU::zoomLevel), AUTO_FRAME_ZOOM_LEVEL);
-}
-
-void PageWiringTest::controlReachesTheCamera() {
-    QFETCH(QString, before);
-    QFETCH(QString, control);
-    QFETCH(int, target);
-    QFETCH(int, unit);
-    QFETCH(Reading, reading);
-    QFETCH(int, forced);
-    JobRecord record;
-    Rig rig;
-    SimCamera& camera = *rig.camera;
-    // Manual exposure and white balance, so that their sliders show.
-    camera.setControl(C, device::kCamExposure, {-5, device::kFlagsManual});
-    camera.setControl(P, device::kProcWhiteBalance, {4600, device::kFlagsManual});
-    QVERIFY(rig.connect());
-    SettingTab& page = *settingTab;
-    if (before == "zoom") {
-        const int zoom = dragSlider(page, page.form().eptzSlider, 300);
-        QTRY_COMPARE(zoomOf(camera), long(zoom));
-    } else if (before == "auto zoom") {
-        click(page, page.form().autoFrameSwitch);
-        QTRY_COMPARE(int(camera.xuControls().autoFrame), 1);
+        using XU = device::sim::XuControls;
+        const auto row = [](const char* name, const char* before, const char* control, int target, int unit,
+                            Reading reading, int forced) {
+            QTest::newRow(name) << QString(before) << QString(control) << target << unit << reading << forced;
+        };
+        row("brightness", "", "brightnessSlider", 150, 1, value(P, device::kProcBrightness), ADJ_BRIGHTNESS);
+        row("contrast", "", "contrastSlider", 40, 1, value(P, device::kProcContrast), ADJ_CONTRAST);
+        row("hue", "", "hueSlider", 120, 1, value(P, device::kProcHue), ADJ_HUE);
+        row("saturation", "", "saturationSlider", 160, 1, value(P, device::kProcSaturation), ADJ_SATURATION);
+        row("sharpness", "", "sharpnessSlider", 20, 1, value(P, device::kProcSharpness), ADJ_SHAPNESS);
+        row("gain", "", "gainSlider", 4, 1, value(P, device::kProcGain), EXP_GAIN);
+        row("exposure time", "", "expSlider", -2, 1, value(C, device::kCamExposure), EXP_TIME);
+        row("white balance in kelvin", "", "wbSlider", 55, 100, value(P, device::kProcWhiteBalance),
+            WB_VALUE);
+        row("automatic exposure", "", "exposureSwitch", 1, 1, automatic(C, device::kCamExposure), 0);
+        row("automatic white balance", "", "wbSwitch", 1, 1, automatic(P, device::kProcWhiteBalance), 0);
+        row("digital zoom", "", "eptzSlider", 300, 1, value(C, device::kCamZoom), EPTZ_ZOOM);
+        row("reset", "zoom", "ezptResetBtn", 100, 1, value(C, device::kCamZoom), 0);
+        row("pan by the rectangle", "zoom", "eptzController", 0, 1, value(C, device::kCamPan), EWC_PAN);
+        row(
+            "anti-flicker 50Hz", "", "Mode1", 1, 1, [](const SimCamera& c) { return c.powerLineFrequency(); },
+            0);
+        row("HDR", "", "HDRSwitch", 1, 1, vendor(&XU::hdr), 0);
+        row("tracking", "", "TASSwitch", 1, 1, vendor(&XU::tracking), 0);
+        row("auto zoom", "", "autoFrameSwitch", 1, 1, vendor(&XU::autoFrame), 0);
+        row(
+            "sensitivity", "auto zoom", "sensitivitySlider", -2, 1,
+            [](const SimCamera& c) { return long(c.xuControls().sensitivity); }, AUTO_FRAME_SENSITIVE);
+        row("zoom level", "auto zoom", "zoomLevelSlider", 3, 1, vendor(&XU::zoomLevel),
+            AUTO_FRAME_ZOOM_LEVEL);
     }
-    const long was = reading(camera);
 
-    QWidget* widget = page.findChild<QWidget*>(control);
-    long expected = target;
-    if (auto* slider = qobject_cast<CustomSlider*>(widget))
-        expected = long(dragSlider(page, slider, target)) * unit;
-    else if (control == "eptzController")
-        expected = dragRectangleRight(page);
-    else
-        click(page, widget);
-    QVERIFY(expected != was);
-    QTRY_COMPARE(reading(camera), expected);
-    if (forced != 0)
-        QTRY_COMPARE(record.count(forced, true, int(expected)), 1);
-}
+    void controlReachesTheCamera() {
+        QFETCH(QString, before);
+        QFETCH(QString, control);
+        QFETCH(int, target);
+        QFETCH(int, unit);
+        QFETCH(Reading, reading);
+        QFETCH(int, forced);
+        JobRecord record;
+        Rig rig;
+        SimCamera& camera = *rig.camera;
+        // Manual exposure and white balance, so that their sliders show.
+        camera.setControl(C, device::kCamExposure, {-5, device::kFlagsManual});
+        camera.setControl(P, device::kProcWhiteBalance, {4600, device::kFlagsManual});
+        QVERIFY(rig.connect());
+        SettingTab& page = *settingTab;
+        if (before == "zoom") {
+            const int zoom = dragSlider(page, page.form().eptzSlider, 300);
+            QTRY_COMPARE(zoomOf(camera), long(zoom));
+        } else if (before == "auto zoom") {
+            click(page, page.form().autoFrameSwitch);
+            QTRY_COMPARE(int(camera.xuControls().autoFrame), 1);
+        }
+        const long was = reading(camera);
 
-void PageWiringTest::refillShowsTheCameraAndSendsNothing() {
-    JobRecord record;
-    Rig rig;
-    SimCamera& camera = *rig.camera;
-    using namespace device;
-    const SettingTabForm& ui = settingTab->form();
-    const struct {
-        ControlGroup group;
-        long property;
-        long value;
-        CustomSlider* slider;  // null: a switch
-        int shown;
-    } controls[] = {{P, kProcBrightness, 150, ui.brightnessSlider, 150},
-                    {P, kProcContrast, 60, ui.contrastSlider, 60},
-                    {P, kProcHue, 100, ui.hueSlider, 100},
-                    {P, kProcSaturation, 120, ui.saturationSlider, 120},
-                    {P, kProcSharpness, 30, ui.sharpnessSlider, 30},
-                    {P, kProcGamma, 105, ui.gammaSlider, 10},
-                    {P, kProcGain, 4, ui.gainSlider, 4},
-                    {P, kProcWhiteBalance, 4650, ui.wbSlider, 46},
-                    {C, kCamExposure, -3, ui.expSlider, -3},
-                    {C, kCamZoom, 250, ui.eptzSlider, 250},
-                    {P, kProcBacklightCompensation, 1, nullptr, 0}};
-    for (const auto& c : controls)
-        camera.setControl(c.group, c.property, {c.value, kFlagsManual});
-    camera.setXuControls({1, 1, 1, 3, -1});  // HDR, Auto Zoom, tracking, zoom level, sensitivity
-    QVERIFY(rig.connect());
-    for (const auto& c : controls)
-        if (c.slider)
-            QCOMPARE(c.slider->value(), c.shown);
-    QVERIFY(ui.sensitivitySlider->value() == -1 && ui.zoomLevelSlider->value() == 3);
-    for (SwitchButton* on : {ui.autoFrameSwitch, ui.BCSwitch, ui.HDRSwitch, ui.TASSwitch})
-        QVERIFY(on->isSwitchOn());
-    QVERIFY(!ui.exposureSwitch->isSwitchOn() && !ui.wbSwitch->isSwitchOn() && ui.ezptResetBtn->isEnabled());
-    QCOMPARE(ui.antiFlickerSwitcher->checkedMode(), 2);
-    for (QWidget* row : {ui.gainWidget_2, ui.expWidget, ui.wbWidget_2, ui.zoomLevelWidget, ui.HDRWidget})
-        QVERIFY(row->isVisible());
-    for (QWidget* row : {ui.gammaWidget, ui.gammaWidget_2, ui.BCWidget, ui.LCDWidget, ui.HRWidget})
-        QVERIFY(row->isHidden());
+        QWidget* widget = page.findChild<QWidget*>(control);
+        long expected = target;
+        if (auto* slider = qobject_cast<CustomSlider*>(widget))
+            expected = long(dragSlider(page, slider, target)) * unit;
+        else if (control == "eptzController")
+            expected = dragRectangleRight(page);
+        else
+            click(page, widget);
+        QVERIFY(expected != was);
+        QTRY_COMPARE(reading(camera), expected);
+        if (forced != 0)
+            QTRY_COMPARE(record.count(forced, true, int(expected)), 1);
+    }
 
-    // The camera changes while it is away; the next connection shows it, switches flipped
-    // and rows gone without a word.
-    camera.unplug();
-    QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
-    camera.setControl(P, kProcBrightness, {40, kFlagsManual});
-    camera.setControl(C, kCamExposure, {-5, kFlagsAuto});
-    camera.setXuControls({});
-    camera.plug();
-    QVERIFY(rig.connect());
-    QCOMPARE(ui.brightnessSlider->value(), 40);
-    QVERIFY(ui.exposureSwitch->isSwitchOn() && ui.gainWidget->isHidden());
-    QVERIFY(!ui.autoFrameSwitch->isSwitchOn() && ui.sensitivityWidget_2->isHidden() &&
-            !ui.HDRSwitch->isSwitchOn());
-    QTest::qWait(300);  // a job sent back would have reached the worker by now
-    QCOMPARE(record.size(), size_t(0));
-    QVERIFY(!rig.log->contains("pauseJobAdding, drop job"));
-}
+    void refillShowsTheCameraAndSendsNothing() {
+        JobRecord record;
+        Rig rig;
+        SimCamera& camera = *rig.camera;
+        using namespace device;
+        const SettingTabForm& ui = settingTab->form();
+        const struct {
+            ControlGroup group;
+            long property;
+            long value;
+            CustomSlider* slider;  // null: a switch
+            int shown;
+        } controls[] = {{P, kProcBrightness, 150, ui.brightnessSlider, 150},
+                        {P, kProcContrast, 60, ui.contrastSlider, 60},
+                        {P, kProcHue, 100, ui.hueSlider, 100},
+                        {P, kProcSaturation, 120, ui.saturationSlider, 120},
+                        {P, kProcSharpness, 30, ui.sharpnessSlider, 30},
+                        {P, kProcGamma, 105, ui.gammaSlider, 10},
+                        {P, kProcGain, 4, ui.gainSlider, 4},
+                        {P, kProcWhiteBalance, 4650, ui.wbSlider, 46},
+                        {C, kCamExposure, -3, ui.expSlider, -3},
+                        {C, kCamZoom, 250, ui.eptzSlider, 250},
+                        {P, kProcBacklightCompensation, 1, nullptr, 0}};
+        for (const auto& c : controls)
+            camera.setControl(c.group, c.property, {c.value, kFlagsManual});
+        camera.setXuControls({1, 1, 1, 3, -1});  // HDR, Auto Zoom, tracking, zoom level, sensitivity
+        QVERIFY(rig.connect());
+        for (const auto& c : controls)
+            if (c.slider)
+                QCOMPARE(c.slider->value(), c.shown);
+        QVERIFY(ui.sensitivitySlider->value() == -1 && ui.zoomLevelSlider->value() == 3);
+        for (SwitchButton* on : {ui.autoFrameSwitch, ui.BCSwitch, ui.HDRSwitch, ui.TASSwitch})
+            QVERIFY(on->isSwitchOn());
+        QVERIFY(!ui.exposureSwitch->isSwitchOn() && !ui.wbSwitch->isSwitchOn() &&
+                ui.ezptResetBtn->isEnabled());
+        QCOMPARE(ui.antiFlickerSwitcher->checkedMode(), 2);
+        for (QWidget* row : {ui.gainWidget_2, ui.expWidget, ui.wbWidget_2, ui.zoomLevelWidget, ui.HDRWidget})
+            QVERIFY(row->isVisible());
+        for (QWidget* row : {ui.gammaWidget, ui.gammaWidget_2, ui.BCWidget, ui.LCDWidget, ui.HRWidget})
+            QVERIFY(row->isHidden());
 
-void PageWiringTest::autoZoomAgainstDigitalZoom() {
-    JobRecord record;
-    Rig rig;
-    QVERIFY(rig.connect());
-    SettingTab& page = *settingTab;
-    const SettingTabForm& ui = page.form();
-    SimCamera& camera = *rig.camera;
-    const int zoom = dragSlider(page, ui.eptzSlider, 300);
-    QTRY_COMPARE(record.count(EPTZ_ZOOM, true, zoom), 1);
-    const int zoomJobs = record.count(EPTZ_ZOOM);
+        // The camera changes while it is away; the next connection shows it, switches flipped
+        // and rows gone without a word.
+        camera.unplug();
+        QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
+        camera.setControl(P, kProcBrightness, {40, kFlagsManual});
+        camera.setControl(C, kCamExposure, {-5, kFlagsAuto});
+        camera.setXuControls({});
+        camera.plug();
+        QVERIFY(rig.connect());
+        QCOMPARE(ui.brightnessSlider->value(), 40);
+        QVERIFY(ui.exposureSwitch->isSwitchOn() && ui.gainWidget->isHidden());
+        QVERIFY(!ui.autoFrameSwitch->isSwitchOn() && ui.sensitivityWidget_2->isHidden() &&
+                !ui.HDRSwitch->isSwitchOn());
+        QTest::qWait(300);  // a job sent back would have reached the worker by now
+        QCOMPARE(record.size(), size_t(0));
+        QVERIFY(!rig.log->contains("pauseJobAdding, drop job"));
+    }
 
-    // Digital Zoom is active: Auto Zoom asks first, over a covered window.
-    click(page, ui.autoFrameSwitch);
-    QCOMPARE(openDialogTitle(), QStringLiteral("Auto Zoom will be Activated"));
-    QVERIFY(isCovered(*rig.window));
-    answer("leftBtn");
-    QVERIFY(!ui.autoFrameSwitch->isSwitchOn() && !isCovered(*rig.window));
-    click(page, ui.autoFrameSwitch);
-    answer("rightBtn");
-    QTRY_COMPARE(int(camera.xuControls().autoFrame), 1);
-    QVERIFY(ui.eptzSlider->value() == 100 && !ui.ezptResetBtn->isEnabled() &&
-            ui.zoomLevelWidget_2->isVisible());
+    void autoZoomAgainstDigitalZoom() {
+        JobRecord record;
+        Rig rig;
+        QVERIFY(rig.connect());
+        SettingTab& page = *settingTab;
+        const SettingTabForm& ui = page.form();
+        SimCamera& camera = *rig.camera;
+        const int zoom = dragSlider(page, ui.eptzSlider, 300);
+        QTRY_COMPARE(record.count(EPTZ_ZOOM, true, zoom), 1);
+        const int zoomJobs = record.count(EPTZ_ZOOM);
 
-    // Auto Zoom on: pressing the zoom handle asks; "Cancel" keeps it, "Enable" turns it off.
-    pressHandle(page, ui.eptzSlider);
-    QCOMPARE(openDialogTitle(), QStringLiteral("Digital Zoom will be Activated"));
-    QVERIFY(!ui.eptzSlider->isEnabled());
-    answer("leftBtn");
-    QVERIFY(ui.eptzSlider->isEnabled() && ui.autoFrameSwitch->isSwitchOn());
-    pressHandle(page, ui.eptzSlider);
-    answer("rightBtn");
-    QTRY_COMPARE(int(camera.xuControls().autoFrame), 0);
-    QVERIFY(!ui.autoFrameSwitch->isSwitchOn() && ui.zoomLevelWidget_2->isHidden());
-    // No answer moved the camera's zoom; the user zooms again by dragging.
-    QCOMPARE(record.count(EPTZ_ZOOM), zoomJobs);
-    QCOMPARE(zoomOf(camera), long(zoom));
-    QVERIFY(dragSlider(page, ui.eptzSlider, 200) > 100);
-    QTRY_VERIFY(zoomOf(camera) != zoom);
+        // Digital Zoom is active: Auto Zoom asks first, over a covered window.
+        click(page, ui.autoFrameSwitch);
+        QCOMPARE(openDialogTitle(), QStringLiteral("Auto Zoom will be Activated"));
+        QVERIFY(isCovered(*rig.window));
+        answer("leftBtn");
+        QVERIFY(!ui.autoFrameSwitch->isSwitchOn() && !isCovered(*rig.window));
+        click(page, ui.autoFrameSwitch);
+        answer("rightBtn");
+        QTRY_COMPARE(int(camera.xuControls().autoFrame), 1);
+        QVERIFY(ui.eptzSlider->value() == 100 && !ui.ezptResetBtn->isEnabled() &&
+                ui.zoomLevelWidget_2->isVisible());
 
-    // A right click reports the switch as it is, off: Auto Zoom is off already, nothing goes.
-    scrollTo(page, ui.autoFrameSwitch);
-    QTest::mouseClick(ui.autoFrameSwitch, Qt::RightButton);
-    QTest::qWait(300);
-    QCOMPARE(record.count(AUTO_FRAME), 2);
-}
+        // Auto Zoom on: pressing the zoom handle asks; "Cancel" keeps it, "Enable" turns it off.
+        pressHandle(page, ui.eptzSlider);
+        QCOMPARE(openDialogTitle(), QStringLiteral("Digital Zoom will be Activated"));
+        QVERIFY(!ui.eptzSlider->isEnabled());
+        answer("leftBtn");
+        QVERIFY(ui.eptzSlider->isEnabled() && ui.autoFrameSwitch->isSwitchOn());
+        pressHandle(page, ui.eptzSlider);
+        answer("rightBtn");
+        QTRY_COMPARE(int(camera.xuControls().autoFrame), 0);
+        QVERIFY(!ui.autoFrameSwitch->isSwitchOn() && ui.zoomLevelWidget_2->isHidden());
+        // No answer moved the camera's zoom; the user zooms again by dragging.
+        QCOMPARE(record.count(EPTZ_ZOOM), zoomJobs);
+        QCOMPARE(zoomOf(camera), long(zoom));
+        QVERIFY(dragSlider(page, ui.eptzSlider, 200) > 100);
+        QTRY_VERIFY(zoomOf(camera) != zoom);
 
-void PageWiringTest::tabStripSwitchesAndHidesPages() {
-    Rig rig;  // debug is off
-    QVERIFY(rig.connect());
-    const MainWindowForm& ui = rig.window->form();
-    QVERIFY(!ui.modeBtn->isVisible() && ui.infoBtn->isVisible());
-    QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
-    QVERIFY(ui.tabWidget->currentIndex() == 2 && !settingTab->isVisible());
-    QTest::mouseClick(ui.settingBtn, Qt::LeftButton);
-    QVERIFY(ui.tabWidget->currentIndex() == 0 && settingTab->isVisible());
-    rig.window->tabSelected(3);
-    QCOMPARE(ui.tabWidget->currentIndex(), 1);
+        // A right click reports the switch as it is, off: Auto Zoom is off already, nothing goes.
+        scrollTo(page, ui.autoFrameSwitch);
+        QTest::mouseClick(ui.autoFrameSwitch, Qt::RightButton);
+        QTest::qWait(300);
+        QCOMPARE(record.count(AUTO_FRAME), 2);
+    }
 
-    QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
-    QVERIFY(!ui.tabWidget->isVisible());
-    QCOMPARE(rig.log->count("hiddenBtnClicked 1\n"), 1);
-    QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
-    QVERIFY(ui.tabWidget->isVisible());
-    QCOMPARE(rig.log->count("hiddenBtnClicked 0\n"), 1);
-    const auto picture = [](const QIcon& icon) { return icon.pixmap(24, 24).toImage(); };
-    QCOMPARE(picture(ui.hideBtn->icon()), picture(QIcon(QStringLiteral(":/icons/arrow_back.png"))));
+    void tabStripSwitchesAndHidesPages() {
+        Rig rig;  // debug is off
+        QVERIFY(rig.connect());
+        const MainWindowForm& ui = rig.window->form();
+        QVERIFY(!ui.modeBtn->isVisible() && ui.infoBtn->isVisible());
+        QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
+        QVERIFY(ui.tabWidget->currentIndex() == 2 && !settingTab->isVisible());
+        QTest::mouseClick(ui.settingBtn, Qt::LeftButton);
+        QVERIFY(ui.tabWidget->currentIndex() == 0 && settingTab->isVisible());
+        rig.window->tabSelected(3);
+        QCOMPARE(ui.tabWidget->currentIndex(), 1);
 
-    // A lost camera brings the settings page back.
-    QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
-    rig.camera->unplug();
-    QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
-    QVERIFY(ui.tabWidget->currentIndex() == 0 && ui.settingBtn->isChecked());
-}
+        QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
+        QVERIFY(!ui.tabWidget->isVisible());
+        QCOMPARE(rig.log->count("hiddenBtnClicked 1\n"), 1);
+        QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
+        QVERIFY(ui.tabWidget->isVisible());
+        QCOMPARE(rig.log->count("hiddenBtnClicked 0\n"), 1);
+        const auto picture = [](const QIcon& icon) { return icon.pixmap(24, 24).toImage(); };
+        QCOMPARE(picture(ui.hideBtn->icon()), picture(QIcon(QStringLiteral(":/icons/arrow_back.png"))));
+
+        // A lost camera brings the settings page back.
+        QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
+        rig.camera->unplug();
+        QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
+        QVERIFY(ui.tabWidget->currentIndex() == 0 && ui.settingBtn->isChecked());
+    }
+};
 
 QTEST_MAIN(PageWiringTest)
 #include "tst_page_wiring.moc"

@@ -37,11 +37,8 @@ private:
 
     // Connect ticks until the window is Ready again.
     bool reconnect() {
-        QElapsedTimer clock;
-        clock.start();
-        while (!(rig_->window->connectCamera(), window_test::isReady()) && clock.elapsed() < 10000)
-            QTest::qWait(20);
-        return window_test::isReady();
+        return QTest::qWaitFor([this] { return rig_->window->connectCamera(), window_test::isReady(); },
+                               10000);
     }
 
     void injectNow(Fault fault) {

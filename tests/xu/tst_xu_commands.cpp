@@ -17,18 +17,11 @@ using device::sim::SimOptions;
 using device::sim::XuRecord;
 using Bytes = std::vector<uint8_t>;
 
-namespace {
-
-UVCXUManager& xu() {
-    return UVCXUManager::instance();
-}
-
-}  // namespace
-
 class TestXuCommands : public QObject {
     Q_OBJECT
 
     std::shared_ptr<SimCamera> camera;
+    static UVCXUManager& xu() { return UVCXUManager::instance(); }
 
     void connectTo(SimOptions options = {}) {
         camera = device::sim::installSimulatedCamera(options);
@@ -55,9 +48,8 @@ private slots:
         info[0] = 2;
         info[4] = 0x04, info[5] = 0x03, info[6] = 0x02, info[7] = 0x01;
         Bytes data(292);
-        for (size_t i = 0; i < data.size(); ++i) {
+        for (size_t i = 0; i < data.size(); ++i)
             data[i] = uint8_t(0xA0 + i);
-        }
         const Bytes packet = makeXuTransferPacket(0x00012345, data.data(), 292, 300);
         struct Wire {
             std::function<bool()> send;
