@@ -1,8 +1,5 @@
-// Streaming over V4L2: samples (error buffers dropped), conversion, device loss and a clean
-// stop; the converter on samples that end where readable memory ends (a mapped buffer whose
-// end is a page boundary, followed by an unreadable page) and with row lengths and picture
-// sizes a camera may report: it stays inside the sample and gives a whole, uniform picture,
-// or refuses the sample.
+// Streaming over V4L2: samples, conversion, device loss, a clean stop, and the converter on
+// samples that end where readable memory ends or carry odd row lengths and sizes.
 #include <QtTest>
 
 extern "C" {
