@@ -1,6 +1,5 @@
-// The preview: the JPEG scale picked for the shown size, the scaled decode's fidelity
-// against a full decode, the newest frame winning over a slow consumer, the decoder's
-// thread going with its label, the RGB frame image and the label's size hint.
+// The preview: the JPEG scale for the shown size, the scaled decode's fidelity, the newest
+// frame winning, the decoder thread's life, the RGB frame image and the label's size hint.
 #include <turbojpeg.h>
 
 #include <QDir>

@@ -1,7 +1,5 @@
-// The stream object on the simulated camera: the open on a worker thread and its
-// callback, the request form matched by pixel count, refusals, frames reaching the
-// reader, device loss and release, a default format the camera does not offer, and a
-// quit during the wait for the first frame.
+// The stream object on the simulated camera: the threaded open and its callback, requests
+// matched by pixel count, refusals, frames, device loss, an unoffered default format, a quit.
 #include <QtTest>
 #include <atomic>
 #include <chrono>
@@ -180,9 +178,8 @@ private slots:
     }
 
     void noFreeSlotReportsMinusThreeAndLeavesNothingToClose() {
-        for (int n = 0; n < kCaptureSlotCount; ++n) {
+        for (int n = 0; n < kCaptureSlotCount; ++n)
             ewc_slot(n).inUse = 1;  // ten slots taken
-        }
         LogCapture log;
         stream->openAsRgbStream();
         for (int n = 0; n < kCaptureSlotCount; ++n)

@@ -1,6 +1,5 @@
-// The simulated camera's streams: pacing, real JPEG samples of the requested size, RGB32
-// rows bottom-up, pictures that follow the controls, unplugging mid-stream, and the
-// sample faults.
+// The simulated camera's streams: pacing, samples of the requested size, RGB32 bottom-up,
+// pictures that follow the controls, unplugging mid-stream, and the sample faults.
 #include <turbojpeg.h>
 
 #include <QtTest>
