@@ -63,25 +63,17 @@ std::vector<std::vector<uint8_t>> encodeFlat(AVCodecID id, AVPixelFormat pix, ui
 }
 
 // length bytes of mid-grey YUYV that end right before an unreadable page.
-class GuardedSample {
-public:
-    explicit GuardedSample(size_t length) : length_(length) {
-        const size_t page = size_t(sysconf(_SC_PAGESIZE));
-        pages_ = (length + page - 1) / page + 1;
-        base_ = static_cast<uint8_t*>(
-            mmap(nullptr, pages_ * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        mprotect(base_ + (pages_ - 1) * page, page, PROT_NONE);
-        data_ = base_ + (pages_ - 1) * page - length;
-        std::memset(data_, 0x80, length);
+struct GuardedSample {
+    explicit GuardedSample(size_t n) : length(n) {
+        base = static_cast<uint8_t*>(
+            mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mprotect(base + (pages - 1) * page, page, PROT_NONE);
+        data = base + (pages - 1) * page - length;
+        std::memset(data, 0x80, length);
     }
-    ~GuardedSample() { munmap(base_, pages_ * size_t(sysconf(_SC_PAGESIZE))); }
-    const uint8_t* data() const { return data_; }
-    size_t length() const { return length_; }
-
-private:
-    size_t length_, pages_ = 0;
-    uint8_t* base_ = nullptr;
-    uint8_t* data_ = nullptr;
+    ~GuardedSample() { munmap(base, pages * page); }
+    const size_t length, page = size_t(sysconf(_SC_PAGESIZE)), pages = (length + page - 1) / page + 1;
+    uint8_t *base = nullptr, *data = nullptr;
 };
 
 }  // namespace
@@ -289,7 +281,7 @@ private slots:
                                    size_t(row.length), row.outWidth, row.outHeight));
             const GuardedSample sample{size_t(row.length)};
             for (int frame = 0; frame < 2; ++frame) {
-                const uint8_t* picture = converter.convert(sample.data(), sample.length());
+                const uint8_t* picture = converter.convert(sample.data, sample.length);
                 QCOMPARE(picture != nullptr, row.pictured);
                 if (!picture)
                     continue;
