@@ -108,9 +108,8 @@ public:
     device::HResult createDeviceEnumerator() override { return device::kOk; }
     device::HResult enumerateVideoInputs(std::vector<std::unique_ptr<device::DeviceMoniker>>& out) override {
         out.clear();
-        for (const Device& d : devices_) {
+        for (const Device& d : devices_)
             out.push_back(std::make_unique<Moniker>(d));
-        }
         return devices_.empty() ? device::kFalse : device::kOk;
     }
 

@@ -10,9 +10,8 @@
 inline RESOLUTION_LIST findFormat(const std::vector<RESOLUTION_LIST>& list, const std::string& format,
                                   int width, int height) {
     for (const RESOLUTION_LIST& entry : list) {
-        if (entry.format == format && entry.width == width && entry.height == height) {
+        if (entry.format == format && entry.width == width && entry.height == height)
             return entry;
-        }
     }
     return RESOLUTION_LIST{-1, 0, 0, 0, ""};
 }

@@ -73,16 +73,14 @@ private slots:
             camera("@device:pnp:b", "Lumora X8 Camera",
                    {fake::capability(kSubtypeMJPG, 1920, 1080, {333333})}),
             camera("@device:pnp:c", "Lumora X8", {fake::capability(kSubtypeMJPG, 1280, 720, {333333})})};
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 5; ++i)
             devices.push_back(camera("@device:pnp:" + std::to_string(i), "Camera " + std::to_string(i)));
-        }
         devices.push_back(camera("@device:pnp:late", "Late Lumora"));  // the eleventh device
         fake::install(devices);
         CaptureFormatList list;
         list.deviceIndex = index;
-        if (!name.isEmpty()) {
+        if (!name.isEmpty())
             list.nameFilter = name.toStdString();
-        }
         QCOMPARE(ewc_EnumFormats(list), code);
         if (code == 0) {
             QCOMPARE(list.deviceIndex, position);
@@ -107,9 +105,8 @@ private slots:
     void oneEntryPerIntervalAndAtMostHundredPerPin() {
         std::vector<fake::Capability> caps;
         caps.push_back(fake::capability(kSubtypeMJPG, 1920, 1080, {333333, 400000, 666666}));
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < 60; ++i)
             caps.push_back(fake::capability(kSubtypeYUY2, 100 + i, 100, {333333, 666666}));
-        }
         fake::Device d = camera("@device:pnp:x", "Lumora X8", caps);
         d.pinsOutput = {false, true, true};  // an input pin, then two output pins
         fake::install({d});

@@ -79,9 +79,8 @@ private slots:
         QCOMPARE(cb.lastDiffer, 40);
         feeder.feed(cb, 600);
         feeder.feed(cb, 620);  // still lagging: dropped again, the count starts over
-        for (int i = 0; i < 20; ++i) {
+        for (int i = 0; i < 20; ++i)
             feeder.feed(cb, 45);
-        }
         if (!h264) {
             QCOMPARE(storeCopy().frameCounter, 24u);
             QVERIFY(!log.contains("Skip Frame!!"));
@@ -102,9 +101,8 @@ private slots:
         const int height = 1080;
         ewc_SampleGrabberCB& cb = prepareSlot(width, height, device::kSubtypeH264, device::kSubtypeRGB32);
         std::vector<uint8_t> sample(size_t(width) * height * 4);
-        for (int row = 0; row < height; ++row) {
+        for (int row = 0; row < height; ++row)
             std::memset(sample.data() + size_t(row) * width * 4, row % 251, size_t(width) * 4);
-        }
         cb.BufferCB(0.0, sample.data(), long(sample.size()));
         const FrameStore store = storeCopy();
         QCOMPARE(store.frameSize, uint32_t(sample.size()));
@@ -175,9 +173,8 @@ private slots:
             QVERIFY(store.storedCounter >= lastSeen);
             lastSeen = store.storedCounter;
             std::memcpy(copy.data(), store.buffer.data(), store.frameSize);
-            if (store.frameSize > 0) {
+            if (store.frameSize > 0)
                 QCOMPARE(copy[store.frameSize - 1], uint8_t(store.storedCounter - 1));
-            }
             store.lastReadCounter = store.storedCounter;
         }
         writer.join();

@@ -1,6 +1,5 @@
-// The preview: the JPEG scale picked for the shown size, the scaled decode's fidelity
-// against a full decode, the newest frame winning over a slow consumer, the decoder's
-// thread going with its label, the RGB frame image and the label's size hint.
+// The preview: the JPEG scale for the shown size, the scaled decode's fidelity, the newest
+// frame winning, the decoder thread's life, the RGB frame image and the label's size hint.
 #include <turbojpeg.h>
 
 #include <QDir>
@@ -69,14 +68,6 @@ class PreviewDecoderTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void scaleCoversTheShownSize_data();
-    void scaleCoversTheShownSize();
-    void scaledDecodeLooksLikeAFullDecode();
-    void damagedFrames_data();
-    void damagedFrames();
-    void newestFrameWinsOverASlowConsumer();
-    void discardedFramesNeverComeOut();
-    void threadGoesWithItsLabel();
     void wrapsRgbFramesAndNeverReadsPastTheFrame() {
         std::vector<uint8_t> pixels(4 * 2 * 4, 0);
         pixels[0] = 0x11;  // blue of the first pixel
@@ -119,160 +110,164 @@ private slots:
         label.showPixmap(QPixmap(400, 400));
         QCOMPARE(label.aspectRatio(), 1.0f);
     }
-};
 
-void PreviewDecoderTest::scaleCoversTheShownSize_data() {
-    QTest::addColumn<QSize>("frame");
-    QTest::addColumn<QSize>("shown");
-    QTest::addColumn<int>("divisor");
-    // The window's preview box at scale 1 and 2 for the camera's default stream.
-    QTest::newRow("3520x1104 in 889x277: a quarter is 880 wide") << QSize(3520, 1104) << QSize(889, 277) << 2;
-    QTest::newRow("3520x1104 in 880x276: a quarter fills it") << QSize(3520, 1104) << QSize(880, 276) << 4;
-    QTest::newRow("3520x1104 in 880x277: a quarter is 1 short") << QSize(3520, 1104) << QSize(880, 277) << 2;
-    QTest::newRow("3520x1104 at scale 2") << QSize(3520, 1104) << QSize(1778, 554) << 1;
-    QTest::newRow("3520x1104 in a small box") << QSize(3520, 1104) << QSize(300, 94) << 8;
-    QTest::newRow("1920x1080 in 889x499") << QSize(1920, 1080) << QSize(889, 499) << 2;
-    QTest::newRow("1280x720 scaled up") << QSize(1280, 720) << QSize(889, 499) << 1;
-    QTest::newRow("odd sides round up") << QSize(641, 361) << QSize(81, 46) << 8;
-    QTest::newRow("odd sides, one pixel more") << QSize(641, 361) << QSize(82, 46) << 4;
-    QTest::newRow("no size to show") << QSize(3520, 1104) << QSize() << 1;
-}
-
-void PreviewDecoderTest::scaleCoversTheShownSize() {
-    QFETCH(QSize, frame);
-    QFETCH(QSize, shown);
-    QFETCH(int, divisor);
-    QCOMPARE(jpegScaleDivisor(frame, shown), divisor);
-}
-
-void PreviewDecoderTest::scaledDecodeLooksLikeAFullDecode() {
-    // The camera's frame and box at a quarter of each side, so that the test stays quick.
-    const QByteArray jpeg = cameraLikeJpeg(QSize(880, 276));
-    const QSize shown(222, 69);
-    PreviewJpegDecoder decoder;
-    QSize frameSize;
-    const QImage decoded = decoder.decode(reinterpret_cast<const uint8_t*>(jpeg.constData()),
-                                          size_t(jpeg.size()), shown, &frameSize);
-    QCOMPARE(frameSize, QSize(880, 276));
-    QCOMPARE(decoded.size(), QSize(440, 138));  // decoded at 1/2: 1/4 would be too small
-    const QImage picture = scaleForPreview(decoded, shown);
-    QCOMPARE(picture.size(), shown);
-
-    // Against a full decode shown the same way (nearest neighbour) it differs mostly
-    // where that one aliases; against the ideal (area-averaged) picture it is at least as
-    // close as the full decode shown that way.
-    const QImage full = QImage::fromData(jpeg, "JPG");
-    const QImage fullNearest = full.scaled(shown, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    const QImage ideal = full.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const double againstNearest = psnr(picture, fullNearest);
-    QVERIFY2(againstNearest > 27.0, qPrintable(QString::number(againstNearest)));
-    QVERIFY2(psnr(picture, ideal) >= psnr(fullNearest, ideal),
-             qPrintable(QStringLiteral("%1 < %2").arg(psnr(picture, ideal)).arg(psnr(fullNearest, ideal))));
-}
-
-void PreviewDecoderTest::damagedFrames_data() {
-    QTest::addColumn<int>("keptBytes");
-    QTest::addColumn<int>("garbageAt");  // -2: the header's size is overwritten
-    QTest::addColumn<bool>("decodes");
-    QTest::newRow("cut off after half: shown, as a camera's stream often is") << 50 << -1 << true;
-    QTest::newRow("cut off in the header") << 1 << -1 << false;
-    QTest::newRow("start marker, then garbage") << 100 << 2 << false;
-    QTest::newRow("header claims 65535 x 65535") << 100 << -2 << false;
-}
-
-void PreviewDecoderTest::damagedFrames() {
-    QFETCH(int, keptBytes);
-    QFETCH(int, garbageAt);
-    QFETCH(bool, decodes);
-    QByteArray jpeg = cameraLikeJpeg(QSize(160, 90));
-    jpeg.truncate(jpeg.size() * keptBytes / 100);
-    if (garbageAt >= 0)
-        std::fill(jpeg.begin() + garbageAt, jpeg.end(), char(0x5A));
-    if (garbageAt == -2) {
-        // The frame header (SOF0): length, precision, height, width.
-        const int frameHeader = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
-        QVERIFY(frameHeader > 0);
-        jpeg.replace(frameHeader + 5, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    void scaleCoversTheShownSize_data() {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QSize>("shown");
+        QTest::addColumn<int>("divisor");
+        // The window's preview box at scale 1 and 2 for the camera's default stream.
+        QTest::newRow("3520x1104 in 889x277: a quarter is 880 wide")
+            << QSize(3520, 1104) << QSize(889, 277) << 2;
+        QTest::newRow("3520x1104 in 880x276: a quarter fills it")
+            << QSize(3520, 1104) << QSize(880, 276) << 4;
+        QTest::newRow("3520x1104 in 880x277: a quarter is 1 short")
+            << QSize(3520, 1104) << QSize(880, 277) << 2;
+        QTest::newRow("3520x1104 at scale 2") << QSize(3520, 1104) << QSize(1778, 554) << 1;
+        QTest::newRow("3520x1104 in a small box") << QSize(3520, 1104) << QSize(300, 94) << 8;
+        QTest::newRow("1920x1080 in 889x499") << QSize(1920, 1080) << QSize(889, 499) << 2;
+        QTest::newRow("1280x720 scaled up") << QSize(1280, 720) << QSize(889, 499) << 1;
+        QTest::newRow("odd sides round up") << QSize(641, 361) << QSize(81, 46) << 8;
+        QTest::newRow("odd sides, one pixel more") << QSize(641, 361) << QSize(82, 46) << 4;
+        QTest::newRow("no size to show") << QSize(3520, 1104) << QSize() << 1;
     }
-    PreviewJpegDecoder decoder;
-    QSize frameSize;
-    const QImage picture = decoder.decode(reinterpret_cast<const uint8_t*>(jpeg.constData()),
-                                          size_t(jpeg.size()), QSize(80, 45), &frameSize);
-    QCOMPARE(!picture.isNull(), decodes);
-    QCOMPARE(frameSize.isValid(), decodes);
-}
 
-void PreviewDecoderTest::newestFrameWinsOverASlowConsumer() {
-    PreviewDecoder decoder;
-    int notifications = 0;
-    connect(&decoder, &PreviewDecoder::pictureReady, this, [&notifications] { ++notifications; });
-    for (int frame = 1; frame <= 30; ++frame)
-        decoder.submit(PreviewFrame{QByteArray(), grey(frame), QSize(32, 16)});
+    void scaleCoversTheShownSize() {
+        QFETCH(QSize, frame);
+        QFETCH(QSize, shown);
+        QFETCH(int, divisor);
+        QCOMPARE(jpegScaleDivisor(frame, shown), divisor);
+    }
 
-    // A consumer that takes a picture only now and then sees the frames in order, ends
-    // with the newest and is not sent one notification per frame.
-    std::vector<int> taken;
-    bool sizesRight = true;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            QTest::qWait(20);
-            if (std::optional<PreviewPicture> picture = decoder.takePicture()) {
-                sizesRight = sizesRight && picture->image.size() == QSize(32, 16) &&
-                             picture->frameSize == QSize(64, 32);
+    void scaledDecodeLooksLikeAFullDecode() {
+        // The camera's frame and box at a quarter of each side, so that the test stays quick.
+        const QByteArray jpeg = cameraLikeJpeg(QSize(880, 276));
+        const QSize shown(222, 69);
+        PreviewJpegDecoder decoder;
+        QSize frameSize;
+        const QImage decoded = decoder.decode(reinterpret_cast<const uint8_t*>(jpeg.constData()),
+                                              size_t(jpeg.size()), shown, &frameSize);
+        QCOMPARE(frameSize, QSize(880, 276));
+        QCOMPARE(decoded.size(), QSize(440, 138));  // decoded at 1/2: 1/4 would be too small
+        const QImage picture = scaleForPreview(decoded, shown);
+        QCOMPARE(picture.size(), shown);
+
+        // Against a full decode shown the same way (nearest neighbour) it differs mostly
+        // where that one aliases; against the ideal (area-averaged) picture it is at least as
+        // close as the full decode shown that way.
+        const QImage full = QImage::fromData(jpeg, "JPG");
+        const QImage fullNearest = full.scaled(shown, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const QImage ideal = full.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const double againstNearest = psnr(picture, fullNearest);
+        QVERIFY2(againstNearest > 27.0, qPrintable(QString::number(againstNearest)));
+        QVERIFY2(
+            psnr(picture, ideal) >= psnr(fullNearest, ideal),
+            qPrintable(QStringLiteral("%1 < %2").arg(psnr(picture, ideal)).arg(psnr(fullNearest, ideal))));
+    }
+
+    void damagedFrames_data() {
+        QTest::addColumn<int>("keptBytes");
+        QTest::addColumn<int>("garbageAt");  // -2: the header's size is overwritten
+        QTest::addColumn<bool>("decodes");
+        QTest::newRow("cut off after half: shown, as a camera's stream often is") << 50 << -1 << true;
+        QTest::newRow("cut off in the header") << 1 << -1 << false;
+        QTest::newRow("start marker, then garbage") << 100 << 2 << false;
+        QTest::newRow("header claims 65535 x 65535") << 100 << -2 << false;
+    }
+
+    void damagedFrames() {
+        QFETCH(int, keptBytes);
+        QFETCH(int, garbageAt);
+        QFETCH(bool, decodes);
+        QByteArray jpeg = cameraLikeJpeg(QSize(160, 90));
+        jpeg.truncate(jpeg.size() * keptBytes / 100);
+        if (garbageAt >= 0)
+            std::fill(jpeg.begin() + garbageAt, jpeg.end(), char(0x5A));
+        if (garbageAt == -2) {
+            // The frame header (SOF0): length, precision, height, width.
+            const int frameHeader = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+            QVERIFY(frameHeader > 0);
+            jpeg.replace(frameHeader + 5, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+        }
+        PreviewJpegDecoder decoder;
+        QSize frameSize;
+        const QImage picture = decoder.decode(reinterpret_cast<const uint8_t*>(jpeg.constData()),
+                                              size_t(jpeg.size()), QSize(80, 45), &frameSize);
+        QCOMPARE(!picture.isNull(), decodes);
+        QCOMPARE(frameSize.isValid(), decodes);
+    }
+
+    void newestFrameWinsOverASlowConsumer() {
+        PreviewDecoder decoder;
+        int notifications = 0;
+        connect(&decoder, &PreviewDecoder::pictureReady, this, [&notifications] { ++notifications; });
+        for (int frame = 1; frame <= 30; ++frame)
+            decoder.submit(PreviewFrame{QByteArray(), grey(frame), QSize(32, 16)});
+
+        // A consumer that takes a picture only now and then sees the frames in order, ends
+        // with the newest and is not sent one notification per frame.
+        std::vector<int> taken;
+        bool sizesRight = true;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                QTest::qWait(20);
+                if (std::optional<PreviewPicture> picture = decoder.takePicture()) {
+                    sizesRight = sizesRight && picture->image.size() == QSize(32, 16) &&
+                                 picture->frameSize == QSize(64, 32);
+                    taken.push_back(qRed(picture->image.pixel(0, 0)));
+                }
+                return !taken.empty() && taken.back() == 30;
+            }(),
+            10000);
+        QVERIFY(sizesRight);
+        QVERIFY(std::is_sorted(taken.begin(), taken.end()));
+        QVERIFY(std::adjacent_find(taken.begin(), taken.end()) == taken.end());
+        QVERIFY2(taken.size() < 30, "every frame reached the consumer: frames queue");
+        QVERIFY(notifications <= int(taken.size()) + 1);
+        QTRY_VERIFY(decoder.idle());
+        QVERIFY(!decoder.takePicture());
+    }
+
+    void discardedFramesNeverComeOut() {
+        PreviewDecoder decoder;
+        for (int frame = 1; frame <= 20; ++frame)
+            decoder.submit(PreviewFrame{QByteArray(), grey(frame), QSize(32, 16)});
+        decoder.discard();
+        decoder.submit(PreviewFrame{QByteArray(), grey(99), QSize()});
+        std::vector<int> taken;
+        QTRY_VERIFY([&] {
+            if (std::optional<PreviewPicture> picture = decoder.takePicture())
                 taken.push_back(qRed(picture->image.pixel(0, 0)));
-            }
-            return !taken.empty() && taken.back() == 30;
-        }(),
-        10000);
-    QVERIFY(sizesRight);
-    QVERIFY(std::is_sorted(taken.begin(), taken.end()));
-    QVERIFY(std::adjacent_find(taken.begin(), taken.end()) == taken.end());
-    QVERIFY2(taken.size() < 30, "every frame reached the consumer: frames queue");
-    QVERIFY(notifications <= int(taken.size()) + 1);
-    QTRY_VERIFY(decoder.idle());
-    QVERIFY(!decoder.takePicture());
-}
-
-void PreviewDecoderTest::discardedFramesNeverComeOut() {
-    PreviewDecoder decoder;
-    for (int frame = 1; frame <= 20; ++frame)
-        decoder.submit(PreviewFrame{QByteArray(), grey(frame), QSize(32, 16)});
-    decoder.discard();
-    decoder.submit(PreviewFrame{QByteArray(), grey(99), QSize()});
-    std::vector<int> taken;
-    QTRY_VERIFY([&] {
-        if (std::optional<PreviewPicture> picture = decoder.takePicture())
-            taken.push_back(qRed(picture->image.pixel(0, 0)));
-        return decoder.idle() && !taken.empty();
-    }());
-    QCOMPARE(taken, std::vector<int>{99});
-}
-
-void PreviewDecoderTest::threadGoesWithItsLabel() {
-    const QByteArray jpeg = cameraLikeJpeg(QSize(640, 360));
-    const int before = threadCount();
-    {
-        QWidget parent;
-        parent.resize(400, 200);
-        auto* label = new CustomImageLabel(&parent);
-        label->resize(320, 180);
-        QCOMPARE(threadCount(), before + 1);
-        QSignalSpy shown(label, &CustomImageLabel::pictureShown);
-        // The first frame comes at its own size: the label has no shape yet.
-        label->showJpegFrame(jpeg);
-        QVERIFY(shown.wait(5000));
-        QCOMPARE(label->pixmap(Qt::ReturnByValue).size(), QSize(640, 360));
-        QCOMPARE(label->aspectRatio(), 640.0f / 360.0f);
-        label->showJpegFrame(jpeg);
-        QVERIFY(shown.wait(5000));
-        QCOMPARE(label->pixmap(Qt::ReturnByValue).size(), label->shownSize());
-        // Gone while frames are still on their way.
-        for (int frame = 0; frame < 5; ++frame)
-            label->showJpegFrame(jpeg);
+            return decoder.idle() && !taken.empty();
+        }());
+        QCOMPARE(taken, std::vector<int>{99});
     }
-    QCOMPARE(threadCount(), before);
-    QCoreApplication::processEvents();  // nothing left for the label that is gone
-}
+
+    void threadGoesWithItsLabel() {
+        const QByteArray jpeg = cameraLikeJpeg(QSize(640, 360));
+        const int before = threadCount();
+        {
+            QWidget parent;
+            parent.resize(400, 200);
+            auto* label = new CustomImageLabel(&parent);
+            label->resize(320, 180);
+            QCOMPARE(threadCount(), before + 1);
+            QSignalSpy shown(label, &CustomImageLabel::pictureShown);
+            // The first frame comes at its own size: the label has no shape yet.
+            label->showJpegFrame(jpeg);
+            QVERIFY(shown.wait(5000));
+            QCOMPARE(label->pixmap(Qt::ReturnByValue).size(), QSize(640, 360));
+            QCOMPARE(label->aspectRatio(), 640.0f / 360.0f);
+            label->showJpegFrame(jpeg);
+            QVERIFY(shown.wait(5000));
+            QCOMPARE(label->pixmap(Qt::ReturnByValue).size(), label->shownSize());
+            // Gone while frames are still on their way.
+            for (int frame = 0; frame < 5; ++frame)
+                label->showJpegFrame(jpeg);
+        }
+        QCOMPARE(threadCount(), before);
+        QCoreApplication::processEvents();  // nothing left for the label that is gone
+    }
+};
 
 QTEST_MAIN(PreviewDecoderTest)
 #include "tst_preview_decoder.moc"

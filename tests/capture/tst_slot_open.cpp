@@ -1,8 +1,5 @@
-// Capture slots on the simulated camera: every failure code of the open's two halves,
-// the three attempts of 22/23/24 without a pile of grabbers, the remembered size of an
-// empty request, the layer's device count; and the standard controls of an open slot
-// (result codes 1 to 5, manual values, the automatic flag, the default value and the
-// kernel-streaming path).
+// Capture slots on the simulated camera: the failure codes of the open's two halves and
+// their retries, the remembered size, the device count, and an open slot's standard controls.
 #include <QtTest>
 #include <memory>
 #include <string>
@@ -29,9 +26,8 @@ using device::sim::SimOptions;
 namespace {
 void closeEverySlot() {
     for (int n = 0; n < kCaptureSlotCount; ++n) {
-        if (ewc_slot(n).inUse != 0) {
+        if (ewc_slot(n).inUse != 0)
             EWC_Close(n);
-        }
     }
     ewc_resetSlotTable();
     deviceCount = -1;
@@ -49,9 +45,8 @@ int openSlot(int slot, int deviceIndex, int width, int height, double fps, const
     s.outputSubtype = device::kSubtypeNull;
     s.nativeSubtype = native;
     s.status = -1;
-    if (ewc_OpenControl(slot) != 0) {
+    if (ewc_OpenControl(slot) != 0)
         return s.status;
-    }
     ewc_OpenStream(slot);
     return s.status;
 }
@@ -296,8 +291,6 @@ private slots:
         QCOMPARE(log.count("uvcCamera open failed! \n"), 4);
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
-
-    // ---- standard controls of an open slot ----------------------------------------------
 
     void resultCodes() {
         // 1: closed camera or slot number above 9 (getFlags cannot tell it from "automatic").

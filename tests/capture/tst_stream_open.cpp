@@ -1,7 +1,5 @@
-// The stream object on the simulated camera: the open on a worker thread and its
-// callback, the request form matched by pixel count, refusals, frames reaching the
-// reader, device loss and release, a default format the camera does not offer, and a
-// quit during the wait for the first frame.
+// The stream object on the simulated camera: the threaded open and its callback, requests
+// matched by pixel count, refusals, frames, device loss, an unoffered default format, a quit.
 #include <QtTest>
 #include <atomic>
 #include <chrono>
@@ -43,9 +41,8 @@ private:
 // Polls the reader side like the preview tick until a frame arrives (at most 5 s).
 int waitForFrame(UvcStream& stream, uint8_t** data) {
     for (int i = 0; i < 500; ++i) {
-        if (stream.newFrameCount() > 0) {
+        if (stream.newFrameCount() > 0)
             return stream.getFrame(data);
-        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return 0;
@@ -169,9 +166,8 @@ private slots:
         LogCapture log;
         const size_t before = callback.results().size();
         std::thread first([this] { stream->openAsRgbStream(); });
-        while (!log.contains("openAsRgbStream CreateThread: \n")) {
+        while (!log.contains("openAsRgbStream CreateThread: \n"))
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
         UvcStream second;
         QCOMPARE(second.openAsRgbStream(), 0);
         QCOMPARE(callback.results().size(), before);
@@ -182,14 +178,12 @@ private slots:
     }
 
     void noFreeSlotReportsMinusThreeAndLeavesNothingToClose() {
-        for (int n = 0; n < kCaptureSlotCount; ++n) {
+        for (int n = 0; n < kCaptureSlotCount; ++n)
             ewc_slot(n).inUse = 1;  // ten slots taken
-        }
         LogCapture log;
         stream->openAsRgbStream();
-        for (int n = 0; n < kCaptureSlotCount; ++n) {
+        for (int n = 0; n < kCaptureSlotCount; ++n)
             ewc_slot(n).inUse = 0;
-        }
         QCOMPARE(callback.results().back(), -3);
         QCOMPARE(log.count("uvcCamera open failed! invalid openNum(10) \n"), 1);
         QCOMPARE(log.count("camera open: -3, with type: 0\n"), 1);

@@ -1,6 +1,5 @@
-// The firmware image maker's reading of its input files: a file that cannot be read says
-// so, and a payload or an image longer than any image (a device such as /dev/zero, a
-// pipe that never ends) is refused instead of being read for ever.
+// The firmware image maker's input reading: an unreadable file says so, and input longer
+// than any image (/dev/zero, an endless pipe) is refused instead of read for ever.
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>

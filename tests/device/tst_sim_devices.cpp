@@ -249,18 +249,6 @@ private slots:
         QCOMPARE(statusReads, 1);
     }
 
-    // (Latency per call is what the settings worker's and the stream's overlap tests build on.)
-    void controlLatencyDelaysEachControlCall() {
-        sim::SimOptions o;
-        o.controlLatencyUs = 2000;
-        SimRig rig(o);
-        long v = 0, f = 0;
-        const auto t1 = std::chrono::steady_clock::now();
-        for (int i = 0; i < 10; ++i)
-            rig.controls->get(kProc, kProcBrightness, v, f);
-        QVERIFY(std::chrono::steady_clock::now() - t1 >= std::chrono::milliseconds(20));
-    }
-
     void scriptParsesEveryItem() {
         sim::SimScript s;
         std::string error;

@@ -1,8 +1,5 @@
-// The camera's side of the firmware transfer where the update engine never takes it: an
-// image ending on a packet of 0 bytes, corrupt images and protocol breaches the host side
-// refuses before sending, the failure status and its clearing; the image format's wire
-// layout; the unit's selectors, lengths and the reset to factory defaults. The full update
-// and its faults run end to end in tests/firmware.
+// The camera's side of the firmware transfer where the update engine never takes it (the
+// full update runs end to end in tests/firmware), the image layout, selectors and reset.
 #include <QtTest>
 
 #include "device/sim/fw_image.h"

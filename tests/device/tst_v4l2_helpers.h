@@ -74,14 +74,9 @@ struct Stream : Rig {
     }
     // Waits for the next graph event; 0 when none came.
     long waitForEvent(int timeoutMs = 3000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (long code = 0; std::chrono::steady_clock::now() < end;
-             std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-            int64_t p1 = 0, p2 = 0;
-            if (graph->nextEvent(code, p1, p2) == kOk)
-                return code;
-        }
-        return 0;
+        long code = 0;
+        int64_t p1 = 0, p2 = 0;
+        return waitFor([&] { return graph->nextEvent(code, p1, p2) == kOk; }, timeoutMs) ? code : 0;
     }
 };
 

@@ -1,8 +1,5 @@
-// Streaming over V4L2: samples (error buffers dropped), conversion, device loss and a clean
-// stop; the converter on samples that end where readable memory ends (a mapped buffer whose
-// end is a page boundary, followed by an unreadable page) and with row lengths and picture
-// sizes a camera may report: it stays inside the sample and gives a whole, uniform picture,
-// or refuses the sample.
+// Streaming over V4L2: samples, conversion, device loss, a clean stop, and the converter on
+// samples that end where readable memory ends or carry odd row lengths and sizes.
 #include <QtTest>
 
 extern "C" {
@@ -66,25 +63,17 @@ std::vector<std::vector<uint8_t>> encodeFlat(AVCodecID id, AVPixelFormat pix, ui
 }
 
 // length bytes of mid-grey YUYV that end right before an unreadable page.
-class GuardedSample {
-public:
-    explicit GuardedSample(size_t length) : length_(length) {
-        const size_t page = size_t(sysconf(_SC_PAGESIZE));
-        pages_ = (length + page - 1) / page + 1;
-        base_ = static_cast<uint8_t*>(
-            mmap(nullptr, pages_ * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        mprotect(base_ + (pages_ - 1) * page, page, PROT_NONE);
-        data_ = base_ + (pages_ - 1) * page - length;
-        std::memset(data_, 0x80, length);
+struct GuardedSample {
+    explicit GuardedSample(size_t n) : length(n) {
+        base = static_cast<uint8_t*>(
+            mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mprotect(base + (pages - 1) * page, page, PROT_NONE);
+        data = base + (pages - 1) * page - length;
+        std::memset(data, 0x80, length);
     }
-    ~GuardedSample() { munmap(base_, pages_ * size_t(sysconf(_SC_PAGESIZE))); }
-    const uint8_t* data() const { return data_; }
-    size_t length() const { return length_; }
-
-private:
-    size_t length_, pages_ = 0;
-    uint8_t* base_ = nullptr;
-    uint8_t* data_ = nullptr;
+    ~GuardedSample() { munmap(base, pages * page); }
+    const size_t length, page = size_t(sysconf(_SC_PAGESIZE)), pages = (length + page - 1) / page + 1;
+    uint8_t *base = nullptr, *data = nullptr;
 };
 
 }  // namespace
@@ -292,7 +281,7 @@ private slots:
                                    size_t(row.length), row.outWidth, row.outHeight));
             const GuardedSample sample{size_t(row.length)};
             for (int frame = 0; frame < 2; ++frame) {
-                const uint8_t* picture = converter.convert(sample.data(), sample.length());
+                const uint8_t* picture = converter.convert(sample.data, sample.length);
                 QCOMPARE(picture != nullptr, row.pictured);
                 if (!picture)
                     continue;
@@ -301,11 +290,7 @@ private slots:
                 // row shows in another.
                 for (size_t i = 0; i < converter.pictureSize(); ++i)
                     QVERIFY2(std::abs(int(picture[i]) - int(picture[i % 4])) <= 2,
-                             qPrintable(QString("%1x%2, byte %3: %4")
-                                            .arg(row.width)
-                                            .arg(row.height)
-                                            .arg(i)
-                                            .arg(picture[i])));
+                             qPrintable(QString("%1x%2 byte %3").arg(row.width).arg(row.height).arg(i)));
             }
         }
     }

@@ -1,6 +1,5 @@
-// The camera pulled at every possible moment: whatever the backend was doing, it never
-// calls into a closed descriptor, and once everything is released nothing stays open
-// or mapped.
+// The camera pulled at every possible moment: the backend never calls into a closed
+// descriptor, and once everything is released nothing stays open or mapped.
 #include <QtTest>
 
 #include "device/control_port.h"

@@ -77,8 +77,6 @@ private slots:
         log_.reset();
     }
 
-    // ---- lifecycle ---------------------------------------------------------------------
-
     void deleteCameraPrintsItsLinesAndJoinsTheWorker() {
         // Idle: the four lines and nothing else.
         engine().deleteCamera();
@@ -108,9 +106,8 @@ private slots:
     void jobsQueuedWhileStoppedAreDiscardedByTheNextWorker() {
         engine().deleteCamera();
         const long brightness = simValue(ControlGroup::VideoProcAmp, device::kProcBrightness);
-        for (int v = 1; v <= 3; ++v) {
+        for (int v = 1; v <= 3; ++v)
             engine().addJob(ADJ_BRIGHTNESS, int(brightness) + v);
-        }
         QCOMPARE(engine().pendingJobCount(), std::size_t(3));
         log_->clear();
         engine().setCamera(camera_.get());
@@ -127,9 +124,8 @@ private slots:
     void pausedAddingDropsJobs() {
         engine().deleteCamera();
         engine().pauseJobAdding();
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < 10; ++i)
             engine().addJob(ADJ_HUE, i);
-        }
         QCOMPARE(log_->count("pauseJobAdding, drop job: 4106 \n"), 10);
         QCOMPARE(engine().pendingJobCount(), std::size_t(0));
         engine().resumeJobAdding();
@@ -155,15 +151,13 @@ private slots:
     void burstIsAppliedInOrder() {
         const int kJobs = 10000;
         startWorker();
-        for (int v = 0; v < kJobs; ++v) {
+        for (int v = 0; v < kJobs; ++v)
             engine().addJob(ADJ_SATURATION, v % 200);
-        }
         QTRY_VERIFY_WITH_TIMEOUT(int(log_->startingWith("setValue ADJ_SATURATION").size()) == kJobs, 50000);
         const std::vector<std::string> sets = log_->startingWith("ADJ_SATURATION set ");
         QCOMPARE(int(sets.size()), kJobs);
-        for (int v = 0; v < kJobs; ++v) {
+        for (int v = 0; v < kJobs; ++v)
             QCOMPARE(sets[v], "ADJ_SATURATION set " + std::to_string(v % 200) + " \n");
-        }
         QCOMPARE(simValue(ControlGroup::VideoProcAmp, device::kProcSaturation), long((kJobs - 1) % 200));
     }
 
@@ -171,9 +165,8 @@ private slots:
         sim_->setLatency("ControlPort::set", 300);
         startWorker();
         engine().addJob(ADJ_BRIGHTNESS, 11);
-        for (int v = 12; v < 16; ++v) {
+        for (int v = 12; v < 16; ++v)
             engine().addJob(ADJ_BRIGHTNESS, v);
-        }
         QTRY_VERIFY_WITH_TIMEOUT(log_->contains("ADJ_BRIGHTNESS set 11 \n"), 5000);
         engine().deleteCamera();
         // The call in progress finished before deleteCamera returned; nothing after it ran.
@@ -187,9 +180,8 @@ private slots:
 
     void deleteCameraFromTheWorkerDoesNotDeadlock() {
         QVERIFY(engine().setJobObserver([this](const SettingJob& job) {
-            if (job.controlId == ADJ_CONTRAST) {
+            if (job.controlId == ADJ_CONTRAST)
                 engine().deleteCamera();
-            }
         }));
         const int before = threadCount();
         startWorker();
@@ -206,8 +198,6 @@ private slots:
         engine().setCamera(camera_.get());
         QCOMPARE(threadCount(), before + 1);
     }
-
-    // ---- standard controls ---------------------------------------------------------------
 
     // Every standard job lands on its property, as a manual value, logs its set and result
     // lines and is recorded in its own field (distinct values show a mix-up).
@@ -325,8 +315,6 @@ private slots:
         QCOMPARE(currentValues().hue.load(), 1);
         engine().deleteCamera();
     }
-
-    // ---- vendor controls -----------------------------------------------------------------
 
     void vendorJobsReachTheExtensionUnit() {
         // With the channel disabled the job fails and its value is recorded all the same.
