@@ -133,6 +133,12 @@ void mainwindow::streamResult(int result) {
         if (!cameraReady) {
             cameraReady = true;
             getDefaultValue();
+            if (quitRequested()) {
+                // The read was cut short: no stored profile meets half-read values.
+                cameraReady = false;
+                abandonConnectionForQuit();
+                return;
+            }
             applyStoredProfile();
             enableWindow();
         }
@@ -157,6 +163,8 @@ void mainwindow::abandonConnectionForQuit() {
 }
 
 void mainwindow::getDefaultValue() {
+    // Each read may wait out the driver's time-out on a camera that hangs: a quit request
+    // (a signal) ends the read between two groups, and the pages keep what they show.
     if (!stream_->isOpen())
         return;
     CurrentValues& values = currentValues();
@@ -167,23 +175,31 @@ void mainwindow::getDefaultValue() {
     appConfig().resolutionList = stream_->getList();
     writeStdout("resolution end\n");
 
+    if (quitRequested())
+        return;
     values.zoom = camera.getValue(ZOOM);
     values.pan = camera.getValue(PAN);
     values.tilt = camera.getValue(TILT);
     debugLog("\n--------getDefaultValue zoom: %d ,pan:%d, tilt: %d --------\n", values.zoom.load(),
              values.pan.load(), values.tilt.load());
 
+    if (quitRequested())
+        return;
     values.expAuto = camera.getFlags(EXPOSURE);
     values.gain = camera.getValue(GAIN);
     values.expTime = camera.getValue(EXPOSURE);
     debugLog("\n--------getDefaultValue exp: %d ,gain:%d, expTime: %d --------\n", values.expAuto.load(),
              values.gain.load(), values.expTime.load());
 
+    if (quitRequested())
+        return;
     values.wbAuto = camera.getFlags(WHITEBALANCE);
     values.wbValue = camera.getValue(WHITEBALANCE);
     debugLog("\n--------getDefaultValue wb: %d ,wbValue:%d --------\n", values.wbAuto.load(),
              values.wbValue.load());
 
+    if (quitRequested())
+        return;
     values.autoFrame = xu.getAutoFrame();
     values.autoFrameSensitive = xu.getAutoSensitive();
     values.autoFrameZoomLevel = xu.getAutoFrameZoomLevel();
@@ -191,6 +207,8 @@ void mainwindow::getDefaultValue() {
     debugLog("--------getDefaultValue autoFrameSensitive : %d, autoFrameZoomLevel : %d--------\n",
              values.autoFrameSensitive.load(), values.autoFrameZoomLevel.load());
 
+    if (quitRequested())
+        return;
     values.brightness = camera.getValue(BRIGHTNESS);
     values.contrast = camera.getValue(CONTRAST);
     values.hue = camera.getValue(HUE);
@@ -206,17 +224,25 @@ void mainwindow::getDefaultValue() {
     debugLog("--------getDefaultValue backlight: %d ,hdr:%d--------\n", values.backlight.load(),
              values.hdr.load());
 
+    if (quitRequested())
+        return;
     values.antiFlicker = camera.getKsValue(kKsPowerlineFrequency);
     debugLog("\n--------getDefaultValue frequency: %d--------\n", values.antiFlicker.load());
 
+    if (quitRequested())
+        return;
     values.trackingActive = xu.getTrackingActive();
     debugLog("\n--------getDefaultValue TrackingActive: %d--------\n", values.trackingActive.load());
 
+    if (quitRequested())
+        return;
     xu.getFwVersion(values.fwVersion);
     xu.getSerialNumber(values.serialNumber);
     debugLog("\n--------getDefaultValue fwVer: %s ,sn:%s --------\n", values.fwVersion, values.serialNumber);
     debugLog("\n--------getDefaultValue info: %d --------\n", values.info.load());
 
+    if (quitRequested())
+        return;
     values.transferSize = static_cast<int32_t>(xu.getTransferSize());
 
     refillPages();

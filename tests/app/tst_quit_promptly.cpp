@@ -1,7 +1,9 @@
 // Closing the window ends it promptly whatever it is doing, in each state where the GUI
 // thread or a worker waits (extension-unit checks, a stream open's first-frame wait, a
-// settings job on a slow camera): the wait in progress is cut short and no further step
-// runs. No connect starts after the request. (A signal to the program: tst_startup.)
+// settings job on a slow camera, the value read after a connection on a slow camera,
+// where only a signal reaches the busy GUI thread): the wait in progress is cut short and
+// no further step runs. No connect starts after the request. (A signal to the program:
+// tst_startup.)
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
@@ -15,7 +17,7 @@ using namespace window_test;
 
 namespace {
 // Before, a quit waited out every retry, the whole first-frame wait or every queued job.
-enum class Slow { ExtensionUnit, FirstFrame, Job };
+enum class Slow { ExtensionUnit, FirstFrame, Job, ValueRead };
 }  // namespace
 
 Q_DECLARE_METATYPE(Slow)
@@ -31,6 +33,7 @@ private slots:
             << Slow::ExtensionUnit << "\n*******No device, check again with count: 1 *******\n";
         QTest::newRow("first-frame wait") << Slow::FirstFrame << "ewc_OpenStream ewc_hr:0, evCode: 0\n";
         QTest::newRow("job on a slow camera") << Slow::Job << "controlBrightness 3 \n";
+        QTest::newRow("value read on a slow camera") << Slow::ValueRead << "";
     }
     void closingTheWindowEndsIt() {
         QFETCH(Slow, slow);
@@ -46,6 +49,8 @@ private slots:
         timing.deviceRetrySleepMs = 500;
         auto window = std::make_unique<mainwindow>(timing);
         window->show();
+        if (slow == Slow::ValueRead)
+            camera->setLatency("ControlPort::get", 300);
         if (slow == Slow::Job) {
             window->connectCamera();
             QVERIFY(isReady());
@@ -60,10 +65,14 @@ private slots:
         std::atomic<bool> stop{false};
         std::thread watch([&] {
             while (!stop) {
-                const bool there = slow == Slow::Job ? camera->callCount("ControlPort::set") >= 2
-                                                     : log.contains(reached.toStdString());
+                const char* counted = slow == Slow::ValueRead ? "ControlPort::get" : "ControlPort::set";
+                const bool there = slow == Slow::Job || slow == Slow::ValueRead
+                                       ? camera->callCount(counted) >= 2
+                                       : log.contains(reached.toStdString());
                 if (there) {
-                    setsAtClose = camera->callCount("ControlPort::set");
+                    setsAtClose = camera->callCount(counted);
+                    if (slow == Slow::ValueRead)  // the GUI thread reads: only a signal gets through
+                        requestQuitFromSignalHandler();
                     QMetaObject::invokeMethod(window.get(), "close", Qt::QueuedConnection);
                     return;
                 }
@@ -88,6 +97,13 @@ private slots:
             QCOMPARE(log.count("first frame wait ended: quit requested \n"), 1);
         if (slow == Slow::Job)  // the job in progress ends; no further job is applied
             QVERIFY(camera->callCount("ControlPort::set") <= setsAtClose + 1);
+        if (slow == Slow::ValueRead) {  // the read in progress ends; the connection is given up
+            // At most the rest of the group of reads under way (seven at the most).
+            QVERIFY(camera->callCount("ControlPort::get") <= setsAtClose + 7);
+            QCOMPARE(log.count("\n--------getDefaultValue info: "), 0);
+            QCOMPARE(log.count("quit requested: connection abandoned \n"), 1);
+            QVERIFY(!isReady());
+        }
         clearQuitRequest();
         resetProcessState();
     }
