@@ -3,9 +3,9 @@
 // closed, the event loop ended) and stays raised for the rest of the run. Every wait
 // that can last longer than a moment consults it, on whatever thread it runs: the
 // extension-unit checks after an open, the stream open's first-frame wait, the settings
-// worker, the value read after a connection, and the firmware update, which polls quitRequested() between two steps and
-// stops at the next point where the camera is left in a safe state. It sits at the
-// bottom of the layers so that every layer can see it.
+// worker, the value read after a connection, and the firmware update, which polls
+// quitRequested() between two steps and stops at the next point where the camera is left
+// in a safe state. It sits at the bottom of the layers so that every layer can see it.
 #include <chrono>
 
 // Raises the request and wakes every waitUnlessQuitRequested at once. Any thread.
