@@ -19,14 +19,19 @@ std::function<uint32_t()>& tickSource() {
 }
 }  // namespace
 
-DevicePort& port() { return installed(); }
+DevicePort& port() {
+    return installed();
+}
 
-void installPort(DevicePort backend) { installed() = std::move(backend); }
+void installPort(DevicePort backend) {
+    installed() = std::move(backend);
+}
 
 uint32_t tickCount() {
     {
         std::lock_guard<std::mutex> lock(tickMutex());
-        if (tickSource()) return tickSource()();
+        if (tickSource())
+            return tickSource()();
     }
     using namespace std::chrono;
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());

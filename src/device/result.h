@@ -9,26 +9,30 @@ namespace device {
 
 using HResult = int32_t;
 
-constexpr HResult kOk = 0;                                   // S_OK
-constexpr HResult kFalse = 1;                                // S_FALSE (e.g. "nothing to list")
-constexpr HResult kNotImplemented = int32_t(0x80004001u);    // E_NOTIMPL
-constexpr HResult kNoInterface = int32_t(0x80004002u);       // E_NOINTERFACE
-constexpr HResult kAbort = int32_t(0x80004004u);             // E_ABORT
-constexpr HResult kFail = int32_t(0x80004005u);              // E_FAIL
-constexpr HResult kUnexpected = int32_t(0x8000FFFFu);        // E_UNEXPECTED
-constexpr HResult kOutOfMemory = int32_t(0x8007000Eu);       // E_OUTOFMEMORY
-constexpr HResult kInvalidArg = int32_t(0x80070057u);        // E_INVALIDARG
-constexpr HResult kNotFound = int32_t(0x80070490u);          // ERROR_NOT_FOUND
-constexpr HResult kNotConnected = int32_t(0x8007048Fu);      // ERROR_DEVICE_NOT_CONNECTED
-constexpr HResult kBusy = int32_t(0x800700AAu);              // ERROR_BUSY
-constexpr HResult kTimeout = int32_t(0x800705B4u);           // ERROR_TIMEOUT
-constexpr HResult kGenFailure = int32_t(0x8007001Fu);        // ERROR_GEN_FAILURE (I/O error)
-constexpr HResult kMoreData = int32_t(0x800700EAu);          // ERROR_MORE_DATA (buffer too small)
-constexpr HResult kSetNotFound = int32_t(0x80070492u);       // ERROR_SET_NOT_FOUND
-constexpr HResult kWrongState = int32_t(0x80040227u);        // VFW_E_WRONG_STATE
+constexpr HResult kOk = 0;                                 // S_OK
+constexpr HResult kFalse = 1;                              // S_FALSE (e.g. "nothing to list")
+constexpr HResult kNotImplemented = int32_t(0x80004001u);  // E_NOTIMPL
+constexpr HResult kNoInterface = int32_t(0x80004002u);     // E_NOINTERFACE
+constexpr HResult kAbort = int32_t(0x80004004u);           // E_ABORT
+constexpr HResult kFail = int32_t(0x80004005u);            // E_FAIL
+constexpr HResult kUnexpected = int32_t(0x8000FFFFu);      // E_UNEXPECTED
+constexpr HResult kOutOfMemory = int32_t(0x8007000Eu);     // E_OUTOFMEMORY
+constexpr HResult kInvalidArg = int32_t(0x80070057u);      // E_INVALIDARG
+constexpr HResult kNotFound = int32_t(0x80070490u);        // ERROR_NOT_FOUND
+constexpr HResult kNotConnected = int32_t(0x8007048Fu);    // ERROR_DEVICE_NOT_CONNECTED
+constexpr HResult kBusy = int32_t(0x800700AAu);            // ERROR_BUSY
+constexpr HResult kTimeout = int32_t(0x800705B4u);         // ERROR_TIMEOUT
+constexpr HResult kGenFailure = int32_t(0x8007001Fu);      // ERROR_GEN_FAILURE (I/O error)
+constexpr HResult kMoreData = int32_t(0x800700EAu);        // ERROR_MORE_DATA (buffer too small)
+constexpr HResult kSetNotFound = int32_t(0x80070492u);     // ERROR_SET_NOT_FOUND
+constexpr HResult kWrongState = int32_t(0x80040227u);      // VFW_E_WRONG_STATE
 
-inline bool succeeded(HResult hr) { return hr >= 0; }
-inline bool failed(HResult hr) { return hr < 0; }
+inline bool succeeded(HResult hr) {
+    return hr >= 0;
+}
+inline bool failed(HResult hr) {
+    return hr < 0;
+}
 
 // A 128-bit identifier laid out as the platform's GUID.
 struct Guid {
@@ -66,6 +70,7 @@ constexpr Guid kSubtypeRGB32{0xE436EB7E, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20
 constexpr Guid kSubtypeRGB555{0xE436EB7C, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 
 // Topology node type of a device-specific node: the camera's extension unit.
-constexpr Guid kNodeTypeDevSpecific{0x941C7AC0, 0xC559, 0x11D0, {0x8A, 0x2B, 0x00, 0xA0, 0xC9, 0x25, 0x5A, 0xC1}};
+constexpr Guid kNodeTypeDevSpecific{
+    0x941C7AC0, 0xC559, 0x11D0, {0x8A, 0x2B, 0x00, 0xA0, 0xC9, 0x25, 0x5A, 0xC1}};
 
 }  // namespace device

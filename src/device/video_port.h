@@ -93,7 +93,8 @@ class CaptureGraph {
 public:
     virtual ~CaptureGraph() = default;
 
-    virtual HResult addCaptureDevice(const std::shared_ptr<CaptureDevice>& device, const std::string& name) = 0;
+    virtual HResult addCaptureDevice(const std::shared_ptr<CaptureDevice>& device,
+                                     const std::string& name) = 0;
     virtual HResult attachGraphBuilder() = 0;
 
     // The grabber: created, told which subtype it accepts (kSubtypeNull: the native

@@ -20,8 +20,8 @@ enum : uint32_t {
 
 // The node request as it travels to the driver: 32 bytes.
 struct KsNodeProperty {
-    Guid set;          // property set of the unit
-    uint32_t id = 0;   // control selector
+    Guid set;         // property set of the unit
+    uint32_t id = 0;  // control selector
     uint32_t flags = 0;
     uint32_t nodeId = 0;
     uint32_t reserved = 0;

@@ -67,8 +67,7 @@ QString InfoTab::selectFile() {
     debugLog("selectFile \n");
     if (fileChooser_)
         return fileChooser_(this);
-    QFileDialog dialog(this, tr("Choose firmware file"), QStringLiteral("."),
-                       tr("firmware file(*.bin)"));
+    QFileDialog dialog(this, tr("Choose firmware file"), QStringLiteral("."), tr("firmware file(*.bin)"));
     const int accepted = dialog.exec();
     debugLog("selectFile exec:%d \n", accepted);
     if (accepted != QDialog::Accepted || dialog.selectedFiles().isEmpty())
