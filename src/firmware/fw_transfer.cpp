@@ -66,54 +66,54 @@ bool UpdateFWbyUsbFunc::transferPartialFile(QFile& file, int fileSize) {
         return status == 0;
     };
     auto reportProgress = [&](qint64 pos) { emit updateProgress(double(pos) / fileSize * 100.0); };
+    // The end of a block of size bytes: the camera, once ready, is told to store it. False
+    // when it was not ready or did not take the request; the update then ends as failed.
+    auto storeBlock = [&](int size) {
+        if (!infoStatusFine() || !sendTransferInfo(0, size))
+            return false;
+        const bool started = timed([&] { return xu.startReadPartialFile(uint32_t(size)); });
+        debugLog("startReadPartialFile res: %d\n", started);
+        return started;
+    };
 
     if (!file.seek(0))
         return false;
     qint64 pos = 0;
     int offset = 0;
     bool ok = true;
-    while (pos != fileSize && !cancelled() && ok && !deviceMissed.load()) {
+    auto going = [&] { return !cancelled() && ok && !deviceMissed.load(); };
+    // One full packet at offset in the block; the progress moves when it went through.
+    auto sendPacket = [&] {
+        ok = transferFileByXU(file, offset, chunk);
+        offset += chunk;
+        if (ok) {
+            pos = file.pos();
+            reportProgress(pos);
+        }
+    };
+    while (pos != fileSize && going()) {
         const qint64 remaining = fileSize - pos;
         int expected = 0;
         if (remaining > block) {
             ok = sendTransferInfo(2, block) && ok;
             if (!infoStatusFine())
                 return false;
-            while (offset < block && !cancelled() && ok && !deviceMissed.load()) {
-                ok = transferFileByXU(file, offset, chunk) && ok;
-                offset += chunk;
-                if (!ok)
-                    break;
-                pos = file.pos();
-                reportProgress(pos);
-            }
+            while (offset < block && going())
+                sendPacket();
             offset = 0;
-            if (!ok || cancelled() || deviceMissed.load())
+            if (!going())
                 break;
-            if (!infoStatusFine())
+            if (!storeBlock(block))
                 return false;
-            ok = sendTransferInfo(0, block) && ok;
-            if (!ok)
-                break;
-            ok = timed([&] { return xu.startReadPartialFile(uint32_t(block)); });
-            debugLog("startReadPartialFile res: %d\n", ok);
-            if (!ok)
-                break;
             expected = kStatusBlockStored;
         } else {
             const int last = int(remaining);
             ok = sendTransferInfo(2, last) && ok;
             if (!infoStatusFine())
                 return false;
-            while (fileSize - pos >= chunk && !cancelled() && ok && !deviceMissed.load()) {
-                ok = transferFileByXU(file, offset, chunk) && ok;
-                offset += chunk;
-                if (!ok)
-                    break;
-                pos = file.pos();
-                reportProgress(pos);
-            }
-            if (!ok || cancelled() || deviceMissed.load())
+            while (fileSize - pos >= chunk && going())
+                sendPacket();
+            if (!going())
                 break;
             const int rest = int(fileSize - pos);
             debugLog("finalSize: %d\n", rest);
@@ -123,19 +123,12 @@ bool UpdateFWbyUsbFunc::transferPartialFile(QFile& file, int fileSize) {
                 break;
             pos = file.pos();
             reportProgress(pos);
-            if (!infoStatusFine())
+            if (!storeBlock(last))
                 return false;
-            ok = sendTransferInfo(0, last);
-            if (!ok)
-                break;
-            ok = timed([&] { return xu.startReadPartialFile(uint32_t(last)); });
-            debugLog("startReadPartialFile res: %d\n", ok);
-            if (!ok)
-                break;
             expected = kStatusImageStored;
         }
         ok = timed([&] { return checkCameraStatus(expected); }) && ok;
         debugLog("checkCameraStatus: %d\n", ok);
     }
-    return ok && !cancelled() && !deviceMissed.load();
+    return going();
 }
