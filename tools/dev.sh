@@ -6,6 +6,10 @@
 #   tools/dev.sh test-asan               the same under AddressSanitizer + UBSan
 #   tools/dev.sh test-tsan               the threaded core under ThreadSanitizer
 #   tools/dev.sh build                   configure and build only
+#   tools/dev.sh package                 build the Debian package
+#                                        build/lumora-x8-settings_<version>_amd64.deb
+#   tools/dev.sh package-test            the package, checked (lintian, desktop entry,
+#                                        metainfo) and run from a scratch root
 #   tools/dev.sh vm-packages             install what tools/vm/vivid-check.sh boots
 #   tools/dev.sh fuzz [seconds] [target...]  build the fuzz targets (clang, build-fuzz/) and
 #                                        run each from its corpus (default 20 s each)
@@ -25,13 +29,17 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 # build tools (python3 for the layer check), Qt 5 with its translation tools, JPEG and
 # H.264 codecs for the camera backends, Google Benchmark for bench/, a virtual X server for
 # running without a display, fonts (a CJK one for the Japanese texts), and clang with its
-# libFuzzer and sanitizer run-times (llvm for the symbolizer) for the fuzz targets.
+# libFuzzer and sanitizer run-times (llvm for the symbolizer) for the fuzz targets; for the
+# installation and the package: an SVG renderer for the icons, help2man for the manual
+# page, file for CPack's dependency search, the validators of the desktop entry, the
+# AppStream metainfo and the package; the locale data the tests compile a locale from.
 packages=(
     build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
     libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
     clang libclang-rt-14-dev llvm
+    librsvg2-bin help2man file desktop-file-utils appstream lintian locales
 )
 
 # The virtual machine of tools/vm/vivid-check.sh (the V4L2 backend against the kernel's
@@ -69,6 +77,16 @@ command="${1:-run}"
 install_packages "${packages[@]}"
 case "$command" in
     build) build build ;;
+    package)
+        build build
+        (cd build && cpack -G DEB)
+        ;;
+    package-test)
+        build build
+        (cd build && cpack -G DEB)
+        version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)"
+        bash tests/package/check_package.sh "build/lumora-x8-settings_${version}_amd64.deb"
+        ;;
     run)
         build build
         export LUMORA_CAMERA="${LUMORA_CAMERA:-simulated}"

@@ -549,6 +549,13 @@ Are you sure you want to reset ?</source>
         </message>
     </context>
     <context>
+        <name>PopupLicenseLayout</name>
+        <message>
+            <source>The notice is not available: %1 is not installed.</source>
+            <translation>この通知はありません: %1 がインストールされていません。</translation>
+        </message>
+    </context>
+    <context>
         <name>GeneralDialog</name>
         <message>
             <source>Cancel</source>

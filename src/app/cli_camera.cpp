@@ -33,7 +33,7 @@ std::vector<FoundCamera> listCameras() {
     const char* wanted = appConfig().deviceName;
     std::vector<std::unique_ptr<device::DeviceMoniker>> devices;
     if (!all.video || device::failed(all.video->createDeviceEnumerator()) ||
-        device::failed(all.video->enumerateVideoInputs(devices)) || wanted == nullptr)
+        device::failed(all.video->enumerateVideoInputs(devices)) || wanted == nullptr || *wanted == '\0')
         return cameras;
     for (const auto& moniker : devices) {
         std::string name;

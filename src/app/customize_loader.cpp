@@ -5,7 +5,7 @@
 
 #include "base/app_config.h"
 #include "base/debug_log.h"
-#include "base/read_config.h"
+#include "base/install_paths.h"
 
 namespace {
 // Characters of the name that fit the 50-byte buffer beside the terminator.
@@ -15,7 +15,7 @@ const int kDeviceNameMax = 49;
 ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir) {
     ProjectCustomizeData record;
     std::memset(&record, 0, sizeof(record));
-    const std::string dir = libraryDir.empty() ? executableDir() : libraryDir;
+    const std::string dir = libraryDir.empty() ? privateLibraryDir("libProjectCustomize.so") : libraryDir;
     QLibrary library(QString::fromStdString(dir + "/ProjectCustomize"));
     auto fn = reinterpret_cast<GetProjectCustomizeDataFn>(library.resolve("getProjectCustomizeData"));
     if (!fn) {
@@ -32,6 +32,10 @@ ProjectCustomizeData getProjectCustomizeData(const std::string& libraryDir) {
 bool storeDeviceName(const ProjectCustomizeData& record) {
     AppConfig& config = appConfig();
     const bool fits = config.setDeviceName(record.DeviceName);
+    if (config.deviceName[0] == '\0')
+        debugLog(
+            "DeviceName is empty: no camera can be found by its name (is libProjectCustomize.so "
+            "installed?)\n");
     if (!fits)
         debugLog("DeviceName too long, cut to %d characters: %s\n", kDeviceNameMax, config.deviceName);
     return fits;

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
-#include <QLocale>
 #include <QTranslator>
 
 #include "base/debug_log.h"
+#include "base/install_paths.h"
 
 namespace {
 const char* const kJapaneseLocale = "ja_JP";
@@ -30,7 +30,22 @@ QFont japaneseFont() {
 }  // namespace
 
 QString systemLocaleName() {
-    return QLocale::system().name();
+    // The name the user set, as the C library reads it for messages (LC_ALL, then
+    // LC_MESSAGES, then LANG), without its encoding and modifier. Qt's own locale would
+    // complete "ja" or "ja_US" to "ja_JP", but only a Japanese system in Japan gets the
+    // Japanese texts.
+    QByteArray name;
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        name = qgetenv(variable);
+        if (!name.isEmpty())
+            break;
+    }
+    const int end = name.indexOf('.') >= 0 ? name.indexOf('.') : name.indexOf('@');
+    if (end >= 0)
+        name.truncate(end);
+    if (name.isEmpty() || name == "POSIX")
+        name = "C";
+    return QString::fromLatin1(name);
 }
 
 QTranslator* setupLanguage(const QString& localeName, QObject* owner, const QString& translationDir) {
@@ -42,7 +57,9 @@ QTranslator* setupLanguage(const QString& localeName, QObject* owner, const QStr
     debugLog("it's JP, change language setting.\n");
     QApplication::setFont(japaneseFont());
 
-    const QString dir = translationDir.isEmpty() ? QCoreApplication::applicationDirPath() : translationDir;
+    const QString dir = translationDir.isEmpty()
+                            ? QString::fromStdString(dataDir(std::string(kTranslationFile).substr(1)))
+                            : translationDir;
     auto* translator = new QTranslator(owner);
     const bool loaded = translator->load(dir + QLatin1String(kTranslationFile));
     debugLog("load rk38p20_ja.qm: %d\n", loaded ? 1 : 0);

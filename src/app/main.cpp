@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,7 +14,9 @@
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "app/mainwindow.h"
+#include "app/qt_options.h"
 #include "app/quit_on_signal.h"
+#include "app/single_instance.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
 #include "base/read_config.h"
@@ -47,7 +51,9 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
         QStringLiteral("backend"));
     parser.addOption(camera);
     addCliOptions(parser);
-    parser.process(core);  // --help, --version and unknown options end the process here
+    // --help, --version and unknown options end the process here. Qt's own options
+    // (-platform, -style, -reverse, ...) are left to the application object.
+    parser.process(withoutQtOptions(core.arguments()));
 
     CommandLine line;
     if (parser.isSet(camera))
@@ -59,6 +65,12 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
         std::exit(kExitBadArgument);
     }
     return line;
+}
+
+// The application object takes the user's locale for the C library; numbers printed with
+// printf keep the C form ("1.5", not "1,5") whatever the user's locale.
+void keepCNumbers() {
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 }  // namespace
@@ -85,13 +97,34 @@ int main(int argc, char* argv[]) {
 
     if (commandLineMode) {
         QCoreApplication core(argc, argv);
+        keepCNumbers();
         return runCommandLine(line.request);
     }
 
     qRegisterMetaType<RESOLUTION_LIST>("RESOLUTION_LIST");
     QApplication app(argc, argv);
+    keepCNumbers();
+    // Docks and task bars (Wayland above all) find the icon through the desktop entry.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(LUMORA_APP_ID));
+    SingleInstance instance;
+    if (!instance.claim()) {
+        // A second window would compete with the first for the camera.
+        if (instance.raiseRunning()) {
+            std::fprintf(stderr, "lumora-x8-settings: already running; its window was raised\n");
+            return 0;
+        }
+        std::fprintf(stderr, "lumora-x8-settings: another instance holds %s but does not answer\n",
+                     qPrintable(instance.lockPath()));
+        return 1;
+    }
     QuitOnSignal quitOnSignal;
     auto window = std::make_unique<mainwindow>();
+    QObject::connect(&instance, &SingleInstance::raiseRequested, window.get(), [&window] {
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
     window->show();
     const int code = app.exec();
     requestQuit();  // whatever ended the loop: nothing waits or applies jobs any more

@@ -1,5 +1,6 @@
 #include "base/debug_log.h"
 
+#include <locale.h>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -19,6 +20,29 @@ bool& logEcho() {
     return echo;
 }
 
+// The C locale, for formatting numbers as the log has always shown them ("1.041667"),
+// whatever locale the process runs in: the application object takes the user's locale
+// for the C library, and a comma-decimal one would turn every %f into "1,041667".
+locale_t cLocale() {
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return c;
+}
+
+// Switches the calling thread to the C locale for the lifetime of the object.
+class CLocaleScope {
+public:
+    CLocaleScope() : previous_(cLocale() ? ::uselocale(cLocale()) : locale_t(0)) {}
+    ~CLocaleScope() {
+        if (previous_)
+            ::uselocale(previous_);
+    }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    locale_t previous_;
+};
+
 void writeLog(const std::string& text) {
     std::lock_guard<std::mutex> lock(logMutex());
     if (logEcho()) {
@@ -31,6 +55,7 @@ void writeLog(const std::string& text) {
 }  // namespace
 
 int debugLog(const char* format, ...) {
+    const CLocaleScope cNumbers;
     va_list args;
     va_start(args, format);
     va_list copy;

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QList>
+#include <algorithm>
+#include <cstdlib>
 
 #include "base/app_config.h"
 #include "base/debug_log.h"
@@ -89,8 +91,40 @@ int readProfileInt(const std::string& iniPath, const std::string& section, const
     return fallback;
 }
 
+std::vector<std::string> configCandidates(const std::string& exePath) {
+    std::vector<std::string> candidates;
+    const char* const name = "/lumora-x8-settings/APSet.ini";
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (configHome != nullptr && configHome[0] == '/')
+        candidates.push_back(configHome + std::string(name));
+    else if (home != nullptr && home[0] == '/')
+        candidates.push_back(home + std::string("/.config") + name);
+    const char* configDirs = std::getenv("XDG_CONFIG_DIRS");
+    const std::string dirs = configDirs != nullptr && configDirs[0] != '\0' ? configDirs : "/etc/xdg";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        const size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty() && dir[0] == '/')
+            candidates.push_back(dir + name);
+        start = end + 1;
+    }
+    candidates.push_back(iniPathFor(exePath));
+    return candidates;
+}
+
 bool readConfigFor(const std::string& exePath) {
-    const std::string path = iniPathFor(exePath);
+    // The first file that exists; without any, the one beside the executable (all keys
+    // then take their defaults).
+    const std::vector<std::string> candidates = configCandidates(exePath);
+    std::string path = candidates.back();
+    for (const std::string& candidate : candidates) {
+        if (::access(candidate.c_str(), F_OK) == 0) {
+            path = candidate;
+            break;
+        }
+    }
     debugLog("iniFilePath: %s\n", path.c_str());
     AppConfig& config = appConfig();
     config.debug = readProfileInt(path, "Config", "debug", 0) != 0;

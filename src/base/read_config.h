@@ -1,12 +1,19 @@
 #pragma once
-// Reading of APSet.ini, the configuration file beside the executable.
+// Reading of APSet.ini, the configuration file.
 #include <string>
+#include <vector>
 
-// Reads the executable's APSet.ini into appConfig(); logs the path and the debug flag.
+// Reads APSet.ini into appConfig(); logs the path of the file read ("iniFilePath: ...") and
+// the debug flag. The file is the first of configCandidates that exists.
 bool readConfig();
 
 // The same, for an executable at exePath (tests use it with paths of their own).
 bool readConfigFor(const std::string& exePath);
+
+// Where APSet.ini is looked for, in order: the user's config folder ($XDG_CONFIG_HOME, else
+// ~/.config), the system's ($XDG_CONFIG_DIRS, else /etc/xdg), each with
+// "lumora-x8-settings/APSet.ini", then beside the executable (iniPathFor).
+std::vector<std::string> configCandidates(const std::string& exePath);
 
 // exePath cut before its last '\' or '/' (the whole path when it has none), then
 // "/APSet.ini".

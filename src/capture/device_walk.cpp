@@ -54,7 +54,9 @@ int ewc_WalkDevices(const std::optional<std::string>& nameFilter, int deviceInde
         }
         bool matches = false;
         if (nameFilter) {
-            matches = device::succeeded(ewc_hr) && friendlyName.find(*nameFilter) != std::string::npos;
+            // An empty name would be found in every friendly name: it names no camera.
+            matches = device::succeeded(ewc_hr) && !nameFilter->empty() &&
+                      friendlyName.find(*nameFilter) != std::string::npos;
         } else {
             matches = position == deviceIndex || (firstOnMinusOne && deviceIndex == -1 && position == 0);
         }

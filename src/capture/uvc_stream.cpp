@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -22,7 +23,8 @@ struct StreamModuleState {
     int openResult = 0;
     std::atomic<bool> workerRunning{false};
     std::atomic<StreamCallback*> callback{nullptr};
-    UvcStream::OpenWait openWait;  // set and used on the caller's thread
+    UvcStream::OpenWait openWait;        // set and used on the caller's thread
+    UvcStream::ThreadStart threadStart;  // empty: std::thread
     DefaultFormatReport defaultFormatReport;
 };
 
@@ -45,21 +47,34 @@ void openWorker(UvcCamera& camera, bool useDefaultIndex) {
     debugLog("camera open: %d, with type: %d\n", state.openResult, state.streamType);
 }
 
-// Runs one worker to its end, marks the stream idle again and reports the result.
+// Runs one worker to its end, marks the stream idle again and reports the result. A
+// worker that cannot be created (no threads or memory left) is reported as a failed first
+// half, -1, so that the caller retries later as after any failed open: the exception
+// must not leave this function, which runs in the caller's event loop.
 void runWorker(UvcCamera& camera, bool useDefaultIndex) {
     StreamModuleState& state = moduleState();
     std::atomic<bool> done{false};
-    std::thread worker([&camera, useDefaultIndex, &done] {
+    std::function<void()> body = [&camera, useDefaultIndex, &done] {
         openWorker(camera, useDefaultIndex);
         done = true;
-    });
-    if (state.openWait) {
-        state.openWait([&done] { return done.load(); });
+    };
+    std::thread worker;
+    bool created = true;
+    try {
+        worker = state.threadStart ? state.threadStart(std::move(body)) : std::thread(std::move(body));
+    } catch (const std::system_error& error) {
+        debugLog("openAsRgbStream: worker not created: %s \n", error.what());
+        created = false;
     }
-    worker.join();
+    if (created) {
+        if (state.openWait) {
+            state.openWait([&done] { return done.load(); });
+        }
+        worker.join();
+    }
     state.workerRunning = false;
-    int result = 0;
-    {
+    int result = -1;
+    if (created) {
         std::lock_guard<std::mutex> lock(state.mutex);
         result = state.openResult;
     }
@@ -157,4 +172,8 @@ void UvcStream::setCallback(StreamCallback* callback) {
 
 void UvcStream::setOpenWait(OpenWait wait) {
     moduleState().openWait = std::move(wait);
+}
+
+void UvcStream::setThreadStart(ThreadStart start) {
+    moduleState().threadStart = std::move(start);
 }

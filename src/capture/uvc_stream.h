@@ -3,6 +3,7 @@
 // the result through a callback and offers the frame, event and release operations.
 #include <cstdint>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "base/resolution_list.h"
@@ -58,6 +59,10 @@ public:
     // it alive.
     using OpenWait = std::function<void(const std::function<bool()>& workerDone)>;
     void setOpenWait(OpenWait wait);
+    // How an open worker is created (std::thread when empty). Tests install one that
+    // throws std::system_error, as std::thread does when the system has no thread left.
+    using ThreadStart = std::function<std::thread(std::function<void()> body)>;
+    static void setThreadStart(ThreadStart start);
     UvcCamera& camera() { return camera_; }
 
 private:

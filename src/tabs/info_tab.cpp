@@ -1,6 +1,5 @@
 #include "tabs/info_tab.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "base/install_paths.h"
 #include "base/scale_size.h"
 #include "engine/current_values.h"
 #include "widgets/busy_progress.h"
@@ -107,12 +107,12 @@ void InfoTab::resetBtnClicked() {
 }
 
 void InfoTab::openLicense(const QString& fileName, const QString& title) {
-    const QString path = QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName;
+    // Beside the executable in the build tree, in the data folder when installed.
+    const QString path =
+        QString::fromStdString(dataDir(fileName.toStdString())) + QLatin1Char('/') + fileName;
     debugLog("open file: %s \n", path.toLocal8Bit().constData());
     auto* viewer = new PopupLicenseLayout(scrollArea);
-    viewer->showLicense(title, path);
-    if (!viewer->isVisible())
-        viewer->deleteLater();  // the notice is missing: nothing was shown
+    viewer->showLicense(title, path);  // says so when the notice is missing
 }
 
 bool InfoTab::confirmQuit() {

@@ -58,11 +58,13 @@ void PopupLicenseLayout::setupUi() {
 void PopupLicenseLayout::showLicense(const QString& title, const QString& path) {
     titleLabel->setText(title);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream stream(&file);
+        textBrowser->setHtml(stream.readAll());
+    } else {
         debugLog("open failed\n");
-        return;
+        // Said in the window, so that a missing notice is not taken for an empty one.
+        textBrowser->setPlainText(tr("The notice is not available: %1 is not installed.").arg(path));
     }
-    QTextStream stream(&file);
-    textBrowser->setHtml(stream.readAll());
     show();
 }

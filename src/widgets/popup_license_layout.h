@@ -14,8 +14,8 @@ class PopupLicenseLayout : public BaseDialog {
 public:
     explicit PopupLicenseLayout(QWidget* parent = nullptr);
 
-    // Shows the HTML file at path under the given title; a file that cannot be opened is
-    // only logged and nothing is shown.
+    // Shows the HTML file at path under the given title; for a file that cannot be opened
+    // it says that the notice is not installed (and logs "open failed").
     void showLicense(const QString& title, const QString& path);
 
 private:

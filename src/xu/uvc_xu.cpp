@@ -40,7 +40,8 @@ UVCXU::UVCXU() {
         std::string name;
         const bool haveName = getVideoDeviceFriendlyName(i, name);
         parseVidPid(i);
-        if (haveName && std::strcmp(name.c_str(), configuredName()) == 0) {
+        // An empty configured name names no camera (a nameless device would match it).
+        if (haveName && *configuredName() != '\0' && std::strcmp(name.c_str(), configuredName()) == 0) {
             selected = int(i);
             debugLog("device selectedVal: %d\n", selected);
         }

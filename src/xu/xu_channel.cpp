@@ -83,7 +83,7 @@ bool XuChannel::findUnit(int retries, const std::function<bool()>& pause) {
 bool XuChannel::checkUVCDeviceExist() {
     // Asks the capture layer, not the extension unit: works without a UVCXU.
     const char* name = appConfig().deviceName;
-    const bool exists = name != nullptr && findUvcCamera(0, name);
+    const bool exists = name != nullptr && *name != '\0' && findUvcCamera(0, name);
     debugLog("\n*******checkUVCDeviceExist******* %d\n", exists);
     return exists;
 }

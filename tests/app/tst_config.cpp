@@ -1,5 +1,8 @@
 // APSet.ini: where it is looked for, how its integer keys are read, what start-up logs.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,7 +25,12 @@ class ConfigTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(dir_.isValid()); }
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        // No configuration of the user or the system may reach the cases below.
+        qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("no-user")).toUtf8());
+        qputenv("XDG_CONFIG_DIRS", dir_.filePath(QStringLiteral("no-system")).toUtf8());
+    }
 
     void iniPathIsBesideTheExecutable() {
         const std::pair<const char*, const char*> cases[] = {
@@ -124,6 +132,59 @@ private slots:
         QCOMPARE(config.defaultWidth, width);
         QCOMPARE(config.defaultHeight, width ? 1080 : 0);
         QCOMPARE(config.defaultFps, fps);
+    }
+
+    // The user's folder, then the system's folders in their order, then beside the
+    // executable: the first file that exists is read, and the log names it.
+    void firstFolderWithTheFileWins_data() {
+        QTest::addColumn<QStringList>("present");  // of user, system1, system2, beside, home
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<bool>("xdgConfigHome");
+        QTest::newRow("user over system and beside")
+            << QStringList{"user", "system1", "system2", "beside"} << "user" << true;
+        QTest::newRow("first system folder")
+            << QStringList{"system1", "system2", "beside"} << "system1" << true;
+        QTest::newRow("second system folder") << QStringList{"system2", "beside"} << "system2" << true;
+        QTest::newRow("beside the executable") << QStringList{"beside", "home"} << "beside" << true;
+        QTest::newRow("none: beside, defaults") << QStringList{} << "beside" << true;
+        QTest::newRow("~/.config without XDG_CONFIG_HOME")
+            << QStringList{"home", "system1"} << "home" << false;
+    }
+    void firstFolderWithTheFileWins() {
+        QFETCH(QStringList, present);
+        QFETCH(QString, read);
+        QFETCH(bool, xdgConfigHome);
+        QTemporaryDir root;
+        const QMap<QString, QString> files{
+            {"user", root.filePath("user/lumora-x8-settings/APSet.ini")},
+            {"system1", root.filePath("system1/lumora-x8-settings/APSet.ini")},
+            {"system2", root.filePath("system2/lumora-x8-settings/APSet.ini")},
+            {"beside", root.filePath("bin/APSet.ini")},
+            {"home", root.filePath("home/.config/lumora-x8-settings/APSet.ini")}};
+        const QStringList order{"user", "system1", "system2", "beside", "home"};
+        for (const QString& name : present) {
+            QVERIFY(QDir().mkpath(QFileInfo(files[name]).path()));
+            QFile file(files[name]);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Config]\ndefaultWidth=" + QByteArray::number(order.indexOf(name) + 1) + "\n");
+        }
+        const QByteArray savedHome = qgetenv("HOME");
+        const QByteArray savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+        const QByteArray savedConfigDirs = qgetenv("XDG_CONFIG_DIRS");
+        qputenv("HOME", root.filePath("home").toUtf8());
+        if (xdgConfigHome)
+            qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8());
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_DIRS",
+                (root.filePath("system1") + ":relative:" + root.filePath("system2")).toUtf8());
+        LogCapture log;
+        readConfigFor(root.filePath("bin/lumora-x8-settings").toStdString());
+        qputenv("HOME", savedHome);
+        qputenv("XDG_CONFIG_HOME", savedConfigHome);
+        qputenv("XDG_CONFIG_DIRS", savedConfigDirs);
+        QCOMPARE(QString::fromStdString(log.writes().at(0)), "iniFilePath: " + files[read] + "\n");
+        QCOMPARE(appConfig().defaultWidth, present.isEmpty() ? 0 : order.indexOf(read) + 1);
     }
 };
 

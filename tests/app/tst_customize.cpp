@@ -5,9 +5,12 @@
 #include <QtTest>
 #include <cstring>
 
+#include "app/cli_camera.h"
 #include "app/customize_data.h"
 #include "app/customize_loader.h"
 #include "base/app_config.h"
+#include "capture/capture_formats.h"
+#include "device/sim/sim_camera.h"
 #include "support/log_capture.h"
 
 class CustomizeTest : public QObject {
@@ -53,6 +56,28 @@ private slots:
         else
             QCOMPARE(log.writes(),
                      std::vector<std::string>{"DeviceName too long, cut to 49 characters: " + kept + "\n"});
+    }
+
+    // The simulated camera lists an unrelated webcam before the Lumora X8. An empty name (no
+    // customisation library) is found in every friendly name: it must match no camera, where
+    // before it opened the webcam and ran the extension-unit checks on it.
+    void cameraIsFoundOnlyByItsName_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("found");
+        QTest::newRow("the camera's name") << QByteArray("Lumora X8") << 1;
+        QTest::newRow("empty name") << QByteArray("") << 0;
+        QTest::newRow("another camera's name") << QByteArray("Lumora X9") << 0;
+    }
+    void cameraIsFoundOnlyByItsName() {
+        QFETCH(QByteArray, name);
+        QFETCH(int, found);
+        const auto sim = device::sim::installSimulatedCamera();
+        LogCapture log;
+        storeDeviceName(recordNamed(name.toStdString()));
+        QCOMPARE(log.contains("DeviceName is empty: no camera can be found"), name.isEmpty());
+        QCOMPARE(int(listCameras().size()), found);
+        QCOMPARE(findUvcCamera(0, appConfig().deviceName), found == 1);
+        device::installPort(device::DevicePort{});
     }
 
     void unterminatedNameStopsAtTheBuffer() {

@@ -59,24 +59,45 @@ private slots:
         QCOMPARE(QCoreApplication::translate("mainwindow", kTitle), QString::fromLatin1(kTitle));
     }
 
-    void otherLocalesGetGadugiAndNoTranslator_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::newRow("english") << "en_US";
-        QTest::newRow("japanese without territory") << "ja";
-        QTest::newRow("lower-case territory") << "ja_jp";
-        QTest::newRow("other territory") << "ja_US";
-        QTest::newRow("with encoding") << "ja_JP.UTF-8";
-        QTest::newRow("C") << "C";
-        QTest::newRow("empty") << "";
+    // The locale as the user sets it, through the environment: only exactly ja_JP gets the
+    // Japanese texts (Qt's own locale completes "ja" and "ja_US" to "ja_JP").
+    void languageFollowsTheEnvironment_data() {
+        QTest::addColumn<QByteArray>("lcAll");
+        QTest::addColumn<QByteArray>("lang");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("japanese");
+        QTest::newRow("english") << QByteArray() << QByteArray("en_US.UTF-8") << "en_US" << false;
+        QTest::newRow("japanese without territory") << QByteArray() << QByteArray("ja") << "ja" << false;
+        QTest::newRow("other territory") << QByteArray() << QByteArray("ja_US.UTF-8") << "ja_US" << false;
+        QTest::newRow("lower-case territory")
+            << QByteArray() << QByteArray("ja_jp.UTF-8") << "ja_jp" << false;
+        QTest::newRow("C") << QByteArray() << QByteArray("C") << "C" << false;
+        QTest::newRow("nothing set") << QByteArray() << QByteArray() << "C" << false;
+        QTest::newRow("LC_ALL over a Japanese LANG")
+            << QByteArray("C.UTF-8") << QByteArray("ja_JP.UTF-8") << "C" << false;
+        QTest::newRow("japan") << QByteArray() << QByteArray("ja_JP.UTF-8") << "ja_JP" << true;
+        QTest::newRow("LC_ALL japan, other encoding")
+            << QByteArray("ja_JP.eucJP") << QByteArray("en_US.UTF-8") << "ja_JP" << true;
     }
-    void otherLocalesGetGadugiAndNoTranslator() {
-        QFETCH(QString, locale);
+    void languageFollowsTheEnvironment() {
+        QFETCH(QByteArray, lcAll);
+        QFETCH(QByteArray, lang);
+        QFETCH(QString, name);
+        QFETCH(bool, japanese);
+        const QByteArray savedLang = qgetenv("LANG");
+        lcAll.isEmpty() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", lcAll);
+        lang.isEmpty() ? qunsetenv("LANG") : qputenv("LANG", lang);
+        const QString chosen = systemLocaleName();
+        qunsetenv("LC_ALL");
+        qputenv("LANG", savedLang);
+        QCOMPARE(chosen, name);
+
         LogCapture log;
-        QVERIFY(setupLanguage(locale, owner_) == nullptr);
-        QCOMPARE(log.writes(), std::vector<std::string>{"locale: " + locale.toStdString() + "\n"});
-        QCOMPARE(QApplication::font().family(), QStringLiteral("Gadugi"));
-        QVERIFY(owner_->findChildren<QTranslator*>().isEmpty());
-        QCOMPARE(QCoreApplication::translate("mainwindow", kTitle), QString::fromLatin1(kTitle));
+        QTranslator* translator = setupLanguage(chosen, owner_);
+        QCOMPARE(translator != nullptr, japanese);
+        QCOMPARE(log.count("it's JP, change language setting.\n"), japanese ? 1 : 0);
+        QCOMPARE(QApplication::font().family() == QLatin1String("Gadugi"), !japanese);
+        QCOMPARE(QCoreApplication::translate("mainwindow", kTitle) == QLatin1String(kTitle), !japanese);
     }
 };
 

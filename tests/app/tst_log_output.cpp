@@ -6,12 +6,16 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "app/quit_on_signal.h"
 #include "base/debug_log.h"
+#include "support/log_capture.h"
 
 namespace {
 const char* const kRoleLines = "--child-lines";
@@ -34,6 +38,9 @@ int childLines() {
 
 class LogOutputTest : public QObject {
     Q_OBJECT
+
+    QTemporaryDir locales_;
+    bool localesCompiled_ = false;
 
 private slots:
     // The child is blocked until it hears from us, so a line cannot come from a flush at
@@ -75,6 +82,46 @@ private slots:
         }
         QVERIFY(child.waitForFinished(20000));
         QCOMPARE(child.exitCode(), 0);
+    }
+
+    // The application object takes the user's locale for the C library; in a comma-decimal
+    // one the log printed "getScaleSize 1,041667". The locale is compiled into a folder of
+    // the test's own (LOCPATH), so that no installed locale is needed.
+    void logNumbersKeepTheCFormat_data() {
+        QTest::addColumn<bool>("onWorkerThread");
+        QTest::newRow("GUI thread") << false;
+        QTest::newRow("worker thread") << true;
+    }
+    void logNumbersKeepTheCFormat() {
+        QFETCH(bool, onWorkerThread);
+        if (!localesCompiled_) {
+            QProcess localedef;
+            localedef.start(QStringLiteral("localedef"),
+                            {"-i", "de_DE", "-f", "UTF-8", locales_.filePath(QStringLiteral("de_DE.UTF-8"))});
+            QVERIFY2(localedef.waitForFinished(180000) && localedef.exitCode() == 0,
+                     "localedef (Debian package locales) could not compile de_DE.UTF-8");
+            localesCompiled_ = true;
+        }
+        qputenv("LOCPATH", QFile::encodeName(locales_.path()));
+        QVERIFY(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr);
+        char comma[16];
+        std::snprintf(comma, sizeof comma, "%.1f", 1.5);
+        const std::string localeShows = comma;
+
+        LogCapture log;
+        const auto write = [] {
+            debugLog("getScaleSize %f\n", 1.0416666);
+            debugLog("uvcCamera open with fps : %lf \n", 30.00003);
+        };
+        if (onWorkerThread)
+            std::thread(write).join();
+        else
+            write();
+        std::setlocale(LC_ALL, "C");
+        qunsetenv("LOCPATH");
+        QCOMPARE(localeShows, std::string("1,5"));  // the locale really uses commas
+        QCOMPARE(log.writes(), (std::vector<std::string>{"getScaleSize 1.041667\n",
+                                                         "uvcCamera open with fps : 30.000030 \n"}));
     }
 
     void handlersAreRemovedWithTheObject() {

@@ -20,7 +20,11 @@ constexpr int kExitBoundMs = 3000;
 // simulator's script; it keeps every line it reads from standard output.
 class Program {
 public:
-    Program(const QString& script, const QByteArray& ini = QByteArray(), bool leakCheck = true) {
+    // arguments go to the program; runtimeDir (its own folder when empty) holds the lock of
+    // the single window; removed names environment variables to take away.
+    Program(const QString& script, const QByteArray& ini = QByteArray(), bool leakCheck = true,
+            const QStringList& arguments = QStringList(), const QString& runtimeDir = QString(),
+            const QStringList& removed = QStringList()) {
         const QString bin = QCoreApplication::applicationDirPath();
         ok_ = dir_.isValid() && place(bin + "/lumora-x8-settings", program()) &&
               place(bin + "/libProjectCustomize.so", dir_.filePath("libProjectCustomize.so"));
@@ -36,12 +40,19 @@ public:
         env.remove("LC_ALL");
         env.remove("LC_MESSAGES");
         env.remove("LANGUAGE");
+        // Nothing of the user's configuration or session: the configuration beside the
+        // program, the lock of the single window in a folder of its own.
+        env.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+        env.insert("XDG_CONFIG_DIRS", dir_.filePath("xdg"));
+        env.insert("XDG_RUNTIME_DIR", runtimeDir.isEmpty() ? dir_.path() : runtimeDir);
+        for (const QString& name : removed)
+            env.remove(name);
         // The leak check at exit scans the whole process, which takes seconds under
         // AddressSanitizer on a busy machine: the timed cases leave it out.
         if (!leakCheck)
             env.insert("ASAN_OPTIONS", "detect_leaks=0");
         process.setProcessEnvironment(env);
-        process.start(program(), QStringList());
+        process.start(program(), arguments);
     }
     ~Program() {
         if (process.state() != QProcess::NotRunning) {
@@ -128,6 +139,58 @@ private slots:
         QVERIFY(
             QRegularExpression("^getScaleSize [0-9]+\\.[0-9]{6}\n$").match(QString(lines[scale])).hasMatch());
         run.endOn(SIGTERM, 30000);
+    }
+
+    // Qt's own options reach the application object: before, the program's parser refused
+    // them ("Unknown options: p, l, a, t, f, o, r, m.") and the program ended with 1. Without
+    // any display, only "-platform offscreen" lets the window start.
+    void qtOptionsReachTheApplication_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("window");  // else the command line
+        QTest::addColumn<QStringList>("removed");
+        const QStringList noDisplay{"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+        QTest::newRow("-platform, no display") << QStringList{"-platform", "offscreen"} << true << noDisplay;
+        QTest::newRow("-style and -reverse")
+            << QStringList{"-style", "fusion", "-reverse"} << true << QStringList();
+        QTest::newRow("--platform= and the command line")
+            << QStringList{"--platform=offscreen", "--list", "-style=fusion"} << false << noDisplay;
+    }
+    void qtOptionsReachTheApplication() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, window);
+        QFETCH(QStringList, removed);
+        Program run("", QByteArray(), true, arguments, QString(), removed);
+        QVERIFY(run.ok());
+        QVERIFY2(run.waitForLine(window ? "enableWindow " : "0: Lumora X8"),
+                 run.process.readAllStandardError().constData());
+        if (window) {
+            run.endOn(SIGTERM, 30000);
+        } else {
+            QVERIFY(run.process.waitForFinished(30000));
+            QCOMPARE(run.process.exitCode(), 0);
+        }
+    }
+
+    // One window per session: a second start raises the first and ends with 0; the command
+    // line still runs beside the window.
+    void secondStartRaisesTheRunningWindow() {
+        Program first("");
+        QVERIFY(first.ok());
+        QVERIFY(first.waitForLine("enableWindow "));
+        Program second("", QByteArray(), true, {}, first.path());
+        QVERIFY(second.ok());
+        QVERIFY(second.process.waitForFinished(30000));
+        QCOMPARE(second.process.exitCode(), 0);
+        QVERIFY(second.process.readAllStandardError().contains("already running; its window was raised"));
+        QVERIFY(first.waitForLine("raise requested by a second start"));
+
+        Program script("", QByteArray(), true, {"--list"}, first.path());
+        QVERIFY(script.ok());
+        QVERIFY(script.waitForLine("0: Lumora X8"));
+        QVERIFY(script.process.waitForFinished(30000));
+        QCOMPARE(script.process.exitCode(), 0);
+        QVERIFY(first.process.state() == QProcess::Running);
+        first.endOn(SIGTERM, 30000);
     }
 
     // Before, a quit took 9 to 45 s in these states; no connect may start after the signal.

@@ -6,6 +6,7 @@
 #include <climits>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -175,6 +176,43 @@ private slots:
         QCOMPARE(log.count("openAsRgbStream CreateThread: \n"), 1);
         QCOMPARE(callback.results().size(), before + 1);
         QCOMPARE(callback.results().back(), 0);
+    }
+
+    // An open that cannot start fails without a stream and without leaving the stream
+    // object busy: the next open goes ahead. Before, an empty name opened whatever camera
+    // came first (the simulated one lists an unrelated webcam first), and a worker that could
+    // not be created threw out of the caller's event loop.
+    void openThatCannotStartFails_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("threadFails");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("empty camera name: nothing found")
+            << QByteArray("") << false << -3 << "camera open: -3, with type: 0\n";
+        QTest::newRow("no thread for the worker: first half failed")
+            << QByteArray("Lumora X8") << true << -1 << "openAsRgbStream: worker not created: ";
+    }
+    void openThatCannotStartFails() {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, threadFails);
+        QFETCH(int, result);
+        QFETCH(QString, logged);
+        appConfig().setDeviceName(name.constData());
+        if (threadFails) {
+            UvcStream::setThreadStart([](std::function<void()>) -> std::thread {
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            });
+        }
+        LogCapture log;
+        QCOMPARE(stream->openAsRgbStream(), 0);
+        UvcStream::setThreadStart(nullptr);
+        QCOMPARE(callback.results().back(), result);
+        QVERIFY(log.contains(logged.toStdString()));
+        QCOMPARE(stream->isOpen(), 0);
+
+        appConfig().setDeviceName("Lumora X8");
+        QCOMPARE(stream->openAsRgbStream(), 0);
+        QVERIFY(callback.results().back() >= 0);
     }
 
     void noFreeSlotReportsMinusThreeAndLeavesNothingToClose() {

@@ -27,7 +27,10 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     shift
     out="$1" wait_for="$2" timeout_s="$3" program="$4"
     shift 4
-    "$program" "$@" >"$out.log" 2>&1 &
+    # A runtime folder of its own: a window already running in the session would otherwise
+    # be raised instead of a new one started (one window per session).
+    runtime="$(mktemp -d)"
+    XDG_RUNTIME_DIR="$runtime" "$program" "$@" >"$out.log" 2>&1 &
     pid=$!
     deadline=$((SECONDS + timeout_s))
     until grep -qF -- "$wait_for" "$out.log"; do
@@ -53,6 +56,7 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     import -window "${id:-root}" "$out"
     kill -TERM "$pid"
     wait "$pid" || true
+    rm -rf "$runtime"
     exit 0
 fi
 

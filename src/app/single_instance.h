@@ -1,0 +1,41 @@
+#pragma once
+// One window per user session: the first start holds a lock file in the runtime folder and
+// listens on a local socket beside it; a later start finds the lock held, asks the running
+// window to come to the front through the socket and ends. The command line does not take
+// part: scripts run beside the window.
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QLocalServer;
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    // runtimeDir: where the lock and the socket live (the user's runtime folder when
+    // empty). Needs a QCoreApplication.
+    explicit SingleInstance(const QString& runtimeDir = QString());
+    ~SingleInstance() override;
+
+    // Takes the lock and starts listening. False when another instance holds the lock.
+    bool claim();
+    // Asks the instance that holds the lock to raise its window. False when it does not
+    // answer.
+    bool raiseRunning();
+
+    QString lockPath() const;
+    QString socketPath() const;
+
+signals:
+    // A later start asked for the window.
+    void raiseRequested();
+
+private:
+    void acceptRaise();
+
+    QString dir_;
+    QLockFile lock_;
+    QLocalServer* server_ = nullptr;
+};
