@@ -2,7 +2,9 @@
 // for this camera (refused with its own message before anything reaches the camera), an
 // image that is not newer, and the reset with its message after the camera's return.
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTextBrowser>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "firmware/fw_test_images.h"
 #include "support/log_capture.h"
 #include "tabs/info_tab.h"
+#include "widgets/popup_license_layout.h"
 #include "xu/uvc_xu_manager.h"
 
 using namespace device;
@@ -152,6 +155,32 @@ private slots:
         QCOMPARE(camera_->resetCount(), 1);
         tab_->updateFromState();
         QTRY_COMPARE(driver.titles(), QStringList({"Reset", "Reset Succesfully"}));
+    }
+
+    // The program's own notice (with the libraries it uses) is shipped beside the program
+    // and shown; the camera's is not shipped, and the viewer says so instead of showing
+    // nothing.
+    void licenceButtonsShowTheNoticeOrSayItIsMissing_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("software") << "toolLicenseButton"
+                                  << QStringList{"GNU General Public License", "Qt 5.15", "libjpeg-turbo",
+                                                 "libavcodec, libavutil, libswscale"};
+        QTest::newRow("camera") << "camLicenseButton"
+                                << QStringList{"(Camera)_LEGAL COMMENT.htm is not installed"};
+    }
+    void licenceButtonsShowTheNoticeOrSayItIsMissing() {
+        QFETCH(QString, button);
+        QFETCH(QStringList, shown);
+        auto* clicked = parent_->findChild<QPushButton*>(button);
+        QVERIFY(clicked);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        const QList<PopupLicenseLayout*> viewers = parent_->findChildren<PopupLicenseLayout*>();
+        QCOMPARE(viewers.size(), 1);
+        QVERIFY(viewers.first()->isVisible());
+        const QString text = viewers.first()->findChild<QTextBrowser*>()->toPlainText();
+        for (const QString& part : shown)
+            QVERIFY2(text.contains(part), qPrintable(part));
     }
 };
 
