@@ -29,25 +29,6 @@ QFont japaneseFont() {
 }
 }  // namespace
 
-QString systemLocaleName() {
-    // The name the user set, as the C library reads it for messages (LC_ALL, then
-    // LC_MESSAGES, then LANG), without its encoding and modifier. Qt's own locale would
-    // complete "ja" or "ja_US" to "ja_JP", but only a Japanese system in Japan gets the
-    // Japanese texts.
-    QByteArray name;
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        name = qgetenv(variable);
-        if (!name.isEmpty())
-            break;
-    }
-    const int end = name.indexOf('.') >= 0 ? name.indexOf('.') : name.indexOf('@');
-    if (end >= 0)
-        name.truncate(end);
-    if (name.isEmpty() || name == "POSIX")
-        name = "C";
-    return QString::fromLatin1(name);
-}
-
 QTranslator* setupLanguage(const QString& localeName, QObject* owner, const QString& translationDir) {
     debugLog("locale: %s\n", localeName.toLocal8Bit().constData());
     if (localeName != QLatin1String(kJapaneseLocale)) {

@@ -1,7 +1,6 @@
 #include "tabs/info_tab.h"
 
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -12,6 +11,7 @@
 #include "base/debug_log.h"
 #include "base/install_paths.h"
 #include "base/scale_size.h"
+#include "base/system_locale.h"
 #include "engine/current_values.h"
 #include "widgets/busy_progress.h"
 #include "widgets/general_dialog.h"
@@ -41,7 +41,7 @@ InfoTab::InfoTab(QWidget* parent) : BaseTab(parent) {
                     tr("Open Source Licenses (Camera)"));
     });
 
-    if (QLocale::system().name() == QLatin1String("ja_JP")) {
+    if (systemLocaleName() == QLatin1String("ja_JP")) {
         QFont font = fwUpdateButton->font();
         writeStdout("fwUpdateButton pointSize : " + std::to_string(font.pointSize()) + "\n");
         font.setPointSize(font.pointSize() - 1);
