@@ -78,11 +78,12 @@ install_packages "${packages[@]}"
 case "$command" in
     build) build build ;;
     package)
-        build build
+        # Debian's own prefix: the private library goes to the multiarch folder.
+        build build -DCMAKE_INSTALL_PREFIX=/usr
         (cd build && cpack -G DEB)
         ;;
     package-test)
-        build build
+        build build -DCMAKE_INSTALL_PREFIX=/usr
         (cd build && cpack -G DEB)
         version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)"
         bash tests/package/check_package.sh "build/lumora-x8-settings_${version}_amd64.deb"

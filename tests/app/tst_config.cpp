@@ -2,7 +2,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -135,56 +134,47 @@ private slots:
     }
 
     // The user's folder, then the system's folders in their order, then beside the
-    // executable: the first file that exists is read, and the log names it.
+    // executable: the first file that exists is read, and the log names it. Each file sets
+    // defaultWidth to its place in kPlaces.
     void firstFolderWithTheFileWins_data() {
-        QTest::addColumn<QStringList>("present");  // of user, system1, system2, beside, home
-        QTest::addColumn<QString>("read");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("read");  // "" for none: beside, all defaults
         QTest::addColumn<bool>("xdgConfigHome");
-        QTest::newRow("user over system and beside")
-            << QStringList{"user", "system1", "system2", "beside"} << "user" << true;
-        QTest::newRow("first system folder")
-            << QStringList{"system1", "system2", "beside"} << "system1" << true;
-        QTest::newRow("second system folder") << QStringList{"system2", "beside"} << "system2" << true;
-        QTest::newRow("beside the executable") << QStringList{"beside", "home"} << "beside" << true;
-        QTest::newRow("none: beside, defaults") << QStringList{} << "beside" << true;
-        QTest::newRow("~/.config without XDG_CONFIG_HOME")
-            << QStringList{"home", "system1"} << "home" << false;
+        QTest::newRow("user first") << QStringList{"user", "sys1", "sys2", "bin"} << "user" << true;
+        QTest::newRow("system folders in order") << QStringList{"sys1", "sys2", "bin"} << "sys1" << true;
+        QTest::newRow("beside; ~/.config unused") << QStringList{"bin", "home"} << "bin" << true;
+        QTest::newRow("~/.config without XDG_CONFIG_HOME") << QStringList{"home", "sys1"} << "home" << false;
+        QTest::newRow("none") << QStringList{} << "" << true;
     }
     void firstFolderWithTheFileWins() {
         QFETCH(QStringList, present);
         QFETCH(QString, read);
         QFETCH(bool, xdgConfigHome);
+        const QStringList places{"user", "sys1", "sys2", "bin", "home"};
         QTemporaryDir root;
-        const QMap<QString, QString> files{
-            {"user", root.filePath("user/lumora-x8-settings/APSet.ini")},
-            {"system1", root.filePath("system1/lumora-x8-settings/APSet.ini")},
-            {"system2", root.filePath("system2/lumora-x8-settings/APSet.ini")},
-            {"beside", root.filePath("bin/APSet.ini")},
-            {"home", root.filePath("home/.config/lumora-x8-settings/APSet.ini")}};
-        const QStringList order{"user", "system1", "system2", "beside", "home"};
-        for (const QString& name : present) {
-            QVERIFY(QDir().mkpath(QFileInfo(files[name]).path()));
-            QFile file(files[name]);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[Config]\ndefaultWidth=" + QByteArray::number(order.indexOf(name) + 1) + "\n");
+        const auto fileOf = [&root](const QString& place) {
+            return root.filePath(place == "bin"    ? "bin/APSet.ini"
+                                 : place == "home" ? "home/.config/lumora-x8-settings/APSet.ini"
+                                                   : place + "/lumora-x8-settings/APSet.ini");
+        };
+        for (const QString& place : present) {
+            QFile file(fileOf(place));
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
+            file.write("[Config]\ndefaultWidth=" + QByteArray::number(places.indexOf(place) + 1) + "\n");
         }
-        const QByteArray savedHome = qgetenv("HOME");
-        const QByteArray savedConfigHome = qgetenv("XDG_CONFIG_HOME");
-        const QByteArray savedConfigDirs = qgetenv("XDG_CONFIG_DIRS");
+        const QByteArray saved[] = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_DIRS")};
         qputenv("HOME", root.filePath("home").toUtf8());
-        if (xdgConfigHome)
-            qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8());
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_DIRS",
-                (root.filePath("system1") + ":relative:" + root.filePath("system2")).toUtf8());
+        xdgConfigHome ? qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8())
+                      : qunsetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_DIRS", (root.filePath("sys1") + ":relative:" + root.filePath("sys2")).toUtf8());
         LogCapture log;
         readConfigFor(root.filePath("bin/lumora-x8-settings").toStdString());
-        qputenv("HOME", savedHome);
-        qputenv("XDG_CONFIG_HOME", savedConfigHome);
-        qputenv("XDG_CONFIG_DIRS", savedConfigDirs);
-        QCOMPARE(QString::fromStdString(log.writes().at(0)), "iniFilePath: " + files[read] + "\n");
-        QCOMPARE(appConfig().defaultWidth, present.isEmpty() ? 0 : order.indexOf(read) + 1);
+        qputenv("HOME", saved[0]);
+        qputenv("XDG_CONFIG_HOME", saved[1]);
+        qputenv("XDG_CONFIG_DIRS", saved[2]);
+        QCOMPARE(QString::fromStdString(log.writes().at(0)),
+                 "iniFilePath: " + fileOf(read.isEmpty() ? "bin" : read) + "\n");
+        QCOMPARE(appConfig().defaultWidth, read.isEmpty() ? 0 : places.indexOf(read) + 1);
     }
 };
 
