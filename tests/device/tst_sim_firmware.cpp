@@ -122,8 +122,8 @@ private slots:
         QVERIFY(rig_->camera->storedImage() == image);
     }
 
-    // A payload the camera finds damaged (the host refuses such files before sending):
-    // status 15, a start is refused, leaving update mode clears the failure.
+    // A payload the camera finds damaged (the host sends any file; the image is the
+    // camera's to judge): status 15, a start is refused, leaving update mode clears it.
     void damagedPayloadEndsInStatus15() {
         auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 2, 5), "1.2.5", payload(3000));
         image[2000] ^= 0x40;
@@ -141,20 +141,57 @@ private slots:
         QCOMPARE(xu.status(), 0);
     }
 
+    // Every header the camera does not accept ends in status 15, with no header version.
+    void badHeaderEndsInStatus15_data() {
+        QTest::addColumn<int>("corruptAt");  // a byte flipped (-1: none)
+        QTest::addColumn<int>("sizeDelta");  // announced size minus the header's
+        QTest::addColumn<bool>("otherModel");
+        QTest::newRow("magic") << 0 << 0 << false;
+        QTest::newRow("header checksum") << 30 << 0 << false;
+        QTest::newRow("announced size differs") << -1 << 1 << false;
+        QTest::newRow("another model, sealed") << -1 << 0 << true;
+    }
     void badHeaderEndsInStatus15() {
-        // The magic, the header checksum, and an announced size that differs.
-        for (auto [corruptAt, sizeDelta] : {std::pair{0, 0}, {30, 0}, {-1, 1}}) {
-            cleanup();
-            init();
-            auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 3, 0), "1.3.0", payload(600));
-            if (corruptAt >= 0)
-                image[size_t(corruptAt)] ^= 0xFF;
-            Host{xu}.sendHeader(image, uint32_t(image.size()) + uint32_t(sizeDelta));
-            QCOMPARE(xu.status(), 15);
-            std::vector<uint8_t> v;
-            QCOMPARE(xu.get(8, v, 4), kOk);
-            QCOMPARE(v, (std::vector<uint8_t>{0, 0, 0, 0}));
+        QFETCH(int, corruptAt);
+        QFETCH(int, sizeDelta);
+        QFETCH(bool, otherModel);
+        auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 3, 0), "1.3.0", payload(600));
+        if (corruptAt >= 0)
+            image[size_t(corruptAt)] ^= 0xFF;
+        if (otherModel) {
+            std::copy_n("Lumora X9", 9, image.begin() + 52);
+            sim::putLe32(image.data() + 124, sim::crc32(image.data(), 124));
         }
+        Host{xu}.sendHeader(image, uint32_t(image.size()) + uint32_t(sizeDelta));
+        QCOMPARE(xu.status(), 15);
+        std::vector<uint8_t> v;
+        QCOMPARE(xu.get(8, v, 4), kOk);
+        QCOMPARE(v, (std::vector<uint8_t>{0, 0, 0, 0}));
+    }
+
+    // A camera that leaves the bus for its update before answering the start: the start
+    // command fails on the host, the camera flashes all the same and comes back with the
+    // image's version; without the behaviour the start is answered.
+    void startAnswerLostToTheReboot_data() {
+        QTest::addColumn<bool>("answerLost");
+        QTest::newRow("answer lost") << true;
+        QTest::newRow("answered") << false;
+    }
+    void startAnswerLostToTheReboot() {
+        QFETCH(bool, answerLost);
+        cleanup();
+        sim::SimOptions options;
+        options.rebootAbsenceMs = 20;
+        options.startAnswerLost = answerLost;
+        rig_ = std::make_unique<SimRig>(options);
+        QVERIFY(xu.open(port()));
+        const auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 2, 5), "v1.2.5", payload(3000));
+        Host host{xu};
+        QVERIFY(host.checkHeader(image) != 0);
+        QCOMPARE(host.transfer(image, 4096), std::vector<int>{6});
+        QCOMPARE(xu.set(10, {1}), answerLost ? kNotConnected : kOk);
+        QTRY_VERIFY(rig_->camera->isPlugged() && rig_->camera->firmware().updatesCompleted == 1);
+        QCOMPARE(rig_->camera->firmware().version, std::string("v1.2.5"));
     }
 
     void packetsAndInfoBlocksAreChecked() {
