@@ -169,10 +169,11 @@ int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera&
             startSent = true;
             progress.show(100);
             progress.end();
-            std::printf("image sent; the camera restarts to flash it, do not unplug it\n");
-            std::fflush(stdout);
             camera.releaseStream();
-            engine.startFwUpdate();
+            if (engine.startFwUpdate()) {
+                std::printf("image sent; the camera restarts to flash it, do not unplug it\n");
+                std::fflush(stdout);
+            }
         }
         std::this_thread::sleep_for(kPoll);
     }
