@@ -88,10 +88,11 @@ QString outcomeFailure(const UpdateFWbyUsbFunc& engine, int outcome) {
         case kFwTransferFailed:
             if (engine.cameraRefused())
                 return QStringLiteral("the camera did not accept the firmware image it received (status 15)");
-            return QStringLiteral("the transfer failed (outcome %1)").arg(outcome);
+            break;
         default:
-            return QStringLiteral("the transfer failed (outcome %1)").arg(outcome);
+            break;
     }
+    return QStringLiteral("the transfer failed (outcome %1)").arg(outcome);
 }
 
 // A quit once the start was sent: the camera flashes and restarts whatever the program

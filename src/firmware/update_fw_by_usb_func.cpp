@@ -105,7 +105,7 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
         return false;
     }
     if (!lastFile_.ok()) {
-        debugLog("firmware file refused: %s\n", fileProblemName(lastFile_.problem));
+        debugLog("firmware image refused: %s\n", fileProblemName(lastFile_.problem));
         return false;
     }
 

@@ -131,19 +131,17 @@ void InfoTab::chooseAndCheck() {
                 again = ask(tr("Invalid Firmware File"), fileProblemText(), tr("Try Again"));
                 break;
             case UpdateFWbyUsbFunc::CheckOutcome::CameraRefused:
+            case UpdateFWbyUsbFunc::CheckOutcome::NoAnswer: {
                 engine.endUpdateFlow();
                 debugLog("showCheckFailDialog \n");
+                const bool refused =
+                    engine.lastCheckOutcome() == UpdateFWbyUsbFunc::CheckOutcome::CameraRefused;
                 again = ask(tr("Firmware Update Failed"),
-                            tr("The camera did not accept the firmware file.\n Please try again."),
+                            refused ? tr("The camera did not accept the firmware file.\n Please try again.")
+                                    : tr("The camera did not answer the firmware check.\n Please try again."),
                             tr("Try Again"));
                 break;
-            case UpdateFWbyUsbFunc::CheckOutcome::NoAnswer:
-                engine.endUpdateFlow();
-                debugLog("showCheckFailDialog \n");
-                again = ask(tr("Firmware Update Failed"),
-                            tr("The camera did not answer the firmware check.\n Please try again."),
-                            tr("Try Again"));
-                break;
+            }
             case UpdateFWbyUsbFunc::CheckOutcome::NotNewer:
             case UpdateFWbyUsbFunc::CheckOutcome::Newer:
                 engine.endUpdateFlow();
@@ -258,10 +256,11 @@ QString InfoTab::outcomeText(int code) const {
         case kFwTransferFailed:
             if (engine.cameraRefused())
                 return tr("The camera did not accept the firmware image\n it received. Please try again.");
-            return tr("The file is damaged, please try again.");
+            break;
         default:
-            return tr("The file is damaged, please try again.");
+            break;
     }
+    return tr("The file is damaged, please try again.");
 }
 
 void InfoTab::onUpdateEnd(int code) {
@@ -327,8 +326,9 @@ void InfoTab::onUpdateEnd(int code) {
 
 void InfoTab::showVersionCheck() {
     const std::string running = currentValues().fwVersion;
-    debugLog("firmware after update: %s, before: %s, expected %d.%d.%d\n", running.c_str(),
-             versionBefore_.c_str(), expectedVersion_.formal, expectedVersion_.major, expectedVersion_.minor);
+    debugLog("firmware after update: %s, expected %d.%d.%d\n", running.c_str(), expectedVersion_.formal,
+             expectedVersion_.major, expectedVersion_.minor);
+    debugLog("firmware before update: %s\n", versionBefore_.c_str());
     if (runsUpdatedFirmware(versionBefore_, running, expectedVersion_)) {
         tell(tr("Firmware Update Completed"),
              tr("The camera now runs firmware version %1.").arg(QString::fromStdString(running)));

@@ -52,18 +52,26 @@ private:
     QTemporaryDir dir_;
     std::atomic<int> waits_{0};
 
-private slots:
-    void init() {
-        log_ = std::make_unique<LogCapture>();
-        appConfig().setDeviceName("Lumora X8");
+    // A fresh camera (its start answer lost to the reboot, when asked) and engine.
+    void makeCameraAndEngine(bool startAnswerLost = false) {
+        engine_.reset();
+        UVCXUManager::instance().setEnableCommand(false);
         sim::SimOptions options;
         options.rebootAbsenceMs = 50;
+        options.startAnswerLost = startAnswerLost;
         camera_ = sim::installSimulatedCamera(options);
         UVCXUManager::instance().setEnableCommand(true);
         QVERIFY(UVCXUManager::instance().haveDevice());
         engine_ = std::make_unique<UpdateFWbyUsbFunc>();
         engine_->setTiming(fastTiming());
         engine_->setTransferSize(kTransferSize);
+    }
+
+private slots:
+    void init() {
+        log_ = std::make_unique<LogCapture>();
+        appConfig().setDeviceName("Lumora X8");
+        makeCameraAndEngine();
         waits_ = 0;
         // The user confirms the start at once (on the update thread: the engine allows it).
         connect(
@@ -140,22 +148,17 @@ private slots:
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("updated");
-        QTest::newRow("plain") << "1.2.3"
-                               << "1.2.4" << true;
-        QTest::newRow("prefixed") << "v1.2.3"
-                                  << "v1.2.4" << true;
-        QTest::newRow("prefixed, same text before (forced)") << "v1.2.4"
-                                                             << "v1.2.4" << true;
-        QTest::newRow("a build name") << "Build 76"
-                                      << "Build 77" << true;
-        QTest::newRow("old version back") << "1.2.3"
-                                          << "1.2.3" << false;
-        QTest::newRow("old build name back") << "Build 76"
-                                             << "Build 76" << false;
-        QTest::newRow("1.2.40 is not 1.2.4") << "1.2.40"
-                                             << "1.2.40" << false;
-        QTest::newRow("nothing read back") << "1.2.3"
-                                           << "" << false;
+        const auto row = [](const char* name, const char* before, const char* after, bool updated) {
+            QTest::newRow(name) << QString::fromLatin1(before) << QString::fromLatin1(after) << updated;
+        };
+        row("plain", "1.2.3", "1.2.4", true);
+        row("prefixed", "v1.2.3", "v1.2.4", true);
+        row("prefixed, same text before (forced)", "v1.2.4", "v1.2.4", true);
+        row("a build name", "Build 76", "Build 77", true);
+        row("old version back", "1.2.3", "1.2.3", false);
+        row("old build name back", "Build 76", "Build 76", false);
+        row("1.2.40 is not 1.2.4", "1.2.40", "1.2.40", false);
+        row("nothing read back", "1.2.3", "", false);
     }
     void cameraBackRunsTheImage() {
         QFETCH(QString, before);
@@ -220,17 +223,7 @@ private slots:
     }
     void startWithoutAnAnswer() {
         QFETCH(bool, cameraLeaves);
-        engine_.reset();
-        UVCXUManager::instance().setEnableCommand(false);
-        sim::SimOptions options;
-        options.rebootAbsenceMs = 50;
-        options.startAnswerLost = cameraLeaves;
-        camera_ = sim::installSimulatedCamera(options);
-        UVCXUManager::instance().setEnableCommand(true);
-        QVERIFY(UVCXUManager::instance().haveDevice());
-        engine_ = std::make_unique<UpdateFWbyUsbFunc>();
-        engine_->setTiming(fastTiming());
-        engine_->setTransferSize(kTransferSize);
+        makeCameraAndEngine(cameraLeaves);  // without the start of init()
         if (!cameraLeaves)
             camera_->failAlways("XuNodeControl::property:10", kGenFailure);
         std::atomic<bool> started{false};
