@@ -169,31 +169,6 @@ private slots:
         QCOMPARE(v, (std::vector<uint8_t>{0, 0, 0, 0}));
     }
 
-    // A camera that leaves the bus for its update before answering the start: the start
-    // command fails on the host, the camera flashes all the same and comes back with the
-    // image's version; without the behaviour the start is answered.
-    void startAnswerLostToTheReboot_data() {
-        QTest::addColumn<bool>("answerLost");
-        QTest::newRow("answer lost") << true;
-        QTest::newRow("answered") << false;
-    }
-    void startAnswerLostToTheReboot() {
-        QFETCH(bool, answerLost);
-        cleanup();
-        sim::SimOptions options;
-        options.rebootAbsenceMs = 20;
-        options.startAnswerLost = answerLost;
-        rig_ = std::make_unique<SimRig>(options);
-        QVERIFY(xu.open(port()));
-        const auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 2, 5), "v1.2.5", payload(3000));
-        Host host{xu};
-        QVERIFY(host.checkHeader(image) != 0);
-        QCOMPARE(host.transfer(image, 4096), std::vector<int>{6});
-        QCOMPARE(xu.set(10, {1}), answerLost ? kNotConnected : kOk);
-        QTRY_VERIFY(rig_->camera->isPlugged() && rig_->camera->firmware().updatesCompleted == 1);
-        QCOMPARE(rig_->camera->firmware().version, std::string("v1.2.5"));
-    }
-
     void packetsAndInfoBlocksAreChecked() {
         // Data before any block: the device stalls.
         std::vector<uint8_t> packet(kTransferSize, 0);

@@ -5,7 +5,6 @@
 // transfer size that cannot carry a packet.
 #include <QtTest>
 #include <atomic>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -182,13 +181,6 @@ private slots:
         QTest::newRow("an image of the camera's format")
             << bytes(image) << int(Check::Newer) << int(kFwStarted);
         QTest::newRow("not the camera's format") << bytes(payloadOf(5000)) << int(Check::CameraRefused) << 0;
-        std::vector<uint8_t> otherModel = image;
-        std::memcpy(otherModel.data() + 52, "Lumora X9", 9);
-        resealHeader(otherModel);
-        QTest::newRow("another model") << bytes(otherModel) << int(Check::CameraRefused) << 0;
-        std::vector<uint8_t> longer = image;
-        longer.push_back(0);
-        QTest::newRow("size differs from the header's") << bytes(longer) << int(Check::CameraRefused) << 0;
         std::vector<uint8_t> damaged = image;
         damaged[3000] ^= 0x40;
         QTest::newRow("damaged payload") << bytes(damaged) << int(Check::Newer) << int(kFwTransferFailed);
@@ -236,6 +228,10 @@ private slots:
         QCOMPARE(engine_->runUpdate(path, false), int(cameraLeaves ? kFwStarted : kFwStartFailed));
         QVERIFY(started.load());
         QVERIFY(engine_->startWasSent());
+        int lostAnswers = 0;  // starts the camera took but could not answer
+        for (const auto& r : camera_->xuRequests())
+            lostAnswers += r.selector == 10 && r.set && r.result == kNotConnected ? 1 : 0;
+        QCOMPARE(lostAnswers, cameraLeaves ? 1 : 0);
         QVERIFY(waitUntil([&] { return camera_->isPlugged(); }, 5000));
         QCOMPARE(camera_->firmware().version, std::string(cameraLeaves ? "1.2.4" : "1.2.3"));
         // The run is over: a late start sends nothing.
