@@ -425,24 +425,34 @@ Are you sure you want to reset ?</source>
             <translation>ファイルが空です。</translation>
         </message>
         <message>
-            <source>The file is incomplete.</source>
-            <translation>ファイルが不完全です。</translation>
+            <source>The file is shorter than a firmware header (128 bytes).</source>
+            <translation>ファイルがファームウェアヘッダー (128 バイト) より短いです。</translation>
         </message>
         <message>
-            <source>The file is not a firmware image.</source>
-            <translation>このファイルはファームウェアイメージではありません。</translation>
+            <source>The file is too large to send to the camera.</source>
+            <translation>ファイルが大きすぎるため、カメラに送信できません。</translation>
         </message>
         <message>
-            <source>The firmware image is for another camera model.</source>
-            <translation>このファームウェアイメージは別のカメラ機種用です。</translation>
+            <source>The camera did not answer the firmware check.
+ Please try again.</source>
+            <translation>カメラがファームウェアの確認に応答しませんでした。
+ 再度お試しください。</translation>
         </message>
         <message>
-            <source>The file size does not match the firmware image.</source>
-            <translation>ファイルサイズがファームウェアイメージと一致しません。</translation>
+            <source>The camera did not accept the firmware image
+ it received. Please try again.</source>
+            <translation>カメラは受信したファームウェアイメージを
+ 受け付けませんでした。再度お試しください。</translation>
         </message>
         <message>
-            <source>The firmware image is damaged (checksum mismatch).</source>
-            <translation>ファームウェアイメージが破損しています (チェックサム不一致)。</translation>
+            <source>Reset Failed</source>
+            <translation>リセットに失敗しました</translation>
+        </message>
+        <message>
+            <source>The camera did not confirm the reset.
+ Please check the settings and try again.</source>
+            <translation>カメラがリセットを確認しませんでした。
+ 設定を確認して、再度お試しください。</translation>
         </message>
         <message>
             <source>The camera is not connected.

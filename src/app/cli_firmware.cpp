@@ -58,20 +58,22 @@ private:
     int lastTenth_ = -1;
 };
 
-QString checkFailure(const UpdateFWbyUsbFunc& engine, const QString& running) {
+QString checkFailure(const UpdateFWbyUsbFunc& engine, const QString& path, const QString& running) {
     switch (engine.lastCheckOutcome()) {
-        case UpdateFWbyUsbFunc::CheckOutcome::BadImage:
-            return QStringLiteral("not a valid firmware image for this camera (%1); nothing was sent")
-                .arg(QString::fromLatin1(imageProblemName(engine.lastImageCheck().problem)));
+        case UpdateFWbyUsbFunc::CheckOutcome::FileRefused:
+            return QStringLiteral("cannot send %1: %2; nothing was sent")
+                .arg(path, QString::fromLatin1(fileProblemName(engine.lastFileCheck().problem)));
         case UpdateFWbyUsbFunc::CheckOutcome::CameraRefused:
-            return QStringLiteral("the camera did not accept the firmware file");
+            return QStringLiteral("the camera did not accept the firmware file (it answered status 15)");
+        case UpdateFWbyUsbFunc::CheckOutcome::NoAnswer:
+            return QStringLiteral("the camera did not answer the firmware check");
         default:
             return QStringLiteral("the image (%1) is not newer than the camera's firmware %2")
                 .arg(versionText(engine.checkedVersion()), running);
     }
 }
 
-QString outcomeFailure(int outcome) {
+QString outcomeFailure(const UpdateFWbyUsbFunc& engine, int outcome) {
     switch (outcome) {
         case kFwCancelled:
             return QStringLiteral("stopped before the camera started its update; its firmware is unchanged");
@@ -83,10 +85,40 @@ QString outcomeFailure(int outcome) {
             return QStringLiteral("the camera did not answer in time");
         case kFwStartFailed:
             return QStringLiteral("the camera did not start the update");
+        case kFwTransferFailed:
+            if (engine.cameraRefused())
+                return QStringLiteral("the camera did not accept the firmware image it received (status 15)");
+            break;
         default:
-            return QStringLiteral("the transfer failed (outcome %1)").arg(outcome);
+            break;
     }
+    return QStringLiteral("the transfer failed (outcome %1)").arg(outcome);
 }
+
+// A quit once the start was sent: the camera flashes and restarts whatever the program
+// does; the user learns what it is doing and how to see the result.
+int quitWhileFlashing() {
+    return fail(
+        kExitCameraLost,
+        QStringLiteral("quit while the camera installs its new firmware: it restarts by itself in a few "
+                       "minutes; leave it plugged in, then check its firmware version with --list"));
+}
+
+// SIGINT and SIGTERM raise the quit request for the whole update, the wait for the
+// camera's return included; the default handling comes back at the end.
+class StopSignals {
+public:
+    StopSignals() {
+        std::signal(SIGINT, onStopSignal);
+        std::signal(SIGTERM, onStopSignal);
+    }
+    ~StopSignals() {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+};
 
 // Waits for the camera to be listed again and answers its firmware version text (empty
 // when it did not come back in time).
@@ -104,16 +136,15 @@ QString awaitReturn() {
 }  // namespace
 
 int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera& found) {
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
+    StopSignals stopSignals;
 
     UpdateFWbyUsbFunc engine;
     engine.setTransferSize(static_cast<int>(UVCXUManager::instance().getTransferSize()));
     SettingTaskEngine::instance().deleteCamera();  // no setting reaches the camera meanwhile
     if (!engine.checkNeedFwUpdate(path, found.firmware.toStdString(), false)) {
-        if (engine.lastCheckOutcome() != UpdateFWbyUsbFunc::CheckOutcome::BadImage)
+        if (engine.lastCheckOutcome() != UpdateFWbyUsbFunc::CheckOutcome::FileRefused)
             engine.endUpdateFlow();
-        return fail(kExitUpdateFailed, checkFailure(engine, found.firmware));
+        return fail(kExitUpdateFailed, checkFailure(engine, path, found.firmware));
     }
     const FwVersion target = engine.checkedVersion();
     std::printf("updating %s from %s to %s\n", qPrintable(found.serial), qPrintable(found.firmware),
@@ -135,30 +166,34 @@ int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera&
     });
     bool startSent = false;
     while (!finished) {
-        if (readyToStart && !startSent) {
+        if (readyToStart && !startSent && !quitRequested()) {
             startSent = true;
             progress.show(100);
             progress.end();
-            std::printf("image sent; the camera restarts to flash it, do not unplug it\n");
-            std::fflush(stdout);
             camera.releaseStream();
-            engine.startFwUpdate();
+            if (engine.startFwUpdate()) {
+                std::printf("image sent; the camera restarts to flash it, do not unplug it\n");
+                std::fflush(stdout);
+            }
         }
         std::this_thread::sleep_for(kPoll);
     }
     worker.join();
     if (!startSent)
         progress.end();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    const bool flashing = engine.startWasSent() && (outcome == kFwStarted || outcome == kFwNoVerdict);
+    if (flashing && quitRequested())
+        return quitWhileFlashing();
     if (outcome != kFwStarted)
-        return fail(kExitUpdateFailed, outcomeFailure(outcome));
+        return fail(kExitUpdateFailed, outcomeFailure(engine, outcome));
 
     camera.close();
     const QString running = awaitReturn();
+    if (running.isEmpty() && quitRequested())
+        return quitWhileFlashing();
     if (running.isEmpty())
         return fail(kExitCameraLost, QStringLiteral("the camera did not come back after its update"));
-    if (!(parseRunningVersion(running.toStdString()) == target))
+    if (!runsUpdatedFirmware(found.firmware.toStdString(), running.toStdString(), target))
         return fail(kExitUpdateFailed, QStringLiteral("the camera came back with firmware %1, not %2")
                                            .arg(running, versionText(target)));
     std::printf("firmware updated to %s\n", qPrintable(running));

@@ -32,6 +32,7 @@ void mainwindow::buildInfoPage() {
     connect(infoTab, &InfoTab::fwUpdateWaitUpdate, this, [] { fwUpdating = true; });
     connect(infoTab, &InfoTab::fwUpdateDone, this, [this](int result) {
         debugLog("setEnableCommand fwUpdateDone\n");
+        fwUpdating = false;  // the run is over: no drop-off is awaited any more
         appConfig().fwUpdateRunning = false;
         UVCXUManager::instance().setEnableCommand(false);
         debugLog("deleteCamera fwUpdateDone\n");

@@ -1,8 +1,11 @@
 #include "firmware/fw_version.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 // strtol's reading of one part, clamped to an int.
@@ -24,6 +27,23 @@ int takePart(std::string& text) {
     if (dot != std::string::npos)
         text.erase(0, dot + 1);
     return value;
+}
+
+// The first `count` runs of decimal digits of a text, each clamped to an int.
+std::vector<int> leadingNumbers(const std::string& text, size_t count) {
+    std::vector<int> numbers;
+    size_t i = 0;
+    while (numbers.size() < count && i < text.size()) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+            ++i;
+            continue;
+        }
+        long long value = 0;
+        for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+            value = std::min<long long>(value * 10 + (text[i] - '0'), INT_MAX);
+        numbers.push_back(int(value));
+    }
+    return numbers;
 }
 }  // namespace
 
@@ -50,4 +70,14 @@ bool isNewerVersion(const FwVersion& image, const FwVersion& running) {
 
 bool operator==(const FwVersion& a, const FwVersion& b) {
     return a.formal == b.formal && a.major == b.major && a.minor == b.minor;
+}
+
+bool versionTextReadsAs(const std::string& text, const FwVersion& v) {
+    return leadingNumbers(text, 3) == std::vector<int>{v.formal, v.major, v.minor};
+}
+
+bool runsUpdatedFirmware(const std::string& before, const std::string& after, const FwVersion& image) {
+    if (after.empty())
+        return false;  // no version read back: nothing shows the update took
+    return versionTextReadsAs(after, image) || after != before;
 }

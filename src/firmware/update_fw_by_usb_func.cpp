@@ -3,6 +3,7 @@
 #include "firmware/update_fw_by_usb_func.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,10 @@ constexpr int kStatusFailure = 15;
 constexpr int kStatusNoAnswer = 65535;
 constexpr uint8_t kInfoAnnounce = 2;
 constexpr uint8_t kInfoClose = 0;
+// After a start command whose transfer failed, the camera must answer its status this many
+// times in a row before the run ends as "start failed": one answer may still come from a
+// camera on its way off the bus.
+constexpr int kAnswersBeforeStartFailed = 3;
 
 long long nowMs() {
     using namespace std::chrono;
@@ -65,11 +70,13 @@ bool UpdateFWbyUsbFunc::checkCameraStatus(int expected) {
     UVCXUManager& xu = UVCXUManager::instance();
     int status = xu.getCameraSatatus();
     debugLog("getCameraSatatus %d\n", status);
-    if (status == expected)
-        return true;
     const long long deadline = nowMs() + timing_.statusTimeoutMs;
-    while (status != kStatusFailure && status != kStatusNoAnswer) {
-        if (cancelled())
+    while (status != expected) {
+        if (status == kStatusFailure) {
+            cameraRefused_ = true;
+            return false;
+        }
+        if (status == kStatusNoAnswer || cancelled())
             return false;
         if (nowMs() >= deadline) {
             debugLog("checkCameraStatus time-out: %d\n", status);
@@ -77,31 +84,32 @@ bool UpdateFWbyUsbFunc::checkCameraStatus(int expected) {
         }
         pause(timing_.statusPollMs);
         status = xu.getCameraSatatus();
-        if (status == expected)
-            return true;
     }
-    return false;
+    return true;
 }
 
 bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string& running, bool force) {
     UVCXUManager& xu = UVCXUManager::instance();
     debugLog("checkNeedFwUpdate: %s, current:%s \n", localPath(path).c_str(), running.c_str());
-    lastCheck_ = CheckOutcome::BadImage;
+    lastCheck_ = CheckOutcome::FileRefused;
     checkedVersion_ = FwVersion();
+    cameraRefused_ = false;
 
-    lastImage_ = checkFirmwareImage(path);
-    const int fileSize = lastImage_.problem == ImageProblem::Unreadable ? -1 : int(lastImage_.fileSize);
+    lastFile_ = checkFirmwareFile(path);
+    const bool sized =
+        lastFile_.problem != FileProblem::Unreadable && lastFile_.problem != FileProblem::NotAFile;
+    const int fileSize = sized ? int(std::min<int64_t>(lastFile_.size, kFirmwareMaxFileBytes)) : -1;
     debugLog("FileSize: %d \n", fileSize);
     if (fileSize <= 0) {
         debugLog("FileSize Fail!!!!(%d)\n", fileSize);
         return false;
     }
-    if (!lastImage_.ok()) {
-        debugLog("firmware image refused: %s\n", imageProblemName(lastImage_.problem));
+    if (!lastFile_.ok()) {
+        debugLog("firmware image refused: %s\n", fileProblemName(lastFile_.problem));
         return false;
     }
 
-    lastCheck_ = CheckOutcome::CameraRefused;
+    lastCheck_ = CheckOutcome::NoAnswer;
     const int transferSize = transferSize_.load();
     if (transferSize < kMinTransferSize || transferSize > kMaxTransferSize) {
         debugLog("transferSize refused: %d\n", transferSize);
@@ -110,8 +118,8 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         debugLog("FileSize Fail!!!!(%d)\n", -1);
-        lastCheck_ = CheckOutcome::BadImage;
-        lastImage_.problem = ImageProblem::Unreadable;
+        lastCheck_ = CheckOutcome::FileRefused;
+        lastFile_.problem = FileProblem::Unreadable;
         return false;
     }
 
@@ -121,8 +129,11 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
         return false;
     ok = checkCameraStatus(kStatusUpdateMode);
     debugLog("checkCameraStatus: %d\n", ok);
-    if (!ok)
+    if (!ok) {
+        if (cameraRefused_)
+            lastCheck_ = CheckOutcome::CameraRefused;  // e.g. an image size it cannot take
         return false;
+    }
     ok = sendTransferInfo(kInfoAnnounce, kFirmwareHeaderBytes);
     if (!ok)
         return false;
@@ -140,8 +151,11 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
         return false;
     ok = checkCameraStatus(kStatusHeaderRead);
     debugLog("checkCameraStatus: %d\n", ok);
-    if (!ok)
+    if (!ok) {
+        if (cameraRefused_)
+            lastCheck_ = CheckOutcome::CameraRefused;
         return false;
+    }
     uint8_t word[kXuHeaderVersionLength] = {};
     ok = xu.getHeaderVersion(word);
     debugLog("getHeaderVersion res: %d\n", ok);
@@ -189,6 +203,8 @@ int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
     cancelRequested_ = false;
     deviceMissed = false;
     startSent_ = false;
+    startUnanswered_ = false;
+    cameraRefused_ = false;
     startDeadlineMs_ = 0;
     lastStatus = -1;
     result = kFwNoVerdict;
@@ -268,12 +284,13 @@ int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
     watchThread.join();
 
     // Stopped before the start command: the image stays unused, so update mode is left
-    // and the camera is usable as before.
-    // A camera that left before the start keeps its verdict (-99) over a later cancel.
+    // and the camera is usable as before. A camera that left before the start keeps its
+    // verdict (-99) over a later cancel; after the start the camera flashes whatever the
+    // program does, so a stop keeps the verdict reached (1 when there was none).
     bool leaveUpdateMode = false;
-    if (cancelled() && !deviceMissed.load()) {
+    if (cancelled() && !deviceMissed.load() && !startSent_.load()) {
         result = kFwCancelled;
-        leaveUpdateMode = !startSent_.load();
+        leaveUpdateMode = true;
     }
     debugLog("UpdateFWbyUsbFunc done: %d\n", result.load());
     const int code = finishRun(leaveUpdateMode);
@@ -282,17 +299,26 @@ int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
     return code;
 }
 
+bool UpdateFWbyUsbFunc::isAwaitingStart() const {
+    return statusTimerRunning.load() && !startSent_.load() && result.load() == kFwNoVerdict && !cancelled();
+}
+
 bool UpdateFWbyUsbFunc::startFwUpdate() {
+    if (!isAwaitingStart()) {
+        // The run ended (or its start was sent) before the user's answer: nothing is sent.
+        debugLog("setFwUpdateStart skipped: the update run has ended\n");
+        return false;
+    }
     // Marked before the command: the camera may leave the bus before the call returns.
     startDeadlineMs_ = nowMs() + timing_.restartTimeoutMs;
     startSent_ = true;
-    const bool ok = UVCXUManager::instance().setFwUpdateStart(1);
-    if (!ok) {
-        result = kFwStartFailed;
-        debugLog("setFwUpdateStart Fail!!!!(%d)\n", 0);
-        stopTimer();
+    if (!UVCXUManager::instance().setFwUpdateStart(1)) {
+        // A camera that leaves the bus to flash often takes the command's answer with it:
+        // the status watch tells a camera that is gone (started) from one that is not (-5).
+        debugLog("setFwUpdateStart unanswered: following the camera's status\n");
+        startUnanswered_ = true;
     }
-    return ok;
+    return true;
 }
 
 void UpdateFWbyUsbFunc::cancelUpdate() {
@@ -347,9 +373,10 @@ void UpdateFWbyUsbFunc::startStatusTimer() {
     const bool previous = statusTimerRunning.load();
     writeStdout("======= startStatusTimer ======= : " + std::to_string(previous) + "\n");
     UVCXUManager& xu = UVCXUManager::instance();
+    int answersAfterUnansweredStart = 0;
     while (statusTimerRunning.load()) {
         pause(timing_.statusPollMs, &statusTimerRunning);
-        if (!statusTimerRunning.load())
+        if (!statusTimerRunning.load() || cancelled())
             break;
         const int status = xu.getCameraSatatus();
         if (status != lastStatus.load()) {
@@ -371,6 +398,13 @@ void UpdateFWbyUsbFunc::startStatusTimer() {
                 }
                 stopTimer();
             }
+        }
+        if (startUnanswered_.load() && statusTimerRunning.load() &&
+            ++answersAfterUnansweredStart >= kAnswersBeforeStartFailed) {
+            // The camera keeps answering: it did not take the start command.
+            debugLog("setFwUpdateStart Fail!!!!(%d)\n", 0);
+            setVerdict(kFwStartFailed);
+            stopTimer();
         }
         writeStdout("======= getCameraSatatus ======= : " + std::to_string(lastStatus.load()) + "\n");
         const long long deadline = startDeadlineMs_.load();

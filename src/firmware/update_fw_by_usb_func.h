@@ -4,6 +4,10 @@
 // once the user has confirmed, starts the camera's own update and follows the camera until
 // it drops off the bus to flash itself.
 //
+// The image is opaque here: the host checks only that the file can be sent (a regular
+// file of a size the protocol carries); the camera reads the header, checks the image and
+// answers status 15 for what it does not accept.
+//
 // Threads: checkNeedFwUpdate, endUpdateFlow, startFwUpdate, cancelUpdate and requestStop
 // run on the caller's (GUI) thread; runUpdate blocks and belongs on a worker thread of its
 // own. While it runs, a device watch looks for the camera every 50 ms during the transfer
@@ -19,7 +23,7 @@
 #include <thread>
 
 #include "base/quit_request.h"
-#include "firmware/fw_image_check.h"
+#include "firmware/fw_file_check.h"
 #include "firmware/fw_version.h"
 
 class QFile;
@@ -32,7 +36,7 @@ enum FwOutcome : int {
     kFwOpenFailed = -2,       // the image file cannot be opened
     kFwBadSize = -3,          // the image size is 0 or cannot be determined
     kFwTransferFailed = -4,   // a transfer step failed or the camera refused a block
-    kFwStartFailed = -5,      // the start command failed
+    kFwStartFailed = -5,      // the start command failed and the camera still answers
     kFwTimedOut = -6,         // the camera did not leave the bus in time after the start
     kFwCameraFailed = -9,     // the camera reported the update as failed (status 15)
     kFwCameraVanished = -99,  // the camera left the bus before the update started
@@ -56,8 +60,9 @@ public:
     enum class CheckOutcome {
         Newer,          // the camera holds the header and stays in update mode
         NotNewer,       // the image is not newer than the running firmware
-        BadImage,       // the file is not a valid image (nothing was sent to the camera)
-        CameraRefused,  // a step of the check failed on the camera's side
+        FileRefused,    // the file cannot be sent (nothing was sent to the camera)
+        CameraRefused,  // the camera answered status 15: it does not accept the image
+        NoAnswer,       // a step of the check failed or the camera did not answer in time
     };
 
     // Time spent in extension-unit calls by the last runUpdate (its transfer phase).
@@ -79,11 +84,15 @@ public:
     void setTiming(const Timing& timing) { timing_ = timing; }
     void setTransferSize(int size) { transferSize_ = size; }
 
-    // Checks the file, puts the camera into update mode, lets it read the image header
-    // and answers whether the image is newer than running (always, with force). Blocking.
+    // Checks that the file can be sent, puts the camera into update mode, lets it read the
+    // image header and answers whether the image is newer than running (always, with
+    // force). Blocking.
     bool checkNeedFwUpdate(const QString& path, const std::string& running, bool force);
     CheckOutcome lastCheckOutcome() const { return lastCheck_; }
-    const ImageCheck& lastImageCheck() const { return lastImage_; }
+    const FirmwareFileCheck& lastFileCheck() const { return lastFile_; }
+    // The last check or run failed because the camera answered status 15 (it refused the
+    // header or a block of the image).
+    bool cameraRefused() const { return cameraRefused_.load(); }
     // The version the camera read from the header of the last accepted check.
     FwVersion checkedVersion() const { return checkedVersion_; }
 
@@ -92,9 +101,16 @@ public:
     // Sends the image, waits for the user's start and the camera's drop-off; emits
     // updateEnd with the outcome and returns it. Blocking: run it on a worker thread.
     int runUpdate(const QString& path, bool debug);
-    // The user confirmed: the camera starts flashing. False (outcome -5) when the command
-    // failed.
+    // Whether the run waits for the user's start: the image is in the camera, no verdict
+    // has been reached and no start was sent. False once the run has ended.
+    bool isAwaitingStart() const;
+    // The user confirmed: the camera starts flashing. False when the run no longer waits
+    // for a start (nothing is sent). A command whose transfer fails is followed like a
+    // started update: a camera that leaves the bus to flash often drops the command's
+    // answer. When the camera answers its status afterwards, the run ends with -5.
     bool startFwUpdate();
+    // The start command was sent in this run (the camera may be flashing).
+    bool startWasSent() const { return startSent_.load(); }
     // The user cancelled: the run ends with -1 at the next packet or status read.
     void cancelUpdate();
     // The program quits: like cancelUpdate, and every later wait ends at once. Safe from
@@ -119,7 +135,8 @@ private:
     bool sendTransferInfo(uint8_t kind, int count);
     // One packet of n data bytes read from the file's position, at offset in its block.
     bool transferFileByXU(QFile& file, int offset, int n);
-    // Waits for the camera's status to become expected; false on 15, 65535, time-out or stop.
+    // Waits for the camera's status to become expected; false on 15 (the camera refuses:
+    // cameraRefused), 65535, time-out or stop.
     bool checkCameraStatus(int expected);
     void startDeviceTimer();
     void startStatusTimer();
@@ -149,6 +166,10 @@ private:
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> deviceMissed{false};
     std::atomic<bool> startSent_{false};
+    // The start command's transfer failed: the next status read tells whether the camera
+    // left to flash (no answer) or is still there (-5).
+    std::atomic<bool> startUnanswered_{false};
+    std::atomic<bool> cameraRefused_{false};
     std::atomic<long long> startDeadlineMs_{0};
     std::atomic<int> result{kFwNoVerdict};
     std::atomic<long long> statsCalls_{0};
@@ -156,7 +177,7 @@ private:
     std::thread watchThread;
     std::mutex wakeMutex_;
     std::condition_variable wake_;
-    CheckOutcome lastCheck_ = CheckOutcome::BadImage;
-    ImageCheck lastImage_;
+    CheckOutcome lastCheck_ = CheckOutcome::FileRefused;
+    FirmwareFileCheck lastFile_;
     FwVersion checkedVersion_;
 };

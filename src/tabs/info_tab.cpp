@@ -102,8 +102,14 @@ void InfoTab::resetBtnClicked() {
         return;
     const bool ok = UVCXUManager::instance().resetToDefault();
     debugLog("resetBtnClicked res:%d\n", ok);
-    *resetDone = true;
+    // Only a reset the camera took is confirmed. The window follows either way: a camera
+    // that dropped the command's answer may have reset all the same.
+    *resetDone = ok;
     emit resetAllSettings();
+    if (!ok) {
+        tell(tr("Reset Failed"),
+             tr("The camera did not confirm the reset.\n Please check the settings and try again."));
+    }
 }
 
 void InfoTab::openLicense(const QString& fileName, const QString& title) {

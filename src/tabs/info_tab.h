@@ -11,12 +11,14 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "firmware/update_fw_by_usb_func.h"
 #include "tabs/base_tab.h"
 
 class CustomProgressDialog;
+class GeneralDialog;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -95,7 +97,7 @@ private:
     bool ask(const QString& title, const QString& content, const QString& rightText);
     // A message with only "OK".
     void tell(const QString& title, const QString& content);
-    QString checkFailureText() const;
+    QString fileProblemText() const;
     QString outcomeText(int code) const;
     void showVersionCheck();
     void setUpdateControlsEnabled(bool enabled);
@@ -131,7 +133,13 @@ private:
     bool* resetDone = &ownResetDone_;
     bool flowActive_ = false;
     bool stopping_ = false;
-    // After outcome 0: the version to find at the next refresh.
+    // After outcome 0: the version to find at the next refresh, and the one the camera
+    // ran before the update.
     bool verifyPending_ = false;
     FwVersion expectedVersion_;
+    std::string versionBefore_;
+    // The start question while it is open; runs ended so far (an answer given after its
+    // run ended is ignored).
+    QPointer<GeneralDialog> startQuestion_;
+    int runsEnded_ = 0;
 };

@@ -81,26 +81,20 @@ void InfoTab::cancelBeforeTransfer() {
     emit fwUpdateDone(kFwCancelled);
 }
 
-QString InfoTab::checkFailureText() const {
-    switch (engine.lastImageCheck().problem) {
-        case ImageProblem::None:
+QString InfoTab::fileProblemText() const {
+    switch (engine.lastFileCheck().problem) {
+        case FileProblem::None:
             break;
-        case ImageProblem::Unreadable:
+        case FileProblem::Unreadable:
             return tr("The file cannot be read.");
-        case ImageProblem::NotAFile:
+        case FileProblem::NotAFile:
             return tr("The selected path is not a file.");
-        case ImageProblem::Empty:
+        case FileProblem::Empty:
             return tr("The file is empty.");
-        case ImageProblem::Truncated:
-            return tr("The file is incomplete.");
-        case ImageProblem::NotAnImage:
-            return tr("The file is not a firmware image.");
-        case ImageProblem::OtherModel:
-            return tr("The firmware image is for another camera model.");
-        case ImageProblem::SizeMismatch:
-            return tr("The file size does not match the firmware image.");
-        case ImageProblem::Damaged:
-            return tr("The firmware image is damaged (checksum mismatch).");
+        case FileProblem::TooShort:
+            return tr("The file is shorter than a firmware header (128 bytes).");
+        case FileProblem::TooLarge:
+            return tr("The file is too large to send to the camera.");
     }
     return QString();
 }
@@ -125,23 +119,29 @@ void InfoTab::chooseAndCheck() {
         const bool newer = engine.checkNeedFwUpdate(path, currentValues().fwVersion, appConfig().debug);
         writeStdout(std::string("checkNeedFwUpdate ") + (newer ? "1" : "0") + "\n");
         if (newer) {
+            versionBefore_ = currentValues().fwVersion;
             startTransfer(path);
             return;
         }
         bool again = false;
         switch (engine.lastCheckOutcome()) {
-            case UpdateFWbyUsbFunc::CheckOutcome::BadImage:
+            case UpdateFWbyUsbFunc::CheckOutcome::FileRefused:
                 // Nothing was sent to the camera.
                 debugLog("showInvalidFileDialog \n");
-                again = ask(tr("Invalid Firmware File"), checkFailureText(), tr("Try Again"));
+                again = ask(tr("Invalid Firmware File"), fileProblemText(), tr("Try Again"));
                 break;
             case UpdateFWbyUsbFunc::CheckOutcome::CameraRefused:
+            case UpdateFWbyUsbFunc::CheckOutcome::NoAnswer: {
                 engine.endUpdateFlow();
                 debugLog("showCheckFailDialog \n");
+                const bool refused =
+                    engine.lastCheckOutcome() == UpdateFWbyUsbFunc::CheckOutcome::CameraRefused;
                 again = ask(tr("Firmware Update Failed"),
-                            tr("The camera did not accept the firmware file.\n Please try again."),
+                            refused ? tr("The camera did not accept the firmware file.\n Please try again.")
+                                    : tr("The camera did not answer the firmware check.\n Please try again."),
                             tr("Try Again"));
                 break;
+            }
             case UpdateFWbyUsbFunc::CheckOutcome::NotNewer:
             case UpdateFWbyUsbFunc::CheckOutcome::Newer:
                 engine.endUpdateFlow();
@@ -203,6 +203,12 @@ void InfoTab::onProgressCancel() {
 void InfoTab::onWaitForUpdateStart() {
     if (stopping_)
         return;
+    if (!engine.isAwaitingStart()) {
+        // The run ended before this signal arrived (the camera left, a status read failed,
+        // status 15, a cancel): its outcome follows, there is nothing to start.
+        debugLog("waitForUpdateStart: the update run has ended \n");
+        return;
+    }
     debugLog("waitForUpdateStart \n");
     emit fwUpdateWaitUpdate();
     stopProgress();
@@ -215,7 +221,15 @@ void InfoTab::onWaitForUpdateStart() {
         QString(), tr("OK"));
     bool confirmed = false;
     connect(dialog, &GeneralDialog::rightBtnClicked, this, [&confirmed] { confirmed = true; });
+    startQuestion_ = dialog;
+    const int run = runsEnded_;
     dialog->exec();
+    if (run != runsEnded_) {
+        // The run ended while the question was open (onUpdateEnd closed it, maybe after a
+        // whole new attempt): the answer belongs to nothing that still runs.
+        debugLog("start question answered after the update run ended: ignored \n");
+        return;
+    }
     if (!confirmed) {
         // Closed from outside (the camera left, the window closes): the image stays unused.
         engine.cancelUpdate();
@@ -239,9 +253,14 @@ QString InfoTab::outcomeText(int code) const {
             return tr("The camera did not answer in time.\n Please try again.");
         case kFwCameraFailed:
             return tr("The camera reported a failure\n while updating. Please try again.");
+        case kFwTransferFailed:
+            if (engine.cameraRefused())
+                return tr("The camera did not accept the firmware image\n it received. Please try again.");
+            break;
         default:
-            return tr("The file is damaged, please try again.");
+            break;
     }
+    return tr("The file is damaged, please try again.");
 }
 
 void InfoTab::onUpdateEnd(int code) {
@@ -249,6 +268,12 @@ void InfoTab::onUpdateEnd(int code) {
     debugLog("resetUpdateStatus \n");
     if (updateThread.joinable())
         updateThread.join();  // runUpdate returns right after its signal
+    ++runsEnded_;
+    if (startQuestion_) {
+        // The start question of this run is still open: it has nothing left to start.
+        debugLog("close start question: the update run has ended \n");
+        startQuestion_->close();
+    }
     progressPercent = 0;
     stopProgress();
     busy_->closeDialog();
@@ -300,15 +325,16 @@ void InfoTab::onUpdateEnd(int code) {
 }
 
 void InfoTab::showVersionCheck() {
-    const FwVersion running = parseRunningVersion(currentValues().fwVersion);
-    debugLog("firmware after update: %s, expected %d.%d.%d\n", currentValues().fwVersion,
-             expectedVersion_.formal, expectedVersion_.major, expectedVersion_.minor);
-    if (running == expectedVersion_) {
-        tell(tr("Firmware Update Completed"), tr("The camera now runs firmware version %1.")
-                                                  .arg(QString::fromLatin1(currentValues().fwVersion)));
+    const std::string running = currentValues().fwVersion;
+    debugLog("firmware after update: %s, expected %d.%d.%d\n", running.c_str(), expectedVersion_.formal,
+             expectedVersion_.major, expectedVersion_.minor);
+    debugLog("firmware before update: %s\n", versionBefore_.c_str());
+    if (runsUpdatedFirmware(versionBefore_, running, expectedVersion_)) {
+        tell(tr("Firmware Update Completed"),
+             tr("The camera now runs firmware version %1.").arg(QString::fromStdString(running)));
     } else {
         tell(tr("Firmware Update Failed"),
              tr("The camera restarted with firmware version %1\n instead of %2. Please try again.")
-                 .arg(QString::fromLatin1(currentValues().fwVersion), versionText(expectedVersion_)));
+                 .arg(QString::fromStdString(running), versionText(expectedVersion_)));
     }
 }

@@ -71,6 +71,9 @@ private slots:
         writeImage("newer.bin", 3);
         writeImage("older.bin", 2);
         writeImage("damaged.bin", 3, true);
+        QFile foreign(profiles_.filePath("foreign.bin"));  // not the simulated camera's format
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.write(QByteArray(40000, 'x'));
     }
 
     void exitCodesAndMessages_data() {
@@ -111,7 +114,13 @@ private slots:
         row("update not newer", {"--firmware-update", images + "older.bin"}, "", kExitUpdateFailed,
             "not newer than the camera's firmware 1.2.3");
         row("update damaged", {"--firmware-update", images + "damaged.bin"}, "", kExitUpdateFailed,
-            "checksum mismatch.; nothing was sent");
+            "the camera did not accept the firmware image it received");
+        row("update foreign format", {"--firmware-update", images + "foreign.bin"}, "", kExitUpdateFailed,
+            "the camera did not accept the firmware file");
+        row("update not a file", {"--firmware-update", images}, "", kExitUpdateFailed,
+            "not a regular file; nothing was sent");
+        row("update start answer lost", {"--firmware-update", images + "newer.bin"},
+            "reboot=300ms; start-answer-lost", kExitDone, "firmware updated to 1.3.0");
         row("update flash fails", {"--firmware-update", images + "newer.bin"}, "flash-fails",
             kExitUpdateFailed, "reported a failure");
         row("device unknown", {"--get", "hdr", "--device=7"}, "duplicate", kExitNoCamera,
@@ -130,6 +139,30 @@ private slots:
         // No answer, only the error line (an update that fails after the transfer shows its progress).
         if (code != kExitDone && code != kExitUpdateFailed)
             QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
+    }
+
+    // A quit once the camera was told to start: the command says what the camera does and
+    // how to check it, and the camera comes back with the new firmware on its own.
+    void quitWhileTheCameraFlashesSaysSo() {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LUMORA_CAMERA", "simulated");
+        env.insert("LUMORA_SIM_SCRIPT", "reboot=60s");
+        env.insert("LUMORA_PROFILE_DIR", profiles_.path());
+        env.remove("DISPLAY");
+        process.setProcessEnvironment(env);
+        process.start(QCoreApplication::applicationDirPath() + "/lumora-x8-settings",
+                      {"--firmware-update", profiles_.filePath("newer.bin"), "--no-profile"});
+        QByteArray out;
+        while (!out.contains("image sent") && process.waitForReadyRead(30000))
+            out += process.readAllStandardOutput();
+        QVERIFY2(out.contains("image sent"), out.constData());
+        process.terminate();  // SIGTERM
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), int(kExitCameraLost));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(err.contains("installs its new firmware") && err.contains("--list"), qPrintable(err));
     }
 
     void jsonAnswersHaveTheirShape() {

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <functional>
 #include <tuple>
 
 #include "app/page_state.h"
@@ -86,14 +87,36 @@ private:
         QVERIFY(shown.width() > box.width() * 9 / 10 || shown.height() > box.height() * 9 / 10);
     }
 
+    // Runs a reset flow with both ticks running, while the busy dialog keeps the event loop.
+    void withTicks(const std::function<void()>& flow) {
+        QTimer ticks;
+        connect(&ticks, &QTimer::timeout, [this] { window().updateImage(), window().connectCamera(); });
+        ticks.start(20);
+        flow();
+    }
+
     // A reset as the information page sends it, followed by the window.
     void sendReset() {
         QVERIFY(UVCXUManager::instance().resetToDefault());
         resetDone = true;
-        QTimer ticks;  // both ticks, while the busy dialog keeps the event loop
-        connect(&ticks, &QTimer::timeout, [this] { window().updateImage(), window().connectCamera(); });
-        ticks.start(20);
-        window().resetSettings();
+        withTicks([this] { window().resetSettings(); });
+    }
+
+    // The reset through the information page, its question answered; answers the titles of
+    // the page's modal messages (the confirmation of a done reset comes later, left open).
+    QStringList resetThroughThePage() {
+        QStringList answered;
+        QTimer answers;
+        connect(&answers, &QTimer::timeout, [&answered] {
+            const QString title = setting_drive::openDialogTitle();
+            if (title == QLatin1String("Reset") || title == QLatin1String("Reset Failed")) {
+                answered << title;
+                setting_drive::answer("rightBtn");
+            }
+        });
+        answers.start(5);
+        withTicks([] { infoTab->resetBtnClicked(); });
+        return answered;
     }
 
 private slots:
@@ -145,15 +168,19 @@ private slots:
     void resetEndToEnd_data() {
         QTest::addColumn<bool>("debug");
         QTest::addColumn<int>("absenceMs");
-        QTest::addColumn<bool>("confirmed");  // the information page says the reset is done
+        QTest::addColumn<bool>("commandFails");  // the camera does not take the reset command
+        QTest::addColumn<bool>("confirmed");     // the information page says the reset is done
         QTest::addColumn<bool>("formatKept");
-        QTest::newRow("camera kept") << false << 0 << true << true;
-        QTest::newRow("debug, camera stays") << true << 0 << true << false;
-        QTest::newRow("debug, camera drops off") << true << 300 << false << false;
+        QTest::newRow("camera kept") << false << 0 << false << true << true;
+        QTest::newRow("debug, camera stays") << true << 0 << false << true << false;
+        QTest::newRow("debug, camera drops off") << true << 300 << false << false << false;
+        QTest::newRow("reset command fails") << false << 0 << true << false << true;
+        QTest::newRow("debug, reset command fails") << true << 0 << true << false << false;
     }
     void resetEndToEnd() {
         QFETCH(bool, debug);
         QFETCH(int, absenceMs);
+        QFETCH(bool, commandFails);
         QFETCH(bool, confirmed);
         QFETCH(bool, formatKept);
         device::sim::SimOptions options;
@@ -166,19 +193,25 @@ private slots:
         QCOMPARE(currentValues().brightness.load(), 150);
         const int reads = rig->log->count("getDefaultValue\n");
 
-        sendReset();
+        if (commandFails)
+            rig->camera->failAlways("XuNodeControl::property:5", device::kGenFailure);
+        const QStringList answered = resetThroughThePage();
+        rig->camera->clearFaults();
+        QCOMPARE(answered, commandFails ? QStringList({"Reset", "Reset Failed"}) : QStringList({"Reset"}));
         QVERIFY(!infoTab->busyProgress()->isVisible());
-        QCOMPARE(rig->camera->resetCount(), 1);
+        QCOMPARE(rig->camera->resetCount(), commandFails ? 0 : 1);
         if (!isReady()) {
             QVERIFY(isCovered(window()));
             QVERIFY(window().overlay()->textLabel()->isVisible());
             QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady()), 5000);
         }
         QVERIFY(rig->log->count("getDefaultValue\n") > reads);
-        QCOMPARE(currentValues().brightness.load(), 100);
+        QCOMPARE(currentValues().brightness.load(), commandFails ? 150 : 100);
         QCOMPARE(window().form().tabWidget->currentIndex(), 0);
         QTest::qWait(0);  // a re-open and the confirmation are queued behind the reconnection
         QCOMPARE(openDialog() != nullptr, confirmed);
+        if (confirmed)
+            QCOMPARE(setting_drive::openDialogTitle(), QStringLiteral("Reset Succesfully"));
         closeMessage();
         QVERIFY(!resetDone);
         expectRunning(formatKept ? h264 : entry("MJPG", 3520, 1104, 30));

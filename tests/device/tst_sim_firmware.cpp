@@ -122,8 +122,8 @@ private slots:
         QVERIFY(rig_->camera->storedImage() == image);
     }
 
-    // A payload the camera finds damaged (the host refuses such files before sending):
-    // status 15, a start is refused, leaving update mode clears the failure.
+    // A payload the camera finds damaged (the host sends any file; the image is the
+    // camera's to judge): status 15, a start is refused, leaving update mode clears it.
     void damagedPayloadEndsInStatus15() {
         auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 2, 5), "1.2.5", payload(3000));
         image[2000] ^= 0x40;
@@ -141,20 +141,32 @@ private slots:
         QCOMPARE(xu.status(), 0);
     }
 
+    // Every header the camera does not accept ends in status 15, with no header version.
+    void badHeaderEndsInStatus15_data() {
+        QTest::addColumn<int>("corruptAt");  // a byte flipped (-1: none)
+        QTest::addColumn<int>("sizeDelta");  // announced size minus the header's
+        QTest::addColumn<bool>("otherModel");
+        QTest::newRow("magic") << 0 << 0 << false;
+        QTest::newRow("header checksum") << 30 << 0 << false;
+        QTest::newRow("announced size differs") << -1 << 1 << false;
+        QTest::newRow("another model, sealed") << -1 << 0 << true;
+    }
     void badHeaderEndsInStatus15() {
-        // The magic, the header checksum, and an announced size that differs.
-        for (auto [corruptAt, sizeDelta] : {std::pair{0, 0}, {30, 0}, {-1, 1}}) {
-            cleanup();
-            init();
-            auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 3, 0), "1.3.0", payload(600));
-            if (corruptAt >= 0)
-                image[size_t(corruptAt)] ^= 0xFF;
-            Host{xu}.sendHeader(image, uint32_t(image.size()) + uint32_t(sizeDelta));
-            QCOMPARE(xu.status(), 15);
-            std::vector<uint8_t> v;
-            QCOMPARE(xu.get(8, v, 4), kOk);
-            QCOMPARE(v, (std::vector<uint8_t>{0, 0, 0, 0}));
+        QFETCH(int, corruptAt);
+        QFETCH(int, sizeDelta);
+        QFETCH(bool, otherModel);
+        auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 3, 0), "1.3.0", payload(600));
+        if (corruptAt >= 0)
+            image[size_t(corruptAt)] ^= 0xFF;
+        if (otherModel) {
+            std::copy_n("Lumora X9", 9, image.begin() + 52);
+            sim::putLe32(image.data() + 124, sim::crc32(image.data(), 124));
         }
+        Host{xu}.sendHeader(image, uint32_t(image.size()) + uint32_t(sizeDelta));
+        QCOMPARE(xu.status(), 15);
+        std::vector<uint8_t> v;
+        QCOMPARE(xu.get(8, v, 4), kOk);
+        QCOMPARE(v, (std::vector<uint8_t>{0, 0, 0, 0}));
     }
 
     void packetsAndInfoBlocksAreChecked() {

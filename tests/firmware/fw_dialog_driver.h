@@ -1,7 +1,8 @@
 #pragma once
 // Answers the program's modal dialogs in tests: every few milliseconds (also inside their
 // modal loops) it finds the question and message dialogs that are showing, records their
-// title and text, and presses the button its policy names. Progress dialogs are left alone.
+// title and text, and presses the button its policy names, unless its hold says to leave
+// the dialog open for now (the user has not answered yet). Progress dialogs are left alone.
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
@@ -23,7 +24,11 @@ public:
     // Answers true to press the right button (else the left one, or the only one).
     using Policy = std::function<bool(const ShownDialog&)>;
 
-    explicit DialogDriver(Policy policy) : policy_(std::move(policy)) {
+    // Answers true while a dialog is to stay open unanswered.
+    using Hold = std::function<bool(const ShownDialog&)>;
+
+    explicit DialogDriver(Policy policy, Hold hold = nullptr)
+        : policy_(std::move(policy)), hold_(std::move(hold)) {
         connect(&timer_, &QTimer::timeout, this, &DialogDriver::poll);
         timer_.start(5);
     }
@@ -43,10 +48,15 @@ private:
             if (!widget->isVisible() || handled_.contains(widget))
                 continue;
             if (auto* dialog = qobject_cast<GeneralDialog*>(widget)) {
-                handled_.append(dialog);
                 const ShownDialog seen{dialog->findChild<QLabel*>(QStringLiteral("headerLabel"))->text(),
                                        dialog->findChild<QLabel*>(QStringLiteral("contentLabel"))->text()};
-                shown.append(seen);
+                if (!recorded_.contains(widget)) {
+                    recorded_.append(dialog);
+                    shown.append(seen);
+                }
+                if (hold_ && hold_(seen))
+                    continue;
+                handled_.append(dialog);
                 auto* left = dialog->findChild<QPushButton*>(QStringLiteral("leftBtn"));
                 auto* right = dialog->findChild<QPushButton*>(QStringLiteral("rightBtn"));
                 const bool pressRight = left->isHidden() || policy_(seen);
@@ -55,9 +65,12 @@ private:
         }
         // Forget dialogs that are gone (their addresses may be reused).
         handled_.removeAll(QPointer<QWidget>());
+        recorded_.removeAll(QPointer<QWidget>());
     }
 
     Policy policy_;
+    Hold hold_;
+    QList<QPointer<QWidget>> recorded_;
     QTimer timer_;
     QList<QPointer<QWidget>> handled_;
 };

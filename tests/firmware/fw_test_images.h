@@ -26,10 +26,12 @@ inline std::vector<uint8_t> payloadOf(size_t n) {
     return p;
 }
 
-// A valid image of `size` bytes (header included) for formal.major.minor.
-inline std::vector<uint8_t> imageOf(int formal, int major, int minor, size_t size) {
+// A valid image of `size` bytes (header included) for formal.major.minor; the camera
+// reports `text` after the update (empty: "formal.major.minor").
+inline std::vector<uint8_t> imageOf(int formal, int major, int minor, size_t size,
+                                    const std::string& text = std::string()) {
     using namespace device::sim;
-    return buildFwImage(makeHeaderVersion(uint32_t(formal), uint32_t(major), uint32_t(minor)), std::string(),
+    return buildFwImage(makeHeaderVersion(uint32_t(formal), uint32_t(major), uint32_t(minor)), text,
                         payloadOf(size - kFwHeaderSize));
 }
 

@@ -1,6 +1,8 @@
 // The update engine on the simulated camera: a full update read back after the reboot,
-// the block layout of a full-size image, the version comparison, cancel and stop, and
-// the refusal of a transfer size that cannot carry a packet.
+// the block layout of a full-size image, the version comparison and the judgement of the
+// version a camera came back with, the camera (not the host) judging the image, a start
+// whose answer the camera took off the bus with it, cancel and stop, and the refusal of a
+// transfer size that cannot carry a packet.
 #include <QtTest>
 #include <atomic>
 #include <memory>
@@ -49,18 +51,26 @@ private:
     QTemporaryDir dir_;
     std::atomic<int> waits_{0};
 
-private slots:
-    void init() {
-        log_ = std::make_unique<LogCapture>();
-        appConfig().setDeviceName("Lumora X8");
+    // A fresh camera (its start answer lost to the reboot, when asked) and engine.
+    void makeCameraAndEngine(bool startAnswerLost = false) {
+        engine_.reset();
+        UVCXUManager::instance().setEnableCommand(false);
         sim::SimOptions options;
         options.rebootAbsenceMs = 50;
+        options.startAnswerLost = startAnswerLost;
         camera_ = sim::installSimulatedCamera(options);
         UVCXUManager::instance().setEnableCommand(true);
         QVERIFY(UVCXUManager::instance().haveDevice());
         engine_ = std::make_unique<UpdateFWbyUsbFunc>();
         engine_->setTiming(fastTiming());
         engine_->setTransferSize(kTransferSize);
+    }
+
+private slots:
+    void init() {
+        log_ = std::make_unique<LogCapture>();
+        appConfig().setDeviceName("Lumora X8");
+        makeCameraAndEngine();
         waits_ = 0;
         // The user confirms the start at once (on the update thread: the engine allows it).
         connect(
@@ -129,6 +139,105 @@ private slots:
         QFETCH(bool, newer);
         QCOMPARE(isNewerVersion(splitHeaderVersion(header), parseRunningVersion(running.toStdString())),
                  newer);
+    }
+
+    // The version text a camera reports after its update, against the image's header
+    // version (1.2.4) and the text it reported before.
+    void cameraBackRunsTheImage_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("updated");
+        const auto row = [](const char* name, const char* before, const char* after, bool updated) {
+            QTest::newRow(name) << QString::fromLatin1(before) << QString::fromLatin1(after) << updated;
+        };
+        row("plain", "1.2.3", "1.2.4", true);
+        row("prefixed", "v1.2.3", "v1.2.4", true);
+        row("prefixed, same text before (forced)", "v1.2.4", "v1.2.4", true);
+        row("a build name", "Build 76", "Build 77", true);
+        row("old version back", "1.2.3", "1.2.3", false);
+        row("old build name back", "Build 76", "Build 76", false);
+        row("1.2.40 is not 1.2.4", "1.2.40", "1.2.40", false);
+        row("nothing read back", "1.2.3", "", false);
+    }
+    void cameraBackRunsTheImage() {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(bool, updated);
+        QCOMPARE(runsUpdatedFirmware(before.toStdString(), after.toStdString(), FwVersion{1, 2, 4}), updated);
+    }
+
+    // The image is the camera's to judge: whatever the host can send reaches the camera,
+    // and the camera's refusal (status 15, at the header or at a block) is reported as the
+    // camera's.
+    void cameraJudgesTheImage_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("check");    // CheckOutcome
+        QTest::addColumn<int>("outcome");  // of the run, when the check passed
+        using Check = UpdateFWbyUsbFunc::CheckOutcome;
+        const auto bytes = [](const std::vector<uint8_t>& v) {
+            return QByteArray(reinterpret_cast<const char*>(v.data()), int(v.size()));
+        };
+        std::vector<uint8_t> image = imageOf(1, 2, 4, 5000);
+        QTest::newRow("an image of the camera's format")
+            << bytes(image) << int(Check::Newer) << int(kFwStarted);
+        QTest::newRow("not the camera's format") << bytes(payloadOf(5000)) << int(Check::CameraRefused) << 0;
+        std::vector<uint8_t> damaged = image;
+        damaged[3000] ^= 0x40;
+        QTest::newRow("damaged payload") << bytes(damaged) << int(Check::Newer) << int(kFwTransferFailed);
+    }
+    void cameraJudgesTheImage() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, check);
+        QFETCH(int, outcome);
+        const QString path =
+            writeFile(dir_, "fw.bin", std::vector<uint8_t>(bytes.constBegin(), bytes.constEnd()));
+        const bool newer = engine_->checkNeedFwUpdate(path, "1.2.3", false);
+        QCOMPARE(int(engine_->lastCheckOutcome()), check);
+        // The header packet reached the camera and was read there.
+        QCOMPARE(countSelector(camera_->xuRequests(), 17), 1);
+        QCOMPARE(countSelector(camera_->xuRequests(), 8), 1);
+        if (!newer) {
+            QVERIFY(engine_->cameraRefused());
+            QCOMPARE(camera_->firmware().status, 15);
+            return;
+        }
+        QCOMPARE(engine_->runUpdate(path, false), outcome);
+        QCOMPARE(engine_->cameraRefused(), outcome == kFwTransferFailed);
+        QCOMPARE(countSelector(camera_->xuRequests(), 10), outcome == kFwStarted ? 1 : 0);
+    }
+
+    // The start command's own transfer fails: a camera that took it and left the bus is
+    // followed as a started update; one that still answers did not start (-5).
+    void startWithoutAnAnswer_data() {
+        QTest::addColumn<bool>("cameraLeaves");
+        QTest::newRow("camera left before answering") << true;
+        QTest::newRow("camera stays and refuses") << false;
+    }
+    void startWithoutAnAnswer() {
+        QFETCH(bool, cameraLeaves);
+        makeCameraAndEngine(cameraLeaves);  // without the start of init()
+        if (!cameraLeaves)
+            camera_->failAlways("XuNodeControl::property:10", kGenFailure);
+        std::atomic<bool> started{false};
+        connect(
+            engine_.get(), &UpdateFWbyUsbFunc::waitForUpdateStart, engine_.get(),
+            [&] { started = engine_->startFwUpdate(); }, Qt::DirectConnection);
+
+        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, 5000));
+        QVERIFY(engine_->checkNeedFwUpdate(path, "1.2.3", false));
+        QCOMPARE(engine_->runUpdate(path, false), int(cameraLeaves ? kFwStarted : kFwStartFailed));
+        QVERIFY(started.load());
+        QVERIFY(engine_->startWasSent());
+        int lostAnswers = 0;  // starts the camera took but could not answer
+        for (const auto& r : camera_->xuRequests())
+            lostAnswers += r.selector == 10 && r.set && r.result == kNotConnected ? 1 : 0;
+        QCOMPARE(lostAnswers, cameraLeaves ? 1 : 0);
+        QVERIFY(waitUntil([&] { return camera_->isPlugged(); }, 5000));
+        QCOMPARE(camera_->firmware().version, std::string(cameraLeaves ? "1.2.4" : "1.2.3"));
+        // The run is over: a late start sends nothing.
+        camera_->clearXuRequests();
+        QVERIFY(!engine_->startFwUpdate());
+        QCOMPARE(countSelector(camera_->xuRequests(), 10), 0);
     }
 
     // Force updates an older image; without force the camera leaves update mode after

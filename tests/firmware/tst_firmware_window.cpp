@@ -1,7 +1,8 @@
 // A firmware update through the information page and the main window on the simulated
-// camera: the full update with the new version read back, and one fault at each stage of
-// the update. Each case checks the outcome, the message the user gets, the camera's
-// firmware, and that the window is back to a usable camera afterwards.
+// camera: the full update with the new version read back (also as a text that is not a
+// plain version), one fault at each stage of the update, and a run that ends while the
+// start question is open. Each case checks the outcome, the message the user gets, the
+// camera's firmware, and that the window is back to a usable camera afterwards.
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -18,7 +19,9 @@ using namespace fwtest;
 
 namespace {
 enum Stage { BeforeHeader, FirstBlock, MiddleBlock, LastBlock, Flashing, Reboot };
-enum Fault { NoFault, TransferError, CameraGone, TimeOut, CameraFailure, OldVersion };
+enum Fault { NoFault, TransferError, CameraGone, TimeOut, CameraFailure, OldVersion, StartAnswerLost };
+// What ends a run while its start question is open.
+enum RunEnd { UnplugAndBack, StatusReadFails, Status15, CancelAtTheEnd, CancelBeforeTheQuestion };
 // Progress (percent) at which a fault strikes inside each block of the test image: three
 // blocks of 4096 bytes and a final block of 1000.
 constexpr double kStrikeAt[] = {0, 10, 40, 95};
@@ -26,6 +29,7 @@ constexpr int kImageSize = 3 * 4096 + 1000;
 }  // namespace
 Q_DECLARE_METATYPE(Stage)
 Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(RunEnd)
 
 class FirmwareWindowTest : public QObject {
     Q_OBJECT
@@ -58,15 +62,21 @@ private:
         }
     }
 
-private slots:
-    void init() {
+    // A window on a camera made with these behaviours, Ready.
+    void build(bool startAnswerLost = false) {
+        camera_.reset();
+        rig_.reset();
         sim::SimOptions options;
         options.rebootAbsenceMs = 100;
+        options.startAnswerLost = startAnswerLost;
         rig_ = std::make_unique<window_test::Rig>(options);
         camera_ = rig_->camera;
         QVERIFY(reconnect());
         infoTab->updateEngine().setTiming(fastTiming(4096));
     }
+
+private slots:
+    void init() { build(); }
     void cleanup() {
         camera_.reset();
         rig_.reset();
@@ -77,11 +87,14 @@ private slots:
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<int>("code");         // the last fwUpdateDone
         QTest::addColumn<QString>("message");  // title of the last dialog
-        QTest::addColumn<QString>("version");  // what the camera runs at the end
+        QTest::addColumn<QString>("version");  // what the camera runs at the end (the image's text)
         const QString failed = QStringLiteral("Firmware Update Failed");
         const QString transmission = QStringLiteral("Transmission Failed");
-        QTest::newRow("no fault") << Reboot << NoFault << 0 << "Firmware Update Completed"
-                                  << "1.2.4";
+        const QString completed = QStringLiteral("Firmware Update Completed");
+        QTest::newRow("no fault") << Reboot << NoFault << 0 << completed << "1.2.4";
+        QTest::newRow("no fault, version text v1.2.4") << Reboot << NoFault << 0 << completed << "v1.2.4";
+        QTest::newRow("no fault, version text Build 77") << Reboot << NoFault << 0 << completed << "Build 77";
+        QTest::newRow("no fault, version text 1.2.40") << Reboot << NoFault << 0 << completed << "1.2.40";
         QTest::newRow("header: transfer error") << BeforeHeader << TransferError << -1 << failed << "1.2.3";
         QTest::newRow("header: camera gone") << BeforeHeader << CameraGone << -1 << failed << "1.2.3";
         QTest::newRow("header: time-out") << BeforeHeader << TimeOut << -1 << failed << "1.2.3";
@@ -94,6 +107,8 @@ private slots:
         }
         QTest::newRow("flashing: start refused")
             << Flashing << TransferError << -5 << transmission << "1.2.3";
+        QTest::newRow("flashing: start answer lost to the reboot")
+            << Flashing << StartAnswerLost << 0 << completed << "1.2.4";
         QTest::newRow("flashing: camera failure")
             << Flashing << CameraFailure << -9 << transmission << "1.2.3";
         QTest::newRow("flashing: time-out") << Flashing << TimeOut << -6 << transmission << "1.2.3";
@@ -105,8 +120,12 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, message);
         QFETCH(QString, version);
+        if (fault == StartAnswerLost)
+            build(true);
 
-        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
+        const bool updated = version != QLatin1String("1.2.3");
+        const std::string text = updated ? version.toStdString() : std::string();
+        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize, text));
         infoTab->setFileChooser([path](QWidget*) { return path; });
         // Yes to the update and to its start; Cancel to every failure; OK to messages.
         DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); });
@@ -159,7 +178,75 @@ private slots:
         QVERIFY(infoTab->findChild<QPushButton*>(QStringLiteral("fwUpdateButton"))->isEnabled());
         QVERIFY(!rig_->window->overlay()->isOverlayShown());
         QVERIFY(SettingTaskEngine::instance().camera() != nullptr);
-        QVERIFY(camera_->firmware().updatesCompleted == (version == QLatin1String("1.2.4") ? 1 : 0));
+        QCOMPARE(camera_->firmware().updatesCompleted, updated ? 1 : 0);
+    }
+
+    // The run ends while the question "Start Firmware Update" is open: the question closes,
+    // nothing is started, and the window is back on the camera with its picture. A run
+    // that ended before the question asks nothing.
+    void startQuestionClosesWhenTheRunEnds_data() {
+        QTest::addColumn<RunEnd>("end");
+        QTest::addColumn<int>("code");
+        QTest::newRow("camera unplugged and back") << UnplugAndBack << -99;
+        QTest::newRow("status read fails") << StatusReadFails << -99;
+        QTest::newRow("status 15 before the start") << Status15 << -9;
+        QTest::newRow("cancel as the transfer ends") << CancelAtTheEnd << -1;
+        QTest::newRow("cancel before the question") << CancelBeforeTheQuestion << -1;
+    }
+    void startQuestionClosesWhenTheRunEnds() {
+        QFETCH(RunEnd, end);
+        QFETCH(int, code);
+        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
+        infoTab->setFileChooser([path](QWidget*) { return path; });
+        QSignalSpy done(infoTab, &InfoTab::fwUpdateDone);
+        QSignalSpy started(infoTab, &InfoTab::fwUpdateStarted);
+        const QString question = QStringLiteral("Start Firmware Update");
+        bool struck = false;
+        // The run ends once the question shows; the user answers it only after that.
+        DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); },
+                            [&, end](const ShownDialog& d) {
+                                if (d.title != question)
+                                    return false;
+                                if (!struck) {
+                                    struck = true;
+                                    if (end == UnplugAndBack) {
+                                        camera_->unplug();
+                                        camera_->plugAfter(50);
+                                    } else if (end == StatusReadFails) {
+                                        camera_->failAlways("XuNodeControl::property:11", kGenFailure);
+                                    } else if (end == Status15) {
+                                        camera_->forceStatus(15);
+                                    } else {
+                                        // The progress dialog's cancel, delivered just too late.
+                                        QMetaObject::invokeMethod(infoTab, "onProgressCancel");
+                                    }
+                                }
+                                return done.isEmpty();
+                            });
+        if (end == CancelBeforeTheQuestion) {
+            connect(
+                &infoTab->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
+                [] { infoTab->updateEngine().cancelUpdate(); }, Qt::DirectConnection);
+        }
+
+        infoTab->fwUpdateBtnClicked();
+        QTRY_VERIFY_WITH_TIMEOUT(!infoTab->isUpdateFlowActive(), 10000);
+        disconnect(&infoTab->updateEngine(), nullptr, this, nullptr);
+        QCOMPARE(done.last().at(0).toInt(), code);
+        QCOMPARE(driver.titles().contains(question), end != CancelBeforeTheQuestion);
+        QCOMPARE(started.count(), 0);
+        for (const auto& r : camera_->xuRequests())
+            QVERIFY(!(r.set && r.selector == 10));  // no start command
+        QVERIFY(!fwUpdating);
+
+        camera_->clearFaults();
+        camera_->forceStatus(-1);
+        camera_->plug();
+        QVERIFY(reconnect());
+        QVERIFY(rig_->window->stream().isOpen());
+        QVERIFY(window_test::tickUntil(
+            *rig_->window, [this] { return !window_test::shownPicture(*rig_->window).isNull(); }));
+        QCOMPARE(camera_->firmware().version, std::string("1.2.3"));
     }
 
     // Closing the window while the image is being sent asks first; "Cancel" keeps the

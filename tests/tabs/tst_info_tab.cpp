@@ -1,6 +1,8 @@
-// The information page on the simulated camera: every kind of file that is not an image
-// for this camera (refused with its own message before anything reaches the camera), an
-// image that is not newer, and the reset with its message after the camera's return.
+// The information page on the simulated camera: files the host cannot send (refused with
+// their own message before anything reaches the camera) and images the camera refuses (told
+// as the camera's refusal), an image that is not newer, and the reset with its message
+// after the camera's return.
+#include <sys/stat.h>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -84,38 +86,49 @@ private slots:
         log_.reset();
     }
 
-    void badFileIsRefusedBeforeAnythingIsSent_data() {
+    // What the host can know refuses a file before anything is sent; the image itself is
+    // the camera's to judge: its refusal (status 15 at the header) is told as the camera's.
+    void refusedFileOrImage_data() {
         QTest::addColumn<FileMaker>("file");
+        QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
-        const QString notAnImage = QStringLiteral("The file is not a firmware image.");
-        const QString incomplete = QStringLiteral("The file is incomplete.");
+        QTest::addColumn<bool>("headerSent");
+        const QString invalid = QStringLiteral("Invalid Firmware File");
+        const QString failed = QStringLiteral("Firmware Update Failed");
+        const QString refused =
+            QStringLiteral("The camera did not accept the firmware file.\n Please try again.");
         QTest::newRow("unreadable path")
             << FileMaker([](const QTemporaryDir& d) { return d.path() + QStringLiteral("/missing.bin"); })
-            << "The file cannot be read.";
-        QTest::newRow("directory") << FileMaker([](const QTemporaryDir& d) { return d.path(); })
-                                   << "The selected path is not a file.";
-        QTest::newRow("empty") << edited([](Image& i) { i.clear(); }) << "The file is empty.";
-        QTest::newRow("shorter than a header") << edited([](Image& i) { i.resize(100); }) << incomplete;
-        QTest::newRow("truncated") << edited([](Image& i) { i.pop_back(); }) << incomplete;
-        QTest::newRow("wrong magic") << edited([](Image& i) {
-            i[0] = 'X';
-            resealHeader(i);
-        }) << notAnImage;
-        QTest::newRow("header checksum") << edited([](Image& i) { i[20] ^= 1; }) << notAnImage;
-        QTest::newRow("other model") << edited([](Image& i) {
+            << invalid << "The file cannot be read." << false;
+        QTest::newRow("directory") << FileMaker([](const QTemporaryDir& d) { return d.path(); }) << invalid
+                                   << "The selected path is not a file." << false;
+        QTest::newRow("pipe") << FileMaker([](const QTemporaryDir& d) {
+            const QString path = d.path() + QStringLiteral("/fifo.bin");
+            return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
+        }) << invalid << "The selected path is not a file."
+                              << false;
+        QTest::newRow("empty") << edited([](Image& i) { i.clear(); }) << invalid << "The file is empty."
+                               << false;
+        QTest::newRow("shorter than the header packet")
+            << edited([](Image& i) { i.resize(127); }) << invalid
+            << "The file is shorter than a firmware header (128 bytes)." << false;
+        QTest::newRow("not the camera's format")
+            << edited([](Image& i) { i[0] = 'X'; }) << failed << refused << true;
+        QTest::newRow("another model") << edited([](Image& i) {
             std::memcpy(i.data() + 52, "Lumora X9", 9);
             resealHeader(i);
-        }) << "The firmware image is for another camera model.";
-        QTest::newRow("wrong size") << edited([](Image& i) { i.push_back(0); })
-                                    << "The file size does not match the firmware image.";
-        QTest::newRow("checksum mismatch") << edited([](Image& i) { i[2000] ^= 0x40; })
-                                           << "The firmware image is damaged (checksum mismatch).";
+        }) << failed << refused << true;
+        QTest::newRow("longer than its header says")
+            << edited([](Image& i) { i.push_back(0); }) << failed << refused << true;
     }
-    void badFileIsRefusedBeforeAnythingIsSent() {
+    void refusedFileOrImage() {
         QFETCH(FileMaker, file);
+        QFETCH(QString, title);
         QFETCH(QString, message);
+        QFETCH(bool, headerSent);
         QTemporaryDir dir;
         const QString path = file(dir);
+        QVERIFY(!path.isEmpty());
         int chosen = 0;
         tab_->setFileChooser([&](QWidget*) { return chosen++ == 0 ? path : QString(); });
         // Yes to the update question, Cancel to the refusal.
@@ -124,9 +137,11 @@ private slots:
         QSignalSpy done(tab_, &InfoTab::fwUpdateDone);
 
         tab_->fwUpdateBtnClicked();
-        QCOMPARE(driver.titles(), QStringList({"Firmware Update", "Invalid Firmware File"}));
+        QCOMPARE(driver.titles(), QStringList({"Firmware Update", title}));
         QCOMPARE(driver.shown.last().content, message);
-        QVERIFY(!anyUpdateCommand(camera_->xuRequests()));
+        QCOMPARE(anyUpdateCommand(camera_->xuRequests()), headerSent);
+        QCOMPARE(camera_->firmware().bytesReceived, uint64_t(headerSent ? 128 : 0));
+        QVERIFY(!camera_->firmware().updateMode);  // left again after a refusal
         QCOMPARE(started.count(), 0);
         QCOMPARE(done.count(), 1);
         QCOMPARE(done.first().at(0).toInt(), -1);
@@ -146,7 +161,7 @@ private slots:
     }
 
     // The reset reaches the camera; the next refresh (the camera is back) says so. (That it
-    // says so once, and not after a lost camera: tst_mode_flows.)
+    // says so once, not after a lost camera, and not after a failed command: tst_mode_flows.)
     void resetIsReportedAfterTheRefresh() {
         DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Reset"); });
         QSignalSpy reset(tab_, &InfoTab::resetAllSettings);

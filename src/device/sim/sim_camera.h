@@ -44,6 +44,10 @@ struct SimOptions {
     // How long the camera is absent from the bus after a firmware update start before it
     // comes back with the new firmware, in milliseconds.
     int rebootAbsenceMs = 3000;
+    // The camera leaves the bus for its update before its answer to the update start
+    // reaches the host: the start command fails (kNotConnected) although the camera
+    // flashes and comes back with the new firmware, as a real camera often does.
+    bool startAnswerLost = false;
     // Absence after a reset to factory defaults; 0: the camera stays on the bus.
     int resetAbsenceMs = 0;
     // Firmware the camera runs at start (text answered by selector 7, "formal.major.minor").

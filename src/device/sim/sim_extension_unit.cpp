@@ -26,7 +26,9 @@ Guid extensionUnitSet() {
 }
 
 ExtensionUnit::ExtensionUnit(const SimOptions& options)
-    : firmware_(options.firmwareVersion, options.transferSize), serial_(options.serialNumber) {}
+    : firmware_(options.firmwareVersion, options.transferSize), serial_(options.serialNumber) {
+    firmware_.setStartAnswerLost(options.startAnswerLost);
+}
 
 uint32_t ExtensionUnit::controlLength(uint32_t selector) const {
     switch (selector) {
@@ -164,9 +166,10 @@ HResult ExtensionUnit::set(uint32_t selector, const uint8_t* data, uint32_t leng
         case 9:
             return firmware_.startReadPartialFile(getLe32(data));
         case 10:
-            if (firmware_.startUpdate(flashFails_))
-                action = Action::RebootIntoFirmware;
-            return kOk;
+            if (!firmware_.startUpdate(flashFails_))
+                return kOk;
+            action = Action::RebootIntoFirmware;
+            return firmware_.startAnswerLost() ? kNotConnected : kOk;
         case 16:
             return firmware_.setTransferInfo(data);
         case 17:

@@ -47,6 +47,9 @@ public:
     bool startUpdate(bool flashFails);
     // After the reboot: the new version runs (the old one when keepOld), update mode is over.
     void completeReboot(bool keepOld = false);
+    // The camera leaves the bus before its answer to a start that reboots it is sent.
+    void setStartAnswerLost(bool lost) { startAnswerLost_ = lost; }
+    bool startAnswerLost() const { return startAnswerLost_; }
 
     int status() const { return status_; }
     uint32_t transferSize() const { return transferSize_; }
@@ -80,6 +83,7 @@ private:
     std::string pendingVersion_;
     int updatesCompleted_ = 0;
     std::string failureReason_;
+    bool startAnswerLost_ = false;
 };
 
 }  // namespace device::sim

@@ -105,6 +105,8 @@ bool parseSimScript(const std::string& text, SimScript& script, std::string& err
             script.neverDeliverFrames = true;
         } else if (item == "flash-fails") {
             script.flashFails = true;
+        } else if (item == "start-answer-lost") {
+            script.options.startAnswerLost = true;
         } else if (item == "no-webcam") {
             script.options.listOtherDevice = false;
         } else if (item == "duplicate") {

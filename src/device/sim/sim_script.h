@@ -12,6 +12,7 @@
 //   latency=1000us   USB control-transfer latency per control / extension-unit call
 //   status=15        the camera answers this status, 0 to 255 (e.g. 15: update failure)
 //   flash-fails      after an update start the camera reports status 15
+//   start-answer-lost  the camera leaves the bus for its update before answering the start
 //   no-frames        streams run but deliver no frame (an open waits for the first one)
 //   no-webcam        do not list the unrelated webcam
 //   duplicate        list a second camera of the same name
