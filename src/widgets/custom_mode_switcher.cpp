@@ -44,10 +44,12 @@ void CustomModeSwitcher::setupUi() {
         auto* button = new QPushButton(this);
         button->setObjectName(QStringLiteral("Mode%1").arg(i + 1));
         button->setCheckable(true);
+        // A group of choices: Tab enters it at the chosen one, the arrow keys choose, and
+        // assistive tools see radio buttons.
+        button->setAutoExclusive(true);
         button->setMaximumHeight(35);
         button->setMinimumHeight(35);
         button->setFont(calibriFont(12, 75));
-        button->setFocusPolicy(Qt::NoFocus);
         button->setStyleSheet(QString::fromLatin1(kModeButtonStyle));
         layout->addWidget(button);
         buttonGroup->addButton(button, i + 1);

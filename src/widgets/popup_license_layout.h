@@ -18,6 +18,10 @@ public:
     // only logged and nothing is shown.
     void showLicense(const QString& title, const QString& path);
 
+protected:
+    // Escape closes the viewer as its close button does.
+    QAbstractButton* cancellingButton() const override;
+
 private:
     void setupUi();
 
