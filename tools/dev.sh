@@ -25,13 +25,17 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 # build tools (python3 for the layer check), Qt 5 with its translation tools, JPEG and
 # H.264 codecs for the camera backends, Google Benchmark for bench/, a virtual X server for
 # running without a display, fonts (a CJK one for the Japanese texts), and clang with its
-# libFuzzer and sanitizer run-times (llvm for the symbolizer) for the fuzz targets.
+# libFuzzer and sanitizer run-times (llvm for the symbolizer) for the fuzz targets, and the
+# accessibility stack for the AT-SPI check.
 packages=(
     build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
     libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
     clang libclang-rt-14-dev llvm
+    # The accessibility check (tests/a11y): a session bus, the AT-SPI bus and registry, the
+    # Python client that walks the program's tree; Qt's SVG plug-ins draw the icons sharp.
+    dbus-bin at-spi2-core python3-pyatspi libqt5svg5
 )
 
 # The virtual machine of tools/vm/vivid-check.sh (the V4L2 backend against the kernel's

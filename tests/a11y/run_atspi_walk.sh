@@ -13,7 +13,7 @@ set -u
 program="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export LUMORA_CAMERA=simulated LANG=C LC_ALL=C
-export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
 export LUMORA_PROFILE_DIR="$(mktemp -d)"
 "$program" >/dev/null &
 app=$!

@@ -158,7 +158,50 @@ private slots:
         QVERIFY(!dialog);
     }
 
-    // Escape never closes; the window's close command cancels, once.
+    // Answers by keyboard: Enter gives the focused button, else the default (right) one;
+    // Escape the cancelling (left) one, or the only button there is; Tab moves between them.
+    void keyboardAnswers_data() {
+        QTest::addColumn<QString>("leftText");
+        QTest::addColumn<QString>("rightText");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("answer");
+        const QString cancel = QStringLiteral("Cancel");
+        const QString enable = QStringLiteral("Enable");
+        QTest::newRow("enter: default") << cancel << enable << QList<int>{Qt::Key_Return} << QStringLiteral("right");
+        QTest::newRow("keypad enter") << cancel << enable << QList<int>{Qt::Key_Enter} << QStringLiteral("right");
+        QTest::newRow("escape: cancel") << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
+        QTest::newRow("tab to cancel, enter") << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
+        QTest::newRow("tab to cancel, space") << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Space} << QStringLiteral("left");
+        QTest::newRow("tab twice, enter") << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
+                                          << QStringLiteral("right");
+        QTest::newRow("message: escape acknowledges") << QString() << QStringLiteral("OK")
+                                                      << QList<int>{Qt::Key_Escape} << QStringLiteral("right");
+        QTest::newRow("left only: enter") << cancel << QString() << QList<int>{Qt::Key_Return} << QStringLiteral("left");
+    }
+
+    void keyboardAnswers() {
+        QFETCH(QString, leftText);
+        QFETCH(QString, rightText);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, answer);
+        QPointer<GeneralDialog> dialog = question(leftText, rightText);
+        QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
+        QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
+        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+        dialog->show();
+        QApplication::setActiveWindow(dialog.data());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.data()));
+        QCOMPARE(dialog->accessibleName(), QStringLiteral("t"));
+        QCOMPARE(dialog->accessibleDescription(), QStringLiteral("c"));
+        for (int key : keys)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QTRY_VERIFY(dialog.isNull() || !dialog->isVisible());
+        QCOMPARE(left.count(), answer == QLatin1String("left") ? 1 : 0);
+        QCOMPARE(right.count(), answer == QLatin1String("right") ? 1 : 0);
+        QCOMPARE(canceled.count(), 0);
+    }
+
+    // The window's close command cancels, once.
     void windowCloseCommandCancelsOnce() {
         LogCapture log;
         QPointer<GeneralDialog> dialog = question(QStringLiteral("Cancel"), QStringLiteral("Enable"));
@@ -167,9 +210,6 @@ private slots:
         QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
-        QTest::keyClick(dialog.data(), Qt::Key_Escape);
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(canceled.count(), 0);
         mainWindow->setGraphicsEffect(new DarkenEffect());
 
         QVERIFY(dialog->close());
