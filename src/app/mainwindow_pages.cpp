@@ -1,7 +1,6 @@
 // The main window's page area: the pages in the tab widget, the side strip's buttons,
 // the refill of the pages after a connection and the return to the settings page.
 #include <QButtonGroup>
-#include <algorithm>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPushButton>
@@ -10,6 +9,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/mainwindow.h"
 #include "app/page_state.h"
@@ -21,6 +21,7 @@
 #include "tabs/info_tab.h"
 #include "tabs/mode_tab.h"
 #include "tabs/setting_tab.h"
+#include "widgets/choice_group.h"
 #include "widgets/drawn_icon.h"
 #include "widgets/tab_button.h"
 
@@ -36,7 +37,8 @@ QIcon icon(const char* name) {
 
 // The hide button says what it will do.
 void nameHideButton(QPushButton* hideBtn, bool panelShown) {
-    hideBtn->setAccessibleName(panelShown ? mainwindow::tr("Hide the side panel") : mainwindow::tr("Show the side panel"));
+    hideBtn->setAccessibleName(panelShown ? mainwindow::tr("Hide the side panel")
+                                          : mainwindow::tr("Show the side panel"));
 }
 
 // The tab widget's width fitted from the scale it was last fitted to to the current one.
@@ -71,6 +73,8 @@ void mainwindow::buildPages() {
     tabGroup->addButton(ui.modeBtn, 3);
     tabGroup->addButton(ui.infoBtn, 4);
     tabGroup->setExclusive(true);
+    // Tab enters the strip at the page shown, the arrow keys go through the pages.
+    makeChoiceGroup(tabGroup);
     connect(tabGroup, &QButtonGroup::idPressed, this, &mainwindow::tabSelected);
     // An assistive tool's toggle action checks a tab button without pressing it.
     connect(tabGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
@@ -95,8 +99,8 @@ void mainwindow::buildPages() {
     };
     for (const QKeySequence& keys : {QKeySequence(Qt::CTRL + Qt::Key_Tab)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [cycle] { cycle(1); });
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Tab), QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Backtab)})
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Tab),
+                                     QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Backtab)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [cycle] { cycle(-1); });
 }
 

@@ -63,9 +63,6 @@ void MainWindowForm::setupUi(QMainWindow* window) {
         button->setMaximumSize(QSize(60, 60));
         button->setIconSize(QSize(24, 24));
         button->setCheckable(true);
-        // Tab enters the strip at the page shown, the arrow keys go through the pages, and
-        // assistive tools see a group of radio buttons.
-        button->setAutoExclusive(true);
         button->setStyleSheet(QStringLiteral("QPushButton:checked { background-color: rgb(62, 145, 255); }"));
         verticalLayout_2->addWidget(button);
         return button;
@@ -115,8 +112,8 @@ void MainWindowForm::retranslateUi(QMainWindow* window) {
     hideBtn->setText(QString());
     streamLabel->setText(QCoreApplication::translate("mainwindowClass", "streamLabel"));
     streamLabel->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Camera picture"));
-    streamLabel->setAccessibleDescription(
-        QCoreApplication::translate("mainwindowClass", "The live picture of the camera, as the settings change it"));
+    streamLabel->setAccessibleDescription(QCoreApplication::translate(
+        "mainwindowClass", "The live picture of the camera, as the settings change it"));
     settingBtn->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Settings"));
     modeBtn->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Stream mode"));
     infoBtn->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Information"));

@@ -2,9 +2,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <algorithm>
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 

@@ -319,11 +319,16 @@ void SettingTabForm::retranslateUi(QWidget* page) {
 
 void SettingTabForm::nameControls() {
     const std::pair<CustomSlider*, QLabel*> sliders[] = {
-        {eptzSlider, eptzLabel},           {gainSlider, gainLabel},
-        {expSlider, expLabel},             {brightnessSlider, brightnessLabel},
-        {contrastSlider, contrastLabel},   {hueSlider, hueLabel},
-        {saturationSlider, saturationLabel}, {sharpnessSlider, sharpnessLabel},
-        {gammaSlider, gammaLabel},         {sensitivitySlider, sensitivityLabel},
+        {eptzSlider, eptzLabel},
+        {gainSlider, gainLabel},
+        {expSlider, expLabel},
+        {brightnessSlider, brightnessLabel},
+        {contrastSlider, contrastLabel},
+        {hueSlider, hueLabel},
+        {saturationSlider, saturationLabel},
+        {sharpnessSlider, sharpnessLabel},
+        {gammaSlider, gammaLabel},
+        {sensitivitySlider, sensitivityLabel},
         {zoomLevelSlider, zoomLevelLabel},
     };
     for (const auto& [slider, label] : sliders)
@@ -335,8 +340,12 @@ void SettingTabForm::nameControls() {
     expSlider->setAccessibleDescription(tr("Exposure time as a power of two of a second"));
 
     const std::pair<SwitchButton*, QLabel*> rowSwitches[] = {
-        {BCSwitch, BCLabel}, {HDRSwitch, HDRLabel}, {LCDSwitch, LCDLabel}, {HRSwitch, HRLabel},
-        {autoFrameSwitch, AutoFrameTitle}, {TASSwitch, TASTitle},
+        {BCSwitch, BCLabel},
+        {HDRSwitch, HDRLabel},
+        {LCDSwitch, LCDLabel},
+        {HRSwitch, HRLabel},
+        {autoFrameSwitch, AutoFrameTitle},
+        {TASSwitch, TASTitle},
     };
     for (const auto& [toggle, label] : rowSwitches)
         toggle->setAccessibleName(label->text());

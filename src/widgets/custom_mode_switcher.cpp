@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "base/debug_log.h"
+#include "widgets/choice_group.h"
 #include "widgets/dialog_style.h"
 
 namespace {
@@ -44,9 +45,6 @@ void CustomModeSwitcher::setupUi() {
         auto* button = new QPushButton(this);
         button->setObjectName(QStringLiteral("Mode%1").arg(i + 1));
         button->setCheckable(true);
-        // A group of choices: Tab enters it at the chosen one, the arrow keys choose, and
-        // assistive tools see radio buttons.
-        button->setAutoExclusive(true);
         button->setMaximumHeight(35);
         button->setMinimumHeight(35);
         button->setFont(calibriFont(12, 75));
@@ -56,6 +54,7 @@ void CustomModeSwitcher::setupUi() {
         *buttons[i] = button;
     }
     Mode1->setChecked(true);
+    makeChoiceGroup(buttonGroup);
     retranslateUi();
 }
 

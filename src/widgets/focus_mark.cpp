@@ -76,7 +76,8 @@ void FocusMark::place() {
     if (frame_ == nullptr)
         return;
     // The part of the widget that shows, in its window, grown by the frame's width.
-    const QRect shown = target_ != nullptr && target_->isVisible() ? target_->visibleRegion().boundingRect() : QRect();
+    const QRect shown =
+        target_ != nullptr && target_->isVisible() ? target_->visibleRegion().boundingRect() : QRect();
     if (shown.isEmpty()) {
         frame_->hide();
         return;

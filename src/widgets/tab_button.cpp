@@ -6,7 +6,8 @@
 TabButton::TabButton(QWidget* parent) : QPushButton(parent) {
     // Selected by other means than the mouse (Space, an assistive tool), or unselected by
     // the group: the icon follows.
-    connect(this, &QAbstractButton::toggled, this, [this](bool on) { setIcon(on ? checkedIcon : normalIcon); });
+    connect(this, &QAbstractButton::toggled, this,
+            [this](bool on) { setIcon(on ? checkedIcon : normalIcon); });
 }
 
 void TabButton::setIcons(const QIcon& normal, const QIcon& checked, const QIcon& hover) {

@@ -89,13 +89,14 @@ private slots:
         QTest::newRow("left") << 100 << int(Qt::Key_Left) << 0 << 99 << 1 << true;
         QTest::newRow("up") << 100 << int(Qt::Key_Up) << 0 << 101 << 1 << true;
         QTest::newRow("down") << 100 << int(Qt::Key_Down) << 0 << 99 << 1 << true;
-        QTest::newRow("page up: one job for ten steps") << 100 << int(Qt::Key_PageUp) << 0 << 110 << 1 << true;
+        QTest::newRow("page up: one job for ten steps")
+            << 100 << int(Qt::Key_PageUp) << 0 << 110 << 1 << true;
         QTest::newRow("page down held at the end") << 5 << int(Qt::Key_PageDown) << 0 << 0 << 1 << true;
         QTest::newRow("home") << 100 << int(Qt::Key_Home) << 0 << 0 << 1 << true;
         QTest::newRow("end") << 100 << int(Qt::Key_End) << 0 << 200 << 1 << true;
         QTest::newRow("end at the end: no job") << 200 << int(Qt::Key_End) << 0 << 200 << 1 << false;
-        QTest::newRow("ctrl+right is not the slider's") << 100 << int(Qt::Key_Right) << int(Qt::ControlModifier)
-                                                        << 100 << 0 << false;
+        QTest::newRow("ctrl+right is not the slider's")
+            << 100 << int(Qt::Key_Right) << int(Qt::ControlModifier) << 100 << 0 << false;
         QTest::newRow("tab passes on") << 100 << int(Qt::Key_Tab) << 0 << 100 << 0 << false;
         QTest::newRow("a letter passes on") << 100 << int(Qt::Key_A) << 0 << 100 << 0 << false;
     }
@@ -140,7 +141,8 @@ private slots:
         QCOMPARE(released->count(), 2);
         QCOMPARE(released->at(1).at(0).toInt(), 102);
 
-        connect(slider.get(), &CustomSlider::sliderClicked, slider.get(), [this] { slider->setEnabled(false); });
+        connect(slider.get(), &CustomSlider::sliderClicked, slider.get(),
+                [this] { slider->setEnabled(false); });
         QTest::keyClick(slider.get(), Qt::Key_Right);
         QCOMPARE(slider->value(), 102);
         QCOMPARE(moved->count(), 4);

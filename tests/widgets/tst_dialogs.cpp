@@ -167,16 +167,23 @@ private slots:
         QTest::addColumn<QString>("answer");
         const QString cancel = QStringLiteral("Cancel");
         const QString enable = QStringLiteral("Enable");
-        QTest::newRow("enter: default") << cancel << enable << QList<int>{Qt::Key_Return} << QStringLiteral("right");
-        QTest::newRow("keypad enter") << cancel << enable << QList<int>{Qt::Key_Enter} << QStringLiteral("right");
-        QTest::newRow("escape: cancel") << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
-        QTest::newRow("tab to cancel, enter") << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
-        QTest::newRow("tab to cancel, space") << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Space} << QStringLiteral("left");
-        QTest::newRow("tab twice, enter") << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
-                                          << QStringLiteral("right");
-        QTest::newRow("message: escape acknowledges") << QString() << QStringLiteral("OK")
-                                                      << QList<int>{Qt::Key_Escape} << QStringLiteral("right");
-        QTest::newRow("left only: enter") << cancel << QString() << QList<int>{Qt::Key_Return} << QStringLiteral("left");
+        QTest::newRow("enter: default")
+            << cancel << enable << QList<int>{Qt::Key_Return} << QStringLiteral("right");
+        QTest::newRow("keypad enter")
+            << cancel << enable << QList<int>{Qt::Key_Enter} << QStringLiteral("right");
+        QTest::newRow("escape: cancel")
+            << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
+        QTest::newRow("tab to cancel, enter")
+            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
+        QTest::newRow("tab to cancel, space")
+            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Space} << QStringLiteral("left");
+        QTest::newRow("tab twice, enter")
+            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
+            << QStringLiteral("right");
+        QTest::newRow("message: escape acknowledges")
+            << QString() << QStringLiteral("OK") << QList<int>{Qt::Key_Escape} << QStringLiteral("right");
+        QTest::newRow("left only: enter")
+            << cancel << QString() << QList<int>{Qt::Key_Return} << QStringLiteral("left");
     }
 
     void keyboardAnswers() {
