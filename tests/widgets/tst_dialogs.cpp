@@ -309,7 +309,15 @@ private slots:
         other.close();
     }
 
+    // Cancelled by its button or by Escape, alike.
+    void progressDialogCancelReportsResetsAndCloses_data() {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("button") << false;
+        QTest::newRow("escape") << true;
+    }
+
     void progressDialogCancelReportsResetsAndCloses() {
+        QFETCH(bool, byEscape);
         LogCapture log;
         QPointer<CustomProgressDialog> dialog = new CustomProgressDialog();
         QSignalSpy cancel(dialog.data(), &CustomProgressDialog::cancelBtnClicked);
@@ -317,7 +325,10 @@ private slots:
         dialog->show();
         dialog->setProgress(40);
         QCOMPARE(dialog->progress(), 40);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cancelBtn")), Qt::LeftButton);
+        if (byEscape)
+            QTest::keyClick(dialog.data(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cancelBtn")), Qt::LeftButton);
         QCOMPARE(cancel.count(), 1);
         QCOMPARE(log.count("close \n"), 1);  // not for the close before show()
         QCOMPARE(dialog->progress(), 0);
@@ -337,7 +348,12 @@ private slots:
         QVERIFY(indicator && indicator->isAnimated());
 
         for (int round = 0; round < 2; ++round) {
-            QTimer::singleShot(0, busy, [busy] { QVERIFY(busy->closeDialog()); });
+            // Escape does not end a wait: only the waiting code closes it.
+            QTimer::singleShot(0, busy, [busy] {
+                QTest::keyClick(busy, Qt::Key_Escape);
+                QVERIFY(busy->isVisible());
+                QVERIFY(busy->closeDialog());
+            });
             busy->exec();
             flushDeletes();
             QVERIFY(page.findChild<BusyProgress*>() == busy);
