@@ -126,23 +126,15 @@ private slots:
         row("zoom level", "auto zoom", "zoomLevelSlider", 3, 1, vendor(&XU::zoomLevel),
             AUTO_FRAME_ZOOM_LEVEL);
         // By keyboard: a key press is one change and one release, however far it goes.
-        row("brightness by End", "", "brightnessSlider", 200, 1, value(P, device::kProcBrightness),
-            ADJ_BRIGHTNESS, Qt::Key_End);
         row("white balance by Home, in kelvin", "", "wbSlider", 20, 100, value(P, device::kProcWhiteBalance),
             WB_VALUE, Qt::Key_Home);
         row("digital zoom by Page Up", "", "eptzSlider", 101, 1, value(C, device::kCamZoom), EPTZ_ZOOM,
             Qt::Key_PageUp);
-        row(
-            "sensitivity by Right", "auto zoom", "sensitivitySlider", 1, 1,
-            [](const SimCamera& c) { return long(c.xuControls().sensitivity); }, AUTO_FRAME_SENSITIVE,
-            Qt::Key_Right);
         row("automatic exposure by Space", "", "exposureSwitch", 1, 1, automatic(C, device::kCamExposure), 0,
             Qt::Key_Space);
-        row("HDR by Space", "", "HDRSwitch", 1, 1, vendor(&XU::hdr), 0, Qt::Key_Space);
         row(
             "anti-flicker 50Hz by Space", "", "Mode1", 1, 1,
             [](const SimCamera& c) { return c.powerLineFrequency(); }, 0, Qt::Key_Space);
-        row("reset by Space", "zoom", "ezptResetBtn", 100, 1, value(C, device::kCamZoom), 0, Qt::Key_Space);
         row("pan by the right arrow", "zoom", "eptzController", 1, 1, value(C, device::kCamPan), EWC_PAN,
             Qt::Key_Right);
     }
@@ -307,7 +299,6 @@ private slots:
         QTest::newRow("info, settings") << QStringList{"infoBtn", "settingBtn"} << "settingBtn";
         QTest::newRow("mode, info, mode") << QStringList{"modeBtn", "infoBtn", "modeBtn"} << "modeBtn";
         QTest::newRow("info twice") << QStringList{"infoBtn", "infoBtn"} << "infoBtn";
-        QTest::newRow("settings again") << QStringList{"settingBtn"} << "settingBtn";
         QTest::newRow("ctrl+tab") << QStringList{"ctrl+tab"} << "modeBtn";
         QTest::newRow("ctrl+tab thrice wraps")
             << QStringList{"ctrl+tab", "ctrl+tab", "ctrl+tab"} << "settingBtn";

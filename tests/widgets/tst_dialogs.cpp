@@ -169,8 +169,6 @@ private slots:
         const QString enable = QStringLiteral("Enable");
         QTest::newRow("enter: default")
             << cancel << enable << QList<int>{Qt::Key_Return} << QStringLiteral("right");
-        QTest::newRow("keypad enter")
-            << cancel << enable << QList<int>{Qt::Key_Enter} << QStringLiteral("right");
         QTest::newRow("escape: cancel")
             << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
         QTest::newRow("tab to cancel, enter")

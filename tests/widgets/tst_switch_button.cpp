@@ -50,7 +50,6 @@ private slots:
         QTest::addColumn<QString>("means");
         QTest::addColumn<bool>("startOn");
         QTest::newRow("space, off") << QStringLiteral("space") << false;
-        QTest::newRow("space, on") << QStringLiteral("space") << true;
         QTest::newRow("click() (an assistive press)") << QStringLiteral("click") << false;
         QTest::newRow("toggle() (an assistive toggle)") << QStringLiteral("toggle") << true;
         QTest::newRow("mouse, checked follows") << QStringLiteral("mouse") << false;
