@@ -32,7 +32,8 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 # libFuzzer and sanitizer run-times (llvm for the symbolizer) for the fuzz targets; for the
 # installation and the package: an SVG renderer for the icons, help2man for the manual
 # page, file for CPack's dependency search, the validators of the desktop entry, the
-# AppStream metainfo and the package; the locale data the tests compile a locale from.
+# AppStream metainfo and the package; the locale data the tests compile a locale from;
+# and the accessibility stack for the AT-SPI check.
 packages=(
     build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
@@ -40,6 +41,9 @@ packages=(
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
     clang libclang-rt-14-dev llvm
     librsvg2-bin help2man file desktop-file-utils appstream lintian locales
+    # The accessibility check (tests/a11y): a session bus, the AT-SPI bus and registry, the
+    # Python client that walks the program's tree; Qt's SVG plug-ins draw the icons sharp.
+    dbus-bin at-spi2-core python3-pyatspi libqt5svg5
 )
 
 # The virtual machine of tools/vm/vivid-check.sh (the V4L2 backend against the kernel's

@@ -11,6 +11,14 @@
             <source>Camera is Not Connected</source>
             <translation>カメラが接続されていません</translation>
         </message>
+        <message>
+            <source>Hide the side panel</source>
+            <translation>サイドパネルを隠す</translation>
+        </message>
+        <message>
+            <source>Show the side panel</source>
+            <translation>サイドパネルを表示</translation>
+        </message>
     </context>
     <context>
         <name>mainwindowClass</name>
@@ -22,16 +30,29 @@
             <source>streamLabel</source>
             <translation>streamLabel</translation>
         </message>
-    </context>
-    <context>
-        <name>ProtectLayout</name>
         <message>
-            <source>Camera is Not Connected</source>
-            <translation>カメラが接続されていません</translation>
+            <source>Camera picture</source>
+            <translation>カメラの映像</translation>
         </message>
         <message>
-            <source>ProtectLayout</source>
-            <translation>ProtectLayout</translation>
+            <source>The live picture of the camera, as the settings change it</source>
+            <translation>設定の変更が反映されるカメラのライブ映像</translation>
+        </message>
+        <message>
+            <source>Settings</source>
+            <translation>設定</translation>
+        </message>
+        <message>
+            <source>Stream mode</source>
+            <translation>ストリームモード</translation>
+        </message>
+        <message>
+            <source>Information</source>
+            <translation>情報</translation>
+        </message>
+        <message>
+            <source>Ctrl+Tab goes to the next page</source>
+            <translation>Ctrl+Tab で次のページへ移動します</translation>
         </message>
     </context>
     <context>
@@ -220,6 +241,62 @@ Are you sure to enable?</source>
 逆光補正はオフになります。
 有効にしますか？</translation>
         </message>
+        <message>
+            <source>White balance temperature</source>
+            <translation>ホワイトバランスの色温度</translation>
+        </message>
+        <message>
+            <source>Zoom in percent</source>
+            <translation>ズーム（パーセント）</translation>
+        </message>
+        <message>
+            <source>Colour temperature in kelvin</source>
+            <translation>色温度（ケルビン）</translation>
+        </message>
+        <message>
+            <source>Gamma times 100</source>
+            <translation>ガンマ × 100</translation>
+        </message>
+        <message>
+            <source>Exposure time as a power of two of a second</source>
+            <translation>露出時間（2 のべき乗秒）</translation>
+        </message>
+        <message>
+            <source>Automatic exposure</source>
+            <translation>自動露出</translation>
+        </message>
+        <message>
+            <source>Off shows the gain and exposure time sliders</source>
+            <translation>オフにするとゲインと露出時間のスライダーが表示されます</translation>
+        </message>
+        <message>
+            <source>Automatic white balance</source>
+            <translation>自動ホワイトバランス</translation>
+        </message>
+        <message>
+            <source>Off shows the colour temperature slider</source>
+            <translation>オフにすると色温度のスライダーが表示されます</translation>
+        </message>
+        <message>
+            <source>Pan and tilt</source>
+            <translation>パンとチルト</translation>
+        </message>
+        <message>
+            <source>While zoomed in, the arrow keys move the view</source>
+            <translation>ズーム中は矢印キーで表示範囲を移動します</translation>
+        </message>
+        <message>
+            <source>Back to the whole view</source>
+            <translation>全体表示に戻します</translation>
+        </message>
+        <message>
+            <source>About Auto Zoom</source>
+            <translation>オートズームについて</translation>
+        </message>
+        <message>
+            <source>About Tracking Active Speakers</source>
+            <translation>話者トラッキングについて</translation>
+        </message>
     </context>
     <context>
         <name>ModeTab</name>
@@ -262,6 +339,10 @@ Are you sure to enable?</source>
         <message>
             <source>640x360(30p)</source>
             <translation>640x360(30p)</translation>
+        </message>
+        <message>
+            <source>Resolution</source>
+            <translation>解像度</translation>
         </message>
     </context>
     <context>
@@ -524,6 +605,14 @@ Are you sure you want to reset ?</source>
             <source>Quit</source>
             <translation>終了</translation>
         </message>
+        <message>
+            <source>Open source licenses of the software</source>
+            <translation>ソフトウェアのオープンソースライセンス</translation>
+        </message>
+        <message>
+            <source>Open source licenses of the camera</source>
+            <translation>カメラのオープンソースライセンス</translation>
+        </message>
     </context>
     <context>
         <name>CustomProgressDialog</name>
@@ -534,6 +623,14 @@ Are you sure you want to reset ?</source>
         <message>
             <source>This operation may take a while.</source>
             <translation>この操作には時間がかかる場合があります。</translation>
+        </message>
+        <message>
+            <source>Transfer progress</source>
+            <translation>転送の進行状況</translation>
+        </message>
+        <message>
+            <source>Cancel the transfer</source>
+            <translation>転送をキャンセル</translation>
         </message>
     </context>
     <context>
@@ -591,6 +688,13 @@ The previous format is used again.</source>
         <message>
             <source>OK</source>
             <translation>OK</translation>
+        </message>
+    </context>
+    <context>
+        <name>PopupLicenseLayout</name>
+        <message>
+            <source>Close</source>
+            <translation>閉じる</translation>
         </message>
     </context>
 </TS>

@@ -102,6 +102,9 @@ int main(int argc, char* argv[]) {
     }
 
     qRegisterMetaType<RESOLUTION_LIST>("RESOLUTION_LIST");
+    // The window scales as a whole with the screen (Xft.dpi on X11), icons drawn to match.
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
     keepCNumbers();
     // Docks and task bars (Wayland above all) find the icon through the desktop entry.

@@ -5,9 +5,11 @@
 #include <QIcon>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/mainwindow.h"
 #include "app/page_state.h"
@@ -19,6 +21,8 @@
 #include "tabs/info_tab.h"
 #include "tabs/mode_tab.h"
 #include "tabs/setting_tab.h"
+#include "widgets/choice_group.h"
+#include "widgets/drawn_icon.h"
 #include "widgets/tab_button.h"
 
 bool sidePanelShown = true;
@@ -28,7 +32,13 @@ InfoTab* infoTab = nullptr;
 
 namespace {
 QIcon icon(const char* name) {
-    return QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
+    return drawnIcon("icons", name);
+}
+
+// The hide button says what it will do.
+void nameHideButton(QPushButton* hideBtn, bool panelShown) {
+    hideBtn->setAccessibleName(panelShown ? mainwindow::tr("Hide the side panel")
+                                          : mainwindow::tr("Show the side panel"));
 }
 
 // The tab widget's width fitted from the scale it was last fitted to to the current one.
@@ -63,9 +73,35 @@ void mainwindow::buildPages() {
     tabGroup->addButton(ui.modeBtn, 3);
     tabGroup->addButton(ui.infoBtn, 4);
     tabGroup->setExclusive(true);
+    // Tab enters the strip at the page shown, the arrow keys go through the pages.
+    makeChoiceGroup(tabGroup);
     connect(tabGroup, &QButtonGroup::idPressed, this, &mainwindow::tabSelected);
+    // An assistive tool's toggle action checks a tab button without pressing it.
+    connect(tabGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked && ui.tabWidget->currentIndex() != id - 2)
+            tabSelected(id);
+    });
     if (!appConfig().debug)
         ui.modeBtn->hide();
+    nameHideButton(ui.hideBtn, sidePanelShown);
+
+    // Ctrl+Tab and Ctrl+Shift+Tab go through the pages the tab strip shows.
+    const auto cycle = [this](int direction) {
+        QList<QAbstractButton*> shown;
+        for (QAbstractButton* button : tabGroup->buttons()) {
+            if (!button->isHidden())
+                shown.append(button);
+        }
+        if (shown.isEmpty())
+            return;
+        const int at = std::max(0, static_cast<int>(shown.indexOf(tabGroup->checkedButton())));
+        shown[(at + direction + shown.size()) % shown.size()]->click();
+    };
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL + Qt::Key_Tab)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [cycle] { cycle(1); });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Tab),
+                                     QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Backtab)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [cycle] { cycle(-1); });
 }
 
 QList<BaseTab*> mainwindow::pages() const {
@@ -93,8 +129,8 @@ void mainwindow::refillPages() {
 }
 
 void mainwindow::returnToSettingsPage() {
-    ui.settingBtn->select();
     ui.tabWidget->setCurrentIndex(0);
+    ui.settingBtn->select();
     ui.modeBtn->showNormalIcon();
     ui.infoBtn->showNormalIcon();
 }
@@ -114,10 +150,12 @@ void mainwindow::hiddenBtnClicked() {
         ui.tabWidget->close();
         sidePanelShown = false;
         ui.hideBtn->setIcon(icon("arrow_right"));
+        nameHideButton(ui.hideBtn, sidePanelShown);
     } else {
         ui.tabWidget->show();
         sidePanelShown = true;
         ui.hideBtn->setIcon(icon("arrow_back"));
+        nameHideButton(ui.hideBtn, sidePanelShown);
     }
 }
 

@@ -15,6 +15,7 @@
 
 #include "capture/custom_image_label.h"
 #include "widgets/dark_effect_layout.h"
+#include "widgets/focus_mark.h"
 #include "widgets/tab_button.h"
 
 void MainWindowForm::setupUi(QMainWindow* window) {
@@ -79,6 +80,9 @@ void MainWindowForm::setupUi(QMainWindow* window) {
     tabWidget->resize(310, 650);  // the width the pages are fitted from
     tabWidget->setTabPosition(QTabWidget::West);
     tabWidget->tabBar()->hide();
+    // The tab bar is hidden: the keyboard goes from the side strip straight into the page.
+    tabWidget->setFocusPolicy(Qt::NoFocus);
+    tabWidget->tabBar()->setFocusPolicy(Qt::NoFocus);
     horizontalLayout_3->addWidget(tabWidget);
 
     verticalGroupBox = new QGroupBox(horizontalWidget);
@@ -98,6 +102,7 @@ void MainWindowForm::setupUi(QMainWindow* window) {
 
     verticalLayout->addWidget(horizontalWidget);
     window->setCentralWidget(centralWidget);
+    FocusMark::install();
 
     retranslateUi(window);
 }
@@ -106,4 +111,14 @@ void MainWindowForm::retranslateUi(QMainWindow* window) {
     window->setWindowTitle(QCoreApplication::translate("mainwindowClass", "RK38M20"));
     hideBtn->setText(QString());
     streamLabel->setText(QCoreApplication::translate("mainwindowClass", "streamLabel"));
+    streamLabel->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Camera picture"));
+    streamLabel->setAccessibleDescription(QCoreApplication::translate(
+        "mainwindowClass", "The live picture of the camera, as the settings change it"));
+    settingBtn->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Settings"));
+    modeBtn->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Stream mode"));
+    infoBtn->setAccessibleName(QCoreApplication::translate("mainwindowClass", "Information"));
+    const QString pages = QCoreApplication::translate("mainwindowClass", "Ctrl+Tab goes to the next page");
+    for (QPushButton* button : {static_cast<QPushButton*>(settingBtn), static_cast<QPushButton*>(modeBtn),
+                                static_cast<QPushButton*>(infoBtn)})
+        button->setAccessibleDescription(pages);
 }

@@ -66,6 +66,7 @@ void InfoTab::setupUi() {
     scrollArea->setObjectName(QStringLiteral("scrollArea"));
     scrollArea->setFrameShape(QFrame::NoFrame);
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollArea->setFocusPolicy(Qt::NoFocus);
     scrollArea->verticalScrollBar()->setStyleSheet(QStringLiteral(
         "QScrollBar:vertical { width: 5px; background: transparent; }"
         "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 0.4); border-radius: 2px; }"
@@ -125,4 +126,7 @@ void InfoTab::retranslateUi() {
     LincenseTitle->setText(tr("Open Source Licenses"));
     toolLicenseButton->setText(tr("Software"));
     camLicenseButton->setText(tr("Camera"));
+    toolLicenseButton->setAccessibleDescription(tr("Open source licenses of the software"));
+    camLicenseButton->setAccessibleDescription(tr("Open source licenses of the camera"));
+    resetButton->setAccessibleDescription(resetLabel->text());
 }

@@ -47,6 +47,7 @@ void ModeTab::setupUi() {
     scrollArea->setFrameShape(QFrame::NoFrame);
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea->setWidgetResizable(false);
+    scrollArea->setFocusPolicy(Qt::NoFocus);
     pageLayout->addWidget(scrollArea);
 
     scrollAreaWidgetContents = new QWidget();
@@ -97,6 +98,8 @@ void ModeTab::retranslateUi() {
     setWindowTitle(tr("ModeTab"));
     ModeTitle->setText(tr("Video Stream Mode"));
     modifyButton->setText(tr("Modify"));
+    comboBox->setAccessibleName(tr("Resolution"));
+    modeSwitcher->setAccessibleName(tr("Video Stream Mode"));
     // Placeholders until the first camera's formats are listed.
     comboBox->clear();
     comboBox->addItem(tr("2560x1440(30p)"));

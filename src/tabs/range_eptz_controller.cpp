@@ -1,8 +1,10 @@
 #include "tabs/range_eptz_controller.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,6 +29,7 @@ constexpr double kTiltUnits = 15.0;
 RangeEptzController::RangeEptzController(QWidget* parent)
     : QWidget(parent), background(QStringLiteral(":/icons/eptz_bg.png")) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     updateBackgroundGeometry();
 }
 
@@ -130,6 +133,49 @@ void RangeEptzController::mouseReleaseEvent(QMouseEvent* event) {
     emit forcePanTilt(truncToInt(pan), truncToInt(tilt));
     dragging = false;
     setCursor(zoomRect.contains(event->pos()) ? Qt::OpenHandCursor : Qt::ArrowCursor);
+}
+
+namespace {
+// The pan and tilt step of an arrow key; none for other keys.
+bool arrowStep(int key, int* dPan, int* dTilt) {
+    *dPan = key == Qt::Key_Right ? 1 : key == Qt::Key_Left ? -1 : 0;
+    *dTilt = key == Qt::Key_Up ? 1 : key == Qt::Key_Down ? -1 : 0;
+    return *dPan != 0 || *dTilt != 0;
+}
+}  // namespace
+
+void RangeEptzController::keyPressEvent(QKeyEvent* event) {
+    int dPan = 0;
+    int dTilt = 0;
+    if (event->modifiers() != Qt::NoModifier || !arrowStep(event->key(), &dPan, &dTilt)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (scaleSize <= 1.0 || dragging)
+        return;
+    const int newPan = std::clamp(truncToInt(pan) + dPan, -int(kPanUnits), int(kPanUnits));
+    const int newTilt = std::clamp(truncToInt(tilt) + dTilt, -int(kTiltUnits), int(kTiltUnits));
+    if (newPan == truncToInt(pan) && newTilt == truncToInt(tilt))
+        return;
+    calRectCenter(newPan, newTilt);
+    keyMoved = true;
+    update();
+    emit positionChanged(newPan, newTilt);
+}
+
+void RangeEptzController::keyReleaseEvent(QKeyEvent* event) {
+    int dPan = 0;
+    int dTilt = 0;
+    if (!arrowStep(event->key(), &dPan, &dTilt)) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat() || !keyMoved)
+        return;
+    keyMoved = false;
+    emit forcePanTilt(truncToInt(pan), truncToInt(tilt));
 }
 
 void RangeEptzController::resizeEvent(QResizeEvent* event) {

@@ -4,7 +4,9 @@
 // turned into pan (-20 left .. +20 right) and tilt (-15 bottom .. +15 top), reported on
 // every drag step (positionChanged) and on every release (forcePanTilt). The settings
 // page drives the other way with setZoomPercentage() and calRectCenter(). It never talks
-// to the camera.
+// to the camera. By keyboard, while zoomed in, each press of an arrow key moves the view
+// by one unit of pan or tilt (positionChanged) and the key's release reports it as a
+// mouse release does (forcePanTilt).
 #include <QPixmap>
 #include <QPoint>
 #include <QRectF>
@@ -39,6 +41,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -59,6 +63,8 @@ private:
     QPoint bgCenter;
     // A drag that began inside the rectangle is under way.
     bool dragging = false;
+    // An arrow key has moved the view since it was pressed.
+    bool keyMoved = false;
     // Where calRectCenter put the rectangle, at which zoom; reset once it moved.
     std::optional<QPoint> placedCenter;
     double placedScale = 1.0;

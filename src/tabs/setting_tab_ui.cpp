@@ -10,11 +10,13 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <utility>
 
 #include "tabs/range_eptz_controller.h"
 #include "widgets/custom_mode_switcher.h"
 #include "widgets/custom_slider.h"
 #include "widgets/dialog_style.h"
+#include "widgets/drawn_icon.h"
 #include "widgets/hover_hint_btn.h"
 #include "widgets/popup_window.h"
 #include "widgets/switch_button.h"
@@ -99,7 +101,7 @@ public:
             *hint = new HoverHintBtn(widget);
             (*hint)->setObjectName(name(hintName));
             (*hint)->setFixedSize(20, 20);
-            (*hint)->setIcon(QIcon(QStringLiteral(":/appicon/icon_hint.png")));
+            (*hint)->setIcon(drawnIcon("appicon", "icon_hint"));
             (*hint)->setIconSize(QSize(20, 20));
             (*hint)->setFlat(true);
             (*hint)->setStyleSheet(QStringLiteral("border: none; background: transparent;"));
@@ -195,6 +197,8 @@ void SettingTabForm::setupUi(QWidget* page) {
     scrollArea->setFrameShape(QFrame::NoFrame);
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea->setWidgetResizable(false);
+    // The keyboard goes through the controls; the area scrolls to the focused one.
+    scrollArea->setFocusPolicy(Qt::NoFocus);
     scrollArea->verticalScrollBar()->setStyleSheet(QLatin1String(kScrollBarStyle));
     pageLayout->addWidget(scrollArea);
 
@@ -222,7 +226,6 @@ void SettingTabForm::setupUi(QWidget* page) {
     ezptResetBtn->setObjectName(QStringLiteral("ezptResetBtn"));
     ezptResetBtn->setFixedSize(125, 30);
     ezptResetBtn->setFont(calibriFont(12));
-    ezptResetBtn->setFocusPolicy(Qt::NoFocus);
     ezptResetBtn->setStyleSheet(QLatin1String(kResetButtonStyle));
     ezptResetBtn->setEnabled(false);
     layout->addWidget(ezptResetBtn, 0, Qt::AlignHCenter | Qt::AlignVCenter);
@@ -286,7 +289,6 @@ void SettingTabForm::setupUi(QWidget* page) {
 }
 
 void SettingTabForm::retranslateUi(QWidget* page) {
-    const auto tr = [](const char* text) { return QCoreApplication::translate("SettingTab", text); };
     page->setWindowTitle(tr("SettingTab"));
     ePTZTitle->setText(tr("ePTZ"));
     eptzLabel->setText(tr("Digital Zoom"));
@@ -312,4 +314,50 @@ void SettingTabForm::retranslateUi(QWidget* page) {
     sensitivityLabel->setText(tr("Sensitivity"));
     zoomLevelLabel->setText(tr("Zoom Level"));
     TASTitle->setText(tr("Tracking Active Speakers"));
+    nameControls();
+}
+
+void SettingTabForm::nameControls() {
+    const std::pair<CustomSlider*, QLabel*> sliders[] = {
+        {eptzSlider, eptzLabel},
+        {gainSlider, gainLabel},
+        {expSlider, expLabel},
+        {brightnessSlider, brightnessLabel},
+        {contrastSlider, contrastLabel},
+        {hueSlider, hueLabel},
+        {saturationSlider, saturationLabel},
+        {sharpnessSlider, sharpnessLabel},
+        {gammaSlider, gammaLabel},
+        {sensitivitySlider, sensitivityLabel},
+        {zoomLevelSlider, zoomLevelLabel},
+    };
+    for (const auto& [slider, label] : sliders)
+        slider->setAccessibleName(label->text());
+    wbSlider->setAccessibleName(tr("White balance temperature"));
+    eptzSlider->setAccessibleDescription(tr("Zoom in percent"));
+    wbSlider->setAccessibleDescription(tr("Colour temperature in kelvin"));
+    gammaSlider->setAccessibleDescription(tr("Gamma times 100"));
+    expSlider->setAccessibleDescription(tr("Exposure time as a power of two of a second"));
+
+    const std::pair<SwitchButton*, QLabel*> rowSwitches[] = {
+        {BCSwitch, BCLabel},
+        {HDRSwitch, HDRLabel},
+        {LCDSwitch, LCDLabel},
+        {HRSwitch, HRLabel},
+        {autoFrameSwitch, AutoFrameTitle},
+        {TASSwitch, TASTitle},
+    };
+    for (const auto& [toggle, label] : rowSwitches)
+        toggle->setAccessibleName(label->text());
+    exposureSwitch->setAccessibleName(tr("Automatic exposure"));
+    exposureSwitch->setAccessibleDescription(tr("Off shows the gain and exposure time sliders"));
+    wbSwitch->setAccessibleName(tr("Automatic white balance"));
+    wbSwitch->setAccessibleDescription(tr("Off shows the colour temperature slider"));
+
+    eptzController->setAccessibleName(tr("Pan and tilt"));
+    eptzController->setAccessibleDescription(tr("While zoomed in, the arrow keys move the view"));
+    ezptResetBtn->setAccessibleDescription(tr("Back to the whole view"));
+    autoFrameHintBtn->setAccessibleName(tr("About Auto Zoom"));
+    TASHintBtn->setAccessibleName(tr("About Tracking Active Speakers"));
+    antiFlickerSwitcher->setAccessibleName(antiFlickerTitle->text());
 }

@@ -17,6 +17,8 @@
 //
 // A slider row is two widgets, "<stem>Widget" with the label and "<stem>Widget_2" with the
 // slider; the page shows and hides both together.
+#include <QCoreApplication>
+
 class CustomModeSwitcher;
 class CustomSlider;
 class HoverHintBtn;
@@ -29,6 +31,9 @@ class RangeEptzController;
 class SwitchButton;
 
 class SettingTabForm {
+    // tr() in the page's context, where lupdate finds it too.
+    Q_DECLARE_TR_FUNCTIONS(SettingTab)
+
 public:
     QScrollArea* scrollArea = nullptr;
     QWidget* scrollAreaWidgetContents = nullptr;
@@ -109,4 +114,9 @@ public:
 
     void setupUi(QWidget* page);
     void retranslateUi(QWidget* page);
+
+private:
+    // Names for assistive tools: sliders and row switches by the label of their row,
+    // title switches and buttons by what they do; descriptions give the unit shown.
+    void nameControls();
 };

@@ -1,5 +1,6 @@
 #include "widgets/base_dialog.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPointer>
@@ -52,6 +53,9 @@ bool BaseDialog::closeDialog() {
 void BaseDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        QAbstractButton* cancel = cancellingButton();
+        if (cancel != nullptr && cancel->isVisible() && cancel->isEnabled())
+            cancel->click();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -1,6 +1,8 @@
 #pragma once
-// Base of every dialog of the program: frameless, translucent, cannot be dismissed with
-// Escape, and dims the main window while it is open. exec() runs it modally and darkens
+// Base of every dialog of the program: frameless, translucent, and dims the main window
+// while it is open. Escape gives the dialog's cancelling answer (cancellingButton());
+// a dialog without one, such as the busy spinner, cannot be dismissed with it. Enter
+// presses the focused button, else the default one (QDialog). exec() runs it modally and darkens
 // the main window; show() opens it without a modal loop and covers the main window
 // (disableWindowWithoutText). closeDialog() undoes either.
 //
@@ -11,6 +13,7 @@
 // in a QPointer when it must be reached later.
 #include <QDialog>
 
+class QAbstractButton;
 class QCloseEvent;
 class QKeyEvent;
 
@@ -31,6 +34,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     void setDeleteWhenClosed(bool on) { deleteWhenClosed_ = on; }
+    // The button Escape presses; none by default.
+    virtual QAbstractButton* cancellingButton() const { return nullptr; }
 
     bool isShowing_ = false;
 

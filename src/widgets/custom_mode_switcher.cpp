@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "base/debug_log.h"
+#include "widgets/choice_group.h"
 #include "widgets/dialog_style.h"
 
 namespace {
@@ -47,13 +48,13 @@ void CustomModeSwitcher::setupUi() {
         button->setMaximumHeight(35);
         button->setMinimumHeight(35);
         button->setFont(calibriFont(12, 75));
-        button->setFocusPolicy(Qt::NoFocus);
         button->setStyleSheet(QString::fromLatin1(kModeButtonStyle));
         layout->addWidget(button);
         buttonGroup->addButton(button, i + 1);
         *buttons[i] = button;
     }
     Mode1->setChecked(true);
+    makeChoiceGroup(buttonGroup);
     retranslateUi();
 }
 

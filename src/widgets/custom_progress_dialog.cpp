@@ -55,7 +55,6 @@ void CustomProgressDialog::setupUi() {
     cancelBtn = new QPushButton(frame);
     cancelBtn->setObjectName(QStringLiteral("cancelBtn"));
     cancelBtn->setFixedSize(15, 15);
-    cancelBtn->setFocusPolicy(Qt::NoFocus);
     cancelBtn->setStyleSheet(
         QStringLiteral("QPushButton { background-color: rgb(81, 87, 95); border-radius: 7px; border: none;"
                        " image: url(:/appicon/icon_cancel.png); }"));
@@ -77,6 +76,14 @@ void CustomProgressDialog::setupUi() {
 void CustomProgressDialog::retranslateUi() {
     headerLabel->setText(tr("File Uploading..."));
     hintLabel->setText(tr("This operation may take a while."));
+    setWindowTitle(headerLabel->text());
+    setAccessibleDescription(hintLabel->text());
+    progressBar->setAccessibleName(tr("Transfer progress"));
+    cancelBtn->setAccessibleName(tr("Cancel the transfer"));
+}
+
+QAbstractButton* CustomProgressDialog::cancellingButton() const {
+    return cancelBtn;
 }
 
 void CustomProgressDialog::setProgress(int percent) {

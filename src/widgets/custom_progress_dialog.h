@@ -1,7 +1,8 @@
 #pragma once
 // The transfer progress dialog of a firmware update: a title, a progress bar set from
 // outside (0 to 100), a small cancel button and a hint. One is created per update and
-// deletes itself once closed (see BaseDialog): hold it in a QPointer.
+// deletes itself once closed (see BaseDialog): hold it in a QPointer. The cancel button
+// takes the keyboard focus; Escape presses it.
 #include "widgets/base_dialog.h"
 
 class QLabel;
@@ -23,6 +24,9 @@ public:
 
 signals:
     void cancelBtnClicked();
+
+protected:
+    QAbstractButton* cancellingButton() const override;
 
 private slots:
     void handleCancelBtn();

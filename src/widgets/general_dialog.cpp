@@ -65,14 +65,15 @@ void GeneralDialog::setupUi() {
     leftBtn->setFixedSize(120, 30);
     leftBtn->setFont(calibriFont(11));
     leftBtn->setStyleSheet(QString::fromLatin1(kPlainButtonStyle));
-    leftBtn->setFocusPolicy(Qt::NoFocus);
+    leftBtn->setAutoDefault(true);
 
     rightBtn = new QPushButton(buttonRow);
     rightBtn->setObjectName(QStringLiteral("rightBtn"));
     rightBtn->setFixedSize(120, 30);
     rightBtn->setFont(calibriFont(11));
     rightBtn->setStyleSheet(QString::fromLatin1(kAccentButtonStyle));
-    rightBtn->setFocusPolicy(Qt::NoFocus);
+    rightBtn->setAutoDefault(true);
+    rightBtn->setDefault(true);
 
     buttonLayout->addStretch();
     buttonLayout->addWidget(leftBtn);
@@ -123,6 +124,9 @@ void GeneralDialog::init(QString title, QString content, QString leftText, QStri
     headerLabel->setText(title);
     fitHeaderFont();
     contentLabel->setText(content);
+    setWindowTitle(title);
+    setAccessibleName(title);
+    setAccessibleDescription(content.simplified());
     if (!leftText.isEmpty()) {
         leftBtn->setText(leftText);
         connect(leftBtn, &QPushButton::released, this, &GeneralDialog::handleLeftBtn, Qt::UniqueConnection);
@@ -134,7 +138,15 @@ void GeneralDialog::init(QString title, QString content, QString leftText, QStri
         connect(rightBtn, &QPushButton::released, this, &GeneralDialog::handleRightBtn, Qt::UniqueConnection);
     } else {
         rightBtn->hide();
+        rightBtn->setDefault(false);
+        leftBtn->setDefault(true);
     }
+    // The keyboard starts on the default answer.
+    (rightText.isEmpty() ? leftBtn : rightBtn)->setFocus();
+}
+
+QAbstractButton* GeneralDialog::cancellingButton() const {
+    return leftBtn->isHidden() ? rightBtn : leftBtn;
 }
 
 void GeneralDialog::handleLeftBtn() {

@@ -5,6 +5,10 @@
 // closed; closed any other way (the window's close command, the main window closing all
 // dialogs) it undoes the dimming and emits canceled(). It deletes itself once closed
 // (see BaseDialog).
+//
+// By keyboard: both buttons take the focus (Tab, the arrow keys), Enter presses the focused
+// one and otherwise the right one (the default answer), Escape the left one. Assistive tools
+// announce the dialog with its title as name and its text as description.
 #include "widgets/base_dialog.h"
 
 class QLabel;
@@ -27,6 +31,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The left button ("Cancel"), or the only button there is.
+    QAbstractButton* cancellingButton() const override;
 
 private slots:
     void handleLeftBtn();

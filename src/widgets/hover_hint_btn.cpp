@@ -7,6 +7,8 @@ HoverHintBtn::HoverHintBtn(QWidget* parent) : QPushButton(parent) {}
 void HoverHintBtn::setHint(QString title, QString text) {
     hintTitle = std::move(title);
     hintText = std::move(text);
+    // The hint shows on hover only: assistive tools read it as the description.
+    setAccessibleDescription(hintTitle + QLatin1String(": ") + hintText.simplified());
 }
 
 void HoverHintBtn::enterEvent(QEvent* event) {

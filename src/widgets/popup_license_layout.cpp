@@ -40,7 +40,7 @@ void PopupLicenseLayout::setupUi() {
     closeButton = new QPushButton(frame);
     closeButton->setObjectName(QStringLiteral("closeButton"));
     closeButton->setFixedSize(30, 30);
-    closeButton->setFocusPolicy(Qt::NoFocus);
+    closeButton->setAccessibleName(tr("Close"));
     closeButton->setStyleSheet(QStringLiteral(
         "QPushButton { border: none; background: transparent; image: url(:/appicon/ic_close.png); }"
         "QPushButton:hover { image: url(:/appicon/ic_close_hover.png); }"));
@@ -57,6 +57,8 @@ void PopupLicenseLayout::setupUi() {
 
 void PopupLicenseLayout::showLicense(const QString& title, const QString& path) {
     titleLabel->setText(title);
+    setWindowTitle(title);
+    textBrowser->setAccessibleName(title);
     QFile file(path);
     if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         QTextStream stream(&file);
@@ -67,4 +69,8 @@ void PopupLicenseLayout::showLicense(const QString& title, const QString& path) 
         textBrowser->setPlainText(tr("The notice is not available: %1 is not installed.").arg(path));
     }
     show();
+}
+
+QAbstractButton* PopupLicenseLayout::cancellingButton() const {
+    return closeButton;
 }

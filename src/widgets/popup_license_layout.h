@@ -18,6 +18,10 @@ public:
     // it says that the notice is not installed (and logs "open failed").
     void showLicense(const QString& title, const QString& path);
 
+protected:
+    // Escape closes the viewer as its close button does.
+    QAbstractButton* cancellingButton() const override;
+
 private:
     void setupUi();
 

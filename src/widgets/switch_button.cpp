@@ -5,7 +5,32 @@
 #include <QPropertyAnimation>
 
 SwitchButton::SwitchButton(QWidget* parent)
-    : QAbstractButton(parent), animation(new QPropertyAnimation(this, "offset", this)) {}
+    : QAbstractButton(parent), animation(new QPropertyAnimation(this, "offset", this)) {
+    setCheckable(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // Space ends in a click, an assistive tool's toggle action in toggle(): both turn the
+    // switch as a left click does. The mouse's own click is handled in its release.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (!mouseReleasing)
+            toggleByOtherMeans();
+    });
+    connect(this, &QAbstractButton::toggled, this, [this](bool checked) {
+        if (checked != switchOn)
+            toggleByOtherMeans();
+    });
+}
+
+void SwitchButton::toggleByOtherMeans() {
+    switchOn = !switchOn;
+    showStateAsChecked();
+    startSwitchAnimation();
+    emit switchChanged(switchOn);
+}
+
+void SwitchButton::showStateAsChecked() {
+    if (isChecked() != switchOn)
+        setChecked(switchOn);
+}
 
 void SwitchButton::setOffset(int value) {
     offset = value;
@@ -18,6 +43,7 @@ QSize SwitchButton::sizeHint() const {
 
 void SwitchButton::setSwitchState(bool on) {
     switchOn = on;
+    showStateAsChecked();
     startSwitchAnimation();
     update();
 }
@@ -44,9 +70,12 @@ void SwitchButton::mousePressEvent(QMouseEvent* event) {
 void SwitchButton::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         switchOn = !switchOn;
+        showStateAsChecked();
         startSwitchAnimation();
     }
+    mouseReleasing = true;
     QAbstractButton::mouseReleaseEvent(event);
+    mouseReleasing = false;
     emit switchChanged(switchOn);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // An on/off switch: a rounded track with a round knob that slides to the right when on.
-// A left click toggles it; setSwitchState() changes it silently.
+// A left click toggles it, so does Space while it has the keyboard focus and the toggle
+// action of an assistive tool; setSwitchState() changes it silently. It is a checkable
+// button whose checked state follows the switch, so assistive tools see a check box.
 #include <QAbstractButton>
 #include <QBrush>
 
@@ -37,9 +39,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // The switch keeps its own state: a click does not check or uncheck the button.
+    void nextCheckState() override {}
 
 private:
     void startSwitchAnimation();
+    // A toggle that did not come from the mouse (Space, an assistive tool).
+    void toggleByOtherMeans();
+    void showStateAsChecked();
 
     static constexpr int knobSize = 14;
     static constexpr int margin = 3;
@@ -52,4 +59,5 @@ private:
     QPropertyAnimation* animation = nullptr;
     // The pointer is over this switch (each switch has its own).
     bool hovered = false;
+    bool mouseReleasing = false;
 };

@@ -1,8 +1,14 @@
 #include "widgets/tab_button.h"
 
+#include <QButtonGroup>
 #include <QMouseEvent>
 
-TabButton::TabButton(QWidget* parent) : QPushButton(parent) {}
+TabButton::TabButton(QWidget* parent) : QPushButton(parent) {
+    // Selected by other means than the mouse (Space, an assistive tool), or unselected by
+    // the group: the icon follows.
+    connect(this, &QAbstractButton::toggled, this,
+            [this](bool on) { setIcon(on ? checkedIcon : normalIcon); });
+}
 
 void TabButton::setIcons(const QIcon& normal, const QIcon& checked, const QIcon& hover) {
     normalIcon = normal;
@@ -39,6 +45,11 @@ void TabButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TabButton::nextCheckState() {
-    if (isCheckable())
-        setChecked(true);
+    if (!isCheckable())
+        return;
+    // The group calls this on the tab it is leaving after it has made the new one its
+    // checked button: that tab is unchecked. Every other call selects.
+    const QButtonGroup* tabs = group();
+    const bool leaving = tabs != nullptr && tabs->exclusive() && isChecked() && tabs->checkedButton() != this;
+    setChecked(!leaving);
 }

@@ -1,5 +1,7 @@
 #pragma once
-// A checkable tab button with three icons: normal, checked and hovered.
+// A checkable tab button with three icons: normal, checked and hovered. A click, Space
+// while it has the keyboard focus, or an assistive tool's press selects it and shows the
+// checked icon.
 #include <QIcon>
 #include <QPushButton>
 
@@ -19,7 +21,8 @@ protected:
     void enterEvent(QEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    // A click selects the tab; it never unchecks it (as in an exclusive group).
+    // A click selects the tab and never unchecks it; only the exclusive group unchecks the
+    // tab that was selected before, through this same call.
     void nextCheckState() override;
 
 private:

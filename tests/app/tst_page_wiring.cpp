@@ -12,6 +12,7 @@
 #include "tabs/tst_setting_tab_drive.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/custom_mode_switcher.h"
+#include "widgets/drawn_icon.h"
 #include "widgets/switch_button.h"
 #include "widgets/tab_button.h"
 
@@ -91,11 +92,13 @@ private slots:
         QTest::addColumn<int>("unit");         // camera units per slider unit
         QTest::addColumn<Reading>("reading");
         QTest::addColumn<int>("forced");  // control the release sends once more, forced (0: none)
+        QTest::addColumn<int>("key");     // the key pressed on the focused control instead of the mouse
 
         using XU = device::sim::XuControls;
         const auto row = [](const char* name, const char* before, const char* control, int target, int unit,
-                            Reading reading, int forced) {
-            QTest::newRow(name) << QString(before) << QString(control) << target << unit << reading << forced;
+                            Reading reading, int forced, int key = 0) {
+            QTest::newRow(name) << QString(before) << QString(control) << target << unit << reading << forced
+                                << key;
         };
         row("brightness", "", "brightnessSlider", 150, 1, value(P, device::kProcBrightness), ADJ_BRIGHTNESS);
         row("contrast", "", "contrastSlider", 40, 1, value(P, device::kProcContrast), ADJ_CONTRAST);
@@ -122,6 +125,18 @@ private slots:
             [](const SimCamera& c) { return long(c.xuControls().sensitivity); }, AUTO_FRAME_SENSITIVE);
         row("zoom level", "auto zoom", "zoomLevelSlider", 3, 1, vendor(&XU::zoomLevel),
             AUTO_FRAME_ZOOM_LEVEL);
+        // By keyboard: a key press is one change and one release, however far it goes.
+        row("white balance by Home, in kelvin", "", "wbSlider", 20, 100, value(P, device::kProcWhiteBalance),
+            WB_VALUE, Qt::Key_Home);
+        row("digital zoom by Page Up", "", "eptzSlider", 101, 1, value(C, device::kCamZoom), EPTZ_ZOOM,
+            Qt::Key_PageUp);
+        row("automatic exposure by Space", "", "exposureSwitch", 1, 1, automatic(C, device::kCamExposure), 0,
+            Qt::Key_Space);
+        row(
+            "anti-flicker 50Hz by Space", "", "Mode1", 1, 1,
+            [](const SimCamera& c) { return c.powerLineFrequency(); }, 0, Qt::Key_Space);
+        row("pan by the right arrow", "zoom", "eptzController", 1, 1, value(C, device::kCamPan), EWC_PAN,
+            Qt::Key_Right);
     }
 
     void controlReachesTheCamera() {
@@ -131,6 +146,7 @@ private slots:
         QFETCH(int, unit);
         QFETCH(Reading, reading);
         QFETCH(int, forced);
+        QFETCH(int, key);
         JobRecord record;
         Rig rig;
         SimCamera& camera = *rig.camera;
@@ -150,7 +166,12 @@ private slots:
 
         QWidget* widget = page.findChild<QWidget*>(control);
         long expected = target;
-        if (auto* slider = qobject_cast<CustomSlider*>(widget))
+        const int jobsBefore = forced != 0 ? record.count(forced) : 0;
+        if (key != 0) {
+            scrollTo(page, widget);
+            QTest::keyClick(widget, Qt::Key(key));
+            expected = long(target) * unit;
+        } else if (auto* slider = qobject_cast<CustomSlider*>(widget))
             expected = long(dragSlider(page, slider, target)) * unit;
         else if (control == "eptzController")
             expected = dragRectangleRight(page);
@@ -160,6 +181,8 @@ private slots:
         QTRY_COMPARE(reading(camera), expected);
         if (forced != 0)
             QTRY_COMPARE(record.count(forced, true, int(expected)), 1);
+        if (key != 0 && forced != 0 && forced != EWC_PAN)
+            QCOMPARE(record.count(forced) - jobsBefore, 2);  // one change, one release
     }
 
     void refillShowsTheCameraAndSendsNothing() {
@@ -267,6 +290,107 @@ private slots:
         QCOMPARE(record.count(AUTO_FRAME), 2);
     }
 
+    // The tab buttons are one exclusive group: after any sequence of clicks, keys and
+    // assistive toggles exactly one is checked, the last one chosen, and its page shows.
+    void tabStripIsOneExclusiveGroup_data() {
+        QTest::addColumn<QStringList>("steps");  // button name, or "ctrl+tab" / "ctrl+shift+tab" / "down"
+        QTest::addColumn<QString>("last");
+        QTest::newRow("info") << QStringList{"infoBtn"} << "infoBtn";
+        QTest::newRow("info, settings") << QStringList{"infoBtn", "settingBtn"} << "settingBtn";
+        QTest::newRow("mode, info, mode") << QStringList{"modeBtn", "infoBtn", "modeBtn"} << "modeBtn";
+        QTest::newRow("info twice") << QStringList{"infoBtn", "infoBtn"} << "infoBtn";
+        QTest::newRow("ctrl+tab") << QStringList{"ctrl+tab"} << "modeBtn";
+        QTest::newRow("ctrl+tab thrice wraps")
+            << QStringList{"ctrl+tab", "ctrl+tab", "ctrl+tab"} << "settingBtn";
+        QTest::newRow("ctrl+shift+tab wraps back") << QStringList{"ctrl+shift+tab"} << "infoBtn";
+        QTest::newRow("click, then ctrl+tab") << QStringList{"modeBtn", "ctrl+tab"} << "infoBtn";
+        QTest::newRow("arrow down from settings") << QStringList{"down"} << "modeBtn";
+        QTest::newRow("assistive toggle of info") << QStringList{"toggle infoBtn"} << "infoBtn";
+    }
+
+    void tabStripIsOneExclusiveGroup() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, last);
+        appConfig().debug = true;
+        Rig rig;
+        appConfig().debug = false;
+        QVERIFY(rig.connect());
+        QApplication::setActiveWindow(rig.window.get());
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        const MainWindowForm& ui = rig.window->form();
+        const QList<TabButton*> buttons{ui.settingBtn, ui.modeBtn, ui.infoBtn};
+        for (const QString& step : steps) {
+            if (step == "ctrl+tab") {
+                QTest::keyClick(rig.window.get(), Qt::Key_Tab, Qt::ControlModifier);
+            } else if (step == "ctrl+shift+tab") {
+                QTest::keyClick(rig.window.get(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+            } else if (step == "down") {
+                ui.settingBtn->setFocus();
+                QTest::keyClick(ui.settingBtn, Qt::Key_Down);
+            } else if (step.startsWith("toggle ")) {
+                rig.window->findChild<TabButton*>(step.mid(7))->toggle();
+            } else {
+                QTest::mouseClick(rig.window->findChild<TabButton*>(step), Qt::LeftButton);
+            }
+            int checked = 0;
+            for (TabButton* button : buttons)
+                checked += button->isChecked();
+            QCOMPARE(checked, 1);
+        }
+        auto* chosen = rig.window->findChild<TabButton*>(last);
+        QVERIFY(chosen->isChecked());
+        QCOMPARE(ui.tabWidget->currentIndex(), buttons.indexOf(chosen));
+    }
+
+    // Tab goes through every control that shows, in reading order, and comes round to the
+    // side strip (no trap); Shift+Tab goes the same way back.
+    void tabReachesEveryControlInReadingOrder() {
+        Rig rig;
+        QVERIFY(rig.connect());
+        QApplication::setActiveWindow(rig.window.get());
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        const MainWindowForm& ui = rig.window->form();
+        QList<QWidget*> expected{ui.hideBtn, ui.settingBtn};
+        QList<QWidget*> onPage;
+        for (QWidget* w : settingTab->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<CustomSlider*>(w) ||
+                                 qobject_cast<RangeEptzController*>(w);
+            // Tab enters a group of choices at the chosen one only (the arrow keys choose).
+            auto* choice = qobject_cast<QAbstractButton*>(w);
+            const bool unchosen = choice != nullptr && choice->autoExclusive() && !choice->isChecked();
+            if (control && w->isVisible() && w->isEnabled() && !unchosen)
+                onPage.append(w);
+        }
+        const auto top = [](QWidget* w) { return w->mapTo(settingTab, QPoint(0, 0)); };
+        std::stable_sort(onPage.begin(), onPage.end(), [&](QWidget* a, QWidget* b) {
+            return top(a).y() < top(b).y() || (top(a).y() == top(b).y() && top(a).x() < top(b).x());
+        });
+        expected += onPage;
+        QVERIFY(onPage.size() >= 14);
+
+        ui.hideBtn->setFocus();
+        QList<QWidget*> forward{QApplication::focusWidget()};
+        for (int i = 1; i < expected.size() + 1; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            forward.append(QApplication::focusWidget());
+        }
+        const auto names = [](const QList<QWidget*>& list) {
+            QStringList out;
+            for (QWidget* w : list)
+                out << (w != nullptr ? w->objectName() : QStringLiteral("-"));
+            return out;
+        };
+        QCOMPARE(names(forward.mid(0, expected.size())), names(expected));
+        QCOMPARE(forward.last(), ui.hideBtn);  // round again: nothing holds the keyboard
+
+        QList<QWidget*> backward;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            backward.prepend(QApplication::focusWidget());
+        }
+        QCOMPARE(names(backward), names(expected));
+    }
+
     void tabStripSwitchesAndHidesPages() {
         Rig rig;  // debug is off
         QVERIFY(rig.connect());
@@ -286,7 +410,8 @@ private slots:
         QVERIFY(ui.tabWidget->isVisible());
         QCOMPARE(rig.log->count("hiddenBtnClicked 0\n"), 1);
         const auto picture = [](const QIcon& icon) { return icon.pixmap(24, 24).toImage(); };
-        QCOMPARE(picture(ui.hideBtn->icon()), picture(QIcon(QStringLiteral(":/icons/arrow_back.png"))));
+        QCOMPARE(picture(ui.hideBtn->icon()), picture(drawnIcon("icons", "arrow_back")));
+        QVERIFY(picture(ui.hideBtn->icon()) != picture(drawnIcon("icons", "arrow_right")));
 
         // A lost camera brings the settings page back.
         QTest::mouseClick(ui.infoBtn, Qt::LeftButton);

@@ -63,20 +63,88 @@ private slots:
         slider.reset();
     }
 
-    void wheelKeysAndDoubleClickLeaveTheValue() {
+    void wheelAndDoubleClickLeaveTheValue() {
         const QPoint centre = slider->handleCentre();
         QWheelEvent wheel(QPointF(centre), QPointF(slider->mapToGlobal(centre)), QPoint(), QPoint(0, 120),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         // Checked before any repaint, which would put a moved handle back anyway.
         QApplication::sendEvent(slider.get(), &wheel);
         QCOMPARE(slider->value(), 100);
-        QTest::keyClick(slider.get(), Qt::Key_Right);
-        QTest::keyClick(slider.get(), Qt::Key_PageUp);
-        QTest::keyClick(slider.get(), Qt::Key_End);
-        QCOMPARE(slider->value(), 100);
         slider->send(QEvent::MouseButtonDblClick, QPoint(400, 20), Qt::LeftButton);
         QCOMPARE(slider->value(), 100);
         QCOMPARE(reports(), 0);
+    }
+
+    // A key press is the handle's press and one drag step to where the key leads, however
+    // far; its release the handle's release. Keys that lead nowhere new send no release,
+    // and keys of others (Tab, with Ctrl) pass on untouched.
+    void keysTakeTheMousePaths_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<bool>("reported");  // one change and one release, at value
+        QTest::newRow("right") << 100 << int(Qt::Key_Right) << 0 << 101 << 1 << true;
+        QTest::newRow("left") << 100 << int(Qt::Key_Left) << 0 << 99 << 1 << true;
+        QTest::newRow("down") << 100 << int(Qt::Key_Down) << 0 << 99 << 1 << true;
+        QTest::newRow("page up: one job for ten steps")
+            << 100 << int(Qt::Key_PageUp) << 0 << 110 << 1 << true;
+        QTest::newRow("page down held at the end") << 5 << int(Qt::Key_PageDown) << 0 << 0 << 1 << true;
+        QTest::newRow("home") << 100 << int(Qt::Key_Home) << 0 << 0 << 1 << true;
+        QTest::newRow("end") << 100 << int(Qt::Key_End) << 0 << 200 << 1 << true;
+        QTest::newRow("end at the end: no job") << 200 << int(Qt::Key_End) << 0 << 200 << 1 << false;
+        QTest::newRow("ctrl+right is not the slider's")
+            << 100 << int(Qt::Key_Right) << int(Qt::ControlModifier) << 100 << 0 << false;
+        QTest::newRow("tab passes on") << 100 << int(Qt::Key_Tab) << 0 << 100 << 0 << false;
+    }
+
+    void keysTakeTheMousePaths() {
+        QFETCH(int, start);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, value);
+        QFETCH(int, clicks);
+        QFETCH(bool, reported);
+        slider->setCurrentValue(start);
+        QTest::keyClick(slider.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        slider->repaint();  // a repaint does not undo a key's move
+        QCOMPARE(slider->value(), value);
+        QCOMPARE(clicked->count(), clicks);
+        QCOMPARE(moved->count(), reported ? 1 : 0);
+        QCOMPARE(released->count(), reported ? 1 : 0);
+        if (reported)
+            QVERIFY(moved->at(0).at(0).toInt() == value && released->at(0).at(0).toInt() == value);
+        QVERIFY(!slider->isHandlePressed());
+    }
+
+    // A held key repeats drag steps and releases once; losing the focus while held lets go;
+    // a press that disables the slider (a confirmation opened) moves nothing.
+    void heldKeysAndInterruptions() {
+        QTest::keyPress(slider.get(), Qt::Key_Right);
+        QTest::keyEvent(QTest::Press, slider.get(), Qt::Key_Right, Qt::NoModifier, -1);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(slider.get(), &repeat);
+        QCOMPARE(clicked->count(), 1);
+        QCOMPARE(moved->count(), 3);
+        QVERIFY(slider->isHandlePressed());
+        QTest::keyRelease(slider.get(), Qt::Key_Right);
+        QCOMPARE(released->count(), 1);
+        QCOMPARE(released->at(0).at(0).toInt(), 103);
+
+        QTest::keyPress(slider.get(), Qt::Key_Left);
+        QFocusEvent out(QEvent::FocusOut);
+        QApplication::sendEvent(slider.get(), &out);
+        QVERIFY(!slider->isHandlePressed());
+        QCOMPARE(released->count(), 2);
+        QCOMPARE(released->at(1).at(0).toInt(), 102);
+
+        connect(slider.get(), &CustomSlider::sliderClicked, slider.get(),
+                [this] { slider->setEnabled(false); });
+        QTest::keyClick(slider.get(), Qt::Key_Right);
+        QCOMPARE(slider->value(), 102);
+        QCOMPARE(moved->count(), 4);
+        QCOMPARE(released->count(), 2);
     }
 
     void dragReportsClickMovesAndOneRelease() {

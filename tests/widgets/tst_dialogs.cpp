@@ -158,7 +158,55 @@ private slots:
         QVERIFY(!dialog);
     }
 
-    // Escape never closes; the window's close command cancels, once.
+    // Answers by keyboard: Enter gives the focused button, else the default (right) one;
+    // Escape the cancelling (left) one, or the only button there is; Tab moves between them.
+    void keyboardAnswers_data() {
+        QTest::addColumn<QString>("leftText");
+        QTest::addColumn<QString>("rightText");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("answer");
+        const QString cancel = QStringLiteral("Cancel");
+        const QString enable = QStringLiteral("Enable");
+        QTest::newRow("enter: default")
+            << cancel << enable << QList<int>{Qt::Key_Return} << QStringLiteral("right");
+        QTest::newRow("escape: cancel")
+            << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
+        QTest::newRow("tab to cancel, enter")
+            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
+        QTest::newRow("tab to cancel, space")
+            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Space} << QStringLiteral("left");
+        QTest::newRow("tab twice, enter")
+            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
+            << QStringLiteral("right");
+        QTest::newRow("message: escape acknowledges")
+            << QString() << QStringLiteral("OK") << QList<int>{Qt::Key_Escape} << QStringLiteral("right");
+        QTest::newRow("left only: enter")
+            << cancel << QString() << QList<int>{Qt::Key_Return} << QStringLiteral("left");
+    }
+
+    void keyboardAnswers() {
+        QFETCH(QString, leftText);
+        QFETCH(QString, rightText);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, answer);
+        QPointer<GeneralDialog> dialog = question(leftText, rightText);
+        QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
+        QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
+        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+        dialog->show();
+        QApplication::setActiveWindow(dialog.data());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.data()));
+        QCOMPARE(dialog->accessibleName(), QStringLiteral("t"));
+        QCOMPARE(dialog->accessibleDescription(), QStringLiteral("c"));
+        for (int key : keys)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QTRY_VERIFY(dialog.isNull() || !dialog->isVisible());
+        QCOMPARE(left.count(), answer == QLatin1String("left") ? 1 : 0);
+        QCOMPARE(right.count(), answer == QLatin1String("right") ? 1 : 0);
+        QCOMPARE(canceled.count(), 0);
+    }
+
+    // The window's close command cancels, once.
     void windowCloseCommandCancelsOnce() {
         LogCapture log;
         QPointer<GeneralDialog> dialog = question(QStringLiteral("Cancel"), QStringLiteral("Enable"));
@@ -167,9 +215,6 @@ private slots:
         QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
-        QTest::keyClick(dialog.data(), Qt::Key_Escape);
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(canceled.count(), 0);
         mainWindow->setGraphicsEffect(new DarkenEffect());
 
         QVERIFY(dialog->close());
@@ -262,7 +307,15 @@ private slots:
         other.close();
     }
 
+    // Cancelled by its button or by Escape, alike.
+    void progressDialogCancelReportsResetsAndCloses_data() {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("button") << false;
+        QTest::newRow("escape") << true;
+    }
+
     void progressDialogCancelReportsResetsAndCloses() {
+        QFETCH(bool, byEscape);
         LogCapture log;
         QPointer<CustomProgressDialog> dialog = new CustomProgressDialog();
         QSignalSpy cancel(dialog.data(), &CustomProgressDialog::cancelBtnClicked);
@@ -270,7 +323,10 @@ private slots:
         dialog->show();
         dialog->setProgress(40);
         QCOMPARE(dialog->progress(), 40);
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cancelBtn")), Qt::LeftButton);
+        if (byEscape)
+            QTest::keyClick(dialog.data(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cancelBtn")), Qt::LeftButton);
         QCOMPARE(cancel.count(), 1);
         QCOMPARE(log.count("close \n"), 1);  // not for the close before show()
         QCOMPARE(dialog->progress(), 0);
@@ -290,7 +346,12 @@ private slots:
         QVERIFY(indicator && indicator->isAnimated());
 
         for (int round = 0; round < 2; ++round) {
-            QTimer::singleShot(0, busy, [busy] { QVERIFY(busy->closeDialog()); });
+            // Escape does not end a wait: only the waiting code closes it.
+            QTimer::singleShot(0, busy, [busy] {
+                QTest::keyClick(busy, Qt::Key_Escape);
+                QVERIFY(busy->isVisible());
+                QVERIFY(busy->closeDialog());
+            });
             busy->exec();
             flushDeletes();
             QVERIFY(page.findChild<BusyProgress*>() == busy);

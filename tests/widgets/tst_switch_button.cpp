@@ -44,6 +44,38 @@ private slots:
         QTRY_COMPARE(button->getOffset(), 7);
     }
 
+    // Every way of turning the switch other than the mouse turns it once, reports the new
+    // state once and keeps the checked state (what assistive tools read) in step.
+    void otherMeansTurnItOnce_data() {
+        QTest::addColumn<QString>("means");
+        QTest::addColumn<bool>("startOn");
+        QTest::newRow("space, off") << QStringLiteral("space") << false;
+        QTest::newRow("click() (an assistive press)") << QStringLiteral("click") << false;
+        QTest::newRow("toggle() (an assistive toggle)") << QStringLiteral("toggle") << true;
+        QTest::newRow("mouse, checked follows") << QStringLiteral("mouse") << false;
+    }
+
+    void otherMeansTurnItOnce() {
+        QFETCH(QString, means);
+        QFETCH(bool, startOn);
+        button->setSwitchState(startOn);
+        QCOMPARE(button->isChecked(), startOn);
+        QSignalSpy changed(button.get(), &SwitchButton::switchChanged);
+        if (means == QLatin1String("space"))
+            QTest::keyClick(button.get(), Qt::Key_Space);
+        else if (means == QLatin1String("click"))
+            button->click();
+        else if (means == QLatin1String("toggle"))
+            button->toggle();
+        else
+            QTest::mouseClick(button.get(), Qt::LeftButton);
+        QCOMPARE(button->isSwitchOn(), !startOn);
+        QCOMPARE(button->isChecked(), !startOn);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toBool(), !startOn);
+        QVERIFY(button->focusPolicy() & Qt::TabFocus);
+    }
+
     // A silent change still moves the knob, and a quick second change turns the running
     // animation round.
     void setSwitchStateIsSilentAndDrawsTheKnobWhereTheOffsetSays() {
