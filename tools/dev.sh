@@ -6,7 +6,7 @@
 #   tools/dev.sh test-asan               the same under AddressSanitizer + UBSan
 #   tools/dev.sh test-tsan               the threaded core under ThreadSanitizer
 #   tools/dev.sh build                   configure and build only
-#   tools/dev.sh vm-packages             install what tools/vm/vivid-check.sh boots
+#   tools/dev.sh vm-packages             install what the checks of tools/vm boot
 #   tools/dev.sh fuzz [seconds] [target...]  build the fuzz targets (clang, build-fuzz/) and
 #                                        run each from its corpus (default 20 s each)
 #   tools/dev.sh soak [seconds] [options]    the window on the simulated camera, plugged and
@@ -34,10 +34,11 @@ packages=(
     clang libclang-rt-14-dev llvm
 )
 
-# The virtual machine of tools/vm/vivid-check.sh (the V4L2 backend against the kernel's
-# vivid driver): qemu, Debian's kernel with its modules and a static busybox for the
-# guest. Installed only by the command vm-packages.
-vm_packages=(qemu-system-x86 linux-image-amd64 busybox-static)
+# The virtual machine of tools/vm (the V4L2 backend against the kernel's vivid and
+# uvcvideo drivers): qemu, Debian's kernel with its modules and a static busybox for the
+# guest, and the peers' tools run against the emulated camera (lsusb, v4l2-compliance,
+# ffmpeg). Installed only by the command vm-packages.
+vm_packages=(qemu-system-x86 linux-image-amd64 busybox-static usbutils v4l-utils ffmpeg)
 
 install_packages() {  # install_packages <package...>
     local missing=()
