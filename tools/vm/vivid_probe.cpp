@@ -70,11 +70,13 @@ void checkDiscovery(ProbeReport& report) {
 int chooseFormat(ProbeReport& report, UvcCamera& camera, RESOLUTION_LIST& chosen) {
     std::vector<RESOLUTION_LIST> formats;
     camera.initial(kCameraName, formats);
+    // The most rates any one size offers.
     int rates = 0;
-    for (const RESOLUTION_LIST& f : formats) {
-        if (f.width == formats.front().width && f.height == formats.front().height &&
-            f.format == formats.front().format)
-            ++rates;
+    for (const RESOLUTION_LIST& size : formats) {
+        const int here = int(std::count_if(formats.begin(), formats.end(), [&](const RESOLUTION_LIST& f) {
+            return f.width == size.width && f.height == size.height && f.format == size.format;
+        }));
+        rates = std::max(rates, here);
     }
     const bool hasMjpg =
         std::any_of(formats.begin(), formats.end(), [](auto& f) { return f.format == "MJPG"; });
@@ -98,7 +100,8 @@ int chooseFormat(ProbeReport& report, UvcCamera& camera, RESOLUTION_LIST& chosen
     }
     report.check("formats", !formats.empty() && rates > 1 && index >= 0,
                  std::to_string(formats.size()) + " entries (size x rate), " + std::to_string(rates) +
-                     " rates at the first size; sizes" + sizes + (hasMjpg ? "; MJPG offered" : "; no MJPG"));
+                     " rates at most at one size; sizes" + sizes +
+                     (hasMjpg ? "; MJPG offered" : "; no MJPG"));
     return index;
 }
 
