@@ -111,6 +111,13 @@ for a in $assignments; do
 done
 check "--get after --set" $([ -z "$wrong" ]; echo $?) "every control reads back as set${wrong:+; wrong:$wrong}"
 
+# The window, offscreen: ready, and live MJPEG pictures in its preview.
+timeout -s KILL 150 chroot $host /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/dev/shm \
+    QT_QPA_PLATFORM=offscreen "$bin/lumora-window-probe" >$shm/window.txt 2>&1
+status=$?
+grep "^  " $shm/window.txt
+check "window" $status "the window on the V4L2 backend"
+
 # The capture layer on the real driver: formats, an MJPEG stream, controls, and the
 # camera unplugged mid-stream.
 mark
