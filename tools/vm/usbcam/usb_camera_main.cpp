@@ -55,10 +55,12 @@ void say(const char* format, ...) {
     std::fflush(stdout);
 }
 
-bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
+// Sends or receives exactly `length` bytes; false when the connection ended.
+bool transferAll(int fd, uint8_t* bytes, size_t length, bool sending) {
     size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    while (done < length) {
+        const ssize_t n = sending ? ::send(fd, bytes + done, length - done, MSG_NOSIGNAL)
+                                  : ::recv(fd, bytes + done, length - done, 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -67,18 +69,11 @@ bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
     }
     return true;
 }
-
+bool writeAll(int fd, std::vector<uint8_t> bytes) {
+    return transferAll(fd, bytes.data(), bytes.size(), true);
+}
 bool readAll(int fd, uint8_t* out, size_t length) {
-    size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::recv(fd, out + done, length - done, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
+    return transferAll(fd, out, length, false);
 }
 
 // A connected loopback TCP pair: the kernel takes `kernelEnd`, this process serves `ours`.
