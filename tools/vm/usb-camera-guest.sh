@@ -137,6 +137,11 @@ if [ -x $host/usr/bin/ffmpeg ]; then
         -frames:v 60 -f null - >$shm/ffmpeg.txt 2>&1
     status=$?
     check "ffmpeg" $status "$(grep -o 'frame= *[0-9]*' $shm/ffmpeg.txt | tail -1); $(grep -i -E 'error|corrupt' $shm/ffmpeg.txt | head -3 | tr '\n' ' ')"
+    # The uncompressed format too: a few YUY2 frames (29 payloads each).
+    in_host ffmpeg -hide_banner -nostdin -f v4l2 -input_format yuyv422 -video_size 640x360 -i "$node" \
+        -frames:v 10 -f null - >$shm/ffmpeg.txt 2>&1
+    status=$?
+    check "ffmpeg YUY2" $status "$(grep -o 'frame= *[0-9]*' $shm/ffmpeg.txt | tail -1); $(grep -i -E 'error|corrupt' $shm/ffmpeg.txt | head -3 | tr '\n' ' ')"
 else
     echo "  note ffmpeg not installed on the host"
 fi
