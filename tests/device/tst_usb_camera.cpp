@@ -179,6 +179,13 @@ private slots:
         QCOMPARE(table.state(C, device::kCamTilt).value, -2L);
         QCOMPARE(camera.model().picture().sensitivity, -2);
         QCOMPARE(classRequest(camera, kCameraTerminalId, 0x04, kGetCur, {}, 4).data, le(1250, 4));
+        // The reset to factory defaults (selector 5) reaches the standard controls and asks
+        // the emulation to restart the camera.
+        const ControlAnswer reset = classRequest(camera, kExtensionUnitId, 5, kSetCur, le(1, 1));
+        QVERIFY(!reset.stall);
+        QCOMPARE(int(reset.action), int(device::sim::ExtensionUnit::Action::RebootAfterReset));
+        QCOMPARE(table.state(C, device::kCamExposure).flags, long(device::kFlagsAuto));
+        QCOMPARE(classRequest(camera, kCameraTerminalId, 0x02, kGetCur, {}, 1).data, le(8, 1));
     }
 
     // The probe: a format and frame the camera has, the nearest interval of the frame.
