@@ -6,7 +6,7 @@
 #   tools/dev.sh test-asan               the same under AddressSanitizer + UBSan
 #   tools/dev.sh test-tsan               the threaded core under ThreadSanitizer
 #   tools/dev.sh build                   configure and build only
-#   tools/dev.sh vm-packages             install what the checks of tools/vm boot
+#   tools/dev.sh vm-packages             install what tools/vm/vivid-check.sh boots
 #   tools/dev.sh fuzz [seconds] [target...]  build the fuzz targets (clang, build-fuzz/) and
 #                                        run each from its corpus (default 20 s each)
 #   tools/dev.sh soak [seconds] [options]    the window on the simulated camera, plugged and
