@@ -46,10 +46,11 @@ packages=(
     dbus-bin at-spi2-core python3-pyatspi libqt5svg5
 )
 
-# The virtual machine of tools/vm/vivid-check.sh (the V4L2 backend against the kernel's
-# vivid driver): qemu, Debian's kernel with its modules and a static busybox for the
-# guest. Installed only by the command vm-packages.
-vm_packages=(qemu-system-x86 linux-image-amd64 busybox-static)
+# The virtual machine of tools/vm (the V4L2 backend against the kernel's vivid and
+# uvcvideo drivers): qemu, Debian's kernel with its modules and a static busybox for the
+# guest, and the peers' tools run against the emulated camera (lsusb, v4l2-compliance,
+# ffmpeg). Installed only by the command vm-packages.
+vm_packages=(qemu-system-x86 linux-image-amd64 busybox-static usbutils v4l-utils ffmpeg)
 
 install_packages() {  # install_packages <package...>
     local missing=()

@@ -70,10 +70,14 @@ private slots:
         Rig rig;
         FakeCamera lumora = fakeLumoraCamera(), meta = lumora, other, loopback, output;
         rig.fake->unplug(0);
+        // uvcvideo names the node after the product and the function's string.
+        lumora.card = "Lumora X8: Lumora X8";
+        lumora.product = "Lumora X8";
         rig.fake->plug(10, lumora);
         meta.deviceCaps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING;
         rig.fake->plug(11, meta);
         other.card = "Integrated Camera";
+        other.product = "Integrated";  // not followed by ": " in the card: the card stays the name
         other.busInfo = "usb-0000:00:14.0-7";
         other.idVendor = "04F2";
         rig.fake->plug(2, other);
@@ -100,7 +104,8 @@ private slots:
         QCOMPARE(rig.fake->openDescriptors(), 0);  // listing leaves nothing open
 
         const std::string notes = describe();
-        QVERIFY(contains(notes, "/dev/video10 \"Lumora X8\" (usb 2e7e:0801"));
+        QVERIFY(
+            contains(notes, "/dev/video10 \"Lumora X8: Lumora X8\" (listed as \"Lumora X8\", usb 2e7e:0801"));
         QVERIFY(contains(notes, "/dev/video11: metadata node"));
     }
 

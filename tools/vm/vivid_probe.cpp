@@ -1,9 +1,9 @@
-// lumora-vivid-probe --lose-command CMD
+// lumora-vivid-probe --lose-command CMD [--frames N]
 // Runs the V4L2 backend through the capture layer, as the program does, against a real
 // kernel driver standing in for the camera (vivid in tools/vm/vivid-check.sh's guest,
 // listed as "Lumora X8" through LUMORA_V4L2_MATCH_NAME): device discovery, the format
 // list with its frame rates, a stream of a few hundred converted frames into the frame
-// store, the standard controls set and read back, the driver's own answers to the calls
+// store (N, default 300), the standard controls set and read back, the driver's own answers to the calls
 // the backend relies on, and the device lost mid-stream (CMD takes it away) ending in
 // the device-lost event without a hang or a leaked descriptor. Prints one line per check
 // and exits 1 when any failed.
@@ -70,11 +70,13 @@ void checkDiscovery(ProbeReport& report) {
 int chooseFormat(ProbeReport& report, UvcCamera& camera, RESOLUTION_LIST& chosen) {
     std::vector<RESOLUTION_LIST> formats;
     camera.initial(kCameraName, formats);
+    // The most rates any one size offers.
     int rates = 0;
-    for (const RESOLUTION_LIST& f : formats) {
-        if (f.width == formats.front().width && f.height == formats.front().height &&
-            f.format == formats.front().format)
-            ++rates;
+    for (const RESOLUTION_LIST& size : formats) {
+        const int here = int(std::count_if(formats.begin(), formats.end(), [&](const RESOLUTION_LIST& f) {
+            return f.width == size.width && f.height == size.height && f.format == size.format;
+        }));
+        rates = std::max(rates, here);
     }
     const bool hasMjpg =
         std::any_of(formats.begin(), formats.end(), [](auto& f) { return f.format == "MJPG"; });
@@ -98,7 +100,8 @@ int chooseFormat(ProbeReport& report, UvcCamera& camera, RESOLUTION_LIST& chosen
     }
     report.check("formats", !formats.empty() && rates > 1 && index >= 0,
                  std::to_string(formats.size()) + " entries (size x rate), " + std::to_string(rates) +
-                     " rates at the first size; sizes" + sizes + (hasMjpg ? "; MJPG offered" : "; no MJPG"));
+                     " rates at most at one size; sizes" + sizes +
+                     (hasMjpg ? "; MJPG offered" : "; no MJPG"));
     return index;
 }
 
@@ -209,12 +212,15 @@ void checkLoss(ProbeReport& report, UvcCamera& camera, RecordingSysIo& io, const
 
 int main(int argc, char** argv) {
     std::string loseCommand;
+    int frames = 300;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--lose-command") == 0)
             loseCommand = argv[i + 1];
+        else if (std::strcmp(argv[i], "--frames") == 0)
+            frames = std::max(1, std::atoi(argv[i + 1]));
     }
     if (loseCommand.empty()) {
-        std::fprintf(stderr, "usage: %s --lose-command CMD\n", argv[0]);
+        std::fprintf(stderr, "usage: %s --lose-command CMD [--frames N]\n", argv[0]);
         return 2;
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -234,7 +240,7 @@ int main(int argc, char** argv) {
     report.check("open", slot >= 0, "slot " + std::to_string(slot));
     if (slot < 0)
         return report.finish();
-    checkStream(report, camera, chosen, 300);
+    checkStream(report, camera, chosen, frames);
     checkControls(report, camera);
     checkLoss(report, camera, *io, loseCommand, baseline);
     return report.finish();

@@ -1,5 +1,7 @@
 #include "device/sim/sim_core.h"
 
+#include "device/sim/camera_model.h"
+
 #include <chrono>
 #include <thread>
 
@@ -104,34 +106,12 @@ PictureSettings SimCore::pictureSettings(int id) const {
     const Unit& u = units_[size_t(id)];
     const ControlTable& c = u.controls;
     const auto P = ControlGroup::VideoProcAmp;
-    const auto C = ControlGroup::CameraControl;
+    if (info(id).lumora)
+        return lumoraPictureSettings(c, u.xu->controls());
     PictureSettings s;
-    if (!info(id).lumora) {
-        s.brightness = 100 + c.state(P, kProcBrightness).value;
-        s.contrast = c.state(P, kProcContrast).value * 100 / 32;
-        s.saturation = c.state(P, kProcSaturation).value * 100 / 64;
-    } else {
-        s.brightness = c.state(P, kProcBrightness).value;
-        s.contrast = c.state(P, kProcContrast).value;
-        s.hue = c.state(P, kProcHue).value;
-        s.saturation = c.state(P, kProcSaturation).value;
-        s.gamma = c.state(P, kProcGamma).value;
-        s.backlight = c.state(P, kProcBacklightCompensation).value;
-        s.gain = c.state(P, kProcGain).value;
-        s.zoom = c.state(C, kCamZoom).value;
-        s.pan = c.state(C, kCamPan).value;
-        s.tilt = c.state(C, kCamTilt).value;
-        const ControlState exposure = c.state(C, kCamExposure);
-        s.expAuto = exposure.flags == kFlagsAuto;
-        s.exposure = exposure.value;
-        s.powerLine = c.powerLine();
-        const XuControls xu = u.xu->controls();
-        s.hdr = xu.hdr != 0;
-        s.autoFrame = xu.autoFrame != 0;
-        s.tracking = xu.tracking != 0;
-        s.zoomLevel = xu.zoomLevel;
-        s.sensitivity = xu.sensitivity;
-    }
+    s.brightness = 100 + c.state(P, kProcBrightness).value;
+    s.contrast = c.state(P, kProcContrast).value * 100 / 32;
+    s.saturation = c.state(P, kProcSaturation).value * 100 / 64;
     const ControlState wb = c.state(P, kProcWhiteBalance);
     s.wbAuto = wb.flags == kFlagsAuto;
     s.wbKelvin = wb.value;

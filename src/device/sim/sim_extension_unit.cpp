@@ -58,6 +58,29 @@ uint32_t ExtensionUnit::controlLength(uint32_t selector) const {
     }
 }
 
+bool ExtensionUnit::readable(uint32_t selector) {
+    switch (selector) {
+        case 4:
+        case 5:
+        case 9:
+        case 10:
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool ExtensionUnit::writable(uint32_t selector) {
+    switch (selector) {
+        case 6:
+        case 7:
+        case 11:
+            return false;
+        default:
+            return true;
+    }
+}
+
 HResult ExtensionUnit::property(const KsNodeProperty& request, void* data, uint32_t length,
                                 uint32_t& returned, ControlTable& controls, Action& action) {
     action = Action::None;

@@ -35,13 +35,20 @@ public:
     const FirmwareSim& firmware() const { return firmware_; }
     int resetCount() const { return resets_; }
 
-private:
+    // The unit by selector, as a USB host reaches it (length is the control's own length):
+    // GET answers the control into data; SET takes it. kInvalidArg where the device stalls
+    // (a GET of a write-only or a SET of a read-only control), kGenFailure for a value the
+    // control refuses.
     HResult get(uint32_t selector, uint8_t* data, uint32_t length, uint32_t& returned);
     HResult set(uint32_t selector, const uint8_t* data, uint32_t length, ControlTable& controls,
                 Action& action);
     // The length of a selector's control; 0 when the unit has no such selector.
     uint32_t controlLength(uint32_t selector) const;
+    // Whether a selector's control answers a GET and takes a SET.
+    static bool readable(uint32_t selector);
+    static bool writable(uint32_t selector);
 
+private:
     XuControls xu_;
     FirmwareSim firmware_;
     std::string serial_;

@@ -10,7 +10,7 @@ BackendNotes& BackendNotes::instance() {
 std::string nodeSummary(const CaptureNode& node) {
     std::string text = node.path + " \"" + node.card + "\" (";
     if (node.name != node.card)
-        text += "standing in for \"" + node.name + "\", ";
+        text += "listed as \"" + node.name + "\", ";
     if (!node.vid.empty())
         text += "usb " + node.vid + ":" + node.pid + ", ";
     return text + node.busInfo + ")";

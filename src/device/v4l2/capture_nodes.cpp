@@ -110,6 +110,14 @@ NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io) {
         std::string vid = lower(readSysfsLine(*io, usbDevice + "/idVendor"));
         std::string pid = lower(readSysfsLine(*io, usbDevice + "/idProduct"));
         if (isHexId(vid) && isHexId(pid)) {
+            // uvcvideo's card is the product string, followed by ": " and the function's
+            // or interface's string where the device names one ("Lumora X8: Lumora X8"):
+            // a USB camera is known by its product string.
+            const std::string product = readSysfsLine(*io, usbDevice + "/product");
+            if (!product.empty() && node.name == node.card &&
+                node.card.compare(0, product.size(), product) == 0 &&
+                (node.card.size() == product.size() || node.card.compare(product.size(), 2, ": ") == 0))
+                node.name = product;
             node.vid = vid;
             node.pid = pid;
             node.symbolicLink =

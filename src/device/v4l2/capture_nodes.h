@@ -16,7 +16,8 @@ struct CaptureNode {
     std::string path;  // "/dev/video0"
     int number = -1;   // 0 for video0
     std::string card;  // VIDIOC_QUERYCAP card
-    // The friendly name: the card, except for a test stand-in (see cameraNameFor).
+    // The friendly name: the USB product string where the card starts with it (uvcvideo
+    // appends the function's name), else the card; or a test stand-in (see cameraNameFor).
     std::string name;
     std::string driver;
     std::string busInfo;

@@ -318,13 +318,14 @@ int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
     const char* name = requestName(request);
     auto done = [&](int result, int64_t value = 0) { return record(name, 0, value, result); };
     const bool otherOwner = node.owner >= 0 && node.owner != fd;
+    // As uvcvideo: every call but REQBUFS needs a descriptor that owns the queue (its
+    // REQBUFS with buffers); any other gets EBUSY, before the queue's own rules.
+    const bool owns = node.owner == fd;
     if (request == VIDIOC_STREAMON || request == VIDIOC_STREAMOFF) {
         if (*static_cast<int*>(arg) != V4L2_BUF_TYPE_VIDEO_CAPTURE)
             return done(-EINVAL);
-        if (otherOwner)
+        if (!owns)
             return done(-EBUSY);
-        if (request == VIDIOC_STREAMON && node.buffers.empty())
-            return done(-EINVAL);
         if (request == VIDIOC_STREAMON) {
             node.streaming = true;
         } else {  // also without buffers: nothing to stop
@@ -357,7 +358,7 @@ int FakeUvc::bufferIoctl(Node& node, int fd, unsigned long request, void* arg) {
     auto* b = static_cast<v4l2_buffer*>(arg);
     if (b->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || b->memory != V4L2_MEMORY_MMAP)
         return done(-EINVAL);
-    if (otherOwner)
+    if (!owns)
         return done(-EBUSY);
     if (request == VIDIOC_DQBUF) {
         if (!node.streaming)
@@ -562,6 +563,8 @@ bool FakeUvc::readFile(const std::string& path, std::string& contents, size_t ma
         contents = c.idVendor + "\n";
     else if (file == "../idProduct")
         contents = c.idProduct + "\n";
+    else if (file == "../product" && !c.product.empty())
+        contents = c.product + "\n";
     else if (file == "../descriptors" && !c.descriptors.empty())
         contents.assign(c.descriptors.begin(), c.descriptors.end());
     else if (file == "bInterfaceNumber")

@@ -51,6 +51,7 @@ struct FakeCamera {
     std::string card = "Lumora X8", driver = "uvcvideo", busInfo = "usb-0000:00:14.0-2";
     uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
     std::string idVendor = "2e7e", idProduct = "0801";  // empty: not a USB device
+    std::string product;                                // the USB product string; empty: no file
     std::vector<uint8_t> descriptors;                   // empty: the sysfs file is missing
     int openErrno = 0;
     std::vector<FakeFormat> formats;

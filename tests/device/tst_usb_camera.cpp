@@ -1,0 +1,308 @@
+// The Lumora X8 emulated on the USB wire (tools/vm/usbcam): its descriptors as the V4L2
+// backend's walk reads them, the class requests of its units against the camera model,
+// the stream negotiation, the payloads and the USB/IP messages.
+#include <QtTest>
+
+#include <cstring>
+
+#include "device/sim/sim_extension_unit.h"
+#include "device/v4l2/uvc_descriptors.h"
+#include "usb_camera.h"
+#include "usbip_wire.h"
+
+using namespace usbcam;
+using Bytes = std::vector<uint8_t>;
+Q_DECLARE_METATYPE(Bytes)
+
+namespace {
+
+device::sim::SimOptions options() {
+    return device::sim::SimOptions{};
+}
+
+// A class request to the video-control interface through the whole control endpoint.
+ControlAnswer classRequest(UsbCamera& camera, uint8_t entity, uint8_t selector, uint8_t request,
+                           const Bytes& sent = {}, uint16_t length = 64) {
+    const bool in = request & 0x80;
+    const uint8_t setup[8] = {uint8_t(in ? 0xA1 : 0x21),
+                              request,
+                              0,
+                              selector,
+                              kControlInterface,
+                              entity,
+                              uint8_t(in ? length : sent.size()),
+                              uint8_t((in ? length : sent.size()) >> 8)};
+    return camera.control(setup, sent);
+}
+
+Bytes joined(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes le(int64_t v, size_t n) {
+    Bytes b;
+    for (size_t i = 0; i < n; ++i)
+        b.push_back(uint8_t(uint64_t(v) >> (8 * i)));
+    return b;
+}
+
+}  // namespace
+
+class TestUsbCamera : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The backend finds the unit of the camera's property set in the configuration the
+    // emulation sends, among terminals and units in topology order, with nothing rejected.
+    void descriptorsWalkToTheExtensionUnit() {
+        const CameraDescriptors d = buildCameraDescriptors("LX8TEST", 0x0100);
+        QCOMPARE(size_t(d.configuration[2] | d.configuration[3] << 8), d.configuration.size());
+        const auto walk =
+            device::v4l2::walkVideoControlDescriptors(d.configuration.data(), d.configuration.size());
+        QVERIFY(walk.complete);
+        QCOMPARE(walk.rejected, 0);
+        device::v4l2::GuidBytes guid;
+        const device::Guid set = device::sim::extensionUnitSet();
+        std::memcpy(guid.data(), &set, 16);
+        const auto* unit = device::v4l2::findExtensionUnit(walk, guid);
+        QVERIFY(unit);
+        QCOMPARE(int(unit->id), int(kExtensionUnitId));
+        QCOMPARE(unit->interfaceNumber, int(kControlInterface));
+        QCOMPARE(walk.entities.size(), size_t(4));
+        QCOMPARE(int(walk.entities[0].subtype), 0x02);
+        QCOMPARE(int(walk.entities[3].subtype), 0x03);
+        // Every MJPEG and YUY2 capability of the simulated camera is a frame descriptor.
+        QCOMPARE(d.frames.size(), size_t(6));
+        QCOMPARE(d.string(2),
+                 Bytes({20, 3, 'L', 0, 'u', 0, 'm', 0, 'o', 0, 'r', 0, 'a', 0, ' ', 0, 'X', 0, '8', 0}));
+    }
+
+    // Length and capabilities of each extension-unit selector as the host asks them
+    // (GET_LEN, GET_INFO) before it sends anything.
+    void extensionUnitSelectors_data() {
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<int>("length");  // 0: no such control (a stall)
+        QTest::addColumn<int>("info");    // 1 GET, 2 SET
+        const int rows[][3] = {{1, 1, 3},  {2, 1, 3},  {3, 1, 3},  {4, 5, 2},    {5, 1, 2},    {6, 60, 1},
+                               {7, 60, 1}, {8, 4, 3},  {9, 4, 2},  {10, 1, 2},   {11, 1, 1},   {12, 0, 0},
+                               {13, 1, 3}, {14, 1, 3}, {15, 0, 0}, {16, 256, 3}, {17, 264, 3}, {18, 0, 0}};
+        for (const auto& r : rows)
+            QTest::addRow("selector %d", r[0]) << r[0] << r[1] << r[2];
+    }
+    void extensionUnitSelectors() {
+        QFETCH(int, selector);
+        QFETCH(int, length);
+        QFETCH(int, info);
+        UsbCamera camera(options());
+        const ControlAnswer len = classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetLen);
+        const ControlAnswer inf = classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetInfo);
+        QCOMPARE(len.stall, length == 0);
+        QCOMPARE(inf.stall, length == 0);
+        if (length == 0) {
+            QCOMPARE(int(camera.units().lastError()), int(kErrorInvalidControl));
+            return;
+        }
+        QCOMPARE(len.data, le(length, 2));
+        QCOMPARE(inf.data, Bytes{uint8_t(info)});
+        // A GET of a write-only control stalls, as the in-process unit refuses it.
+        QCOMPARE(
+            classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetCur, {}, uint16_t(length)).stall,
+            !(info & 1));
+    }
+
+    // The standard controls in USB video units, and a SET landing in the model in its own
+    // units; a refused value stalls with the error code the host then reads.
+    void unitRequests_data() {
+        QTest::addColumn<int>("entity");
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<int>("request");
+        QTest::addColumn<Bytes>("sent");
+        QTest::addColumn<int>("error");  // -1: no stall
+        QTest::addColumn<Bytes>("answer");
+        const int PU = kProcessingUnitId, CT = kCameraTerminalId, XU = kExtensionUnitId;
+        QTest::newRow("brightness max") << PU << 0x02 << int(kGetMax) << Bytes{} << -1 << le(200, 2);
+        QTest::newRow("white balance res") << PU << 0x0A << int(kGetRes) << Bytes{} << -1 << le(10, 2);
+        QTest::newRow("hue beyond max") << PU << 0x06 << int(kSetCur) << le(181, 2) << 4 << Bytes{};
+        QTest::newRow("short set") << PU << 0x02 << int(kSetCur) << le(5, 1) << 7 << Bytes{};
+        QTest::newRow("power line 3") << PU << 0x05 << int(kSetCur) << le(3, 1) << 4 << Bytes{};
+        QTest::newRow("exposure default, 100 us")
+            << CT << 0x04 << int(kGetDef) << Bytes{} << -1 << le(313, 4);
+        QTest::newRow("exposure max") << CT << 0x04 << int(kGetMax) << Bytes{} << -1 << le(5000, 4);
+        QTest::newRow("ae modes offered") << CT << 0x02 << int(kGetRes) << Bytes{} << -1 << le(9, 1);
+        QTest::newRow("ae shutter priority") << CT << 0x02 << int(kSetCur) << le(4, 1) << 4 << Bytes{};
+        QTest::newRow("pan/tilt res")
+            << CT << 0x0D << int(kGetRes) << Bytes{} << -1 << joined(le(3600, 4), le(3600, 4));
+        QTest::newRow("pan beyond") << CT << 0x0D << int(kSetCur) << joined(le(21 * 3600, 4), le(0, 4)) << 4
+                                    << Bytes{};
+        QTest::newRow("no such unit") << 9 << 0x02 << int(kGetCur) << Bytes{} << 5 << Bytes{};
+        QTest::newRow("no such control") << PU << 0x0C << int(kGetCur) << Bytes{} << 6 << Bytes{};
+        QTest::newRow("hdr refuses 2") << XU << 1 << int(kSetCur) << le(2, 1) << 0xFF << Bytes{};
+        QTest::newRow("version text") << XU << 7 << int(kGetCur) << Bytes{} << -1 << [] {
+            Bytes b(60, 0);
+            std::memcpy(b.data(), "1.2.3", 5);
+            return b;
+        }();
+        QTest::newRow("serial set") << XU << 6 << int(kSetCur) << Bytes(60, 0) << 7 << Bytes{};
+    }
+    void unitRequests() {
+        QFETCH(int, entity);
+        QFETCH(int, selector);
+        QFETCH(int, request);
+        QFETCH(Bytes, sent);
+        QFETCH(int, error);
+        QFETCH(Bytes, answer);
+        UsbCamera camera(options());
+        const ControlAnswer a = classRequest(camera, uint8_t(entity), uint8_t(selector), uint8_t(request),
+                                             sent, uint16_t(answer.size() ? answer.size() : 64));
+        QCOMPARE(a.stall, error >= 0);
+        const ControlAnswer code = classRequest(camera, 0, 0x02, kGetCur, {}, 1);
+        QCOMPARE(code.data, Bytes{uint8_t(error >= 0 ? error : 0)});
+        if (!answer.empty())
+            QCOMPARE(a.data, answer);
+    }
+
+    // SETs change the model in its own units; the picture and the in-process camera see them.
+    void setsReachTheModel() {
+        UsbCamera camera(options());
+        const auto C = device::ControlGroup::CameraControl;
+        QVERIFY(!classRequest(camera, kCameraTerminalId, 0x02, kSetCur, le(1, 1)).stall);
+        QVERIFY(!classRequest(camera, kCameraTerminalId, 0x04, kSetCur, le(1250, 4)).stall);
+        QVERIFY(
+            !classRequest(camera, kCameraTerminalId, 0x0D, kSetCur, joined(le(5 * 3600, 4), le(-2 * 3600, 4)))
+                 .stall);
+        QVERIFY(!classRequest(camera, kExtensionUnitId, 14, kSetCur, le(-2, 1)).stall);
+        const auto& table = camera.model().controls;
+        QCOMPARE(table.state(C, device::kCamExposure).value, -3L);
+        QCOMPARE(table.state(C, device::kCamExposure).flags, long(device::kFlagsManual));
+        QCOMPARE(table.state(C, device::kCamPan).value, 5L);
+        QCOMPARE(table.state(C, device::kCamTilt).value, -2L);
+        QCOMPARE(camera.model().picture().sensitivity, -2);
+        QCOMPARE(classRequest(camera, kCameraTerminalId, 0x04, kGetCur, {}, 4).data, le(1250, 4));
+        // The reset to factory defaults (selector 5) reaches the standard controls and asks
+        // the emulation to restart the camera.
+        const ControlAnswer reset = classRequest(camera, kExtensionUnitId, 5, kSetCur, le(1, 1));
+        QVERIFY(!reset.stall);
+        QCOMPARE(int(reset.action), int(device::sim::ExtensionUnit::Action::RebootAfterReset));
+        QCOMPARE(table.state(C, device::kCamExposure).flags, long(device::kFlagsAuto));
+        QCOMPARE(classRequest(camera, kCameraTerminalId, 0x02, kGetCur, {}, 1).data, le(8, 1));
+    }
+
+    // The probe: a format and frame the camera has, the nearest interval of the frame.
+    void probeNegotiation_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("wantFormat");
+        QTest::addColumn<int>("wantFrame");
+        QTest::addColumn<int>("wantInterval");
+        QTest::newRow("640x360 at 15") << 1 << 4 << 666666 << 1 << 4 << 666666;
+        QTest::newRow("nearest interval") << 1 << 2 << 390000 << 1 << 2 << 400000;
+        QTest::newRow("default interval") << 1 << 3 << 0 << 1 << 3 << 333333;
+        QTest::newRow("unknown frame") << 2 << 9 << 0 << 2 << 1 << 1000000;
+        QTest::newRow("unknown format") << 7 << 1 << 0 << 1 << 1 << 333333;
+    }
+    void probeNegotiation() {
+        QFETCH(int, format);
+        QFETCH(int, frame);
+        QFETCH(int, interval);
+        QFETCH(int, wantFormat);
+        QFETCH(int, wantFrame);
+        QFETCH(int, wantInterval);
+        UsbCamera camera(options());
+        Bytes probe(kProbeLength, 0);
+        probe[2] = uint8_t(format);
+        probe[3] = uint8_t(frame);
+        std::memcpy(probe.data() + 4, le(interval, 4).data(), 4);
+        const uint8_t set[8] = {0x21, kSetCur, 0, 2, kStreamingInterface, 0, uint8_t(kProbeLength), 0};
+        QVERIFY(!camera.control(set, probe).stall);
+        QVERIFY(camera.stream().streaming());
+        const uint8_t get[8] = {0xA1, kGetCur, 0, 2, kStreamingInterface, 0, uint8_t(kProbeLength), 0};
+        const Bytes got = camera.control(get, {}).data;
+        QCOMPARE(int(got[2]), wantFormat);
+        QCOMPARE(int(got[3]), wantFrame);
+        QCOMPARE(Bytes(got.begin() + 4, got.begin() + 8), le(wantInterval, 4));
+        QCOMPARE(Bytes(got.begin() + 18, got.begin() + 22), le(camera.stream().frame().maxFrameBytes(), 4));
+        QCOMPARE(Bytes(got.begin() + 22, got.begin() + 26), le(kPayloadSize, 4));
+        // The host ends a bulk stream with CLEAR_FEATURE(ENDPOINT_HALT) on the endpoint.
+        const uint8_t halt[8] = {0x02, 0x01, 0, 0, kStreamingEndpoint, 0, 0, 0};
+        QVERIFY(camera.control(halt, {}).streamStopped);
+        QVERIFY(!camera.stream().streaming());
+    }
+
+    // Frames cut into payloads: the bytes in order, end of frame on the last payload
+    // only, one frame ID per frame, toggled by the next.
+    void payloads_data() {
+        QTest::addColumn<int>("frameBytes");
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<int>("payloads");
+        QTest::newRow("three payloads") << 40000 << 16384 << 3;
+        QTest::newRow("exactly full") << 16382 << 16384 << 1;
+        QTest::newRow("one byte over") << 16383 << 16384 << 2;
+    }
+    void payloads() {
+        QFETCH(int, frameBytes);
+        QFETCH(int, maxLength);
+        QFETCH(int, payloads);
+        PayloadCutter cutter;
+        Bytes frame(static_cast<size_t>(frameBytes));
+        for (size_t i = 0; i < frame.size(); ++i)
+            frame[i] = uint8_t(i * 7);
+        uint8_t lastId = 0xFF;
+        for (int round = 0; round < 2; ++round) {
+            cutter.newFrame(frame);
+            Bytes joined;
+            int count = 0;
+            uint8_t id = 0xFF;
+            Bytes payload(static_cast<size_t>(maxLength));
+            while (size_t n = cutter.next(payload.data(), payload.size())) {
+                ++count;
+                QCOMPARE(int(payload[0]), 2);
+                QCOMPARE(bool(payload[1] & 0x02), !cutter.hasData());
+                if (id != 0xFF)
+                    QCOMPARE(payload[1] & 1, int(id));
+                id = payload[1] & 1;
+                joined.insert(joined.end(), payload.begin() + 2, payload.begin() + long(n));
+            }
+            QCOMPARE(count, payloads);
+            QCOMPARE(joined, frame);
+            QVERIFY(id != lastId);
+            lastId = id;
+        }
+    }
+
+    // The USB/IP messages: a submit read from its big-endian header, answers laid out
+    // with the IN data after the header only.
+    void usbipMessages() {
+        uint8_t h[kUsbipHeaderSize] = {};
+        const uint32_t words[] = {kCmdSubmit, 77, 0x10002, kDirIn, 1, 0, 16384};
+        for (size_t i = 0; i < 7; ++i)
+            for (int b = 0; b < 4; ++b)
+                h[i * 4 + size_t(b)] = uint8_t(words[i] >> (24 - 8 * b));
+        h[40] = 0xA1;
+        UsbipCommand c;
+        QVERIFY(parseCommand(h, c));
+        QCOMPARE(c.seqnum, 77u);
+        QCOMPARE(c.endpoint, 1u);
+        QCOMPARE(c.length, 16384u);
+        QCOMPARE(c.outLength(), 0u);
+        QCOMPARE(int(c.setup[0]), 0xA1);
+        const uint8_t data[3] = {1, 2, 3};
+        const Bytes in = submitAnswer(c, 0, data, 3);
+        QCOMPARE(in.size(), kUsbipHeaderSize + 3);
+        QCOMPARE(Bytes(in.begin(), in.begin() + 8), Bytes({0, 0, 0, 3, 0, 0, 0, 77}));
+        QCOMPARE(Bytes(in.begin() + 24, in.begin() + 28), Bytes({0, 0, 0, 3}));
+        c.direction = kDirOut;
+        const Bytes stall = submitAnswer(c, kStatusStall, data, 3);
+        QCOMPARE(stall.size(), kUsbipHeaderSize);
+        QCOMPARE(Bytes(stall.begin() + 20, stall.begin() + 24), Bytes({0xFF, 0xFF, 0xFF, 0xE0}));
+        h[3] = 9;  // no such command
+        QVERIFY(!parseCommand(h, c));
+        h[3] = kCmdSubmit;
+        h[24] = 0x7F;  // an absurd transfer length
+        QVERIFY(!parseCommand(h, c));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUsbCamera)
+#include "tst_usb_camera.moc"
