@@ -47,7 +47,7 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
         QStringLiteral("backend"));
     parser.addOption(camera);
     addCliOptions(parser);
-    parser.process(core);  // --help, --version and unknown options end the process here
+    parseArgumentsOrExit(parser, core.arguments());  // --help, --version and errors end here
 
     CommandLine line;
     if (parser.isSet(camera))
