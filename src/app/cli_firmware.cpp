@@ -39,6 +39,9 @@ public:
     void show(double percent) {
         const int whole = static_cast<int>(percent);
         if (terminal_) {
+            if (whole == lastWhole_)
+                return;
+            lastWhole_ = whole;
             const int filled = whole * 40 / 100;
             std::printf("\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
                         std::string(size_t(40 - filled), ' ').c_str(), whole);
@@ -55,6 +58,7 @@ public:
 
 private:
     bool terminal_;
+    int lastWhole_ = -1;  // the bar is redrawn when its number changes
     int lastTenth_ = -1;
 };
 
@@ -106,6 +110,7 @@ QString awaitReturn() {
 int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera& found) {
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
+    std::signal(SIGHUP, onStopSignal);  // a closed terminal stops as SIGTERM does
 
     UpdateFWbyUsbFunc engine;
     engine.setTransferSize(static_cast<int>(UVCXUManager::instance().getTransferSize()));
@@ -151,6 +156,7 @@ int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera&
         progress.end();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
     if (outcome != kFwStarted)
         return fail(kExitUpdateFailed, outcomeFailure(outcome));
 
