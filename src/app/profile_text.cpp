@@ -231,10 +231,11 @@ QByteArray mergeProfileText(const QByteArray& existing, const CameraProfile& pro
     for (int i = 0; i < added.size(); ++i)
         lines.insert(controlsEnd + i, added[i]);
     if (!hasProfileSection) {
-        lines.prepend(QByteArray());
-        lines.prepend("serial=" + profile.serial.toUtf8());
-        lines.prepend("format=" + QByteArray::number(kProfileFormat));
-        lines.prepend("[profile]");
+        // At the end: lines before the file's first section keep the section they had.
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines << QByteArray();
+        lines << QByteArray("[profile]") << "format=" + QByteArray::number(kProfileFormat)
+              << "serial=" + profile.serial.toUtf8();
     }
     QByteArray text;
     for (const QByteArray& line : lines)

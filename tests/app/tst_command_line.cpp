@@ -377,10 +377,10 @@ private slots:
                    "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\n"
                    "brightness=150\nhdr=1\n\n[lenses]\nwide=1\n");
         QTest::newRow("no sections")
-            << QByteArray("; hand-written\n")
+            << QByteArray("gain=1\n; hand-written\n")
             << QByteArray(
-                   "[profile]\nformat=1\nserial=S1\n\n; hand-written\n\n[controls]\nbrightness=150\n"
-                   "hdr=1\n");
+                   "gain=1\n; hand-written\n\n[controls]\nbrightness=150\nhdr=1\n\n[profile]\nformat=1\n"
+                   "serial=S1\n");
     }
 
     void storeChangesOnlyItsKeys() {
