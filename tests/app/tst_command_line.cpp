@@ -3,6 +3,7 @@
 // the same moment; and, in process, a camera that vanishes in the middle of a command,
 // profile writes that are cut short or refused, and the window giving a replugged camera
 // its profile back and storing its last changes on the way out.
+#include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -170,6 +171,40 @@ private slots:
         // No answer, only the error line (an update that fails after the transfer shows its progress).
         if (code != kExitDone && code != kExitUpdateFailed)
             QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
+    }
+
+    // On a terminal the transfer's bar is drawn once per percentage it shows.
+    void terminalProgressRedrawsOnChange() {
+        int terminal = -1;
+        const QByteArray program =
+            QFile::encodeName(QCoreApplication::applicationDirPath() + "/lumora-x8-settings");
+        const QByteArray image = QFile::encodeName(profiles_.filePath("newer.bin"));
+        struct termios raw = {};
+        ::cfmakeraw(&raw);  // the bytes as the program wrote them
+        const pid_t child = ::forkpty(&terminal, nullptr, &raw, nullptr);
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::setenv("LUMORA_CAMERA", "simulated", 1);
+            ::setenv("LUMORA_SIM_SCRIPT", "latency=0us; reboot=300ms", 1);
+            ::execl(program.constData(), program.constData(), "--no-profile", "--firmware-update",
+                    image.constData(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        QByteArray shown;
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::read(terminal, buffer, sizeof buffer)) > 0)
+            shown.append(buffer, int(got));
+        ::close(terminal);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), int(kExitDone));
+        QSet<QByteArray> percentages;
+        const QList<QByteArray> redraws = shown.split('\r');
+        for (const QByteArray& redraw : redraws.mid(1))
+            percentages.insert(redraw.mid(redraw.indexOf(']') + 1, 5).trimmed());
+        QVERIFY2(redraws.size() > 2, shown.constData());
+        QCOMPARE(redraws.size() - 1, percentages.size());
     }
 
     void jsonAnswersHaveTheirShape() {
