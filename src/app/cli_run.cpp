@@ -414,6 +414,8 @@ int cameraCommand(const CliRequest& request) {
             return finishApply(camera, found, values, request);
         }
         case CliRequest::Action::FirmwareUpdate:
+            if (!camera.hasExtensionUnit())  // the image travels over it
+                return fail(kExitNoCamera, QStringLiteral("the camera's extension unit did not answer"));
             return runFirmwareUpdate(request.file, camera, found);
         default:
             return fail(kExitBadArgument, QStringLiteral("not a camera command"));
