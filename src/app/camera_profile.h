@@ -1,7 +1,7 @@
 #pragma once
 // Camera profiles: a camera's settings saved under its serial number, so that a camera
 // that comes back from an unplug or a reboot gets them again, and exported or imported
-// for another camera. The file's text is profile_text.h's.
+// for another camera. The file's text is engine/profile_text.h's.
 //
 // Every writer of a camera's profile (the window, each command) changes only the values it
 // changed itself, under a lock file beside the profile ("<profile>.lock"): it reads the
@@ -15,7 +15,7 @@
 #include <set>
 #include <string>
 
-#include "app/profile_text.h"
+#include "engine/profile_text.h"
 
 // Where the profile of the camera with this serial number lives: the folder
 // "lumora-x8-settings/profiles" in the user's configuration folder, or LUMORA_PROFILE_DIR

@@ -3,7 +3,7 @@
 // given and leave every other control of the file as it was.
 #include <cstdlib>
 
-#include "app/profile_text.h"
+#include "engine/profile_text.h"
 #include "engine/control_catalog.h"
 #include "fuzz_support.h"
 

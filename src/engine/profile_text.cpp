@@ -1,4 +1,4 @@
-#include "app/profile_text.h"
+#include "engine/profile_text.h"
 
 #include <QRegularExpression>
 #include <climits>
