@@ -1,9 +1,11 @@
 #include "app/camera_profile.h"
 
+#include <sys/stat.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
-#include <QSettings>
 #include <QStandardPaths>
 #include <atomic>
 
@@ -13,6 +15,9 @@
 
 namespace {
 std::atomic<bool> g_profilesEnabled{false};
+
+// How long a writer waits for another one to finish with the profile.
+constexpr int kLockWaitMs = 5000;
 
 // Serial numbers become file names: letters, digits, '-' and '_' stay, the rest is
 // written as %XX.
@@ -25,6 +30,42 @@ QString fileNameFor(const QString& serial) {
             name += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
     }
     return name + QStringLiteral(".ini");
+}
+
+bool failWith(QString* error, const QString& path, const QString& why) {
+    if (error != nullptr)
+        *error = QStringLiteral("cannot write profile %1: %2").arg(path, why);
+    return false;
+}
+
+// Replaces path with text atomically.
+bool replaceFile(const QString& path, const QByteArray& text, QString* error,
+                 const std::function<void()>& beforeCommit) {
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return failWith(error, path, file.errorString());
+    if (file.write(text) != text.size() || !file.flush())
+        return failWith(error, path, file.errorString());
+    if (beforeCommit)
+        beforeCommit();
+    if (!file.commit())
+        return failWith(error, path, file.errorString());
+    return true;
+}
+
+// The file's bytes, at most kMaxProfileBytes; false when it cannot be read.
+bool readSmallFile(const QString& path, QByteArray* text) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *text = file.read(kMaxProfileBytes);
+    return file.error() == QFile::NoError;
+}
+
+int linkCount(const QString& path) {
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_nlink) : 0;
 }
 }  // namespace
 
@@ -39,77 +80,73 @@ QString profilePathFor(const QString& serial) {
     return folder + QLatin1Char('/') + fileNameFor(serial);
 }
 
-bool saveProfile(const QString& path, const CameraProfile& profile, QString* error,
-                 const std::function<void()>& beforeCommit) {
-    const auto fail = [error, &path](const QString& why) {
-        if (error != nullptr)
-            *error = QStringLiteral("cannot write profile %1: %2").arg(path, why);
-        return false;
-    };
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return fail(QStringLiteral("cannot create its folder"));
-    QString text = QStringLiteral("[profile]\nformat=%1\nserial=%2\n\n[controls]\n")
-                       .arg(kProfileFormat)
-                       .arg(profile.serial);
-    for (const ControlInfo& control : controlCatalog()) {
-        const auto found = profile.values.find(control.name);
-        if (found != profile.values.end())
-            text += QStringLiteral("%1=%2\n").arg(QString::fromLatin1(control.name)).arg(found->second);
+std::set<std::string> keysOf(const CameraProfile& profile) {
+    std::set<std::string> keys;
+    for (const auto& entry : profile.values)
+        keys.insert(entry.first);
+    return keys;
+}
+
+bool storeProfile(const QString& path, const CameraProfile& profile, const std::set<std::string>& changed,
+                  QString* error, const std::function<void()>& beforeCommit) {
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return failWith(error, path, QStringLiteral("cannot create its folder"));
+    if (info.exists() && !info.isFile())
+        return failWith(error, path, QStringLiteral("it is not a regular file"));
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs))
+        return failWith(error, path,
+                        lock.error() == QLockFile::LockFailedError
+                            ? QStringLiteral("another program held its lock file too long")
+                            : QStringLiteral("cannot create its lock file"));
+    QByteArray text;
+    if (QFileInfo::exists(path)) {
+        QByteArray existing;
+        if (!readSmallFile(path, &existing))
+            return failWith(error, path, QStringLiteral("cannot read it"));
+        text = mergeProfileText(existing, profile, changed);
+    } else {
+        text = profileText(profile);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return fail(file.errorString());
-    if (beforeCommit)
-        beforeCommit();
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    return replaceFile(path, text, error, beforeCommit);
+}
+
+QString exportRefusal(const QString& path) {
+    if (path == QStringLiteral("-"))
+        return QStringLiteral("'-' is not standard output here; name a file (./- for one named '-')");
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("it exists and is not a regular file");
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return QStringLiteral("its folder %1 does not exist").arg(info.absolutePath());
+    return QString();
+}
+
+bool exportProfile(const QString& path, const CameraProfile& profile, QString* error) {
+    const QString refusal = exportRefusal(path);
+    if (!refusal.isEmpty())
+        return failWith(error, path, refusal);
+    const QFileInfo info(path);
+    const QByteArray text = profileText(profile);
+    if (info.exists() && linkCount(path) > 1) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
+            !file.flush())
+            return failWith(error, path, file.errorString());
+        return true;
+    }
+    return replaceFile(info.exists() ? info.canonicalFilePath() : path, text, error, {});
 }
 
 ProfileLoad loadProfile(const QString& path) {
-    ProfileLoad load;
     const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
-        return load;
-    QSettings settings(path, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        return load;
-    load.readable = true;
-    bool formatOk = false;
-    const int format = settings.value(QStringLiteral("profile/format")).toString().toInt(&formatOk);
-    if (!formatOk)
-        load.skipped << QStringLiteral("profile format missing or not a number: read as format %1")
-                            .arg(kProfileFormat);
-    else if (format > kProfileFormat)
-        load.skipped << QStringLiteral(
-                            "profile format %1 is newer than %2: loading the controls this version knows")
-                            .arg(format)
-                            .arg(kProfileFormat);
-    load.profile.serial = settings.value(QStringLiteral("profile/serial")).toString();
-    for (const QString& key : settings.allKeys()) {
-        if (key.startsWith(QStringLiteral("profile/")))
-            continue;
-        if (!key.startsWith(QStringLiteral("controls/"))) {
-            load.skipped << QStringLiteral("%1: not a control, skipped").arg(key);
-            continue;
-        }
-        const QString name = key.mid(int(sizeof("controls/")) - 1);
-        if (findControl(name.toStdString()) == nullptr) {
-            load.skipped << QStringLiteral("%1: unknown control, skipped").arg(name);
-            continue;
-        }
-        bool ok = false;
-        const QString raw = settings.value(key).toString();
-        const int value = raw.trimmed().toInt(&ok);
-        if (!ok) {
-            load.skipped << QStringLiteral("%1: '%2' is not a whole number, skipped").arg(name, raw);
-            continue;
-        }
-        load.profile.values[name.toStdString()] = value;
-    }
+    QByteArray text;
+    if (!info.isFile() || !readSmallFile(path, &text))
+        return ProfileLoad{};
+    ProfileLoad load = parseProfile(text);
+    if (info.size() > kMaxProfileBytes)
+        load.skipped << QStringLiteral("only the first %1 bytes were read").arg(kMaxProfileBytes);
     return load;
 }
 
@@ -122,24 +159,42 @@ std::map<std::string, int> applyProfile(const CameraProfile& profile, UvcCamera&
         if (stored == profile.values.end())
             continue;
         const ControlReading reading = readControl(*control, camera);
-        if (!reading.ok || stored->second < reading.min || stored->second > reading.max) {
-            skipped->append(QStringLiteral("%1=%2 is outside %3..%4, skipped")
+        const std::string refusal =
+            reading.ok ? refusalOf(reading, stored->second) : std::string("cannot be read from the camera");
+        if (!refusal.empty()) {
+            skipped->append(QStringLiteral("%1=%2 %3, skipped")
                                 .arg(QString::fromLatin1(control->name))
                                 .arg(stored->second)
-                                .arg(reading.min)
-                                .arg(reading.max));
+                                .arg(QString::fromStdString(refusal)));
             continue;
         }
         accepted[stored->first] = stored->second;
         if (stored->second == reading.value)
             continue;
+        // Not recorded here: the worker records the value once applied (pan and tilt jobs
+        // that find their value already recorded do nothing).
         SettingTaskEngine::instance().addJob(control->controlId, stored->second);
-        recordValue(*control, stored->second, currentValues());
         ++count;
     }
     if (queued != nullptr)
         *queued = count;
     return accepted;
+}
+
+QStringList checkProfileKept(const std::map<std::string, int>& applied, UvcCamera& camera) {
+    QStringList notKept;
+    for (const auto& [name, value] : applied) {
+        const ControlInfo* control = findControl(name);
+        const ControlReading reading = readControl(*control, camera);
+        if (!reading.ok || reading.value == value)
+            continue;
+        notKept << QStringLiteral("%1=%2 was not kept: the camera holds %3")
+                       .arg(QString::fromStdString(name))
+                       .arg(value)
+                       .arg(reading.value);
+        recordValue(*control, reading.value, currentValues());
+    }
+    return notKept;
 }
 
 void setCameraProfilesEnabled(bool enabled) {

@@ -114,11 +114,16 @@ int CliCamera::open(QString* error) {
     open_ = true;
     const bool found = UVCXUManager::instance().findUnit(
         kExtensionUnitRetries, [] { return waitUnlessQuitRequested(kExtensionUnitRetrySleep); });
-    if (!found) {
+    if (!found && quitRequested()) {
         close();
-        *error = QStringLiteral("the camera's extension unit did not answer");
+        *error = QStringLiteral("stopped while waiting for the camera's extension unit");
         return kExitNoCamera;
     }
+    // Without the extension unit the standard controls still work; the vendor ones are
+    // refused (their reads answer not ok while the channel is off).
+    extensionUnit_ = found;
+    if (!found)
+        UVCXUManager::instance().setEnableCommand(false);
     SettingTaskEngine::instance().setCamera(&stream_.camera());
     return kExitDone;
 }

@@ -34,9 +34,11 @@ public:
     CliCamera(const CliCamera&) = delete;
     CliCamera& operator=(const CliCamera&) = delete;
 
-    // Opens the stream, finds the extension unit and starts the settings worker. Answers
-    // kExitDone or kExitNoCamera (error says why).
+    // Opens the stream, looks for the extension unit and starts the settings worker.
+    // Answers kExitDone or kExitNoCamera (error says why). A camera whose extension unit
+    // does not answer is open for its standard controls only.
     int open(QString* error);
+    bool hasExtensionUnit() const { return extensionUnit_; }
     void close();
     // Stops the stream and the settings worker; the extension unit stays enabled (the
     // firmware update's start needs it).
@@ -54,4 +56,5 @@ private:
     UvcStream stream_;
     Callback callback_;
     bool open_ = false;
+    bool extensionUnit_ = false;
 };

@@ -39,6 +39,9 @@ public:
     void show(double percent) {
         const int whole = static_cast<int>(percent);
         if (terminal_) {
+            if (whole == lastWhole_)
+                return;
+            lastWhole_ = whole;
             const int filled = whole * 40 / 100;
             std::printf("\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
                         std::string(size_t(40 - filled), ' ').c_str(), whole);
@@ -55,6 +58,7 @@ public:
 
 private:
     bool terminal_;
+    int lastWhole_ = -1;  // the bar is redrawn when its number changes
     int lastTenth_ = -1;
 };
 
@@ -111,10 +115,12 @@ public:
     StopSignals() {
         std::signal(SIGINT, onStopSignal);
         std::signal(SIGTERM, onStopSignal);
+        std::signal(SIGHUP, onStopSignal);  // a closed terminal stops as SIGTERM does
     }
     ~StopSignals() {
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGHUP, SIG_DFL);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;

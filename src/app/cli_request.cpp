@@ -1,5 +1,8 @@
 #include "app/cli_request.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "engine/control_catalog.h"
 
 namespace {
@@ -46,6 +49,17 @@ void addCliOptions(QCommandLineParser& parser) {
     parser.addPositionalArgument(QStringLiteral("arguments"),
                                  QStringLiteral("Control names for --get, NAME=VALUE for --set."),
                                  QStringLiteral("[NAME|NAME=VALUE...]"));
+}
+
+void parseArgumentsOrExit(QCommandLineParser& parser, const QStringList& arguments) {
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "lumora-x8-settings: %s\n", qPrintable(parser.errorText()));
+        std::exit(kExitBadArgument);
+    }
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(kExitDone);
 }
 
 CliRequest cliRequestFrom(const QCommandLineParser& parser, QString* error) {

@@ -31,6 +31,10 @@ struct CliRequest {
 
 // Adds the command-line mode's options to parser.
 void addCliOptions(QCommandLineParser& parser);
+// Parses arguments as QCommandLineParser::process does (--help and --version answer and
+// exit 0), except that an unknown option or a missing option value exits with
+// kExitBadArgument, as --help and the README say, after a line on standard error.
+void parseArgumentsOrExit(QCommandLineParser& parser, const QStringList& arguments);
 // The request the parsed arguments make; Action::None for the window. On a conflict
 // (two actions) error is set.
 CliRequest cliRequestFrom(const QCommandLineParser& parser, QString* error);

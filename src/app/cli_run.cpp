@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "app/camera_profile.h"
 #include "app/cli_camera.h"
@@ -52,7 +53,8 @@ QJsonObject controlJson(const Reading& reading) {
     QJsonObject object{{QStringLiteral("name"), QString::fromLatin1(reading.control->name)},
                        {QStringLiteral("value"), reading.value.value},
                        {QStringLiteral("min"), reading.value.min},
-                       {QStringLiteral("max"), reading.value.max}};
+                       {QStringLiteral("max"), reading.value.max},
+                       {QStringLiteral("step"), reading.value.step}};
     object.insert(QStringLiteral("default"),
                   reading.value.def ? QJsonValue(*reading.value.def) : QJsonValue());
     return object;
@@ -64,6 +66,8 @@ QString controlLine(const Reading& reading) {
                        .arg(reading.value.value, 6)
                        .arg(reading.value.min)
                        .arg(reading.value.max);
+    if (reading.value.step != 1)
+        line += QStringLiteral(" step %1").arg(reading.value.step);
     if (reading.value.def)
         line += QStringLiteral(", default %1").arg(*reading.value.def);
     return line + QStringLiteral(")\n");
@@ -114,11 +118,40 @@ bool readControls(CliCamera& camera, const std::vector<const ControlInfo*>& cont
     return true;
 }
 
-std::vector<const ControlInfo*> allControls() {
+// Every control the open camera can answer: without its extension unit, the standard ones.
+std::vector<const ControlInfo*> availableControls(const CliCamera& camera) {
     std::vector<const ControlInfo*> controls;
-    for (const ControlInfo& control : controlCatalog())
-        controls.push_back(&control);
+    for (const ControlInfo& control : controlCatalog()) {
+        if (camera.hasExtensionUnit() || !isVendorControl(control))
+            controls.push_back(&control);
+    }
     return controls;
+}
+
+// The vendor controls among controls when the extension unit is silent: they cannot be
+// read nor set. Answers the refusal (empty when there is none).
+QString silentVendorControls(const CliCamera& camera, const std::vector<const ControlInfo*>& controls) {
+    if (camera.hasExtensionUnit())
+        return QString();
+    QStringList names;
+    for (const ControlInfo* control : controls) {
+        if (isVendorControl(*control))
+            names << QString::fromLatin1(control->name);
+    }
+    if (names.isEmpty())
+        return QString();
+    return QStringLiteral(
+               "the camera's extension unit does not answer, so its vendor controls (%1) cannot be "
+               "reached; the standard ones can")
+        .arg(names.join(QStringLiteral(", ")));
+}
+
+const Reading* readingOf(const std::vector<Reading>& readings, const ControlInfo* control) {
+    for (const Reading& reading : readings) {
+        if (reading.control == control)
+            return &reading;
+    }
+    return nullptr;
 }
 
 // Queues values in the order that keeps automatic modes last.
@@ -141,54 +174,84 @@ std::map<std::string, int> queueProfile(const CameraProfile& profile, CliCamera&
     return accepted;
 }
 
-// The camera's settings become its stored profile, so that the window re-applies them
-// when the camera comes back.
-void storeProfile(const FoundCamera& camera, const std::vector<Reading>& readings) {
+// Applies the camera's stored profile, as the window does when the camera connects, and
+// says which values the camera did not keep. false when the camera went away.
+bool applyStoredProfile(const ProfileLoad& stored, CliCamera& camera) {
+    const std::map<std::string, int> accepted = queueProfile(stored.profile, camera, stored.skipped);
+    if (!SettingTaskEngine::instance().waitUntilIdle(kApplyTimeout) || camera.lost())
+        return false;
+    for (const QString& line : checkProfileKept(accepted, camera.camera()))
+        fail(kExitDone, QStringLiteral("profile: ") + line);
+    return true;
+}
+
+// The values of changed, as the camera holds them (readings: every control it answers),
+// are stored in its profile, so that the window and the next command apply them again.
+// Answers kExitDone or kExitFailed, with a line saying what was not stored.
+int storeCameraProfile(const FoundCamera& camera, const std::vector<Reading>& readings,
+                       const std::set<std::string>& changed) {
     const QString path = profilePathFor(camera.serial);
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) {
+        fail(kExitDone,
+             QStringLiteral("the camera's serial number is unknown, so no profile keeps these values"));
+        return kExitDone;
+    }
     CameraProfile profile{camera.serial, {}};
     for (const Reading& reading : readings)
         profile.values[reading.control->name] = reading.value.value;
     QString error;
-    if (!saveProfile(path, profile, &error))
-        fail(kExitFailed, error);
+    if (storeProfile(path, profile, changed, &error))
+        return kExitDone;
+    QStringList names;
+    for (const std::string& name : changed)
+        names << QString::fromStdString(name);
+    return fail(kExitFailed,
+                QStringLiteral("the camera holds the new values, but its profile does not: %1 not "
+                               "stored (%2)")
+                    .arg(names.join(QStringLiteral(", ")), error));
 }
 
-// Checks values against the ranges the camera reports; refused ones are described.
-QStringList outOfRange(CliCamera& camera, const std::map<const ControlInfo*, int>& values) {
+// Checks values against the ranges and steps the camera reports; refused ones are
+// described.
+QStringList refusedValues(CliCamera& camera, const std::map<const ControlInfo*, int>& values) {
     QStringList refused;
     for (const auto& [control, value] : values) {
         const ControlReading reading = readControl(*control, camera.camera());
-        if (reading.ok && (value < reading.min || value > reading.max))
-            refused << QStringLiteral("%1=%2 is outside %3..%4")
+        const std::string refusal = reading.ok ? refusalOf(reading, value) : std::string();
+        if (!refusal.empty())
+            refused << QStringLiteral("%1=%2 %3")
                            .arg(QString::fromLatin1(control->name))
                            .arg(value)
-                           .arg(reading.min)
-                           .arg(reading.max);
+                           .arg(QString::fromStdString(refusal));
     }
     return refused;
 }
 
-// --set and --load-profile, once the values are queued: wait for them, read them back,
-// print, store the camera's settings as its profile.
+// --set and --load-profile, once the values are queued: wait for them, read every control
+// back at once (nothing needs the camera afterwards), print the asked ones, store them as
+// the camera's profile.
 int finishApply(CliCamera& camera, const FoundCamera& found, const std::map<const ControlInfo*, int>& values,
                 const CliRequest& request) {
+    const QString notStored =
+        request.noProfile ? QString() : QStringLiteral("; nothing was stored in its profile");
     if (!SettingTaskEngine::instance().waitUntilIdle(kApplyTimeout) || camera.lost())
-        return fail(kExitCameraLost, QStringLiteral("the camera went away while the values were applied"));
-    std::vector<const ControlInfo*> controls;
-    for (const ControlInfo* control : applyOrder()) {
-        if (values.count(control) != 0)
-            controls.push_back(control);
-    }
-    std::vector<Reading> readings;
-    if (!readControls(camera, controls, readings) || camera.lost())
         return fail(kExitCameraLost,
-                    QStringLiteral("the camera went away before the values could be read back"));
-    printControls(found, readings, request.json);
+                    QStringLiteral("the camera went away while the values were applied") + notStored);
     std::vector<Reading> all;
-    if (!request.noProfile && readControls(camera, allControls(), all))
-        storeProfile(found, all);
+    if (!readControls(camera, availableControls(camera), all) || camera.lost())
+        return fail(kExitCameraLost,
+                    QStringLiteral("the camera went away before the values could be read back") + notStored);
+    std::vector<Reading> readings;
+    std::set<std::string> changed;
+    for (const ControlInfo* control : applyOrder()) {
+        const Reading* reading = values.count(control) != 0 ? readingOf(all, control) : nullptr;
+        if (reading != nullptr) {
+            readings.push_back(*reading);
+            changed.insert(control->name);
+        }
+    }
+    printControls(found, readings, request.json);
+    const int stored = request.noProfile ? int(kExitDone) : storeCameraProfile(found, all, changed);
     QStringList kept;
     for (const Reading& reading : readings) {
         const int asked = values.at(reading.control);
@@ -198,9 +261,12 @@ int finishApply(CliCamera& camera, const FoundCamera& found, const std::map<cons
                         .arg(reading.value.value)
                         .arg(asked);
     }
-    return kept.isEmpty() ? kExitDone
-                          : fail(kExitRefused, QStringLiteral("the camera kept another value: ") +
-                                                   kept.join(QStringLiteral("; ")));
+    if (!kept.isEmpty())
+        fail(kExitRefused,
+             QStringLiteral("the camera kept another value: ") + kept.join(QStringLiteral("; ")));
+    if (stored != kExitDone)
+        return stored;
+    return kept.isEmpty() ? kExitDone : kExitRefused;
 }
 
 // NAME=VALUE arguments into values; answers kExitDone or kExitBadArgument.
@@ -209,20 +275,25 @@ int parseAssignments(const QStringList& assignments, std::map<const ControlInfo*
     for (const QString& assignment : assignments) {
         const int equals = assignment.indexOf(QLatin1Char('='));
         if (equals <= 0) {
-            *error = QStringLiteral("malformed '%1': expected NAME=VALUE").arg(assignment);
+            *error = QStringLiteral("malformed '%1': expected NAME=VALUE").arg(printableText(assignment));
             return kExitBadArgument;
         }
         const QString name = assignment.left(equals);
         const ControlInfo* control = findControl(name.toStdString());
         if (control == nullptr) {
-            *error = QStringLiteral("unknown control '%1' (see --help for the names)").arg(name);
+            *error =
+                QStringLiteral("unknown control '%1' (see --help for the names)").arg(printableText(name));
             return kExitBadArgument;
         }
-        bool ok = false;
-        const int value = assignment.mid(equals + 1).toInt(&ok);
-        if (!ok) {
-            *error = QStringLiteral("'%1' is not a whole number in '%2'")
-                         .arg(assignment.mid(equals + 1), assignment);
+        const QString text = assignment.mid(equals + 1);
+        int value = 0;
+        const WholeNumber number = readWholeNumber(text, &value);
+        if (number != WholeNumber::Ok) {
+            *error = QStringLiteral("'%1' is %2 in '%3'")
+                         .arg(printableText(text),
+                              number == WholeNumber::OutOfRange ? QStringLiteral("out of range")
+                                                                : QStringLiteral("not a whole number"),
+                              printableText(assignment));
             return kExitBadArgument;
         }
         values[control] = value;
@@ -241,9 +312,16 @@ int cameraCommand(const CliRequest& request) {
     for (const QString& name : request.names) {
         const ControlInfo* control = findControl(name.toStdString());
         if (control == nullptr)
-            return fail(kExitBadArgument,
-                        QStringLiteral("unknown control '%1' (see --help for the names)").arg(name));
+            return fail(
+                kExitBadArgument,
+                QStringLiteral("unknown control '%1' (see --help for the names)").arg(printableText(name)));
         named.push_back(control);
+    }
+    if (request.action == CliRequest::Action::SaveProfile) {
+        const QString refusal = exportRefusal(request.file);
+        if (!refusal.isEmpty())
+            return fail(kExitFailed,
+                        QStringLiteral("cannot write profile %1: %2").arg(request.file, refusal));
     }
     ProfileLoad load;
     if (request.action == CliRequest::Action::LoadProfile) {
@@ -267,24 +345,36 @@ int cameraCommand(const CliRequest& request) {
         return fail(opened, error);
     // The camera's stored settings follow it, as in the window.
     const ProfileLoad stored = loadProfile(profilePathFor(found.serial));
-    if (!request.noProfile && stored.readable) {
-        queueProfile(stored.profile, camera, stored.skipped);
-        if (!SettingTaskEngine::instance().waitUntilIdle(kApplyTimeout) || camera.lost())
-            return fail(kExitCameraLost,
-                        QStringLiteral("the camera went away while its stored profile was applied"));
+    if (!request.noProfile && stored.readable && !applyStoredProfile(stored, camera))
+        return fail(kExitCameraLost,
+                    QStringLiteral("the camera went away while its stored profile was applied"));
+    std::vector<const ControlInfo*> asked = named;
+    for (const auto& entry : values)
+        asked.push_back(entry.first);
+    const QString silent = silentVendorControls(camera, asked);
+    if (!silent.isEmpty())
+        return fail(kExitNoCamera, silent + QStringLiteral(" (nothing was set)"));
+    if (named.empty() && request.action == CliRequest::Action::Get) {
+        std::vector<const ControlInfo*> everything;
+        for (const ControlInfo& control : controlCatalog())
+            everything.push_back(&control);
+        const QString note = silentVendorControls(camera, everything);
+        if (!note.isEmpty())
+            fail(kExitDone, note);
     }
 
     switch (request.action) {
         case CliRequest::Action::Get: {
             std::vector<Reading> readings;
-            if (!readControls(camera, named.empty() ? allControls() : named, readings) || camera.lost())
+            if (!readControls(camera, named.empty() ? availableControls(camera) : named, readings) ||
+                camera.lost())
                 return fail(kExitCameraLost,
                             QStringLiteral("the camera went away while its controls were read"));
             printControls(found, readings, request.json);
             return kExitDone;
         }
         case CliRequest::Action::Set: {
-            const QStringList refused = outOfRange(camera, values);
+            const QStringList refused = refusedValues(camera, values);
             if (!refused.isEmpty())
                 return fail(kExitRefused, QStringLiteral("refused: ") + refused.join(QStringLiteral("; ")) +
                                               QStringLiteral(" (nothing was set)"));
@@ -293,13 +383,15 @@ int cameraCommand(const CliRequest& request) {
         }
         case CliRequest::Action::SaveProfile: {
             std::vector<Reading> readings;
-            if (!readControls(camera, allControls(), readings) || camera.lost())
+            if (!readControls(camera, availableControls(camera), readings) || camera.lost())
                 return fail(kExitCameraLost,
-                            QStringLiteral("the camera went away while its controls were read"));
+                            QStringLiteral("the camera went away while its controls were read; "
+                                           "nothing was written to %1")
+                                .arg(request.file));
             CameraProfile profile{found.serial, {}};
             for (const Reading& reading : readings)
                 profile.values[reading.control->name] = reading.value.value;
-            if (!saveProfile(request.file, profile, &error))
+            if (!exportProfile(request.file, profile, &error))
                 return fail(kExitFailed, error);
             print(QStringLiteral("saved %1 controls of %2 to %3\n")
                       .arg(readings.size())
@@ -307,12 +399,23 @@ int cameraCommand(const CliRequest& request) {
             return kExitDone;
         }
         case CliRequest::Action::LoadProfile: {
-            const std::map<std::string, int> accepted = queueProfile(load.profile, camera, {});
+            CameraProfile reachable = load.profile;
+            for (const ControlInfo& control : controlCatalog()) {
+                if (isVendorControl(control) && !camera.hasExtensionUnit() &&
+                    reachable.values.erase(control.name) != 0)
+                    fail(kExitDone,
+                         QStringLiteral("profile: %1 skipped: the camera's extension unit does not "
+                                        "answer")
+                             .arg(QString::fromLatin1(control.name)));
+            }
+            const std::map<std::string, int> accepted = queueProfile(reachable, camera, {});
             for (const auto& [name, value] : accepted)
                 values[findControl(name)] = value;
             return finishApply(camera, found, values, request);
         }
         case CliRequest::Action::FirmwareUpdate:
+            if (!camera.hasExtensionUnit())  // the image travels over it
+                return fail(kExitNoCamera, QStringLiteral("the camera's extension unit did not answer"));
             return runFirmwareUpdate(request.file, camera, found);
         default:
             return fail(kExitBadArgument, QStringLiteral("not a camera command"));

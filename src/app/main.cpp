@@ -51,9 +51,9 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
         QStringLiteral("backend"));
     parser.addOption(camera);
     addCliOptions(parser);
-    // --help, --version and unknown options end the process here. Qt's own options
-    // (-platform, -style, -reverse, ...) are left to the application object.
-    parser.process(withoutQtOptions(core.arguments()));
+    // --help, --version and errors end the process here. Qt's own options (-platform,
+    // -style, -reverse, ...) are left to the application object.
+    parseArgumentsOrExit(parser, withoutQtOptions(core.arguments()));
 
     CommandLine line;
     if (parser.isSet(camera))

@@ -57,6 +57,8 @@ mainwindow::~mainwindow() {
     // several) must not leave the settings worker applying jobs to its stream's camera.
     previewTimer->stop();
     connectTimer->stop();
+    profileTimer_->stop();
+    storeProfileOnTheWayOut();
     SettingTaskEngine& engine = SettingTaskEngine::instance();
     if (engine.camera() == &stream_->camera())
         engine.deleteCamera();

@@ -24,7 +24,7 @@ class QTimer;
 class QTranslator;
 
 // The program's version, as logged at start and printed by --version.
-constexpr const char* kApplicationVersion = "1.00.00";
+constexpr const char* kApplicationVersion = LUMORA_APP_VERSION;  // from the project's version
 
 class mainwindow : public QMainWindow {
     Q_OBJECT
@@ -170,6 +170,10 @@ private:
     // camera are applied after its values were read, and saved whenever they change.
     void applyStoredProfile();
     void saveProfileIfChanged();
+    // Stores the values that differ from savedProfile_ (merged by key into the file).
+    void storeChangedProfileValues(const std::map<std::string, int>& values);
+    // Stops the worker and stores the last changes, the queued ones included.
+    void storeProfileOnTheWayOut();
     // A factory reset forgets the camera's stored settings.
     void forgetStoredProfile();
 
@@ -207,8 +211,9 @@ private:
     QTranslator* translator_ = nullptr;
     Timing timing_;
     QTimer* profileTimer_ = nullptr;
-    QString profileSerial_;                    // the connected camera's serial number
-    std::map<std::string, int> savedProfile_;  // what its profile file holds
+    QString profileSerial_;  // the connected camera's serial number
+    // The values as last stored or applied: a change is a value that differs from it.
+    std::map<std::string, int> savedProfile_;
     // A format change or a reset is running (a second one is refused meanwhile).
     bool flowRunning_ = false;
     // The format of the last format request the stream matched: its default opens use

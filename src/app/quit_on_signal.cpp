@@ -14,7 +14,8 @@ namespace {
 // Write end of the pipe, read by the handler. Set before the handlers are installed.
 volatile sig_atomic_t signalPipeWrite = -1;
 
-const int kQuitSignals[] = {SIGINT, SIGTERM};
+// SIGHUP (the terminal went away) ends the program as SIGTERM does.
+const int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void onQuitSignal(int signo) {
     const int savedErrno = errno;

@@ -1,5 +1,5 @@
 #pragma once
-// Makes SIGINT and SIGTERM end the event loop cleanly instead of killing the process, so
+// Makes SIGINT, SIGTERM and SIGHUP end the event loop cleanly instead of killing the process, so
 // that the window and the application are destroyed in order and the log is complete.
 #include <QObject>
 

@@ -224,6 +224,7 @@ ControlReading readControl(const ControlInfo& control, UvcCamera& camera) {
             reading.value = static_cast<int>(value);
             reading.min = limits.min;
             reading.max = limits.max;
+            reading.step = limits.step > 0 ? limits.step : 1;
             reading.def = limits.def;
             break;
         }
@@ -249,6 +250,24 @@ ControlReading readControl(const ControlInfo& control, UvcCamera& camera) {
         }
     }
     return reading;
+}
+
+bool isVendorControl(const ControlInfo& control) {
+    return entryOf(control).source == Source::Vendor;
+}
+
+std::string refusalOf(const ControlReading& reading, int value) {
+    const std::string range = std::to_string(reading.min) + ".." + std::to_string(reading.max);
+    if (value < reading.min || value > reading.max)
+        return "is outside " + range;
+    const long long offset = (static_cast<long long>(value) - reading.min) % reading.step;
+    if (offset == 0)
+        return std::string();
+    const long long below = static_cast<long long>(value) - offset;
+    std::string nearest = std::to_string(below);
+    if (below + reading.step <= reading.max)
+        nearest += " or " + std::to_string(below + reading.step);
+    return "is off the step of " + std::to_string(reading.step) + " (" + range + "; nearest " + nearest + ")";
 }
 
 int recordedValue(const ControlInfo& control, const CurrentValues& values) {

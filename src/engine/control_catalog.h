@@ -25,6 +25,7 @@ struct ControlReading {
     int value = 0;
     int min = 0;
     int max = 0;
+    int step = 1;            // the values the camera takes are min, min + step, ...
     std::optional<int> def;  // the camera's default, where it reports one
 };
 
@@ -34,11 +35,17 @@ const std::vector<ControlInfo>& controlCatalog();
 const ControlInfo* findControl(const std::string& name);
 // Reads one control from the open camera (standard controls) or the extension unit.
 ControlReading readControl(const ControlInfo& control, UvcCamera& camera);
+// Controls of the extension unit (the vendor's), as opposed to the standard ones.
+bool isVendorControl(const ControlInfo& control);
+// Why the camera cannot take value, as the end of a sentence ("is outside 0..200", "is off
+// the step of 10 ..."); empty when it can.
+std::string refusalOf(const ControlReading& reading, int value);
 // The control's value as CurrentValues records it (switches as 0 or 1).
 int recordedValue(const ControlInfo& control, const CurrentValues& values);
 // Sets the control's field of CurrentValues (as the worker does once it applied a job).
 void recordValue(const ControlInfo& control, int value, CurrentValues& values);
-// The order in which a whole set of values is applied: plain values first, then the
-// automatic modes and Auto Zoom that override them, so that a manual value never
-// switches an automatic mode off again.
+// The order in which a whole set of values is applied: plain values first, zoom before
+// pan and tilt (the digital view moves only when zoomed in: at the lowest zoom the camera
+// keeps pan and tilt at 0), then the automatic modes and Auto Zoom that override them, so
+// that a manual value never switches an automatic mode off again.
 std::vector<const ControlInfo*> applyOrder();

@@ -66,6 +66,11 @@ std::size_t SettingTaskEngine::pendingJobCount() const {
     return queue_.size();
 }
 
+std::deque<SettingJob> SettingTaskEngine::pendingJobs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return queue_;
+}
+
 bool SettingTaskEngine::waitUntilIdle(std::chrono::milliseconds timeout) {
     std::unique_lock<std::mutex> lock(mutex_);
     const auto idle = [this] { return camera_.load() == nullptr || (queue_.empty() && !applying_); };

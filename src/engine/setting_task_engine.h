@@ -55,6 +55,8 @@ public:
     // Whether a worker is held (between setCamera and deleteCamera).
     bool hasWorker() const { return workerHeld_.load(); }
     std::size_t pendingJobCount() const;
+    // The jobs queued and not yet taken by the worker, oldest first.
+    std::deque<SettingJob> pendingJobs() const;
     // Waits until every queued job has been applied (the queue is empty and the worker is
     // between jobs) or no worker runs. false when timeout passed first, or at once when a
     // quit leaves jobs unapplied.

@@ -1,7 +1,10 @@
 // The command-line mode as a script uses it: the real program on the simulated camera,
-// its exit codes, its text and JSON answers, profiles that follow the camera; and, in
-// process, a camera that vanishes in the middle of a command, a profile write that is
-// cut short, and the window giving a replugged camera its profile back.
+// its exit codes, its text and JSON answers, profiles that follow the camera, writers at
+// the same moment; and, in process, a camera that vanishes in the middle of a command,
+// profile writes that are cut short or refused, and the window giving a replugged camera
+// its profile back and storing its last changes on the way out.
+#include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QJsonArray>
@@ -15,6 +18,7 @@
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 #include "device/sim/fw_image.h"
 #include "device/sim/sim_camera.h"
 #include "engine/setting_task_engine.h"
@@ -33,21 +37,42 @@ class CommandLineTest : public QObject {
 private:
     QTemporaryDir profiles_;
 
-    Result run(const QStringList& arguments, const QString& script = QString()) {
-        QProcess process;
+    void start(QProcess& process, const QStringList& arguments, const QString& script,
+               const QString& profileDir = QString()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("LUMORA_CAMERA", "simulated");
         env.insert("LUMORA_SIM_SCRIPT", script.isEmpty() ? QStringLiteral("latency=0us") : script);
-        env.insert("LUMORA_PROFILE_DIR", profiles_.path());
+        env.insert("LUMORA_PROFILE_DIR", profileDir.isEmpty() ? profiles_.path() : profileDir);
         env.remove("DISPLAY");
         env.remove("QT_QPA_PLATFORM");  // no display is needed
         process.setProcessEnvironment(env);
         process.start(QCoreApplication::applicationDirPath() + "/lumora-x8-settings", arguments);
+    }
+
+    Result finish(QProcess& process) {
         if (!process.waitForFinished(60000))
             process.kill();
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    Result run(const QStringList& arguments, const QString& script = QString(),
+               const QString& profileDir = QString()) {
+        QProcess process;
+        start(process, arguments, script, profileDir);
+        return finish(process);
+    }
+
+    void writeFile(const QString& path, const QByteArray& text) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+
+    QByteArray readFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QJsonObject json(const Result& result) { return QJsonDocument::fromJson(result.out.toUtf8()).object(); }
@@ -86,7 +111,9 @@ private slots:
             QTest::newRow(name) << arguments << QString::fromLatin1(script) << code
                                 << QString::fromLatin1(output);
         };
-        row("version", {"--version"}, "", kExitDone, "^lumora-x8-settings 1\\.00\\.00\\n$");
+        row("unknown option", {"--shininess"}, "", kExitBadArgument, "Unknown option 'shininess'");
+        row("option value missing", {"--save-profile"}, "", kExitBadArgument,
+            "Missing value after '--save-profile'");
         row("unknown backend", {"--get", "--camera=nonesuch"}, "", kExitBadArgument, "nonesuch");
         row("list", {"--list"}, "", kExitDone,
             "0: Lumora X8  backend simulated .* serial LX8A2412000137  firmware 1.2.3");
@@ -103,6 +130,20 @@ private slots:
         row("malformed", {"--set", "brightness"}, "", kExitBadArgument, "malformed 'brightness'");
         row("not a number", {"--set", "brightness=bright"}, "", kExitBadArgument,
             "'bright' is not a whole number");
+        row("number too large", {"--set", "brightness=99999999999999999999"}, "", kExitBadArgument,
+            "'99999999999999999999' is out of range");
+        row("off the step", {"--set", "brightness=120", "white-balance-auto=0", "white-balance=4605"}, "",
+            kExitRefused, "white-balance=4605 is off the step of 10 .*nearest 4600 or 4610.*nothing was set");
+        row("step shown", {"--get", "white-balance"}, "", kExitDone,
+            "^white-balance +4600 \\(2000\\.\\.7500 step 10, default 4600\\)\\n$");
+        row("silent unit, standard control", {"--set", "brightness=3"}, "xu-from=0", kExitDone,
+            "^brightness +3 ");
+        row("silent unit, vendor control", {"--set", "brightness=3", "hdr=1"}, "xu-from=0", kExitNoCamera,
+            "vendor controls \\(hdr\\) cannot be reached.*nothing was set");
+        row("export to a device", {"--save-profile", "/dev/full"}, "", kExitFailed, "not a regular file");
+        row("export to -", {"--save-profile", "-"}, "", kExitFailed, "'-' is not standard output");
+        row("export to a missing folder", {"--save-profile", "/nonesuch/p.ini"}, "", kExitFailed,
+            "folder /nonesuch does not exist");
         row("two actions", {"--get", "--list"}, "", kExitBadArgument, "choose one of");
         row("no camera", {"--get"}, "unplugged", kExitNoCamera, "no Lumora X8 found");
         row("several cameras", {"--get", "hdr"}, "duplicate", kExitBadArgument,
@@ -132,7 +173,7 @@ private slots:
         QFETCH(QString, script);
         QFETCH(int, code);
         QFETCH(QString, output);
-        const Result result = run(arguments << "--no-profile", script);
+        const Result result = run(QStringList{"--no-profile"} + arguments, script);
         QCOMPARE(result.code, code);
         const QString text = code == kExitDone ? result.out : result.err;
         QVERIFY2(QRegularExpression(output).match(text).hasMatch(), qPrintable(result.out + result.err));
@@ -165,6 +206,40 @@ private slots:
         QVERIFY2(err.contains("installs its new firmware") && err.contains("--list"), qPrintable(err));
     }
 
+    // On a terminal the transfer's bar is drawn once per percentage it shows.
+    void terminalProgressRedrawsOnChange() {
+        int terminal = -1;
+        const QByteArray program =
+            QFile::encodeName(QCoreApplication::applicationDirPath() + "/lumora-x8-settings");
+        const QByteArray image = QFile::encodeName(profiles_.filePath("newer.bin"));
+        struct termios raw = {};
+        ::cfmakeraw(&raw);  // the bytes as the program wrote them
+        const pid_t child = ::forkpty(&terminal, nullptr, &raw, nullptr);
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::setenv("LUMORA_CAMERA", "simulated", 1);
+            ::setenv("LUMORA_SIM_SCRIPT", "latency=0us; reboot=300ms", 1);
+            ::execl(program.constData(), program.constData(), "--no-profile", "--firmware-update",
+                    image.constData(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        QByteArray shown;
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::read(terminal, buffer, sizeof buffer)) > 0)
+            shown.append(buffer, int(got));
+        ::close(terminal);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), int(kExitDone));
+        QSet<QByteArray> percentages;
+        const QList<QByteArray> redraws = shown.split('\r');
+        for (const QByteArray& redraw : redraws.mid(1))
+            percentages.insert(redraw.mid(redraw.indexOf(']') + 1, 5).trimmed());
+        QVERIFY2(redraws.size() > 2, shown.constData());
+        QCOMPARE(redraws.size() - 1, percentages.size());
+    }
+
     void jsonAnswersHaveTheirShape() {
         const QJsonArray cameras = json(run({"--list", "--json"}))["cameras"].toArray();
         QCOMPARE(cameras.size(), 1);
@@ -176,21 +251,40 @@ private slots:
         QCOMPARE(controls.size(), 21);
         for (const QJsonValue& control : controls) {
             const int value = control["value"].toInt();
-            QVERIFY2(control["min"].toInt() <= value && value <= control["max"].toInt(),
-                     qPrintable(control["name"].toString()));
+            const int min = control["min"].toInt();
+            const int step = control["step"].toInt();
+            QVERIFY2(
+                min <= value && value <= control["max"].toInt() && step >= 1 && (value - min) % step == 0,
+                qPrintable(control["name"].toString()));
         }
         QCOMPARE(all["camera"]["firmware"].toString(), QStringLiteral("1.2.3"));
+    }
+
+    void versionIsTheProjectsVersion() {
+        const Result result = run({"--version"});
+        QCOMPARE(result.code, int(kExitDone));
+        const QStringList shown = result.out.trimmed().section(' ', 1).split('.');
+        const QStringList project = QStringLiteral(LUMORA_PROJECT_VERSION).split('.');
+        QCOMPARE(shown.size(), project.size());
+        for (int i = 0; i < project.size(); ++i)
+            QCOMPARE(shown[i].toInt(), project[i].toInt());
     }
 
     void settingsFollowTheCameraThroughItsProfile() {
         // Each run starts a fresh simulated camera at its own defaults, as a replugged camera
         // would: the stored profile brings the settings back.
-        QCOMPARE(run({"--set", "brightness=150", "white-balance-auto=0", "white-balance=5000"}).code,
+        // Its pan and tilt move only a zoomed-in view, so a profile is applied zoom first.
+        const QString ptz = QStringLiteral("digital-ptz; latency=0us");
+        QCOMPARE(run({"--set", "brightness=150", "white-balance-auto=0", "white-balance=5000", "zoom=200",
+                      "pan=5", "tilt=-3"},
+                     ptz)
+                     .code,
                  kExitDone);
         QVERIFY(QFile::exists(profilePathFor("LX8A2412000137")));
-        const Result back = run({"--get", "brightness", "white-balance-auto", "white-balance"});
-        QVERIFY2(back.out.contains(QRegularExpression(
-                     "brightness +150 .*\\nwhite-balance-auto +0 .*\\nwhite-balance +5000 ")),
+        const Result back =
+            run({"--get", "brightness", "white-balance-auto", "white-balance", "pan", "tilt"}, ptz);
+        QVERIFY2(back.out.contains(QRegularExpression("brightness +150 .*\\nwhite-balance-auto +0 .*\\n"
+                                                      "white-balance +5000 .*\\npan +5 .*\\ntilt +-3 ")),
                  qPrintable(back.out));
         QVERIFY(!run({"--get", "brightness", "--no-profile"}).out.contains(" 150 "));
 
@@ -211,15 +305,21 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(
             "[profile]\nformat=9\n[controls]\nsaturation=120\nshininess=3\nhue=warm\nsharpness=100000\n"
-            "[lenses]\nfocus=1\n");
+            "gamma=99999999999999999999\n[lenses]\nfocus=1\n[controls]\nbell\x07\x1b[2J=1\n");
+        for (int i = 0; i < 2000; ++i)
+            file.write(QByteArray("unknown") + QByteArray::number(i) + "=1\n");
         file.close();
         const Result result = run({"--load-profile", path, "--no-profile"});
         QCOMPARE(result.code, kExitDone);
         QVERIFY(result.out.contains(QRegularExpression("saturation +120 ")));
         for (const char* said :
              {"format 9 is newer", "shininess: unknown control", "hue: 'warm' is not a whole number",
-              "sharpness=100000 is outside", "lenses/focus: not a control"})
+              "gamma: '99999999999999999999' is out of range", "sharpness=100000 is outside",
+              "lenses/focus: not a control", "bell\\x07\\x1b[2J: unknown control", "more entries skipped"})
             QVERIFY2(result.err.contains(QLatin1String(said)), said);
+        // The file's text reaches the terminal escaped, and the skipped lines are capped.
+        QVERIFY(!result.err.contains(QChar(0x1b)) && !result.err.contains(QChar(0x07)));
+        QVERIFY2(result.err.count('\n') <= kMaxSkippedLines + 5, qPrintable(result.err));
 
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("[controls]\nshininess=3\n");
@@ -230,23 +330,146 @@ private slots:
 
     void cameraLostMidCommandAnswersSix() {
         std::shared_ptr<device::sim::SimCamera> sim = device::sim::installSimulatedCamera();
+        // Its stored profile holds what it holds, so the first job is the --set.
+        const QString path = profilePathFor("LX8A2412000137");
+        writeFile(path, profileText({"LX8A2412000137", {{"brightness", 100}}}));
         // The camera is pulled out just as the worker applies the first value.
         QVERIFY(SettingTaskEngine::instance().setJobObserver([sim](const SettingJob&) { sim->unplug(); }));
         CliRequest request;
         request.action = CliRequest::Action::Set;
         request.assignments = QStringList{"brightness=120"};
-        request.noProfile = true;
         QCOMPARE(runCommandLine(request), int(kExitCameraLost));
         QVERIFY(SettingTaskEngine::instance().setJobObserver({}));
         QCOMPARE(sim->runningStreams(), 0);  // the stream was released
+        QCOMPARE(loadProfile(path).profile.values, (std::map<std::string, int>{{"brightness", 100}}));
+    }
+
+    void concurrentWritersKeepEachOthersValues() {
+        QTemporaryDir folder;
+        const QStringList sets{"brightness=11", "contrast=22", "hue=33", "saturation=44", "sharpness=55"};
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (const QString& set : sets) {
+            writers.push_back(std::make_unique<QProcess>());
+            start(*writers.back(), {"--set", set}, QString(), folder.path());
+        }
+        for (auto& writer : writers)
+            QCOMPARE(finish(*writer).code, int(kExitDone));
+        const QByteArray text = readFile(folder.filePath("LX8A2412000137.ini"));
+        for (const QString& set : sets)
+            QVERIFY2(text.contains(set.toUtf8() + '\n'), text.constData());
+    }
+
+    void profileThatCannotBeStoredFails_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::newRow("folder is a file") << "file";
+        QTest::newRow("path is a folder") << "folder";
+        QTest::newRow("read-only folder") << "read-only";
+    }
+
+    void profileThatCannotBeStoredFails() {
+        QFETCH(QString, setup);
+        QTemporaryDir parent;
+        QString folder = parent.filePath("profiles");
+        if (setup == "file") {
+            writeFile(folder, "not a folder");
+        } else {
+            QVERIFY(QDir().mkpath(folder + (setup == "folder" ? "/LX8A2412000137.ini" : "")));
+            if (setup == "read-only") {
+                if (::geteuid() == 0)
+                    QSKIP("root writes into a read-only folder");
+                QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            }
+        }
+        const Result result = run({"--set", "brightness=120", "hdr=1"}, QString(), folder);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(result.code, int(kExitFailed));
+        QVERIFY2(result.err.contains("brightness, hdr not stored"), qPrintable(result.err));
+    }
+
+    void exportTargets_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("new file") << "new" << true;
+        QTest::newRow("regular file") << "regular" << true;
+        QTest::newRow("hard link") << "hard link" << true;
+        QTest::newRow("FIFO") << "fifo" << false;
+        QTest::newRow("folder") << "folder" << false;
+    }
+
+    void exportTargets() {
+        QFETCH(QString, kind);
+        QFETCH(bool, written);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("target.ini");
+        const QString other = folder.filePath("other-name.ini");
+        if (kind == "regular" || kind == "hard link")
+            writeFile(path, "old\n");
+        if (kind == "hard link")
+            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        const CameraProfile profile{"S1", {{"hue", 40}}};
+        QString error;
+        QCOMPARE(exportProfile(path, profile, &error), written);
+        QFileInfo info(path);
+        if (written) {
+            QCOMPARE(loadProfile(path).profile.values, profile.values);
+        } else {
+            QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+            QVERIFY(!info.isFile());  // left as it was
+        }
+        if (kind == "hard link")
+            QCOMPARE(readFile(other), readFile(path));  // one file under both names still
+    }
+
+    void storeChangesOnlyItsKeys_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        // Stored: brightness=150 and hdr=1 changed; the profile also holds contrast=100.
+        QTest::newRow("no profile yet")
+            << QByteArray()
+            << QByteArray(
+                   "[profile]\nformat=1\nserial=S1\n\n[controls]\nbrightness=150\n"
+                   "contrast=100\nhdr=1\n");
+        QTest::newRow("other values kept")
+            << QByteArray("[profile]\nformat=1\nserial=S1\n[controls]\ncontrast=7\nbrightness=1\n")
+            << QByteArray("[profile]\nformat=1\nserial=S1\n[controls]\ncontrast=7\nbrightness=150\nhdr=1\n");
+        QTest::newRow("newer format and unknown keys kept")
+            << QByteArray(
+                   "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\n"
+                   "brightness = 9\n\n[lenses]\nwide=1\n")
+            << QByteArray(
+                   "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\n"
+                   "brightness=150\nhdr=1\n\n[lenses]\nwide=1\n");
+        QTest::newRow("no sections")
+            << QByteArray("gain=1\n; hand-written\n")
+            << QByteArray(
+                   "gain=1\n; hand-written\n\n[controls]\nbrightness=150\nhdr=1\n\n[profile]\nformat=1\n"
+                   "serial=S1\n");
+    }
+
+    void storeChangesOnlyItsKeys() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("S1.ini");
+        if (!before.isEmpty())
+            writeFile(path, before);
+        const CameraProfile profile{"S1", {{"brightness", 150}, {"contrast", 100}, {"hdr", 1}}};
+        QVERIFY(storeProfile(path, profile, {"brightness", "hdr"}, nullptr));
+        QCOMPARE(readFile(path), after);
     }
 
     void interruptedProfileWriteKeepsTheOldProfile() {
         const QString path = profiles_.filePath("kept.ini");
-        QVERIFY(saveProfile(path, {"S1", {{"brightness", 110}}}, nullptr));
+        QVERIFY(storeProfile(path, {"S1", {{"brightness", 110}}}, {"brightness"}, nullptr));
         const pid_t child = fork();
         if (child == 0) {
-            saveProfile(path, {"S1", {{"brightness", 190}, {"contrast", 50}}}, nullptr, [] { ::_exit(9); });
+            storeProfile(path, {"S1", {{"brightness", 190}, {"contrast", 50}}}, {"brightness", "contrast"},
+                         nullptr, [] { ::_exit(9); });
             ::_exit(0);
         }
         int status = 0;
@@ -260,33 +483,68 @@ private slots:
         using namespace window_test;
         using device::ControlGroup;
         const QString path = profilePathFor("LX8A2412000137");
+        const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
+        const auto cameraHolds = [](Rig& rig, ControlGroup group, long property) {
+            return rig.camera->control(group, property).value;
+        };
+        const ControlGroup amp = ControlGroup::VideoProcAmp;
+        const ControlGroup cam = ControlGroup::CameraControl;
         QFile::remove(path);
         setCameraProfilesEnabled(true);
+        device::sim::SimOptions digitalPtz;
+        digitalPtz.panTiltNeedZoom = true;
         {
-            Rig rig;
+            Rig rig(digitalPtz);
             QVERIFY(rig.connect());
             QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
             rig.window->controlBrightness(170);   // as the settings page sends it
             rig.window->controlWBMode(false);
+            rig.window->controlEptzSlider(200);
+            rig.window->controlPan(5);
+            rig.window->controlTilt(-3);
             QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
-            QTRY_COMPARE_WITH_TIMEOUT(loadProfile(path).profile.values["brightness"], 170, 3000);
-            QTRY_COMPARE_WITH_TIMEOUT(loadProfile(path).profile.values["white-balance-auto"], 0, 3000);
+            QTRY_COMPARE_WITH_TIMEOUT(stored("brightness"), 170, 3000);
+            QCOMPARE(stored("white-balance-auto"), 0);
+            QCOMPARE(stored("pan"), 5);
+
+            // Another writer (the command line) stores a value; the window's next change
+            // keeps it.
+            QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
+            rig.window->controlSaturation(120);
+            QTRY_COMPARE_WITH_TIMEOUT(stored("saturation"), 120, 3000);
+            QCOMPARE(stored("contrast"), 50);
 
             rig.camera->unplug();
             QVERIFY(tickUntil(*rig.window, isSearching));
             // It comes back with its own values, as after a power cycle.
-            rig.camera->setControl(ControlGroup::VideoProcAmp, device::kProcBrightness,
-                                   {100, device::kFlagsManual});
-            rig.camera->setControl(ControlGroup::VideoProcAmp, device::kProcWhiteBalance,
-                                   {4600, device::kFlagsAuto});
+            rig.camera->setControl(amp, device::kProcBrightness, {100, device::kFlagsManual});
+            rig.camera->setControl(amp, device::kProcWhiteBalance, {4600, device::kFlagsAuto});
+            rig.camera->setControl(cam, device::kCamZoom, {100, device::kFlagsManual});
+            rig.camera->setControl(cam, device::kCamPan, {0, device::kFlagsManual});
+            rig.camera->setControl(cam, device::kCamTilt, {0, device::kFlagsManual});
             rig.camera->plug();
             QVERIFY(rig.connect());
             QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
-            QCOMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcBrightness).value, 170L);
-            QCOMPARE(rig.camera->control(ControlGroup::VideoProcAmp, device::kProcWhiteBalance).flags,
-                     long(device::kFlagsManual));
-            QCOMPARE(currentValues().brightness.load(), 170);
+            QCOMPARE(cameraHolds(rig, amp, device::kProcBrightness), 170L);
+            QCOMPARE(rig.camera->control(amp, device::kProcWhiteBalance).flags, long(device::kFlagsManual));
+            QCOMPARE(cameraHolds(rig, amp, device::kProcContrast), 50L);
+            QCOMPARE(cameraHolds(rig, cam, device::kCamZoom), 200L);
+            QCOMPARE(cameraHolds(rig, cam, device::kCamPan), 5L);
+            QCOMPARE(cameraHolds(rig, cam, device::kCamTilt), -3L);
+            QCOMPARE(currentValues().pan.load(), 5);
 
+            // A change just before a quit: the worker takes no job any more, the window
+            // stores it on the way out all the same.
+            requestQuit();
+            rig.window->controlHue(33);
+            rig.window.reset();
+            clearQuitRequest();
+            QCOMPARE(stored("hue"), 33);
+            QCOMPARE(stored("pan"), 5);
+        }
+        {
+            Rig rig;
+            QVERIFY(rig.connect());
             rig.window->resetSettings();  // a factory reset forgets it
             QVERIFY(!QFile::exists(path));
         }

@@ -205,6 +205,7 @@ private slots:
         QTest::newRow("first-frame wait")
             << "no-frames" << QByteArray("ewc_OpenStream ewc_hr:") << int(SIGTERM);
         QTest::newRow("ready") << "" << QByteArray("enableWindow ") << int(SIGINT);
+        QTest::newRow("ready, SIGHUP") << "" << QByteArray("enableWindow ") << int(SIGHUP);
     }
     void signalEndsTheProgramPromptly() {
         QFETCH(QString, script);

@@ -124,6 +124,18 @@ int main(int argc, char** argv) {
           text("; comment\r\n[other]\ndebug=0\n[ config ]\r\nDEBUG = "
                "\"-12\"\ndefaultWidth='640'\ndefaultFps= +15x\n"));
 
+    // A profile: four bytes choosing the controls a store changes (here zoom and pan, set to
+    // 0x01010101 and 0x02020202), then the file's text.
+    const Bytes store{0x03, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2};
+    write("fuzz_profile", "whole",
+          store + text("[profile]\nformat=1\nserial=LX8A2412000137\n\n[controls]\nzoom=200\npan=5\n"
+                       "tilt=-3\nwhite-balance=4600\nhdr=1\n"));
+    write("fuzz_profile", "newer",
+          store + text("; hand-written\r\n[profile]\r\nformat=2\r\n[controls]\r\nfocus-mode=3 ; later\r\n"
+                       "brightness = 9\r\ngamma=99999999999999999999\r\nhue=warm\r\n[lenses]\r\nwide=1\r\n"
+                       "[controls]\r\npan=1\r\n"));
+    write("fuzz_profile", "no-sections", store + text("pan=4\nformat=9\n[controls\n=1\n"));
+
     device::sim::FrameEncoder encoder;
     Bytes jpeg;
     for (auto [w, h, name] : {std::tuple{160, 120, "jpeg-160x120"}, std::tuple{64, 48, "jpeg-64x48"}}) {

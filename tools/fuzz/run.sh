@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 all=(fuzz_config fuzz_mjpg_frame fuzz_h264_frame fuzz_yuy2_frame fuzz_xu_replies fuzz_usb_descriptors
-     fuzz_fw_image fuzz_sim_script)
+     fuzz_fw_image fuzz_sim_script fuzz_profile)
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
 # The largest input each target is given: whole frames for the picture paths.

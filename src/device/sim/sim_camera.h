@@ -50,6 +50,9 @@ struct SimOptions {
     bool startAnswerLost = false;
     // Absence after a reset to factory defaults; 0: the camera stays on the bus.
     int resetAbsenceMs = 0;
+    // Digital pan and tilt move a zoomed-in view: while the zoom stands at its lowest, a
+    // pan or tilt set is accepted and the camera keeps 0 (and zooming out to it recentres).
+    bool panTiltNeedZoom = false;
     // Firmware the camera runs at start (text answered by selector 7, "formal.major.minor").
     std::string firmwareVersion = "1.2.3";
     std::string serialNumber = "LX8A2412000137";

@@ -98,6 +98,14 @@ HResult ControlTable::set(ControlGroup group, long property, long value, long fl
         c.now.value = value;  // an automatic mode keeps the value it starts from
     }
     c.now.flags = flags;
+    const Control* zoom = panTiltNeedZoom_ ? find(ControlGroup::CameraControl, kCamZoom) : nullptr;
+    if (zoom != nullptr && zoom->now.value <= zoom->range.min) {
+        for (const long property : {kCamPan, kCamTilt}) {
+            auto view = controls_.find(key(ControlGroup::CameraControl, property));
+            if (view != controls_.end())
+                view->second.now.value = 0;
+        }
+    }
     return kOk;
 }
 

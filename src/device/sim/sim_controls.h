@@ -24,6 +24,9 @@ public:
     // Checks the value against the range and step and the flags against the capabilities.
     HResult set(ControlGroup group, long property, long value, long flags);
 
+    // See SimOptions::panTiltNeedZoom.
+    void setPanTiltNeedZoom(bool need) { panTiltNeedZoom_ = need; }
+
     bool hasKsSet() const { return hasKs_; }
     HResult ksSupport(long property, uint32_t& support) const;
     HResult ksGet(long property, long& value, long& flags) const;
@@ -51,6 +54,7 @@ private:
     bool hasCameraControl_ = false;
     bool hasKs_ = false;
     long powerLine_ = 2;
+    bool panTiltNeedZoom_ = false;
 };
 
 }  // namespace device::sim

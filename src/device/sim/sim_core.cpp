@@ -46,6 +46,7 @@ SimCore::SimCore(SimOptions options) : options_(std::move(options)) {
     for (int id = 0; id < int(infos_.size()); ++id) {
         Unit unit;
         unit.controls = infos_[size_t(id)].lumora ? ControlTable::lumora() : ControlTable::webcam();
+        unit.controls.setPanTiltNeedZoom(options_.panTiltNeedZoom);
         if (infos_[size_t(id)].lumora)
             unit.xu = std::make_unique<ExtensionUnit>(options_);
         units_.push_back(std::move(unit));

@@ -109,6 +109,8 @@ bool parseSimScript(const std::string& text, SimScript& script, std::string& err
             script.options.startAnswerLost = true;
         } else if (item == "no-webcam") {
             script.options.listOtherDevice = false;
+        } else if (item == "digital-ptz") {
+            script.options.panTiltNeedZoom = true;
         } else if (item == "duplicate") {
             script.options.duplicateCamera = true;
         } else {

@@ -16,6 +16,7 @@
 //   no-frames        streams run but deliver no frame (an open waits for the first one)
 //   no-webcam        do not list the unrelated webcam
 //   duplicate        list a second camera of the same name
+//   digital-ptz      pan and tilt stay 0 while the zoom stands at its lowest
 // Example: "unplugged; plug@5s; unplug@30s; plug@35s".
 #include <string>
 #include <vector>
