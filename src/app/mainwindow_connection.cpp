@@ -48,7 +48,7 @@ void mainwindow::installQuitHandling() {
     connect(qApp, &QGuiApplication::lastWindowClosed, this, [] { requestQuit(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [] { requestQuit(); });
     stream_->setOpenWait(
-        [this](const std::function<bool()>& workerDone) { waitKeepingWindowAlive(-1, workerDone); });
+        [](const std::function<bool()>& workerDone) { waitKeepingWindowAlive(-1, workerDone); });
 }
 
 void mainwindow::connectCamera() {
