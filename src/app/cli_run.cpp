@@ -13,12 +13,14 @@
 #include "app/cli_firmware.h"
 #include "app/customize_loader.h"
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 #include "engine/control_catalog.h"
 #include "engine/setting_task_engine.h"
 
 namespace {
-// How long the settings worker may take for the jobs of one command.
-constexpr auto kApplyTimeout = std::chrono::seconds(10);
+// How long the settings worker may go without finishing a job of the command before the
+// command gives up on the camera: a slow camera with many values still gets them all.
+constexpr auto kJobStallTimeout = std::chrono::seconds(10);
 
 void print(const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -163,6 +165,29 @@ void queueValues(const std::map<const ControlInfo*, int>& values) {
     }
 }
 
+enum class Applied { Done, CameraLost, Stalled };
+
+// Waits for the queued jobs while the worker keeps finishing them, each within
+// kJobStallTimeout.
+Applied waitForJobs(CliCamera& camera) {
+    SettingTaskEngine& engine = SettingTaskEngine::instance();
+    std::size_t left = engine.pendingJobCount();
+    auto stalledAt = std::chrono::steady_clock::now() + kJobStallTimeout;
+    while (!engine.waitUntilIdle(std::chrono::milliseconds(250))) {
+        if (camera.lost() || quitRequested())
+            break;
+        const std::size_t now = engine.pendingJobCount();
+        if (now < left) {
+            left = now;
+            stalledAt = std::chrono::steady_clock::now() + kJobStallTimeout;
+        } else if (std::chrono::steady_clock::now() >= stalledAt) {
+            return Applied::Stalled;
+        }
+    }
+    return camera.lost() || !engine.waitUntilIdle(std::chrono::milliseconds(0)) ? Applied::CameraLost
+                                                                                : Applied::Done;
+}
+
 // Queues profile through the engine and says what was skipped; answers the values the
 // camera can take. The caller waits for them.
 std::map<std::string, int> queueProfile(const CameraProfile& profile, CliCamera& camera,
@@ -175,14 +200,15 @@ std::map<std::string, int> queueProfile(const CameraProfile& profile, CliCamera&
 }
 
 // Applies the camera's stored profile, as the window does when the camera connects, and
-// says which values the camera did not keep. false when the camera went away.
-bool applyStoredProfile(const ProfileLoad& stored, CliCamera& camera) {
+// says which values the camera did not keep.
+Applied applyStoredProfile(const ProfileLoad& stored, CliCamera& camera) {
     const std::map<std::string, int> accepted = queueProfile(stored.profile, camera, stored.skipped);
-    if (!SettingTaskEngine::instance().waitUntilIdle(kApplyTimeout) || camera.lost())
-        return false;
+    const Applied applied = waitForJobs(camera);
+    if (applied != Applied::Done)
+        return applied;
     for (const QString& line : checkProfileKept(accepted, camera.camera()))
         fail(kExitDone, QStringLiteral("profile: ") + line);
-    return true;
+    return Applied::Done;
 }
 
 // The values of changed, as the camera holds them (readings: every control it answers),
@@ -234,9 +260,18 @@ int finishApply(CliCamera& camera, const FoundCamera& found, const std::map<cons
                 const CliRequest& request) {
     const QString notStored =
         request.noProfile ? QString() : QStringLiteral("; nothing was stored in its profile");
-    if (!SettingTaskEngine::instance().waitUntilIdle(kApplyTimeout) || camera.lost())
-        return fail(kExitCameraLost,
-                    QStringLiteral("the camera went away while the values were applied") + notStored);
+    switch (waitForJobs(camera)) {
+        case Applied::Done:
+            break;
+        case Applied::CameraLost:
+            return fail(kExitCameraLost,
+                        QStringLiteral("the camera went away while the values were applied") + notStored);
+        case Applied::Stalled:
+            return fail(kExitFailed, QStringLiteral("the camera took no value for %1 s; the values not yet "
+                                                    "applied were given up")
+                                             .arg(std::chrono::seconds(kJobStallTimeout).count()) +
+                                         notStored);
+    }
     std::vector<Reading> all;
     if (!readControls(camera, availableControls(camera), all) || camera.lost())
         return fail(kExitCameraLost,
@@ -345,9 +380,15 @@ int cameraCommand(const CliRequest& request) {
         return fail(opened, error);
     // The camera's stored settings follow it, as in the window.
     const ProfileLoad stored = loadProfile(profilePathFor(found.serial));
-    if (!request.noProfile && stored.readable && !applyStoredProfile(stored, camera))
+    const Applied applied =
+        !request.noProfile && stored.readable ? applyStoredProfile(stored, camera) : Applied::Done;
+    if (applied == Applied::CameraLost)
         return fail(kExitCameraLost,
                     QStringLiteral("the camera went away while its stored profile was applied"));
+    if (applied == Applied::Stalled)
+        return fail(kExitFailed, QStringLiteral("the camera took none of its stored profile's values "
+                                                "for %1 s")
+                                     .arg(std::chrono::seconds(kJobStallTimeout).count()));
     std::vector<const ControlInfo*> asked = named;
     for (const auto& entry : values)
         asked.push_back(entry.first);
