@@ -464,7 +464,7 @@ Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
         rig.window->updateImage();
         if (!waiter.wait(2000, made))
             ++lowest.missed;
-        const QImage shown = rig.label()->pixmap(Qt::ReturnByValue).toImage();
+        const QImage shown = rig.label()->shownPicture().toImage();
         const QImage full = QImage::fromData(frames.jpegs[i].data(), int(frames.jpegs[i].size()), "JPG");
         const QImage nearest = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
         const QImage ideal = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -59,7 +59,7 @@ inline bool isDarkened(mainwindow& window) {
 
 // The picture the preview label shows; a null pixmap when it shows none.
 inline QPixmap shownPicture(mainwindow& window) {
-    return window.form().streamLabel->pixmap(Qt::ReturnByValue);
+    return window.form().streamLabel->shownPicture();
 }
 
 inline bool isSearching() {
