@@ -23,7 +23,7 @@
 //            part of any decode that no scaling removes;
 //   PSNR     the shown picture against a full decode scaled the same way, and against
 //            the ideal picture beside the full decode scaled that way.
-// Last: cost / baseline per size.
+// Then cost / baseline per size and, last, cost / floor per size.
 //
 // Options: --frames=N cost frames per size (300), --stall-frames=N (1000).
 // clang-format off
@@ -453,6 +453,7 @@ struct Fidelity {
     double againstIdeal = 1e9;
     double fullNearestAgainstIdeal = 1e9;
     int missed = 0;  // frames whose picture was not painted in time: compared is the one before
+    QSize picture;   // the shown picture's size: the box's, or a few percent less, centred
 };
 
 Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
@@ -465,6 +466,7 @@ Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
         if (!waiter.wait(2000, made))
             ++lowest.missed;
         const QImage shown = rig.label()->shownPicture().toImage();
+        lowest.picture = shown.size();
         const QImage full = QImage::fromData(frames.jpegs[i].data(), int(frames.jpegs[i].size()), "JPG");
         const QImage nearest = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
         const QImage ideal = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -560,6 +562,7 @@ int main(int argc, char** argv) {
     const int stallFrames = intOption(argc, argv, "--stall-frames", 1000);
 
     std::vector<std::string> ratios;
+    std::vector<std::string> floorRatios;
     for (const QSize size : {QSize(3520, 1104), QSize(1920, 1080)}) {
         const TestFrames frames = makeFrames(size, 4);
         WindowRig rig;
@@ -601,6 +604,8 @@ int main(int argc, char** argv) {
             "PSNR, lowest of the frames: shown vs full decode scaled the same way %.1f dB; shown vs "
             "ideal (full decode area-averaged) %.1f dB, full decode scaled the same way vs ideal %.1f dB\n",
             quality.againstNearest, quality.againstIdeal, quality.fullNearestAgainstIdeal);
+        std::printf("  (the picture painted: %dx%d, unscaled, centred in the box)\n", quality.picture.width(),
+                    quality.picture.height());
         if (quality.missed > 0)
             std::printf("  (%d frames not painted in time: their PSNR compares the picture before)\n",
                         quality.missed);
@@ -613,9 +618,14 @@ int main(int argc, char** argv) {
                       size.width(), size.height(), cost.cpu.median, baseline.median,
                       cost.cpu.median / baseline.median);
         ratios.push_back(line);
+        std::snprintf(line, sizeof line, "floor ratio %dx%d: %.3f", size.width(), size.height(),
+                      cost.cpu.median / floor.median);
+        floorRatios.push_back(line);
         std::fflush(stdout);
     }
     for (const std::string& line : ratios)
+        std::printf("%s\n", line.c_str());
+    for (const std::string& line : floorRatios)
         std::printf("%s\n", line.c_str());
     return 0;
 }
