@@ -86,8 +86,8 @@ std::vector<uint8_t> noisyJpeg(QSize size) {
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long length = 0;
-    tjCompress2(handle, image.constBits(), image.width(), int(image.bytesPerLine()), image.height(), TJPF_BGRX,
-                &jpeg, &length, TJSAMP_422, 80, 0);
+    tjCompress2(handle, image.constBits(), image.width(), int(image.bytesPerLine()), image.height(),
+                TJPF_BGRX, &jpeg, &length, TJSAMP_422, 80, 0);
     std::vector<uint8_t> bytes(jpeg, jpeg + length);
     tjFree(jpeg);
     tjDestroy(handle);
@@ -126,7 +126,8 @@ Unseen measureUnseen(mainwindow& window, const std::vector<uint8_t>& jpeg, bool 
     std::thread feeder([&] {
         for (int k = 0; Clock::now() < start + std::chrono::seconds(seconds); ++k) {
             std::this_thread::sleep_until(start + period * k);
-            ewc_slot(window.stream().camera().openNum()).callback->BufferCB(k / 30.0, jpeg.data(), long(jpeg.size()));
+            ewc_slot(window.stream().camera().openNum())
+                .callback->BufferCB(k / 30.0, jpeg.data(), long(jpeg.size()));
         }
         done = true;
     });
@@ -187,10 +188,10 @@ int main(int argc, char** argv) {
         highest = std::max(highest, statusMB("VmRSS"));
     }
     const uint64_t shownFrames = label->decoder().picturesMade() - shownBefore;
-    std::printf("== previewing %dx%d MJPG from the simulated camera for %d s (%llu pictures made)\n", size.width(),
-                size.height(), seconds, static_cast<unsigned long long>(shownFrames));
-    std::printf("resident memory: highest %.1f MB, now %.1f MB, peak of the process (VmHWM) %.1f MB\n", highest,
-                statusMB("VmRSS"), statusMB("VmHWM"));
+    std::printf("== previewing %dx%d MJPG from the simulated camera for %d s (%llu pictures made)\n",
+                size.width(), size.height(), seconds, static_cast<unsigned long long>(shownFrames));
+    std::printf("resident memory: highest %.1f MB, now %.1f MB, peak of the process (VmHWM) %.1f MB\n",
+                highest, statusMB("VmRSS"), statusMB("VmHWM"));
 
     camera->setNeverDeliverFrames(true);
     const std::vector<uint8_t> jpeg = noisyJpeg(size);

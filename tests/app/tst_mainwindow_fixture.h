@@ -26,6 +26,7 @@ inline mainwindow::Timing manualTiming() {
     mainwindow::Timing timing;
     timing.previewIntervalMs = 3600 * 1000;
     timing.connectIntervalMs = 3600 * 1000;
+    timing.firstConnectMs = -1;
     timing.deviceRetrySleepMs = 1;
     return timing;
 }

@@ -127,8 +127,10 @@ private slots:
             << QSize(3520, 1104) << QSize(907, 277) << 2;
         QTest::newRow("3520x1104 in 880x285: a quarter is too low")
             << QSize(3520, 1104) << QSize(880, 285) << 2;
-        QTest::newRow("3520x1104 at scale 2: a half is 18 short") << QSize(3520, 1104) << QSize(1778, 554) << 2;
-        QTest::newRow("3520x1104 at scale 2, 3 % more than a half") << QSize(3520, 1104) << QSize(1813, 554) << 1;
+        QTest::newRow("3520x1104 at scale 2: a half is 18 short")
+            << QSize(3520, 1104) << QSize(1778, 554) << 2;
+        QTest::newRow("3520x1104 at scale 2, 3 % more than a half")
+            << QSize(3520, 1104) << QSize(1813, 554) << 1;
         QTest::newRow("3520x1104 in a small box") << QSize(3520, 1104) << QSize(300, 94) << 8;
         QTest::newRow("1920x1080 in 889x499") << QSize(1920, 1080) << QSize(889, 499) << 2;
         QTest::newRow("1280x720 scaled up") << QSize(1280, 720) << QSize(889, 499) << 1;
