@@ -5,7 +5,7 @@
 //   memory   the main window connected to the simulated camera, which renders and encodes
 //            its frames at 30 fps in this process; resident memory (VmRSS) sampled every
 //            100 ms while the preview runs, its highest value, and the peak (VmHWM);
-//   unseen   the window minimised, then hidden; frames of 300 KB written into the frame
+//   unseen   the window minimised, then hidden; camera-like JPEG frames written into the frame
 //            store at 30 fps by a thread of the bench, as a camera's streaming thread does
 //            (the simulated camera's own rendering and encoding, which a real camera does
 //            not leave to the process, are stopped); frames decoded meanwhile, and the
@@ -17,11 +17,7 @@
 #include <cstddef>
 #include <cstdio>
 // clang-format on
-#include <turbojpeg.h>
-
 #include <QApplication>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
 #include <QWindow>
@@ -38,11 +34,13 @@
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "bench_options.h"
 #include "capture/capture_slots.h"
 #include "capture/custom_image_label.h"
 #include "device/sim/sim_camera.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
+#include "support/camera_like_jpeg.h"
 #include "xu/uvc_xu_manager.h"
 
 namespace {
@@ -64,43 +62,6 @@ double statusMB(const std::string& field) {
             return std::stod(line.substr(field.size() + 1)) / 1024.0;
     }
     return -1.0;
-}
-
-std::vector<uint8_t> noisyJpeg(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient wall(0, 0, size.width(), size.height());
-    wall.setColorAt(0, QColor(190, 180, 170));
-    wall.setColorAt(1, QColor(90, 100, 120));
-    painter.fillRect(image.rect(), wall);
-    painter.end();
-    QRandomGenerator noise(3);
-    for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const int n = int(noise.bounded(9)) - 4;
-            line[x] = qRgb(qBound(0, qRed(line[x]) + n, 255), qBound(0, qGreen(line[x]) + n, 255),
-                           qBound(0, qBlue(line[x]) + n, 255));
-        }
-    }
-    tjhandle handle = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long length = 0;
-    tjCompress2(handle, image.constBits(), image.width(), int(image.bytesPerLine()), image.height(),
-                TJPF_BGRX, &jpeg, &length, TJSAMP_422, 80, 0);
-    std::vector<uint8_t> bytes(jpeg, jpeg + length);
-    tjFree(jpeg);
-    tjDestroy(handle);
-    return bytes;
-}
-
-int intOption(int argc, char** argv, const std::string& name, int fallback) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind(name + "=", 0) == 0)
-            return std::atoi(arg.c_str() + name.size() + 1);
-    }
-    return fallback;
 }
 
 struct Unseen {
@@ -194,7 +155,8 @@ int main(int argc, char** argv) {
                 highest, statusMB("VmRSS"), statusMB("VmHWM"));
 
     camera->setNeverDeliverFrames(true);
-    const std::vector<uint8_t> jpeg = noisyJpeg(size);
+    const QByteArray frame = cameraLikeJpeg(size, 80);
+    const std::vector<uint8_t> jpeg(frame.begin(), frame.end());
     std::printf("== unseen, frames of %zu KB written at 30 fps for %d s\n", jpeg.size() / 1024, seconds);
     for (const bool minimise : {true, false}) {
         const Unseen unseen = measureUnseen(*window, jpeg, minimise, seconds);

@@ -60,6 +60,7 @@ extern "C" {
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "bench_options.h"
 #include "capture/capture_slots.h"
 #include "capture/custom_image_label.h"
 #include "device/sim/sim_camera.h"
@@ -539,15 +540,6 @@ Stall guiStall(TimedApplication& app, WindowRig& rig, const TestFrames& frames, 
     stall.shown = shown;
     stall.coreShare = cpu / wall;
     return stall;
-}
-
-int intOption(int argc, char** argv, const std::string& name, int fallback) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind(name + "=", 0) == 0)
-            return std::atoi(arg.c_str() + name.size() + 1);
-    }
-    return fallback;
 }
 
 }  // namespace

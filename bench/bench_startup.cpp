@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_options.h"
 #include "percentile.h"
 
 extern char** environ;
@@ -90,15 +91,6 @@ std::map<std::string, Moment> runOnce(const std::string& program, const std::vec
     while (in >> what >> at >> cpu)
         moments[what] = Moment{double(at - start) / 1.0e6, cpu};
     return moments;
-}
-
-int intOption(int argc, char** argv, const std::string& name, int fallback) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind(name + "=", 0) == 0)
-            return std::atoi(arg.c_str() + name.size() + 1);
-    }
-    return fallback;
 }
 
 struct Series {
