@@ -454,7 +454,7 @@ struct Fidelity {
     double againstIdeal = 1e9;
     double fullNearestAgainstIdeal = 1e9;
     int missed = 0;  // frames whose picture was not painted in time: compared is the one before
-    QSize picture;   // the shown picture's size: the box's, or a few percent less, centred
+    QSize picture;   // the shown picture's size: the box's, or a few percent less (centred)
 };
 
 Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
@@ -596,8 +596,8 @@ int main(int argc, char** argv) {
             "PSNR, lowest of the frames: shown vs full decode scaled the same way %.1f dB; shown vs "
             "ideal (full decode area-averaged) %.1f dB, full decode scaled the same way vs ideal %.1f dB\n",
             quality.againstNearest, quality.againstIdeal, quality.fullNearestAgainstIdeal);
-        std::printf("  (the picture painted: %dx%d, unscaled, centred in the box)\n", quality.picture.width(),
-                    quality.picture.height());
+        std::printf("  (the picture painted unscaled: %dx%d, in the box of %dx%d)\n", quality.picture.width(),
+                    quality.picture.height(), shown.width(), shown.height());
         if (quality.missed > 0)
             std::printf("  (%d frames not painted in time: their PSNR compares the picture before)\n",
                         quality.missed);
