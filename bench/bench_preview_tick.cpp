@@ -23,7 +23,7 @@
 //            part of any decode that no scaling removes;
 //   PSNR     the shown picture against a full decode scaled the same way, and against
 //            the ideal picture beside the full decode scaled that way.
-// Last: cost / baseline per size.
+// Then cost / baseline per size and, last, cost / floor per size.
 //
 // Options: --frames=N cost frames per size (300), --stall-frames=N (1000).
 // clang-format off
@@ -60,6 +60,7 @@ extern "C" {
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "bench_options.h"
 #include "capture/capture_slots.h"
 #include "capture/custom_image_label.h"
 #include "device/sim/sim_camera.h"
@@ -453,6 +454,7 @@ struct Fidelity {
     double againstIdeal = 1e9;
     double fullNearestAgainstIdeal = 1e9;
     int missed = 0;  // frames whose picture was not painted in time: compared is the one before
+    QSize picture;   // the shown picture's size: the box's, or a few percent less (centred)
 };
 
 Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
@@ -464,7 +466,8 @@ Fidelity fidelity(WindowRig& rig, const TestFrames& frames) {
         rig.window->updateImage();
         if (!waiter.wait(2000, made))
             ++lowest.missed;
-        const QImage shown = rig.label()->pixmap(Qt::ReturnByValue).toImage();
+        const QImage shown = rig.label()->shownPicture().toImage();
+        lowest.picture = shown.size();
         const QImage full = QImage::fromData(frames.jpegs[i].data(), int(frames.jpegs[i].size()), "JPG");
         const QImage nearest = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
         const QImage ideal = full.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -539,15 +542,6 @@ Stall guiStall(TimedApplication& app, WindowRig& rig, const TestFrames& frames, 
     return stall;
 }
 
-int intOption(int argc, char** argv, const std::string& name, int fallback) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind(name + "=", 0) == 0)
-            return std::atoi(arg.c_str() + name.size() + 1);
-    }
-    return fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -560,6 +554,7 @@ int main(int argc, char** argv) {
     const int stallFrames = intOption(argc, argv, "--stall-frames", 1000);
 
     std::vector<std::string> ratios;
+    std::vector<std::string> floorRatios;
     for (const QSize size : {QSize(3520, 1104), QSize(1920, 1080)}) {
         const TestFrames frames = makeFrames(size, 4);
         WindowRig rig;
@@ -601,6 +596,8 @@ int main(int argc, char** argv) {
             "PSNR, lowest of the frames: shown vs full decode scaled the same way %.1f dB; shown vs "
             "ideal (full decode area-averaged) %.1f dB, full decode scaled the same way vs ideal %.1f dB\n",
             quality.againstNearest, quality.againstIdeal, quality.fullNearestAgainstIdeal);
+        std::printf("  (the picture painted unscaled: %dx%d, in the box of %dx%d)\n", quality.picture.width(),
+                    quality.picture.height(), shown.width(), shown.height());
         if (quality.missed > 0)
             std::printf("  (%d frames not painted in time: their PSNR compares the picture before)\n",
                         quality.missed);
@@ -613,9 +610,14 @@ int main(int argc, char** argv) {
                       size.width(), size.height(), cost.cpu.median, baseline.median,
                       cost.cpu.median / baseline.median);
         ratios.push_back(line);
+        std::snprintf(line, sizeof line, "floor ratio %dx%d: %.3f", size.width(), size.height(),
+                      cost.cpu.median / floor.median);
+        floorRatios.push_back(line);
         std::fflush(stdout);
     }
     for (const std::string& line : ratios)
+        std::printf("%s\n", line.c_str());
+    for (const std::string& line : floorRatios)
         std::printf("%s\n", line.c_str());
     return 0;
 }

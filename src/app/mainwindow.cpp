@@ -22,6 +22,27 @@
 #include "widgets/darken_effect.h"
 #include "widgets/protect_layout.h"
 
+namespace {
+// Starts the window's first connect once the window has painted, then goes.
+class FirstConnectAfterPaint : public QObject {
+public:
+    FirstConnectAfterPaint(mainwindow* window, int delayMs)
+        : QObject(window), window_(window), delayMs_(delayMs) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Paint) {
+            QTimer::singleShot(delayMs_, window_, &mainwindow::connectCamera);
+            window_->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    mainwindow* window_;
+    int delayMs_;
+};
+}  // namespace
+
 mainwindow::mainwindow(QWidget* parent) : mainwindow(Timing(), parent) {}
 
 mainwindow::mainwindow(const Timing& timing, QWidget* parent) : QMainWindow(parent), timing_(timing) {
@@ -103,6 +124,11 @@ void mainwindow::startTimers() {
     connectTimer->setInterval(timing_.connectIntervalMs);
     connect(connectTimer, &QTimer::timeout, this, &mainwindow::connectCamera);
     connectTimer->start();
+    // The camera is looked for as soon as the window has painted, not one connect interval
+    // later: its picture follows within a second of the start, and the window's first paint
+    // does not wait for the stream's open.
+    if (timing_.firstConnectMs >= 0)
+        installEventFilter(new FirstConnectAfterPaint(this, timing_.firstConnectMs));
 
     profileTimer_ = new QTimer(this);
     profileTimer_->setInterval(1000);

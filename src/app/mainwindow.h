@@ -34,6 +34,7 @@ public:
     struct Timing {
         int previewIntervalMs = 33;    // preview tick
         int connectIntervalMs = 2000;  // connect tick
+        int firstConnectMs = 0;        // the first connect, after the first paint; below 0: at the first tick
         int deviceRetrySleepMs = 500;  // pause before each new extension-unit check
         int resetCompletionMs = 1000;  // reset with the camera kept: busy time before the read
         int resetSettleMs = 500;       // then the pause before the values are read again

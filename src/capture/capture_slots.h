@@ -13,6 +13,7 @@
 #include "device/result.h"
 #include "device/video_port.h"
 
+#include "capture/frame_bytes.h"
 #include "capture/sample_grabber_cb.h"
 
 constexpr int kCaptureSlotCount = 10;
@@ -22,10 +23,10 @@ constexpr int kStandardPropertyCount = 17;
 // thread (BufferCB writes) and the GUI thread (newFrameCount / getFrame read). Every
 // access holds the slot's mutex (ewc_slotMutex).
 struct FrameStore {
-    std::vector<uint8_t> buffer;  // width x height x 4 bytes, allocated at stream open
-    uint32_t frameSize = 0;       // length of the stored frame; 0 until the first frame
-    uint32_t frameCounter = 0;    // frames stored since the open
-    uint32_t storedCounter = 0;   // counter value of the stored frame
+    FrameBytes buffer;           // width x height x 4 bytes, allocated at stream open
+    uint32_t frameSize = 0;      // length of the stored frame; 0 until the first frame
+    uint32_t frameCounter = 0;   // frames stored since the open
+    uint32_t storedCounter = 0;  // counter value of the stored frame
     uint32_t lastReadCounter = 0;
 };
 

@@ -4,6 +4,8 @@
 #include <QResizeEvent>
 #include <utility>
 
+#include "capture/preview_scale.h"
+
 QSize CustomImageLabel::parentSize;
 
 CustomImageLabel::CustomImageLabel(QWidget* parent) : QLabel(parent) {
@@ -24,6 +26,7 @@ void CustomImageLabel::setImage(const QImage& image) {
 }
 
 void CustomImageLabel::showPixmap(const QPixmap& pixmap) {
+    framePicture_ = QPixmap();
     setPixmap(pixmap);
     if (pixmap.height() > 0) {
         aspectRatio_ = static_cast<float>(pixmap.width()) / static_cast<float>(pixmap.height());
@@ -53,37 +56,51 @@ QSize CustomImageLabel::shownSize() const {
 
 void CustomImageLabel::clear() {
     decoder_.discard();
+    framePicture_ = QPixmap();
     QLabel::clear();
     updateOpaqueness();
 }
 
-bool CustomImageLabel::pictureFillsContents() const {
-    const QPixmap shown = pixmap(Qt::ReturnByValue);
-    return hasScaledContents() && !shown.isNull() && shown.size() == shownSize() &&
+QPixmap CustomImageLabel::shownPicture() const {
+    return framePicture_.isNull() ? pixmap(Qt::ReturnByValue) : framePicture_;
+}
+
+bool CustomImageLabel::pictureShownUnscaled() const {
+    const QPixmap shown = shownPicture();
+    return hasScaledContents() && !shown.isNull() && showsUnscaled(shown.size(), shownSize()) &&
            qFuzzyCompare(shown.devicePixelRatioF(), devicePixelRatioF());
 }
 
 void CustomImageLabel::updateOpaqueness() {
-    // A picture without transparency that fills the contents hides whatever lies under
-    // the label: the widgets below need not paint themselves first on every frame.
-    const QPixmap shown = pixmap(Qt::ReturnByValue);
-    setAttribute(Qt::WA_OpaquePaintEvent, pictureFillsContents() && !shown.hasAlphaChannel());
+    // A picture without transparency that is painted unscaled hides whatever lies under
+    // the label (the label paints the margins around it): the widgets below need not paint
+    // themselves first on every frame.
+    const QPixmap shown = shownPicture();
+    setAttribute(Qt::WA_OpaquePaintEvent, pictureShownUnscaled() && !shown.hasAlphaChannel());
 }
 
 void CustomImageLabel::showDecodedPicture() {
     std::optional<PreviewPicture> picture = decoder_.takePicture();
     if (!picture)
         return;
-    QPixmap pixmap = QPixmap::fromImage(std::move(picture->image));
-    pixmap.setDevicePixelRatio(devicePixelRatioF());
-    setPixmap(pixmap);
+    // A picture set by setImage or showPixmap, or the label's text, gives way to the frames.
+    if (!pixmap(Qt::ReturnByValue).isNull() || !text().isEmpty())
+        QLabel::clear();
+    framePicture_ = QPixmap::fromImage(std::move(picture->image));
+    framePicture_.setDevicePixelRatio(devicePixelRatioF());
     // The frame's ratio, not the shown picture's: that one follows the label's size,
-    // which follows this ratio.
+    // which follows this ratio. Only a new ratio asks the layout for a new size; the
+    // frames of one stream only repaint the contents.
     const QSize frame = picture->frameSize;
     if (frame.height() > 0) {
-        aspectRatio_ = static_cast<float>(frame.width()) / static_cast<float>(frame.height());
+        const float ratio = static_cast<float>(frame.width()) / static_cast<float>(frame.height());
+        if (ratio != aspectRatio_) {
+            aspectRatio_ = ratio;
+            updateGeometry();
+        }
     }
     updateOpaqueness();
+    update(contentsRect());
     emit pictureShown();
 }
 
@@ -120,7 +137,7 @@ bool CustomImageLabel::event(QEvent* event) {
 }
 
 void CustomImageLabel::paintEvent(QPaintEvent* event) {
-    const QPixmap shown = pixmap(Qt::ReturnByValue);
+    const QPixmap shown = shownPicture();
     if (!hasScaledContents() || shown.isNull()) {
         QLabel::paintEvent(event);
         return;
@@ -128,8 +145,17 @@ void CustomImageLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     drawFrame(&painter);
     const QRect contents = contentsRect();
-    if (pictureFillsContents()) {
-        painter.drawPixmap(contents.topLeft(), shown);
+    if (pictureShownUnscaled()) {
+        // Centred; the few device pixels around it, if any, are black.
+        const QSize logical = shown.size() / shown.devicePixelRatioF();
+        QRect picture(QPoint(), logical);
+        picture.moveCenter(contents.center());
+        if (logical != contents.size()) {
+            const QRegion margins = QRegion(contents) - QRegion(picture);
+            for (const QRect& margin : margins)
+                painter.fillRect(margin, Qt::black);
+        }
+        painter.drawPixmap(picture.topLeft(), shown);
     } else {
         painter.drawPixmap(contents, shown);
     }

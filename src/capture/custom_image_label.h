@@ -25,6 +25,9 @@ public:
     // does not decode is never shown; the previous picture stays.
     void showJpegFrame(QByteArray jpeg);
     void showRgbFrame(const QImage& picture);
+    // The picture the label shows: the newest frame's, else the one set by setImage or
+    // showPixmap (the label's pixmap); null when it shows none.
+    QPixmap shownPicture() const;
     // Device pixels the picture fills: the contents at the screen's scale.
     QSize shownSize() const;
     PreviewDecoder& decoder() { return decoder_; }
@@ -47,7 +50,8 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
-    // A picture of the shown size is painted as it is; any other is scaled into the
+    // A picture of the shown size, or a few percent smaller, is painted as it is; any other
+    // is scaled into the
     // label with the fast (nearest-neighbour) transformation, as the smooth scaling of a
     // plain label costs more than decoding the frame.
     void paintEvent(QPaintEvent* event) override;
@@ -57,10 +61,14 @@ private slots:
 
 private:
     QSize sizeToDecode() const;
-    // The picture has exactly the shown size: it is painted as it is.
-    bool pictureFillsContents() const;
+    // The picture has the shown size, or is at most a few percent smaller: it is painted
+    // as it is, centred.
+    bool pictureShownUnscaled() const;
     void updateOpaqueness();
 
+    // The newest frame's picture. It is not the label's pixmap: setting that on every
+    // frame would ask the window's layout for a new size 30 times a second.
+    QPixmap framePicture_;
     float aspectRatio_ = 0.0f;
     mutable int lastWidth_ = 0;
     mutable int lastHeight_ = 0;

@@ -54,16 +54,14 @@ bool PreviewDecoder::idle() const {
 
 PreviewPicture PreviewDecoder::makePicture(const PreviewFrame& frame, PreviewJpegDecoder& jpeg) {
     PreviewPicture picture;
-    QImage decoded;
     if (!frame.jpeg.isEmpty()) {
-        decoded = jpeg.decode(reinterpret_cast<const uint8_t*>(frame.jpeg.constData()),
-                              static_cast<size_t>(frame.jpeg.size()), frame.shown, &picture.frameSize);
-    } else {
-        decoded = frame.picture;
-        picture.frameSize = decoded.size();
+        // Decoded straight to the size it is shown at.
+        picture.image = jpeg.decode(reinterpret_cast<const uint8_t*>(frame.jpeg.constData()),
+                                    static_cast<size_t>(frame.jpeg.size()), frame.shown, &picture.frameSize);
+    } else if (!frame.picture.isNull()) {
+        picture.frameSize = frame.picture.size();
+        picture.image = scaleForPreview(frame.picture, frame.shown);
     }
-    if (!decoded.isNull())
-        picture.image = scaleForPreview(decoded, frame.shown);
     return picture;
 }
 

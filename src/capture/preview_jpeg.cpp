@@ -1,6 +1,12 @@
 #include "capture/preview_jpeg.h"
 
-#include <turbojpeg.h>
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>  // needs size_t and FILE first
+// clang-format on
+#include <csetjmp>
+#include <cstring>
+#include <vector>
 
 #include "capture/preview_scale.h"
 
@@ -8,47 +14,132 @@ namespace {
 // A frame whose header claims more pixels per side than any camera streams is not
 // decoded: the picture would take memory for the claimed size.
 constexpr int kMaxPictureSide = 4096;
+
+// libjpeg reports a fatal error by calling error_exit, which must not return: it jumps
+// back to decode. Warnings (corrupt or cut-off data) are not printed.
+struct JumpingErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void jumpBack(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<JumpingErrors*>(info->err)->jump, 1);
+}
+
+void ignoreMessage(j_common_ptr, int) {}
 }  // namespace
 
-PreviewJpegDecoder::PreviewJpegDecoder() : handle_(tjInitDecompress()) {}
+struct PreviewJpegDecoder::State {
+    jpeg_decompress_struct jpeg{};
+    JumpingErrors errors{};
+    std::vector<uint8_t> row;        // one decoded row when it is resampled
+    std::vector<int> sourceColumns;  // per shown column, the decoded column it shows
+
+    // Reads the decoded rows into `picture`, which has the decoded size or is resampled
+    // to its own size. Returns false when libjpeg failed (it jumped back here).
+    bool readRows(QImage& picture);
+};
+
+PreviewJpegDecoder::PreviewJpegDecoder() : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.jpeg.err = jpeg_std_error(&s.errors.manager);
+    s.errors.manager.error_exit = jumpBack;
+    s.errors.manager.emit_message = ignoreMessage;
+    jpeg_create_decompress(&s.jpeg);
+}
 
 PreviewJpegDecoder::~PreviewJpegDecoder() {
-    if (handle_ != nullptr)
-        tjDestroy(handle_);
+    jpeg_destroy_decompress(&state_->jpeg);
+}
+
+bool PreviewJpegDecoder::State::readRows(QImage& picture) {
+    // Nothing with a destructor may live in this frame between setjmp and a jump back.
+    if (setjmp(errors.jump) != 0)
+        return false;
+    jpeg_start_decompress(&jpeg);
+    const int width = int(jpeg.output_width);
+    const int height = int(jpeg.output_height);
+    if (picture.width() == width && picture.height() == height) {
+        while (int(jpeg.output_scanline) < height) {
+            JSAMPROW line = picture.scanLine(int(jpeg.output_scanline));
+            jpeg_read_scanlines(&jpeg, &line, 1);
+        }
+        return true;
+    }
+    // Row y of the picture shows the decoded row under its centre, column x likewise: the
+    // rows arrive in order, and each one is resampled once, for every picture row it shows.
+    const int shownWidth = picture.width();
+    const int shownHeight = picture.height();
+    const int* columns = sourceColumns.data();
+    JSAMPROW line = row.data();
+    int y = 0;
+    while (y < shownHeight && int(jpeg.output_scanline) < height) {
+        const int source = nearestSource(y, shownHeight, height);
+        const int decoded = int(jpeg.output_scanline);
+        jpeg_read_scanlines(&jpeg, &line, 1);
+        if (decoded < source)
+            continue;
+        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
+        const auto* in = reinterpret_cast<const uint32_t*>(line);
+        for (int x = 0; x < shownWidth; ++x)
+            out[x] = in[columns[x]];
+        for (++y; y < shownHeight && nearestSource(y, shownHeight, height) == decoded; ++y)
+            std::memcpy(picture.scanLine(y), out, size_t(shownWidth) * 4);
+    }
+    return y == shownHeight;
 }
 
 QImage PreviewJpegDecoder::decode(const uint8_t* data, size_t length, QSize shown, QSize* frameSize) {
     if (frameSize != nullptr)
         *frameSize = QSize();
-    if (handle_ == nullptr || data == nullptr || length == 0)
+    if (data == nullptr || length == 0)
         return QImage();
-    int width = 0;
-    int height = 0;
-    int subsampling = 0;
-    int colorspace = 0;
-    const auto jpegSize = static_cast<unsigned long>(length);
-    if (tjDecompressHeader3(handle_, data, jpegSize, &width, &height, &subsampling, &colorspace) != 0 ||
-        width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) {
+    State& s = *state_;
+    if (setjmp(s.errors.jump) != 0) {
+        jpeg_abort_decompress(&s.jpeg);
         return QImage();
     }
-    const int divisor = jpegScaleDivisor(QSize(width, height), shown);
-    QImage picture(scaledSide(width, divisor), scaledSide(height, divisor), QImage::Format_RGB32);
-    if (picture.isNull())
+    jpeg_mem_src(&s.jpeg, data, static_cast<unsigned long>(length));
+    jpeg_read_header(&s.jpeg, TRUE);
+    const QSize frame(int(s.jpeg.image_width), int(s.jpeg.image_height));
+    if (frame.isEmpty() || frame.width() > kMaxPictureSide || frame.height() > kMaxPictureSide) {
+        jpeg_abort_decompress(&s.jpeg);
         return QImage();
-        // BGRX is QImage's RGB32 in memory on little-endian machines; libjpeg-turbo sets the
-        // X byte to 0xFF. Fast DCT: the difference to the accurate one is below what a
-        // preview can show.
+    }
+    const int divisor = jpegScaleDivisor(frame, shown);
+    s.jpeg.scale_num = 1;
+    s.jpeg.scale_denom = unsigned(divisor);
+    // BGRX is QImage's RGB32 in memory on little-endian machines; libjpeg-turbo sets the X
+    // byte to 0xFF. Fast DCT and plain chroma upsampling: the difference to the accurate
+    // ones is below what a preview can show, and the upsampling merges with the colour
+    // conversion.
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    const int pixelFormat = TJPF_BGRX;
+    s.jpeg.out_color_space = JCS_EXT_BGRX;
 #else
-    const int pixelFormat = TJPF_XRGB;
+    s.jpeg.out_color_space = JCS_EXT_XRGB;
 #endif
-    const int rc = tjDecompress2(handle_, data, jpegSize, picture.bits(), picture.width(),
-                                 static_cast<int>(picture.bytesPerLine()), picture.height(), pixelFormat,
-                                 TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE);
-    if (rc != 0 && tjGetErrorCode(handle_) != TJERR_WARNING)
+    s.jpeg.dct_method = JDCT_IFAST;
+    s.jpeg.do_fancy_upsampling = FALSE;
+    jpeg_calc_output_dimensions(&s.jpeg);
+    const QSize decoded(int(s.jpeg.output_width), int(s.jpeg.output_height));
+    const QSize target = shown.isEmpty() || showsUnscaled(decoded, shown) ? decoded : shown;
+    QImage picture(target, QImage::Format_RGB32);
+    if (picture.isNull()) {
+        jpeg_abort_decompress(&s.jpeg);
+        return QImage();
+    }
+    if (target != decoded) {
+        s.row.resize(size_t(decoded.width()) * 4);
+        s.sourceColumns.resize(size_t(target.width()));
+        for (int x = 0; x < target.width(); ++x)
+            s.sourceColumns[size_t(x)] = nearestSource(x, target.width(), decoded.width());
+    }
+    const bool complete = s.readRows(picture);
+    // The rest of the data (a cut-off end, bytes after the picture) is not read.
+    jpeg_abort_decompress(&s.jpeg);
+    if (!complete)
         return QImage();
     if (frameSize != nullptr)
-        *frameSize = QSize(width, height);
+        *frameSize = frame;
     return picture;
 }

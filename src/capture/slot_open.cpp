@@ -184,7 +184,7 @@ int openStreamAttempt(int slotNumber, bool& ran) {
         const size_t height = slot.height > 0 ? static_cast<size_t>(slot.height) : 0;
         std::lock_guard<std::mutex> lock(ewc_slotMutex(slotNumber));
         slot.store = FrameStore{};
-        slot.store.buffer.assign(width * height * 4, 0);
+        slot.store.buffer = zeroedFrameBytes(width * height * 4);
         slot.callback = std::make_unique<ewc_SampleGrabberCB>(slotNumber);
     }
     ewc_hr = slot.graph->setCallback(slot.callback.get());

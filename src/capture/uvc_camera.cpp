@@ -118,13 +118,13 @@ int UvcCamera::open(int pinId, int formatId, int outputType) {
     if (slot.status != 0) {
         return -1;
     }
-    copyBuffer_.assign(frameBytes(entry.width, entry.height), 0);
+    copyBuffer_ = zeroedFrameBytes(frameBytes(entry.width, entry.height));
     openNum_ = slotNumber;
     ewc_OpenStream(slotNumber);
     // An entry without a size takes the last one: the copy buffer follows the slot's
     // frame buffer.
     if (copyBuffer_.size() != frameBytes(slot.width, slot.height)) {
-        copyBuffer_.assign(frameBytes(slot.width, slot.height), 0);
+        copyBuffer_ = zeroedFrameBytes(frameBytes(slot.width, slot.height));
     }
     if (slot.status != 0) {
         return -3;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/resolution_list.h"
+#include "capture/frame_bytes.h"
 #include "capture/standard_controls.h"
 
 class UvcCamera {
@@ -46,5 +47,5 @@ public:
 
 private:
     int openNum_ = -1;
-    std::vector<uint8_t> copyBuffer_;
+    FrameBytes copyBuffer_;
 };

@@ -26,6 +26,7 @@ inline mainwindow::Timing manualTiming() {
     mainwindow::Timing timing;
     timing.previewIntervalMs = 3600 * 1000;
     timing.connectIntervalMs = 3600 * 1000;
+    timing.firstConnectMs = -1;
     timing.deviceRetrySleepMs = 1;
     return timing;
 }
@@ -59,7 +60,7 @@ inline bool isDarkened(mainwindow& window) {
 
 // The picture the preview label shows; a null pixmap when it shows none.
 inline QPixmap shownPicture(mainwindow& window) {
-    return window.form().streamLabel->pixmap(Qt::ReturnByValue);
+    return window.form().streamLabel->shownPicture();
 }
 
 inline bool isSearching() {

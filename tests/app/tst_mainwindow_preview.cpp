@@ -94,6 +94,38 @@ private slots:
         QVERIFY(firstPicture());
     }
 
+    // While nobody can see the window its frames are neither taken nor decoded; the first
+    // tick after it comes back shows the newest.
+    void unseenWindowDecodesNoFrame_data() {
+        QTest::addColumn<bool>("minimised");  // else hidden
+        QTest::newRow("minimised") << true;
+        QTest::newRow("hidden") << false;
+    }
+
+    void unseenWindowDecodesNoFrame() {
+        QFETCH(bool, minimised);
+        QVERIFY(firstPicture());
+        if (minimised)
+            window().showMinimized();
+        else
+            window().hide();
+        QVERIFY(settle());
+        const uint64_t before = label().decoder().picturesMade();
+        for (int tick = 0; tick < 8; ++tick) {
+            QTest::qWait(40);
+            window().updateImage();
+        }
+        QVERIFY(window().stream().newFrameCount() > 0);  // frames came and wait in the store
+        QVERIFY(settle());
+        QCOMPARE(label().decoder().picturesMade(), before);
+
+        window().showNormal();
+        QTRY_VERIFY(window().windowHandle()->isExposed());
+        window().updateImage();
+        QVERIFY(settle());
+        QVERIFY(label().decoder().picturesMade() > before);
+    }
+
     void compressedFrameIsNotReadAsRgb() {
         // The format is not known yet: frames are taken for RGB32 of the prepared size. A
         // JPEG sample is far shorter than that and must not be read past its end.

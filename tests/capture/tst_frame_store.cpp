@@ -2,6 +2,7 @@
 // converted frames, samples that do not fit, and the store shared between a streaming
 // thread and the reader.
 #include <QtTest>
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -94,6 +95,24 @@ private slots:
         QCOMPARE(storeCopy().frameCounter, 3u);
         QCOMPARE(storeCopy().storedCounter, 3u);
         QCOMPARE(cb.lastDiffer, 45);
+    }
+
+    // A buffer allocated at open reads as zeros, small (from the heap) or large (mapped),
+    // also where an earlier buffer of the same size held a frame.
+    void freshBuffersAreZero_data() {
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("small") << 4000;
+        QTest::newRow("3520 x 1104 x 4") << 3520 * 1104 * 4;
+    }
+
+    void freshBuffersAreZero() {
+        QFETCH(int, bytes);
+        for (int round = 0; round < 2; ++round) {
+            FrameBytes buffer = zeroedFrameBytes(size_t(bytes));
+            QCOMPARE(buffer.size(), size_t(bytes));
+            QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0; }));
+            std::memset(buffer.data(), 0xA5, buffer.size());  // a frame, before the next open
+        }
     }
 
     void convertedFramesAreStoredTopDown() {

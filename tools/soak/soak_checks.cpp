@@ -178,7 +178,7 @@ bool isCovered(mainwindow& window) {
 }
 
 bool showsPicture(mainwindow& window) {
-    return !window.form().streamLabel->pixmap(Qt::ReturnByValue).isNull();
+    return !window.form().streamLabel->shownPicture().isNull();
 }
 
 Usage usageNow() {

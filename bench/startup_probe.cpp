@@ -1,0 +1,98 @@
+// Loaded into a program by bench_startup (LD_PRELOAD): notes when the program's first
+// window has painted and, when it has a preview label ("streamLabel"), when that label
+// has painted its first camera picture; writes both to the file named by
+// LUMORA_STARTUP_PROBE as "<what> <monotonic ns> <process CPU ms>" and ends the process.
+#include <unistd.h>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+long long monotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+double processCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1.0e6;
+}
+
+class StartupProbe : public QObject {
+    Q_OBJECT
+public:
+    explicit StartupProbe(QObject* parent)
+        : QObject(parent), out_(std::fopen(qgetenv("LUMORA_STARTUP_PROBE"), "w")) {
+        // A program that never paints (or never shows a picture) ends here.
+        QTimer::singleShot(20000, this, [this] { finish(); });
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint || !watched->isWidgetType())
+            return false;
+        if (!painted_) {
+            painted_ = true;
+            // Once this paint and the flush after it are done.
+            QTimer::singleShot(0, this, [this] { windowPainted(); });
+        } else if (pictureShown_ && watched == label_) {
+            pictureShown_ = false;
+            QTimer::singleShot(0, this, [this] {
+                note("picture");
+                finish();
+            });
+        }
+        return false;
+    }
+
+private slots:
+    void onPictureShown() { pictureShown_ = true; }
+
+private:
+    void windowPainted() {
+        note("paint");
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (QWidget* label = top->findChild<QWidget*>(QStringLiteral("streamLabel"))) {
+                label_ = label;
+                connect(label, SIGNAL(pictureShown()), this, SLOT(onPictureShown()));
+                return;  // waits for the first picture
+            }
+        }
+        finish();
+    }
+    void note(const char* what) {
+        if (out_ != nullptr)
+            std::fprintf(out_, "%s %lld %.3f\n", what, monotonicNs(), processCpuMs());
+    }
+    void finish() {
+        if (out_ != nullptr)
+            std::fclose(out_);
+        _exit(0);  // the measurement is over: no teardown
+    }
+
+    std::FILE* out_;
+    QObject* label_ = nullptr;
+    bool painted_ = false;
+    bool pictureShown_ = false;
+};
+
+void installProbe() {
+    // The programs may make a core application first (for the command line): only the
+    // widget application is watched.
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (app == nullptr || qEnvironmentVariableIsEmpty("LUMORA_STARTUP_PROBE"))
+        return;
+    app->installEventFilter(new StartupProbe(app));
+}
+
+}  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(installProbe)
+
+#include "startup_probe.moc"
