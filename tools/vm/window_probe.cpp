@@ -37,7 +37,7 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 QImage preview(mainwindow& window) {
-    return window.form().streamLabel->pixmap(Qt::ReturnByValue).toImage();
+    return window.form().streamLabel->shownPicture().toImage();
 }
 
 }  // namespace
