@@ -295,8 +295,6 @@ private slots:
     void tabStripIsOneExclusiveGroup_data() {
         QTest::addColumn<QStringList>("steps");  // button name, or "ctrl+tab" / "ctrl+shift+tab" / "down"
         QTest::addColumn<QString>("last");
-        QTest::newRow("info") << QStringList{"infoBtn"} << "infoBtn";
-        QTest::newRow("info, settings") << QStringList{"infoBtn", "settingBtn"} << "settingBtn";
         QTest::newRow("mode, info, mode") << QStringList{"modeBtn", "infoBtn", "modeBtn"} << "modeBtn";
         QTest::newRow("info twice") << QStringList{"infoBtn", "infoBtn"} << "infoBtn";
         QTest::newRow("ctrl+tab") << QStringList{"ctrl+tab"} << "modeBtn";

@@ -173,8 +173,6 @@ private slots:
             << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
         QTest::newRow("tab to cancel, enter")
             << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
-        QTest::newRow("tab to cancel, space")
-            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Space} << QStringLiteral("left");
         QTest::newRow("tab twice, enter")
             << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
             << QStringLiteral("right");
