@@ -128,10 +128,6 @@ private slots:
         // By keyboard: a key press is one change and one release, however far it goes.
         row("white balance by Home, in kelvin", "", "wbSlider", 20, 100, value(P, device::kProcWhiteBalance),
             WB_VALUE, Qt::Key_Home);
-        row("digital zoom by Page Up", "", "eptzSlider", 101, 1, value(C, device::kCamZoom), EPTZ_ZOOM,
-            Qt::Key_PageUp);
-        row("automatic exposure by Space", "", "exposureSwitch", 1, 1, automatic(C, device::kCamExposure), 0,
-            Qt::Key_Space);
         row(
             "anti-flicker 50Hz by Space", "", "Mode1", 1, 1,
             [](const SimCamera& c) { return c.powerLineFrequency(); }, 0, Qt::Key_Space);
@@ -295,8 +291,6 @@ private slots:
     void tabStripIsOneExclusiveGroup_data() {
         QTest::addColumn<QStringList>("steps");  // button name, or "ctrl+tab" / "ctrl+shift+tab" / "down"
         QTest::addColumn<QString>("last");
-        QTest::newRow("info") << QStringList{"infoBtn"} << "infoBtn";
-        QTest::newRow("info, settings") << QStringList{"infoBtn", "settingBtn"} << "settingBtn";
         QTest::newRow("mode, info, mode") << QStringList{"modeBtn", "infoBtn", "modeBtn"} << "modeBtn";
         QTest::newRow("info twice") << QStringList{"infoBtn", "infoBtn"} << "infoBtn";
         QTest::newRow("ctrl+tab") << QStringList{"ctrl+tab"} << "modeBtn";

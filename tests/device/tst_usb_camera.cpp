@@ -16,9 +16,7 @@ Q_DECLARE_METATYPE(Bytes)
 
 namespace {
 
-device::sim::SimOptions options() {
-    return device::sim::SimOptions{};
-}
+const device::sim::SimOptions kOptions{};
 
 // A class request to the video-control interface through the whole control endpoint.
 ControlAnswer classRequest(UsbCamera& camera, uint8_t entity, uint8_t selector, uint8_t request,
@@ -94,7 +92,7 @@ private slots:
         QFETCH(int, selector);
         QFETCH(int, length);
         QFETCH(int, info);
-        UsbCamera camera(options());
+        UsbCamera camera(kOptions);
         const ControlAnswer len = classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetLen);
         const ControlAnswer inf = classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetInfo);
         QCOMPARE(len.stall, length == 0);
@@ -152,7 +150,7 @@ private slots:
         QFETCH(Bytes, sent);
         QFETCH(int, error);
         QFETCH(Bytes, answer);
-        UsbCamera camera(options());
+        UsbCamera camera(kOptions);
         const ControlAnswer a = classRequest(camera, uint8_t(entity), uint8_t(selector), uint8_t(request),
                                              sent, uint16_t(answer.size() ? answer.size() : 64));
         QCOMPARE(a.stall, error >= 0);
@@ -164,7 +162,7 @@ private slots:
 
     // SETs change the model in its own units; the picture and the in-process camera see them.
     void setsReachTheModel() {
-        UsbCamera camera(options());
+        UsbCamera camera(kOptions);
         const auto C = device::ControlGroup::CameraControl;
         QVERIFY(!classRequest(camera, kCameraTerminalId, 0x02, kSetCur, le(1, 1)).stall);
         QVERIFY(!classRequest(camera, kCameraTerminalId, 0x04, kSetCur, le(1250, 4)).stall);
@@ -209,7 +207,7 @@ private slots:
         QFETCH(int, wantFormat);
         QFETCH(int, wantFrame);
         QFETCH(int, wantInterval);
-        UsbCamera camera(options());
+        UsbCamera camera(kOptions);
         Bytes probe(kProbeLength, 0);
         probe[2] = uint8_t(format);
         probe[3] = uint8_t(frame);

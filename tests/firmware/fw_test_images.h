@@ -35,11 +35,6 @@ inline std::vector<uint8_t> imageOf(int formal, int major, int minor, size_t siz
                         payloadOf(size - kFwHeaderSize));
 }
 
-// Re-seals the header after a change of its bytes 0..123.
-inline void resealHeader(std::vector<uint8_t>& image) {
-    device::sim::putLe32(image.data() + 124, device::sim::crc32(image.data(), 124));
-}
-
 inline QString writeFile(const QTemporaryDir& dir, const QString& name, const std::vector<uint8_t>& bytes) {
     const QString path = QDir(dir.path()).filePath(name);
     QFile file(path);

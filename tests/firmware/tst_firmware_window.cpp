@@ -92,9 +92,7 @@ private slots:
         const QString transmission = QStringLiteral("Transmission Failed");
         const QString completed = QStringLiteral("Firmware Update Completed");
         QTest::newRow("no fault") << Reboot << NoFault << 0 << completed << "1.2.4";
-        QTest::newRow("no fault, version text v1.2.4") << Reboot << NoFault << 0 << completed << "v1.2.4";
         QTest::newRow("no fault, version text Build 77") << Reboot << NoFault << 0 << completed << "Build 77";
-        QTest::newRow("no fault, version text 1.2.40") << Reboot << NoFault << 0 << completed << "1.2.40";
         QTest::newRow("header: transfer error") << BeforeHeader << TransferError << -1 << failed << "1.2.3";
         QTest::newRow("header: camera gone") << BeforeHeader << CameraGone << -1 << failed << "1.2.3";
         QTest::newRow("header: time-out") << BeforeHeader << TimeOut << -1 << failed << "1.2.3";

@@ -173,8 +173,6 @@ private slots:
             << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
         QTest::newRow("tab to cancel, enter")
             << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
-        QTest::newRow("tab to cancel, space")
-            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Space} << QStringLiteral("left");
         QTest::newRow("tab twice, enter")
             << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
             << QStringLiteral("right");
@@ -196,8 +194,6 @@ private slots:
         dialog->show();
         QApplication::setActiveWindow(dialog.data());
         QVERIFY(QTest::qWaitForWindowActive(dialog.data()));
-        QCOMPARE(dialog->accessibleName(), QStringLiteral("t"));
-        QCOMPARE(dialog->accessibleDescription(), QStringLiteral("c"));
         for (int key : keys)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         QTRY_VERIFY(dialog.isNull() || !dialog->isVisible());
