@@ -40,8 +40,11 @@ void SimTimer::loop() {
             continue;
         }
         auto first = pending_.begin();
-        if (std::chrono::steady_clock::now() < first->first) {
-            wake_.wait_until(lock, first->first);
+        // A copy: the wait reads its deadline again after waking, when stop() may have
+        // dropped the action it belongs to.
+        const std::chrono::steady_clock::time_point due = first->first;
+        if (std::chrono::steady_clock::now() < due) {
+            wake_.wait_until(lock, due);
             continue;
         }
         std::function<void()> action = std::move(first->second);
