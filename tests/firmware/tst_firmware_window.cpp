@@ -259,7 +259,9 @@ private slots:
                        ? closeAttempts > 1
                        : d.title == QLatin1String("Firmware Update");
         });
-        camera_->setLatency("XuNodeControl::property:17", 2);
+        // Slow enough packets that the close, queued at 20 %, comes long before the transfer
+        // ends, also on a loaded machine.
+        camera_->setLatency("XuNodeControl::property:17", 20);
         bool asked = false;
         connect(
             &infoTab->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
