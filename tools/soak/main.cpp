@@ -24,6 +24,7 @@
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "common/wait_until.h"
 #include "device/sim/sim_camera.h"
 #include "soak_checks.h"
 
@@ -60,19 +61,6 @@ Options parseOptions(int argc, char** argv) {
         }
     }
     return o;
-}
-
-// Runs the event loop until done() holds; false after timeoutMs.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
 }
 
 void processFor(int ms) {

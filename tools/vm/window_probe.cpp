@@ -17,24 +17,13 @@
 #include "base/debug_log.h"
 #include "base/read_config.h"
 #include "capture/custom_image_label.h"
+#include "common/wait_until.h"
 #include "device/device_port.h"
 #include "device/v4l2/sys_io.h"
 #include "device/v4l2/v4l2_port.h"
 #include "probe_report.h"
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    return true;
-}
 
 QImage preview(mainwindow& window) {
     return window.form().streamLabel->shownPicture().toImage();
