@@ -1,21 +1,14 @@
 #include "app/cli_camera.h"
 
-#include <chrono>
-
 #include "app/cli_request.h"
 #include "base/app_config.h"
 #include "base/quit_request.h"
 #include "device/device_filter.h"
 #include "device/device_port.h"
-#include "engine/current_values.h"
-#include "engine/setting_task_engine.h"
+#include "session/camera_session.h"
 #include "xu/uvc_xu_manager.h"
 
 namespace {
-// As the window: the extension unit is asked for again up to 20 times, 500 ms apart.
-constexpr int kExtensionUnitRetries = 20;
-constexpr auto kExtensionUnitRetrySleep = std::chrono::milliseconds(500);
-
 // The node of a V4L2 device ends its path ("...#/dev/video0"); other backends have none.
 QString nodeOf(const std::string& link) {
     const size_t slash = link.rfind("#/dev/");
@@ -100,49 +93,16 @@ int chooseCamera(const std::vector<FoundCamera>& cameras, const QString& choice,
     return kExitDone;
 }
 
-CliCamera::~CliCamera() {
-    close();
-}
-
-int CliCamera::open(QString* error) {
-    stream_.setCallback(&callback_);
-    stream_.openAsRgbStream();  // the result arrives before this returns
-    if (callback_.result < 0) {
-        *error = QStringLiteral("the camera could not be opened (code %1)").arg(callback_.result);
+int openForCommands(CameraSession& session, QString* error) {
+    const int result = session.openOnce();
+    if (result < 0) {
+        *error = QStringLiteral("the camera could not be opened (code %1)").arg(result);
         return kExitNoCamera;
     }
-    open_ = true;
-    const bool found = UVCXUManager::instance().findUnit(
-        kExtensionUnitRetries, [] { return waitUnlessQuitRequested(kExtensionUnitRetrySleep); });
-    if (!found && quitRequested()) {
-        close();
+    if (session.state() != SessionState::Ready) {
+        session.close();
         *error = QStringLiteral("stopped while waiting for the camera's extension unit");
         return kExitNoCamera;
     }
-    // Without the extension unit the standard controls still work; the vendor ones are
-    // refused (their reads answer not ok while the channel is off).
-    extensionUnit_ = found;
-    if (!found)
-        UVCXUManager::instance().setEnableCommand(false);
-    SettingTaskEngine::instance().setCamera(&stream_.camera());
     return kExitDone;
-}
-
-void CliCamera::releaseStream() {
-    SettingTaskEngine::instance().deleteCamera();
-    stream_.release();
-}
-
-void CliCamera::close() {
-    if (!open_)
-        return;
-    open_ = false;
-    SettingTaskEngine::instance().deleteCamera();
-    UVCXUManager::instance().setEnableCommand(false);
-    stream_.release();
-    stream_.setCallback(nullptr);
-}
-
-bool CliCamera::lost() {
-    return stream_.getEvent() == 1 || !UVCXUManager::instance().checkUVCDeviceExist();
 }

@@ -1,12 +1,12 @@
 #pragma once
 // The camera as the command-line mode reaches it: found among the system's video devices
-// by the configured name, chosen with --device when there are several, and opened the
-// way the window opens it (the stream, the extension unit, the settings worker).
+// by the configured name, chosen with --device when there are several, and opened in a
+// camera session as the window opens it.
 #include <QString>
 #include <string>
 #include <vector>
 
-#include "capture/uvc_stream.h"
+class CameraSession;
 
 struct FoundCamera {
     QString name;
@@ -27,34 +27,7 @@ std::vector<FoundCamera> listCameras();
 int chooseCamera(const std::vector<FoundCamera>& cameras, const QString& choice, FoundCamera* chosen,
                  QString* error);
 
-class CliCamera {
-public:
-    CliCamera() = default;
-    ~CliCamera();
-    CliCamera(const CliCamera&) = delete;
-    CliCamera& operator=(const CliCamera&) = delete;
-
-    // Opens the stream, looks for the extension unit and starts the settings worker.
-    // Answers kExitDone or kExitNoCamera (error says why). A camera whose extension unit
-    // does not answer is open for its standard controls only.
-    int open(QString* error);
-    bool hasExtensionUnit() const { return extensionUnit_; }
-    void close();
-    // Stops the stream and the settings worker; the extension unit stays enabled (the
-    // firmware update's start needs it).
-    void releaseStream();
-    // The camera went away (device lost, or no longer listed).
-    bool lost();
-    UvcCamera& camera() { return stream_.camera(); }
-
-private:
-    class Callback : public StreamCallback {
-    public:
-        void streamResult(int value) override { result = value; }
-        int result = -1;
-    };
-    UvcStream stream_;
-    Callback callback_;
-    bool open_ = false;
-    bool extensionUnit_ = false;
-};
+// Opens the chosen camera in session (a command line's session): the stream, the extension
+// unit and the settings worker. Answers kExitDone or kExitNoCamera (error says why). A
+// camera whose extension unit does not answer is open for its standard controls only.
+int openForCommands(CameraSession& session, QString* error);

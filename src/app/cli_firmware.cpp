@@ -12,6 +12,7 @@
 #include "base/quit_request.h"
 #include "engine/setting_task_engine.h"
 #include "firmware/update_fw_by_usb_func.h"
+#include "session/camera_session.h"
 #include "xu/uvc_xu_manager.h"
 
 namespace {
@@ -141,7 +142,7 @@ QString awaitReturn() {
 }
 }  // namespace
 
-int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera& found) {
+int runFirmwareUpdate(const QString& path, CameraSession& camera, const FoundCamera& found) {
     StopSignals stopSignals;
 
     UpdateFWbyUsbFunc engine;

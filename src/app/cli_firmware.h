@@ -10,7 +10,9 @@
 
 #include "app/cli_camera.h"
 
+class CameraSession;
+
 // Answers kExitDone once the camera runs the image's version, else kExitUpdateFailed (or
 // kExitCameraLost when it does not come back, or when a quit came after the start); says
 // why on standard error.
-int runFirmwareUpdate(const QString& path, CliCamera& camera, const FoundCamera& found);
+int runFirmwareUpdate(const QString& path, CameraSession& camera, const FoundCamera& found);

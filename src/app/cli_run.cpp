@@ -8,7 +8,6 @@
 #include <map>
 #include <set>
 
-#include "app/camera_profile.h"
 #include "app/cli_camera.h"
 #include "app/cli_firmware.h"
 #include "app/customize_loader.h"
@@ -16,6 +15,8 @@
 #include "base/quit_request.h"
 #include "engine/control_catalog.h"
 #include "engine/setting_task_engine.h"
+#include "session/camera_profile.h"
+#include "session/camera_session.h"
 
 namespace {
 // How long the settings worker may go without finishing a job of the command before the
@@ -109,10 +110,10 @@ int listCommand(const CliRequest& request) {
 
 // Reads the controls, all of them in catalog order when names is empty. A camera that
 // does not answer one of them is lost.
-bool readControls(CliCamera& camera, const std::vector<const ControlInfo*>& controls,
+bool readControls(CameraSession& camera, const std::vector<const ControlInfo*>& controls,
                   std::vector<Reading>& out) {
     for (const ControlInfo* control : controls) {
-        const ControlReading value = readControl(*control, camera.camera());
+        const ControlReading value = readControl(*control, camera.stream().camera());
         if (!value.ok)
             return false;
         out.push_back({control, value});
@@ -121,7 +122,7 @@ bool readControls(CliCamera& camera, const std::vector<const ControlInfo*>& cont
 }
 
 // Every control the open camera can answer: without its extension unit, the standard ones.
-std::vector<const ControlInfo*> availableControls(const CliCamera& camera) {
+std::vector<const ControlInfo*> availableControls(const CameraSession& camera) {
     std::vector<const ControlInfo*> controls;
     for (const ControlInfo& control : controlCatalog()) {
         if (camera.hasExtensionUnit() || !isVendorControl(control))
@@ -132,7 +133,7 @@ std::vector<const ControlInfo*> availableControls(const CliCamera& camera) {
 
 // The vendor controls among controls when the extension unit is silent: they cannot be
 // read nor set. Answers the refusal (empty when there is none).
-QString silentVendorControls(const CliCamera& camera, const std::vector<const ControlInfo*>& controls) {
+QString silentVendorControls(const CameraSession& camera, const std::vector<const ControlInfo*>& controls) {
     if (camera.hasExtensionUnit())
         return QString();
     QStringList names;
@@ -169,7 +170,7 @@ enum class Applied { Done, CameraLost, Stalled };
 
 // Waits for the queued jobs while the worker keeps finishing them, each within
 // kJobStallTimeout.
-Applied waitForJobs(CliCamera& camera) {
+Applied waitForJobs(CameraSession& camera) {
     SettingTaskEngine& engine = SettingTaskEngine::instance();
     std::size_t left = engine.pendingJobCount();
     auto stalledAt = std::chrono::steady_clock::now() + kJobStallTimeout;
@@ -190,10 +191,10 @@ Applied waitForJobs(CliCamera& camera) {
 
 // Queues profile through the engine and says what was skipped; answers the values the
 // camera can take. The caller waits for them.
-std::map<std::string, int> queueProfile(const CameraProfile& profile, CliCamera& camera,
+std::map<std::string, int> queueProfile(const CameraProfile& profile, CameraSession& camera,
                                         const QStringList& alreadySkipped) {
     QStringList skipped = alreadySkipped;
-    std::map<std::string, int> accepted = applyProfile(profile, camera.camera(), &skipped);
+    std::map<std::string, int> accepted = applyProfile(profile, camera.stream().camera(), &skipped);
     for (const QString& line : skipped)
         fail(kExitDone, QStringLiteral("profile: ") + line);
     return accepted;
@@ -201,12 +202,12 @@ std::map<std::string, int> queueProfile(const CameraProfile& profile, CliCamera&
 
 // Applies the camera's stored profile, as the window does when the camera connects, and
 // says which values the camera did not keep.
-Applied applyStoredProfile(const ProfileLoad& stored, CliCamera& camera) {
+Applied applyStoredProfile(const ProfileLoad& stored, CameraSession& camera) {
     const std::map<std::string, int> accepted = queueProfile(stored.profile, camera, stored.skipped);
     const Applied applied = waitForJobs(camera);
     if (applied != Applied::Done)
         return applied;
-    for (const QString& line : checkProfileKept(accepted, camera.camera()))
+    for (const QString& line : checkProfileKept(accepted, camera.stream().camera()))
         fail(kExitDone, QStringLiteral("profile: ") + line);
     return Applied::Done;
 }
@@ -239,10 +240,10 @@ int storeCameraProfile(const FoundCamera& camera, const std::vector<Reading>& re
 
 // Checks values against the ranges and steps the camera reports; refused ones are
 // described.
-QStringList refusedValues(CliCamera& camera, const std::map<const ControlInfo*, int>& values) {
+QStringList refusedValues(CameraSession& camera, const std::map<const ControlInfo*, int>& values) {
     QStringList refused;
     for (const auto& [control, value] : values) {
-        const ControlReading reading = readControl(*control, camera.camera());
+        const ControlReading reading = readControl(*control, camera.stream().camera());
         const std::string refusal = reading.ok ? refusalOf(reading, value) : std::string();
         if (!refusal.empty())
             refused << QStringLiteral("%1=%2 %3")
@@ -256,8 +257,8 @@ QStringList refusedValues(CliCamera& camera, const std::map<const ControlInfo*, 
 // --set and --load-profile, once the values are queued: wait for them, read every control
 // back at once (nothing needs the camera afterwards), print the asked ones, store them as
 // the camera's profile.
-int finishApply(CliCamera& camera, const FoundCamera& found, const std::map<const ControlInfo*, int>& values,
-                const CliRequest& request) {
+int finishApply(CameraSession& camera, const FoundCamera& found,
+                const std::map<const ControlInfo*, int>& values, const CliRequest& request) {
     const QString notStored =
         request.noProfile ? QString() : QStringLiteral("; nothing was stored in its profile");
     switch (waitForJobs(camera)) {
@@ -374,8 +375,8 @@ int cameraCommand(const CliRequest& request) {
     const int chosen = chooseCamera(listCameras(), request.device, &found, &error);
     if (chosen != kExitDone)
         return fail(chosen, error);
-    CliCamera camera;
-    const int opened = camera.open(&error);
+    CameraSession camera(CameraSession::Use::CommandLine);
+    const int opened = openForCommands(camera, &error);
     if (opened != kExitDone)
         return fail(opened, error);
     // The camera's stored settings follow it, as in the window.

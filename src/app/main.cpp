@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/camera_profile.h"
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "app/mainwindow.h"
@@ -23,6 +22,7 @@
 #include "base/resolution_list.h"
 #include "device/backend_choice.h"
 #include "device/device_port.h"
+#include "session/camera_profile.h"
 
 namespace {
 

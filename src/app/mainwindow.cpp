@@ -1,29 +1,43 @@
-// The main window's construction and its disable / enable operations.
 #include "app/mainwindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPointer>
+#include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 #include <string>
 
-#include "app/connection_flags.h"
 #include "app/customize_loader.h"
 #include "app/language_setup.h"
-#include "app/page_state.h"
+#include "app/side_strip.h"
+#include "app/window_wait.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "base/quit_request.h"
 #include "base/scale_size.h"
+#include "capture/custom_image_label.h"
+#include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
+#include "tabs/info_tab.h"
+#include "tabs/mode_tab.h"
+#include "tabs/setting_tab.h"
+#include "widgets/busy_progress.h"
 #include "widgets/dark_effect_layout.h"
 #include "widgets/darken_effect.h"
+#include "widgets/general_dialog.h"
 #include "widgets/protect_layout.h"
 
 namespace {
-// Starts the window's first connect once the window has painted, then goes.
+using State = SessionState;
+
+// Starts the session's first connect once the window has painted, then goes.
 class FirstConnectAfterPaint : public QObject {
 public:
     FirstConnectAfterPaint(mainwindow* window, int delayMs)
@@ -41,11 +55,22 @@ private:
     mainwindow* window_;
     int delayMs_;
 };
+
+// The tab widget's width fitted from the scale it was last fitted to to the current one.
+void fitTabWidgetWidth(QTabWidget* tabWidget) {
+    tabWidget->setFixedWidth(static_cast<int>(tabWidget->width() / appConfig().scale * getScaleSize()));
+}
+
+bool canBeSeen(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    return window.isVisible() && !window.isMinimized() && handle != nullptr && handle->isExposed();
+}
 }  // namespace
 
 mainwindow::mainwindow(QWidget* parent) : mainwindow(Timing(), parent) {}
 
-mainwindow::mainwindow(const Timing& timing, QWidget* parent) : QMainWindow(parent), timing_(timing) {
+mainwindow::mainwindow(const Timing& timing, QWidget* parent)
+    : QMainWindow(parent), timing_(timing), session_(CameraSession::Use::Window, timing.session) {
     ui.setupUi(this);
     setUpLanguageAndIdentity();
 
@@ -53,18 +78,11 @@ mainwindow::mainwindow(const Timing& timing, QWidget* parent) : QMainWindow(pare
     overlay_->setText(tr("Camera is Not Connected"));
 
     buildPages();
-
-    stream_ = std::make_unique<UvcStream>();
-    callback_ = std::make_unique<CStreamCallback>(this);
-    stream_->setCallback(callback_.get());
-    installQuitHandling();
-
+    connectPages();
+    connectSession();
     startTimers();
 
-    cameraReady = false;
-    connectEnabled = true;
-    disableWindow();
-
+    disableWindow();  // Searching
     debugLog("getScaleSize %f\n", getScaleSize());
 
     ui.verticalGroupBox->setMinimumSize(
@@ -74,23 +92,8 @@ mainwindow::mainwindow(const Timing& timing, QWidget* parent) : QMainWindow(pare
 }
 
 mainwindow::~mainwindow() {
-    // The process normally ends with the window. A window that goes earlier (tests build
-    // several) must not leave the settings worker applying jobs to its stream's camera.
-    previewTimer->stop();
-    connectTimer->stop();
-    profileTimer_->stop();
-    storeProfileOnTheWayOut();
-    SettingTaskEngine& engine = SettingTaskEngine::instance();
-    if (engine.camera() == &stream_->camera())
-        engine.deleteCamera();
-    if (stream_->isOpen())
-        stream_->release();
-    stream_->setCallback(nullptr);
-    stream_->setOpenWait(nullptr);
-    // The pages go with the window: no reference may outlive them.
-    settingTab = nullptr;
-    modeTab = nullptr;
-    infoTab = nullptr;
+    previewTimer_->stop();
+    session_.disconnect(this);
 }
 
 void mainwindow::setUpLanguageAndIdentity() {
@@ -114,30 +117,131 @@ void mainwindow::setUpLanguageAndIdentity() {
     setWindowTitle(tr("Lumora X8 Setting Software"));
 }
 
-void mainwindow::startTimers() {
-    previewTimer = new QTimer(this);
-    previewTimer->setInterval(timing_.previewIntervalMs);
-    connect(previewTimer, &QTimer::timeout, this, &mainwindow::updateImage);
-    previewTimer->start();
+void mainwindow::buildPages() {
+    ui.tabWidget->setTabPosition(QTabWidget::West);
+    fitTabWidgetWidth(ui.tabWidget);
+    ui.tabWidget->tabBar()->hide();
+    // The pages are fitted to the tab widget's full width: no pane frame takes from it.
+    ui.tabWidget->setStyleSheet(QStringLiteral("QTabWidget::pane { border: none; }"));
 
-    connectTimer = new QTimer(this);
-    connectTimer->setInterval(timing_.connectIntervalMs);
-    connect(connectTimer, &QTimer::timeout, this, &mainwindow::connectCamera);
-    connectTimer->start();
+    settingPage_ = new SettingTab(ui.tabWidget);
+    ui.tabWidget->addTab(settingPage_, QString());
+    modePage_ = new ModeTab(ui.tabWidget);
+    ui.tabWidget->addTab(modePage_, QString());
+    infoPage_ = new InfoTab(ui.tabWidget);
+    ui.tabWidget->addTab(infoPage_, QString());
+
+    appConfig().scale = getScaleSize();
+    connect(QGuiApplication::primaryScreen(), &QScreen::logicalDotsPerInchChanged, this,
+            &mainwindow::logicalDotsPerInchChanged);
+    sideStrip_ = new SideStrip(ui, this);
+}
+
+void mainwindow::connectPages() {
+    // The page never sends it today; whoever does gets the default stream format.
+    connect(settingPage_, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
+    connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
+    connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
+
+    // The firmware update's hold on the camera.
+    connect(infoPage_, &InfoTab::fwUpdateStart, &session_, &CameraSession::firmwareTransferStarting);
+    connect(infoPage_, &InfoTab::fwUpdateWaitUpdate, &session_, &CameraSession::firmwareImageSent);
+    connect(infoPage_, &InfoTab::fwUpdateStarted, &session_, &CameraSession::firmwareStarted);
+    connect(infoPage_, &InfoTab::fwUpdateDone, &session_, &CameraSession::firmwareEnded);
+    connect(infoPage_, &InfoTab::fwUpdateCancel, this, &mainwindow::disableWindowWithoutText);
+    connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
+}
+
+void mainwindow::connectSession() {
+    // Closing the last window, or the event loop ending for any reason, is a quit
+    // request: the waits in progress end, the settings worker takes no further job.
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, [] { requestQuit(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [] { requestQuit(); });
+    // The session's waits keep the window painting and take a close request.
+    session_.stream().setOpenWait(
+        [](const std::function<bool()>& workerDone) { waitKeepingWindowAlive(-1, workerDone); });
+    session_.setPause([](int ms) { return waitKeepingWindowAlive(ms, nullptr); });
+
+    connect(&session_, &CameraSession::stateChanged, this, &mainwindow::showState);
+    connect(&session_, &CameraSession::valuesRead, this, &mainwindow::refillPages);
+    connect(&session_, &CameraSession::runningFormatShown, modePage_, &ModeTab::showAppliedResolution);
+    connect(&session_, &CameraSession::formatRefused, this, &mainwindow::tellFormatRefused);
+    connect(&session_, &CameraSession::previewCleared, ui.streamLabel, &CustomImageLabel::clear);
+    connect(&session_, &CameraSession::cameraWentAway, this, [this] {
+        closeAllDialogs();
+        if (session_.state() == State::AwaitingReboot)
+            disableWindow();  // the camera left for its new firmware
+    });
+}
+
+void mainwindow::startTimers() {
+    previewTimer_ = new QTimer(this);
+    previewTimer_->setInterval(timing_.previewIntervalMs);
+    connect(previewTimer_, &QTimer::timeout, this, &mainwindow::updateImage);
+    previewTimer_->start();
+    session_.startTicks();
     // The camera is looked for as soon as the window has painted, not one connect interval
     // later: its picture follows within a second of the start, and the window's first paint
     // does not wait for the stream's open.
     if (timing_.firstConnectMs >= 0)
         installEventFilter(new FirstConnectAfterPaint(this, timing_.firstConnectMs));
-
-    profileTimer_ = new QTimer(this);
-    profileTimer_->setInterval(1000);
-    connect(profileTimer_, &QTimer::timeout, this, &mainwindow::saveProfileIfChanged);
-    profileTimer_->start();
 }
 
-double mainwindow::getScaleSize() {
-    return ::getScaleSize();
+// ---- the cover, drawn from the session's state -----------------------------------------
+
+void mainwindow::showState(SessionState now, SessionState before) {
+    switch (now) {
+        case State::Searching:
+            if (before == State::AwaitingReset) {
+                // The restarting camera dropped off, or did not come back in time: the
+                // cover says so, and no reset confirmation follows its return.
+                infoPage_->forgetResetConfirmation();
+                infoPage_->busyProgress()->close();
+                overlay_->showTextLabel();
+            } else {
+                disableWindow();
+            }
+            break;
+        case State::AwaitingReset:
+            if (before == State::Opening) {
+                disableWindow();  // an open failed while the camera restarts
+                break;
+            }
+            disableWindowWithoutText();
+            showResetBusy(now);
+            break;
+        case State::Ready:
+            if (before == State::Opening)
+                enableWindow();
+            infoPage_->busyProgress()->closeDialog();  // a restarting reset's camera is back
+            break;
+        case State::Resetting:
+            disableWindowWithoutText();
+            ui.streamLabel->hide();
+            showResetBusy(now);
+            ui.streamLabel->show();
+            if (session_.state() == State::Ready) {
+                enableWindow();
+            } else {
+                overlay_->showTextLabel();  // lost meanwhile: the cover says so
+                infoPage_->forgetResetConfirmation();
+            }
+            break;
+        case State::AwaitingReboot:
+            returnToSettingsPage();
+            break;
+        default:
+            break;
+    }
+}
+
+void mainwindow::showResetBusy(SessionState now) {
+    returnToSettingsPage();
+    BusyProgress* busy = infoPage_->busyProgress();
+    // The session leaves the state while the busy time runs (its timers and ticks run in
+    // the dialog's loop); one that left before the dialog showed needs none.
+    if (session_.state() == now)
+        busy->exec();
 }
 
 void mainwindow::darkenWorkingArea() {
@@ -163,10 +267,8 @@ void mainwindow::enableWindow() {
     ui.horizontalWidget->setGraphicsEffect(nullptr);
 }
 
-void mainwindow::disableWindowAndReconnect() {
-    cameraReady = false;
-    connectEnabled = true;
-    disableWindow();
+void mainwindow::setDialogDarkening(QGraphicsEffect* effect) {
+    setGraphicsEffect(effect);
 }
 
 void mainwindow::closeAllDialogs() {
@@ -184,4 +286,135 @@ void mainwindow::closeAllDialogs() {
         dialog->close();
         setGraphicsEffect(nullptr);
     }
+}
+
+double mainwindow::getScaleSize() {
+    return ::getScaleSize();
+}
+
+void mainwindow::closeEvent(QCloseEvent* event) {
+    if (!infoPage_->confirmQuit()) {
+        debugLog("close refused: firmware update running\n");
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+// ---- the pages -------------------------------------------------------------------------
+
+QList<BaseTab*> mainwindow::pages() const {
+    return {settingPage_, modePage_, infoPage_};
+}
+
+void mainwindow::refillPages() {
+    SettingTaskEngine& engine = SettingTaskEngine::instance();
+    engine.pauseJobAdding();
+    // Whatever the pages queue while they copy the values in is dropped.
+    for (BaseTab* page : pages())
+        page->updateFromState();
+    engine.resumeJobAdding();
+    // The stream just opened runs the default MJPG format; the mode page selects it too.
+    currentValues().resolution = modePage_->setMJPGDefault();
+}
+
+void mainwindow::returnToSettingsPage() {
+    sideStrip_->returnToSettingsPage();
+}
+
+void mainwindow::logicalDotsPerInchChanged(qreal dpi) {
+    debugLog("logicalDotsPerInchChanged: %f\n", dpi);
+    resize(minimumSize());
+    fitTabWidgetWidth(ui.tabWidget);
+    for (BaseTab* page : pages())
+        page->scaleForDpi();
+    appConfig().scale = getScaleSize();
+}
+
+void mainwindow::hiddenBtnClicked() {
+    sideStrip_->togglePanel();
+}
+
+void mainwindow::tabSelected(int id) {
+    sideStrip_->select(id);
+}
+
+// ---- the session's operations ----------------------------------------------------------
+
+void mainwindow::connectCamera() {
+    session_.tick();
+}
+
+void mainwindow::channgeResolution(RESOLUTION_LIST r) {
+    session_.changeFormat(r);
+}
+
+void mainwindow::channgeMode(int mode) {
+    debugLog("\n ***********channgeMode************** %d \n", mode);
+    if (mode == 1) {
+        session_.changeFormat(modePage_->setH264Default());
+    } else if (mode == 2) {
+        session_.changeFormat(modePage_->setMJPGDefault());
+    } else {
+        debugLog("mode error with %d \n", mode);
+    }
+}
+
+void mainwindow::changeDefaultResolution() {
+    debugLog("changeDefaultResolution \n");
+    session_.changeFormat(modePage_->setMJPGDefault());
+}
+
+void mainwindow::resetSettings() {
+    session_.resetToFactory();
+}
+
+void mainwindow::tellFormatRefused() {
+    auto* dialog = new GeneralDialog(this);
+    dialog->init(tr("Stream Format"),
+                 tr("The camera could not open the chosen format.\nThe previous format is used again."),
+                 QString(), tr("OK"));
+    dialog->show();
+}
+
+// ---- the preview tick ------------------------------------------------------------------
+// Every 33 ms: the device-lost check and the newest frame handed to the preview label.
+// The label's decoder thread decodes it at the size it is shown at, so the tick itself
+// only copies the frame; frames that arrive faster than they are decoded replace each
+// other instead of queueing. While nobody can see the window (minimised, hidden, or on
+// another workspace, where it is not exposed) no frame is taken or decoded: the newest
+// one waits in the store and is shown at the first tick after the window comes back.
+
+void mainwindow::updateImage() {
+    session_.checkLost();
+    showFrame();
+}
+
+void mainwindow::showFrame() {
+    UvcStream& stream = session_.stream();
+    if (!canBeSeen(*this) || stream.newFrameCount() == 0)
+        return;
+    uint8_t* data = nullptr;
+    const int length = stream.getFrame(&data);
+    FrameImage& frameImage = session_.frameImage();
+    const bool mjpg = currentValues().resolution.format == "MJPG";
+    if (mjpg) {
+        frameImage.setData(data, length);
+    } else {
+        frameImage.setData(data);
+    }
+    if (!ui.streamLabel->isEnabled())
+        return;  // the frame stays pending
+
+    if (mjpg) {
+        // A frame that does not decode is dropped there: the previous picture stays.
+        ui.streamLabel->showJpegFrame(frameImage.compressedFrame());
+        return;
+    }
+    // An RGB32 picture is read as width x height x 4 bytes of the prepared format; a
+    // shorter frame (another size, or compressed samples while the format is not yet
+    // known) would be read past its end, so it is not shown.
+    if (length < frameImage.size())
+        return;
+    ui.streamLabel->showRgbFrame(frameImage.getImage());
 }

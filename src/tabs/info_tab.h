@@ -54,6 +54,8 @@ public:
     // updateFromState. The main window hands in its own, which it clears when the camera
     // drops off; without one the page keeps its own.
     void setResetFlag(bool* flag) { resetDone = flag != nullptr ? flag : &ownResetDone_; }
+    // The camera dropped off after its reset: no reset confirmation follows its return.
+    void forgetResetConfirmation() { *resetDone = false; }
     // Replaces the file dialog (tests).
     void setFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
 

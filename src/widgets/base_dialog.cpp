@@ -7,7 +7,7 @@
 
 #include "base/debug_log.h"
 #include "widgets/darken_effect.h"
-#include "widgets/main_window_link.h"
+#include "widgets/window_cover.h"
 
 BaseDialog::BaseDialog(QWidget* parent) : QDialog(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -17,7 +17,8 @@ int BaseDialog::exec() {
     debugLog("BaseDialog exec \n");
     isShowing_ = true;
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setMainWindowEffect(new DarkenEffect());
+    if (WindowCover* cover = windowCoverFor(this))
+        cover->setDialogDarkening(new DarkenEffect());
 
     QPointer<BaseDialog> self(this);
     inModalLoop_ = true;
@@ -36,7 +37,8 @@ void BaseDialog::show() {
     debugLog("BaseDialog show \n");
     isShowing_ = true;
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    invokeOnMainWindow("disableWindowWithoutText");
+    if (WindowCover* cover = windowCoverFor(this))
+        cover->disableWindowWithoutText();
     QDialog::show();
 }
 
@@ -45,8 +47,10 @@ bool BaseDialog::closeDialog() {
         return false;
     debugLog("BaseDialog close \n");
     isShowing_ = false;
-    setMainWindowEffect(nullptr);
-    invokeOnMainWindow("enableWindow");
+    if (WindowCover* cover = windowCoverFor(this)) {
+        cover->setDialogDarkening(nullptr);
+        cover->enableWindow();
+    }
     return close();
 }
 

@@ -8,7 +8,7 @@
 
 #include "base/debug_log.h"
 #include "widgets/dialog_style.h"
-#include "widgets/main_window_link.h"
+#include "widgets/window_cover.h"
 
 CustomProgressDialog::CustomProgressDialog(QWidget* parent) : BaseDialog(parent) {
     setDeleteWhenClosed(true);
@@ -100,7 +100,8 @@ bool CustomProgressDialog::closeProgress() {
     debugLog("close \n");
     progressBar->setValue(0);
     isShowing_ = false;
-    setMainWindowEffect(nullptr);
+    if (WindowCover* cover = windowCoverFor(this))
+        cover->setDialogDarkening(nullptr);
     return close();
 }
 

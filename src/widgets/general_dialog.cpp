@@ -10,7 +10,7 @@
 #include "base/debug_log.h"
 #include "widgets/dialog_scale.h"
 #include "widgets/dialog_style.h"
-#include "widgets/main_window_link.h"
+#include "widgets/window_cover.h"
 
 GeneralDialog::GeneralDialog(QWidget* parent) : BaseDialog(parent) {
     setDeleteWhenClosed(true);
@@ -166,8 +166,10 @@ void GeneralDialog::closeEvent(QCloseEvent* event) {
     // Only an open dialog can be cancelled: closing one that is already closed (the main
     // window closes every dialog it finds) reports nothing twice.
     if (!buttonHandled && isVisible()) {
-        setMainWindowEffect(nullptr);
-        invokeOnMainWindow("enableWindow");
+        if (WindowCover* cover = windowCoverFor(this)) {
+            cover->setDialogDarkening(nullptr);
+            cover->enableWindow();
+        }
         emit canceled();
     }
     BaseDialog::closeEvent(event);

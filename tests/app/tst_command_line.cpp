@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/camera_profile.h"
+#include "session/camera_profile.h"
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "base/debug_log.h"

@@ -20,8 +20,9 @@ ALLOWED = {
     "engine": {"xu", "capture", "base", "device"},
     "widgets": {"base"},
     "firmware": {"engine", "xu", "capture", "base", "device"},
+    "session": {"firmware", "engine", "xu", "capture", "base", "device"},
     "tabs": {"widgets", "firmware", "engine", "xu", "capture", "base", "device"},
-    "app": {"tabs", "widgets", "firmware", "engine", "xu", "capture", "base", "device"},
+    "app": {"session", "tabs", "widgets", "firmware", "engine", "xu", "capture", "base", "device"},
 }
 # units that sit above the rest of their layer
 ABOVE = {

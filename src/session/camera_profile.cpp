@@ -1,4 +1,4 @@
-#include "app/camera_profile.h"
+#include "session/camera_profile.h"
 
 #include <sys/stat.h>
 #include <QDir>

@@ -1,16 +1,15 @@
-// Camera profiles in the window: a camera that connects gets the settings stored under
-// its serial number, and whatever the user changes is stored again within a second, and
-// on the way out.
-#include <QFile>
-#include <QTimer>
+#include "session/profile_keeper.h"
 
-#include "app/camera_profile.h"
-#include "app/connection_flags.h"
-#include "app/mainwindow.h"
+#include <QFile>
+#include <chrono>
+#include <deque>
+#include <set>
+
 #include "base/debug_log.h"
 #include "engine/control_catalog.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
+#include "session/camera_profile.h"
 
 namespace {
 // How long the connection waits for the worker to apply a stored profile before it reads
@@ -38,79 +37,77 @@ void addPendingJobs(const std::deque<SettingJob>& jobs, std::map<std::string, in
 }
 }  // namespace
 
-void mainwindow::applyStoredProfile() {
-    savedProfile_.clear();
-    profileSerial_ = QString::fromLatin1(currentValues().serialNumber).trimmed();
-    const QString path = profilePathFor(profileSerial_);
+bool ProfileKeeper::applyStored(UvcCamera& camera) {
+    saved_.clear();
+    serial_ = QString::fromLatin1(currentValues().serialNumber).trimmed();
+    const QString path = profilePathFor(serial_);
     if (!cameraProfilesEnabled() || path.isEmpty())
-        return;
+        return false;
     const ProfileLoad load = loadProfile(path);
     if (!load.readable) {
-        debugLog("profile: none stored for camera %s\n", qPrintable(profileSerial_));
-        savedProfile_ = recordedProfile();
-        const CameraProfile whole{profileSerial_, savedProfile_};
+        debugLog("profile: none stored for camera %s\n", qPrintable(serial_));
+        saved_ = recordedProfile();
+        const CameraProfile whole{serial_, saved_};
         QString error;
         if (!storeProfile(path, whole, keysOf(whole), &error))
             debugLog("profile: %s\n", qPrintable(error));
-        return;
+        return false;
     }
     QStringList skipped = load.skipped;
     int applied = 0;
-    const std::map<std::string, int> accepted =
-        applyProfile(load.profile, stream_->camera(), &skipped, &applied);
+    const std::map<std::string, int> accepted = applyProfile(load.profile, camera, &skipped, &applied);
     for (const QString& line : skipped)
         debugLog("profile: %s\n", qPrintable(line));
-    debugLog("profile: %d values applied to camera %s\n", applied, qPrintable(profileSerial_));
+    debugLog("profile: %d values applied to camera %s\n", applied, qPrintable(serial_));
     if (applied > 0 && SettingTaskEngine::instance().waitUntilIdle(kProfileApplyWait)) {
-        for (const QString& line : checkProfileKept(accepted, stream_->camera()))
+        for (const QString& line : checkProfileKept(accepted, camera))
             debugLog("profile: %s\n", qPrintable(line));
     }
     // What the camera holds now is the baseline of the user's changes; a value the camera
     // did not keep stays in the file until the user changes it.
-    savedProfile_ = recordedProfile();
-    if (applied > 0)
-        refillPages();
+    saved_ = recordedProfile();
+    return applied > 0;
 }
 
-void mainwindow::saveProfileIfChanged() {
-    storeChangedProfileValues(recordedProfile());
+void ProfileKeeper::storeChanges() {
+    storeChangedValues(recordedProfile());
 }
 
-void mainwindow::storeChangedProfileValues(const std::map<std::string, int>& values) {
-    if (!cameraProfilesEnabled() || !cameraReady || profileSerial_.isEmpty())
+void ProfileKeeper::storeChangedValues(const std::map<std::string, int>& values) {
+    if (!cameraProfilesEnabled() || serial_.isEmpty())
         return;
     std::set<std::string> changed;
     for (const auto& [name, value] : values) {
-        const auto saved = savedProfile_.find(name);
-        if (saved == savedProfile_.end() || saved->second != value)
+        const auto saved = saved_.find(name);
+        if (saved == saved_.end() || saved->second != value)
             changed.insert(name);
     }
     if (changed.empty())
         return;
     QString error;
-    if (storeProfile(profilePathFor(profileSerial_), {profileSerial_, values}, changed, &error))
-        savedProfile_ = values;
+    if (storeProfile(profilePathFor(serial_), {serial_, values}, changed, &error))
+        saved_ = values;
     else
         debugLog("profile: %s\n", qPrintable(error));
 }
 
-void mainwindow::storeProfileOnTheWayOut() {
+void ProfileKeeper::storeOnTheWayOut(const UvcCamera& camera) {
     // Jobs still queued are the user's last changes: they count as made. The ones the
     // worker takes meanwhile are recorded by the time it has been stopped.
-    const std::deque<SettingJob> pending = SettingTaskEngine::instance().pendingJobs();
     SettingTaskEngine& engine = SettingTaskEngine::instance();
-    if (engine.camera() == &stream_->camera())
+    const std::deque<SettingJob> pending = engine.pendingJobs();
+    if (engine.camera() == &camera)
         engine.deleteCamera();
     std::map<std::string, int> values = recordedProfile();
     addPendingJobs(pending, values);
-    storeChangedProfileValues(values);
+    storeChangedValues(values);
 }
 
-void mainwindow::forgetStoredProfile() {
-    if (!cameraProfilesEnabled() || profileSerial_.isEmpty())
+void ProfileKeeper::forget() {
+    if (!cameraProfilesEnabled() || serial_.isEmpty())
         return;
-    QFile::remove(profilePathFor(profileSerial_));
-    profileSerial_.clear();
-    savedProfile_.clear();
+    QFile::remove(profilePathFor(serial_));
+    serial_.clear();
+    saved_.clear();
     debugLog("profile: forgotten for the factory reset\n");
 }
