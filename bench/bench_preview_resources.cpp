@@ -30,7 +30,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/connection_flags.h"
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
@@ -87,7 +86,7 @@ Unseen measureUnseen(mainwindow& window, const std::vector<uint8_t>& jpeg, bool 
     std::thread feeder([&] {
         for (int k = 0; Clock::now() < start + std::chrono::seconds(seconds); ++k) {
             std::this_thread::sleep_until(start + period * k);
-            ewc_slot(window.stream().camera().openNum())
+            ewc_slot(window.session().stream().camera().openNum())
                 .callback->BufferCB(k / 30.0, jpeg.data(), long(jpeg.size()));
         }
         done = true;
@@ -133,7 +132,7 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitFor([&] { return window->windowHandle()->isExposed(); }, 2000))
         std::fprintf(stderr, "the window was not exposed\n");
     window->connectCamera();
-    if (!window->stream().isOpen() || currentValues().resolution.format != "MJPG" ||
+    if (!window->session().stream().isOpen() || currentValues().resolution.format != "MJPG" ||
         currentValues().resolution.width != size.width()) {
         std::fprintf(stderr, "the window did not open the %dx%d stream\n", size.width(), size.height());
         return 1;
@@ -169,7 +168,6 @@ int main(int argc, char** argv) {
     window.reset();
     SettingTaskEngine::instance().deleteCamera();
     UVCXUManager::instance().setEnableCommand(false);
-    resetConnectionFlags();
     camera.reset();
     return 0;
 }

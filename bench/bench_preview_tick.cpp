@@ -56,7 +56,6 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "app/connection_flags.h"
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
@@ -382,7 +381,7 @@ struct WindowRig {
             QThread::msleep(5);
         }
         window->connectCamera();
-        if (!window->stream().isOpen() || currentValues().resolution.format != "MJPG" ||
+        if (!window->session().stream().isOpen() || currentValues().resolution.format != "MJPG" ||
             currentValues().resolution.width != size.width())
             return false;
         camera->setNeverDeliverFrames(true);
@@ -399,7 +398,6 @@ struct WindowRig {
         window.reset();
         SettingTaskEngine::instance().deleteCamera();
         UVCXUManager::instance().setEnableCommand(false);
-        resetConnectionFlags();
         camera.reset();
     }
 
@@ -407,7 +405,7 @@ struct WindowRig {
 
     // What the camera's streaming thread does with a sample.
     void feed(const std::vector<uint8_t>& jpeg, double seconds) {
-        ewc_slot(window->stream().camera().openNum())
+        ewc_slot(window->session().stream().camera().openNum())
             .callback->BufferCB(seconds, jpeg.data(), long(jpeg.size()));
     }
 };

@@ -14,14 +14,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "session/camera_profile.h"
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
 #include "device/sim/fw_image.h"
 #include "device/sim/sim_camera.h"
+#include "engine/control_id.h"
 #include "engine/setting_task_engine.h"
+#include "session/camera_profile.h"
 #include "tst_mainwindow_fixture.h"
 
 namespace {
@@ -480,11 +481,11 @@ private slots:
             Rig rig(digitalPtz);
             QVERIFY(rig.connect());
             QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
-            rig.window->controlBrightness(170);   // as the settings page sends it
-            rig.window->controlWBMode(false);
-            rig.window->controlEptzSlider(200);
-            rig.window->controlPan(5);
-            rig.window->controlTilt(-3);
+            SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, 170);  // as the settings page sends it
+            SettingTaskEngine::instance().addJob(WB_SWITCH, 0);
+            SettingTaskEngine::instance().addJob(EPTZ_ZOOM, 200);
+            SettingTaskEngine::instance().addJob(EWC_PAN, 5);
+            SettingTaskEngine::instance().addJob(EWC_TILT, -3);
             QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
             QTRY_COMPARE_WITH_TIMEOUT(stored("brightness"), 170, 3000);
             QCOMPARE(stored("white-balance-auto"), 0);
@@ -493,12 +494,12 @@ private slots:
             // Another writer (the command line) stores a value; the window's next change
             // keeps it.
             QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
-            rig.window->controlSaturation(120);
+            SettingTaskEngine::instance().addJob(ADJ_SATURATION, 120);
             QTRY_COMPARE_WITH_TIMEOUT(stored("saturation"), 120, 3000);
             QCOMPARE(stored("contrast"), 50);
 
             rig.camera->unplug();
-            QVERIFY(tickUntil(*rig.window, isSearching));
+            QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
             // It comes back with its own values, as after a power cycle.
             rig.camera->setControl(amp, device::kProcBrightness, {100, device::kFlagsManual});
             rig.camera->setControl(amp, device::kProcWhiteBalance, {4600, device::kFlagsAuto});
@@ -519,7 +520,7 @@ private slots:
             // A change just before a quit: the worker takes no job any more, the window
             // stores it on the way out all the same.
             requestQuit();
-            rig.window->controlHue(33);
+            SettingTaskEngine::instance().addJob(ADJ_HUE, 33);
             rig.window.reset();
             clearQuitRequest();
             QCOMPARE(stored("hue"), 33);

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 
-#include "app/connection_flags.h"
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "capture/custom_image_label.h"
@@ -25,9 +24,9 @@ namespace window_test {
 inline mainwindow::Timing manualTiming() {
     mainwindow::Timing timing;
     timing.previewIntervalMs = 3600 * 1000;
-    timing.connectIntervalMs = 3600 * 1000;
+    timing.session.connectIntervalMs = 3600 * 1000;
     timing.firstConnectMs = -1;
-    timing.deviceRetrySleepMs = 1;
+    timing.session.deviceRetrySleepMs = 1;
     return timing;
 }
 
@@ -35,9 +34,7 @@ inline mainwindow::Timing manualTiming() {
 inline void resetProcessState() {
     SettingTaskEngine::instance().deleteCamera();
     UVCXUManager::instance().setEnableCommand(false);
-    resetConnectionFlags();
     AppConfig& config = appConfig();
-    config.fwUpdateRunning = false;
     config.defaultWidth = 0;
     config.defaultHeight = 0;
     config.defaultFps = 0;
@@ -63,12 +60,12 @@ inline QPixmap shownPicture(mainwindow& window) {
     return window.form().streamLabel->shownPicture();
 }
 
-inline bool isSearching() {
-    return connectEnabled && !cameraReady;
+inline bool isSearching(mainwindow& window) {
+    return window.session().state() == SessionState::Searching;
 }
 
-inline bool isReady() {
-    return !connectEnabled && cameraReady;
+inline bool isReady(mainwindow& window) {
+    return window.session().state() == SessionState::Ready;
 }
 
 // A log, a camera and a window built on them, in this order; torn down in reverse.
@@ -94,7 +91,7 @@ struct Rig {
     // One connect tick that is expected to bring the window to Ready.
     bool connect() {
         window->connectCamera();
-        return isReady();
+        return isReady(*window);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QtTest>
 
+#include "engine/control_id.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;
@@ -52,14 +53,14 @@ private slots:
         // then take it and show it.
         for (int round = 0; round < 20; ++round) {
             QTest::qWait(300);
-            if (window().stream().newFrameCount() == 0)
+            if (window().session().stream().newFrameCount() == 0)
                 break;
             window().updateImage();
             QVERIFY(settle());
         }
         const qint64 before = shownPicture(window()).cacheKey();
         for (int tick = 0; tick < 2; ++tick) {
-            QCOMPARE(window().stream().newFrameCount(), 0);
+            QCOMPARE(window().session().stream().newFrameCount(), 0);
             window().updateImage();
         }
         QVERIFY(label().decoder().idle());
@@ -75,7 +76,7 @@ private slots:
         const qint64 before = shownPicture(window()).cacheKey();
         int corruptTicks = 0;
         for (int tick = 0; tick < 200 && corruptTicks < 3; ++tick) {
-            if (window().stream().newFrameCount() > 0)
+            if (window().session().stream().newFrameCount() > 0)
                 ++corruptTicks;
             window().updateImage();
             QVERIFY(settle());
@@ -115,7 +116,7 @@ private slots:
             QTest::qWait(40);
             window().updateImage();
         }
-        QVERIFY(window().stream().newFrameCount() > 0);  // frames came and wait in the store
+        QVERIFY(window().session().stream().newFrameCount() > 0);  // frames came and wait in the store
         QVERIFY(settle());
         QCOMPARE(label().decoder().picturesMade(), before);
 
@@ -138,12 +139,12 @@ private slots:
         QVERIFY(!hasPicture());
     }
 
-    void controlSlotChangesThePicture() {
+    void settingJobChangesThePicture() {
         QVERIFY(firstPicture());
         const double before = meanLevel();
-        window().controlBrightness(200);
+        SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, 200);
         QVERIFY(tickUntil(window(), [&] { return meanLevel() > before + 30.0; }));
-        window().controlBrightness(0);
+        SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, 0);
         QVERIFY(tickUntil(window(), [&] { return meanLevel() < before - 30.0; }));
     }
 
@@ -151,7 +152,7 @@ private slots:
     // the preview cleared) or the window goes: nothing arrives afterwards.
     void frameOnItsWayIsDroppedWithTheStream() {
         QVERIFY(firstPicture());
-        QTRY_VERIFY(window().stream().newFrameCount() > 0);
+        QTRY_VERIFY(window().session().stream().newFrameCount() > 0);
         window().updateImage();
         rig->camera->unplug();
         window().updateImage();
@@ -161,7 +162,7 @@ private slots:
 
     void windowGoesWhileFramesAreDecoded() {
         QVERIFY(firstPicture());
-        QTRY_VERIFY(window().stream().newFrameCount() > 0);
+        QTRY_VERIFY(window().session().stream().newFrameCount() > 0);
         window().updateImage();
         rig->window.reset();
         QTest::qWait(50);  // a crash here under the sanitizers is the fault

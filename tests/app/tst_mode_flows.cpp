@@ -9,7 +9,6 @@
 #include <functional>
 #include <tuple>
 
-#include "app/page_state.h"
 #include "capture/preview_scale.h"
 #include "tabs/info_tab.h"
 #include "tabs/mode_tab.h"
@@ -53,9 +52,9 @@ private:
         appConfig().debug = debug;
         options.frameRateMultiplier = 4;
         mainwindow::Timing timing = manualTiming();
-        timing.resetCompletionMs = 300;
-        timing.resetSettleMs = timing.resetAntiFlickerMs = 10;
-        timing.resetWaitLimitMs = 1500;
+        timing.session.resetCompletionMs = 300;
+        timing.session.resetSettleMs = timing.session.resetAntiFlickerMs = 10;
+        timing.session.resetWaitLimitMs = 1500;
         rig = std::make_unique<Rig>(options, timing);
         QVERIFY(rig->connect());
     }
@@ -63,12 +62,12 @@ private:
 
     // The format runs: the window is Ready and shows a picture of its size.
     void expectRunning(const RESOLUTION_LIST& r) {
-        QVERIFY(isReady());
+        QVERIFY(isReady(window()));
         QVERIFY(!isCovered(window()));
         QVERIFY(sameStream(currentValues().resolution, r));
-        QVERIFY(sameStream(modeTab->appliedResolution(), r));
-        QCOMPARE(window().frameImage().width(), r.width);
-        QCOMPARE(window().frameImage().height(), r.height);
+        QVERIFY(sameStream(window().modePage()->appliedResolution(), r));
+        QCOMPARE(window().session().frameImage().width(), r.width);
+        QCOMPARE(window().session().frameImage().height(), r.height);
         window().form().streamLabel->clear();
         // The preview shows the frame at the label's size (or a few percent less: the DCT
         // scale's own size), in the frame's aspect.
@@ -99,10 +98,17 @@ private:
     }
 
     // A reset as the information page sends it, followed by the window.
-    void sendReset() {
-        QVERIFY(UVCXUManager::instance().resetToDefault());
-        resetDone = true;
-        withTicks([this] { window().resetSettings(); });
+
+    // Runs what once the reset's busy time has begun.
+    void duringTheReset(std::function<void()> what) {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [this, poll, what] {
+            if (!window().infoPage()->busyProgress()->isVisible())
+                return;
+            poll->deleteLater();
+            QTimer::singleShot(10, what);
+        });
+        poll->start(5);
     }
 
     // The reset through the information page, its question answered; answers the titles of
@@ -118,7 +124,7 @@ private:
             }
         });
         answers.start(5);
-        withTicks([] { infoTab->resetBtnClicked(); });
+        withTicks([this] { window().infoPage()->resetBtnClicked(); });
         return answered;
     }
 
@@ -133,7 +139,7 @@ private slots:
     void modePageInDebugMode() {  // hidden without: tst_page_wiring
         start();
         QTest::mouseClick(window().form().modeBtn, Qt::LeftButton);
-        QCOMPARE(window().form().tabWidget->currentWidget(), static_cast<QWidget*>(modeTab));
+        QCOMPARE(window().form().tabWidget->currentWidget(), static_cast<QWidget*>(window().modePage()));
     }
 
     void everyFormatInTurn() {
@@ -144,7 +150,7 @@ private slots:
             const bool unchanged = sameStream(r, currentValues().resolution);
             const int nothing = rig->log->count("Nothing changed. \n");
             const int reads = rig->log->count("getDefaultValue\n");
-            emit modeTab->onResolutionChanged(r);
+            emit window().modePage()->onResolutionChanged(r);
             QCOMPARE(rig->log->count("Nothing changed. \n"), nothing + (unchanged ? 1 : 0));
             QCOMPARE(rig->log->count("getDefaultValue\n"), reads + (unchanged ? 0 : 1));
             expectRunning(r);
@@ -155,7 +161,7 @@ private slots:
     void defaultFormatRequest() {
         start();
         const RESOLUTION_LIST mjpg = entry("MJPG", 3520, 1104, 30);
-        emit modeTab->onResolutionChanged(entry("YUY2", 640, 360, 30));
+        emit window().modePage()->onResolutionChanged(entry("YUY2", 640, 360, 30));
         window().changeDefaultResolution();
         expectRunning(mjpg);
         window().channgeMode(1);
@@ -192,7 +198,7 @@ private slots:
         rig->camera->setControl(device::ControlGroup::VideoProcAmp, device::kProcBrightness,
                                 {150, device::kFlagsManual});
         const RESOLUTION_LIST h264 = entry("H264", 1280, 720, 30);
-        emit modeTab->onResolutionChanged(h264);  // the values are read again
+        emit window().modePage()->onResolutionChanged(h264);  // the values are read again
         QCOMPARE(currentValues().brightness.load(), 150);
         const int reads = rig->log->count("getDefaultValue\n");
 
@@ -201,12 +207,12 @@ private slots:
         const QStringList answered = resetThroughThePage();
         rig->camera->clearFaults();
         QCOMPARE(answered, commandFails ? QStringList({"Reset", "Reset Failed"}) : QStringList({"Reset"}));
-        QVERIFY(!infoTab->busyProgress()->isVisible());
+        QVERIFY(!window().infoPage()->busyProgress()->isVisible());
         QCOMPARE(rig->camera->resetCount(), commandFails ? 0 : 1);
-        if (!isReady()) {
+        if (!isReady(window())) {
             QVERIFY(isCovered(window()));
             QVERIFY(window().overlay()->textLabel()->isVisible());
-            QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady()), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady(window())), 5000);
         }
         QVERIFY(rig->log->count("getDefaultValue\n") > reads);
         QCOMPARE(currentValues().brightness.load(), commandFails ? 150 : 100);
@@ -216,7 +222,6 @@ private slots:
         if (confirmed)
             QCOMPARE(setting_drive::openDialogTitle(), QStringLiteral("Reset Succesfully"));
         closeMessage();
-        QVERIFY(!resetDone);
         expectRunning(formatKept ? h264 : entry("MJPG", 3520, 1104, 30));
     }
 
@@ -240,7 +245,7 @@ private slots:
         QFETCH(QString, outcome);
         start({}, fault == "reset-away");
         const RESOLUTION_LIST previous = entry("H264", 1280, 720, 30);
-        emit modeTab->onResolutionChanged(previous);
+        emit window().modePage()->onResolutionChanged(previous);
         expectRunning(previous);
         RESOLUTION_LIST chosen = entry("MJPG", 640, 360, 15);
 
@@ -254,17 +259,17 @@ private slots:
             rig->camera->unplug();
         if (fault.startsWith("reset")) {
             if (fault == "reset-unplug")
-                QTimer::singleShot(0, [this] { rig->camera->unplug(); });
+                duringTheReset([this] { rig->camera->unplug(); });
             if (fault == "reset-away")
                 rig->camera->failAlways("CaptureDevice::setFormat", device::kFail);
             if (fault == "reset-choice")
-                QTimer::singleShot(10, [chosen] { emit modeTab->onResolutionChanged(chosen); });
-            sendReset();
+                duringTheReset([this, chosen] { emit window().modePage()->onResolutionChanged(chosen); });
+            resetThroughThePage();
         } else {
-            emit modeTab->onResolutionChanged(chosen);
+            emit window().modePage()->onResolutionChanged(chosen);
         }
 
-        QVERIFY(!modeChanging);
+        QVERIFY(window().session().state() != SessionState::Reopening);
         if (outcome == "kept") {
             QCOMPARE(rig->log->count("channgeResolution refused, running: 1 \n"), 1);
             expectRunning(previous);
@@ -273,14 +278,14 @@ private slots:
             closeMessage();
             expectRunning(previous);
         } else {
-            QVERIFY(isSearching());
+            QVERIFY(isSearching(window()));
             QVERIFY(isCovered(window()));
             QVERIFY(window().overlay()->textLabel()->isVisible());
-            QVERIFY(!infoTab->busyProgress()->isVisible());
+            QVERIFY(!window().infoPage()->busyProgress()->isVisible());
             rig->camera->clearFaults();
             rig->camera->setExtensionUnitFromActivation(1);
             rig->camera->plug();
-            QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady()), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT((window().connectCamera(), isReady(window())), 5000);
             QTest::qWait(0);
             QVERIFY(openDialog() == nullptr);  // no reset confirmation after a lost camera
             expectRunning(entry("MJPG", 3520, 1104, 30));

@@ -6,7 +6,6 @@
 #include <functional>
 #include <mutex>
 
-#include "app/page_state.h"
 #include "engine/control_id.h"
 #include "tabs/range_eptz_controller.h"
 #include "tabs/tst_setting_tab_drive.h"
@@ -150,7 +149,7 @@ private slots:
         camera.setControl(C, device::kCamExposure, {-5, device::kFlagsManual});
         camera.setControl(P, device::kProcWhiteBalance, {4600, device::kFlagsManual});
         QVERIFY(rig.connect());
-        SettingTab& page = *settingTab;
+        SettingTab& page = *rig.window->settingPage();
         if (before == "zoom") {
             const int zoom = dragSlider(page, page.form().eptzSlider, 300);
             QTRY_COMPARE(zoomOf(camera), long(zoom));
@@ -186,7 +185,7 @@ private slots:
         Rig rig;
         SimCamera& camera = *rig.camera;
         using namespace device;
-        const SettingTabForm& ui = settingTab->form();
+        const SettingTabForm& ui = rig.window->settingPage()->form();
         const struct {
             ControlGroup group;
             long property;
@@ -225,7 +224,7 @@ private slots:
         // The camera changes while it is away; the next connection shows it, switches flipped
         // and rows gone without a word.
         camera.unplug();
-        QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
+        QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
         camera.setControl(P, kProcBrightness, {40, kFlagsManual});
         camera.setControl(C, kCamExposure, {-5, kFlagsAuto});
         camera.setXuControls({});
@@ -244,7 +243,7 @@ private slots:
         JobRecord record;
         Rig rig;
         QVERIFY(rig.connect());
-        SettingTab& page = *settingTab;
+        SettingTab& page = *rig.window->settingPage();
         const SettingTabForm& ui = page.form();
         SimCamera& camera = *rig.camera;
         const int zoom = dragSlider(page, ui.eptzSlider, 300);
@@ -346,7 +345,7 @@ private slots:
         const MainWindowForm& ui = rig.window->form();
         QList<QWidget*> expected{ui.hideBtn, ui.settingBtn};
         QList<QWidget*> onPage;
-        for (QWidget* w : settingTab->findChildren<QWidget*>()) {
+        for (QWidget* w : rig.window->settingPage()->findChildren<QWidget*>()) {
             const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<CustomSlider*>(w) ||
                                  qobject_cast<RangeEptzController*>(w);
             // Tab enters a group of choices at the chosen one only (the arrow keys choose).
@@ -355,7 +354,7 @@ private slots:
             if (control && w->isVisible() && w->isEnabled() && !unchosen)
                 onPage.append(w);
         }
-        const auto top = [](QWidget* w) { return w->mapTo(settingTab, QPoint(0, 0)); };
+        const auto top = [&rig](QWidget* w) { return w->mapTo(rig.window->settingPage(), QPoint(0, 0)); };
         std::stable_sort(onPage.begin(), onPage.end(), [&](QWidget* a, QWidget* b) {
             return top(a).y() < top(b).y() || (top(a).y() == top(b).y() && top(a).x() < top(b).x());
         });
@@ -391,9 +390,9 @@ private slots:
         const MainWindowForm& ui = rig.window->form();
         QVERIFY(!ui.modeBtn->isVisible() && ui.infoBtn->isVisible());
         QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
-        QVERIFY(ui.tabWidget->currentIndex() == 2 && !settingTab->isVisible());
+        QVERIFY(ui.tabWidget->currentIndex() == 2 && !rig.window->settingPage()->isVisible());
         QTest::mouseClick(ui.settingBtn, Qt::LeftButton);
-        QVERIFY(ui.tabWidget->currentIndex() == 0 && settingTab->isVisible());
+        QVERIFY(ui.tabWidget->currentIndex() == 0 && rig.window->settingPage()->isVisible());
         rig.window->tabSelected(3);
         QCOMPARE(ui.tabWidget->currentIndex(), 1);
 
@@ -410,7 +409,7 @@ private slots:
         // A lost camera brings the settings page back.
         QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
         rig.camera->unplug();
-        QVERIFY(tickUntil(*rig.window, [] { return isSearching(); }));
+        QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
         QVERIFY(ui.tabWidget->currentIndex() == 0 && ui.settingBtn->isChecked());
     }
 };

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "base/quit_request.h"
+#include "engine/control_id.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;
@@ -45,18 +46,18 @@ private slots:
         camera->setExtensionUnitFromActivation(slow == Slow::ExtensionUnit ? 0 : 1);
         camera->setNeverDeliverFrames(slow == Slow::FirstFrame);
         mainwindow::Timing timing = manualTiming();
-        timing.connectIntervalMs = 20;
-        timing.deviceRetrySleepMs = 500;
+        timing.session.connectIntervalMs = 20;
+        timing.session.deviceRetrySleepMs = 500;
         auto window = std::make_unique<mainwindow>(timing);
         window->show();
         if (slow == Slow::ValueRead)
             camera->setLatency("ControlPort::get", 300);
         if (slow == Slow::Job) {
             window->connectCamera();
-            QVERIFY(isReady());
+            QVERIFY(isReady(*window));
             camera->setLatency("ControlPort::set", 300);
             for (int value = 1; value <= 10; ++value)
-                window->controlBrightness(value);
+                SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, value);
         }
 
         // Another thread sees the state and asks for the close, as the window system would:
@@ -87,6 +88,7 @@ private slots:
         stop = true;
         watch.join();
         QVERIFY2(setsAtClose >= 0, "the state was never reached");
+        const SessionState atEnd = window->session().state();
         window.reset();  // what the program does after its event loop; joins the worker
         QVERIFY(quitRequested());
         QCOMPARE(log.count("\n-----open RGB-----\n"), 1);
@@ -102,7 +104,7 @@ private slots:
             QVERIFY(camera->callCount("ControlPort::get") <= setsAtClose + 7);
             QCOMPARE(log.count("\n--------getDefaultValue info: "), 0);
             QCOMPARE(log.count("quit requested: connection abandoned \n"), 1);
-            QVERIFY(!isReady());
+            QCOMPARE(atEnd, SessionState::Closed);
         }
         clearQuitRequest();
         resetProcessState();

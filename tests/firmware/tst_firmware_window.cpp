@@ -8,7 +8,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/page_state.h"
 #include "app/tst_mainwindow_fixture.h"
 #include "fw_dialog_driver.h"
 #include "fw_test_images.h"
@@ -41,8 +40,8 @@ private:
 
     // Connect ticks until the window is Ready again.
     bool reconnect() {
-        return QTest::qWaitFor([this] { return rig_->window->connectCamera(), window_test::isReady(); },
-                               10000);
+        return QTest::qWaitFor(
+            [this] { return rig_->window->connectCamera(), window_test::isReady(*rig_->window); }, 10000);
     }
 
     void injectNow(Fault fault) {
@@ -72,7 +71,7 @@ private:
         rig_ = std::make_unique<window_test::Rig>(options);
         camera_ = rig_->camera;
         QVERIFY(reconnect());
-        infoTab->updateEngine().setTiming(fastTiming(4096));
+        rig_->window->infoPage()->updateEngine().setTiming(fastTiming(4096));
     }
 
 private slots:
@@ -124,17 +123,17 @@ private slots:
         const bool updated = version != QLatin1String("1.2.3");
         const std::string text = updated ? version.toStdString() : std::string();
         const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize, text));
-        infoTab->setFileChooser([path](QWidget*) { return path; });
+        rig_->window->infoPage()->setFileChooser([path](QWidget*) { return path; });
         // Yes to the update and to its start; Cancel to every failure; OK to messages.
         DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); });
-        QSignalSpy done(infoTab, &InfoTab::fwUpdateDone);
+        QSignalSpy done(rig_->window->infoPage(), &InfoTab::fwUpdateDone);
 
         if (stage == BeforeHeader)
             injectNow(fault);
         bool struck = false;  // touched on the update thread only
         if (stage >= FirstBlock && stage <= LastBlock) {
             connect(
-                &infoTab->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
+                &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
                 [&, stage, fault](double percent) {
                     if (!struck && percent >= kStrikeAt[stage]) {
                         struck = true;
@@ -150,15 +149,15 @@ private slots:
             if (fault == TimeOut) {
                 // From the moment the image is stored on, the camera keeps answering "stored".
                 connect(
-                    &infoTab->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
+                    &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
                     [this] { camera_->forceStatus(6); }, Qt::DirectConnection);
             }
         }
         camera_->setRebootKeepsFirmware(fault == OldVersion);
 
-        infoTab->fwUpdateBtnClicked();
-        QTRY_VERIFY_WITH_TIMEOUT(!infoTab->isUpdateFlowActive(), 10000);
-        disconnect(&infoTab->updateEngine(), nullptr, this, nullptr);
+        rig_->window->infoPage()->fwUpdateBtnClicked();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig_->window->infoPage()->isUpdateFlowActive(), 10000);
+        disconnect(&rig_->window->infoPage()->updateEngine(), nullptr, this, nullptr);
         QVERIFY(!done.isEmpty());
         QCOMPARE(done.last().at(0).toInt(), code);
 
@@ -170,10 +169,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(driver.titles().value(driver.titles().size() - 1), message, 5000);
         QCOMPARE(QString::fromStdString(camera_->firmware().version), version);
         QCOMPARE(QString::fromLatin1(currentValues().fwVersion), version);
-        QVERIFY(!appConfig().fwUpdateRunning);
-        QVERIFY(!fwUpdating);
-        QVERIFY(!infoTab->isUpdateFlowActive() && !infoTab->isUpdateRunning());
-        QVERIFY(infoTab->findChild<QPushButton*>(QStringLiteral("fwUpdateButton"))->isEnabled());
+        QVERIFY(!rig_->window->session().firmwareHoldsCamera());
+        QVERIFY(!rig_->window->infoPage()->isUpdateFlowActive() &&
+                !rig_->window->infoPage()->isUpdateRunning());
+        QVERIFY(
+            rig_->window->infoPage()->findChild<QPushButton*>(QStringLiteral("fwUpdateButton"))->isEnabled());
         QVERIFY(!rig_->window->overlay()->isOverlayShown());
         QVERIFY(SettingTaskEngine::instance().camera() != nullptr);
         QCOMPARE(camera_->firmware().updatesCompleted, updated ? 1 : 0);
@@ -195,9 +195,9 @@ private slots:
         QFETCH(RunEnd, end);
         QFETCH(int, code);
         const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
-        infoTab->setFileChooser([path](QWidget*) { return path; });
-        QSignalSpy done(infoTab, &InfoTab::fwUpdateDone);
-        QSignalSpy started(infoTab, &InfoTab::fwUpdateStarted);
+        rig_->window->infoPage()->setFileChooser([path](QWidget*) { return path; });
+        QSignalSpy done(rig_->window->infoPage(), &InfoTab::fwUpdateDone);
+        QSignalSpy started(rig_->window->infoPage(), &InfoTab::fwUpdateStarted);
         const QString question = QStringLiteral("Start Firmware Update");
         bool struck = false;
         // The run ends once the question shows; the user answers it only after that.
@@ -216,32 +216,33 @@ private slots:
                                         camera_->forceStatus(15);
                                     } else {
                                         // The progress dialog's cancel, delivered just too late.
-                                        QMetaObject::invokeMethod(infoTab, "onProgressCancel");
+                                        QMetaObject::invokeMethod(rig_->window->infoPage(),
+                                                                  "onProgressCancel");
                                     }
                                 }
                                 return done.isEmpty();
                             });
         if (end == CancelBeforeTheQuestion) {
             connect(
-                &infoTab->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
-                [] { infoTab->updateEngine().cancelUpdate(); }, Qt::DirectConnection);
+                &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
+                [this] { rig_->window->infoPage()->updateEngine().cancelUpdate(); }, Qt::DirectConnection);
         }
 
-        infoTab->fwUpdateBtnClicked();
-        QTRY_VERIFY_WITH_TIMEOUT(!infoTab->isUpdateFlowActive(), 10000);
-        disconnect(&infoTab->updateEngine(), nullptr, this, nullptr);
+        rig_->window->infoPage()->fwUpdateBtnClicked();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig_->window->infoPage()->isUpdateFlowActive(), 10000);
+        disconnect(&rig_->window->infoPage()->updateEngine(), nullptr, this, nullptr);
         QCOMPARE(done.last().at(0).toInt(), code);
         QCOMPARE(driver.titles().contains(question), end != CancelBeforeTheQuestion);
         QCOMPARE(started.count(), 0);
         for (const auto& r : camera_->xuRequests())
             QVERIFY(!(r.set && r.selector == 10));  // no start command
-        QVERIFY(!fwUpdating);
+        QVERIFY(!rig_->window->session().firmwareHoldsCamera());
 
         camera_->clearFaults();
         camera_->forceStatus(-1);
         camera_->plug();
         QVERIFY(reconnect());
-        QVERIFY(rig_->window->stream().isOpen());
+        QVERIFY(rig_->window->session().stream().isOpen());
         QVERIFY(window_test::tickUntil(
             *rig_->window, [this] { return !window_test::shownPicture(*rig_->window).isNull(); }));
         QCOMPARE(camera_->firmware().version, std::string("1.2.3"));
@@ -251,7 +252,7 @@ private slots:
     // update running, "Quit" stops it at once and leaves the camera as it was.
     void closingDuringTheTransferAsksFirst() {
         const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
-        infoTab->setFileChooser([path](QWidget*) { return path; });
+        rig_->window->infoPage()->setFileChooser([path](QWidget*) { return path; });
         int closeAttempts = 0;
         bool accepted[2] = {true, true};
         DialogDriver driver([&](const ShownDialog& d) {
@@ -264,7 +265,7 @@ private slots:
         camera_->setLatency("XuNodeControl::property:17", 20);
         bool asked = false;
         connect(
-            &infoTab->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
+            &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
             [&](double percent) {
                 if (percent < 20 || asked)
                     return;
@@ -277,11 +278,11 @@ private slots:
                 }
             },
             Qt::QueuedConnection);
-        infoTab->fwUpdateBtnClicked();
+        rig_->window->infoPage()->fwUpdateBtnClicked();
         QVERIFY(asked);
         QVERIFY(!accepted[0]);
         QVERIFY(accepted[1]);
-        QVERIFY(!infoTab->isUpdateRunning());
+        QVERIFY(!rig_->window->infoPage()->isUpdateRunning());
         QVERIFY(!camera_->firmware().updateMode);
         QCOMPARE(camera_->firmware().version, std::string("1.2.3"));
     }

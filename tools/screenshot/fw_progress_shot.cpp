@@ -14,9 +14,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/connection_flags.h"
 #include "app/mainwindow.h"
-#include "app/page_state.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
 #include "device/sim/fw_image.h"
@@ -65,10 +63,11 @@ int main(int argc, char** argv) {
     bool started = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!started && cameraReady && infoTab != nullptr) {
+        if (!started && window.session().state() == SessionState::Ready) {
             started = true;
             window.form().infoBtn->select();
             window.tabSelected(4);
+            InfoTab* infoTab = window.infoPage();
             infoTab->setFileChooser([image](QWidget*) { return image; });
             QTimer::singleShot(500, infoTab, &InfoTab::fwUpdateBtnClicked);
             return;
@@ -88,7 +87,7 @@ int main(int argc, char** argv) {
                 const bool saved = shot.save(out);
                 std::fprintf(stderr, "%s %s at %d %%\n", saved ? "wrote" : "could not write", qPrintable(out),
                              progress->progress());
-                infoTab->stopUpdate();
+                window.infoPage()->stopUpdate();
                 std::_Exit(saved ? 0 : 1);
             }
         }

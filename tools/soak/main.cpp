@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "app/connection_flags.h"
 #include "app/mainwindow.h"
 #include "base/app_config.h"
 #include "base/debug_log.h"
@@ -67,8 +66,8 @@ void processFor(int ms) {
     waitUntil([] { return false; }, ms);
 }
 
-bool windowReady() {
-    return cameraReady && !connectEnabled;
+bool windowReady(mainwindow& window) {
+    return window.session().state() == SessionState::Ready;
 }
 
 // Asks the window for another stream format the way the mode page does (MJPG or YUY2:
@@ -119,7 +118,7 @@ int main(int argc, char** argv) {
     constexpr int kRecoveryMs = 10000;
     const auto live = [&] {
         const long before = camera->framesDelivered();
-        return waitUntil(windowReady, kRecoveryMs) &&
+        return waitUntil([&] { return windowReady(*window); }, kRecoveryMs) &&
                waitUntil(
                    [&] { return camera->framesDelivered() > before + 3 && soak::showsPicture(*window); },
                    kRecoveryMs);
@@ -163,7 +162,11 @@ int main(int argc, char** argv) {
 
         // Away: the window covers itself and keeps searching.
         camera->unplug();
-        if (!waitUntil([&] { return soak::isCovered(*window) && !cameraReady; }, 5000))
+        if (!waitUntil(
+                [&] {
+                    return soak::isCovered(*window) && window->session().state() == SessionState::Searching;
+                },
+                5000))
             fail("the window was not covered after the camera left");
         processFor(500 + int(random() % 2500));
 

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/connection_flags.h"
 #include "app/mainwindow.h"
 #include "app/mainwindow_ui.h"
 #include "base/debug_log.h"
@@ -44,7 +43,7 @@ int main(int argc, char** argv) {
     clock.start();
     mainwindow window;
     window.show();
-    const bool ready = waitUntil([] { return cameraReady && !connectEnabled; }, 60000);
+    const bool ready = waitUntil([&] { return window.session().state() == SessionState::Ready; }, 60000);
     report.check("window ready", ready, "after " + std::to_string(clock.elapsed()) + " ms");
     const bool shown = ready && waitUntil([&] { return !preview(window).isNull(); }, 60000);
     const QImage first = shown ? preview(window) : QImage();

@@ -1,0 +1,414 @@
+// The camera session's state machine on the simulated camera, as a table: from a state,
+// one event, the state it ends in, the states it went through and the log lines that say
+// so. Each row reaches its start state the way the program does (ticks, flows, the
+// firmware update's steps), with no view attached.
+#include <QSignalSpy>
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "base/app_config.h"
+#include "base/quit_request.h"
+#include "device/sim/sim_camera.h"
+#include "engine/current_values.h"
+#include "engine/setting_task_engine.h"
+#include "session/camera_session.h"
+#include "support/log_capture.h"
+#include "xu/uvc_xu_manager.h"
+
+using State = SessionState;
+using device::sim::SimCamera;
+using device::sim::SimOptions;
+
+namespace {
+struct Rig {
+    LogCapture log;
+    std::shared_ptr<SimCamera> camera;
+    std::unique_ptr<CameraSession> session;
+    std::vector<State> path;  // the states entered, in order
+
+    Rig(const SimOptions& options, CameraSession::Use use, int unitFrom) {
+        SettingTaskEngine::instance().deleteCamera();
+        UVCXUManager::instance().setEnableCommand(false);
+        appConfig().resolutionList.clear();
+        appConfig().setDeviceName(options.friendlyName.c_str());
+        currentValues().resolution = RESOLUTION_LIST();
+        camera = device::sim::installSimulatedCamera(options);
+        camera->setExtensionUnitFromActivation(unitFrom);
+        SessionTiming timing;
+        timing.deviceRetrySleepMs = 1;
+        timing.resetCompletionMs = 50;
+        timing.resetSettleMs = timing.resetAntiFlickerMs = 1;
+        timing.resetWaitLimitMs = 300;
+        session = std::make_unique<CameraSession>(use, timing);
+        QObject::connect(session.get(), &CameraSession::stateChanged,
+                         [this](State now, State) { path.push_back(now); });
+    }
+    ~Rig() {
+        session.reset();
+        appConfig().debug = false;
+        clearQuitRequest();
+    }
+    State state() const { return session->state(); }
+    // The default MJPG entry runs, as the window's mode page would have chosen it.
+    void ready() {
+        session->tick();
+        QVERIFY(state() == State::Ready);
+        for (const RESOLUTION_LIST& r : appConfig().resolutionList) {
+            if (r.format == "MJPG" && r.width == 3520)
+                currentValues().resolution = r;
+        }
+        path.clear();
+        log.clear();
+    }
+};
+
+RESOLUTION_LIST entry(int width, int height, const char* format) {
+    for (const RESOLUTION_LIST& r : appConfig().resolutionList) {
+        if (r.width == width && r.height == height && r.format == format)
+            return r;
+    }
+    return {};
+}
+
+struct Row {
+    const char* name;
+    SimOptions options;
+    int unitFrom;  // the extension unit answers from this activation on (0: never)
+    CameraSession::Use use;
+    std::function<void(Rig&)> reachStart;
+    State start;
+    std::function<void(Rig&)> event;
+    State end;
+    std::vector<State> through;      // states entered by the event, in order (empty: not checked)
+    std::vector<const char*> lines;  // log lines the event wrote (each at least once)
+};
+
+SimOptions unplugged() {
+    SimOptions o;
+    o.pluggedAtStart = false;
+    return o;
+}
+
+SimOptions restartsFor(int ms) {
+    SimOptions o;
+    o.resetAbsenceMs = ms;
+    return o;
+}
+
+const auto W = CameraSession::Use::Window;
+const auto nothing = [](Rig&) {};
+const auto ready = [](Rig& r) { r.ready(); };
+const auto tick = [](Rig& r) { r.session->tick(); };
+const auto lose = [](Rig& r) {
+    r.camera->unplug();
+    QTRY_VERIFY((r.session->checkLost(), !r.session->stream().isOpen()));
+};
+const auto handOff = [](Rig& r) {
+    r.ready();
+    r.session->firmwareTransferStarting();
+    r.path.clear();
+};
+const auto awaitingStart = [](Rig& r) {
+    handOff(r);
+    r.session->firmwareImageSent();
+    r.path.clear();
+};
+const auto debugReset = [](Rig& r) {
+    r.ready();
+    appConfig().debug = true;
+    QVERIFY(UVCXUManager::instance().resetToDefault());
+    r.session->resetToFactory();
+    QCOMPARE(r.state(), State::AwaitingReset);
+    r.path.clear();
+    r.log.clear();
+};
+
+const std::vector<Row>& rows() {
+    static const std::vector<Row> table{
+        {"no camera: each tick tries again",
+         unplugged(),
+         1,
+         W,
+         nothing,
+         State::Searching,
+         tick,
+         State::Searching,
+         {State::Opening, State::Searching},
+         {"\n******connectStart*****: 0\n", "\n*******open camera failed*******\n"}},
+        {"camera present: opened and read once",
+         {},
+         1,
+         W,
+         nothing,
+         State::Searching,
+         tick,
+         State::Ready,
+         {State::Opening, State::Ready},
+         {"getDefaultValue\n", "\n--------getDefaultValue frequency: 2--------\n", "\n setCamera \n"}},
+        {"extension unit on the last retry",
+         {},
+         21,
+         W,
+         nothing,
+         State::Searching,
+         tick,
+         State::Ready,
+         {State::Opening, State::Ready},
+         {"\n*******No device, check again with count: 19 *******\n", "getDefaultValue\n"}},
+        {"extension unit never: given up",
+         {},
+         0,
+         W,
+         nothing,
+         State::Searching,
+         tick,
+         State::Searching,
+         {State::Opening, State::Searching},
+         {"\n*******out of 20 times, end flow*******\n", "setEnableCommand streamResult out of 20 times\n",
+          "deleteCamera streamResult\n"}},
+        {"command line keeps a camera without its unit",
+         {},
+         0,
+         CameraSession::Use::CommandLine,
+         nothing,
+         State::Searching,
+         [](Rig& r) { QCOMPARE(r.session->openOnce(), 0); },
+         State::Ready,
+         {State::Opening, State::Ready},
+         {}},
+        {"unplugged while ready",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         lose,
+         State::Searching,
+         {State::Searching},
+         {"\n******DeviceLost!! release all uvc camera***** 0\n", "setEnableCommand DeviceLost\n",
+          "deleteCamera DeviceLost\n"}},
+        {"unplugged during a firmware transfer: kept",
+         {},
+         1,
+         W,
+         handOff,
+         State::FirmwareHandOff,
+         lose,
+         State::FirmwareHandOff,
+         {},
+         {"\n******DeviceLost!! release all uvc camera***** 1\n"}},
+        {"same format chosen",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         [](Rig& r) { r.session->changeFormat(currentValues().resolution); },
+         State::Ready,
+         {},
+         {"Nothing changed. \n"}},
+        {"another format",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         [](Rig& r) { r.session->changeFormat(entry(1280, 720, "MJPG")); },
+         State::Ready,
+         {State::Reopening, State::Ready},
+         {"setEnableCommand channgeResolution\n", "deleteCamera channgeResolution\n", "getDefaultValue\n"}},
+        {"format refused: the previous one again",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         [](Rig& r) {
+             r.camera->failNext("CaptureDevice::setFormat", device::kFail, 1);
+             QSignalSpy refused(r.session.get(), &CameraSession::formatRefused);
+             r.session->changeFormat(entry(1280, 720, "MJPG"));
+             QCOMPARE(refused.count(), 1);
+             QCOMPARE(currentValues().resolution.width, 3520);
+         },
+         State::Ready,
+         {State::Reopening, State::Searching, State::Opening, State::Ready},
+         {"format refused, back to: 3520x1104, fps:30 MJPG\n"}},
+        {"format change loses the unit",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         [](Rig& r) {
+             r.camera->setExtensionUnitFromActivation(0);
+             r.session->changeFormat(entry(1280, 720, "MJPG"));
+         },
+         State::Searching,
+         {},
+         {"\n*******format change failed, reconnect*******\n"}},
+        {"reset, camera kept: values read again",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         [](Rig& r) {
+             r.session->resetToFactory();
+             QCOMPARE(r.state(), State::Resetting);
+             QTRY_COMPARE(r.state(), State::Ready);
+         },
+         State::Ready,
+         {State::Resetting, State::Ready},
+         {"resetSettings \n", "getDefaultValue\n"}},
+        {"restarting reset: opened anew",
+         {},
+         1,
+         W,
+         debugReset,
+         State::AwaitingReset,
+         tick,
+         State::Ready,
+         {State::Opening, State::Ready},
+         {"getDefaultValue\n"}},
+        {"restarting reset: camera drops off",
+         restartsFor(1000),
+         1,
+         W,
+         debugReset,
+         State::AwaitingReset,
+         tick,
+         State::Searching,
+         {State::Opening, State::AwaitingReset, State::Searching},
+         {"\n******waitResetConnection*****:1 \n", "checkUVCDeviceExist: 0 \n"}},
+        {"restarting reset: camera never back",
+         restartsFor(1000),
+         1,
+         W,
+         [](Rig& r) {
+             debugReset(r);
+             r.camera->failAlways("CaptureDevice::setFormat", device::kFail);
+         },
+         State::AwaitingReset,
+         [](Rig& r) { QTRY_COMPARE(r.state(), State::Searching); },
+         State::Searching,
+         {},
+         {"resetSettings: the camera did not come back \n"}},
+        {"firmware: transfer starts",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         [](Rig& r) { r.session->firmwareTransferStarting(); },
+         State::FirmwareHandOff,
+         {},
+         {"deleteCamera fwUpdateStart\n"}},
+        {"firmware: image sent",
+         {},
+         1,
+         W,
+         handOff,
+         State::FirmwareHandOff,
+         [](Rig& r) { r.session->firmwareImageSent(); },
+         State::FirmwareAwaitingStart,
+         {},
+         {}},
+        {"firmware: camera left before its start",
+         {},
+         1,
+         W,
+         awaitingStart,
+         State::FirmwareAwaitingStart,
+         [](Rig& r) {
+             r.camera->unplug();
+             r.session->tick();
+         },
+         State::AwaitingReboot,
+         {},
+         {"\n******fwUpdating*****:1 \n", "checkUVCDeviceExist: 0 \n"}},
+        {"firmware: user starts it",
+         {},
+         1,
+         W,
+         awaitingStart,
+         State::FirmwareAwaitingStart,
+         [](Rig& r) {
+             r.session->firmwareStarted();
+             QVERIFY(!r.session->stream().isOpen());
+             QVERIFY(UVCXUManager::instance().isCommandEnabled());  // status reads go over it
+         },
+         State::AwaitingReboot,
+         {},
+         {}},
+        {"firmware: update over, stream still open",
+         {},
+         1,
+         W,
+         handOff,
+         State::FirmwareHandOff,
+         [](Rig& r) {
+             r.session->firmwareEnded(-2);
+             QVERIFY(r.session->stream().isOpen());
+             r.session->tick();  // released
+             QVERIFY(!r.session->stream().isOpen());
+             r.session->tick();  // opened
+         },
+         State::Ready,
+         {State::Searching, State::Opening, State::Ready},
+         {"setEnableCommand fwUpdateDone\n", "\n*******fwUpdateDone*******: -2\n",
+          "\n******connectStart*****: 1\n"}},
+        {"quit during the extension-unit checks",
+         {},
+         0,
+         W,
+         nothing,
+         State::Searching,
+         [](Rig& r) {
+             r.session->setPause([](int) {
+                 requestQuit();
+                 return true;
+             });
+             r.session->tick();
+             r.session->tick();  // nothing opens any more
+         },
+         State::Closed,
+         {State::Opening, State::Closed},
+         {"quit requested: connection abandoned \n"}},
+    };
+    return table;
+}
+}  // namespace
+
+class CameraSessionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void transitions_data() {
+        QTest::addColumn<int>("row");
+        for (size_t i = 0; i < rows().size(); ++i)
+            QTest::newRow(rows()[i].name) << int(i);
+    }
+    void transitions() {
+        QFETCH(int, row);
+        const Row& r = rows()[size_t(row)];
+        Rig rig(r.options, r.use, r.unitFrom);
+        r.reachStart(rig);
+        QCOMPARE(rig.state(), r.start);
+        rig.path.clear();
+        rig.log.clear();
+        r.event(rig);
+        QCOMPARE(rig.state(), r.end);
+        if (!r.through.empty())
+            QCOMPARE(rig.path, r.through);
+        for (const char* line : r.lines)
+            QVERIFY2(rig.log.count(line) >= 1, line);
+        // Whatever the state, the worker runs exactly while the session can take settings.
+        const bool working = rig.state() == State::Ready;
+        QCOMPARE(SettingTaskEngine::instance().camera() != nullptr, working);
+    }
+};
+
+QTEST_MAIN(CameraSessionTest)
+#include "tst_camera_session.moc"
