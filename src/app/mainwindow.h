@@ -76,21 +76,6 @@ public:
     // opened (like a choice on the mode page).
     void changeDefaultResolution();
 
-    // Force handlers: the value on the release of a slider, logged and queued once more
-    // as a forced job, so the final value reaches the camera. forcePanTilt queues pan,
-    // then tilt; forceGamma sends the page's value times 10.
-    void forceZoom(int value);
-    void forcePanTilt(int pan, int tilt);
-    void forceGain(int value);
-    void forceExp(int value);
-    void forceWb(int value);
-    void forceBrightnessm(int value);
-    void forceContrast(int value);
-    void forceHue(int value);
-    void forceSaturation(int value);
-    void forceSharpness(int value);
-    void forceGamma(int value);
-
     // What the window's flows, its pages and tests reach.
     const MainWindowForm& form() const { return ui; }
     ProtectLayout* overlay() const { return overlay_; }
@@ -109,22 +94,6 @@ public slots:
     void tabSelected(int id);
     void updateImage();
     void connectCamera();
-    void controlEptzSlider(int value);
-    void controlPan(int value);
-    void controlTilt(int value);
-    void controlExpMode(bool automatic);
-    void controlGain(int value);
-    void controlExpValue(int value);
-    void controlWBMode(bool automatic);
-    void controlWBValue(int value);
-    void controlBrightness(int value);
-    void controlContrast(int value);
-    void controlHue(int value);
-    void controlSaturation(int value);
-    void controlSharpness(int value);
-    void controlGamma(int value);
-    void controlBCMode(bool on);
-    void controlAntiFlickerMode(int mode);
     void channgeMode(int mode);
     void channgeResolution(RESOLUTION_LIST r);
     void resetSettings();

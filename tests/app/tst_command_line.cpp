@@ -22,6 +22,7 @@
 #include "device/sim/fw_image.h"
 #include "device/sim/sim_camera.h"
 #include "engine/setting_task_engine.h"
+#include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
 namespace {
@@ -464,6 +465,7 @@ private slots:
     }
     void windowReappliesTheProfileAfterAReplug() {
         using namespace window_test;
+        using control_binding::sendChange;
         using device::ControlGroup;
         const QString path = profilePathFor("LX8A2412000137");
         const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
@@ -480,11 +482,11 @@ private slots:
             Rig rig(digitalPtz);
             QVERIFY(rig.connect());
             QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
-            rig.window->controlBrightness(170);   // as the settings page sends it
-            rig.window->controlWBMode(false);
-            rig.window->controlEptzSlider(200);
-            rig.window->controlPan(5);
-            rig.window->controlTilt(-3);
+            sendChange(ADJ_BRIGHTNESS, 170);      // as the settings page sends it
+            sendChange(WB_SWITCH, 0);
+            sendChange(EPTZ_ZOOM, 200);
+            sendChange(EWC_PAN, 5);
+            sendChange(EWC_TILT, -3);
             QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
             QTRY_COMPARE_WITH_TIMEOUT(stored("brightness"), 170, 3000);
             QCOMPARE(stored("white-balance-auto"), 0);
@@ -493,7 +495,7 @@ private slots:
             // Another writer (the command line) stores a value; the window's next change
             // keeps it.
             QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
-            rig.window->controlSaturation(120);
+            sendChange(ADJ_SATURATION, 120);
             QTRY_COMPARE_WITH_TIMEOUT(stored("saturation"), 120, 3000);
             QCOMPARE(stored("contrast"), 50);
 
@@ -519,7 +521,7 @@ private slots:
             // A change just before a quit: the worker takes no job any more, the window
             // stores it on the way out all the same.
             requestQuit();
-            rig.window->controlHue(33);
+            sendChange(ADJ_HUE, 33);
             rig.window.reset();
             clearQuitRequest();
             QCOMPARE(stored("hue"), 33);
