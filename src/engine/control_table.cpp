@@ -14,6 +14,9 @@ ControlAccess value(int property) {
 ControlAccess automatic(int property) {
     return {Route::Standard, property, true, nullptr, nullptr, 0, 1, false};
 }
+ControlAccess kernelStreaming(int property, int min, int max) {
+    return {Route::KernelStreaming, property, false, nullptr, nullptr, min, max, false};
+}
 ControlAccess vendor(int (*read)(UVCXUManager&), bool (*write)(UVCXUManager&, int32_t), int min, int max) {
     return {Route::Vendor, 0, false, read, write, min, max, false};
 }
@@ -77,32 +80,33 @@ const std::vector<ControlRow>& rows() {
         {EXP_TIME, "exposure-time", "exposure time, log2 seconds (manual exposure)", value(EXPOSURE),
          &CV::expTime, 1, {2, 3}, false,
          {"EXP_TIME", "EXP_TIME", true}, {"controlExpValue", "forceExp", "forceExp"}},
-        {WB_SWITCH, "white-balance-auto", "automatic white balance (1) or manual (0)", automatic(WHITEBALANCE),
-         &CV::wbAuto, 1, {3, 1}, true,
+        {WB_SWITCH, "white-balance-auto", "automatic white balance (1) or manual (0)",
+         automatic(WHITEBALANCE), &CV::wbAuto, 1, {3, 1}, true,
          {"WB_SWITCH", "WB_SWITCH", false}, {"controlWBMode", nullptr, nullptr}},
         // The page shows hundreds of kelvin.
-        {WB_VALUE, "white-balance", "colour temperature in kelvin (manual white balance)", value(WHITEBALANCE),
-         &CV::wbValue, 100, {3, 2}, false,
+        {WB_VALUE, "white-balance", "colour temperature in kelvin (manual white balance)",
+         value(WHITEBALANCE), &CV::wbValue, 100, {3, 2}, false,
          {"WB_VALUE", "WB_VALUE", true}, {"controlWBValue", "forceWb", "forceWb"}},
         {ADJ_BRIGHTNESS, "brightness", "brightness", value(BRIGHTNESS), &CV::brightness, 1, {5, 1}, false,
-         {"ADJ_BRIGHTNESS", "ADJ_BRIGHTNESS", true}, {"controlBrightness", "forceBrightnessm", "forceBrightnessm"}},
+         {"ADJ_BRIGHTNESS", "ADJ_BRIGHTNESS", true},
+         {"controlBrightness", "forceBrightnessm", "forceBrightnessm"}},
         {ADJ_CONTRAST, "contrast", "contrast", value(CONTRAST), &CV::contrast, 1, {5, 2}, false,
          {"ADJ_CONTRAST", "ADJ_CONTRAST", true}, {"controlContrast", "forceContrast", "forceContrast"}},
         {ADJ_HUE, "hue", "hue", value(HUE), &CV::hue, 1, {5, 3}, false,
          {"ADJ_HUE", "ADJ_HUE", true}, {"controlHue", "forceHue", "forceHue"}},
         {ADJ_SATURATION, "saturation", "saturation", value(SATURATION), &CV::saturation, 1, {5, 4}, false,
-         {"ADJ_SATURATION", "ADJ_SATURATION", true}, {"controlSaturation", "forceSaturation", "forceSaturation"}},
+         {"ADJ_SATURATION", "ADJ_SATURATION", true},
+         {"controlSaturation", "forceSaturation", "forceSaturation"}},
         {ADJ_SHAPNESS, "sharpness", "sharpness", value(SHARPNESS), &CV::sharpness, 1, {5, 5}, false,
          {"ADJ_SHAPNESS", "ADJ_SHAPNESS", true}, {"controlSharpness", "forceSharpness", "forceSharpness"}},
         // The page shows a tenth of the camera's gamma.
         {ADJ_GAMMA, "gamma", "gamma times 100", value(GAMMA), &CV::gamma, 10, {5, 6}, false,
          {"ADJ_GAMMA", "ADJ_GAMMA", true}, {"controlGamma", "forceGamma", "forceGamma"}},
-        {ADJ_BACKLIGHT, "backlight", "backlight compensation", value(BACKLIGHTCOMPENSATION), &CV::backlight, 1,
-         {5, 7}, false,
+        {ADJ_BACKLIGHT, "backlight", "backlight compensation", value(BACKLIGHTCOMPENSATION),
+         &CV::backlight, 1, {5, 7}, false,
          {"ADJ_BACKLIGHT", "ADJ_BACKLIGHT", true}, {"controlBCMode", nullptr, nullptr}},
         {ADJ_ANTIFLICKER, "anti-flicker", "power-line frequency: 1 = 50 Hz, 2 = 60 Hz",
-         {Route::KernelStreaming, kPowerLineFrequency, false, nullptr, nullptr, 1, 2, false},
-         &CV::antiFlicker, 1, {6, 1}, false,
+         kernelStreaming(kPowerLineFrequency, 1, 2), &CV::antiFlicker, 1, {6, 1}, false,
          {"ADJ_ANTIFLICKER", "ADJ_ANTIFLICKER", false}, {"controlAntiFlickerMode", nullptr, nullptr}},
         {AUTO_FRAME_SENSITIVE, "auto-zoom-sensitivity", "Auto Zoom sensitivity",
          vendor(readSensitivity, writeSensitivity, -2, 2), &CV::autoFrameSensitive, 1, {4, 2}, false,
@@ -120,8 +124,8 @@ const std::vector<ControlRow>& rows() {
          {"TRACKING_ACTIVE", nullptr, false}, {"TASSwitch", nullptr, nullptr}},
         // The camera has no command for distortion correction: the page's switch queues a job
         // that the worker ignores, and nothing is read or recorded.
-        {DISTORTION_CORRECTION, nullptr, nullptr, vendor(nullptr, nullptr, 0, 1), &CV::distortionCorrection, 1,
-         {0, 0}, false,
+        {DISTORTION_CORRECTION, nullptr, nullptr, vendor(nullptr, nullptr, 0, 1),
+         &CV::distortionCorrection, 1, {0, 0}, false,
          {nullptr, nullptr, false}, {"lcdSwitch", nullptr, nullptr}},
     };
     return table;

@@ -84,34 +84,29 @@ private slots:
         row("eptzController", "release", 5,
             {"\n********eptzforcePanTilt, 5, -5 ********\n", "forcePanTilt pan: 5, tilt: -5 \n"},
             {"1001 5 forced", "1002 -5 forced"});
+        // The plain sliders: widget, control id, page value, camera value, change and force names.
+        const struct {
+            const char *widget, *id;
+            int shown, value;
+            const char *change, *force;
+        } sliders[] = {{"gainSlider", "1004", 4, 4, "controlGain", "forceGain"},
+                       {"expSlider", "1005", -3, -3, "controlExpValue", "forceExp"},
+                       {"wbSlider", "1007", 46, 4600, "controlWBValue", "forceWb"},
+                       {"brightnessSlider", "1008", 150, 150, "controlBrightness", "forceBrightnessm"},
+                       {"contrastSlider", "1009", 40, 40, "controlContrast", "forceContrast"},
+                       {"hueSlider", "100a", 5, 5, "controlHue", "forceHue"},
+                       {"saturationSlider", "100b", 60, 60, "controlSaturation", "forceSaturation"},
+                       {"sharpnessSlider", "100c", 3, 3, "controlSharpness", "forceSharpness"},
+                       {"gammaSlider", "100d", 12, 120, "controlGamma", "forceGamma"}};
+        for (const auto& s : sliders) {
+            const QString job = QStringLiteral("%1 %2").arg(s.id).arg(s.value);
+            row(s.widget, "change", s.shown, {QStringLiteral("%1 %2 \n").arg(s.change).arg(s.value)}, {job});
+            row(s.widget, "release", s.shown,
+                {stars.arg(s.force).arg(s.shown), QStringLiteral("%1: %2 \n").arg(s.force).arg(s.value)},
+                {job + " forced"});
+        }
         row("exposureSwitch", "change", 1, {"enableExposureControl 0 \n", "controlExpMode 1 \n"}, {"1003 1"});
-        row("gainSlider", "change", 4, {"controlGain 4 \n"}, {"1004 4"});
-        row("gainSlider", "release", 4, {stars.arg("forceGain").arg(4), "forceGain: 4 \n"},
-            {"1004 4 forced"});
-        row("expSlider", "change", -3, {"controlExpValue -3 \n"}, {"1005 -3"});
-        row("expSlider", "release", -3, {stars.arg("forceExp").arg(-3), "forceExp: -3 \n"},
-            {"1005 -3 forced"});
         row("wbSwitch", "change", 0, {"enableWBControl 1 \n", "controlWBMode 0 \n"}, {"1006 0"});
-        row("wbSlider", "change", 46, {"controlWBValue 4600 \n"}, {"1007 4600"});
-        row("wbSlider", "release", 46, {stars.arg("forceWb").arg(46), "forceWb: 4600 \n"},
-            {"1007 4600 forced"});
-        row("brightnessSlider", "change", 150, {"controlBrightness 150 \n"}, {"1008 150"});
-        row("brightnessSlider", "release", 150,
-            {stars.arg("forceBrightnessm").arg(150), "forceBrightnessm: 150 \n"}, {"1008 150 forced"});
-        row("contrastSlider", "change", 40, {"controlContrast 40 \n"}, {"1009 40"});
-        row("contrastSlider", "release", 40, {stars.arg("forceContrast").arg(40), "forceContrast: 40 \n"},
-            {"1009 40 forced"});
-        row("hueSlider", "change", 5, {"controlHue 5 \n"}, {"100a 5"});
-        row("hueSlider", "release", 5, {stars.arg("forceHue").arg(5), "forceHue: 5 \n"}, {"100a 5 forced"});
-        row("saturationSlider", "change", 60, {"controlSaturation 60 \n"}, {"100b 60"});
-        row("saturationSlider", "release", 60,
-            {stars.arg("forceSaturation").arg(60), "forceSaturation: 60 \n"}, {"100b 60 forced"});
-        row("sharpnessSlider", "change", 3, {"controlSharpness 3 \n"}, {"100c 3"});
-        row("sharpnessSlider", "release", 3, {stars.arg("forceSharpness").arg(3), "forceSharpness: 3 \n"},
-            {"100c 3 forced"});
-        row("gammaSlider", "change", 12, {"controlGamma 120 \n"}, {"100d 120"});
-        row("gammaSlider", "release", 12, {stars.arg("forceGamma").arg(12), "forceGamma: 120 \n"},
-            {"100d 120 forced"});
         row("BCSwitch", "change", 1, {"BCSwitch, gamma 100 \n", "controlBCMode 1 \n"}, {"100e 1"});
         row("antiFlickerSwitcher", "change", 1, {"controlAntiFlickerMode 1 \n"}, {"100f 1"});
         row("autoFrameSwitch", "change", 1, {"autoFrameSwitch 1, 0 \n"}, {"2000 1"});
