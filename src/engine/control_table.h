@@ -66,7 +66,7 @@ struct ControlRow {
     const char* summary;  // one line for --help
     ControlAccess access;
     ValueField field;  // where CurrentValues records it
-    int pageScale;     // camera units per unit the settings page shows (gamma 10)
+    int pageScale;     // camera units per unit the settings page shows (white balance 100, gamma 10)
     ReadAt read;
     bool appliedLast;  // applied after the others of a whole set (automatic modes, Auto Zoom)
     JobLog job;

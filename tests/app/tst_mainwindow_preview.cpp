@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QtTest>
 
+#include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;
@@ -138,12 +139,12 @@ private slots:
         QVERIFY(!hasPicture());
     }
 
-    void controlSlotChangesThePicture() {
+    void aBrightnessChangeChangesThePicture() {
         QVERIFY(firstPicture());
         const double before = meanLevel();
-        window().controlBrightness(200);
+        control_binding::sendChange(ADJ_BRIGHTNESS, 200);
         QVERIFY(tickUntil(window(), [&] { return meanLevel() > before + 30.0; }));
-        window().controlBrightness(0);
+        control_binding::sendChange(ADJ_BRIGHTNESS, 0);
         QVERIFY(tickUntil(window(), [&] { return meanLevel() < before - 30.0; }));
     }
 

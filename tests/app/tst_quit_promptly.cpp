@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "base/quit_request.h"
+#include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;
@@ -56,7 +57,7 @@ private slots:
             QVERIFY(isReady());
             camera->setLatency("ControlPort::set", 300);
             for (int value = 1; value <= 10; ++value)
-                window->controlBrightness(value);
+                control_binding::sendChange(ADJ_BRIGHTNESS, value);
         }
 
         // Another thread sees the state and asks for the close, as the window system would:
