@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/control_catalog.h"
+#include "engine/control_table.h"
 
 namespace {
 struct ActionOption {
@@ -103,9 +103,9 @@ QString cliHelpText() {
     QString text = QStringLiteral(
         "\nExit codes: 0 done, 1 failed, 2 bad argument, 3 no camera, 4 value refused,\n"
         "5 firmware update failed, 6 camera lost during the command.\n\nControls (device units):\n");
-    for (const ControlInfo& control : controlCatalog())
+    for (const ControlRow* control : namedControls())
         text += QStringLiteral("  %1  %2\n")
-                    .arg(QString::fromLatin1(control.name), -22)
-                    .arg(QString::fromLatin1(control.summary));
+                    .arg(QString::fromLatin1(control->name), -22)
+                    .arg(QString::fromLatin1(control->summary));
     return text;
 }

@@ -13,7 +13,7 @@
 #include "app/customize_loader.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
-#include "engine/control_catalog.h"
+#include "engine/control_reading.h"
 #include "engine/setting_task_engine.h"
 #include "session/camera_profile.h"
 #include "session/camera_session.h"
@@ -48,7 +48,7 @@ QJsonObject cameraJson(const FoundCamera& camera) {
 }
 
 struct Reading {
-    const ControlInfo* control;
+    const ControlRow* control;
     ControlReading value;
 };
 
@@ -110,9 +110,9 @@ int listCommand(const CliRequest& request) {
 
 // Reads the controls, all of them in catalog order when names is empty. A camera that
 // does not answer one of them is lost.
-bool readControls(CameraSession& camera, const std::vector<const ControlInfo*>& controls,
+bool readControls(CameraSession& camera, const std::vector<const ControlRow*>& controls,
                   std::vector<Reading>& out) {
-    for (const ControlInfo* control : controls) {
+    for (const ControlRow* control : controls) {
         const ControlReading value = readControl(*control, camera.stream().camera());
         if (!value.ok)
             return false;
@@ -122,22 +122,22 @@ bool readControls(CameraSession& camera, const std::vector<const ControlInfo*>& 
 }
 
 // Every control the open camera can answer: without its extension unit, the standard ones.
-std::vector<const ControlInfo*> availableControls(const CameraSession& camera) {
-    std::vector<const ControlInfo*> controls;
-    for (const ControlInfo& control : controlCatalog()) {
-        if (camera.hasExtensionUnit() || !isVendorControl(control))
-            controls.push_back(&control);
+std::vector<const ControlRow*> availableControls(const CameraSession& camera) {
+    std::vector<const ControlRow*> controls;
+    for (const ControlRow* control : namedControls()) {
+        if (camera.hasExtensionUnit() || !isVendorControl(*control))
+            controls.push_back(control);
     }
     return controls;
 }
 
 // The vendor controls among controls when the extension unit is silent: they cannot be
 // read nor set. Answers the refusal (empty when there is none).
-QString silentVendorControls(const CameraSession& camera, const std::vector<const ControlInfo*>& controls) {
+QString silentVendorControls(const CameraSession& camera, const std::vector<const ControlRow*>& controls) {
     if (camera.hasExtensionUnit())
         return QString();
     QStringList names;
-    for (const ControlInfo* control : controls) {
+    for (const ControlRow* control : controls) {
         if (isVendorControl(*control))
             names << QString::fromLatin1(control->name);
     }
@@ -149,7 +149,7 @@ QString silentVendorControls(const CameraSession& camera, const std::vector<cons
         .arg(names.join(QStringLiteral(", ")));
 }
 
-const Reading* readingOf(const std::vector<Reading>& readings, const ControlInfo* control) {
+const Reading* readingOf(const std::vector<Reading>& readings, const ControlRow* control) {
     for (const Reading& reading : readings) {
         if (reading.control == control)
             return &reading;
@@ -158,11 +158,11 @@ const Reading* readingOf(const std::vector<Reading>& readings, const ControlInfo
 }
 
 // Queues values in the order that keeps automatic modes last.
-void queueValues(const std::map<const ControlInfo*, int>& values) {
-    for (const ControlInfo* control : applyOrder()) {
+void queueValues(const std::map<const ControlRow*, int>& values) {
+    for (const ControlRow* control : applyOrder()) {
         const auto found = values.find(control);
         if (found != values.end())
-            SettingTaskEngine::instance().addJob(control->controlId, found->second);
+            SettingTaskEngine::instance().addJob(control->id, found->second);
     }
 }
 
@@ -240,7 +240,7 @@ int storeCameraProfile(const FoundCamera& camera, const std::vector<Reading>& re
 
 // Checks values against the ranges and steps the camera reports; refused ones are
 // described.
-QStringList refusedValues(CameraSession& camera, const std::map<const ControlInfo*, int>& values) {
+QStringList refusedValues(CameraSession& camera, const std::map<const ControlRow*, int>& values) {
     QStringList refused;
     for (const auto& [control, value] : values) {
         const ControlReading reading = readControl(*control, camera.stream().camera());
@@ -257,8 +257,8 @@ QStringList refusedValues(CameraSession& camera, const std::map<const ControlInf
 // --set and --load-profile, once the values are queued: wait for them, read every control
 // back at once (nothing needs the camera afterwards), print the asked ones, store them as
 // the camera's profile.
-int finishApply(CameraSession& camera, const FoundCamera& found,
-                const std::map<const ControlInfo*, int>& values, const CliRequest& request) {
+int finishApply(CameraSession& camera, const FoundCamera& found, const std::map<const ControlRow*, int>& values,
+                const CliRequest& request) {
     const QString notStored =
         request.noProfile ? QString() : QStringLiteral("; nothing was stored in its profile");
     switch (waitForJobs(camera)) {
@@ -279,7 +279,7 @@ int finishApply(CameraSession& camera, const FoundCamera& found,
                     QStringLiteral("the camera went away before the values could be read back") + notStored);
     std::vector<Reading> readings;
     std::set<std::string> changed;
-    for (const ControlInfo* control : applyOrder()) {
+    for (const ControlRow* control : applyOrder()) {
         const Reading* reading = values.count(control) != 0 ? readingOf(all, control) : nullptr;
         if (reading != nullptr) {
             readings.push_back(*reading);
@@ -306,7 +306,7 @@ int finishApply(CameraSession& camera, const FoundCamera& found,
 }
 
 // NAME=VALUE arguments into values; answers kExitDone or kExitBadArgument.
-int parseAssignments(const QStringList& assignments, std::map<const ControlInfo*, int>& values,
+int parseAssignments(const QStringList& assignments, std::map<const ControlRow*, int>& values,
                      QString* error) {
     for (const QString& assignment : assignments) {
         const int equals = assignment.indexOf(QLatin1Char('='));
@@ -315,7 +315,7 @@ int parseAssignments(const QStringList& assignments, std::map<const ControlInfo*
             return kExitBadArgument;
         }
         const QString name = assignment.left(equals);
-        const ControlInfo* control = findControl(name.toStdString());
+        const ControlRow* control = findControl(name.toStdString());
         if (control == nullptr) {
             *error =
                 QStringLiteral("unknown control '%1' (see --help for the names)").arg(printableText(name));
@@ -339,14 +339,14 @@ int parseAssignments(const QStringList& assignments, std::map<const ControlInfo*
 
 int cameraCommand(const CliRequest& request) {
     // Everything that can be checked without a camera is checked first.
-    std::map<const ControlInfo*, int> values;
-    std::vector<const ControlInfo*> named;
+    std::map<const ControlRow*, int> values;
+    std::vector<const ControlRow*> named;
     QString error;
     if (request.action == CliRequest::Action::Set &&
         parseAssignments(request.assignments, values, &error) != kExitDone)
         return fail(kExitBadArgument, error);
     for (const QString& name : request.names) {
-        const ControlInfo* control = findControl(name.toStdString());
+        const ControlRow* control = findControl(name.toStdString());
         if (control == nullptr)
             return fail(
                 kExitBadArgument,
@@ -390,17 +390,14 @@ int cameraCommand(const CliRequest& request) {
         return fail(kExitFailed, QStringLiteral("the camera took none of its stored profile's values "
                                                 "for %1 s")
                                      .arg(std::chrono::seconds(kJobStallTimeout).count()));
-    std::vector<const ControlInfo*> asked = named;
+    std::vector<const ControlRow*> asked = named;
     for (const auto& entry : values)
         asked.push_back(entry.first);
     const QString silent = silentVendorControls(camera, asked);
     if (!silent.isEmpty())
         return fail(kExitNoCamera, silent + QStringLiteral(" (nothing was set)"));
     if (named.empty() && request.action == CliRequest::Action::Get) {
-        std::vector<const ControlInfo*> everything;
-        for (const ControlInfo& control : controlCatalog())
-            everything.push_back(&control);
-        const QString note = silentVendorControls(camera, everything);
+        const QString note = silentVendorControls(camera, namedControls());
         if (!note.isEmpty())
             fail(kExitDone, note);
     }
@@ -442,13 +439,13 @@ int cameraCommand(const CliRequest& request) {
         }
         case CliRequest::Action::LoadProfile: {
             CameraProfile reachable = load.profile;
-            for (const ControlInfo& control : controlCatalog()) {
-                if (isVendorControl(control) && !camera.hasExtensionUnit() &&
-                    reachable.values.erase(control.name) != 0)
+            for (const ControlRow* control : namedControls()) {
+                if (isVendorControl(*control) && !camera.hasExtensionUnit() &&
+                    reachable.values.erase(control->name) != 0)
                     fail(kExitDone,
                          QStringLiteral("profile: %1 skipped: the camera's extension unit does not "
                                         "answer")
-                             .arg(QString::fromLatin1(control.name)));
+                             .arg(QString::fromLatin1(control->name)));
             }
             const std::map<std::string, int> accepted = queueProfile(reachable, camera, {});
             for (const auto& [name, value] : accepted)

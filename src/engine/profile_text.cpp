@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <climits>
 
-#include "engine/control_catalog.h"
+#include "engine/control_table.h"
 
 namespace {
 const QString kProfileSection = QStringLiteral("profile");
@@ -180,8 +180,8 @@ ProfileLoad parseProfile(const QByteArray& text) {
 QByteArray profileText(const CameraProfile& profile) {
     QByteArray text = "[profile]\nformat=" + QByteArray::number(kProfileFormat) +
                       "\nserial=" + profile.serial.toUtf8() + "\n\n[controls]\n";
-    for (const ControlInfo& control : controlCatalog()) {
-        const auto found = profile.values.find(control.name);
+    for (const ControlRow* control : namedControls()) {
+        const auto found = profile.values.find(control->name);
         if (found != profile.values.end())
             text += entryLine(found->first, found->second) + '\n';
     }
@@ -218,9 +218,9 @@ QByteArray mergeProfileText(const QByteArray& existing, const CameraProfile& pro
         missing.erase(name);
     }
     QList<QByteArray> added;
-    for (const ControlInfo& control : controlCatalog()) {
-        if (missing.count(control.name) != 0)
-            added << entryLine(control.name, profile.values.at(control.name));
+    for (const ControlRow* control : namedControls()) {
+        if (missing.count(control->name) != 0)
+            added << entryLine(control->name, profile.values.at(control->name));
     }
     if (controlsEnd < 0 && !added.isEmpty()) {
         if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())

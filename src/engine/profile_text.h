@@ -38,7 +38,7 @@ struct ProfileLoad {
 ProfileLoad parseProfile(const QByteArray& text);
 constexpr int kMaxSkippedLines = 20;
 
-// A whole profile, controls in catalog order.
+// A whole profile, controls in the control table's order.
 QByteArray profileText(const CameraProfile& profile);
 // existing with the controls named in keys set to their values in profile: their lines
 // are rewritten, missing ones added to the controls section; every other line stays.

@@ -9,7 +9,7 @@
 #include <QStandardPaths>
 #include <atomic>
 
-#include "engine/control_catalog.h"
+#include "engine/control_reading.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
 
@@ -154,7 +154,7 @@ std::map<std::string, int> applyProfile(const CameraProfile& profile, UvcCamera&
                                         int* queued) {
     std::map<std::string, int> accepted;
     int count = 0;
-    for (const ControlInfo* control : applyOrder()) {
+    for (const ControlRow* control : applyOrder()) {
         const auto stored = profile.values.find(control->name);
         if (stored == profile.values.end())
             continue;
@@ -173,7 +173,7 @@ std::map<std::string, int> applyProfile(const CameraProfile& profile, UvcCamera&
             continue;
         // Not recorded here: the worker records the value once applied (pan and tilt jobs
         // that find their value already recorded do nothing).
-        SettingTaskEngine::instance().addJob(control->controlId, stored->second);
+        SettingTaskEngine::instance().addJob(control->id, stored->second);
         ++count;
     }
     if (queued != nullptr)
@@ -184,7 +184,7 @@ std::map<std::string, int> applyProfile(const CameraProfile& profile, UvcCamera&
 QStringList checkProfileKept(const std::map<std::string, int>& applied, UvcCamera& camera) {
     QStringList notKept;
     for (const auto& [name, value] : applied) {
-        const ControlInfo* control = findControl(name);
+        const ControlRow* control = findControl(name);
         const ControlReading reading = readControl(*control, camera);
         if (!reading.ok || reading.value == value)
             continue;

@@ -9,8 +9,8 @@
 #include "base/app_config.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
-#include "capture/standard_controls.h"
 #include "device/device_port.h"
+#include "engine/camera_value_read.h"
 #include "engine/control_id.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
@@ -24,8 +24,6 @@ constexpr int kExtensionUnitRetries = 20;
 constexpr int kDefaultFrameWidth = 3520;
 constexpr int kDefaultFrameHeight = 1104;
 constexpr int kBytesPerPixel = 4;
-// The power-line frequency in the kernel-streaming property set.
-constexpr int kKsPowerlineFrequency = 13;
 // The power-line frequency a restarting reset asks for again (60 Hz).
 constexpr int kResetAntiFlickerMode = 2;
 constexpr int kResetWatchIntervalMs = 100;
@@ -314,84 +312,8 @@ void CameraSession::readValues() {
     writeStdout("getDefaultValue\n");
     appConfig().resolutionList = stream_.getList();
     writeStdout("resolution end\n");
-    readCameraValues();
-}
-
-void CameraSession::readCameraValues() {
-    CurrentValues& values = currentValues();
-    UvcCamera& camera = stream_.camera();
-    UVCXUManager& xu = UVCXUManager::instance();
-
-    if (quitRequested())
-        return;
-    values.zoom = camera.getValue(ZOOM);
-    values.pan = camera.getValue(PAN);
-    values.tilt = camera.getValue(TILT);
-    debugLog("\n--------getDefaultValue zoom: %d ,pan:%d, tilt: %d --------\n", values.zoom.load(),
-             values.pan.load(), values.tilt.load());
-
-    if (quitRequested())
-        return;
-    values.expAuto = camera.getFlags(EXPOSURE);
-    values.gain = camera.getValue(GAIN);
-    values.expTime = camera.getValue(EXPOSURE);
-    debugLog("\n--------getDefaultValue exp: %d ,gain:%d, expTime: %d --------\n", values.expAuto.load(),
-             values.gain.load(), values.expTime.load());
-
-    if (quitRequested())
-        return;
-    values.wbAuto = camera.getFlags(WHITEBALANCE);
-    values.wbValue = camera.getValue(WHITEBALANCE);
-    debugLog("\n--------getDefaultValue wb: %d ,wbValue:%d --------\n", values.wbAuto.load(),
-             values.wbValue.load());
-
-    if (quitRequested())
-        return;
-    values.autoFrame = xu.getAutoFrame();
-    values.autoFrameSensitive = xu.getAutoSensitive();
-    values.autoFrameZoomLevel = xu.getAutoFrameZoomLevel();
-    debugLog("\n--------getDefaultValue autoFrame: %d--------\n", values.autoFrame.load());
-    debugLog("--------getDefaultValue autoFrameSensitive : %d, autoFrameZoomLevel : %d--------\n",
-             values.autoFrameSensitive.load(), values.autoFrameZoomLevel.load());
-
-    if (quitRequested())
-        return;
-    values.brightness = camera.getValue(BRIGHTNESS);
-    values.contrast = camera.getValue(CONTRAST);
-    values.hue = camera.getValue(HUE);
-    values.saturation = camera.getValue(SATURATION);
-    values.sharpness = camera.getValue(SHARPNESS);
-    values.gamma = camera.getValue(GAMMA);
-    values.backlight = camera.getValue(BACKLIGHTCOMPENSATION);
-    values.hdr = xu.getHdr();
-    debugLog("\n--------getDefaultValue brightness: %d ,contract:%d, hue: %d --------\n",
-             values.brightness.load(), values.contrast.load(), values.hue.load());
-    debugLog("--------getDefaultValue saturation: %d ,sharpness:%d, gamma: %d --------\n",
-             values.saturation.load(), values.sharpness.load(), values.gamma.load());
-    debugLog("--------getDefaultValue backlight: %d ,hdr:%d--------\n", values.backlight.load(),
-             values.hdr.load());
-
-    if (quitRequested())
-        return;
-    values.antiFlicker = camera.getKsValue(kKsPowerlineFrequency);
-    debugLog("\n--------getDefaultValue frequency: %d--------\n", values.antiFlicker.load());
-
-    if (quitRequested())
-        return;
-    values.trackingActive = xu.getTrackingActive();
-    debugLog("\n--------getDefaultValue TrackingActive: %d--------\n", values.trackingActive.load());
-
-    if (quitRequested())
-        return;
-    xu.getFwVersion(values.fwVersion);
-    xu.getSerialNumber(values.serialNumber);
-    debugLog("\n--------getDefaultValue fwVer: %s ,sn:%s --------\n", values.fwVersion, values.serialNumber);
-    debugLog("\n--------getDefaultValue info: %d --------\n", values.info.load());
-
-    if (quitRequested())
-        return;
-    values.transferSize = static_cast<int32_t>(xu.getTransferSize());
-
+    if (!readCameraValues(stream_.camera(), UVCXUManager::instance(), currentValues()))
+        return;  // a quit request cut the read short: the views keep what they show
     emit valuesRead();
     // After a reconnect the stream runs the default MJPG entry, but converted to RGB32 when
     // the last format requested was another one: open it again with its native samples.

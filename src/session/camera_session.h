@@ -145,7 +145,6 @@ private:
     bool findExtensionUnit();
     void abandonConnectionForQuit();
     void prepareDefaultFrameFormat();
-    void readCameraValues();
 
     // The format and reset flows.
     void switchStreamFormat(const RESOLUTION_LIST& r);

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "base/debug_log.h"
-#include "engine/control_catalog.h"
+#include "engine/control_table.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
 #include "session/camera_profile.h"
@@ -18,21 +18,20 @@ constexpr auto kProfileApplyWait = std::chrono::seconds(3);
 
 std::map<std::string, int> recordedProfile() {
     std::map<std::string, int> values;
-    for (const ControlInfo& control : controlCatalog())
-        values[control.name] = recordedValue(control, currentValues());
+    for (const ControlRow* control : namedControls())
+        values[control->name] = recordedValue(*control, currentValues());
     return values;
 }
 
 // The values the queued jobs will record, over values (later jobs win).
 void addPendingJobs(const std::deque<SettingJob>& jobs, std::map<std::string, int>& values) {
     for (const SettingJob& job : jobs) {
-        for (const ControlInfo& control : controlCatalog()) {
-            if (control.controlId != job.controlId)
-                continue;
-            CurrentValues scratch;
-            recordValue(control, job.value, scratch);
-            values[control.name] = recordedValue(control, scratch);
-        }
+        const ControlRow* control = controlRow(job.controlId);
+        if (control == nullptr || control->name == nullptr)
+            continue;
+        CurrentValues scratch;
+        recordValue(*control, job.value, scratch);
+        values[control->name] = recordedValue(*control, scratch);
     }
 }
 }  // namespace

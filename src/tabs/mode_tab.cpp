@@ -6,6 +6,7 @@
 
 #include "base/app_config.h"
 #include "base/debug_log.h"
+#include "base/scale_size.h"
 #include "widgets/center_combo_box.h"
 #include "widgets/custom_mode_switcher.h"
 
@@ -47,16 +48,16 @@ bool sameEntry(const RESOLUTION_LIST& a, const RESOLUTION_LIST& b) {
 }  // namespace
 
 ModeTab::ModeTab(QWidget* parent) : BaseTab(parent) {
-    setupUi();
+    ui.setupUi(this);
     scaleForDpi();
-    modeSwitcher->setButtonTexts(tr("H264"), tr("MJPG"), tr("YUY2"));
+    ui.modeSwitcher->setButtonTexts(tr("H264"), tr("MJPG"), tr("YUY2"));
     setMJPGDefault();
 
-    connect(modeSwitcher, &CustomModeSwitcher::modeChanged, this, &ModeTab::modeSwitched);
-    connect(modifyButton, &QPushButton::released, this, &ModeTab::modifyReleased);
-    connect(comboBox, QOverload<int>::of(&QComboBox::activated), this, &ModeTab::comboBoxSelected);
-    connect(comboBox, &CenterComboBox::popupShowing, this,
-            [this](bool showing) { modifyButton->setVisible(!showing); });
+    connect(ui.modeSwitcher, &CustomModeSwitcher::modeChanged, this, &ModeTab::modeSwitched);
+    connect(ui.modifyButton, &QPushButton::released, this, &ModeTab::modifyReleased);
+    connect(ui.comboBox, QOverload<int>::of(&QComboBox::activated), this, &ModeTab::comboBoxSelected);
+    connect(ui.comboBox, &CenterComboBox::popupShowing, this,
+            [this](bool showing) { ui.modifyButton->setVisible(!showing); });
 }
 
 QString ModeTab::entryLabel(const RESOLUTION_LIST& entry) {
@@ -65,14 +66,14 @@ QString ModeTab::entryLabel(const RESOLUTION_LIST& entry) {
 }
 
 void ModeTab::modifyComboBoxItem(int mode) {
-    debugLog("modifyComboBoxItem mode: %d, count: %d\n", mode, comboBox->count());
+    debugLog("modifyComboBoxItem mode: %d, count: %d\n", mode, ui.comboBox->count());
     const char* format = formatOfMode(mode);
     if (format == nullptr) {
         debugLog("unsupported mode: %d\n", mode);
-        debugLog("comboBox count: %d\n", comboBox->count());
+        debugLog("comboBox count: %d\n", ui.comboBox->count());
         return;
     }
-    comboBox->clear();
+    ui.comboBox->clear();
     modeEntries.clear();
     listedMode_ = mode;
     const std::vector<RESOLUTION_LIST>& list = appConfig().resolutionList;
@@ -81,15 +82,15 @@ void ModeTab::modifyComboBoxItem(int mode) {
     for (const RESOLUTION_LIST& entry : list) {
         if (entry.format != format)
             continue;
-        comboBox->insertItem(0, entryLabel(entry));
+        ui.comboBox->insertItem(0, entryLabel(entry));
         modeEntries.insert(modeEntries.begin(), entry);
     }
-    debugLog("comboBox count: %d\n", comboBox->count());
+    debugLog("comboBox count: %d\n", ui.comboBox->count());
 }
 
 void ModeTab::modeSwitched(int mode) {
     modifyComboBoxItem(mode);
-    const QString current = comboBox->currentText();
+    const QString current = ui.comboBox->currentText();
     debugLog("mode changed: %d, %s\n", mode, current.toUtf8().constData());
     // Nothing is chosen until the list offers something in this format.
     targetResolution = RESOLUTION_LIST();
@@ -102,7 +103,7 @@ void ModeTab::modeSwitched(int mode) {
 }
 
 void ModeTab::comboBoxSelected(int index) {
-    debugLog("comboBoxSelected changed: %d, %s\n", index, comboBox->currentText().toUtf8().constData());
+    debugLog("comboBoxSelected changed: %d, %s\n", index, ui.comboBox->currentText().toUtf8().constData());
     if (index < 0 || index >= static_cast<int>(modeEntries.size()))
         return;  // a placeholder item: no camera format behind it yet
     targetResolution = modeEntries[static_cast<size_t>(index)];
@@ -118,13 +119,14 @@ void ModeTab::updateModifyButton() {
     // been applied yet (the empty record's index 0 names no entry).
     const bool chosen = !targetResolution.format.empty();
     const bool nothingApplied = currentResolution.format.empty();
-    modifyButton->setEnabled(chosen && (nothingApplied || currentResolution.index != targetResolution.index));
+    ui.modifyButton->setEnabled(chosen &&
+                                (nothingApplied || currentResolution.index != targetResolution.index));
 }
 
 void ModeTab::modifyReleased() {
     debugLog("modifyButton released \n");
     currentResolution = targetResolution;
-    modifyButton->setEnabled(false);
+    ui.modifyButton->setEnabled(false);
     emit onResolutionChanged(targetResolution);
 }
 
@@ -140,7 +142,7 @@ RESOLUTION_LIST ModeTab::setH264Default() {
 
 RESOLUTION_LIST ModeTab::selectDefault(int mode, bool logEntries) {
     RESOLUTION_LIST result;
-    modeSwitcher->setMode(mode);
+    ui.modeSwitcher->setMode(mode);
     // The switcher now shows this mode: the list must too, or the search below would look
     // at another format's entries.
     if (listedMode_ != mode && listedMode_ != 0)
@@ -164,11 +166,11 @@ RESOLUTION_LIST ModeTab::selectDefault(int mode, bool logEntries) {
         }
     }
     debugLog("found index: %d\n", found);
-    comboBox->setCurrentIndex(found);
+    ui.comboBox->setCurrentIndex(found);
     currentResolution = result;
     // A choice made before is void now that the list shows the default again.
     targetResolution = result;
-    modifyButton->setEnabled(false);
+    ui.modifyButton->setEnabled(false);
     return result;
 }
 
@@ -176,19 +178,29 @@ void ModeTab::showAppliedResolution(const RESOLUTION_LIST& r) {
     const int mode = modeOfFormat(r.format);
     if (mode == 0)
         return;
-    modeSwitcher->setMode(mode);
+    ui.modeSwitcher->setMode(mode);
     modifyComboBoxItem(mode);
     for (size_t i = 0; i < modeEntries.size(); ++i) {
         if (sameEntry(modeEntries[i], r))
-            comboBox->setCurrentIndex(static_cast<int>(i));
+            ui.comboBox->setCurrentIndex(static_cast<int>(i));
     }
     currentResolution = r;
     targetResolution = r;
-    modifyButton->setEnabled(false);
+    ui.modifyButton->setEnabled(false);
 }
 
 void ModeTab::updateFromState() {
-    scrollArea->verticalScrollBar()->setValue(0);
+    ui.scrollArea->verticalScrollBar()->setValue(0);
     modifyComboBoxItem(kModeMjpg);
     setMJPGDefault();
+}
+
+void ModeTab::scaleForDpi() {
+    const double scale = getScaleSize();
+    const double fittedFrom = appConfig().scale;
+    setFixedWidth(static_cast<int>(width() / fittedFrom * scale));
+    ui.scrollAreaWidgetContents->setFixedSize(
+        static_cast<int>(ui.scrollAreaWidgetContents->width() / fittedFrom * scale),
+        ui.scrollAreaWidgetContents->height());
+    update();
 }

@@ -8,12 +8,7 @@
 
 #include "base/resolution_list.h"
 #include "tabs/base_tab.h"
-
-class CenterComboBox;
-class CustomModeSwitcher;
-class QLabel;
-class QPushButton;
-class QScrollArea;
+#include "tabs/mode_tab_ui.h"
 
 class ModeTab : public BaseTab {
     Q_OBJECT
@@ -49,20 +44,13 @@ public slots:
     void comboBoxSelected(int index);
 
 private:
-    void setupUi();
-    void retranslateUi();
     void modeSwitched(int mode);
     void updateModifyButton();
     void modifyReleased();
     // The default entry of a format: selects it and makes it the applied one.
     RESOLUTION_LIST selectDefault(int mode, bool logEntries);
 
-    QScrollArea* scrollArea = nullptr;
-    QWidget* scrollAreaWidgetContents = nullptr;
-    QLabel* ModeTitle = nullptr;
-    CustomModeSwitcher* modeSwitcher = nullptr;
-    CenterComboBox* comboBox = nullptr;
-    QPushButton* modifyButton = nullptr;
+    ModeTabForm ui;
 
     // Backs the combo box: item i shows modeEntries[i].
     std::vector<RESOLUTION_LIST> modeEntries;

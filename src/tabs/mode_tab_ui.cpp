@@ -1,5 +1,3 @@
-// The mode page's form: title, mode switcher, format list and the Modify button in one
-// scrolling column; and its fitting to the screen's scale.
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -7,9 +5,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "base/app_config.h"
-#include "base/scale_size.h"
-#include "tabs/mode_tab.h"
+#include "tabs/mode_tab_ui.h"
 #include "widgets/center_combo_box.h"
 #include "widgets/custom_mode_switcher.h"
 #include "widgets/dialog_style.h"
@@ -34,15 +30,15 @@ const char* const kModifyStyle =
     "QPushButton:disabled { color: rgba(255, 255, 255, 0.4); background-color: rgba(255, 255, 255, 0.15); }";
 }  // namespace
 
-void ModeTab::setupUi() {
-    setObjectName(QStringLiteral("ModeTab"));
-    resize(310, 650);
-    setFont(calibriFont(12));
-    setStyleSheet(QString::fromLatin1(kPageStyle));
+void ModeTabForm::setupUi(QWidget* page) {
+    page->setObjectName(QStringLiteral("ModeTab"));
+    page->resize(310, 650);
+    page->setFont(calibriFont(12));
+    page->setStyleSheet(QString::fromLatin1(kPageStyle));
 
-    auto* pageLayout = new QVBoxLayout(this);
+    auto* pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(0, 0, 0, 0);
-    scrollArea = new QScrollArea(this);
+    scrollArea = new QScrollArea(page);
     scrollArea->setObjectName(QStringLiteral("scrollArea"));
     scrollArea->setFrameShape(QFrame::NoFrame);
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -91,11 +87,11 @@ void ModeTab::setupUi() {
     column->addStretch(1);
 
     scrollArea->setWidget(scrollAreaWidgetContents);
-    retranslateUi();
+    retranslateUi(page);
 }
 
-void ModeTab::retranslateUi() {
-    setWindowTitle(tr("ModeTab"));
+void ModeTabForm::retranslateUi(QWidget* page) {
+    page->setWindowTitle(tr("ModeTab"));
     ModeTitle->setText(tr("Video Stream Mode"));
     modifyButton->setText(tr("Modify"));
     comboBox->setAccessibleName(tr("Resolution"));
@@ -106,14 +102,4 @@ void ModeTab::retranslateUi() {
     comboBox->addItem(tr("1920x1080(30p)"));
     comboBox->addItem(tr("1280x720(30p)"));
     comboBox->addItem(tr("640x360(30p)"));
-}
-
-void ModeTab::scaleForDpi() {
-    const double scale = getScaleSize();
-    const double fittedFrom = appConfig().scale;
-    setFixedWidth(static_cast<int>(width() / fittedFrom * scale));
-    scrollAreaWidgetContents->setFixedSize(
-        static_cast<int>(scrollAreaWidgetContents->width() / fittedFrom * scale),
-        scrollAreaWidgetContents->height());
-    update();
 }

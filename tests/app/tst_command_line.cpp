@@ -14,15 +14,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "session/camera_profile.h"
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
 #include "device/sim/fw_image.h"
 #include "device/sim/sim_camera.h"
-#include "engine/control_id.h"
 #include "engine/setting_task_engine.h"
-#include "session/camera_profile.h"
+#include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
 namespace {
@@ -465,6 +465,7 @@ private slots:
     }
     void windowReappliesTheProfileAfterAReplug() {
         using namespace window_test;
+        using control_binding::sendChange;
         using device::ControlGroup;
         const QString path = profilePathFor("LX8A2412000137");
         const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
@@ -481,11 +482,11 @@ private slots:
             Rig rig(digitalPtz);
             QVERIFY(rig.connect());
             QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
-            SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, 170);  // as the settings page sends it
-            SettingTaskEngine::instance().addJob(WB_SWITCH, 0);
-            SettingTaskEngine::instance().addJob(EPTZ_ZOOM, 200);
-            SettingTaskEngine::instance().addJob(EWC_PAN, 5);
-            SettingTaskEngine::instance().addJob(EWC_TILT, -3);
+            sendChange(ADJ_BRIGHTNESS, 170);      // as the settings page sends it
+            sendChange(WB_SWITCH, 0);
+            sendChange(EPTZ_ZOOM, 200);
+            sendChange(EWC_PAN, 5);
+            sendChange(EWC_TILT, -3);
             QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
             QTRY_COMPARE_WITH_TIMEOUT(stored("brightness"), 170, 3000);
             QCOMPARE(stored("white-balance-auto"), 0);
@@ -494,7 +495,7 @@ private slots:
             // Another writer (the command line) stores a value; the window's next change
             // keeps it.
             QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
-            SettingTaskEngine::instance().addJob(ADJ_SATURATION, 120);
+            sendChange(ADJ_SATURATION, 120);
             QTRY_COMPARE_WITH_TIMEOUT(stored("saturation"), 120, 3000);
             QCOMPARE(stored("contrast"), 50);
 
@@ -520,7 +521,7 @@ private slots:
             // A change just before a quit: the worker takes no job any more, the window
             // stores it on the way out all the same.
             requestQuit();
-            SettingTaskEngine::instance().addJob(ADJ_HUE, 33);
+            sendChange(ADJ_HUE, 33);
             rig.window.reset();
             clearQuitRequest();
             QCOMPARE(stored("hue"), 33);

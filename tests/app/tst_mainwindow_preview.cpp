@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "engine/control_id.h"
+#include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;
@@ -139,12 +139,12 @@ private slots:
         QVERIFY(!hasPicture());
     }
 
-    void settingJobChangesThePicture() {
+    void aBrightnessChangeChangesThePicture() {
         QVERIFY(firstPicture());
         const double before = meanLevel();
-        SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, 200);
+        control_binding::sendChange(ADJ_BRIGHTNESS, 200);
         QVERIFY(tickUntil(window(), [&] { return meanLevel() > before + 30.0; }));
-        SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, 0);
+        control_binding::sendChange(ADJ_BRIGHTNESS, 0);
         QVERIFY(tickUntil(window(), [&] { return meanLevel() < before - 30.0; }));
     }
 

@@ -1,9 +1,8 @@
-// The settings page in the main window on the simulated camera: each control reaches the
-// camera in the camera's units, the refill after a connection shows the camera's values
-// without sending anything back, the Auto Zoom interlock, and the tab strip.
+// The settings page in the main window on the simulated camera: the refill after a
+// connection shows the camera's values without sending anything back, the Auto Zoom
+// interlock reaching the camera, and the tab strip.
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QtTest>
-#include <functional>
 #include <mutex>
 
 #include "engine/control_id.h"
@@ -19,8 +18,6 @@ using namespace window_test;
 using namespace setting_drive;
 using device::ControlGroup;
 using device::sim::SimCamera;
-using Reading = std::function<long(const SimCamera&)>;
-Q_DECLARE_METATYPE(Reading)
 
 namespace {
 // The jobs the settings worker took.
@@ -49,137 +46,16 @@ struct JobRecord {
 const auto P = ControlGroup::VideoProcAmp;
 const auto C = ControlGroup::CameraControl;
 
-Reading value(ControlGroup group, long property) {
-    return [=](const SimCamera& camera) { return camera.control(group, property).value; };
-}
-Reading automatic(ControlGroup group, long property) {
-    return [=](const SimCamera& camera) {
-        return long(camera.control(group, property).flags == device::kFlagsAuto);
-    };
-}
-Reading vendor(uint8_t device::sim::XuControls::*field) {
-    return [=](const SimCamera& camera) { return long(camera.xuControls().*field); };
-}
-
 long zoomOf(const SimCamera& camera) {
     return camera.control(C, device::kCamZoom).value;
 }
 
-// Drags the zoom rectangle to the right edge; answers the pan it let go at.
-long dragRectangleRight(SettingTab& page) {
-    RangeEptzController* controller = page.form().eptzController;
-    scrollTo(page, controller);
-    QPoint pos = controller->getRect().center().toPoint();
-    QTest::mousePress(controller, Qt::LeftButton, {}, pos);
-    while (pos.x() < controller->width() - 1) {
-        pos.rx() += 1;
-        QTest::mouseMove(controller, pos);
-    }
-    QTest::mouseRelease(controller, Qt::LeftButton, {}, pos);
-    return long(controller->getPan());
-}
 }  // namespace
 
 class PageWiringTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controlReachesTheCamera_data() {
-        QTest::addColumn<QString>("before");   // "zoom" (digital zoom at 300) or "auto zoom" (on) first
-        QTest::addColumn<QString>("control");  // object name of the widget dragged or clicked
-        QTest::addColumn<int>("target");       // slider: the value dragged to; else the value expected
-        QTest::addColumn<int>("unit");         // camera units per slider unit
-        QTest::addColumn<Reading>("reading");
-        QTest::addColumn<int>("forced");  // control the release sends once more, forced (0: none)
-        QTest::addColumn<int>("key");     // the key pressed on the focused control instead of the mouse
-
-        using XU = device::sim::XuControls;
-        const auto row = [](const char* name, const char* before, const char* control, int target, int unit,
-                            Reading reading, int forced, int key = 0) {
-            QTest::newRow(name) << QString(before) << QString(control) << target << unit << reading << forced
-                                << key;
-        };
-        row("brightness", "", "brightnessSlider", 150, 1, value(P, device::kProcBrightness), ADJ_BRIGHTNESS);
-        row("contrast", "", "contrastSlider", 40, 1, value(P, device::kProcContrast), ADJ_CONTRAST);
-        row("hue", "", "hueSlider", 120, 1, value(P, device::kProcHue), ADJ_HUE);
-        row("saturation", "", "saturationSlider", 160, 1, value(P, device::kProcSaturation), ADJ_SATURATION);
-        row("sharpness", "", "sharpnessSlider", 20, 1, value(P, device::kProcSharpness), ADJ_SHAPNESS);
-        row("gain", "", "gainSlider", 4, 1, value(P, device::kProcGain), EXP_GAIN);
-        row("exposure time", "", "expSlider", -2, 1, value(C, device::kCamExposure), EXP_TIME);
-        row("white balance in kelvin", "", "wbSlider", 55, 100, value(P, device::kProcWhiteBalance),
-            WB_VALUE);
-        row("automatic exposure", "", "exposureSwitch", 1, 1, automatic(C, device::kCamExposure), 0);
-        row("automatic white balance", "", "wbSwitch", 1, 1, automatic(P, device::kProcWhiteBalance), 0);
-        row("digital zoom", "", "eptzSlider", 300, 1, value(C, device::kCamZoom), EPTZ_ZOOM);
-        row("reset", "zoom", "ezptResetBtn", 100, 1, value(C, device::kCamZoom), 0);
-        row("pan by the rectangle", "zoom", "eptzController", 0, 1, value(C, device::kCamPan), EWC_PAN);
-        row(
-            "anti-flicker 50Hz", "", "Mode1", 1, 1, [](const SimCamera& c) { return c.powerLineFrequency(); },
-            0);
-        row("HDR", "", "HDRSwitch", 1, 1, vendor(&XU::hdr), 0);
-        row("tracking", "", "TASSwitch", 1, 1, vendor(&XU::tracking), 0);
-        row("auto zoom", "", "autoFrameSwitch", 1, 1, vendor(&XU::autoFrame), 0);
-        row(
-            "sensitivity", "auto zoom", "sensitivitySlider", -2, 1,
-            [](const SimCamera& c) { return long(c.xuControls().sensitivity); }, AUTO_FRAME_SENSITIVE);
-        row("zoom level", "auto zoom", "zoomLevelSlider", 3, 1, vendor(&XU::zoomLevel),
-            AUTO_FRAME_ZOOM_LEVEL);
-        // By keyboard: a key press is one change and one release, however far it goes.
-        row("white balance by Home, in kelvin", "", "wbSlider", 20, 100, value(P, device::kProcWhiteBalance),
-            WB_VALUE, Qt::Key_Home);
-        row(
-            "anti-flicker 50Hz by Space", "", "Mode1", 1, 1,
-            [](const SimCamera& c) { return c.powerLineFrequency(); }, 0, Qt::Key_Space);
-        row("pan by the right arrow", "zoom", "eptzController", 1, 1, value(C, device::kCamPan), EWC_PAN,
-            Qt::Key_Right);
-    }
-
-    void controlReachesTheCamera() {
-        QFETCH(QString, before);
-        QFETCH(QString, control);
-        QFETCH(int, target);
-        QFETCH(int, unit);
-        QFETCH(Reading, reading);
-        QFETCH(int, forced);
-        QFETCH(int, key);
-        JobRecord record;
-        Rig rig;
-        SimCamera& camera = *rig.camera;
-        // Manual exposure and white balance, so that their sliders show.
-        camera.setControl(C, device::kCamExposure, {-5, device::kFlagsManual});
-        camera.setControl(P, device::kProcWhiteBalance, {4600, device::kFlagsManual});
-        QVERIFY(rig.connect());
-        SettingTab& page = *rig.window->settingPage();
-        if (before == "zoom") {
-            const int zoom = dragSlider(page, page.form().eptzSlider, 300);
-            QTRY_COMPARE(zoomOf(camera), long(zoom));
-        } else if (before == "auto zoom") {
-            click(page, page.form().autoFrameSwitch);
-            QTRY_COMPARE(int(camera.xuControls().autoFrame), 1);
-        }
-        const long was = reading(camera);
-
-        QWidget* widget = page.findChild<QWidget*>(control);
-        long expected = target;
-        const int jobsBefore = forced != 0 ? record.count(forced) : 0;
-        if (key != 0) {
-            scrollTo(page, widget);
-            QTest::keyClick(widget, Qt::Key(key));
-            expected = long(target) * unit;
-        } else if (auto* slider = qobject_cast<CustomSlider*>(widget))
-            expected = long(dragSlider(page, slider, target)) * unit;
-        else if (control == "eptzController")
-            expected = dragRectangleRight(page);
-        else
-            click(page, widget);
-        QVERIFY(expected != was);
-        QTRY_COMPARE(reading(camera), expected);
-        if (forced != 0)
-            QTRY_COMPARE(record.count(forced, true, int(expected)), 1);
-        if (key != 0 && forced != 0 && forced != EWC_PAN)
-            QCOMPARE(record.count(forced) - jobsBefore, 2);  // one change, one release
-    }
-
     void refillShowsTheCameraAndSendsNothing() {
         JobRecord record;
         Rig rig;

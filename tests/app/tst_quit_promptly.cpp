@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "base/quit_request.h"
-#include "engine/control_id.h"
+#include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
 using namespace window_test;
@@ -57,7 +57,7 @@ private slots:
             QVERIFY(isReady(*window));
             camera->setLatency("ControlPort::set", 300);
             for (int value = 1; value <= 10; ++value)
-                SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, value);
+                control_binding::sendChange(ADJ_BRIGHTNESS, value);
         }
 
         // Another thread sees the state and asks for the close, as the window system would:

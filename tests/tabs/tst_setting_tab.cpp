@@ -1,11 +1,14 @@
-// The settings page on its own: the digital zoom's signals, Backlight Compensation against
-// gamma, and the fit of texts and of the column. (The refresh is tested in the window.)
+// The settings page on its own: each widget bound to its control, the digital zoom's
+// recentring, Backlight Compensation against gamma, and the fit of texts and of the
+// column. (The refresh is tested in the window.)
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
+#include "support/log_capture.h"
 #include "tabs/range_eptz_controller.h"
 #include "tabs/tst_setting_tab_drive.h"
 #include "widgets/custom_mode_switcher.h"
@@ -29,6 +32,18 @@ class SettingTabTest : public QObject {
     std::unique_ptr<QWidget> holder;  // owns the page and its busy overlay, as the tab widget does
     SettingTab* page = nullptr;
     const SettingTabForm& ui() const { return page->form(); }
+    static SettingTaskEngine& engine() { return SettingTaskEngine::instance(); }
+    // The jobs queued since the queue held `from`, as "<id in hex> <value>[ forced]".
+    static QStringList jobsSince(std::size_t from) {
+        QStringList jobs;
+        const std::deque<SettingJob> pending = engine().pendingJobs();
+        for (std::size_t i = from; i < pending.size(); ++i)
+            jobs << QStringLiteral("%1 %2%3")
+                        .arg(pending[i].controlId, 0, 16)
+                        .arg(pending[i].value)
+                        .arg(pending[i].force ? " forced" : "");
+        return jobs;
+    }
 
 private slots:
     void init() {
@@ -46,55 +61,140 @@ private slots:
         SettingTaskEngine::instance().deleteCamera();
     }
 
-    void digitalZoomRecentresAtNoZoom() {
-        QStringList order;  // pan, tilt and zoom as they leave the page
-        const auto note = [&order](const char* what) {
-            return [&order, what](int v) { order << what + QString::number(v); };
+    // Each control's widget queues its own control in the camera's units, announced by the
+    // lines the page always logged; a slider let go sends its value once more, forced.
+    void everyWidgetQueuesItsControl_data() {
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<QString>("signal");  // "change", "release" or "move"
+        QTest::addColumn<int>("value");       // the page's (tilt: minus it)
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("jobs");  // "<id in hex> <value>[ forced]"
+        const auto row = [](const char* widget, const char* signal, int value, QStringList lines,
+                            QStringList jobs) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(widget, signal)))
+                << QString(widget) << QString(signal) << value << lines << jobs;
         };
-        connect(page, &SettingTab::panClicked, page, note("pan "));
-        connect(page, &SettingTab::tiltClicked, page, note("tilt "));
-        connect(page, &SettingTab::eptzSliderChange, page, note("zoom "));
+        const QString stars = QStringLiteral("\n********%1, %2 ********\n");
+        row("eptzSlider", "change", 200, {"controlEptzSlider 200 \n"}, {"1000 200"});
+        row("eptzSlider", "release", 200, {stars.arg("forceZoom").arg(200), "forceZoom: 200 \n"},
+            {"1000 200 forced"});
+        row("eptzController", "move", 5,
+            {"\n********eptzPositionChanged, 5, -5 ********\n", "controlPan 5 \n", "controlTilt -5 \n"},
+            {"1001 5", "1002 -5"});
+        row("eptzController", "release", 5,
+            {"\n********eptzforcePanTilt, 5, -5 ********\n", "forcePanTilt pan: 5, tilt: -5 \n"},
+            {"1001 5 forced", "1002 -5 forced"});
+        // The plain sliders: widget, control id, page value, camera value, change and force names.
+        const struct {
+            const char *widget, *id;
+            int shown, value;
+            const char *change, *force;
+        } sliders[] = {{"gainSlider", "1004", 4, 4, "controlGain", "forceGain"},
+                       {"expSlider", "1005", -3, -3, "controlExpValue", "forceExp"},
+                       {"wbSlider", "1007", 46, 4600, "controlWBValue", "forceWb"},
+                       {"brightnessSlider", "1008", 150, 150, "controlBrightness", "forceBrightnessm"},
+                       {"contrastSlider", "1009", 40, 40, "controlContrast", "forceContrast"},
+                       {"hueSlider", "100a", 5, 5, "controlHue", "forceHue"},
+                       {"saturationSlider", "100b", 60, 60, "controlSaturation", "forceSaturation"},
+                       {"sharpnessSlider", "100c", 3, 3, "controlSharpness", "forceSharpness"},
+                       {"gammaSlider", "100d", 12, 120, "controlGamma", "forceGamma"}};
+        for (const auto& s : sliders) {
+            const QString job = QStringLiteral("%1 %2").arg(s.id).arg(s.value);
+            row(s.widget, "change", s.shown, {QStringLiteral("%1 %2 \n").arg(s.change).arg(s.value)}, {job});
+            row(s.widget, "release", s.shown,
+                {stars.arg(s.force).arg(s.shown), QStringLiteral("%1: %2 \n").arg(s.force).arg(s.value)},
+                {job + " forced"});
+        }
+        row("exposureSwitch", "change", 1, {"enableExposureControl 0 \n", "controlExpMode 1 \n"}, {"1003 1"});
+        row("wbSwitch", "change", 0, {"enableWBControl 1 \n", "controlWBMode 0 \n"}, {"1006 0"});
+        row("BCSwitch", "change", 1, {"BCSwitch, gamma 100 \n", "controlBCMode 1 \n"}, {"100e 1"});
+        row("antiFlickerSwitcher", "change", 1, {"controlAntiFlickerMode 1 \n"}, {"100f 1"});
+        row("autoFrameSwitch", "change", 1, {"autoFrameSwitch 1, 0 \n"}, {"2000 1"});
+        row("sensitivitySlider", "change", -1, {"controlExpValue -1 \n"}, {"2001 -1"});
+        row("sensitivitySlider", "release", -1, {stars.arg("forceAutoFrame").arg(-1)}, {"2001 -1 forced"});
+        row("zoomLevelSlider", "change", 3, {"controlZoomLevel 3 \n"}, {"2002 3"});
+        row("zoomLevelSlider", "release", 3, {stars.arg("forceZoomLevel").arg(3)}, {"2002 3 forced"});
+        row("HDRSwitch", "change", 1, {"hdrSwitch 1 \n"}, {"2004 1"});
+        row("TASSwitch", "change", 1, {"TASSwitch 1 \n"}, {"2005 1"});
+        row("LCDSwitch", "change", 1, {"lcdSwitch 1 \n"}, {"2006 1"});
+    }
+
+    void everyWidgetQueuesItsControl() {
+        QFETCH(QString, widget);
+        QFETCH(QString, signal);
+        QFETCH(int, value);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, jobs);
+        QObject* sender = page->findChild<QObject*>(widget);
+        QVERIFY(sender != nullptr);
+        const std::size_t before = engine().pendingJobCount();
+        LogCapture log;
+        if (auto* slider = qobject_cast<CustomSlider*>(sender))
+            signal == "change" ? emit slider->sliderValueChanged(value) : emit slider->sliderReleased(value);
+        else if (auto* button = qobject_cast<SwitchButton*>(sender))
+            emit button->switchChanged(value != 0);
+        else if (auto* switcher = qobject_cast<CustomModeSwitcher*>(sender))
+            emit switcher->modeChanged(value);
+        else if (auto* controller = qobject_cast<RangeEptzController*>(sender))
+            signal == "move" ? emit controller->positionChanged(value, -value)
+                             : emit controller->forcePanTilt(value, -value);
+        QCOMPARE(jobsSince(before), jobs);
+        int at = -1;  // the lines, in this order, among the page's others
+        for (const QString& line : lines) {
+            const std::vector<std::string> writes = log.writes();
+            const auto found = std::find(writes.begin() + (at + 1), writes.end(), line.toStdString());
+            QVERIFY2(found != writes.end(), qPrintable(line));
+            at = int(found - writes.begin());
+        }
+    }
+
+    // The digital zoom at 100 or reset: the rectangle is centred and pan and tilt are sent
+    // back to 0 before the zoom.
+    void digitalZoomRecentresAtNoZoom() {
+        const std::size_t start = engine().pendingJobCount();
         QVERIFY(dragSlider(*page, ui().eptzSlider, 200) > 100 && ui().ezptResetBtn->isEnabled());
-        QVERIFY(!order.join(',').contains("pan"));
+        QVERIFY(jobsSince(start).filter(QRegularExpression("^100[12] ")).isEmpty());
         QCOMPARE(dragSlider(*page, ui().eptzSlider, 100), 100);
         QVERIFY(!ui().ezptResetBtn->isEnabled());
-        QCOMPARE(order.mid(order.size() - 3), (QStringList{"pan 0", "tilt 0", "zoom 100"}));
+        const QStringList atNoZoom = jobsSince(start);
+        QCOMPARE(atNoZoom.mid(atNoZoom.size() - 4),
+                 (QStringList{"1001 0", "1002 0", "1000 100", "1000 100 forced"}));
 
         dragSlider(*page, ui().eptzSlider, 300);
-        order.clear();
+        const std::size_t beforeReset = engine().pendingJobCount();
         click(*page, ui().ezptResetBtn);
-        QCOMPARE(order, (QStringList{"pan 0", "tilt 0", "zoom 100"}));
+        QCOMPARE(jobsSince(beforeReset), (QStringList{"1001 0", "1002 0", "1000 100"}));
         QCOMPARE(ui().eptzSlider->value(), 100);
-        QCOMPARE(SettingTaskEngine::instance().pendingJobCount(), size_t(0));
     }
 
     void backlightCompensationAgainstGamma() {
-        QSignalSpy backlight(page, &SettingTab::BCModeChange);
-        QSignalSpy gamma(page, &SettingTab::gammaSliderChange);
+        std::size_t start = engine().pendingJobCount();
         click(*page, ui().BCSwitch);  // gamma at its default: no question
-        QCOMPARE(backlight, (QList<QVariantList>{{true}}));
+        QCOMPARE(jobsSince(start), QStringList{"100e 1"});
         ui().BCSwitch->setSwitchState(false);
 
         currentValues().gamma = 120;
+        start = engine().pendingJobCount();
         click(*page, ui().BCSwitch);
         QCOMPARE(openDialogTitle(), QStringLiteral("Backlight Compensation will be Activated"));
         answer("leftBtn");
-        QVERIFY(!ui().BCSwitch->isSwitchOn() && backlight.count() == 1);
+        QVERIFY(!ui().BCSwitch->isSwitchOn() && jobsSince(start).isEmpty());
         click(*page, ui().BCSwitch);
         answer("rightBtn");
         QVERIFY(currentValues().gamma.load() == 100 && ui().gammaSlider->value() == 10);
-        QCOMPARE(gamma, (QList<QVariantList>{{10}}));
-        QCOMPARE(backlight.last(), QVariantList{true});
+        // The camera is told the default gamma before compensation starts.
+        QCOMPARE(jobsSince(start), (QStringList{"100d 100", "100e 1"}));
 
         // Compensation on: pressing the gamma handle asks first and holds the slider.
         currentValues().backlight = 1;
+        start = engine().pendingJobCount();
         pressHandle(*page, ui().gammaSlider);
         QCOMPARE(openDialogTitle(), QStringLiteral("Gamma will be Activated"));
         QVERIFY(!ui().gammaSlider->isEnabled());
         answer("rightBtn");
         QVERIFY(ui().gammaSlider->isEnabled() && !ui().BCSwitch->isSwitchOn());
         QCOMPARE(currentValues().backlight.load(), 0);
-        QCOMPARE(backlight.last(), QVariantList{false});
+        QCOMPARE(jobsSince(start).last(), QStringLiteral("100e 0"));
     }
 
     // The longest hint shows whole whatever the font's width; the column fits the rows that
