@@ -7,11 +7,12 @@
 #include <QtTest>
 #include <algorithm>
 
-#include "device/sim/sim_camera.h"
+#include "sim_test_helpers.h"
 #include "tst_v4l2_helpers.h"
 
 using namespace device;
 using namespace devicetest;
+using simtest::bindByName;
 
 namespace {
 
@@ -89,18 +90,6 @@ bool cameraListed() {
     return std::any_of(video.begin(), video.end(), [](const Listed& l) { return l.friendly == "Lumora X8"; });
 }
 
-std::shared_ptr<CaptureDevice> bindCamera() {
-    std::vector<std::unique_ptr<DeviceMoniker>> monikers;
-    std::shared_ptr<CaptureDevice> device;
-    port().video->enumerateVideoInputs(monikers);
-    for (auto& m : monikers) {
-        std::string name;
-        if (succeeded(m->friendlyName(name)) && name == "Lumora X8" && succeeded(m->bind(device)))
-            return device;
-    }
-    return nullptr;
-}
-
 // The smallest capability of that subtype (index -1 when there is none).
 int smallest(CaptureDevice& device, const Guid& subtype, MediaFormat& found) {
     int count = 0, recordSize = 0, best = -1;
@@ -132,6 +121,13 @@ class TstDeviceConformance : public QObject {
         if (backend == "v4l2")
             return std::make_unique<V4l2Backend>(listed);
         return std::make_unique<SimBackend>(listed);
+    }
+    // Runs a stream of the device's smallest format of that subtype into sink_; f: the format.
+    HResult stream(const std::shared_ptr<CaptureDevice>& device, const Guid& subtype, const Guid& output,
+                   std::unique_ptr<CaptureGraph>& graph, MediaFormat& f) {
+        return smallest(*device, subtype, f) < 0
+                   ? kNotFound
+                   : buildGraph(port(), device, f, output, sink_.get(), graph, true);
     }
     // Waits for count samples in all, pumping the camera meanwhile.
     bool samples(int count) {
@@ -203,7 +199,7 @@ private slots:
     // One output pin with 128-byte capability records, each with its intervals (the
     // default first); only offered formats are taken, with the rate asked for.
     void bindsWithFormatsAndIntervals() {
-        auto device = bindCamera();
+        auto device = bindByName("Lumora X8");
         QVERIFY(device);
         int pins = 0, count = 0, recordSize = 0;
         bool output = false;
@@ -254,11 +250,10 @@ private slots:
     }
     void streamsInTheRequestedFormat() {
         QFETCH(bool, mjpg);
-        auto device = bindCamera();
         MediaFormat f;
-        QVERIFY(smallest(*device, mjpg ? kSubtypeMJPG : kSubtypeYUY2, f) >= 0);
         std::unique_ptr<CaptureGraph> graph;
-        QCOMPARE(buildGraph(port(), device, f, mjpg ? kSubtypeNull : kSubtypeRGB32, sink_.get(), graph, true),
+        QCOMPARE(stream(bindByName("Lumora X8"), mjpg ? kSubtypeMJPG : kSubtypeYUY2,
+                        mjpg ? kSubtypeNull : kSubtypeRGB32, graph, f),
                  kOk);
         QVERIFY(samples(2));
         for (const auto& s : sink_->samples()) {
@@ -278,11 +273,9 @@ private slots:
     // stop() returns after the last sample; the graph runs again; destroyed while
     // running, it stops itself.
     void stopsAndRunsAgain() {
-        auto device = bindCamera();
         MediaFormat f;
-        smallest(*device, kSubtypeMJPG, f);
         std::unique_ptr<CaptureGraph> graph;
-        QCOMPARE(buildGraph(port(), device, f, kSubtypeNull, sink_.get(), graph, true), kOk);
+        QCOMPARE(stream(bindByName("Lumora X8"), kSubtypeMJPG, kSubtypeNull, graph, f), kOk);
         QVERIFY(samples(1));
         QCOMPARE(graph->stop(), kOk);
         const int stopped = sink_->count();
@@ -316,7 +309,7 @@ private slots:
         QFETCH(int, property);
         QFETCH(bool, automatic);
         const auto g = ControlGroup(group);
-        const auto device = bindCamera();  // owns its controls
+        const auto device = bindByName("Lumora X8");  // owns its controls
         ControlPort* c = device->controls();
         QVERIFY(c);
         QCOMPARE(c->hasGroup(g), kOk);
@@ -339,7 +332,7 @@ private slots:
     }
 
     void powerLineFrequency() {
-        const auto device = bindCamera();  // owns its controls
+        const auto device = bindByName("Lumora X8");  // owns its controls
         ControlPort* c = device->controls();
         uint32_t support = 0;
         long value = 0, flags = 0;
@@ -387,11 +380,10 @@ private slots:
     // Pulled: the stream posts the loss once, controls and the unit answer kNotConnected,
     // the camera leaves the list. Plugged again it binds anew; the old handle stays dead.
     void deviceLostOnUnplug() {
-        auto device = bindCamera();
+        auto device = bindByName("Lumora X8");
         MediaFormat f;
-        smallest(*device, kSubtypeMJPG, f);
         std::unique_ptr<CaptureGraph> graph;
-        QCOMPARE(buildGraph(port(), device, f, kSubtypeNull, sink_.get(), graph, true), kOk);
+        QCOMPARE(stream(device, kSubtypeMJPG, kSubtypeNull, graph, f), kOk);
         QVERIFY(samples(1));
         XuClient xu;
         QVERIFY(xu.open(port()));
@@ -401,6 +393,9 @@ private slots:
         QVERIFY(waitFor([&] { return graph->nextEvent(ev, p1, p2) == kOk; }, 3000));
         QCOMPARE(ev, long(kEventDeviceLost));
         QVERIFY(!waitFor([&] { return graph->nextEvent(ev, p1, p2) == kOk; }, 100));  // once
+        const int lost = sink_->count();
+        backend_->pump();
+        QVERIFY(!sink_->waitFor(size_t(lost) + 1, 50));  // and no sample after it
         long value = 0, flags = 0;
         QCOMPARE(device->controls()->get(kProc, kProcBrightness, value, flags), kNotConnected);
         std::vector<uint8_t> bytes;
@@ -409,7 +404,7 @@ private slots:
         QCOMPARE(graph->stop(), kOk);
 
         backend_->plug();
-        auto again = bindCamera();
+        auto again = bindByName("Lumora X8");
         QVERIFY(again);
         QCOMPARE(again->controls()->get(kProc, kProcBrightness, value, flags), kOk);
         QCOMPARE(device->controls()->get(kProc, kProcBrightness, value, flags), kNotConnected);

@@ -1,6 +1,7 @@
 // What only the simulated camera does (the device port's common behaviour is
-// tst_device_conformance): the camera model's rates and control values, the pictures it draws and their pacing, fault injection,
-// the LUMORA_SIM_SCRIPT items and the choice of the backend by option and environment.
+// tst_device_conformance): the camera model's rates and control values, the pictures it draws and their
+// pacing, fault injection, the LUMORA_SIM_SCRIPT items and the choice of the backend by option and
+// environment.
 #include <turbojpeg.h>
 
 #include <QtTest>
