@@ -324,60 +324,56 @@ private slots:
         QCOMPARE(toProgramStep(degrees, 1), 1L);  // never a step of 0
     }
 
-    void eachPropertyHasItsControl() {
+    // Each property reaches its own V4L2 control (every control of this camera has a range
+    // of its own) and its automatic switch, in program units; without a V4L2 control the
+    // range fails and nothing is asked of the driver; one the camera lacks (EINVAL) too.
+    void eachPropertyHasItsControlInProgramUnits() {
+        FakeCamera camera = fakeLumoraCamera();
+        for (FakeControl& c : camera.controls)
+            if (c.id == V4L2_CID_TILT_ABSOLUTE)
+                c.minimum = -18000, c.maximum = 18000;
+        for (uint32_t id : {V4L2_CID_HUE_AUTO, V4L2_CID_FOCUS_AUTO})
+            camera.controls.push_back(FakeControl{id, V4L2_CTRL_TYPE_BOOLEAN, 0, 1, 1, 1, 1});
+        camera.controls.push_back(FakeControl{V4L2_CID_IRIS_ABSOLUTE, V4L2_CTRL_TYPE_INTEGER, 1, 9, 1, 1, 1});
+        camera.controls.push_back(
+            FakeControl{V4L2_CID_FOCUS_ABSOLUTE, V4L2_CTRL_TYPE_INTEGER, 0, 250, 5, 0, 0});
+        Rig rig(camera, true);
+        const long M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
         const struct {
             ControlGroup group;
             long property;
-            uint32_t cid, autoCid;
-        } table[] = {
-            {kProc, kProcBrightness, V4L2_CID_BRIGHTNESS, 0},
-            {kProc, kProcContrast, V4L2_CID_CONTRAST, 0},
-            {kProc, kProcHue, V4L2_CID_HUE, V4L2_CID_HUE_AUTO},
-            {kProc, kProcSaturation, V4L2_CID_SATURATION, 0},
-            {kProc, kProcSharpness, V4L2_CID_SHARPNESS, 0},
-            {kProc, kProcGamma, V4L2_CID_GAMMA, 0},
-            {kProc, kProcWhiteBalance, V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE},
-            {kProc, kProcBacklightCompensation, V4L2_CID_BACKLIGHT_COMPENSATION, 0},
-            {kProc, kProcGain, V4L2_CID_GAIN, 0},
-            {kProc, kProcColorEnable, 0, 0},
-            {kProc, 10, 0, 0},
-            {kCam, kCamPan, V4L2_CID_PAN_ABSOLUTE, 0},
-            {kCam, kCamTilt, V4L2_CID_TILT_ABSOLUTE, 0},
-            {kCam, kCamRoll, 0, 0},
-            {kCam, kCamZoom, V4L2_CID_ZOOM_ABSOLUTE, 0},
-            {kCam, kCamExposure, V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO},
-            {kCam, kCamIris, V4L2_CID_IRIS_ABSOLUTE, 0},
-            {kCam, kCamFocus, V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO},
-            {kCam, -1, 0, 0},
+            std::vector<long> range;  // min, max, step, def, caps; empty: kNotFound
+        } rows[] = {
+            {kProc, kProcBrightness, {-64, 64, 1, 0, M}},
+            {kProc, kProcContrast, {0, 95, 1, 32, M}},
+            {kProc, kProcHue, {-2000, 2000, 1, 0, A}},
+            {kProc, kProcSaturation, {0, 100, 1, 64, M}},
+            {kProc, kProcSharpness, {0, 7, 1, 3, M}},
+            {kProc, kProcGamma, {100, 300, 1, 100, M}},
+            {kProc, kProcColorEnable, {}},
+            {kProc, kProcWhiteBalance, {2800, 6500, 10, 4600, A}},
+            {kProc, kProcBacklightCompensation, {0, 2, 1, 1, M}},
+            {kProc, kProcGain, {0, 100, 1, 0, M}},
+            {kCam, kCamPan, {-10, 10, 1, 0, M}},
+            {kCam, kCamTilt, {-5, 5, 1, 0, M}},
+            {kCam, kCamRoll, {}},
+            {kCam, kCamZoom, {100, 400, 1, 100, M}},
+            {kCam, kCamExposure, {-12, -2, 1, -6, A}},
+            {kCam, kCamIris, {1, 9, 1, 1, M}},
+            {kCam, kCamFocus, {0, 250, 5, 0, A}},
         };
-        for (const auto& row : table) {
-            ControlMapping m;
-            QCOMPARE(mapStandardControl(row.group, row.property, m), row.cid != 0);
-            QCOMPARE(m.cid, row.cid);
-            QCOMPARE(m.autoCid, row.autoCid);
+        for (const auto& row : rows) {
+            rig.fake->clearCalls();
+            QCOMPARE(range(rig, row.group, row.property), row.range);
+            QCOMPARE(rig.fake->calls().empty(), row.range.empty());
         }
-        ControlMapping m;
+        ControlRange r;
+        QCOMPARE(Rig(fakeLumoraCamera(), true).controls->getRange(kCam, kCamFocus, r),
+                 kNotFound);  // lacks it
+        ControlMapping m;     // the kernel-streaming set: power-line frequency and the group above
         QVERIFY(mapKsProperty(kKsPowerlineFrequency, m) && m.cid == V4L2_CID_POWER_LINE_FREQUENCY);
         QVERIFY(mapKsProperty(kProcGain, m) && m.cid == V4L2_CID_GAIN);
         QVERIFY(!mapKsProperty(12, m));
-    }
-
-    void rangesComeInProgramUnits() {
-        Rig rig(fakeLumoraCamera(), true);
-        QVERIFY(rig.controls);
-        const long M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
-        QCOMPARE(range(rig, kProc, kProcBrightness), (std::vector<long>{-64, 64, 1, 0, M}));
-        QCOMPARE(range(rig, kProc, kProcWhiteBalance), (std::vector<long>{2800, 6500, 10, 4600, A}));
-        QCOMPARE(range(rig, kCam, kCamPan), (std::vector<long>{-10, 10, 1, 0, M}));
-        QCOMPARE(range(rig, kCam, kCamExposure), (std::vector<long>{-12, -2, 1, -6, A}));
-        // Without a V4L2 control: the range fails, and nothing is asked of the driver.
-        ControlRange r;
-        rig.fake->clearCalls();
-        QCOMPARE(rig.controls->getRange(kCam, kCamRoll, r), kNotFound);
-        QCOMPARE(rig.controls->getRange(kProc, kProcColorEnable, r), kNotFound);
-        QVERIFY(rig.fake->calls().empty());
-        // A control the camera lacks (EINVAL from the driver) fails the same way.
-        QCOMPARE(rig.controls->getRange(kCam, kCamFocus, r), kNotFound);
     }
 
     void manualExposureSetsTheModeBeforeTheValue() {
