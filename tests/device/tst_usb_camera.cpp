@@ -1,12 +1,13 @@
-// The Lumora X8 emulated on the USB wire (tools/vm/usbcam): its descriptors as the V4L2
-// backend's walk reads them, the class requests of its units against the camera model,
-// the stream negotiation, the payloads and the USB/IP messages.
+// The Lumora X8 emulated on the USB wire (tools/vm/usbcam), at the edges the kernel's
+// uvcvideo does not reach in tools/vm/usb-camera-check.sh (which walks its descriptors,
+// lists, gets and sets every control and streams through it): the class requests of its
+// units against the camera model with their refusals, the stream negotiation, the
+// payloads and the USB/IP messages.
 #include <QtTest>
 
 #include <cstring>
 
 #include "device/sim/sim_extension_unit.h"
-#include "device/v4l2/uvc_descriptors.h"
 #include "usb_camera.h"
 #include "usbip_wire.h"
 
@@ -51,31 +52,6 @@ class TestUsbCamera : public QObject {
     Q_OBJECT
 
 private slots:
-    // The backend finds the unit of the camera's property set in the configuration the
-    // emulation sends, among terminals and units in topology order, with nothing rejected.
-    void descriptorsWalkToTheExtensionUnit() {
-        const CameraDescriptors d = buildCameraDescriptors("LX8TEST", 0x0100);
-        QCOMPARE(size_t(d.configuration[2] | d.configuration[3] << 8), d.configuration.size());
-        const auto walk =
-            device::v4l2::walkVideoControlDescriptors(d.configuration.data(), d.configuration.size());
-        QVERIFY(walk.complete);
-        QCOMPARE(walk.rejected, 0);
-        device::v4l2::GuidBytes guid;
-        const device::Guid set = device::sim::extensionUnitSet();
-        std::memcpy(guid.data(), &set, 16);
-        const auto* unit = device::v4l2::findExtensionUnit(walk, guid);
-        QVERIFY(unit);
-        QCOMPARE(int(unit->id), int(kExtensionUnitId));
-        QCOMPARE(unit->interfaceNumber, int(kControlInterface));
-        QCOMPARE(walk.entities.size(), size_t(4));
-        QCOMPARE(int(walk.entities[0].subtype), 0x02);
-        QCOMPARE(int(walk.entities[3].subtype), 0x03);
-        // Every MJPEG and YUY2 capability of the simulated camera is a frame descriptor.
-        QCOMPARE(d.frames.size(), size_t(6));
-        QCOMPARE(d.string(2),
-                 Bytes({20, 3, 'L', 0, 'u', 0, 'm', 0, 'o', 0, 'r', 0, 'a', 0, ' ', 0, 'X', 0, '8', 0}));
-    }
-
     // Length and capabilities of each extension-unit selector as the host asks them
     // (GET_LEN, GET_INFO) before it sends anything.
     void extensionUnitSelectors_data() {
@@ -119,14 +95,12 @@ private slots:
         QTest::addColumn<int>("error");  // -1: no stall
         QTest::addColumn<Bytes>("answer");
         const int PU = kProcessingUnitId, CT = kCameraTerminalId, XU = kExtensionUnitId;
-        QTest::newRow("brightness max") << PU << 0x02 << int(kGetMax) << Bytes{} << -1 << le(200, 2);
         QTest::newRow("white balance res") << PU << 0x0A << int(kGetRes) << Bytes{} << -1 << le(10, 2);
         QTest::newRow("hue beyond max") << PU << 0x06 << int(kSetCur) << le(181, 2) << 4 << Bytes{};
         QTest::newRow("short set") << PU << 0x02 << int(kSetCur) << le(5, 1) << 7 << Bytes{};
         QTest::newRow("power line 3") << PU << 0x05 << int(kSetCur) << le(3, 1) << 4 << Bytes{};
         QTest::newRow("exposure default, 100 us")
             << CT << 0x04 << int(kGetDef) << Bytes{} << -1 << le(313, 4);
-        QTest::newRow("exposure max") << CT << 0x04 << int(kGetMax) << Bytes{} << -1 << le(5000, 4);
         QTest::newRow("ae modes offered") << CT << 0x02 << int(kGetRes) << Bytes{} << -1 << le(9, 1);
         QTest::newRow("ae shutter priority") << CT << 0x02 << int(kSetCur) << le(4, 1) << 4 << Bytes{};
         QTest::newRow("pan/tilt res")

@@ -360,7 +360,7 @@ private slots:
 
     // A stopped indicator only stores a new delay; started, it turns by 45 degrees a tick
     // from 0, and stopped it stays put.
-    void indicatorTurnsByAnEighthPerTick() {
+    void progressIndicator() {
         QProgressIndicator indicator;
         indicator.setAnimationDelay(5);
         QVERIFY(!indicator.isAnimated());
@@ -375,10 +375,8 @@ private slots:
         QCOMPARE(indicator.angle(), stoppedAt);
         indicator.startAnimation();
         QCOMPARE(indicator.angle(), 0);
-    }
-
-    void indicatorDrawsOnlyWhenRunningOrAsked() {
-        QProgressIndicator indicator;
+        indicator.stopAnimation();
+        // It draws only when running or asked to.
         indicator.resize(100, 100);
         QCOMPARE(opaquePixels(renderTransparent(&indicator)), 0);
         indicator.setDisplayedWhenStopped(true);

@@ -62,18 +62,16 @@ public:
             ++shared_->callsAfterShutdown;
             return device::kNotConnected;
         }
-        if (shared_->throwOnCall) {
+        if (shared_->throwOnCall)
             throw std::runtime_error("node control exploded");
-        }
         Answer answer;
         {
             std::lock_guard<std::mutex> lock(shared_->mutex);
             shared_->received.push_back(Received{request, length, data != nullptr});
             answer = shared_->answer;
         }
-        if (answer) {
+        if (answer)
             return answer(request, data, length, returned);
-        }
         returned = length;
         return device::kOk;
     }
@@ -97,16 +95,14 @@ public:
         return device::kOk;
     }
     device::HResult nodeType(uint32_t node, device::Guid& type) override {
-        if (node >= device_.nodeTypes.size()) {
+        if (node >= device_.nodeTypes.size())
             return device::kInvalidArg;
-        }
         type = device_.nodeTypes[node];
         return device::kOk;
     }
     device::HResult createNodeControl(uint32_t, std::unique_ptr<device::XuNodeControl>& control) override {
-        if (!device_.controlWithoutInterface) {
+        if (!device_.controlWithoutInterface)
             control = std::make_unique<Control>(shared_, alive_);
-        }
         return device::kOk;
     }
     void shutdown() override { *alive_ = false; }
@@ -146,9 +142,8 @@ public:
     device::HResult createAttributes() override { return device::kOk; }
     device::HResult selectVideoCaptureSources() override { return device::kOk; }
     device::HResult enumerateSources(std::vector<std::unique_ptr<device::XuActivation>>& sources) override {
-        for (const FakeDevice& d : devices_) {
+        for (const FakeDevice& d : devices_)
             sources.push_back(std::make_unique<Activation>(shared_, d));
-        }
         return device::kOk;
     }
 

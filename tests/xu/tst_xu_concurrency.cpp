@@ -36,9 +36,8 @@ std::vector<std::thread> startCallers(std::atomic<bool>& stop, Outcome& outcome,
             const uint32_t size = xu().getTransferSize();
             char text[kXuTextLength] = {};
             xu().getFwVersion(text);
-            if (hdr > 1 || (size != 0 && size != transferSize) || text[kXuTextLength - 1] != '\0') {
+            if (hdr > 1 || (size != 0 && size != transferSize) || text[kXuTextLength - 1] != '\0')
                 ++outcome.invalid;
-            }
             xu().haveDevice();
             outcome.calls += 4;
         }
@@ -59,13 +58,11 @@ std::vector<std::thread> startCallers(std::atomic<bool>& stop, Outcome& outcome,
         const auto packet = makeXuTransferPacket(0, data, sizeof(data), transferSize);
         while (!stop) {
             const int status = xu().getCameraSatatus();
-            if (status < 0 || (status > 255 && status != 65535)) {
+            if (status < 0 || (status > 255 && status != 65535))
                 ++outcome.invalid;
-            }
             const int infoStatus = xu().getTransferDataInfoSatatus();
-            if (infoStatus < -128 || infoStatus > 127) {
+            if (infoStatus < -128 || infoStatus > 127)
                 ++outcome.invalid;
-            }
             xu().setTransferDataInfo(info.data());
             xu().setTransferData(packet.data(), uint32_t(packet.size()));
             outcome.calls += 4;

@@ -1,0 +1,348 @@
+// What only the simulated camera does (the device port's common behaviour is
+// tst_device_conformance): the camera model's rates and control values, the pictures it draws and their
+// pacing, fault injection, the LUMORA_SIM_SCRIPT items and the choice of the backend by option and
+// environment.
+#include <turbojpeg.h>
+
+#include <QtTest>
+#include <chrono>
+#include <cstdlib>
+#include <numeric>
+#include <tuple>
+
+#include "device/backend_choice.h"
+#include "device/sim/sim_port.h"
+#include "device/sim/sim_script.h"
+#include "sim_test_helpers.h"
+
+using namespace device;
+using namespace simtest;
+
+namespace {
+const auto kProc = ControlGroup::VideoProcAmp, kCam = ControlGroup::CameraControl;
+constexpr int kMjpg640 = 3;  // MJPG 640x360, 30 and 15 fps
+constexpr int kH264Portrait = 6;
+constexpr int kYuy2640 = 9;
+
+struct Decoded {
+    int width = 0, height = 0;
+    std::vector<uint8_t> gray;
+};
+bool decodeJpeg(const std::vector<uint8_t>& jpeg, Decoded& out) {
+    tjhandle h = tjInitDecompress();
+    int w = 0, hgt = 0, sub = 0, cs = 0;
+    bool ok = tjDecompressHeader3(h, jpeg.data(), jpeg.size(), &w, &hgt, &sub, &cs) == 0 && w > 0 && hgt > 0;
+    if (ok) {
+        out.width = w;
+        out.height = hgt;
+        out.gray.resize(size_t(w) * hgt);
+        ok = tjDecompress2(h, jpeg.data(), jpeg.size(), out.gray.data(), w, w, hgt, TJPF_GRAY, 0) == 0;
+    }
+    tjDestroy(h);
+    return ok;
+}
+double mean(const std::vector<uint8_t>& v) {
+    return v.empty() ? 0 : std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
+}
+}  // namespace
+
+class TstSimCamera : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SimRig> rig_;
+
+    // Runs a stream until two samples arrived; answers the last one.
+    std::vector<uint8_t> grab(int index, const Guid& output, RecordingSink* recorder = nullptr) {
+        RecordingSink own;
+        RecordingSink& sink = recorder ? *recorder : own;
+        std::unique_ptr<CaptureGraph> graph;
+        if (failed(openStream(bindByName("Lumora X8"), index, output, &sink, graph)))
+            return {};
+        waitFor([&] { return sink.count() >= 2; }, 5000);
+        graph->stop();
+        return sink.last();
+    }
+
+private slots:
+    void init() { rig_ = std::make_unique<SimRig>(); }
+    void cleanup() {
+        rig_.reset();
+        unsetenv("LUMORA_SIM_SCRIPT");
+        unsetenv("LUMORA_CAMERA");
+    }
+
+    // The rate nearest to the one asked for: 15 fps as the capture layer computes it.
+    void setFormatTakesTheNearestRate() {
+        MediaFormat f;
+        QCOMPARE(rig_->device->capability(0, kMjpg640, f), kOk);
+        f.avgTimePerFrame = 666667;
+        QCOMPARE(rig_->device->setFormat(0, f), kOk);
+        QCOMPARE(rig_->device->currentFormat(0, f), kOk);
+        QCOMPARE(f.avgTimePerFrame, int64_t(666666));
+    }
+
+    void theCameraModelsControls() {
+        const long M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
+        const struct {
+            ControlGroup group;
+            long property, min, max, def, caps;
+        } rows[] = {
+            {kProc, kProcBrightness, 0, 200, 100, M}, {kProc, kProcHue, 0, 180, 90, M},
+            {kProc, kProcGamma, 100, 220, 100, M},    {kProc, kProcWhiteBalance, 2000, 7500, 4600, A},
+            {kProc, kProcGain, 0, 6, 0, M},           {kCam, kCamPan, -20, 20, 0, M},
+            {kCam, kCamTilt, -15, 15, 0, M},          {kCam, kCamZoom, 100, 500, 100, M},
+            {kCam, kCamExposure, -8, -1, -5, A},
+        };
+        ControlPort* c = rig_->controls;
+        for (const auto& row : rows) {
+            ControlRange r;
+            long v = 0, f = 0;
+            QCOMPARE(c->getRange(row.group, row.property, r), kOk);
+            QCOMPARE((std::vector<long>{r.min, r.max, r.def, r.caps}),
+                     (std::vector<long>{row.min, row.max, row.def, row.caps}));
+            QCOMPARE(c->get(row.group, row.property, v, f), kOk);
+            QCOMPARE(v, row.def);
+            QCOMPARE(f, (row.caps & kFlagsAuto) ? long(kFlagsAuto) : long(kFlagsManual));
+            QCOMPARE(c->set(row.group, row.property, row.max + 1, kFlagsManual), kInvalidArg);
+            QCOMPARE(c->set(row.group, row.property, row.min, kFlagsManual), kOk);
+            QCOMPARE(rig_->camera->control(row.group, row.property).value, row.min);
+        }
+        ControlRange r;
+        for (auto [group, property] :
+             {std::pair{kProc, long(kProcColorEnable)}, {kCam, long(kCamIris)}, {kCam, long(kCamFocus)}})
+            QCOMPARE(c->getRange(group, property, r), kNotFound);
+        // Automatic does not touch the value; no flags word but 1 or 2; off the step.
+        long v = 0, f = 0;
+        QCOMPARE(c->set(kCam, kCamExposure, -3, kFlagsManual), kOk);
+        QCOMPARE(c->set(kCam, kCamExposure, -3, kFlagsAuto), kOk);
+        QCOMPARE(c->get(kCam, kCamExposure, v, f), kOk);
+        QCOMPARE(v, -3L);
+        QCOMPARE(c->set(kProc, kProcBrightness, 100, 0), kInvalidArg);
+        QCOMPARE(c->set(kProc, kProcWhiteBalance, 5005, kFlagsManual), kInvalidArg);  // step 10
+        QCOMPARE(c->ksSet(kKsPowerlineFrequency, 1, kFlagsManual), kOk);
+        QCOMPARE(rig_->camera->powerLineFrequency(), 1L);
+        // The webcam has no camera-control group and no kernel-streaming set.
+        auto webcam = bindByName("Integrated Webcam");
+        QCOMPARE(webcam->controls()->hasGroup(kCam), kNoInterface);
+        QCOMPARE(webcam->controls()->hasKsPropertySet(), kNoInterface);
+    }
+
+    void samplesComeAsRequested() {
+        // MJPG of each size decodes at that size; YUY2 comes packed.
+        for (auto [index, width, height] :
+             {std::tuple{kMjpg640, 640, 360}, {1, 1920, 1080}, {0, 3520, 1104}}) {
+            Decoded d;
+            QVERIFY(decodeJpeg(grab(index, kSubtypeNull), d));
+            QCOMPARE(d.width, width);
+            QCOMPARE(d.height, height);
+        }
+        QCOMPARE(grab(kYuy2640, kSubtypeNull).size(), size_t(640 * 360 * 2));
+    }
+
+    void rgb32FramesArriveBottomUp() {
+        // H264 portrait converted to RGB32: 1080 wide, 1920 high, rows bottom-up. Native
+        // H264 is refused at connect.
+        RecordingSink sink;
+        std::unique_ptr<CaptureGraph> graph;
+        QCOMPARE(openStream(rig_->device, kH264Portrait, kSubtypeNull, &sink, graph), kNotImplemented);
+        graph.reset();
+        const std::vector<uint8_t> frame = grab(kH264Portrait, kSubtypeRGB32);
+        const int w = 1080, h = 1920;
+        QCOMPARE(frame.size(), size_t(w) * h * 4);
+        auto luma = [&](int memoryRow, int x) {
+            const uint8_t* p = frame.data() + (size_t(memoryRow) * w + x) * 4;
+            return (p[0] + p[1] + p[2]) / 3;  // B, G, R
+        };
+        // The picture's top holds the white bar at the left; its lower part the dark end of
+        // the grey ramp. Bottom-up, the picture's row y is memory row h - 1 - y.
+        const int topRow = int(h * 0.3), rampRow = int(h * 0.75), x = w / 40;
+        QVERIFY2(luma(h - 1 - topRow, x) > 200, "white bar expected at the top");
+        QVERIFY2(luma(h - 1 - rampRow, x) < 40, "dark ramp expected near the bottom");
+        QVERIFY(luma(rampRow, x) > 200);  // read top-down, the picture is upside down
+    }
+
+    void streamsAtTheRequestedRate() {
+        // Sample times are stream times, whole intervals apart (a late camera skips slots),
+        // and none runs ahead of the time since the stream opened.
+        RecordingSink sink;
+        std::unique_ptr<CaptureGraph> graph;
+        const auto start = std::chrono::steady_clock::now();
+        QCOMPARE(openStream(rig_->device, kMjpg640, kSubtypeNull, &sink, graph), kOk);
+        QCOMPARE(rig_->camera->runningStreams(), 1);
+        QVERIFY(sink.waitFor(4));
+        QCOMPARE(graph->stop(), kOk);
+        const double since = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        QCOMPARE(rig_->camera->runningStreams(), 0);
+        const auto samples = sink.samples();
+        QCOMPARE(samples[0].time, 0.0);
+        for (size_t i = 1; i < samples.size(); ++i) {
+            const double steps = (samples[i].time - samples[i - 1].time) / 0.0333333;
+            QVERIFY(steps > 0.5 && qAbs(steps - qRound(steps)) < 1e-3);
+        }
+        QVERIFY(samples.back().time <= since);
+        QCOMPARE(rig_->camera->framesDelivered(), long(samples.size()));
+    }
+
+    void pictureFollowsBrightnessAndZoom() {
+        Decoded dark, bright, plain, zoomed;
+        auto grabWith = [&](ControlGroup group, long property, long value, Decoded& d) {
+            rig_->camera->setControl(group, property, {value, kFlagsManual});
+            return decodeJpeg(grab(kMjpg640, kSubtypeNull), d);
+        };
+        QVERIFY(grabWith(kProc, kProcBrightness, 0, dark));
+        QVERIFY(grabWith(kProc, kProcBrightness, 200, bright));
+        QVERIFY2(mean(bright.gray) > mean(dark.gray) + 40, "brightness must show in the picture");
+        QVERIFY(grabWith(kProc, kProcBrightness, 100, plain));
+        QVERIFY(grabWith(kCam, kCamZoom, 400, zoomed));
+        // At 100 % the top row crosses all eight bars; zoomed in it shows fewer of them, so
+        // fewer sharp luma steps along the row.
+        auto steps = [](const Decoded& d, int row) {
+            int n = 0;
+            for (int x = 1; x < d.width; ++x)
+                n += std::abs(int(d.gray[size_t(row) * d.width + x]) -
+                              int(d.gray[size_t(row) * d.width + x - 1])) > 20;
+            return n;
+        };
+        QVERIFY(steps(zoomed, 150) < steps(plain, 150));
+    }
+
+    void twoStreamsRunSideBySide() {
+        RecordingSink a, b;
+        std::unique_ptr<CaptureGraph> ga, gb;
+        QCOMPARE(openStream(rig_->device, kMjpg640, kSubtypeNull, &a, ga), kOk);
+        QCOMPARE(openStream(bindByName("Integrated Webcam"), 1, kSubtypeRGB32, &b, gb), kOk);
+        QCOMPARE(rig_->camera->runningStreams(), 2);
+        QVERIFY(waitFor([&] { return a.count() >= 3 && b.count() >= 3; }, 3000));
+        rig_->camera->unplug();  // the webcam streams on
+        const int before = b.count();
+        QVERIFY(waitFor([&] { return b.count() > before + 2; }, 3000));
+        ga->stop();
+        gb->stop();
+        QCOMPARE(b.last().size(), size_t(640 * 480 * 4));
+    }
+
+    void sampleFaults() {
+        Decoded d;
+        rig_->camera->setSampleFault(sim::SampleFault::Corrupt);
+        const std::vector<uint8_t> corrupt = grab(kMjpg640, kSubtypeNull);
+        QVERIFY(!corrupt.empty() && !decodeJpeg(corrupt, d));
+        rig_->camera->setSampleFault(sim::SampleFault::Oversized);
+        QVERIFY(grab(kMjpg640, kSubtypeNull).size() > size_t(640 * 360 * 4));
+        rig_->camera->setSampleFault(sim::SampleFault::Empty);
+        RecordingSink sink;
+        QVERIFY(grab(kMjpg640, kSubtypeNull, &sink).empty());
+        QVERIFY(sink.count() >= 2);
+    }
+
+    void failModes() {
+        // The answers of four calls after the fault was set (F: kFail, o: kOk).
+        const std::string call = "VideoSystem::enumerateVideoInputs";
+        auto enumerate = [] {
+            std::vector<std::unique_ptr<DeviceMoniker>> monikers;
+            return port().video->enumerateVideoInputs(monikers);
+        };
+        const std::pair<std::function<void()>, QString> modes[] = {
+            {[&] { rig_->camera->failNext(call, kFail, 2); }, "FFoo"},
+            {[&] { rig_->camera->failFrom(call, kFail, 3); }, "ooFF"},
+            {[&] { rig_->camera->failAlways(call, kFail); }, "FFFF"},
+        };
+        for (const auto& [setFault, pattern] : modes) {
+            rig_->camera = sim::installSimulatedCamera();
+            enumerate();  // calls before the fault do not count towards it
+            setFault();
+            for (QChar c : pattern)
+                QCOMPARE(enumerate(), c == 'F' ? kFail : kOk);
+            QCOMPARE(rig_->camera->callCount(call), 5);
+            rig_->camera->clearFaults();
+            QCOMPARE(enumerate(), kOk);
+        }
+        // Per call: controls answer null; a failed stream step, then a second attempt.
+        rig_->camera = sim::installSimulatedCamera();
+        auto device = bindByName("Lumora X8");
+        ControlRange r;
+        rig_->camera->failAlways("CaptureDevice::controls", kNoInterface);
+        QVERIFY(device->controls() == nullptr);
+        rig_->camera->clearFaults();
+        QCOMPARE(device->controls()->getRange(kProc, kProcBrightness, r), kOk);
+        RecordingSink sink;
+        std::unique_ptr<CaptureGraph> graph;
+        rig_->camera->failNext("CaptureGraph::run", kFail);
+        QCOMPARE(openStream(device, kMjpg640, kSubtypeNull, &sink, graph), kFail);
+        QCOMPARE(rig_->camera->runningStreams(), 0);
+        QCOMPARE(graph->run(), kOk);
+        QCOMPARE(rig_->camera->runningStreams(), 1);
+        rig_->camera->failNext("CaptureGraph::waitForCompletion", kAbort);
+        long ev = 0;
+        QCOMPARE(graph->waitForCompletion(15000, ev), kAbort);
+        QCOMPARE(graph->stop(), kOk);
+        // A fault on one selector; a failed request never reaches the camera.
+        XuClient xu;
+        QVERIFY(xu.open(port()));
+        rig_->camera->failNext("XuNodeControl::property:11", kGenFailure);
+        std::vector<uint8_t> b;
+        QCOMPARE(xu.get(1, b, 1), kOk);  // other selectors pass
+        QCOMPARE(xu.status(), 65535);
+        QCOMPARE(xu.status(), 0);
+        QCOMPARE(rig_->camera->callCount("XuNodeControl::property:11"), 2);
+        QCOMPARE(rig_->camera->callCount("XuNodeControl::property"), 3);
+        int statusReads = 0;
+        for (const auto& request : rig_->camera->xuRequests())
+            statusReads += request.selector == 11;
+        QCOMPARE(statusReads, 1);
+    }
+
+    void scriptParsesEveryItem() {
+        sim::SimScript s;
+        std::string error;
+        QVERIFY(sim::parseSimScript(
+            " unplugged; plug@5s;unplug@30.5s ; plug@350ms; reboot=2000ms; reset-absence=1.5s;"
+            "xu-from=20; fps=0; latency=1000us; status=15; flash-fails; no-webcam; duplicate; no-frames",
+            s, error));
+        QVERIFY(!s.options.pluggedAtStart);
+        QCOMPARE(s.events.size(), size_t(3));
+        QCOMPARE((std::vector<int>{s.events[0].atMs, s.events[1].atMs, s.events[2].atMs}),
+                 (std::vector<int>{5000, 30500, 350}));
+        QVERIFY(s.events[0].plug && !s.events[1].plug && s.events[2].plug);
+        QCOMPARE((std::vector<int>{s.options.rebootAbsenceMs, s.options.resetAbsenceMs,
+                                   s.options.controlLatencyUs, s.xuFromActivation, s.forcedStatus}),
+                 (std::vector<int>{2000, 1500, 1000, 20, 15}));
+        QCOMPARE(s.options.frameRateMultiplier, 0.0);
+        QVERIFY(s.flashFails && !s.options.listOtherDevice && s.options.duplicateCamera &&
+                s.neverDeliverFrames);
+        // What it does not know fails, after a good item; the error names the item.
+        for (const char* item :
+             {"explode", "plug@soon", "plug@5h", "jump@5s", "colour=red", "reboot=-5ms", "plug@1e12s",
+              "xu-from=99999999999", "fps=2x", "xu-from=-3", "status=-1", "status=256"}) {
+            QVERIFY2(!sim::parseSimScript(std::string("unplugged; ") + item, s, error), item);
+            QCOMPARE(error, "cannot read \"" + std::string(item) + "\"");
+        }
+    }
+
+    void environmentScriptPlugsTheCameraLater() {
+        setenv("LUMORA_SIM_SCRIPT", "unplugged; plug@150ms; unplug@400ms", 1);
+        installPort(sim::makeSimulatedPortFromEnvironment());
+        QVERIFY(!bindByName("Lumora X8"));
+        QVERIFY(bindByName("Integrated Webcam"));
+        QTRY_VERIFY_WITH_TIMEOUT(bindByName("Lumora X8") != nullptr, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(bindByName("Lumora X8") == nullptr, 2000);
+    }
+
+    void backendChoice() {
+        std::string error;
+        DevicePort p = chooseBackend({"lumora", "--camera=simulated"}, error);
+        QCOMPARE(p.name, std::string("simulated"));
+        QVERIFY(p.video && p.xu && error.empty());
+        QCOMPARE(chooseBackend({"--camera=sim"}, error).name, std::string("simulated"));
+        QCOMPARE(chooseBackend({"--camera=v4l2"}, error).name, std::string("v4l2"));
+        setenv("LUMORA_CAMERA", "simulated", 1);
+        QCOMPARE(chooseBackend({}, error).name, std::string("simulated"));
+        QCOMPARE(chooseBackend({"--camera=v4l2"}, error).name, std::string("v4l2"));  // the option wins
+        unsetenv("LUMORA_CAMERA");
+        QCOMPARE(chooseBackend({}, error).name, std::string("v4l2"));
+        QVERIFY(!chooseBackend({"--camera=dshow"}, error).video);
+        QCOMPARE(error, std::string("unknown camera backend \"dshow\" (use simulated or v4l2)"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSimCamera)
+#include "tst_sim_camera.moc"
