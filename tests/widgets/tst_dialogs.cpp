@@ -18,18 +18,18 @@
 #include "widgets/darken_effect.h"
 #include "widgets/dialog_scale.h"
 #include "widgets/general_dialog.h"
+#include "widgets/window_cover.h"
 #include "widgets/popup_license_layout.h"
 #include "widgets/q_progress_indicator.h"
 
 namespace {
 
 // Stands in for the program's main window: found by its object name, called by name.
-class FakeMainWindow : public QMainWindow {
-    Q_OBJECT
+class FakeMainWindow : public QMainWindow, public WindowCover {
 public:
-    FakeMainWindow() { setObjectName(QStringLiteral("mainwindowClass")); }
-    Q_INVOKABLE void disableWindowWithoutText() { ++disabled; }
-    Q_INVOKABLE void enableWindow() { ++enabled; }
+    void setDialogDarkening(QGraphicsEffect* effect) override { setGraphicsEffect(effect); }
+    void disableWindowWithoutText() override { ++disabled; }
+    void enableWindow() override { ++enabled; }
     int disabled = 0;
     int enabled = 0;
 };
@@ -277,7 +277,7 @@ private slots:
 
     // Without the main window nothing is called; a plain window shown before the main
     // window does not get the dimming.
-    void namedMainWindowIsPreferredOverOtherWindows() {
+    void theCoveringWindowIsFoundAmongOthers() {
         mainWindow.reset();
         QPointer<GeneralDialog> alone = question();
         QSignalSpy canceled(alone.data(), &GeneralDialog::canceled);
