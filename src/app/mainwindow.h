@@ -18,6 +18,7 @@
 #include "capture/uvc_stream.h"
 
 class BaseTab;
+class FirmwareUpdate;
 class ProtectLayout;
 class QButtonGroup;
 class QTimer;
@@ -99,6 +100,7 @@ public:
     QTimer* previewTimerObject() const { return previewTimer; }
     QTimer* connectTimerObject() const { return connectTimer; }
     const Timing& timing() const { return timing_; }
+    FirmwareUpdate& firmwareUpdate() { return *firmwareUpdate_; }
 
 protected:
     // While a firmware update runs the user is asked first; quitting stops the update.
@@ -138,6 +140,10 @@ private:
     void buildSettingPage();
     void buildModePage();
     void buildInfoPage();
+    // The window's side of the firmware update's steps (mainwindow_info_page.cpp).
+    void followFirmwareUpdate();
+    // A firmware run is over: the camera is opened again (also when it left to flash).
+    void reconnectAfterFirmwareRun();
     void startTimers();
 
     // The connection state machine (mainwindow_connection.cpp).
@@ -221,4 +227,5 @@ private:
     // that format's sample kind (native samples for MJPG only).
     std::string requestedFormat_ = "MJPG";
     QTimer* resetWatch_ = nullptr;
+    FirmwareUpdate* firmwareUpdate_ = nullptr;  // a child of the window
 };

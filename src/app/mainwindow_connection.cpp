@@ -15,6 +15,7 @@
 #include "device/device_port.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
+#include "firmware/firmware_update.h"
 #include "xu/uvc_xu_manager.h"
 
 namespace {
@@ -245,17 +246,19 @@ void mainwindow::getDefaultValue() {
         return;
     values.transferSize = static_cast<int32_t>(xu.getTransferSize());
 
+    firmwareUpdate_->cameraReturned(values.fwVersion);  // after an update: its verdict
     refillPages();
 }
 
 void mainwindow::releaseLostCamera() {
-    debugLog("\n******DeviceLost!! release all uvc camera***** %d\n", appConfig().fwUpdateRunning.load());
+    const bool updateHoldsCamera = firmwareUpdate_->holdsCamera();
+    debugLog("\n******DeviceLost!! release all uvc camera***** %d\n", updateHoldsCamera);
     debugLog("setEnableCommand DeviceLost\n");
     UVCXUManager::instance().setEnableCommand(false);
     debugLog("deleteCamera DeviceLost\n");
     SettingTaskEngine::instance().deleteCamera();
     releaseStreamAndClearPreview();
-    if (!modeChanging && !appConfig().fwUpdateRunning) {
+    if (!modeChanging && !updateHoldsCamera) {
         closeAllDialogs();
         disableWindowAndReconnect();
     }

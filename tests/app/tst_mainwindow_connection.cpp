@@ -10,6 +10,8 @@
 
 #include "base/scale_size.h"
 #include "engine/control_id.h"
+#include "firmware/firmware_update.h"
+#include "firmware/fw_test_images.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/darken_effect.h"
 
@@ -177,7 +179,16 @@ private slots:
         QVERIFY(rig.connect());
         QDialog dialog;
         dialog.show();
-        appConfig().fwUpdateRunning = updating;
+        QTemporaryDir dir;
+        FirmwareUpdate& update = rig.window->firmwareUpdate();
+        if (updating) {  // the update holds the camera: its image waits for the user's start
+            auto timing = fwtest::fastTiming(4096);
+            timing.statusPollMs = 60000;  // the camera's loss is the window's to see first
+            update.engine().setTiming(timing);
+            QVERIFY(
+                update.start(fwtest::writeFile(dir, "fw.bin", fwtest::imageOf(1, 2, 4, 5000)), "1.2.3", 264));
+            QVERIFY(QTest::qWaitFor([&] { return update.step() == FirmwareUpdate::Step::AwaitingStart; }));
+        }
 
         rig.camera->unplug();
         QVERIFY(tickUntil(*rig.window, [&] { return rig.log->contains("DeviceLost!!"); }));

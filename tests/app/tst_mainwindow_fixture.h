@@ -37,7 +37,6 @@ inline void resetProcessState() {
     UVCXUManager::instance().setEnableCommand(false);
     resetConnectionFlags();
     AppConfig& config = appConfig();
-    config.fwUpdateRunning = false;
     config.defaultWidth = 0;
     config.defaultHeight = 0;
     config.defaultFps = 0;
