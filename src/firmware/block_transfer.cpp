@@ -11,8 +11,6 @@ namespace {
 constexpr int kStatusBlockStored = 5;
 constexpr int kStatusImageStored = 6;
 constexpr int kPacketsPerBlockUnit = 16;
-constexpr uint8_t kInfoAnnounce = 2;
-constexpr uint8_t kInfoClose = 0;
 }  // namespace
 
 template <typename Call>
@@ -67,7 +65,7 @@ bool BlockTransfer::infoStatusFine() {
 bool BlockTransfer::storeBlock(int size) {
     // False when the camera was not ready or did not take the request: the update then
     // ends as failed.
-    if (!infoStatusFine() || !sendInfo(kInfoClose, size))
+    if (!infoStatusFine() || !closeBlock(size))
         return false;
     const bool started = timed([&] { return UVCXUManager::instance().startReadPartialFile(uint32_t(size)); });
     debugLog("startReadPartialFile res: %d\n", started);
@@ -101,7 +99,7 @@ bool BlockTransfer::sendFile(QFile& file, int fileSize) {
         const qint64 remaining = fileSize - pos;
         int expected = 0;
         if (remaining > block) {
-            ok = sendInfo(kInfoAnnounce, block) && ok;
+            ok = announceBlock(block) && ok;
             if (!infoStatusFine())
                 return false;
             while (offset < block && going())
@@ -114,7 +112,7 @@ bool BlockTransfer::sendFile(QFile& file, int fileSize) {
             expected = kStatusBlockStored;
         } else {
             const int last = int(remaining);
-            ok = sendInfo(kInfoAnnounce, last) && ok;
+            ok = announceBlock(last) && ok;
             if (!infoStatusFine())
                 return false;
             while (fileSize - pos >= chunk && going())

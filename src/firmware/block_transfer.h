@@ -32,8 +32,9 @@ public:
     // A block is the smallest multiple of 16 packets holding at least this many bytes.
     void setMinBlockBytes(uint32_t bytes) { minBlockBytes_ = bytes; }
 
-    // Announces (kind 2) or closes (kind 0) a block of count bytes; false on failure.
-    bool sendInfo(uint8_t kind, int count);
+    // Announces a block of count bytes, or closes it; false on failure.
+    bool announceBlock(int count) { return sendInfo(2, count); }
+    bool closeBlock(int count) { return sendInfo(0, count); }
     // One packet of n data bytes read from the file's position, at offset in its block.
     bool sendPacket(QFile& file, int offset, int n);
     // The whole open file, block after block; false on failure, cancel or a camera gone.
@@ -43,6 +44,8 @@ public:
     Stats stats() const { return Stats{calls_.load(), nanoseconds_.load()}; }
 
 private:
+    // The transfer info block of kind 2 (announce) or 0 (close).
+    bool sendInfo(uint8_t kind, int count);
     // Runs one extension-unit call and counts its time into the statistics.
     template <typename Call>
     auto timed(Call call) -> decltype(call());

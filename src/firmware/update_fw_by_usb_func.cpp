@@ -15,8 +15,6 @@ constexpr int kStatusUpdateMode = 1;
 constexpr int kStatusHeaderRead = 3;
 constexpr int kStatusFailure = 15;
 constexpr int kStatusNoAnswer = 65535;
-constexpr uint8_t kInfoAnnounce = 2;
-constexpr uint8_t kInfoClose = 0;
 // After a start command whose transfer failed, the camera must answer its status this many
 // times in a row before the run ends as "start failed": one answer may still come from a
 // camera on its way off the bus.
@@ -139,7 +137,7 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
             lastCheck_ = CheckOutcome::CameraRefused;  // e.g. an image size it cannot take
         return false;
     }
-    ok = transfer_.sendInfo(kInfoAnnounce, kFirmwareHeaderBytes);
+    ok = transfer_.announceBlock(kFirmwareHeaderBytes);
     if (!ok)
         return false;
     ok = transfer_.sendPacket(file, 0, kFirmwareHeaderBytes);
@@ -147,7 +145,7 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
     file.close();
     if (!ok)
         return false;
-    ok = transfer_.sendInfo(kInfoClose, kFirmwareHeaderBytes);
+    ok = transfer_.closeBlock(kFirmwareHeaderBytes);
     if (!ok)
         return false;
     ok = xu.startReadHeader();
