@@ -1,6 +1,6 @@
 // The camera's side of the firmware transfer where the update never takes it (the update's
-// steps, block layouts and the camera's refusals run end to end in tests/firmware), the
-// image layout, selectors and reset.
+// steps, block layouts and the camera's refusals of images run end to end in
+// tests/firmware), the image layout, selectors and reset.
 #include <QtTest>
 
 #include "device/sim/fw_image.h"
@@ -11,7 +11,6 @@ using namespace simtest;
 
 namespace {
 constexpr uint32_t kTransferSize = 264;
-constexpr uint32_t kChunk = kTransferSize - 8;
 
 std::vector<uint8_t> payload(size_t n) {
     std::vector<uint8_t> p(n);
@@ -28,44 +27,6 @@ std::vector<uint8_t> info(uint8_t kind, int32_t count) {
     return b;
 }
 
-// The host side of the transfer, as the update engine speaks it.
-struct Host {
-    XuClient& xu;
-    bool ok = true;
-
-    void send(uint32_t selector, const std::vector<uint8_t>& bytes) {
-        ok = succeeded(xu.set(selector, bytes)) && ok;
-    }
-    void packet(const std::vector<uint8_t>& image, size_t from, size_t offset, size_t n) {
-        std::vector<uint8_t> p(kTransferSize, 0);
-        sim::putLe32(p.data(), uint32_t(offset));
-        sim::putLe32(p.data() + 4, uint32_t(n));
-        std::copy_n(image.begin() + long(from + offset), n, p.begin() + 8);
-        send(17, p);
-    }
-    // The header block as the update sends it: announce, full packets, the packet of the
-    // rest, close.
-    void block(const std::vector<uint8_t>& image, size_t from, size_t size) {
-        std::vector<uint8_t> status;
-        send(16, info(2, int32_t(size)));
-        QCOMPARE(xu.get(16, status, 256), kOk);
-        QCOMPARE(int(status[0]), 0);
-        size_t offset = 0;
-        for (; offset + kChunk <= size; offset += kChunk)
-            packet(image, from, offset, kChunk);
-        packet(image, from, offset, size - offset);
-        send(16, info(0, int32_t(size)));
-    }
-    // Update mode for an image of `size` bytes, then the header block and its read.
-    void sendHeader(const std::vector<uint8_t>& image, uint32_t size) {
-        std::vector<uint8_t> mode(5, 1);
-        sim::putLe32(mode.data() + 1, size);
-        send(4, mode);
-        QCOMPARE(xu.status(), 1);
-        block(image, 0, 128);
-        send(8, le32(1));
-    }
-};
 }  // namespace
 
 class TstSimFirmware : public QObject {
@@ -91,34 +52,6 @@ private slots:
         QCOMPARE(std::vector<uint8_t>(image.begin() + 8, image.begin() + 12),
                  (std::vector<uint8_t>{0x34, 0x12, 0x05, 0x01}));
         QCOMPARE(sim::crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
-    }
-
-    // Every header the camera does not accept ends in status 15, with no header version.
-    void badHeaderEndsInStatus15_data() {
-        QTest::addColumn<int>("corruptAt");  // a byte flipped (-1: none)
-        QTest::addColumn<int>("sizeDelta");  // announced size minus the header's
-        QTest::addColumn<bool>("otherModel");
-        QTest::newRow("magic") << 0 << 0 << false;
-        QTest::newRow("header checksum") << 30 << 0 << false;
-        QTest::newRow("announced size differs") << -1 << 1 << false;
-        QTest::newRow("another model, sealed") << -1 << 0 << true;
-    }
-    void badHeaderEndsInStatus15() {
-        QFETCH(int, corruptAt);
-        QFETCH(int, sizeDelta);
-        QFETCH(bool, otherModel);
-        auto image = sim::buildFwImage(sim::makeHeaderVersion(1, 3, 0), "1.3.0", payload(600));
-        if (corruptAt >= 0)
-            image[size_t(corruptAt)] ^= 0xFF;
-        if (otherModel) {
-            std::copy_n("Lumora X9", 9, image.begin() + 52);
-            sim::putLe32(image.data() + 124, sim::crc32(image.data(), 124));
-        }
-        Host{xu}.sendHeader(image, uint32_t(image.size()) + uint32_t(sizeDelta));
-        QCOMPARE(xu.status(), 15);
-        std::vector<uint8_t> v;
-        QCOMPARE(xu.get(8, v, 4), kOk);
-        QCOMPARE(v, (std::vector<uint8_t>{0, 0, 0, 0}));
     }
 
     void packetsAndInfoBlocksAreChecked() {

@@ -25,7 +25,9 @@ constexpr int kTransferSize = 264;
 const char* const kStart = "XuNodeControl::property:10";
 const char* const kPacket = "XuNodeControl::property:17";
 
-enum Image { Newer, Older, Foreign, Damaged, Missing, Build77 };
+// Images the camera refuses: Foreign (not its format), BadChecksum (of the header), Longer
+// (than its header says), OtherModel (sealed for another camera), Damaged (payload).
+enum Image { Newer, Older, Missing, Build77, Foreign, BadChecksum, Longer, OtherModel, Damaged };
 // Faults at 40 % of the transfer: PacketFails, Unplug (and back), StatusStuck (status 2: a
 // block is never stored), Cancel. At the start question: Stop (the program quits),
 // Status15, UnplugAtStart. After the start: StartRefused (the command fails, the camera
@@ -125,6 +127,9 @@ private slots:
         row("file missing", Missing, NoFault, refused, Ending::FileRefused, "1.2.3");
         row("transfer size unusable", Newer, BadTransferSize, refused, Ending::CheckUnanswered, "1.2.3");
         row("not the camera's format", Foreign, NoFault, refused, Ending::CheckRefused, "1.2.3");
+        row("header checksum wrong", BadChecksum, NoFault, refused, Ending::CheckRefused, "1.2.3");
+        row("longer than its header says", Longer, NoFault, refused, Ending::CheckRefused, "1.2.3");
+        row("another model's image", OtherModel, NoFault, refused, Ending::CheckRefused, "1.2.3");
         row("payload damaged", Damaged, NoFault, transferFails, Ending::ImageRefused, "1.2.3");
         row("packets fail", Newer, PacketFails, transferFails, Ending::TransferFailed, "1.2.3");
         row("block never stored", Newer, StatusStuck, transferFails, Ending::TransferFailed, "1.2.3");
@@ -151,8 +156,14 @@ private slots:
                                              image == Build77 ? "Build 77" : "");
         if (image == Foreign)
             bytes = payloadOf(5000);
-        if (image == Damaged)
-            bytes[3000] ^= 0x40;
+        if (image == BadChecksum || image == Damaged)
+            bytes[image == Damaged ? 3000 : 30] ^= 0x40;
+        if (image == Longer)
+            bytes.push_back(0);
+        if (image == OtherModel) {
+            std::copy_n("Lumora X9", 9, bytes.begin() + 52);
+            sim::putLe32(bytes.data() + 124, sim::crc32(bytes.data(), 124));
+        }
         const QString path =
             image == Missing ? dir_.filePath("missing.bin") : writeFile(dir_, "fw.bin", bytes);
         camera_->setFlashFails(fault == FlashFails || fault == FlashTimeOut);
