@@ -55,8 +55,8 @@ void FirmwareUpdateDialogs::tell(const QString& title, const QString& content) {
 }
 
 void FirmwareUpdateDialogs::endFlowUnlessRunning() {
-    if (update_.holdsCamera())
-        return;
+    if (runOpen_)
+        return;  // its end is still to be shown
     active_ = false;
     enableControls_(true);
 }
@@ -130,6 +130,7 @@ void FirmwareUpdateDialogs::chooseAndCheck() {
             update_.start(path, values.fwVersion, values.transferSize.load(), appConfig().debug);
         writeStdout(std::string("checkNeedFwUpdate ") + (started ? "1" : "0") + "\n");
         if (started) {
+            runOpen_ = true;
             showProgress();
             return;
         }
@@ -199,6 +200,10 @@ void FirmwareUpdateDialogs::onStep(Step step, Ending ending, Step failedAt) {
     if (!active_ && !verdictPending_)
         return;  // stopped meanwhile
     switch (step) {
+        case Step::Idle:
+            if (runOpen_)
+                closeStoppedRun();  // stopped by its owner for the quit
+            break;
         case Step::AwaitingStart:
             askStart();
             break;
@@ -278,6 +283,7 @@ QString FirmwareUpdateDialogs::outcomeText(Ending ending) const {
 void FirmwareUpdateDialogs::showRunEnd(Step step, Ending ending) {
     debugLog("resetUpdateStatus \n");
     ++runsEnded_;
+    runOpen_ = false;
     if (startQuestion_) {
         // The start question of this run is still open: it has nothing left to start.
         debugLog("close start question: the update run has ended \n");
@@ -343,7 +349,12 @@ void FirmwareUpdateDialogs::stop() {
     if (!update_.holdsCamera())
         return;
     update_.stop();
+    closeStoppedRun();
+}
+
+void FirmwareUpdateDialogs::closeStoppedRun() {
     ++runsEnded_;
+    runOpen_ = false;
     if (startQuestion_)
         startQuestion_->close();
     stopProgress();

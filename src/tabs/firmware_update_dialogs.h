@@ -65,6 +65,8 @@ private:
     // The run's end: AwaitingReturn (the camera flashes) or a failure of the run.
     void showRunEnd(FirmwareUpdate::Step step, FirmwareUpdate::Ending ending);
     void showVerdict(bool updated);
+    // A run stopped for the quit: its dialogs close, the flow ends without a word.
+    void closeStoppedRun();
 
     FirmwareUpdate& update_;
     BaseTab* page_;
@@ -75,6 +77,8 @@ private:
     QPointer<CustomProgressDialog> progressDialog_;
     int progressPercent_ = 0;
     bool active_ = false;
+    // A run this view started has not been shown as ended yet.
+    bool runOpen_ = false;
     // A run of this view's flow ended with the camera flashing: its verdict is to be shown.
     bool verdictPending_ = false;
     // The start question while it is open; runs ended so far (an answer given after its

@@ -104,8 +104,8 @@ private slots:
         int starts = 0;
         connect(&update(), &FirmwareUpdate::stepChanged, this,
                 [&](Step step) { starts += step == Step::Flashing; });
-        // Yes to the update and to its start; Cancel to every failure; OK to messages. The
-        // question stays open until the run it asks for ended when the fault strikes there.
+        // Yes to the update and to its start; Cancel to every failure; OK to messages. When the
+        // fault strikes at the question, the user never answers it: the run's end closes it.
         bool struck = false;  // at the question (GUI thread)
         DialogDriver driver(
             [](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); },
@@ -119,7 +119,7 @@ private slots:
                 if (!struck && fault == CancelAtQuestion)
                     infoTab->updateDialogs().cancelTransfer();
                 struck = true;
-                return update().holdsCamera();
+                return true;
             });
         if (fault == HeaderGone) {
             camera_->unplug();
