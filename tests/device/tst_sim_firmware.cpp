@@ -12,21 +12,12 @@ using namespace simtest;
 namespace {
 constexpr uint32_t kTransferSize = 264;
 
-std::vector<uint8_t> payload(size_t n) {
-    std::vector<uint8_t> p(n);
-    uint32_t x = 12345;
-    for (auto& b : p)
-        b = uint8_t((x = x * 1103515245u + 12345u) >> 16);
-    return p;
-}
-
 std::vector<uint8_t> info(uint8_t kind, int32_t count) {
     std::vector<uint8_t> b(256, 0);
     b[0] = kind;
     sim::putLe32(b.data() + 4, uint32_t(count));
     return b;
 }
-
 }  // namespace
 
 class TstSimFirmware : public QObject {
@@ -47,7 +38,7 @@ private slots:
 
     void imageFormatWireLayout() {
         const uint32_t v = sim::makeHeaderVersion(1, 0x51, 0x234);
-        auto image = sim::buildFwImage(v, "1.81.564", payload(1000));
+        auto image = sim::buildFwImage(v, "1.81.564", std::vector<uint8_t>(1000, 0x5A));
         // Little-endian word: 34 12 05 01 is formal 1, major 0x051, minor 0x234.
         QCOMPARE(std::vector<uint8_t>(image.begin() + 8, image.begin() + 12),
                  (std::vector<uint8_t>{0x34, 0x12, 0x05, 0x01}));

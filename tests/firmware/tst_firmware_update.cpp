@@ -79,7 +79,7 @@ class FirmwareUpdateTest : public QObject {
         });
         if (update.start(path, "1.2.3", transferSize, force) &&
             !QTest::qWaitFor([&] { return !update.holdsCamera(); }, 30000))
-            return QStringLiteral("(no end)");
+            seen << "(no end)";
         camera_->clearFaults();
         camera_->forceStatus(-1);
         if (update.step() != Step::AwaitingReturn) {
@@ -92,6 +92,7 @@ class FirmwareUpdateTest : public QObject {
             UVCXUManager::instance().getFwVersion(version);
             update.cameraReturned(version);
         }
+        disconnect(&update, &FirmwareUpdate::stepChanged, this, nullptr);
         return seen.join(' ');
     }
 
