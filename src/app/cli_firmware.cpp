@@ -2,23 +2,20 @@
 
 #include <unistd.h>
 #include <QCoreApplication>
-#include <atomic>
+#include <QEventLoop>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 
 #include "app/cli_request.h"
 #include "base/quit_request.h"
-#include "engine/setting_task_engine.h"
-#include "firmware/update_fw_by_usb_func.h"
+#include "firmware/firmware_update.h"
 #include "session/camera_session.h"
 #include "xu/uvc_xu_manager.h"
 
 namespace {
 // How long the camera may take to flash itself and come back.
 constexpr auto kReturnTimeout = std::chrono::seconds(180);
-constexpr auto kPoll = std::chrono::milliseconds(20);
 
 void onStopSignal(int) {
     requestQuitFromSignalHandler();  // the engine stops at its next packet
@@ -63,41 +60,42 @@ private:
     int lastTenth_ = -1;
 };
 
-QString checkFailure(const UpdateFWbyUsbFunc& engine, const QString& path, const QString& running) {
-    switch (engine.lastCheckOutcome()) {
-        case UpdateFWbyUsbFunc::CheckOutcome::FileRefused:
+// What the command says about an update that did not end in Done.
+QString endingText(const FirmwareUpdate& update, const QString& path, const QString& running) {
+    using Ending = FirmwareUpdate::Ending;
+    const QString image = versionText(update.imageVersion());
+    switch (update.ending()) {
+        case Ending::FileRefused:
             return QStringLiteral("cannot send %1: %2; nothing was sent")
-                .arg(path, QString::fromLatin1(fileProblemName(engine.lastFileCheck().problem)));
-        case UpdateFWbyUsbFunc::CheckOutcome::CameraRefused:
+                .arg(path, QString::fromLatin1(fileProblemName(update.fileProblem())));
+        case Ending::CheckRefused:
             return QStringLiteral("the camera did not accept the firmware file (it answered status 15)");
-        case UpdateFWbyUsbFunc::CheckOutcome::NoAnswer:
+        case Ending::CheckUnanswered:
             return QStringLiteral("the camera did not answer the firmware check");
-        default:
+        case Ending::NotNewer:
             return QStringLiteral("the image (%1) is not newer than the camera's firmware %2")
-                .arg(versionText(engine.checkedVersion()), running);
-    }
-}
-
-QString outcomeFailure(const UpdateFWbyUsbFunc& engine, int outcome) {
-    switch (outcome) {
-        case kFwCancelled:
+                .arg(image, running);
+        case Ending::Cancelled:
             return QStringLiteral("stopped before the camera started its update; its firmware is unchanged");
-        case kFwCameraVanished:
+        case Ending::CameraVanished:
             return QStringLiteral("the camera went away during the transfer; its firmware is unchanged");
-        case kFwCameraFailed:
+        case Ending::CameraFailed:
             return QStringLiteral("the camera reported a failure while updating");
-        case kFwTimedOut:
+        case Ending::TimedOut:
             return QStringLiteral("the camera did not answer in time");
-        case kFwStartFailed:
+        case Ending::StartFailed:
             return QStringLiteral("the camera did not start the update");
-        case kFwTransferFailed:
-            if (engine.cameraRefused())
-                return QStringLiteral("the camera did not accept the firmware image it received (status 15)");
-            break;
+        case Ending::ImageRefused:
+            return QStringLiteral("the camera did not accept the firmware image it received (status 15)");
+        case Ending::NotBack:
+            return QStringLiteral("the camera did not come back after its update");
+        case Ending::OldFirmware:
+            return QStringLiteral("the camera came back with firmware %1, not %2")
+                .arg(QString::fromStdString(update.versionAfter()), image);
         default:
             break;
     }
-    return QStringLiteral("the transfer failed (outcome %1)").arg(outcome);
+    return QStringLiteral("the transfer failed (outcome %1)").arg(update.outcome());
 }
 
 // A quit once the start was sent: the camera flashes and restarts whatever the program
@@ -143,66 +141,60 @@ QString awaitReturn() {
 }  // namespace
 
 int runFirmwareUpdate(const QString& path, CameraSession& camera, const FoundCamera& found) {
+    using Step = FirmwareUpdate::Step;
     StopSignals stopSignals;
 
-    UpdateFWbyUsbFunc engine;
-    engine.setTransferSize(static_cast<int>(UVCXUManager::instance().getTransferSize()));
-    SettingTaskEngine::instance().deleteCamera();  // no setting reaches the camera meanwhile
-    if (!engine.checkNeedFwUpdate(path, found.firmware.toStdString(), false)) {
-        if (engine.lastCheckOutcome() != UpdateFWbyUsbFunc::CheckOutcome::FileRefused)
-            engine.endUpdateFlow();
-        return fail(kExitUpdateFailed, checkFailure(engine, path, found.firmware));
-    }
-    const FwVersion target = engine.checkedVersion();
+    // The session follows the update's steps: the settings worker stops for the transfer,
+    // the stream goes when the camera starts flashing.
+    FirmwareUpdate& update = camera.firmwareUpdate();
+    const int transferSize = static_cast<int>(UVCXUManager::instance().getTransferSize());
+    if (!update.start(path, found.firmware.toStdString(), transferSize))
+        return fail(kExitUpdateFailed, endingText(update, path, found.firmware));
     std::printf("updating %s from %s to %s\n", qPrintable(found.serial), qPrintable(found.firmware),
-                qPrintable(versionText(target)));
+                qPrintable(versionText(update.imageVersion())));
 
+    // The steps until the run ends; the command itself is the user's confirmation.
     Progress progress;
-    std::atomic<bool> readyToStart{false};
-    QObject::connect(
-        &engine, &UpdateFWbyUsbFunc::updateProgress, &engine,
-        [&progress](double percent) { progress.show(percent); }, Qt::DirectConnection);
-    QObject::connect(
-        &engine, &UpdateFWbyUsbFunc::waitForUpdateStart, &engine, [&readyToStart] { readyToStart = true; },
-        Qt::DirectConnection);
-    std::atomic<bool> finished{false};
-    int outcome = kFwNoVerdict;
-    std::thread worker([&] {
-        outcome = engine.runUpdate(path, false);
-        finished = true;
-    });
-    bool startSent = false;
-    while (!finished) {
-        if (readyToStart && !startSent && !quitRequested()) {
-            startSent = true;
-            progress.show(100);
-            progress.end();
-            camera.releaseStream();
-            if (engine.startFwUpdate()) {
+    bool flashing = false;  // the start was sent: the camera may be flashing
+    bool barEnded = false;
+    QEventLoop loop;
+    QObject::connect(&update, &FirmwareUpdate::progressChanged, &loop,
+                     [&progress](double percent) { progress.show(percent); });
+    QObject::connect(&update, &FirmwareUpdate::stepChanged, &loop, [&](Step step) {
+        if (step == Step::AwaitingStart && !quitRequested()) {
+            flashing = update.confirm();
+            if (flashing) {
                 std::printf("image sent; the camera restarts to flash it, do not unplug it\n");
                 std::fflush(stdout);
             }
+        } else if (step == Step::Flashing) {
+            progress.show(100);
+            progress.end();
+            barEnded = true;
+        } else if (step == Step::AwaitingReturn || step == Step::Failed) {
+            loop.quit();
         }
-        std::this_thread::sleep_for(kPoll);
-    }
-    worker.join();
-    if (!startSent)
+    });
+    loop.exec();
+    if (!barEnded)
         progress.end();
-    const bool flashing = engine.startWasSent() && (outcome == kFwStarted || outcome == kFwNoVerdict);
-    if (flashing && quitRequested())
+    const bool mayFlash = flashing && (update.step() == Step::AwaitingReturn ||
+                                       update.ending() == FirmwareUpdate::Ending::NoVerdict);
+    if (mayFlash && quitRequested())
         return quitWhileFlashing();
-    if (outcome != kFwStarted)
-        return fail(kExitUpdateFailed, outcomeFailure(engine, outcome));
+    if (update.step() != Step::AwaitingReturn)
+        return fail(kExitUpdateFailed, endingText(update, path, found.firmware));
 
-    camera.close();
     const QString running = awaitReturn();
     if (running.isEmpty() && quitRequested())
         return quitWhileFlashing();
-    if (running.isEmpty())
-        return fail(kExitCameraLost, QStringLiteral("the camera did not come back after its update"));
-    if (!runsUpdatedFirmware(found.firmware.toStdString(), running.toStdString(), target))
-        return fail(kExitUpdateFailed, QStringLiteral("the camera came back with firmware %1, not %2")
-                                           .arg(running, versionText(target)));
+    if (running.isEmpty()) {
+        update.cameraDidNotReturn();
+        return fail(kExitCameraLost, endingText(update, path, found.firmware));
+    }
+    update.cameraReturned(running.toStdString());
+    if (update.step() != Step::Done)
+        return fail(kExitUpdateFailed, endingText(update, path, found.firmware));
     std::printf("firmware updated to %s\n", qPrintable(running));
     return kExitDone;
 }

@@ -1,11 +1,11 @@
 #pragma once
-// --firmware-update FILE: the window's update, without a window. The host checks only that
-// the file can be sent; the camera checks the image. The image is sent through the update engine with a
-// progress bar on a terminal (plain lines otherwise); the command itself is the user's
-// confirmation of the start; then the camera's return is awaited and its new version
-// compared with the image's. A quit (SIGINT, SIGTERM) before the start stops the transfer and
-// leaves the camera as it was; after the start it says that the camera is flashing and
-// how to check the result.
+// --firmware-update FILE: the window's update without a window, driving the same
+// FirmwareUpdate; this file only prints its steps. The host checks only that the file can
+// be sent; the camera checks the image. The transfer shows a progress bar on a terminal
+// (plain lines otherwise); the command itself is the user's confirmation of the start;
+// then the camera's return is awaited and its new version compared with the image's. A
+// quit (SIGINT, SIGTERM) before the start stops the transfer and leaves the camera as it
+// was; after the start it says that the camera is flashing and how to check the result.
 #include <QString>
 
 #include "app/cli_camera.h"

@@ -128,7 +128,7 @@ void mainwindow::buildPages() {
     ui.tabWidget->addTab(settingPage_, QString());
     modePage_ = new ModeTab(ui.tabWidget);
     ui.tabWidget->addTab(modePage_, QString());
-    infoPage_ = new InfoTab(ui.tabWidget);
+    infoPage_ = new InfoTab(session_.firmwareUpdate(), ui.tabWidget);
     ui.tabWidget->addTab(infoPage_, QString());
 
     appConfig().scale = getScaleSize();
@@ -143,12 +143,6 @@ void mainwindow::connectPages() {
     connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
 
-    // The firmware update's hold on the camera.
-    connect(infoPage_, &InfoTab::fwUpdateStart, &session_, &CameraSession::firmwareTransferStarting);
-    connect(infoPage_, &InfoTab::fwUpdateWaitUpdate, &session_, &CameraSession::firmwareImageSent);
-    connect(infoPage_, &InfoTab::fwUpdateStarted, &session_, &CameraSession::firmwareStarted);
-    connect(infoPage_, &InfoTab::fwUpdateDone, &session_, &CameraSession::firmwareEnded);
-    connect(infoPage_, &InfoTab::fwUpdateCancel, this, &mainwindow::disableWindowWithoutText);
     connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
 }
 
@@ -167,6 +161,7 @@ void mainwindow::connectSession() {
     connect(&session_, &CameraSession::runningFormatShown, modePage_, &ModeTab::showAppliedResolution);
     connect(&session_, &CameraSession::formatRefused, this, &mainwindow::tellFormatRefused);
     connect(&session_, &CameraSession::previewCleared, ui.streamLabel, &CustomImageLabel::clear);
+    connect(&session_, &CameraSession::firmwareGivenUp, this, &mainwindow::disableWindowWithoutText);
     connect(&session_, &CameraSession::cameraWentAway, this, [this] {
         closeAllDialogs();
         if (session_.state() == State::AwaitingReboot)

@@ -10,8 +10,6 @@ struct AppConfig {
     int defaultWidth = 0;
     int defaultHeight = 0;
     int defaultFps = 0;
-    // Set by the information page while an update runs; read by the preview tick.
-    std::atomic<bool> fwUpdateRunning{false};
     double scale = 1.0;
     // The camera's friendly name (copied from the customisation record); null until set.
     // Read by stream-opening and firmware threads after the main window has set it.

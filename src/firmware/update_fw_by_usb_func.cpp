@@ -1,5 +1,5 @@
 // The engine's run: the header check, runUpdate with its ending, the start and cancel
-// commands and the two watches. The block transfer itself is in fw_transfer.cpp.
+// commands and the two watches. The block transfer itself is BlockTransfer's.
 #include "firmware/update_fw_by_usb_func.h"
 
 #include <QFile>
@@ -15,8 +15,6 @@ constexpr int kStatusUpdateMode = 1;
 constexpr int kStatusHeaderRead = 3;
 constexpr int kStatusFailure = 15;
 constexpr int kStatusNoAnswer = 65535;
-constexpr uint8_t kInfoAnnounce = 2;
-constexpr uint8_t kInfoClose = 0;
 // After a start command whose transfer failed, the camera must answer its status this many
 // times in a row before the run ends as "start failed": one answer may still come from a
 // camera on its way off the bus.
@@ -38,7 +36,16 @@ std::string localPath(const QString& path) {
 }
 }  // namespace
 
-UpdateFWbyUsbFunc::UpdateFWbyUsbFunc() : QObject(nullptr) {}
+UpdateFWbyUsbFunc::UpdateFWbyUsbFunc()
+    : QObject(nullptr),
+      transfer_(BlockTransfer::Hooks{[this] { return !cancelled() && !deviceMissed.load(); },
+                                     [this](int expected) { return checkCameraStatus(expected); },
+                                     [this](double percent) { emit updateProgress(percent); }}) {}
+
+void UpdateFWbyUsbFunc::setTiming(const Timing& timing) {
+    timing_ = timing;
+    transfer_.setMinBlockBytes(timing.minBlockBytes);
+}
 
 UpdateFWbyUsbFunc::~UpdateFWbyUsbFunc() {
     requestStop();
@@ -60,10 +67,6 @@ void UpdateFWbyUsbFunc::pause(int ms, const std::atomic<bool>* keepWaiting) {
 void UpdateFWbyUsbFunc::setVerdict(int code) {
     int open = kFwNoVerdict;
     result.compare_exchange_strong(open, code);
-}
-
-UpdateFWbyUsbFunc::TransferStats UpdateFWbyUsbFunc::transferStats() const {
-    return TransferStats{statsCalls_.load(), statsNanoseconds_.load()};
 }
 
 bool UpdateFWbyUsbFunc::checkCameraStatus(int expected) {
@@ -110,7 +113,7 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
     }
 
     lastCheck_ = CheckOutcome::NoAnswer;
-    const int transferSize = transferSize_.load();
+    const int transferSize = transfer_.transferSize();
     if (transferSize < kMinTransferSize || transferSize > kMaxTransferSize) {
         debugLog("transferSize refused: %d\n", transferSize);
         return false;
@@ -134,15 +137,15 @@ bool UpdateFWbyUsbFunc::checkNeedFwUpdate(const QString& path, const std::string
             lastCheck_ = CheckOutcome::CameraRefused;  // e.g. an image size it cannot take
         return false;
     }
-    ok = sendTransferInfo(kInfoAnnounce, kFirmwareHeaderBytes);
+    ok = transfer_.announceBlock(kFirmwareHeaderBytes);
     if (!ok)
         return false;
-    ok = transferFileByXU(file, 0, kFirmwareHeaderBytes);
+    ok = transfer_.sendPacket(file, 0, kFirmwareHeaderBytes);
     debugLog("setTransferData Header res: %d\n", ok);
     file.close();
     if (!ok)
         return false;
-    ok = sendTransferInfo(kInfoClose, kFirmwareHeaderBytes);
+    ok = transfer_.closeBlock(kFirmwareHeaderBytes);
     if (!ok)
         return false;
     ok = xu.startReadHeader();
@@ -208,8 +211,7 @@ int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
     startDeadlineMs_ = 0;
     lastStatus = -1;
     result = kFwNoVerdict;
-    statsCalls_ = 0;
-    statsNanoseconds_ = 0;
+    transfer_.resetStats();
 
     if (debug) {
         debugLog("press for Start file open.... \n");
@@ -233,7 +235,7 @@ int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
         result = kFwBadSize;
         return finishRun(true);
     }
-    const int transferSize = transferSize_.load();
+    const int transferSize = transfer_.transferSize();
     if (transferSize < kMinTransferSize || transferSize > kMaxTransferSize) {
         debugLog("transferSize refused: %d\n", transferSize);
         result = kFwTransferFailed;
@@ -246,7 +248,7 @@ int UpdateFWbyUsbFunc::runUpdate(const QString& path, bool debug) {
     }
     emit updateProgress(0.0);
     startDeviceTimer();
-    bool ok = transferPartialFile(file, int(size));
+    bool ok = transfer_.sendFile(file, int(size));
     debugLog("transferPartialFile: %d \n", ok);
     file.close();
     joinDeviceWatch();

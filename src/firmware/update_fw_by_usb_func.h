@@ -1,8 +1,8 @@
 #pragma once
 // The firmware update engine. It checks an image file against the firmware the camera
-// runs, sends the image to the camera in blocks of packets over the extension unit, and
-// once the user has confirmed, starts the camera's own update and follows the camera until
-// it drops off the bus to flash itself.
+// runs, sends the image to the camera (block_transfer.h), and once the user has confirmed,
+// starts the camera's own update and follows the camera until it drops off the bus to
+// flash itself. FirmwareUpdate (firmware_update.h) runs it as the steps of an update.
 //
 // The image is opaque here: the host checks only that the file can be sent (a regular
 // file of a size the protocol carries); the camera reads the header, checks the image and
@@ -23,10 +23,9 @@
 #include <thread>
 
 #include "base/quit_request.h"
+#include "firmware/block_transfer.h"
 #include "firmware/fw_file_check.h"
 #include "firmware/fw_version.h"
-
-class QFile;
 
 // Outcomes of runUpdate (and of the signal updateEnd).
 enum FwOutcome : int {
@@ -66,10 +65,7 @@ public:
     };
 
     // Time spent in extension-unit calls by the last runUpdate (its transfer phase).
-    struct TransferStats {
-        long long calls = 0;
-        long long nanoseconds = 0;
-    };
+    using TransferStats = BlockTransfer::Stats;
 
     // The transfer size must lie in this range: a packet carries transferSize - 8 data
     // bytes (the header packet 128 of them), counted in 16 bits.
@@ -81,8 +77,8 @@ public:
     UpdateFWbyUsbFunc(const UpdateFWbyUsbFunc&) = delete;
     UpdateFWbyUsbFunc& operator=(const UpdateFWbyUsbFunc&) = delete;
 
-    void setTiming(const Timing& timing) { timing_ = timing; }
-    void setTransferSize(int size) { transferSize_ = size; }
+    void setTiming(const Timing& timing);
+    void setTransferSize(int size) { transfer_.setTransferSize(size); }
 
     // Checks that the file can be sent, puts the camera into update mode, lets it read the
     // image header and answers whether the image is newer than running (always, with
@@ -119,7 +115,7 @@ public:
     // Ends both watches.
     void stopTimer();
 
-    TransferStats transferStats() const;
+    TransferStats transferStats() const { return transfer_.stats(); }
 
 signals:
     // The image is in the camera; the user must now confirm the start.
@@ -129,12 +125,6 @@ signals:
     void updateProgress(double percent);
 
 private:
-    // One block after another from the open file; false on failure or cancel.
-    bool transferPartialFile(QFile& file, int fileSize);
-    // Announces (kind 2) or closes (kind 0) a block of count bytes; false on failure.
-    bool sendTransferInfo(uint8_t kind, int count);
-    // One packet of n data bytes read from the file's position, at offset in its block.
-    bool transferFileByXU(QFile& file, int offset, int n);
     // Waits for the camera's status to become expected; false on 15 (the camera refuses:
     // cameraRefused), 65535, time-out or stop.
     bool checkCameraStatus(int expected);
@@ -152,13 +142,9 @@ private:
     void wakeWaiters();
     // Sets result only while no verdict was reached.
     void setVerdict(int code);
-    // Runs one extension-unit call and counts its time into the transfer statistics.
-    template <typename Call>
-    auto timed(Call call) -> decltype(call());
 
     QString filePath;
     Timing timing_;
-    std::atomic<int> transferSize_{0};
     std::atomic<int> lastStatus{-1};
     std::atomic<bool> statusTimerRunning{false};
     std::atomic<bool> deviceTimerRunning{false};
@@ -172,12 +158,11 @@ private:
     std::atomic<bool> cameraRefused_{false};
     std::atomic<long long> startDeadlineMs_{0};
     std::atomic<int> result{kFwNoVerdict};
-    std::atomic<long long> statsCalls_{0};
-    std::atomic<long long> statsNanoseconds_{0};
     std::thread watchThread;
     std::mutex wakeMutex_;
     std::condition_variable wake_;
     CheckOutcome lastCheck_ = CheckOutcome::FileRefused;
     FirmwareFileCheck lastFile_;
     FwVersion checkedVersion_;
+    BlockTransfer transfer_;
 };

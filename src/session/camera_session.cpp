@@ -105,6 +105,9 @@ CameraSession::CameraSession(Use use, const Timing& timing, QObject* parent)
     qRegisterMetaType<SessionState>();
     pause_ = [](int ms) { return waitUnlessQuitRequested(std::chrono::milliseconds(ms)); };
     stream_.setCallback(&callback_);
+    // Before any view connects: the session has the camera ready for a step before the
+    // views show it.
+    connect(&firmwareUpdate_, &FirmwareUpdate::stepChanged, this, &CameraSession::followFirmwareUpdate);
     connectTimer_ = new QTimer(this);
     connectTimer_->setInterval(timing_.connectIntervalMs);
     connect(connectTimer_, &QTimer::timeout, this, &CameraSession::tick);
@@ -314,6 +317,7 @@ void CameraSession::readValues() {
     writeStdout("resolution end\n");
     if (!readCameraValues(stream_.camera(), UVCXUManager::instance(), currentValues()))
         return;  // a quit request cut the read short: the views keep what they show
+    firmwareUpdate_.cameraReturned(currentValues().fwVersion);  // after an update: its verdict
     emit valuesRead();
     // After a reconnect the stream runs the default MJPG entry, but converted to RGB32 when
     // the last format requested was another one: open it again with its native samples.
@@ -483,6 +487,34 @@ void CameraSession::watchResetReturn() {
 }
 
 // ---- the firmware update's hold on the camera ------------------------------------------
+
+void CameraSession::followFirmwareUpdate(FirmwareUpdate::Step step) {
+    using Step = FirmwareUpdate::Step;
+    switch (step) {
+        case Step::Transferring:
+            firmwareTransferStarting();
+            break;
+        case Step::AwaitingStart:
+            firmwareImageSent();
+            break;
+        case Step::Flashing:
+            firmwareStarted();
+            break;
+        case Step::AwaitingReturn:
+            firmwareEnded(firmwareUpdate_.outcome());
+            break;
+        case Step::Failed:
+            // A verdict after the camera's return leaves the connection as it is.
+            if (firmwareUpdate_.failedAt() == Step::Verifying)
+                break;
+            if (firmwareUpdate_.ending() == FirmwareUpdate::Ending::Cancelled)
+                emit firmwareGivenUp();
+            firmwareEnded(firmwareUpdate_.outcome());
+            break;
+        default:
+            break;
+    }
+}
 
 bool CameraSession::firmwareHoldsCamera() const {
     return state_ == State::FirmwareHandOff || state_ == State::FirmwareAwaitingStart ||

@@ -16,6 +16,7 @@
 #include "base/resolution_list.h"
 #include "capture/frame_image.h"
 #include "capture/uvc_stream.h"
+#include "firmware/firmware_update.h"
 #include "session/session_state.h"
 
 class ProfileKeeper;
@@ -71,9 +72,6 @@ public:
     void checkLost();
     // The command line's open. Answers the open's result (0 or more: open; its slot).
     int openOnce();
-    // The command line's firmware update: the stream and the worker go, the extension
-    // unit stays (the image travels over it).
-    void releaseStream() { teardown({}, kWorker | kStream); }
     bool hasExtensionUnit() const { return extensionUnit_; }
     // The command line's check between two waits: the camera went away.
     bool lost();
@@ -86,7 +84,13 @@ public:
     // is forgotten. Returns once the reset flow ended.
     void resetToFactory();
 
-    // The firmware update's hold on the camera, step by step.
+    // The window's firmware update. The session follows its steps: the settings worker
+    // stops for the transfer, the stream goes when the camera starts flashing, the camera
+    // is looked for anew when the run ended, and its version is handed back after the
+    // first value read.
+    FirmwareUpdate& firmwareUpdate() { return firmwareUpdate_; }
+    // The firmware update's hold on the camera, step by step (the update's steps call
+    // them; tests may too).
     void firmwareTransferStarting();  // no settings job any more
     void firmwareImageSent();         // the start question is open: watch for the drop-off
     void firmwareStarted();           // the camera flashes: the stream goes
@@ -118,6 +122,8 @@ signals:
     // The camera went away under the views (lost, or dropped off for its restart): their
     // dialogs have nothing left to do. Emitted after the state it left the session in.
     void cameraWentAway();
+    // The user gave the firmware update up; the session looks for the camera anew next.
+    void firmwareGivenUp();
 
 private:
     class Callback : public StreamCallback {
@@ -154,6 +160,7 @@ private:
     void completeReset();
     void watchResetReturn();
     void checkDropOff(const char* what);
+    void followFirmwareUpdate(FirmwareUpdate::Step step);
 
     Use use_;
     Timing timing_;
@@ -174,4 +181,5 @@ private:
     QTimer* profileTimer_ = nullptr;
     QTimer* resetWatch_ = nullptr;
     std::unique_ptr<ProfileKeeper> profile_;
+    FirmwareUpdate firmwareUpdate_;
 };

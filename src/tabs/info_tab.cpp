@@ -13,73 +13,62 @@
 #include "base/scale_size.h"
 #include "base/system_locale.h"
 #include "engine/current_values.h"
+#include "tabs/page_dialogs.h"
 #include "widgets/busy_progress.h"
 #include "widgets/general_dialog.h"
 #include "widgets/popup_license_layout.h"
 #include "xu/uvc_xu_manager.h"
 
-InfoTab::InfoTab(QWidget* parent) : BaseTab(parent) {
-    setupUi();
+InfoTab::InfoTab(FirmwareUpdate& update, QWidget* parent)
+    : BaseTab(parent),
+      updateDialogs_(update, this, [this](bool enabled) { setUpdateControlsEnabled(enabled); }) {
+    form_.setupUi(this);
     scaleForDpi();
-    toolVersionLabel->setText(QStringLiteral("Ver.") + tr("1.00.00"));
+    form_.toolVersionLabel->setText(QStringLiteral("Ver.") + tr("1.00.00"));
 
-    connect(fwUpdateButton, &QPushButton::released, this, &InfoTab::fwUpdateBtnClicked);
-    connect(&engine, &UpdateFWbyUsbFunc::waitForUpdateStart, this, &InfoTab::onWaitForUpdateStart,
-            Qt::QueuedConnection);
-    connect(&engine, &UpdateFWbyUsbFunc::updateEnd, this, &InfoTab::onUpdateEnd, Qt::QueuedConnection);
-    connect(&engine, &UpdateFWbyUsbFunc::updateProgress, this, &InfoTab::onUpdateProgress,
-            Qt::QueuedConnection);
-    connect(resetButton, &QPushButton::released, this, &InfoTab::resetBtnClicked);
-    connect(toolLicenseButton, &QPushButton::released, this, [this] {
+    connect(form_.fwUpdateButton, &QPushButton::released, this, &InfoTab::fwUpdateBtnClicked);
+    connect(form_.resetButton, &QPushButton::released, this, &InfoTab::resetBtnClicked);
+    connect(form_.toolLicenseButton, &QPushButton::released, this, [this] {
         debugLog("toolLicenseButton released\n");
         openLicense(QStringLiteral("OPEN SOURCE SOFTWARE NOTICE (PC_TOOL)_LEGAL COMMENT.htm"),
                     tr("Open Source Licenses (PC Tool)"));
     });
-    connect(camLicenseButton, &QPushButton::released, this, [this] {
+    connect(form_.camLicenseButton, &QPushButton::released, this, [this] {
         debugLog("camLicenseButton released\n");
         openLicense(QStringLiteral("OPEN SOURCE SOFTWARE NOTICE (Camera)_LEGAL COMMENT.htm"),
                     tr("Open Source Licenses (Camera)"));
     });
 
     if (systemLocaleName() == QLatin1String("ja_JP")) {
-        QFont font = fwUpdateButton->font();
+        QFont font = form_.fwUpdateButton->font();
         writeStdout("fwUpdateButton pointSize : " + std::to_string(font.pointSize()) + "\n");
         font.setPointSize(font.pointSize() - 1);
-        fwUpdateButton->setFont(font);
+        form_.fwUpdateButton->setFont(font);
     }
-}
-
-InfoTab::~InfoTab() {
-    stopUpdate();
 }
 
 void InfoTab::scaleForDpi() {
     const double factor = getScaleSize();
     const double scale = appConfig().scale;
     setFixedWidth(int(width() / scale * factor));
-    scrollAreaWidgetContents->setFixedSize(int(scrollAreaWidgetContents->width() / scale * factor),
-                                           scrollAreaWidgetContents->height());
+    form_.scrollAreaWidgetContents->setFixedSize(
+        int(form_.scrollAreaWidgetContents->width() / scale * factor),
+        form_.scrollAreaWidgetContents->height());
     repaint();
 }
 
 void InfoTab::updateFromState() {
     const CurrentValues& values = currentValues();
-    scrollArea->verticalScrollBar()->setValue(0);
+    form_.scrollArea->verticalScrollBar()->setValue(0);
     debugLog("setVersion: %s\n", values.fwVersion);
-    versionLabel->setText(QStringLiteral("Ver.") + QString::fromLatin1(values.fwVersion));
+    form_.versionLabel->setText(QStringLiteral("Ver.") + QString::fromLatin1(values.fwVersion));
     debugLog("setSN: %s\n", values.serialNumber);
-    SNLabel_content->setText(QString::fromLatin1(values.serialNumber));
-    engine.setTransferSize(values.transferSize.load());
+    form_.SNLabel_content->setText(QString::fromLatin1(values.serialNumber));
 
     if (*resetDone) {
         busy_->closeDialog();
         // After the refill, not inside it: the main window is still connecting.
         QTimer::singleShot(0, this, &InfoTab::confirmReset);
-    }
-    if (verifyPending_) {
-        verifyPending_ = false;
-        // After the refresh: the main window finishes its connection before the message.
-        QTimer::singleShot(0, this, &InfoTab::showVersionCheck);
     }
 }
 
@@ -93,12 +82,22 @@ void InfoTab::confirmReset() {
     dialog->show();
 }
 
+void InfoTab::fwUpdateBtnClicked() {
+    updateDialogs_.begin();
+}
+
+void InfoTab::setUpdateControlsEnabled(bool enabled) {
+    form_.fwUpdateButton->setEnabled(enabled);
+    form_.resetButton->setEnabled(enabled);
+}
+
 void InfoTab::resetBtnClicked() {
     debugLog("resetBtnClicked \n");
-    if (flowActive_)
+    if (updateDialogs_.isActive())
         return;
-    if (!ask(tr("Reset"), tr("Reset all settings to default. \nAre you sure you want to reset ?"),
-             tr("Reset")))
+    if (!PageDialogs::ask(parentWidget(), tr("Reset"),
+                          tr("Reset all settings to default. \nAre you sure you want to reset ?"),
+                          tr("Reset")))
         return;
     const bool ok = UVCXUManager::instance().resetToDefault();
     debugLog("resetBtnClicked res:%d\n", ok);
@@ -107,8 +106,9 @@ void InfoTab::resetBtnClicked() {
     *resetDone = ok;
     emit resetAllSettings();
     if (!ok) {
-        tell(tr("Reset Failed"),
-             tr("The camera did not confirm the reset.\n Please check the settings and try again."));
+        PageDialogs::tell(
+            parentWidget(), tr("Reset Failed"),
+            tr("The camera did not confirm the reset.\n Please check the settings and try again."));
     }
 }
 
@@ -117,29 +117,6 @@ void InfoTab::openLicense(const QString& fileName, const QString& title) {
     const QString path =
         QString::fromStdString(dataDir(fileName.toStdString())) + QLatin1Char('/') + fileName;
     debugLog("open file: %s \n", path.toLocal8Bit().constData());
-    auto* viewer = new PopupLicenseLayout(scrollArea);
+    auto* viewer = new PopupLicenseLayout(form_.scrollArea);
     viewer->showLicense(title, path);  // says so when the notice is missing
-}
-
-bool InfoTab::confirmQuit() {
-    if (!isUpdateRunning())
-        return true;
-    if (!ask(tr("Firmware Update"),
-             tr("A firmware update is running.\n Quitting now may leave the camera\n unusable. Quit anyway?"),
-             tr("Quit")))
-        return false;
-    stopUpdate();
-    return true;
-}
-
-void InfoTab::stopUpdate() {
-    if (!updateThread.joinable())
-        return;
-    debugLog("stopUpdate \n");
-    stopping_ = true;
-    engine.requestStop();
-    updateThread.join();
-    stopProgress();
-    busy_->closeDialog();
-    appConfig().fwUpdateRunning = false;
 }

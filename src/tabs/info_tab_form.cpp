@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "tabs/info_tab.h"
+#include "tabs/info_tab_form.h"
 #include "widgets/dialog_style.h"
 
 namespace {
@@ -30,7 +30,8 @@ QLabel* addLabel(QWidget* parent, QLayout* layout, const char* name, int pointSi
 }
 }  // namespace
 
-QWidget* InfoTab::addSection(QVBoxLayout* layout, QLabel*& title, const char* name, const char* titleName) {
+QWidget* InfoTabForm::addSection(QVBoxLayout* layout, QLabel*& title, const char* name,
+                                 const char* titleName) {
     auto* section = new QWidget(scrollAreaWidgetContents);
     section->setObjectName(QLatin1String(name));
     auto* column = new QVBoxLayout(section);
@@ -45,7 +46,7 @@ QWidget* InfoTab::addSection(QVBoxLayout* layout, QLabel*& title, const char* na
     return section;
 }
 
-QPushButton* InfoTab::addButton(QWidget* section, const char* name) {
+QPushButton* InfoTabForm::addButton(QWidget* section, const char* name) {
     auto* button = new QPushButton(section);
     button->setObjectName(QLatin1String(name));
     button->setFont(calibriFont(12));
@@ -55,14 +56,14 @@ QPushButton* InfoTab::addButton(QWidget* section, const char* name) {
     return button;
 }
 
-void InfoTab::setupUi() {
-    setObjectName(QStringLiteral("InfoTab"));
-    resize(kFormWidth, kFormHeight);
-    setStyleSheet(QStringLiteral("background-color: rgb(50, 57, 67);"));
-    auto* outer = new QVBoxLayout(this);
+void InfoTabForm::setupUi(QWidget* page) {
+    page->setObjectName(QStringLiteral("InfoTab"));
+    page->resize(kFormWidth, kFormHeight);
+    page->setStyleSheet(QStringLiteral("background-color: rgb(50, 57, 67);"));
+    auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(0, 0, 0, 0);
 
-    scrollArea = new QScrollArea(this);
+    scrollArea = new QScrollArea(page);
     scrollArea->setObjectName(QStringLiteral("scrollArea"));
     scrollArea->setFrameShape(QFrame::NoFrame);
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -107,11 +108,11 @@ void InfoTab::setupUi() {
     sections->addStretch(1);
 
     scrollArea->setWidget(scrollAreaWidgetContents);
-    retranslateUi();
+    retranslateUi(page);
 }
 
-void InfoTab::retranslateUi() {
-    setWindowTitle(tr("InfoTab"));
+void InfoTabForm::retranslateUi(QWidget* page) {
+    page->setWindowTitle(tr("InfoTab"));
     ToolTitle->setText(tr("Software Version"));
     toolVersionLabel->setText(tr("Ver. 0.00.00"));
     FWTitle->setText(tr("Firmware Version"));

@@ -9,6 +9,8 @@
 
 #include "base/scale_size.h"
 #include "engine/control_id.h"
+#include "firmware/firmware_update.h"
+#include "firmware/fw_test_images.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/darken_effect.h"
 
@@ -128,8 +130,16 @@ private slots:
         QVERIFY(rig.connect());
         QDialog dialog;
         dialog.show();
-        if (updating)
-            rig.window->session().firmwareTransferStarting();
+        QTemporaryDir dir;
+        FirmwareUpdate& update = rig.window->session().firmwareUpdate();
+        if (updating) {  // the update holds the camera: its image waits for the user's start
+            auto timing = fwtest::fastTiming(4096);
+            timing.statusPollMs = 60000;  // the camera's loss is the window's to see first
+            update.engine().setTiming(timing);
+            QVERIFY(
+                update.start(fwtest::writeFile(dir, "fw.bin", fwtest::imageOf(1, 2, 4, 5000)), "1.2.3", 264));
+            QVERIFY(QTest::qWaitFor([&] { return update.step() == FirmwareUpdate::Step::AwaitingStart; }));
+        }
 
         rig.camera->unplug();
         QVERIFY(tickUntil(*rig.window, [&] { return !rig.window->session().stream().isOpen(); }));
@@ -138,8 +148,8 @@ private slots:
         QCOMPARE(rig.window->overlay()->isOverlayShown(), !updating);
         QCOMPARE(isCovered(*rig.window), !updating);
         QCOMPARE(isDarkened(*rig.window), !updating);
-        QCOMPARE(rig.window->session().state(),
-                 updating ? SessionState::FirmwareHandOff : SessionState::Searching);
+        QCOMPARE(rig.window->session().firmwareHoldsCamera(), updating);
+        QCOMPARE(isSearching(*rig.window), !updating);
         QCOMPARE(rig.window->overlay()->textLabel()->isVisible(), !updating);
     }
 

@@ -21,13 +21,11 @@ struct ShownDialog {
 
 class DialogDriver : public QObject {
 public:
-    // Answers true to press the right button (else the left one, or the only one).
-    using Policy = std::function<bool(const ShownDialog&)>;
+    // policy: true to press the right button (else the left one, or the only one); hold:
+    // true while a dialog is to stay open unanswered.
+    using Answer = std::function<bool(const ShownDialog&)>;
 
-    // Answers true while a dialog is to stay open unanswered.
-    using Hold = std::function<bool(const ShownDialog&)>;
-
-    explicit DialogDriver(Policy policy, Hold hold = nullptr)
+    explicit DialogDriver(Answer policy, Answer hold = nullptr)
         : policy_(std::move(policy)), hold_(std::move(hold)) {
         connect(&timer_, &QTimer::timeout, this, &DialogDriver::poll);
         timer_.start(5);
@@ -68,8 +66,8 @@ private:
         recorded_.removeAll(QPointer<QWidget>());
     }
 
-    Policy policy_;
-    Hold hold_;
+    Answer policy_;
+    Answer hold_;
     QList<QPointer<QWidget>> recorded_;
     QTimer timer_;
     QList<QPointer<QWidget>> handled_;

@@ -1,34 +1,38 @@
 // A firmware update through the information page and the main window on the simulated
-// camera: the full update with the new version read back (also as a text that is not a
-// plain version), one fault at each stage of the update, and a run that ends while the
-// start question is open. Each case checks the outcome, the message the user gets, the
-// camera's firmware, and that the window is back to a usable camera afterwards.
+// camera: the full update with the new version read back, a fault at each stage of the
+// update (every fault at every step: tst_firmware_update), a run that ends while the start
+// question is open, and the window closed during the transfer. Each case checks the
+// outcome, the message the user gets, the camera's firmware, and that the window is back
+// to a usable camera with its picture afterwards.
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 #include <memory>
 
 #include "app/tst_mainwindow_fixture.h"
+#include "firmware/firmware_update.h"
 #include "fw_dialog_driver.h"
 #include "fw_test_images.h"
 #include "tabs/info_tab.h"
 
 using namespace device;
 using namespace fwtest;
+using Step = FirmwareUpdate::Step;
 
 namespace {
-enum Stage { BeforeHeader, FirstBlock, MiddleBlock, LastBlock, Flashing, Reboot };
-enum Fault { NoFault, TransferError, CameraGone, TimeOut, CameraFailure, OldVersion, StartAnswerLost };
-// What ends a run while its start question is open.
-enum RunEnd { UnplugAndBack, StatusReadFails, Status15, CancelAtTheEnd, CancelBeforeTheQuestion };
-// Progress (percent) at which a fault strikes inside each block of the test image: three
-// blocks of 4096 bytes and a final block of 1000.
-constexpr double kStrikeAt[] = {0, 10, 40, 95};
+// The camera leaves before the header check; packets fail or the camera leaves in the
+// middle block (40 %); once the start question shows, the camera leaves (and comes back)
+// or the progress's cancel arrives just too late; a cancel as the image is stored ends the
+// run before the question; the start's answer is lost; flashing fails; the camera comes
+// back with its old firmware.
+// clang-format off
+enum Fault { NoFault, HeaderGone, PacketsFail, BlockGone, UnplugAtQuestion, CancelAtQuestion,
+             CancelBeforeQuestion, StartAnswerLost, FlashFails, OldVersion };
+// clang-format on
+// The test image: three blocks of 4096 bytes and a final block of 1000.
 constexpr int kImageSize = 3 * 4096 + 1000;
+const QString kQuestion = QStringLiteral("Start Firmware Update");
 }  // namespace
-Q_DECLARE_METATYPE(Stage)
 Q_DECLARE_METATYPE(Fault)
-Q_DECLARE_METATYPE(RunEnd)
 
 class FirmwareWindowTest : public QObject {
     Q_OBJECT
@@ -44,23 +48,6 @@ private:
             [this] { return rig_->window->connectCamera(), window_test::isReady(*rig_->window); }, 10000);
     }
 
-    void injectNow(Fault fault) {
-        switch (fault) {
-            case TransferError:
-                camera_->failAlways("XuNodeControl::property:17", kGenFailure);
-                break;
-            case CameraGone:
-                camera_->unplug();
-                camera_->plugAfter(150);
-                break;
-            case TimeOut:
-                camera_->forceStatus(2);
-                break;
-            default:
-                break;
-        }
-    }
-
     // A window on a camera made with these behaviours, Ready.
     void build(bool startAnswerLost = false) {
         camera_.reset();
@@ -71,8 +58,10 @@ private:
         rig_ = std::make_unique<window_test::Rig>(options);
         camera_ = rig_->camera;
         QVERIFY(reconnect());
-        rig_->window->infoPage()->updateEngine().setTiming(fastTiming(4096));
+        update().engine().setTiming(fastTiming(4096));
     }
+
+    FirmwareUpdate& update() { return rig_->window->session().firmwareUpdate(); }
 
 private slots:
     void init() { build(); }
@@ -82,170 +71,110 @@ private slots:
     }
 
     void faultAtEachStage_data() {
-        QTest::addColumn<Stage>("stage");
         QTest::addColumn<Fault>("fault");
-        QTest::addColumn<int>("code");         // the last fwUpdateDone
+        QTest::addColumn<int>("code");         // the engine's outcome
         QTest::addColumn<QString>("message");  // title of the last dialog
-        QTest::addColumn<QString>("version");  // what the camera runs at the end (the image's text)
+        QTest::addColumn<QString>("version");  // what the camera runs at the end
         const QString failed = QStringLiteral("Firmware Update Failed");
         const QString transmission = QStringLiteral("Transmission Failed");
         const QString completed = QStringLiteral("Firmware Update Completed");
-        QTest::newRow("no fault") << Reboot << NoFault << 0 << completed << "1.2.4";
-        QTest::newRow("no fault, version text Build 77") << Reboot << NoFault << 0 << completed << "Build 77";
-        QTest::newRow("header: transfer error") << BeforeHeader << TransferError << -1 << failed << "1.2.3";
-        QTest::newRow("header: camera gone") << BeforeHeader << CameraGone << -1 << failed << "1.2.3";
-        QTest::newRow("header: time-out") << BeforeHeader << TimeOut << -1 << failed << "1.2.3";
-        for (Stage stage : {FirstBlock, MiddleBlock, LastBlock}) {
-            const QByteArray name = stage == FirstBlock ? "first" : stage == MiddleBlock ? "middle" : "last";
-            QTest::newRow(name + " block: transfer error")
-                << stage << TransferError << -4 << transmission << "1.2.3";
-            QTest::newRow(name + " block: camera gone") << stage << CameraGone << -99 << failed << "1.2.3";
-            QTest::newRow(name + " block: time-out") << stage << TimeOut << -4 << transmission << "1.2.3";
-        }
-        QTest::newRow("flashing: start refused")
-            << Flashing << TransferError << -5 << transmission << "1.2.3";
+        QTest::newRow("no fault") << NoFault << 0 << completed << "1.2.4";
+        QTest::newRow("header: camera gone") << HeaderGone << -1 << failed << "1.2.3";
+        QTest::newRow("block: packets fail") << PacketsFail << -4 << transmission << "1.2.3";
+        QTest::newRow("block: camera gone") << BlockGone << -99 << failed << "1.2.3";
+        QTest::newRow("question: camera gone") << UnplugAtQuestion << -99 << failed << "1.2.3";
+        QTest::newRow("question: cancel too late") << CancelAtQuestion << -1 << kQuestion << "1.2.3";
+        QTest::newRow("question: run ended before") << CancelBeforeQuestion << -1 << "Firmware Update"
+                                                    << "1.2.3";
         QTest::newRow("flashing: start answer lost to the reboot")
-            << Flashing << StartAnswerLost << 0 << completed << "1.2.4";
-        QTest::newRow("flashing: camera failure")
-            << Flashing << CameraFailure << -9 << transmission << "1.2.3";
-        QTest::newRow("flashing: time-out") << Flashing << TimeOut << -6 << transmission << "1.2.3";
-        QTest::newRow("reboot: old version back") << Reboot << OldVersion << 0 << failed << "1.2.3";
+            << StartAnswerLost << 0 << completed << "1.2.4";
+        QTest::newRow("flashing: camera failure") << FlashFails << -9 << transmission << "1.2.3";
+        QTest::newRow("reboot: old version back") << OldVersion << 0 << failed << "1.2.3";
     }
     void faultAtEachStage() {
-        QFETCH(Stage, stage);
         QFETCH(Fault, fault);
         QFETCH(int, code);
         QFETCH(QString, message);
         QFETCH(QString, version);
         if (fault == StartAnswerLost)
             build(true);
-
-        const bool updated = version != QLatin1String("1.2.3");
-        const std::string text = updated ? version.toStdString() : std::string();
-        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize, text));
+        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
         rig_->window->infoPage()->setFileChooser([path](QWidget*) { return path; });
-        // Yes to the update and to its start; Cancel to every failure; OK to messages.
-        DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); });
-        QSignalSpy done(rig_->window->infoPage(), &InfoTab::fwUpdateDone);
-
-        if (stage == BeforeHeader)
-            injectNow(fault);
-        bool struck = false;  // touched on the update thread only
-        if (stage >= FirstBlock && stage <= LastBlock) {
+        int starts = 0;
+        connect(&update(), &FirmwareUpdate::stepChanged, this,
+                [&](Step step) { starts += step == Step::Flashing; });
+        // Yes to the update and to its start; Cancel to every failure; OK to messages. When the
+        // fault strikes at the question, the user never answers it: the run's end closes it.
+        bool struck = false;  // at the question (GUI thread)
+        DialogDriver driver(
+            [](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); },
+            [&, fault](const ShownDialog& d) {
+                if (d.title != kQuestion || (fault != UnplugAtQuestion && fault != CancelAtQuestion))
+                    return false;
+                if (!struck && fault == UnplugAtQuestion) {
+                    camera_->unplug();
+                    camera_->plugAfter(50);
+                }
+                if (!struck && fault == CancelAtQuestion)
+                    rig_->window->infoPage()->updateDialogs().cancelTransfer();
+                struck = true;
+                return true;
+            });
+        if (fault == HeaderGone) {
+            camera_->unplug();
+            camera_->plugAfter(150);
+        }
+        connect(
+            &update().engine(), &UpdateFWbyUsbFunc::updateProgress, this,
+            [&, fault, inTransfer = false](double percent) mutable {
+                if ((fault != PacketsFail && fault != BlockGone) || inTransfer || percent < 40)
+                    return;
+                inTransfer = true;
+                if (fault == PacketsFail)
+                    camera_->failAlways("XuNodeControl::property:17", kGenFailure);
+                if (fault == BlockGone) {
+                    camera_->unplug();
+                    camera_->plugAfter(150);
+                }
+            },
+            Qt::DirectConnection);
+        if (fault == CancelBeforeQuestion) {
             connect(
-                &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
-                [&, stage, fault](double percent) {
-                    if (!struck && percent >= kStrikeAt[stage]) {
-                        struck = true;
-                        injectNow(fault);
-                    }
-                },
-                Qt::DirectConnection);
+                &update().engine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
+                [this] { update().engine().cancelUpdate(); }, Qt::DirectConnection);
         }
-        if (stage == Flashing) {
-            if (fault == TransferError)
-                camera_->failAlways("XuNodeControl::property:10", kGenFailure);
-            camera_->setFlashFails(fault == CameraFailure || fault == TimeOut);
-            if (fault == TimeOut) {
-                // From the moment the image is stored on, the camera keeps answering "stored".
-                connect(
-                    &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
-                    [this] { camera_->forceStatus(6); }, Qt::DirectConnection);
-            }
-        }
+        camera_->setFlashFails(fault == FlashFails);
         camera_->setRebootKeepsFirmware(fault == OldVersion);
 
         rig_->window->infoPage()->fwUpdateBtnClicked();
         QTRY_VERIFY_WITH_TIMEOUT(!rig_->window->infoPage()->isUpdateFlowActive(), 10000);
-        disconnect(&rig_->window->infoPage()->updateEngine(), nullptr, this, nullptr);
-        QVERIFY(!done.isEmpty());
-        QCOMPARE(done.last().at(0).toInt(), code);
+        disconnect(&update().engine(), nullptr, this, nullptr);
+        disconnect(&update(), nullptr, this, nullptr);
+        QCOMPARE(update().outcome(), code);
+        QCOMPARE(starts, code == 0 || fault == FlashFails ? 1 : 0);  // only a confirmed start
+        QCOMPARE(driver.titles().contains(kQuestion), fault != HeaderGone && fault != PacketsFail &&
+                                                          fault != BlockGone &&
+                                                          fault != CancelBeforeQuestion);
 
         // The faults end; the window finds the camera again and is usable.
         camera_->clearFaults();
         camera_->forceStatus(-1);
         camera_->setFlashFails(false);
+        if (code != 0)
+            camera_->plug();
         QVERIFY(reconnect());
         QTRY_COMPARE_WITH_TIMEOUT(driver.titles().value(driver.titles().size() - 1), message, 5000);
         QCOMPARE(QString::fromStdString(camera_->firmware().version), version);
         QCOMPARE(QString::fromLatin1(currentValues().fwVersion), version);
         QVERIFY(!rig_->window->session().firmwareHoldsCamera());
-        QVERIFY(!rig_->window->infoPage()->isUpdateFlowActive() &&
-                !rig_->window->infoPage()->isUpdateRunning());
+        QVERIFY(!rig_->window->infoPage()->isUpdateFlowActive() && !update().holdsCamera());
         QVERIFY(
             rig_->window->infoPage()->findChild<QPushButton*>(QStringLiteral("fwUpdateButton"))->isEnabled());
         QVERIFY(!rig_->window->overlay()->isOverlayShown());
         QVERIFY(SettingTaskEngine::instance().camera() != nullptr);
-        QCOMPARE(camera_->firmware().updatesCompleted, updated ? 1 : 0);
-    }
-
-    // The run ends while the question "Start Firmware Update" is open: the question closes,
-    // nothing is started, and the window is back on the camera with its picture. A run
-    // that ended before the question asks nothing.
-    void startQuestionClosesWhenTheRunEnds_data() {
-        QTest::addColumn<RunEnd>("end");
-        QTest::addColumn<int>("code");
-        QTest::newRow("camera unplugged and back") << UnplugAndBack << -99;
-        QTest::newRow("status read fails") << StatusReadFails << -99;
-        QTest::newRow("status 15 before the start") << Status15 << -9;
-        QTest::newRow("cancel as the transfer ends") << CancelAtTheEnd << -1;
-        QTest::newRow("cancel before the question") << CancelBeforeTheQuestion << -1;
-    }
-    void startQuestionClosesWhenTheRunEnds() {
-        QFETCH(RunEnd, end);
-        QFETCH(int, code);
-        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
-        rig_->window->infoPage()->setFileChooser([path](QWidget*) { return path; });
-        QSignalSpy done(rig_->window->infoPage(), &InfoTab::fwUpdateDone);
-        QSignalSpy started(rig_->window->infoPage(), &InfoTab::fwUpdateStarted);
-        const QString question = QStringLiteral("Start Firmware Update");
-        bool struck = false;
-        // The run ends once the question shows; the user answers it only after that.
-        DialogDriver driver([](const ShownDialog& d) { return d.title == QLatin1String("Firmware Update"); },
-                            [&, end](const ShownDialog& d) {
-                                if (d.title != question)
-                                    return false;
-                                if (!struck) {
-                                    struck = true;
-                                    if (end == UnplugAndBack) {
-                                        camera_->unplug();
-                                        camera_->plugAfter(50);
-                                    } else if (end == StatusReadFails) {
-                                        camera_->failAlways("XuNodeControl::property:11", kGenFailure);
-                                    } else if (end == Status15) {
-                                        camera_->forceStatus(15);
-                                    } else {
-                                        // The progress dialog's cancel, delivered just too late.
-                                        QMetaObject::invokeMethod(rig_->window->infoPage(),
-                                                                  "onProgressCancel");
-                                    }
-                                }
-                                return done.isEmpty();
-                            });
-        if (end == CancelBeforeTheQuestion) {
-            connect(
-                &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
-                [this] { rig_->window->infoPage()->updateEngine().cancelUpdate(); }, Qt::DirectConnection);
-        }
-
-        rig_->window->infoPage()->fwUpdateBtnClicked();
-        QTRY_VERIFY_WITH_TIMEOUT(!rig_->window->infoPage()->isUpdateFlowActive(), 10000);
-        disconnect(&rig_->window->infoPage()->updateEngine(), nullptr, this, nullptr);
-        QCOMPARE(done.last().at(0).toInt(), code);
-        QCOMPARE(driver.titles().contains(question), end != CancelBeforeTheQuestion);
-        QCOMPARE(started.count(), 0);
-        for (const auto& r : camera_->xuRequests())
-            QVERIFY(!(r.set && r.selector == 10));  // no start command
-        QVERIFY(!rig_->window->session().firmwareHoldsCamera());
-
-        camera_->clearFaults();
-        camera_->forceStatus(-1);
-        camera_->plug();
-        QVERIFY(reconnect());
-        QVERIFY(rig_->window->session().stream().isOpen());
+        QCOMPARE(camera_->firmware().updatesCompleted, version == "1.2.4" ? 1 : 0);
         QVERIFY(window_test::tickUntil(
             *rig_->window, [this] { return !window_test::shownPicture(*rig_->window).isNull(); }));
-        QCOMPARE(camera_->firmware().version, std::string("1.2.3"));
     }
 
     // Closing the window while the image is being sent asks first; "Cancel" keeps the
@@ -255,17 +184,17 @@ private slots:
         rig_->window->infoPage()->setFileChooser([path](QWidget*) { return path; });
         int closeAttempts = 0;
         bool accepted[2] = {true, true};
+        // Yes to the update; to the question on closing "Cancel", then "Quit".
         DialogDriver driver([&](const ShownDialog& d) {
-            return d.title == QLatin1String("Firmware Update") && d.content.contains(QLatin1String("Quit"))
-                       ? closeAttempts > 1
-                       : d.title == QLatin1String("Firmware Update");
+            return d.title == QLatin1String("Firmware Update") &&
+                   (!d.content.contains("Quit") || closeAttempts > 1);
         });
         // Slow enough packets that the close, queued at 20 %, comes long before the transfer
         // ends, also on a loaded machine.
         camera_->setLatency("XuNodeControl::property:17", 20);
         bool asked = false;
         connect(
-            &rig_->window->infoPage()->updateEngine(), &UpdateFWbyUsbFunc::updateProgress, this,
+            &update().engine(), &UpdateFWbyUsbFunc::updateProgress, this,
             [&](double percent) {
                 if (percent < 20 || asked)
                     return;
@@ -282,7 +211,7 @@ private slots:
         QVERIFY(asked);
         QVERIFY(!accepted[0]);
         QVERIFY(accepted[1]);
-        QVERIFY(!rig_->window->infoPage()->isUpdateRunning());
+        QVERIFY(!update().holdsCamera());
         QVERIFY(!camera_->firmware().updateMode);
         QCOMPARE(camera_->firmware().version, std::string("1.2.3"));
     }
