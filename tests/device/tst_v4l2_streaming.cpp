@@ -1,5 +1,6 @@
-// Streaming over V4L2: samples, conversion, device loss, a clean stop, and the converter on
-// samples that end where readable memory ends or carry odd row lengths and sizes.
+// Streaming over V4L2: samples, conversion, device loss, a clean stop, the converter module's
+// loading, and the converter on samples that end where readable memory ends or carry odd
+// row lengths and sizes.
 #include <QtTest>
 
 extern "C" {
@@ -256,6 +257,30 @@ private slots:
         QTRY_COMPARE(sink.calls.load(), 1);
         QCOMPARE(s.graph->stop(), kOk);
         QVERIFY(!s.fake->streaming(0));
+    }
+
+    // The converter module is loaded on the first conversion; one that is missing or is no
+    // converter module is named in the error, and no conversion is made of it.
+    void converterModuleLoadsOrSaysWhyNot() {
+        const QString beside = QCoreApplication::applicationDirPath();
+        const struct {
+            QString path;
+            const char* error;  // nullptr: loads
+        } rows[] = {
+            {beside + "/" + kFrameConverterModule, nullptr},
+            {beside + "/missing/" + kFrameConverterModule, "does not load"},
+            {beside + "/libProjectCustomize.so", "is no converter module"},
+        };
+        for (const auto& row : rows) {
+            const FrameConverterModule module = loadFrameConverterModule(row.path.toStdString());
+            QCOMPARE(module.create != nullptr, row.error == nullptr);
+            if (row.error == nullptr) {
+                QVERIFY(module.error.empty());
+                continue;
+            }
+            QVERIFY2(module.error.find(row.path.toStdString()) != std::string::npos, module.error.c_str());
+            QVERIFY2(module.error.find(row.error) != std::string::npos, module.error.c_str());
+        }
     }
 
     void yuyvSamplesAtTheEndOfReadableMemory() {
