@@ -20,12 +20,14 @@
 //            spent in one event (p50, p99, max over the frames), frames shown; the same
 //            in the GUI thread's CPU time, which a busy machine does not stretch;
 //   floor    libjpeg-turbo reading the frame's coefficients and making no picture: the
-//            part of any decode that no scaling removes;
+//            part of any decode that no scaling removes; read on the GUI thread right
+//            after each frame of the cost, so that both see the same load on the machine;
 //   PSNR     the shown picture against a full decode scaled the same way, and against
 //            the ideal picture beside the full decode scaled that way.
-// Then cost / baseline per size and, last, cost / floor per size.
+// Then cost / baseline per size and, last, cost / floor per size: the median of the
+// ratios of several rounds, each with its own warm-up (the rounds' ratios are printed too).
 //
-// Options: --frames=N cost frames per size (300), --stall-frames=N (1000).
+// Options: --frames=N cost frames per size (300), --rounds=N (5), --stall-frames=N (1000).
 // clang-format off
 #include <cstddef>
 #include <cstdio>
@@ -265,25 +267,30 @@ Figures baselineCost(const TestFrames& frames, QSize shown, int swsFlags, int co
 // What no JPEG decoder gets below, whatever size it makes the picture: reading the
 // entropy-coded data. libjpeg-turbo reads every coefficient of the frame into memory and
 // makes no picture; a decoder at 1/8 scale does this and one sample a block more.
-Figures entropyFloor(const TestFrames& frames, int count) {
-    jpeg_decompress_struct jpeg{};
-    jpeg_error_mgr errors{};
-    jpeg.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&jpeg);
-    std::vector<double> cpu;
-    for (int i = -10; i < count; ++i) {
-        const std::vector<uint8_t>& data = frames.jpegs[size_t(std::max(i, 0)) % frames.jpegs.size()];
-        const double start = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
-        jpeg_mem_src(&jpeg, data.data(), static_cast<unsigned long>(data.size()));
-        jpeg_read_header(&jpeg, TRUE);
-        jpeg_read_coefficients(&jpeg);
-        jpeg_finish_decompress(&jpeg);
-        if (i >= 0)
-            cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - start);
+class EntropyFloor {
+public:
+    EntropyFloor() {
+        jpeg_.err = jpeg_std_error(&errors_);
+        jpeg_create_decompress(&jpeg_);
     }
-    jpeg_destroy_decompress(&jpeg);
-    return figuresOf(cpu);
-}
+    ~EntropyFloor() { jpeg_destroy_decompress(&jpeg_); }
+    EntropyFloor(const EntropyFloor&) = delete;
+    EntropyFloor& operator=(const EntropyFloor&) = delete;
+
+    // The process's CPU time for reading one frame's coefficients.
+    double measure(const std::vector<uint8_t>& data) {
+        const double start = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        jpeg_mem_src(&jpeg_, data.data(), static_cast<unsigned long>(data.size()));
+        jpeg_read_header(&jpeg_, TRUE);
+        jpeg_read_coefficients(&jpeg_);
+        jpeg_finish_decompress(&jpeg_);
+        return cpuMs(CLOCK_PROCESS_CPUTIME_ID) - start;
+    }
+
+private:
+    jpeg_decompress_struct jpeg_{};
+    jpeg_error_mgr errors_{};
+};
 
 // --- the window --------------------------------------------------------------------------
 
@@ -410,36 +417,47 @@ struct WindowRig {
     }
 };
 
+// Per frame, the window's cost and, right after it on the same frame, the floor: the two
+// see the same machine (another process's load, the caches, the clock), so their ratio
+// holds still where figures measured one after the other would drift apart.
 struct WindowCost {
-    Figures cpu;
-    Figures guiCpu;
-    Figures wall;
+    std::vector<double> cpu, guiCpu, wall, floor;
     int missed = 0;
+    double floorRatio() const { return percentile(cpu, 0.5) / percentile(floor, 0.5); }
+    void add(const WindowCost& other) {
+        for (auto [to, from] : {std::pair{&cpu, &other.cpu}, std::pair{&guiCpu, &other.guiCpu},
+                                std::pair{&wall, &other.wall}, std::pair{&floor, &other.floor}})
+            to->insert(to->end(), from->begin(), from->end());
+        missed += other.missed;
+    }
 };
 
-WindowCost windowCost(WindowRig& rig, const TestFrames& frames, int count) {
+// count frames after a warm-up of 10 that are not counted.
+WindowCost windowCost(WindowRig& rig, const TestFrames& frames, int count, EntropyFloor& floor) {
     PaintWaiter waiter(rig.label());
-    std::vector<double> cpu, gui, wall;
     WindowCost cost;
     for (int i = -10; i < count; ++i) {
-        rig.feed(frames.jpegs[size_t(std::max(i, 0)) % frames.jpegs.size()], (i + 10) / 30.0);
+        const std::vector<uint8_t>& jpeg = frames.jpegs[size_t(std::max(i, 0)) % frames.jpegs.size()];
+        rig.feed(jpeg, (i + 10) / 30.0);
         const double cpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
         const double guiStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
         const Clock::time_point wallStart = Clock::now();
         const uint64_t made = rig.label()->decoder().picturesMade();
         rig.window->updateImage();
         const bool painted = waiter.wait(2000, made);
+        const double cpu = cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+        const double gui = cpuMs(CLOCK_THREAD_CPUTIME_ID) - guiStart;
+        const double wall = msSince(wallStart);
+        const double floorCpu = floor.measure(jpeg);
         if (i < 0)
             continue;
         if (!painted)
             ++cost.missed;
-        cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart);
-        gui.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - guiStart);
-        wall.push_back(msSince(wallStart));
+        cost.cpu.push_back(cpu);
+        cost.guiCpu.push_back(gui);
+        cost.wall.push_back(wall);
+        cost.floor.push_back(floorCpu);
     }
-    cost.cpu = figuresOf(cpu);
-    cost.guiCpu = figuresOf(gui);
-    cost.wall = figuresOf(wall);
     return cost;
 }
 
@@ -549,6 +567,7 @@ int main(int argc, char** argv) {
     av_log_set_level(AV_LOG_ERROR);
     TimedApplication app(argc, argv);
     const int costFrames = intOption(argc, argv, "--frames", 300);
+    const int rounds = std::max(1, intOption(argc, argv, "--rounds", 5));
     const int stallFrames = intOption(argc, argv, "--stall-frames", 1000);
 
     std::vector<std::string> ratios;
@@ -560,13 +579,23 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "the window did not open the %dx%d stream\n", size.width(), size.height());
             return 1;
         }
-        const WindowCost cost = windowCost(rig, frames, costFrames);
+        // Rounds of paired frames, each after its own warm-up; the ratio is the median of
+        // the rounds' ratios, with their spread beside it.
+        EntropyFloor floorMeter;
+        WindowCost cost;
+        std::vector<double> roundRatios;
+        for (int round = 0; round < rounds; ++round) {
+            const WindowCost part = windowCost(rig, frames, std::max(1, costFrames / rounds), floorMeter);
+            roundRatios.push_back(part.floorRatio());
+            cost.add(part);
+        }
+        const Figures cpu = figuresOf(cost.cpu);
+        const Figures floor = figuresOf(cost.floor);
         const QSize shown = rig.label()->shownSize();
         const Fidelity quality = fidelity(rig, frames);
         const Figures point = baselineCost(frames, shown, SWS_POINT, costFrames);
         const Figures bilinear = baselineCost(frames, shown, SWS_FAST_BILINEAR, costFrames);
         const Figures baseline = point.median <= bilinear.median ? point : bilinear;
-        const Figures floor = entropyFloor(frames, costFrames);
         const Stall stall = guiStall(app, rig, frames, stallFrames);
         rig.close();
 
@@ -575,9 +604,9 @@ int main(int argc, char** argv) {
                     shown.height());
         std::printf(
             "window path, CPU per frame:        median %6.2f ms  p99 %6.2f ms  (GUI thread %.2f ms)\n",
-            cost.cpu.median, cost.cpu.p99, cost.guiCpu.median);
+            cpu.median, cpu.p99, percentile(cost.guiCpu, 0.5));
         std::printf("window path, wall per frame:       median %6.2f ms  p99 %6.2f ms  (not painted: %d)\n",
-                    cost.wall.median, cost.wall.p99, cost.missed);
+                    percentile(cost.wall, 0.5), percentile(cost.wall, 0.99), cost.missed);
         std::printf("libavcodec + libswscale nearest:   median %6.2f ms  p99 %6.2f ms\n", point.median,
                     point.p99);
         std::printf("libavcodec + libswscale bilinear:  median %6.2f ms  p99 %6.2f ms\n", bilinear.median,
@@ -605,11 +634,15 @@ int main(int argc, char** argv) {
             floor.median, floor.median / baseline.median);
         char line[200];
         std::snprintf(line, sizeof line, "ratio %dx%d: window %.2f ms / libavcodec+libswscale %.2f ms = %.3f",
-                      size.width(), size.height(), cost.cpu.median, baseline.median,
-                      cost.cpu.median / baseline.median);
+                      size.width(), size.height(), cpu.median, baseline.median, cpu.median / baseline.median);
         ratios.push_back(line);
+        std::printf("floor ratio per round (%d rounds of %d frames, each frame's floor read right after it):",
+                    rounds, std::max(1, costFrames / rounds));
+        for (const double ratio : roundRatios)
+            std::printf(" %.3f", ratio);
+        std::printf("\n");
         std::snprintf(line, sizeof line, "floor ratio %dx%d: %.3f", size.width(), size.height(),
-                      cost.cpu.median / floor.median);
+                      percentile(roundRatios, 0.5));
         floorRatios.push_back(line);
         std::fflush(stdout);
     }

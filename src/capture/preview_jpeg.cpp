@@ -29,11 +29,23 @@ struct JumpingErrors {
 void ignoreMessage(j_common_ptr, int) {}
 }  // namespace
 
+// Shown columns x .. x + count - 1 show the decoded columns from .. from + count - 1.
+struct ColumnRun {
+    int x;
+    int from;
+    int count;
+};
+
 struct PreviewJpegDecoder::State {
     jpeg_decompress_struct jpeg{};
     JumpingErrors errors{};
-    std::vector<uint8_t> row;        // one decoded row when it is resampled
-    std::vector<int> sourceColumns;  // per shown column, the decoded column it shows
+    std::vector<uint8_t> row;  // one decoded row when it is resampled
+    // The shown columns as runs of neighbouring decoded columns: a picture sampled down by
+    // a few percent copies runs of a dozen pixels at once.
+    std::vector<ColumnRun> columnRuns;
+
+    void planColumns(int shownWidth, int decodedWidth);
+    void resampleRow(const uint8_t* in, uint8_t* out) const;
 
     // Reads the decoded rows into `picture`, which has the decoded size or is resampled
     // to its own size. Returns false when libjpeg failed (it jumped back here).
@@ -70,7 +82,6 @@ bool PreviewJpegDecoder::State::readRows(QImage& picture) {
     // rows arrive in order, and each one is resampled once, for every picture row it shows.
     const int shownWidth = picture.width();
     const int shownHeight = picture.height();
-    const int* columns = sourceColumns.data();
     JSAMPROW line = row.data();
     int y = 0;
     while (y < shownHeight && int(jpeg.output_scanline) < height) {
@@ -79,14 +90,35 @@ bool PreviewJpegDecoder::State::readRows(QImage& picture) {
         jpeg_read_scanlines(&jpeg, &line, 1);
         if (decoded < source)
             continue;
-        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
-        const auto* in = reinterpret_cast<const uint32_t*>(line);
-        for (int x = 0; x < shownWidth; ++x)
-            out[x] = in[columns[x]];
+        uchar* out = picture.scanLine(y);
+        resampleRow(line, out);
         for (++y; y < shownHeight && nearestSource(y, shownHeight, height) == decoded; ++y)
             std::memcpy(picture.scanLine(y), out, size_t(shownWidth) * 4);
     }
     return y == shownHeight;
+}
+
+void PreviewJpegDecoder::State::planColumns(int shownWidth, int decodedWidth) {
+    columnRuns.clear();
+    for (int x = 0; x < shownWidth; ++x) {
+        const int from = nearestSource(x, shownWidth, decodedWidth);
+        ColumnRun* last = columnRuns.empty() ? nullptr : &columnRuns.back();
+        if (last != nullptr && last->from + last->count == from)
+            ++last->count;
+        else
+            columnRuns.push_back(ColumnRun{x, from, 1});
+    }
+}
+
+void PreviewJpegDecoder::State::resampleRow(const uint8_t* in, uint8_t* out) const {
+    for (const ColumnRun& run : columnRuns) {
+        uint8_t* to = out + size_t(run.x) * 4;
+        const uint8_t* from = in + size_t(run.from) * 4;
+        if (run.count == 1)
+            std::memcpy(to, from, 4);  // a picture sampled down by half or more, or stretched
+        else
+            std::memcpy(to, from, size_t(run.count) * 4);
+    }
 }
 
 QImage PreviewJpegDecoder::decode(const uint8_t* data, size_t length, QSize shown, QSize* frameSize) {
@@ -130,9 +162,7 @@ QImage PreviewJpegDecoder::decode(const uint8_t* data, size_t length, QSize show
     }
     if (target != decoded) {
         s.row.resize(size_t(decoded.width()) * 4);
-        s.sourceColumns.resize(size_t(target.width()));
-        for (int x = 0; x < target.width(); ++x)
-            s.sourceColumns[size_t(x)] = nearestSource(x, target.width(), decoded.width());
+        s.planColumns(target.width(), decoded.width());
     }
     const bool complete = s.readRows(picture);
     // The rest of the data (a cut-off end, bytes after the picture) is not read.

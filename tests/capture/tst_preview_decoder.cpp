@@ -116,6 +116,8 @@ private slots:
             << QSize(880, 276) << QSize(250, 75) << QSize(250, 75);
         QTest::newRow("1920x1080 in 900x507: the half, sampled down")
             << QSize(480, 270) << QSize(225, 127) << QSize(225, 127);
+        // Single columns rather than runs of them.
+        QTest::newRow("an eighth still twice the box") << QSize(880, 276) << QSize(50, 16) << QSize(50, 16);
     }
 
     void scaledDecodeLooksLikeAFullDecode() {

@@ -597,6 +597,30 @@ private slots:
         QVERIFY(!s.fake->streaming(0));
     }
 
+    // The converter module is loaded on the first conversion; one that is missing or is no
+    // converter module is named in the error, and no conversion is made of it.
+    void converterModuleLoadsOrSaysWhyNot() {
+        const QString beside = QCoreApplication::applicationDirPath();
+        const struct {
+            QString path;
+            const char* error;  // nullptr: loads
+        } rows[] = {
+            {beside + "/" + kFrameConverterModule, nullptr},
+            {beside + "/missing/" + kFrameConverterModule, "does not load"},
+            {beside + "/libProjectCustomize.so", "is no converter module"},
+        };
+        for (const auto& row : rows) {
+            const FrameConverterModule module = loadFrameConverterModule(row.path.toStdString());
+            QCOMPARE(module.create != nullptr, row.error == nullptr);
+            if (row.error == nullptr) {
+                QVERIFY(module.error.empty());
+                continue;
+            }
+            QVERIFY2(module.error.find(row.path.toStdString()) != std::string::npos, module.error.c_str());
+            QVERIFY2(module.error.find(row.error) != std::string::npos, module.error.c_str());
+        }
+    }
+
     void yuyvSamplesAtTheEndOfReadableMemory() {
         const struct {
             int width, height, bytesPerLine, length, outWidth, outHeight;

@@ -48,6 +48,23 @@ else
     fail "missing lib/.../lumora-x8-settings/libProjectCustomize.so"
 fi
 
+# The V4L2 backend's frame converter: a module of its own, loaded on the first conversion,
+# so that the program itself links no libav; the package still depends on what it loads.
+if find "$usr/lib" -path '*/lumora-x8-settings/liblumora-frame-converter.so' | grep -q .; then
+    pass "frame converter module"
+else
+    fail "missing lib/.../lumora-x8-settings/liblumora-frame-converter.so"
+fi
+if readelf -d "$usr/bin/lumora-x8-settings" | grep NEEDED | grep -q 'libav\|libswscale'; then
+    fail "the program links libav itself (it loads it with the converter module)"
+else
+    pass "the program links no libav"
+fi
+depends="$(dpkg-deb -f "$deb" Depends)"
+for lib in libavcodec libavutil libswscale; do
+    if echo "$depends" | grep -q "$lib"; then pass "Depends: $lib"; else fail "Depends lacks $lib"; fi
+done
+
 echo "--- the installed program on the simulated camera"
 bin="$usr/bin/lumora-x8-settings"
 mkdir -m 700 "$root/run"

@@ -1,64 +1,44 @@
 #pragma once
 // Turns the samples of a capture node into RGB32 pictures with the rows bottom-up, as
 // the port's converted stream promises: YUYV through libswscale, MJPG and H264 decoded
-// with libavcodec first. All memory is taken when the converter opens, none per frame
-// (except what the decoder keeps for itself).
+// with libavcodec first (frame_conversion.h). The converter module that does it is loaded
+// by the first open in the process, from beside the executable or from the installed
+// private library folder; when it (or a library it needs) is missing, every open fails
+// and loadError() says what is missing.
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
+#include <string>
 
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
-struct SwsContext;
+#include "device/v4l2/frame_conversion.h"
 
 namespace device::v4l2 {
 
 class FrameConverter {
 public:
-    FrameConverter() = default;
+    FrameConverter();
     ~FrameConverter();
     FrameConverter(const FrameConverter&) = delete;
     FrameConverter& operator=(const FrameConverter&) = delete;
 
-    // Samples of pixelformat at width x height (bytesPerLine for YUYV rows, maxSample
-    // the largest sample), pictures of outWidth x outHeight.
-    // False when the sizes are empty or no decoder opens for the format.
+    // As FrameConversion::open; false also when the converter module does not load.
     bool open(uint32_t pixelformat, int width, int height, int bytesPerLine, size_t maxSample, int outWidth,
               int outHeight);
-    // The picture of one sample (outWidth * outHeight * 4 bytes), or nullptr when the
-    // sample is broken or (for a decoder) gives no picture yet.
     const uint8_t* convert(const uint8_t* data, size_t length);
-    size_t pictureSize() const { return pictureSize_; }
+    size_t pictureSize() const;
+
+    // Why the converter module did not load; empty while it loaded or was not yet needed.
+    static std::string loadError();
 
 private:
-    bool scale(const uint8_t* const planes[], const int strides[], int width, int height, int format,
-               bool fullRange);
-    void release();
-
-    uint32_t pixelformat_ = 0;
-    int width_ = 0, height_ = 0, bytesPerLine_ = 0;
-    int outWidth_ = 0, outHeight_ = 0;
-    // The picture and, behind it, room for what the scaler writes past the end of a row:
-    // for outputs a few pixels wide it writes whole groups of pixels.
-    std::vector<uint8_t> picture_;
-    size_t pictureSize_ = 0;
-    std::vector<uint8_t> packetData_;  // sample copy with the decoder's padding
-    std::vector<uint8_t> sourceCopy_;  // YUYV samples the scaler would read past (see open)
-    AVCodecContext* decoder_ = nullptr;
-    AVFrame* frame_ = nullptr;
-    AVPacket* packet_ = nullptr;
-    SwsContext* sws_ = nullptr;
-    // The source the scaler's colour range was last set up for; the range is set again
-    // only when the source changes, not for every frame.
-    struct ScalerSource {
-        int width = 0, height = 0, format = -1;
-        bool fullRange = false;
-        bool operator==(const ScalerSource& o) const {
-            return width == o.width && height == o.height && format == o.format && fullRange == o.fullRange;
-        }
-    };
-    ScalerSource scalerSource_;
+    std::unique_ptr<FrameConversion> conversion_;
 };
+
+// The result of loading a converter module from `path` (the module stays loaded).
+struct FrameConverterModule {
+    CreateFrameConversionFn create = nullptr;
+    std::string error;  // what failed, with the path and the loader's reason
+};
+FrameConverterModule loadFrameConverterModule(const std::string& path);
 
 }  // namespace device::v4l2
