@@ -2,6 +2,7 @@
 // reach the list, and the default MJPG choice.
 #include <QtTest>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/app_config.h"
@@ -144,13 +145,10 @@ private slots:
         std::vector<RESOLUTION_LIST> formats;
         QCOMPARE(runInitial("Lumora X8", formats), -1);
         QCOMPARE(int(formats.size()), 3);
-        QCOMPARE(formats[0].index, 1);
-        QCOMPARE(formats[0].format, std::string("H264"));
-        QCOMPARE(formats[0].width, 1080);
-        QCOMPARE(formats[0].height, 1920);
-        QCOMPARE(formats[0].fps, 30);
-        QCOMPARE(formats[2].index, 4);
-        QCOMPARE(formats[2].fps, 15);
+        const auto& h264 = formats[0];
+        QCOMPARE(std::make_tuple(h264.index, h264.format, h264.width, h264.height, h264.fps),
+                 std::make_tuple(1, std::string("H264"), 1080, 1920, 30));
+        QCOMPARE(std::make_tuple(formats[2].index, formats[2].fps), std::make_tuple(4, 15));
         QCOMPARE(log.count("uvcCamera initial name(Lumora X8)\n"), 1);
         QCOMPARE(log.count("---pin 0---\n"), 1);
         QCOMPARE(log.count("0: 640x480(16) 333333 30.000030[fps] 3231564E\n"), 1);

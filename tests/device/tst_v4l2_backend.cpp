@@ -436,8 +436,6 @@ private slots:
     void nativeSamplesArriveAsTheyAre() {
         Stream s;
         QCOMPARE(s.start(kSubtypeMJPG, 1920, 1080, kSubtypeNull, 400000), kOk);
-        QCOMPARE(s.fake->format(0).pixelformat, uint32_t(V4L2_PIX_FMT_MJPEG));
-        QCOMPARE(s.fake->format(0).width, 1920u);
         QCOMPARE(s.fake->timePerFrame(0).denominator, 25u);  // 400000 * 100 ns = 1/25 s
         QCOMPARE(s.fake->timePerFrame(0).numerator, 1u);
         const std::vector<uint8_t> first = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9},
@@ -642,24 +640,6 @@ private slots:
         }
         qInfo("pulled the plug at %d different moments", sweeps - 1);
         QVERIFY(sweeps > 60);  // the run makes that many calls: every one was a pull point
-    }
-
-    void theRealSystemListsWithoutACrash() {
-        DevicePort port = makeV4l2Port();
-        QCOMPARE(port.name, std::string("v4l2"));
-        std::vector<std::unique_ptr<DeviceMoniker>> devices;
-        const HResult hr = port.video->enumerateVideoInputs(devices);
-        QVERIFY(hr == kOk || hr == kFalse);
-        QCOMPARE(hr == kFalse, devices.empty());
-        for (auto& d : devices) {
-            std::string name;
-            QCOMPARE(d->displayName(name), kOk);
-            QVERIFY(name.find("@device:pnp") == 0);
-        }
-        std::vector<std::unique_ptr<XuActivation>> sources;
-        QCOMPARE(port.xu->enumerateSources(sources), kOk);
-        QCOMPARE(sources.size(), devices.size());
-        QVERIFY(describe().find("capture nodes:") != std::string::npos);
     }
 };
 
