@@ -425,10 +425,8 @@ private slots:
     void driverErrorsBecomeFailures() {
         Rig rig(cameraWith(V4L2_CID_GAIN, [](FakeControl& c) { c.setErrno = EIO; }), true);
         QCOMPARE(rig.controls->set(kProc, kProcGain, 5, kFlagsManual), kGenFailure);
-        rig.fake->unplug(0);
-        long value = 0, flags = 0;
+        rig.fake->unplug(0);  // a get: tst_device_conformance
         ControlRange r;
-        QCOMPARE(rig.controls->get(kProc, kProcGain, value, flags), kNotConnected);
         QCOMPARE(rig.controls->set(kCam, kCamExposure, -5, kFlagsManual), kNotConnected);
         QCOMPARE(rig.controls->getRange(kCam, kCamExposure, r), kNotConnected);
         QCOMPARE(rig.controls->hasGroup(kProc), kNotConnected);
@@ -628,10 +626,9 @@ private slots:
             DevicePort port = makeV4l2Port(fake, options);
             fake->unplugAfterCalls(n);
             const bool whole = useTheCamera(*fake, port);
-            QCOMPARE(fake->callsOnClosedDescriptors(), 0);
+            QCOMPARE(fake->misuses(), 0);
             QCOMPARE(fake->openDescriptors(), 0);
             QCOMPARE(fake->liveMappings(), 0);
-            QCOMPARE(fake->badUnmaps(), 0);
             ++sweeps;
             if (fake->plugged(0)) {  // the whole run passed before the plug was pulled
                 QVERIFY(whole);
