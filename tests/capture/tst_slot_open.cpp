@@ -100,7 +100,8 @@ private slots:
         log.clear();
         camera.release();
         QCOMPARE(log.count("\n-----release-----\n"), 1);
-        QCOMPARE(log.count("EWC_Close: 0 \n"), 1);  // "EWC_Close num:": closeCodes
+        QCOMPARE(log.count("EWC_Close num: 0\n"), 1);
+        QCOMPARE(log.count("EWC_Close: 0 \n"), 1);
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
 
