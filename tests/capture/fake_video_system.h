@@ -37,9 +37,17 @@ inline Capability capability(const device::Guid& subtype, int width, int height,
     return c;
 }
 
-class CaptureDevice : public device::CaptureDevice {
+// A listed device and, bound, the capture device it opens (a copy of the same scripted device).
+class ScriptedDevice : public device::DeviceMoniker, public device::CaptureDevice {
 public:
-    explicit CaptureDevice(Device d) : d_(std::move(d)) {}
+    explicit ScriptedDevice(Device d) : d_(std::move(d)) {}
+    device::HResult displayName(std::string& name) override { return name = d_.displayName, device::kOk; }
+    device::HResult friendlyName(std::string& name) override { return name = d_.friendlyName, device::kOk; }
+    device::HResult symbolicLink(std::string& link) override { return link = d_.displayName, device::kOk; }
+    device::HResult bind(std::shared_ptr<device::CaptureDevice>& device) override {
+        device = std::make_shared<ScriptedDevice>(d_);
+        return device::kOk;
+    }
     device::HResult pinCount(int& count) override {
         count = static_cast<int>(d_.pinsOutput.size());
         return device::kOk;
@@ -74,30 +82,6 @@ private:
     Device d_;
 };
 
-class Moniker : public device::DeviceMoniker {
-public:
-    explicit Moniker(Device d) : d_(std::move(d)) {}
-    device::HResult displayName(std::string& name) override {
-        name = d_.displayName;
-        return device::kOk;
-    }
-    device::HResult friendlyName(std::string& name) override {
-        name = d_.friendlyName;
-        return device::kOk;
-    }
-    device::HResult symbolicLink(std::string& link) override {
-        link = d_.displayName;
-        return device::kOk;
-    }
-    device::HResult bind(std::shared_ptr<device::CaptureDevice>& device) override {
-        device = std::make_shared<CaptureDevice>(d_);
-        return device::kOk;
-    }
-
-private:
-    Device d_;
-};
-
 class VideoSystem : public device::VideoSystem {
 public:
     explicit VideoSystem(std::vector<Device> devices) : devices_(std::move(devices)) {}
@@ -109,7 +93,7 @@ public:
     device::HResult enumerateVideoInputs(std::vector<std::unique_ptr<device::DeviceMoniker>>& out) override {
         out.clear();
         for (const Device& d : devices_)
-            out.push_back(std::make_unique<Moniker>(d));
+            out.push_back(std::make_unique<ScriptedDevice>(d));
         return devices_.empty() ? device::kFalse : device::kOk;
     }
 

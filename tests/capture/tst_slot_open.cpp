@@ -89,7 +89,6 @@ private slots:
         QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
         QCOMPARE(ewc_slot(0).status, 0);
         QCOMPARE(ewc_slot(0).inUse, 1);
-        QCOMPARE(deviceCount, 2);  // the webcam and the camera
         QCOMPARE(log.count("uvcCamera open pinId(0) formatId(" + std::to_string(index) + ") outputType(1)\n"),
                  1);
         QCOMPARE(log.count("uvcCamera open with fps : 30.000030 \n"), 1);
@@ -97,8 +96,6 @@ private slots:
         QCOMPARE(log.count("uvc control open success! \n"), 1);
         QCOMPARE(log.count("uvc stream open success! \n"), 1);
         QVERIFY(log.contains("ewc_OpenStream ewc_hr:0, evCode: 0\n"));
-        QCOMPARE(ewc_slot(0).store.buffer.size(), size_t(640 * 360 * 4));
-        QCOMPARE(sim->runningStreams(), 1);
 
         log.clear();
         camera.release();
@@ -106,8 +103,6 @@ private slots:
         QCOMPARE(log.count("EWC_Close num: 0\n"), 1);
         QCOMPARE(log.count("EWC_Close: 0 \n"), 1);
         QCOMPARE(ewc_slot(0).inUse, 0);
-        QCOMPARE(sim->runningStreams(), 0);
-        QCOMPARE(deviceCount, -1);
     }
 
     void failureCodes_data() {

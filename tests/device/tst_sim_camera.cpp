@@ -7,7 +7,6 @@
 #include <QtTest>
 #include <chrono>
 #include <cstdlib>
-#include <numeric>
 #include <tuple>
 
 #include "device/backend_choice.h"
@@ -40,9 +39,6 @@ bool decodeJpeg(const std::vector<uint8_t>& jpeg, Decoded& out) {
     }
     tjDestroy(h);
     return ok;
-}
-double mean(const std::vector<uint8_t>& v) {
-    return v.empty() ? 0 : std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
 }
 }  // namespace
 
@@ -81,31 +77,27 @@ private slots:
         QCOMPARE(f.avgTimePerFrame, int64_t(666666));
     }
 
+    // Beyond the common behaviour (tst_device_conformance): each control starts at its
+    // default, refuses a value past its maximum, and a value set lands in the camera model.
     void theCameraModelsControls() {
-        const long M = kFlagsManual, A = kFlagsAuto | kFlagsManual;
-        const struct {
-            ControlGroup group;
-            long property, min, max, def, caps;
-        } rows[] = {
-            {kProc, kProcBrightness, 0, 200, 100, M}, {kProc, kProcHue, 0, 180, 90, M},
-            {kProc, kProcGamma, 100, 220, 100, M},    {kProc, kProcWhiteBalance, 2000, 7500, 4600, A},
-            {kProc, kProcGain, 0, 6, 0, M},           {kCam, kCamPan, -20, 20, 0, M},
-            {kCam, kCamTilt, -15, 15, 0, M},          {kCam, kCamZoom, 100, 500, 100, M},
-            {kCam, kCamExposure, -8, -1, -5, A},
-        };
         ControlPort* c = rig_->controls;
-        for (const auto& row : rows) {
+        for (auto [group, property] : {std::pair{kProc, long(kProcBrightness)},
+                                       {kProc, long(kProcHue)},
+                                       {kProc, long(kProcGamma)},
+                                       {kProc, long(kProcWhiteBalance)},
+                                       {kProc, long(kProcGain)},
+                                       {kCam, long(kCamPan)},
+                                       {kCam, long(kCamTilt)},
+                                       {kCam, long(kCamZoom)},
+                                       {kCam, long(kCamExposure)}}) {
             ControlRange r;
             long v = 0, f = 0;
-            QCOMPARE(c->getRange(row.group, row.property, r), kOk);
-            QCOMPARE((std::vector<long>{r.min, r.max, r.def, r.caps}),
-                     (std::vector<long>{row.min, row.max, row.def, row.caps}));
-            QCOMPARE(c->get(row.group, row.property, v, f), kOk);
-            QCOMPARE(v, row.def);
-            QCOMPARE(f, (row.caps & kFlagsAuto) ? long(kFlagsAuto) : long(kFlagsManual));
-            QCOMPARE(c->set(row.group, row.property, row.max + 1, kFlagsManual), kInvalidArg);
-            QCOMPARE(c->set(row.group, row.property, row.min, kFlagsManual), kOk);
-            QCOMPARE(rig_->camera->control(row.group, row.property).value, row.min);
+            QCOMPARE(c->getRange(group, property, r), kOk);
+            QCOMPARE(c->get(group, property, v, f), kOk);
+            QCOMPARE(v, r.def);
+            QCOMPARE(c->set(group, property, r.max + 1, kFlagsManual), kInvalidArg);
+            QCOMPARE(c->set(group, property, r.min, kFlagsManual), kOk);
+            QCOMPARE(rig_->camera->control(group, property).value, r.min);
         }
         ControlRange r;
         for (auto [group, property] :
@@ -183,17 +175,12 @@ private slots:
         QCOMPARE(rig_->camera->framesDelivered(), long(samples.size()));
     }
 
-    void pictureFollowsBrightnessAndZoom() {
-        Decoded dark, bright, plain, zoomed;
-        auto grabWith = [&](ControlGroup group, long property, long value, Decoded& d) {
-            rig_->camera->setControl(group, property, {value, kFlagsManual});
-            return decodeJpeg(grab(kMjpg640, kSubtypeNull), d);
-        };
-        QVERIFY(grabWith(kProc, kProcBrightness, 0, dark));
-        QVERIFY(grabWith(kProc, kProcBrightness, 200, bright));
-        QVERIFY2(mean(bright.gray) > mean(dark.gray) + 40, "brightness must show in the picture");
-        QVERIFY(grabWith(kProc, kProcBrightness, 100, plain));
-        QVERIFY(grabWith(kCam, kCamZoom, 400, zoomed));
+    // The picture follows the zoom (the brightness: tst_mainwindow_preview).
+    void pictureFollowsZoom() {
+        Decoded plain, zoomed;
+        QVERIFY(decodeJpeg(grab(kMjpg640, kSubtypeNull), plain));
+        rig_->camera->setControl(kCam, kCamZoom, {400, kFlagsManual});
+        QVERIFY(decodeJpeg(grab(kMjpg640, kSubtypeNull), zoomed));
         // At 100 % the top row crosses all eight bars; zoomed in it shows fewer of them, so
         // fewer sharp luma steps along the row.
         auto steps = [](const Decoded& d, int row) {
@@ -221,11 +208,8 @@ private slots:
         QCOMPARE(b.last().size(), size_t(640 * 480 * 4));
     }
 
+    // Oversized and empty samples (a corrupt one: tst_mainwindow_preview).
     void sampleFaults() {
-        Decoded d;
-        rig_->camera->setSampleFault(sim::SampleFault::Corrupt);
-        const std::vector<uint8_t> corrupt = grab(kMjpg640, kSubtypeNull);
-        QVERIFY(!corrupt.empty() && !decodeJpeg(corrupt, d));
         rig_->camera->setSampleFault(sim::SampleFault::Oversized);
         QVERIFY(grab(kMjpg640, kSubtypeNull).size() > size_t(640 * 360 * 4));
         rig_->camera->setSampleFault(sim::SampleFault::Empty);
@@ -256,7 +240,7 @@ private slots:
             rig_->camera->clearFaults();
             QCOMPARE(enumerate(), kOk);
         }
-        // Per call: controls answer null; a failed stream step, then a second attempt.
+        // Per call: controls answer null (a failed stream step and its retry: tst_slot_open).
         rig_->camera = sim::installSimulatedCamera();
         auto device = bindByName("Lumora X8");
         ControlRange r;
@@ -264,17 +248,6 @@ private slots:
         QVERIFY(device->controls() == nullptr);
         rig_->camera->clearFaults();
         QCOMPARE(device->controls()->getRange(kProc, kProcBrightness, r), kOk);
-        RecordingSink sink;
-        std::unique_ptr<CaptureGraph> graph;
-        rig_->camera->failNext("CaptureGraph::run", kFail);
-        QCOMPARE(openStream(device, kMjpg640, kSubtypeNull, &sink, graph), kFail);
-        QCOMPARE(rig_->camera->runningStreams(), 0);
-        QCOMPARE(graph->run(), kOk);
-        QCOMPARE(rig_->camera->runningStreams(), 1);
-        rig_->camera->failNext("CaptureGraph::waitForCompletion", kAbort);
-        long ev = 0;
-        QCOMPARE(graph->waitForCompletion(15000, ev), kAbort);
-        QCOMPARE(graph->stop(), kOk);
         // A fault on one selector; a failed request never reaches the camera.
         XuClient xu;
         QVERIFY(xu.open(port()));

@@ -5,6 +5,7 @@
 // payloads and the USB/IP messages.
 #include <QtTest>
 
+#include <array>
 #include <cstring>
 
 #include "device/sim/sim_extension_unit.h"
@@ -13,7 +14,6 @@
 
 using namespace usbcam;
 using Bytes = std::vector<uint8_t>;
-Q_DECLARE_METATYPE(Bytes)
 
 namespace {
 
@@ -54,84 +54,69 @@ class TestUsbCamera : public QObject {
 private slots:
     // Length and capabilities of each extension-unit selector as the host asks them
     // (GET_LEN, GET_INFO) before it sends anything.
-    void extensionUnitSelectors_data() {
-        QTest::addColumn<int>("selector");
-        QTest::addColumn<int>("length");  // 0: no such control (a stall)
-        QTest::addColumn<int>("info");    // 1 GET, 2 SET
+    void extensionUnitSelectors() {
+        // selector, length (0: no such control, a stall), info (1 GET, 2 SET)
         const int rows[][3] = {{1, 1, 3},  {2, 1, 3},  {3, 1, 3},  {4, 5, 2},    {5, 1, 2},    {6, 60, 1},
                                {7, 60, 1}, {8, 4, 3},  {9, 4, 2},  {10, 1, 2},   {11, 1, 1},   {12, 0, 0},
                                {13, 1, 3}, {14, 1, 3}, {15, 0, 0}, {16, 256, 3}, {17, 264, 3}, {18, 0, 0}};
-        for (const auto& r : rows)
-            QTest::addRow("selector %d", r[0]) << r[0] << r[1] << r[2];
-    }
-    void extensionUnitSelectors() {
-        QFETCH(int, selector);
-        QFETCH(int, length);
-        QFETCH(int, info);
-        UsbCamera camera(kOptions);
-        const ControlAnswer len = classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetLen);
-        const ControlAnswer inf = classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetInfo);
-        QCOMPARE(len.stall, length == 0);
-        QCOMPARE(inf.stall, length == 0);
-        if (length == 0) {
-            QCOMPARE(int(camera.units().lastError()), int(kErrorInvalidControl));
-            return;
+        for (const auto& [selector, length, info] : rows) {
+            UsbCamera camera(kOptions);
+            const auto request = [&](uint8_t r, uint16_t n = 64) {
+                return classRequest(camera, kExtensionUnitId, uint8_t(selector), r, {}, n);
+            };
+            const ControlAnswer len = request(kGetLen), inf = request(kGetInfo);
+            QVERIFY2(len.stall == (length == 0) && inf.stall == (length == 0),
+                     qPrintable(QString::number(selector)));
+            if (length == 0) {
+                QCOMPARE(int(camera.units().lastError()), int(kErrorInvalidControl));
+                continue;
+            }
+            QCOMPARE(len.data, le(length, 2));
+            QCOMPARE(inf.data, Bytes{uint8_t(info)});
+            // A GET of a write-only control stalls, as the in-process unit refuses it.
+            QCOMPARE(request(kGetCur, uint16_t(length)).stall, !(info & 1));
         }
-        QCOMPARE(len.data, le(length, 2));
-        QCOMPARE(inf.data, Bytes{uint8_t(info)});
-        // A GET of a write-only control stalls, as the in-process unit refuses it.
-        QCOMPARE(
-            classRequest(camera, kExtensionUnitId, uint8_t(selector), kGetCur, {}, uint16_t(length)).stall,
-            !(info & 1));
     }
 
     // The standard controls in USB video units, and a SET landing in the model in its own
     // units; a refused value stalls with the error code the host then reads.
-    void unitRequests_data() {
-        QTest::addColumn<int>("entity");
-        QTest::addColumn<int>("selector");
-        QTest::addColumn<int>("request");
-        QTest::addColumn<Bytes>("sent");
-        QTest::addColumn<int>("error");  // -1: no stall
-        QTest::addColumn<Bytes>("answer");
-        const int PU = kProcessingUnitId, CT = kCameraTerminalId, XU = kExtensionUnitId;
-        QTest::newRow("white balance res") << PU << 0x0A << int(kGetRes) << Bytes{} << -1 << le(10, 2);
-        QTest::newRow("hue beyond max") << PU << 0x06 << int(kSetCur) << le(181, 2) << 4 << Bytes{};
-        QTest::newRow("short set") << PU << 0x02 << int(kSetCur) << le(5, 1) << 7 << Bytes{};
-        QTest::newRow("power line 3") << PU << 0x05 << int(kSetCur) << le(3, 1) << 4 << Bytes{};
-        QTest::newRow("exposure default, 100 us")
-            << CT << 0x04 << int(kGetDef) << Bytes{} << -1 << le(313, 4);
-        QTest::newRow("ae modes offered") << CT << 0x02 << int(kGetRes) << Bytes{} << -1 << le(9, 1);
-        QTest::newRow("ae shutter priority") << CT << 0x02 << int(kSetCur) << le(4, 1) << 4 << Bytes{};
-        QTest::newRow("pan/tilt res")
-            << CT << 0x0D << int(kGetRes) << Bytes{} << -1 << joined(le(3600, 4), le(3600, 4));
-        QTest::newRow("pan beyond") << CT << 0x0D << int(kSetCur) << joined(le(21 * 3600, 4), le(0, 4)) << 4
-                                    << Bytes{};
-        QTest::newRow("no such unit") << 9 << 0x02 << int(kGetCur) << Bytes{} << 5 << Bytes{};
-        QTest::newRow("no such control") << PU << 0x0C << int(kGetCur) << Bytes{} << 6 << Bytes{};
-        QTest::newRow("hdr refuses 2") << XU << 1 << int(kSetCur) << le(2, 1) << 0xFF << Bytes{};
-        QTest::newRow("version text") << XU << 7 << int(kGetCur) << Bytes{} << -1 << [] {
-            Bytes b(60, 0);
-            std::memcpy(b.data(), "1.2.3", 5);
-            return b;
-        }();
-        QTest::newRow("serial set") << XU << 6 << int(kSetCur) << Bytes(60, 0) << 7 << Bytes{};
-    }
     void unitRequests() {
-        QFETCH(int, entity);
-        QFETCH(int, selector);
-        QFETCH(int, request);
-        QFETCH(Bytes, sent);
-        QFETCH(int, error);
-        QFETCH(Bytes, answer);
-        UsbCamera camera(kOptions);
-        const ControlAnswer a = classRequest(camera, uint8_t(entity), uint8_t(selector), uint8_t(request),
-                                             sent, uint16_t(answer.size() ? answer.size() : 64));
-        QCOMPARE(a.stall, error >= 0);
-        const ControlAnswer code = classRequest(camera, 0, 0x02, kGetCur, {}, 1);
-        QCOMPARE(code.data, Bytes{uint8_t(error >= 0 ? error : 0)});
-        if (!answer.empty())
-            QCOMPARE(a.data, answer);
+        const int PU = kProcessingUnitId, CT = kCameraTerminalId, XU = kExtensionUnitId;
+        Bytes version(60, 0);
+        std::memcpy(version.data(), "1.2.3", 5);
+        const struct {
+            const char* name;
+            int entity, selector, request;
+            Bytes sent;
+            int error;  // -1: no stall
+            Bytes answer;
+        } rows[] = {
+            {"white balance res", PU, 0x0A, kGetRes, {}, -1, le(10, 2)},
+            {"hue beyond max", PU, 0x06, kSetCur, le(181, 2), 4, {}},
+            {"short set", PU, 0x02, kSetCur, le(5, 1), 7, {}},
+            {"power line 3", PU, 0x05, kSetCur, le(3, 1), 4, {}},
+            {"exposure default, 100 us", CT, 0x04, kGetDef, {}, -1, le(313, 4)},
+            {"ae modes offered", CT, 0x02, kGetRes, {}, -1, le(9, 1)},
+            {"ae shutter priority", CT, 0x02, kSetCur, le(4, 1), 4, {}},
+            {"pan/tilt res", CT, 0x0D, kGetRes, {}, -1, joined(le(3600, 4), le(3600, 4))},
+            {"pan beyond", CT, 0x0D, kSetCur, joined(le(21 * 3600, 4), le(0, 4)), 4, {}},
+            {"no such unit", 9, 0x02, kGetCur, {}, 5, {}},
+            {"no such control", PU, 0x0C, kGetCur, {}, 6, {}},
+            {"hdr refuses 2", XU, 1, kSetCur, le(2, 1), 0xFF, {}},
+            {"version text", XU, 7, kGetCur, {}, -1, version},
+            {"serial set", XU, 6, kSetCur, Bytes(60, 0), 7, {}},
+        };
+        for (const auto& row : rows) {
+            UsbCamera camera(kOptions);
+            const ControlAnswer a =
+                classRequest(camera, uint8_t(row.entity), uint8_t(row.selector), uint8_t(row.request),
+                             row.sent, uint16_t(row.answer.size() ? row.answer.size() : 64));
+            const ControlAnswer code = classRequest(camera, 0, 0x02, kGetCur, {}, 1);
+            QVERIFY2(
+                a.stall == (row.error >= 0) && code.data == Bytes{uint8_t(row.error >= 0 ? row.error : 0)},
+                row.name);
+            QVERIFY2(row.answer.empty() || a.data == row.answer, row.name);
+        }
     }
 
     // SETs change the model in its own units; the picture and the in-process camera see them.
@@ -161,85 +146,70 @@ private slots:
     }
 
     // The probe: a format and frame the camera has, the nearest interval of the frame.
-    void probeNegotiation_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<int>("frame");
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("wantFormat");
-        QTest::addColumn<int>("wantFrame");
-        QTest::addColumn<int>("wantInterval");
-        QTest::newRow("640x360 at 15") << 1 << 4 << 666666 << 1 << 4 << 666666;
-        QTest::newRow("nearest interval") << 1 << 2 << 390000 << 1 << 2 << 400000;
-        QTest::newRow("default interval") << 1 << 3 << 0 << 1 << 3 << 333333;
-        QTest::newRow("unknown frame") << 2 << 9 << 0 << 2 << 1 << 1000000;
-        QTest::newRow("unknown format") << 7 << 1 << 0 << 1 << 1 << 333333;
-    }
     void probeNegotiation() {
-        QFETCH(int, format);
-        QFETCH(int, frame);
-        QFETCH(int, interval);
-        QFETCH(int, wantFormat);
-        QFETCH(int, wantFrame);
-        QFETCH(int, wantInterval);
-        UsbCamera camera(kOptions);
-        Bytes probe(kProbeLength, 0);
-        probe[2] = uint8_t(format);
-        probe[3] = uint8_t(frame);
-        std::memcpy(probe.data() + 4, le(interval, 4).data(), 4);
-        const uint8_t set[8] = {0x21, kSetCur, 0, 2, kStreamingInterface, 0, uint8_t(kProbeLength), 0};
-        QVERIFY(!camera.control(set, probe).stall);
-        QVERIFY(camera.stream().streaming());
-        const uint8_t get[8] = {0xA1, kGetCur, 0, 2, kStreamingInterface, 0, uint8_t(kProbeLength), 0};
-        const Bytes got = camera.control(get, {}).data;
-        QCOMPARE(int(got[2]), wantFormat);
-        QCOMPARE(int(got[3]), wantFrame);
-        QCOMPARE(Bytes(got.begin() + 4, got.begin() + 8), le(wantInterval, 4));
-        QCOMPARE(Bytes(got.begin() + 18, got.begin() + 22), le(camera.stream().frame().maxFrameBytes(), 4));
-        QCOMPARE(Bytes(got.begin() + 22, got.begin() + 26), le(kPayloadSize, 4));
-        // The host ends a bulk stream with CLEAR_FEATURE(ENDPOINT_HALT) on the endpoint.
-        const uint8_t halt[8] = {0x02, 0x01, 0, 0, kStreamingEndpoint, 0, 0, 0};
-        QVERIFY(camera.control(halt, {}).streamStopped);
-        QVERIFY(!camera.stream().streaming());
+        // format, frame, interval asked; format, frame, interval answered
+        const int rows[][6] = {
+            {1, 4, 666666, 1, 4, 666666},  // 640x360 at 15
+            {1, 2, 390000, 1, 2, 400000},  // the nearest interval
+            {1, 3, 0, 1, 3, 333333},       // the default interval
+            {2, 9, 0, 2, 1, 1000000},      // an unknown frame
+            {7, 1, 0, 1, 1, 333333},       // an unknown format
+        };
+        for (const auto& [format, frame, interval, wantFormat, wantFrame, wantInterval] : rows) {
+            UsbCamera camera(kOptions);
+            Bytes probe(kProbeLength, 0);
+            probe[2] = uint8_t(format);
+            probe[3] = uint8_t(frame);
+            std::memcpy(probe.data() + 4, le(interval, 4).data(), 4);
+            const uint8_t set[8] = {0x21, kSetCur, 0, 2, kStreamingInterface, 0, uint8_t(kProbeLength), 0};
+            QVERIFY(!camera.control(set, probe).stall);
+            QVERIFY(camera.stream().streaming());
+            const uint8_t get[8] = {0xA1, kGetCur, 0, 2, kStreamingInterface, 0, uint8_t(kProbeLength), 0};
+            const Bytes got = camera.control(get, {}).data;
+            QCOMPARE(int(got[2]), wantFormat);
+            QCOMPARE(int(got[3]), wantFrame);
+            QCOMPARE(Bytes(got.begin() + 4, got.begin() + 8), le(wantInterval, 4));
+            QCOMPARE(Bytes(got.begin() + 18, got.begin() + 22),
+                     le(camera.stream().frame().maxFrameBytes(), 4));
+            QCOMPARE(Bytes(got.begin() + 22, got.begin() + 26), le(kPayloadSize, 4));
+            // The host ends a bulk stream with CLEAR_FEATURE(ENDPOINT_HALT) on the endpoint.
+            const uint8_t halt[8] = {0x02, 0x01, 0, 0, kStreamingEndpoint, 0, 0, 0};
+            QVERIFY(camera.control(halt, {}).streamStopped);
+            QVERIFY(!camera.stream().streaming());
+        }
     }
 
     // Frames cut into payloads: the bytes in order, end of frame on the last payload
     // only, one frame ID per frame, toggled by the next.
-    void payloads_data() {
-        QTest::addColumn<int>("frameBytes");
-        QTest::addColumn<int>("maxLength");
-        QTest::addColumn<int>("payloads");
-        QTest::newRow("three payloads") << 40000 << 16384 << 3;
-        QTest::newRow("exactly full") << 16382 << 16384 << 1;
-        QTest::newRow("one byte over") << 16383 << 16384 << 2;
-    }
     void payloads() {
-        QFETCH(int, frameBytes);
-        QFETCH(int, maxLength);
-        QFETCH(int, payloads);
-        PayloadCutter cutter;
-        Bytes frame(static_cast<size_t>(frameBytes));
-        for (size_t i = 0; i < frame.size(); ++i)
-            frame[i] = uint8_t(i * 7);
-        uint8_t lastId = 0xFF;
-        for (int round = 0; round < 2; ++round) {
-            cutter.newFrame(frame);
-            Bytes joined;
-            int count = 0;
-            uint8_t id = 0xFF;
-            Bytes payload(static_cast<size_t>(maxLength));
-            while (size_t n = cutter.next(payload.data(), payload.size())) {
-                ++count;
-                QCOMPARE(int(payload[0]), 2);
-                QCOMPARE(bool(payload[1] & 0x02), !cutter.hasData());
-                if (id != 0xFF)
-                    QCOMPARE(payload[1] & 1, int(id));
-                id = payload[1] & 1;
-                joined.insert(joined.end(), payload.begin() + 2, payload.begin() + long(n));
+        // frame bytes, payload length, payloads: three; exactly full; one byte over
+        for (const auto& [frameBytes, maxLength, payloads] :
+             {std::array{40000, 16384, 3}, {16382, 16384, 1}, {16383, 16384, 2}}) {
+            PayloadCutter cutter;
+            Bytes frame(static_cast<size_t>(frameBytes));
+            for (size_t i = 0; i < frame.size(); ++i)
+                frame[i] = uint8_t(i * 7);
+            uint8_t lastId = 0xFF;
+            for (int round = 0; round < 2; ++round) {
+                cutter.newFrame(frame);
+                Bytes joined;
+                int count = 0;
+                uint8_t id = 0xFF;
+                Bytes payload(static_cast<size_t>(maxLength));
+                while (size_t n = cutter.next(payload.data(), payload.size())) {
+                    ++count;
+                    QCOMPARE(int(payload[0]), 2);
+                    QCOMPARE(bool(payload[1] & 0x02), !cutter.hasData());
+                    if (id != 0xFF)
+                        QCOMPARE(payload[1] & 1, int(id));
+                    id = payload[1] & 1;
+                    joined.insert(joined.end(), payload.begin() + 2, payload.begin() + long(n));
+                }
+                QCOMPARE(count, payloads);
+                QCOMPARE(joined, frame);
+                QVERIFY(id != lastId);
+                lastId = id;
             }
-            QCOMPARE(count, payloads);
-            QCOMPARE(joined, frame);
-            QVERIFY(id != lastId);
-            lastId = id;
         }
     }
 

@@ -425,10 +425,8 @@ private slots:
     void driverErrorsBecomeFailures() {
         Rig rig(cameraWith(V4L2_CID_GAIN, [](FakeControl& c) { c.setErrno = EIO; }), true);
         QCOMPARE(rig.controls->set(kProc, kProcGain, 5, kFlagsManual), kGenFailure);
-        rig.fake->unplug(0);
-        long value = 0, flags = 0;
+        rig.fake->unplug(0);  // a get: tst_device_conformance
         ControlRange r;
-        QCOMPARE(rig.controls->get(kProc, kProcGain, value, flags), kNotConnected);
         QCOMPARE(rig.controls->set(kCam, kCamExposure, -5, kFlagsManual), kNotConnected);
         QCOMPARE(rig.controls->getRange(kCam, kCamExposure, r), kNotConnected);
         QCOMPARE(rig.controls->hasGroup(kProc), kNotConnected);
@@ -436,8 +434,6 @@ private slots:
     void nativeSamplesArriveAsTheyAre() {
         Stream s;
         QCOMPARE(s.start(kSubtypeMJPG, 1920, 1080, kSubtypeNull, 400000), kOk);
-        QCOMPARE(s.fake->format(0).pixelformat, uint32_t(V4L2_PIX_FMT_MJPEG));
-        QCOMPARE(s.fake->format(0).width, 1920u);
         QCOMPARE(s.fake->timePerFrame(0).denominator, 25u);  // 400000 * 100 ns = 1/25 s
         QCOMPARE(s.fake->timePerFrame(0).numerator, 1u);
         const std::vector<uint8_t> first = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9},
@@ -520,21 +516,8 @@ private slots:
             QVERIFY(s.fake->pushFrame(0, {1}));
             QCOMPARE(s.waitForEvent(), row.event);
         }
-        // The camera pulled mid-stream: lost once, still running until stopped, then nothing left.
-        Stream s;
-        QCOMPARE(s.start(kSubtypeMJPG, 1920, 1080, kSubtypeNull), kOk);
-        QVERIFY(s.fake->pushFrame(0, {1}));
-        QVERIFY(s.sink.waitFor(1));
-        s.fake->unplug(0);
-        QCOMPARE(s.waitForEvent(), long(kEventDeviceLost));
-        QCOMPARE(s.waitForEvent(100), 0L);  // once
-        long code = -1;
-        QCOMPARE(s.graph->waitForCompletion(100, code), kOk);
-        QCOMPARE(s.graph->stop(), kOk);
-        s.graph.reset();
-        s.device.reset();
-        QCOMPARE(s.fake->openDescriptors() + s.fake->liveMappings(), 0);
-        QCOMPARE(s.fake->badUnmaps() + s.fake->callsOnClosedDescriptors(), 0);
+        // The camera pulled mid-stream (lost once, nothing left behind): tst_device_conformance
+        // and unplugAtEveryCallLeavesNothingBehind.
     }
 
     void stopReleasesInTheDriversOrder() {
@@ -667,10 +650,9 @@ private slots:
             DevicePort port = makeV4l2Port(fake, options);
             fake->unplugAfterCalls(n);
             const bool whole = useTheCamera(*fake, port);
-            QCOMPARE(fake->callsOnClosedDescriptors(), 0);
+            QCOMPARE(fake->misuses(), 0);
             QCOMPARE(fake->openDescriptors(), 0);
             QCOMPARE(fake->liveMappings(), 0);
-            QCOMPARE(fake->badUnmaps(), 0);
             ++sweeps;
             if (fake->plugged(0)) {  // the whole run passed before the plug was pulled
                 QVERIFY(whole);
@@ -679,24 +661,6 @@ private slots:
         }
         qInfo("pulled the plug at %d different moments", sweeps - 1);
         QVERIFY(sweeps > 60);  // the run makes that many calls: every one was a pull point
-    }
-
-    void theRealSystemListsWithoutACrash() {
-        DevicePort port = makeV4l2Port();
-        QCOMPARE(port.name, std::string("v4l2"));
-        std::vector<std::unique_ptr<DeviceMoniker>> devices;
-        const HResult hr = port.video->enumerateVideoInputs(devices);
-        QVERIFY(hr == kOk || hr == kFalse);
-        QCOMPARE(hr == kFalse, devices.empty());
-        for (auto& d : devices) {
-            std::string name;
-            QCOMPARE(d->displayName(name), kOk);
-            QVERIFY(name.find("@device:pnp") == 0);
-        }
-        std::vector<std::unique_ptr<XuActivation>> sources;
-        QCOMPARE(port.xu->enumerateSources(sources), kOk);
-        QCOMPARE(sources.size(), devices.size());
-        QVERIFY(describe().find("capture nodes:") != std::string::npos);
     }
 };
 

@@ -37,13 +37,6 @@ public:
         pos_ += count;
         return count;
     }
-    // The next n bytes (fewer at the end) as a view; the read position moves past them.
-    const uint8_t* view(size_t& n) {
-        n = std::min(n, remaining());
-        const uint8_t* p = data_ + pos_;
-        pos_ += n;
-        return p;
-    }
 
 private:
     const uint8_t* data_;

@@ -135,7 +135,7 @@ std::shared_ptr<FakeUvc::Node> FakeUvc::enter(int fd, const char* what) {
     auto it = open_.find(fd);
     if (it != open_.end())
         return it->second;
-    ++closedCalls_;
+    ++misuses_;
     record(what, 0, 0, -EBADF);
     return nullptr;
 }
@@ -168,7 +168,7 @@ int FakeUvc::close(int fd) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = open_.find(fd);
     if (it == open_.end())
-        return ++closedCalls_, record("close", 0, 0, -EBADF);
+        return ++misuses_, record("close", 0, 0, -EBADF);
     const std::shared_ptr<Node> node = it->second;
     open_.erase(it);
     if (node->owner == fd) {  // the kernel stops the stream and frees the buffers; mappings live on
@@ -490,7 +490,7 @@ int FakeUvc::munmap(void* address, size_t length) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = mappings_.find(address);
     if (it == mappings_.end() || it->second.first != length)
-        return ++badUnmaps_, record("munmap", 0, int64_t(length), -EINVAL);
+        return ++misuses_, record("munmap", 0, int64_t(length), -EINVAL);
     mappings_.erase(it);
     return record("munmap", 0, int64_t(length), 0);
 }

@@ -4,7 +4,7 @@
 // with videobuf2's rules (REQBUFS refused while streaming, mapped buffers orphaned),
 // POLLERR|POLLHUP after an unplug, UVCIOC_CTRL_QUERY and the USB sysfs files. A camera can
 // be unplugged at any moment (also after n calls) and come back under another number.
-// Every call on a descriptor that is not open is counted.
+// Every call on a descriptor that is not open, and every bad munmap, is counted.
 #include <linux/videodev2.h>
 
 #include <condition_variable>
@@ -97,17 +97,15 @@ public:
     void clearCalls() {
         locked([&] { calls_.clear(); });
     }
-    int callsOnClosedDescriptors() const {
-        return locked([&] { return closedCalls_; });
+    // Calls on a descriptor that is not open, and unmaps of what was not mapped so.
+    int misuses() const {
+        return locked([&] { return misuses_; });
     }
     int openDescriptors() const {
         return locked([&] { return int(open_.size()); });
     }
     int liveMappings() const {
         return locked([&] { return int(mappings_.size()); });
-    }
-    int badUnmaps() const {
-        return locked([&] { return badUnmaps_; });
     }
     bool streaming(int number) const {
         return inspect(number, false, [](Node& n) { return n.streaming; });
@@ -188,7 +186,7 @@ private:
     std::map<void*, std::pair<size_t, std::shared_ptr<std::vector<uint8_t>>>> mappings_;  // length, memory
     std::map<unsigned long, int> failures_;
     std::vector<FakeCall> calls_;
-    int nextFd_ = 100, closedCalls_ = 0, badUnmaps_ = 0;
+    int nextFd_ = 100, misuses_ = 0;
     long unplugCountdown_ = 0;
 };
 
