@@ -301,7 +301,9 @@ void CameraSession::streamResult(int result) {
 
 void CameraSession::abandonConnectionForQuit() {
     debugLog("quit requested: connection abandoned \n");
-    if (use_ == Use::Window && state_ == State::Ready)
+    // A format change's re-open: the values were read before it, the user's last changes
+    // are stored. A first open has none yet.
+    if (use_ == Use::Window && state_ == State::Reopening)
         profile_->storeOnTheWayOut(stream_.camera());
     teardown({});
     enter(State::Closed);
