@@ -125,18 +125,17 @@ public:
     StopSignals& operator=(const StopSignals&) = delete;
 };
 
-// Waits for the camera to be listed again and answers its firmware version text (empty
-// when it did not come back in time).
-QString awaitReturn() {
+// Ticks the session until it has the camera back (it then hands the camera's version to
+// the update); false when the camera did not come back in time or a quit came.
+bool awaitReturn(CameraSession& camera) {
     const auto deadline = std::chrono::steady_clock::now() + kReturnTimeout;
     while (std::chrono::steady_clock::now() < deadline && !quitRequested()) {
-        for (const FoundCamera& camera : listCameras()) {
-            if (!camera.firmware.isEmpty())
-                return camera.firmware;
-        }
+        camera.tick();
+        if (camera.state() == SessionState::Ready)
+            return true;
         waitUnlessQuitRequested(std::chrono::milliseconds(500));
     }
-    return QString();
+    return false;
 }
 }  // namespace
 
@@ -185,16 +184,16 @@ int runFirmwareUpdate(const QString& path, CameraSession& camera, const FoundCam
     if (update.step() != Step::AwaitingReturn)
         return fail(kExitUpdateFailed, endingText(update, path, found.firmware));
 
-    const QString running = awaitReturn();
-    if (running.isEmpty() && quitRequested())
+    const bool back = awaitReturn(camera);
+    if (!back && quitRequested())
         return quitWhileFlashing();
-    if (running.isEmpty()) {
+    if (!back) {
         update.cameraDidNotReturn();
         return fail(kExitCameraLost, endingText(update, path, found.firmware));
     }
-    update.cameraReturned(running.toStdString());
     if (update.step() != Step::Done)
         return fail(kExitUpdateFailed, endingText(update, path, found.firmware));
-    std::printf("firmware updated to %s\n", qPrintable(running));
+    std::printf("firmware updated to %s\n",
+                qPrintable(QString::fromStdString(update.versionAfter()).trimmed()));
     return kExitDone;
 }

@@ -268,11 +268,17 @@ void CameraSession::streamResult(int result) {
         return;
     }
     extensionUnit_ = found;
-    if (!found && use_ == Use::CommandLine) {
-        // The standard controls still work; the vendor ones are refused (their reads answer
-        // not ok while the channel is off).
-        UVCXUManager::instance().setEnableCommand(false);
+    if (use_ == Use::CommandLine) {
+        // Without the unit the standard controls still work; the vendor ones are refused
+        // (their reads answer not ok while the channel is off).
+        if (!found)
+            UVCXUManager::instance().setEnableCommand(false);
         SettingTaskEngine::instance().setCamera(&stream_.camera());
+        if (found && firmwareUpdate_.step() == FirmwareUpdate::Step::AwaitingReturn) {
+            char version[kXuTextLength] = {};
+            UVCXUManager::instance().getFwVersion(version);
+            firmwareUpdate_.cameraReturned(version);  // after an update: its verdict
+        }
         enter(State::Ready);
         return;
     }
