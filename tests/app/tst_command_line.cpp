@@ -141,7 +141,6 @@ private slots:
             "^brightness +3 ");
         row("silent unit, vendor control", {"--set", "brightness=3", "hdr=1"}, "xu-from=0", kExitNoCamera,
             "vendor controls \\(hdr\\) cannot be reached.*nothing was set");
-        row("export to a device", {"--save-profile", "/dev/full"}, "", kExitFailed, "not a regular file");
         row("export to -", {"--save-profile", "-"}, "", kExitFailed, "'-' is not standard output");
         row("export to a missing folder", {"--save-profile", "/nonesuch/p.ini"}, "", kExitFailed,
             "folder /nonesuch does not exist");
