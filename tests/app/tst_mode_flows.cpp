@@ -140,13 +140,9 @@ private slots:
         start();
         const std::vector<RESOLUTION_LIST> formats = appConfig().resolutionList;
         QCOMPARE(entry("H264", 1080, 1920, 30).format, std::string("H264"));  // portrait
+        // (The same format again and a new one as session transitions: tests/session.)
         for (const RESOLUTION_LIST& r : formats) {
-            const bool unchanged = sameStream(r, currentValues().resolution);
-            const int nothing = rig->log->count("Nothing changed. \n");
-            const int reads = rig->log->count("getDefaultValue\n");
             emit window().modePage()->onResolutionChanged(r);
-            QCOMPARE(rig->log->count("Nothing changed. \n"), nothing + (unchanged ? 1 : 0));
-            QCOMPARE(rig->log->count("getDefaultValue\n"), reads + (unchanged ? 0 : 1));
             expectRunning(r);
             QVERIFY2(openDialog() == nullptr, r.format.c_str());
         }
