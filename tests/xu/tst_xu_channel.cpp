@@ -113,7 +113,7 @@ private slots:
 
     // No extension-unit system fails at the attribute store; without a device the
     // channel exists but has no node control and each request says so (the getters'
-    // failure values: tst_xu_commands deviceFailuresGiveFailureValues).
+    // failure values: tst_xu_commands failuresGiveFailureValues).
     void noSystemOrNoDevice() {
         device::installPort(device::DevicePort{});
         LogCapture log;

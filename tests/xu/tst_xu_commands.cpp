@@ -84,10 +84,9 @@ private slots:
     void logLines() {
         LogCapture log;
         xu().getHdr();
+        // The lines up to the request; the channel's own: tst_xu_channel.
         QCOMPARE(log.writes().at(0), std::string("Data 0, 0 \n"));
         QCOMPARE(log.writes().at(1), std::string("sendRequestDirectly: 1 \n"));
-        QCOMPARE(log.writes().at(2), std::string("sendRequest: A \n"));
-        QVERIFY(log.contains(" wValue: 1 Flag: 268435457 wLength: 1\n"));
         log.clear();
         xu().resetToDefault();
         QCOMPARE(log.writes().at(0), std::string("Data 1, 1 \n"));
@@ -143,7 +142,6 @@ private slots:
     }
 
     void transferPacketsAndHeaderVersion() {
-        QCOMPARE(xuPacketCapacity(300), 292u);
         const uint8_t few[3] = {7, 8, 9};
         QVERIFY(makeXuTransferPacket(0, few, 293, 300).empty());
         const Bytes packet = makeXuTransferPacket(-1, few, 3, 300);
