@@ -73,8 +73,8 @@ public:
         }
         return false;
     }
-    // Signals the program and checks that it ends with 0 and says why. (How soon it ends is
-    // measured by bench/bench_startup.)
+    // Signals the program and checks that it ends with 0 and says why (how soon is a
+    // benchmark's question, not this test's).
     void endOn(int signo) {
         QCOMPARE(::kill(pid_t(process.processId()), signo), 0);
         QVERIFY2(process.waitForFinished(30000), "the program did not end");
