@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "session/camera_profile.h"
 #include "app/cli_request.h"
 #include "app/cli_run.h"
 #include "base/debug_log.h"
@@ -22,6 +21,7 @@
 #include "device/sim/fw_image.h"
 #include "device/sim/sim_camera.h"
 #include "engine/setting_task_engine.h"
+#include "session/camera_profile.h"
 #include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
@@ -85,9 +85,8 @@ private:
                                       "1." + std::to_string(minor) + ".0", std::vector<uint8_t>(40000, 0x5A));
         if (damaged)
             image.back() ^= 0xFF;
-        QFile file(profiles_.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+        writeFile(profiles_.filePath(name),
+                  QByteArray(reinterpret_cast<const char*>(image.data()), int(image.size())));
     }
 
 private slots:
@@ -97,9 +96,7 @@ private slots:
         writeImage("newer.bin", 3);
         writeImage("older.bin", 2);
         writeImage("damaged.bin", 3, true);
-        QFile foreign(profiles_.filePath("foreign.bin"));  // not the simulated camera's format
-        QVERIFY(foreign.open(QIODevice::WriteOnly));
-        foreign.write(QByteArray(40000, 'x'));
+        writeFile(profiles_.filePath("foreign.bin"), QByteArray(40000, 'x'));  // not the camera's format
     }
 
     void exitCodesAndMessages_data() {
@@ -144,7 +141,6 @@ private slots:
             "^brightness +3 ");
         row("silent unit, vendor control", {"--set", "brightness=3", "hdr=1"}, "xu-from=0", kExitNoCamera,
             "vendor controls \\(hdr\\) cannot be reached.*nothing was set");
-        row("export to a device", {"--save-profile", "/dev/full"}, "", kExitFailed, "not a regular file");
         row("export to -", {"--save-profile", "-"}, "", kExitFailed, "'-' is not standard output");
         row("export to a missing folder", {"--save-profile", "/nonesuch/p.ini"}, "", kExitFailed,
             "folder /nonesuch does not exist");
@@ -469,9 +465,6 @@ private slots:
         using device::ControlGroup;
         const QString path = profilePathFor("LX8A2412000137");
         const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
-        const auto cameraHolds = [](Rig& rig, ControlGroup group, long property) {
-            return rig.camera->control(group, property).value;
-        };
         const ControlGroup amp = ControlGroup::VideoProcAmp;
         const ControlGroup cam = ControlGroup::CameraControl;
         QFile::remove(path);
@@ -501,21 +494,25 @@ private slots:
 
             rig.camera->unplug();
             QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
-            // It comes back with its own values, as after a power cycle.
-            rig.camera->setControl(amp, device::kProcBrightness, {100, device::kFlagsManual});
+            // It comes back with its own values, as after a power cycle; the profile puts
+            // the stored ones back, white balance manual.
+            const struct {
+                ControlGroup group;
+                long property, own, stored;
+            } values[] = {{amp, device::kProcBrightness, 100, 170},
+                          {amp, device::kProcContrast, 100, 50},
+                          {cam, device::kCamZoom, 100, 200},
+                          {cam, device::kCamPan, 0, 5},
+                          {cam, device::kCamTilt, 0, -3}};
+            for (const auto& v : values)
+                rig.camera->setControl(v.group, v.property, {v.own, device::kFlagsManual});
             rig.camera->setControl(amp, device::kProcWhiteBalance, {4600, device::kFlagsAuto});
-            rig.camera->setControl(cam, device::kCamZoom, {100, device::kFlagsManual});
-            rig.camera->setControl(cam, device::kCamPan, {0, device::kFlagsManual});
-            rig.camera->setControl(cam, device::kCamTilt, {0, device::kFlagsManual});
             rig.camera->plug();
             QVERIFY(rig.connect());
             QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
-            QCOMPARE(cameraHolds(rig, amp, device::kProcBrightness), 170L);
+            for (const auto& v : values)
+                QCOMPARE(rig.camera->control(v.group, v.property).value, v.stored);
             QCOMPARE(rig.camera->control(amp, device::kProcWhiteBalance).flags, long(device::kFlagsManual));
-            QCOMPARE(cameraHolds(rig, amp, device::kProcContrast), 50L);
-            QCOMPARE(cameraHolds(rig, cam, device::kCamZoom), 200L);
-            QCOMPARE(cameraHolds(rig, cam, device::kCamPan), 5L);
-            QCOMPARE(cameraHolds(rig, cam, device::kCamTilt), -3L);
             QCOMPARE(currentValues().pan.load(), 5);
 
             // A change just before a quit: the worker takes no job any more, the window

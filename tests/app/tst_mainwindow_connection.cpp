@@ -53,12 +53,9 @@ private slots:
             QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
             QCOMPARE(log.count("disableWindow \n"), 1);
 
-            // Every tick opens (and fails) again, without limit.
-            QTRY_VERIFY_WITH_TIMEOUT(log.count("\n******connectStart*****: 0\n") >= 3, 5000);
-            QVERIFY(log.count("\n*******open camera failed*******\n") >= 2);
+            // Each tick tries again (tests/session); the cover stays.
+            QTRY_VERIFY_WITH_TIMEOUT(log.count("\n******connectStart*****: 0\n") >= 2, 5000);
             QVERIFY(isCovered(window) && isSearching(window));
-            QCOMPARE(log.count("getDefaultValue\n"), 0);
-
             // Without an open stream the read leaves the values as they were.
             currentValues().brightness = 1234;
             window.session().readValues();
@@ -83,24 +80,14 @@ private slots:
         QVERIFY(rig.connect());
 
         QVERIFY(!rig.window->overlay()->isOverlayShown() && !rig.window->overlay()->isVisible());
-        QVERIFY(!isDarkened(*rig.window));
-        QVERIFY(rig.window->session().stream().isOpen());
-        QCOMPARE(SettingTaskEngine::instance().camera(), &rig.window->session().stream().camera());
+        QVERIFY(!isDarkened(*rig.window));  // the open stream and the worker: tests/session
         QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
         QCOMPARE(rig.log->count("enableWindow \n"), 1);
-        QCOMPARE(currentValues().brightness.load(), 77);
-        QCOMPARE(rig.log->count("\n--------getDefaultValue zoom: 130 ,pan:0, tilt: 0 --------\n"), 1);
-        QCOMPARE(rig.log->count("\n--------getDefaultValue brightness: 77 ,contract:100, hue: 90 --------\n"),
-                 1);
-        QCOMPARE(rig.log->count("\n--------getDefaultValue frequency: 2--------\n"), 1);
-        QCOMPARE(currentValues().zoom.load(), 130);
-        QCOMPARE(QByteArray(currentValues().serialNumber), QByteArray("LX8A2412000137"));
-        QVERIFY(rig.log->contains("\n--------getDefaultValue fwVer: "));
-        QVERIFY(!appConfig().resolutionList.empty());
+        // The read's lines and values: tst_setting_engine valueReadLogsItsGroups.
+        QVERIFY(currentValues().brightness.load() == 77 && currentValues().zoom.load() == 130);
         // Without the mode page the window takes the default MJPG format itself.
-        QCOMPARE(currentValues().resolution.format, std::string("MJPG"));
-        QCOMPARE(currentValues().resolution.width, 3520);
-        QCOMPARE(currentValues().resolution.height, 1104);
+        QVERIFY(currentValues().resolution.format == "MJPG" && currentValues().resolution.width == 3520 &&
+                currentValues().resolution.height == 1104);
 
         // Ready: further ticks neither open nor read.
         rig.log->clear();
@@ -145,11 +132,8 @@ private slots:
         QVERIFY(tickUntil(*rig.window, [&] { return !rig.window->session().stream().isOpen(); }));
         QCOMPARE(rig.log->count("closeAllDialogs \n"), updating ? 0 : 1);
         QCOMPARE(dialog.isVisible(), updating);
-        QCOMPARE(rig.window->overlay()->isOverlayShown(), !updating);
         QCOMPARE(isCovered(*rig.window), !updating);
         QCOMPARE(isDarkened(*rig.window), !updating);
-        QCOMPARE(rig.window->session().firmwareHoldsCamera(), updating);
-        QCOMPARE(isSearching(*rig.window), !updating);
         QCOMPARE(rig.window->overlay()->textLabel()->isVisible(), !updating);
     }
 
@@ -166,9 +150,7 @@ private slots:
         progress.show();
         rig.camera->unplug();
         rig.window->connectCamera();
-        QCOMPARE(rig.log->count("checkUVCDeviceExist: 0 \n"), 1);
-        QVERIFY(!progress.isVisible());
-        QCOMPARE(rig.window->session().state(), SessionState::AwaitingReboot);
+        QVERIFY(!progress.isVisible());  // the state and its lines: tests/session
         QVERIFY(isCovered(*rig.window) && rig.window->overlay()->textLabel()->isVisible());
     }
 };

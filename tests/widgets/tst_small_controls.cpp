@@ -54,14 +54,11 @@ private slots:
         QCOMPARE(changed.count(), 0);
         QCOMPARE(CustomModeSwitcher::currentMode(), -1);
 
-        QCOMPARE(mode1->text(), QStringLiteral("ModeA"));
-        QCOMPARE(mode3->text(), QStringLiteral("ModeC"));
+        // Two texts hide the third button, three show it again.
         first.setButtonTexts(QStringLiteral("50Hz"), QStringLiteral("60Hz"));
-        QCOMPARE(mode1->text(), QStringLiteral("50Hz"));
         QVERIFY(mode3->isHidden());
         first.setButtonTexts(QStringLiteral("H264"), QStringLiteral("MJPG"), QStringLiteral("YUY2"));
-        QCOMPARE(mode3->text(), QStringLiteral("YUY2"));
-        QVERIFY(!mode3->isHidden());
+        QVERIFY(!mode3->isHidden() && mode3->text() == QLatin1String("YUY2"));
 
         LogCapture log;
         first.show();
@@ -73,39 +70,35 @@ private slots:
         QCOMPARE(second.currentMode(), 2);
     }
 
+    // Hovered, checked, shown plain again, or selected by the program: the icon of its state.
     void tabButtonShowsTheIconOfItsState() {
         const QIcon normal = solidIcon(Qt::red);
         const QIcon checked = solidIcon(Qt::green);
         const QIcon hover = solidIcon(Qt::blue);
         TabButton button;
-        button.setCheckable(true);
-        button.setIcons(normal, checked, hover);
-        QCOMPARE(button.icon().cacheKey(), normal.cacheKey());
-
+        TabButton other;
+        for (TabButton* b : {&button, &other}) {
+            b->setCheckable(true);
+            b->setIcons(normal, checked, hover);
+        }
+        const auto shows = [](TabButton& b, const QIcon& icon) {
+            return b.icon().cacheKey() == icon.cacheKey();
+        };
         QEvent enter(QEvent::Enter);
-        QApplication::sendEvent(&button, &enter);
-        QCOMPARE(button.icon().cacheKey(), hover.cacheKey());
         QEvent leave(QEvent::Leave);
+        QVERIFY(shows(button, normal));
+        QApplication::sendEvent(&button, &enter);
+        QVERIFY(shows(button, hover));
         QApplication::sendEvent(&button, &leave);
-        QCOMPARE(button.icon().cacheKey(), normal.cacheKey());
-
+        QVERIFY(shows(button, normal));
         button.show();
         QTest::mouseClick(&button, Qt::LeftButton);
-        QVERIFY(button.isChecked());
-        QCOMPARE(button.icon().cacheKey(), checked.cacheKey());
         QApplication::sendEvent(&button, &leave);
-        QCOMPARE(button.icon().cacheKey(), checked.cacheKey());
-
+        QVERIFY(button.isChecked() && shows(button, checked));
         button.showNormalIcon();
-        QVERIFY(button.isChecked());
-        QCOMPARE(button.icon().cacheKey(), normal.cacheKey());
-
-        TabButton other;
-        other.setCheckable(true);
-        other.setIcons(normal, checked, hover);
+        QVERIFY(button.isChecked() && shows(button, normal));
         other.select();
-        QVERIFY(other.isChecked());
-        QCOMPARE(other.icon().cacheKey(), checked.cacheKey());
+        QVERIFY(other.isChecked() && shows(other, checked));
     }
 
     void hintButtonShowsAPopupWhileHovered() {

@@ -42,7 +42,9 @@ private slots:
     void init() { appConfig().setDeviceName("Lumora X8"); }
     void cleanup() { UVCXUManager::instance().setEnableCommand(false); }
 
-    void firstUseRunsDiscoveryAndEnableKeepsIt() {
+    // The first use runs discovery; enabling keeps what it found; disabling tears the
+    // channel down, once; enabling again builds a new one.
+    void discoveryAndTheEnableCycle() {
         auto camera = device::sim::installSimulatedCamera();
         LogCapture log;
         UVCXUManager& xu = UVCXUManager::instance();  // first use in this process: discovery
@@ -59,13 +61,8 @@ private slots:
         QCOMPARE(camera->callCount("XuSystem::enumerateSources"), enumerations);
         QVERIFY(xu.haveDevice());
         QVERIFY(log.contains("isDeviceFounded res: 1\n\n*******haveDevice******* 1\n"));
-    }
 
-    void disableAndEnableLogTheirSteps() {
-        device::sim::installSimulatedCamera();
-        UVCXUManager& xu = UVCXUManager::instance();
-        xu.setEnableCommand(true);
-        LogCapture log;
+        log.clear();
         xu.setEnableCommand(false);
         QCOMPARE(log.text(),
                  std::string("\n*******setEnableCommand*******: 0\n~UVCXU\n~UVCXU S\n~UVCXU A\n~UVCXU B\n"
@@ -116,7 +113,7 @@ private slots:
 
     // No extension-unit system fails at the attribute store; without a device the
     // channel exists but has no node control and each request says so (the getters'
-    // failure values: tst_xu_commands deviceFailuresGiveFailureValues).
+    // failure values: tst_xu_commands failuresGiveFailureValues).
     void noSystemOrNoDevice() {
         device::installPort(device::DevicePort{});
         LogCapture log;
@@ -232,44 +229,52 @@ private slots:
         QCOMPARE(fakePort->requests().back().property.flags, 0x10000002u);
     }
 
-    void nodeWithoutControlInterface() {
-        fake::FakeDevice device{"Lumora X8", "", device::kOk, {kDevSpecific}};
-        device.controlWithoutInterface = true;
-        fake::install({device});
-        LogCapture log;
-        UVCXU channel;
-        QVERIFY(!channel.isDeviceFounded());
-        QCOMPARE(channel.nodeId(), -1);
-        QVERIFY(log.contains(failureLine("UVCXU::InitKsControl", "ks_topology_info->QueryInterface(...)",
-                                         uint32_t(device::kNoInterface))));
-    }
-
-    void vidAndPidAreParsedForTheLogOnly() {
-        fake::install(
-            {{"Lumora X8", "\\\\?\\usb#vid_2bd9&pid_0038&mi_00#7&1b2c", device::kOk, {kDevSpecific}},
-             {"Integrated Webcam", "\\\\?\\usb#vid_0c45&pid_6a1", device::kOk, {}},
-             {"Virtual", "root#image#0000", device::kOk, {}}});
-        LogCapture log;
-        UVCXU channel;
-        QVERIFY(channel.isDeviceFounded());
-        QVERIFY(log.contains("\\\\?\\usb#vid_2bd9&pid_0038&mi_00#7&1b2c\n"));
-        QCOMPARE(log.count("VID: 2bd9 PID: 0038\n\n"), 1);
-        QCOMPARE(log.count("VID: 0c45 PID: 6a1\n\n"), 1);  // a short link gives what is there
-        QCOMPARE(log.count("VID:  PID: \n\n"), 1);
-        // The fields describe the last device listed, not the selected one.
-        QCOMPARE(channel.vid(), std::string());
-        QCOMPARE(channel.pid(), std::string());
-    }
-
-    void friendlyNameFailureSkipsOnlyThatDevice() {
-        fake::install({{"Lumora X8", "", device::kOk, {kDevSpecific}}, {"Lumora X8", "", device::kFail, {}}});
-        LogCapture log;
-        UVCXU channel;
-        QVERIFY(channel.isDeviceFounded());
-        QCOMPARE(log.count("device selectedVal: 0\n"), 1);
-        QVERIFY(!log.contains("device selectedVal: 1\n"));
-        QVERIFY(log.contains(failureLine("UVCXU::GetVideoDeviceFriendlyNames",
-                                         "Get video device friendly name", uint32_t(device::kFail))));
+    // Discovery over a scripted system: what the channel finds and what it logs. The VID and
+    // PID are parsed from each device's link for the log only (a short link gives what is
+    // there); the fields describe the last device listed, not the selected one.
+    void discoveryOnAScriptedSystem() {
+        fake::FakeDevice noInterface{"Lumora X8", "", device::kOk, {kDevSpecific}};
+        noInterface.controlWithoutInterface = true;
+        const struct {
+            const char* name;
+            std::vector<fake::FakeDevice> devices;
+            int nodeId;  // -1: not found
+            std::vector<std::string> lines;
+            const char* absent;
+        } rows[] = {
+            {"node control without its interface",
+             {noInterface},
+             -1,
+             {failureLine("UVCXU::InitKsControl", "ks_topology_info->QueryInterface(...)",
+                          uint32_t(device::kNoInterface))},
+             nullptr},
+            {"a friendly name fails: only that device is skipped",
+             {{"Lumora X8", "", device::kOk, {kDevSpecific}}, {"Lumora X8", "", device::kFail, {}}},
+             0,
+             {"device selectedVal: 0\n",
+              failureLine("UVCXU::GetVideoDeviceFriendlyNames", "Get video device friendly name",
+                          uint32_t(device::kFail))},
+             "device selectedVal: 1\n"},
+            {"VID and PID for the log",
+             {{"Lumora X8", "\\\\?\\usb#vid_2bd9&pid_0038&mi_00#7&1b2c", device::kOk, {kDevSpecific}},
+              {"Integrated Webcam", "\\\\?\\usb#vid_0c45&pid_6a1", device::kOk, {}},
+              {"Virtual", "root#image#0000", device::kOk, {}}},
+             0,
+             {"\\\\?\\usb#vid_2bd9&pid_0038&mi_00#7&1b2c\n", "VID: 2bd9 PID: 0038\n\n",
+              "VID: 0c45 PID: 6a1\n\n", "VID:  PID: \n\n"},
+             nullptr},
+        };
+        for (const auto& row : rows) {
+            fake::install(row.devices);
+            LogCapture log;
+            UVCXU channel;
+            QVERIFY2(channel.isDeviceFounded() == (row.nodeId >= 0), row.name);
+            QVERIFY2(channel.nodeId() == row.nodeId, row.name);
+            for (const std::string& line : row.lines)
+                QVERIFY2(log.contains(line), line.c_str());
+            QVERIFY2(!row.absent || !log.contains(row.absent), row.name);
+            QVERIFY(channel.vid().empty() && channel.pid().empty());
+        }
     }
 
     void driverAnswers() {
@@ -321,18 +326,6 @@ private slots:
         size = 7;
         QVERIFY(channel.getXUTransferSize(query, size));
         QCOMPARE(size, 7u);
-    }
-
-    void destructionShutsTheSourceDownOnce() {
-        auto fakePort = fake::install({{"Lumora X8", "", device::kOk, {kDevSpecific}}});
-        {
-            UVCXU channel;
-            QCOMPARE(fakePort->liveSources.load(), 1);
-            QCOMPARE(fakePort->liveControls.load(), 1);
-        }
-        QCOMPARE(fakePort->liveSources.load(), 0);
-        QCOMPARE(fakePort->liveControls.load(), 0);
-        QCOMPARE(fakePort->callsAfterShutdown.load(), 0);
     }
 };
 
