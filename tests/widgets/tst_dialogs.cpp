@@ -24,7 +24,7 @@
 
 namespace {
 
-// Stands in for the program's main window: found by its object name, called by name.
+// Stands in for the program's main window: the cover the dialogs find among the windows.
 class FakeMainWindow : public QMainWindow, public WindowCover {
 public:
     void setDialogDarkening(QGraphicsEffect* effect) override { setGraphicsEffect(effect); }
