@@ -278,15 +278,18 @@ private slots:
         unit.setEnableCommand(true);
         QVERIFY(unit.haveDevice());
         QVERIFY(readCameraValues(*camera_, unit, currentValues()));  // pan and tilt compare with these
-        startWorker();
+        // Every value is read before the first job: a job may change another control on the
+        // camera (a manual exposure time ends the automatic exposure).
         std::map<std::string, int> written;
         for (const ControlRow* control : applyOrder()) {
             const ControlReading was = readControl(*control, *camera_);
             QVERIFY2(was.ok && recordedValue(*control, currentValues()) == was.value, control->name);
-            const int to = was.value + was.step <= was.max ? was.value + was.step : was.value - was.step;
-            written[control->name] = to;
-            engine().addJob(control->id, to, true);
+            written[control->name] =
+                was.value + was.step <= was.max ? was.value + was.step : was.value - was.step;
         }
+        startWorker();
+        for (const ControlRow* control : applyOrder())
+            engine().addJob(control->id, written.at(control->name), true);
         QVERIFY(engine().waitUntilIdle(std::chrono::seconds(5)));
         const CameraProfile loaded = parseProfile(profileText({"S1", written})).profile;
         for (const Row& row : rows) {
