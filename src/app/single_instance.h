@@ -2,13 +2,13 @@
 // One window per user session: the first start holds a lock file in the runtime folder and
 // listens on a local socket beside it; a later start finds the lock held, asks the running
 // window to come to the front through the socket and ends. The command line does not take
-// part: scripts run beside the window.
+// part: scripts run beside the window. The socket is a plain Unix-domain socket, so the
+// window's start maps no network library.
 #include <QLockFile>
 #include <QObject>
 #include <QString>
-#include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -34,8 +34,10 @@ signals:
 
 private:
     void acceptRaise();
+    void readRequest(int client, QSocketNotifier* notifier);
 
     QString dir_;
     QLockFile lock_;
-    QLocalServer* server_ = nullptr;
+    int listener_ = -1;  // the listening Unix-domain socket, -1 when not listening
+    QSocketNotifier* accepting_ = nullptr;
 };
