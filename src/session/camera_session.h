@@ -98,15 +98,12 @@ public:
     // A firmware update holds the camera (from its transfer to its end).
     bool firmwareHoldsCamera() const;
 
-    // The values are read again and the pages refilled (a stored profile changed them).
+    // Reads the camera's values into CurrentValues (only with an open stream) and tells
+    // the views; a quit request ends the read between two groups.
     void readValues();
-    // Stores the user's last changes, the queued ones included, and stops the worker.
-    void storeProfileOnTheWayOut();
 
     UvcStream& stream() { return stream_; }
     FrameImage& frameImage() { return frameImage_; }
-    // The format of the last format request the stream matched.
-    const std::string& requestedFormat() const { return requestedFormat_; }
 
 signals:
     void stateChanged(SessionState now, SessionState before);
