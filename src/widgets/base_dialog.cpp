@@ -47,10 +47,7 @@ bool BaseDialog::closeDialog() {
         return false;
     debugLog("BaseDialog close \n");
     isShowing_ = false;
-    if (WindowCover* cover = windowCoverFor(this)) {
-        cover->setDialogDarkening(nullptr);
-        cover->enableWindow();
-    }
+    uncoverWindowOf(this);
     return close();
 }
 

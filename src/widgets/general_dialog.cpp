@@ -166,10 +166,7 @@ void GeneralDialog::closeEvent(QCloseEvent* event) {
     // Only an open dialog can be cancelled: closing one that is already closed (the main
     // window closes every dialog it finds) reports nothing twice.
     if (!buttonHandled && isVisible()) {
-        if (WindowCover* cover = windowCoverFor(this)) {
-            cover->setDialogDarkening(nullptr);
-            cover->enableWindow();
-        }
+        uncoverWindowOf(this);
         emit canceled();
     }
     BaseDialog::closeEvent(event);

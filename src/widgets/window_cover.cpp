@@ -14,3 +14,10 @@ WindowCover* windowCoverFor(const QWidget* dialog) {
     }
     return nullptr;
 }
+
+void uncoverWindowOf(const QWidget* dialog) {
+    if (WindowCover* cover = windowCoverFor(dialog)) {
+        cover->setDialogDarkening(nullptr);
+        cover->enableWindow();
+    }
+}

@@ -19,3 +19,5 @@ protected:
 // The cover of the window dialog belongs to: the top-level window of its parent when that
 // is one, else the first top-level widget that is one; null when there is none.
 WindowCover* windowCoverFor(const QWidget* dialog);
+// A dialog goes: its window's darkening and cover go with it (nothing without a cover).
+void uncoverWindowOf(const QWidget* dialog);
