@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "engine/control_reading.h"
+#include "engine/current_values.h"
 #include "engine/profile_text.h"
 #include "session/camera_profile.h"
 
@@ -170,6 +172,15 @@ bool deleteFraming(const QString& path, const QString& serial, const QString& na
 }
 
 std::map<std::string, int> queueFraming(const Framing& framing, UvcCamera& camera, QStringList* skipped) {
+    // A job for pan or tilt is skipped when it matches the recorded value; a camera that
+    // put them back to 0 at the lowest zoom holds another one. The record starts from what
+    // the camera holds.
+    for (const char* name : {"zoom", "pan", "tilt"}) {
+        const ControlRow& control = *findControl(name);
+        const ControlReading reading = readControl(control, camera);
+        if (reading.ok)
+            recordValue(control, reading.value, currentValues());
+    }
     const CameraProfile values{QString(),
                                {{"zoom", framing.zoom}, {"pan", framing.pan}, {"tilt", framing.tilt}}};
     return applyProfile(values, camera, skipped);

@@ -115,8 +115,11 @@ private slots:
     void windowFramingsSurviveReplugAndRestart() {
         using namespace window_test;
         using namespace setting_drive;
+        // The camera keeps pan and tilt at 0 at the lowest zoom: the zoom must come first.
+        device::sim::SimOptions digitalPtz;
+        digitalPtz.panTiltNeedZoom = true;
         {
-            Rig rig;
+            Rig rig(digitalPtz);
             QVERIFY(rig.connect());
             SettingTab& page = *rig.window->settingPage();
             FramingRow& row = *page.form().framingRow;
@@ -187,7 +190,9 @@ private slots:
     // value the camera did not keep are refused.
     void commandLinePresets() {
         window_test::resetProcessState();
-        std::shared_ptr<device::sim::SimCamera> sim = device::sim::installSimulatedCamera();
+        device::sim::SimOptions digitalPtz;
+        digitalPtz.panTiltNeedZoom = true;
+        std::shared_ptr<device::sim::SimCamera> sim = device::sim::installSimulatedCamera(digitalPtz);
         CliRequest request;
         request.noProfile = true;
         const auto run = [&](CliRequest::Action action, const QString& name, QString* out = nullptr) {
