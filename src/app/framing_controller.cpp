@@ -53,7 +53,7 @@ QString FramingController::path() const {
 }
 
 bool FramingController::cameraReady() const {
-    return session_.state() == SessionState::Ready && !applyWatch_.isActive();
+    return session_.state() == SessionState::Ready;
 }
 
 void FramingController::showFramings(const QString& shown) {
@@ -78,6 +78,8 @@ void FramingController::save(const QString& name) {
 }
 
 void FramingController::apply(const QString& name) {
+    if (applyWatch_.isActive())  // one framing at a time
+        return;
     const std::vector<Framing> framings = loadFramings(path());
     const Framing* framing = findFraming(framings, name);
     if (framing == nullptr || !cameraReady()) {

@@ -78,16 +78,16 @@ FramingRow::FramingRow(QWidget* parent) : QWidget(parent) {
 
     connect(applyButton, &QPushButton::clicked, this, &FramingRow::apply);
     connect(saveButton, &QPushButton::clicked, this, &FramingRow::save);
-    const auto updateButtons = [this] {
-        const bool known = names_.contains(shownName());
-        applyButton->setEnabled(known);
-        saveButton->setEnabled(!shownName().isEmpty());
-        for (QAction* action : moreButton->menu()->actions())
-            action->setEnabled(known);
-    };
-    connect(combo, &QComboBox::currentTextChanged, this, updateButtons);
+    connect(combo, &QComboBox::currentTextChanged, this, &FramingRow::updateButtons);
     retranslateUi();
     updateButtons();
+}
+
+void FramingRow::updateButtons() {
+    const bool known = names_.contains(shownName());
+    applyButton->setEnabled(known);
+    saveButton->setEnabled(!shownName().isEmpty());
+    moreButton->setEnabled(known);
 }
 
 void FramingRow::retranslateUi() {
@@ -114,8 +114,7 @@ void FramingRow::setNames(const QStringList& names, const QString& shown) {
         combo->setCurrentIndex(names.indexOf(shown));
         combo->setEditText(shown);
     }
-    // The buttons follow the name shown.
-    emit combo->currentTextChanged(shown);
+    updateButtons();
 }
 
 void FramingRow::showStatus(const QString& text) {

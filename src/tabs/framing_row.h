@@ -47,6 +47,8 @@ signals:
 
 private:
     void save();
+    // Apply, rename and delete need a saved name, save any name.
+    void updateButtons();
     void apply();
     void askNewName();
     void renameTo(const QString& from, const QString& to);

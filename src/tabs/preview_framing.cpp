@@ -22,6 +22,11 @@ PreviewFraming::PreviewFraming(CustomImageLabel* preview, SettingTab* page)
         tr("The live picture of the camera. While zoomed in, a double-click centres the view on a point, "
            "the arrow keys move it and the wheel zooms"));
     preview->installEventFilter(this);
+    // In reading order the preview follows the page's last control.
+    QWidget* last = page;
+    for (QWidget* w = page->nextInFocusChain(); w != page && page->isAncestorOf(w); w = w->nextInFocusChain())
+        last = w;
+    QWidget::setTabOrder(last, preview);
 }
 
 QRectF PreviewFraming::pictureRect(const CustomImageLabel& preview) {

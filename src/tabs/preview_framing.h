@@ -5,7 +5,7 @@
 // shows. Each change goes to the settings page as the user's own move of the zoom slider
 // or the pan/tilt rectangle, so it reaches the camera as a settings job and the page
 // follows. An event filter on the preview label; the label takes the keyboard focus (Tab
-// or a click) while the filter is installed.
+// after the page's last control, or a click) while the filter is installed.
 #include <QCoreApplication>
 #include <QObject>
 #include <QRectF>

@@ -155,11 +155,6 @@ private slots:
                 QCOMPARE(job.startsWith("1001") ? page->viewPanTilt().pan : page->viewPanTilt().tilt, value);
         }
     }
-
-    void previewTakesTheFocusWithAName() {
-        QCOMPARE(preview->focusPolicy(), Qt::StrongFocus);
-        QVERIFY(!preview->accessibleDescription().isEmpty());
-    }
 };
 
 QTEST_MAIN(PreviewFramingTest)
