@@ -697,4 +697,141 @@ The previous format is used again.</source>
             <translation>閉じる</translation>
         </message>
     </context>
+    <context>
+        <name>FramingController</name>
+        <message>
+            <source>No camera is ready</source>
+            <translation>カメラの準備ができていません</translation>
+        </message>
+        <message>
+            <source>Not saved: %1</source>
+            <translation>保存できませんでした: %1</translation>
+        </message>
+        <message>
+            <source>Saved &quot;%1&quot;</source>
+            <translation>「%1」を保存しました</translation>
+        </message>
+        <message>
+            <source>&quot;%1&quot; is no longer saved</source>
+            <translation>「%1」は保存されていません</translation>
+        </message>
+        <message>
+            <source>Auto Zoom frames the picture: switch it off to apply a framing</source>
+            <translation>オートズームが画角を決めています。フレーミングを適用するにはオフにしてください</translation>
+        </message>
+        <message>
+            <source>The camera went away before &quot;%1&quot; was applied</source>
+            <translation>「%1」を適用する前にカメラが切断されました</translation>
+        </message>
+        <message>
+            <source>Applied &quot;%1&quot;</source>
+            <translation>「%1」を適用しました</translation>
+        </message>
+        <message>
+            <source>The camera did not keep all of &quot;%1&quot;: %2</source>
+            <translation>カメラは「%1」の一部を保持しませんでした: %2</translation>
+        </message>
+        <message>
+            <source>Not renamed: %1</source>
+            <translation>名前を変更できませんでした: %1</translation>
+        </message>
+        <message>
+            <source>Renamed &quot;%1&quot; to &quot;%2&quot;</source>
+            <translation>「%1」の名前を「%2」に変更しました</translation>
+        </message>
+        <message>
+            <source>Not deleted: %1</source>
+            <translation>削除できませんでした: %1</translation>
+        </message>
+        <message>
+            <source>Deleted &quot;%1&quot;</source>
+            <translation>「%1」を削除しました</translation>
+        </message>
+    </context>
+    <context>
+        <name>FramingRow</name>
+        <message>
+            <source>Apply</source>
+            <translation>適用</translation>
+        </message>
+        <message>
+            <source>Save</source>
+            <translation>保存</translation>
+        </message>
+        <message>
+            <source>Rename...</source>
+            <translation>名前の変更...</translation>
+        </message>
+        <message>
+            <source>Delete...</source>
+            <translation>削除...</translation>
+        </message>
+        <message>
+            <source>Framing name</source>
+            <translation>フレーミング名</translation>
+        </message>
+        <message>
+            <source>Named framing</source>
+            <translation>保存したフレーミング</translation>
+        </message>
+        <message>
+            <source>Zoom, pan and tilt saved under a name; type a new name to save one</source>
+            <translation>名前を付けて保存したズーム・パン・チルト。新しい名前を入力すると保存できます</translation>
+        </message>
+        <message>
+            <source>Sets the camera to the chosen framing</source>
+            <translation>選んだフレーミングをカメラに設定します</translation>
+        </message>
+        <message>
+            <source>Saves the current zoom, pan and tilt under the name</source>
+            <translation>現在のズーム・パン・チルトをこの名前で保存します</translation>
+        </message>
+        <message>
+            <source>More framing actions</source>
+            <translation>フレーミングのその他の操作</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
+            <source>Replace Framing</source>
+            <translation>フレーミングの置き換え</translation>
+        </message>
+        <message>
+            <source>A framing named &quot;%1&quot; exists. Replace it?</source>
+            <translation>「%1」という名前のフレーミングがあります。置き換えますか？</translation>
+        </message>
+        <message>
+            <source>Replace</source>
+            <translation>置き換え</translation>
+        </message>
+        <message>
+            <source>Rename Framing</source>
+            <translation>フレーミングの名前の変更</translation>
+        </message>
+        <message>
+            <source>New name:</source>
+            <translation>新しい名前:</translation>
+        </message>
+        <message>
+            <source>Delete Framing</source>
+            <translation>フレーミングの削除</translation>
+        </message>
+        <message>
+            <source>Delete the framing &quot;%1&quot;?</source>
+            <translation>フレーミング「%1」を削除しますか？</translation>
+        </message>
+        <message>
+            <source>Delete</source>
+            <translation>削除</translation>
+        </message>
+    </context>
+    <context>
+        <name>PreviewFraming</name>
+        <message>
+            <source>The live picture of the camera. While zoomed in, a double-click centres the view on a point, the arrow keys move it and the wheel zooms</source>
+            <translation>カメラのライブ映像。ズーム中は、ダブルクリックでその位置を中央に、矢印キーで表示範囲を移動、ホイールでズームします</translation>
+        </message>
+    </context>
 </TS>

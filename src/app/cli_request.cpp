@@ -25,6 +25,11 @@ const ActionOption kActions[] = {
     {"load-profile", CliRequest::Action::LoadProfile, "file", "Apply a profile file to the camera."},
     {"firmware-update", CliRequest::Action::FirmwareUpdate, "file",
      "Update the camera's firmware from an image file."},
+    {"save-preset", CliRequest::Action::SavePreset, "name",
+     "Save the camera's zoom, pan and tilt as a named framing (one of that name is replaced)."},
+    {"preset", CliRequest::Action::ApplyPreset, "name",
+     "Apply a named framing: zoom, then pan and tilt; print what the camera holds."},
+    {"list-presets", CliRequest::Action::ListPresets, nullptr, "List the camera's named framings."},
 };
 }  // namespace
 
@@ -78,6 +83,11 @@ CliRequest cliRequestFrom(const QCommandLineParser& parser, QString* error) {
         *error = QStringLiteral("choose one of %1").arg(chosen.join(QStringLiteral(", ")));
         request.action = CliRequest::Action::None;
         return request;
+    }
+    if (request.action == CliRequest::Action::SavePreset ||
+        request.action == CliRequest::Action::ApplyPreset) {
+        request.preset = request.file.trimmed();
+        request.file.clear();
     }
     const QStringList positional = parser.positionalArguments();
     if (request.action == CliRequest::Action::Get)

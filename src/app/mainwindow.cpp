@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/customize_loader.h"
+#include "app/framing_controller.h"
 #include "app/language_setup.h"
 #include "app/side_strip.h"
 #include "app/window_wait.h"
@@ -144,6 +145,8 @@ void mainwindow::connectPages() {
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
 
     connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
+    // Named framings on the settings page, point to frame on the preview.
+    new FramingController(session_, *settingPage_, *ui.streamLabel, this);
 }
 
 void mainwindow::connectSession() {

@@ -166,6 +166,10 @@ private slots:
             kExitUpdateFailed, "reported a failure");
         row("device unknown", {"--get", "hdr", "--device=7"}, "duplicate", kExitNoCamera,
             "no Lumora X8 matches --device=7");
+        // Named framings (tests/app/tst_framings.cpp runs them through).
+        row("preset unknown", {"--preset", "nonesuch"}, "", kExitBadArgument, "no preset named 'nonesuch'");
+        row("preset without a name", {"--save-preset", " "}, "", kExitBadArgument, "a preset needs a name");
+        row("presets listed", {"--list-presets", "--json"}, "", kExitDone, "\"presets\": \\[\\s*\\]");
     }
 
     void exitCodesAndMessages() {

@@ -2,6 +2,7 @@
 // connection shows the camera's values without sending anything back, the Auto Zoom
 // interlock reaching the camera, and the tab strip.
 #define QTEST_QPA_MOUSE_HANDLING
+#include <QComboBox>
 #include <QtTest>
 #include <mutex>
 
@@ -211,8 +212,8 @@ private slots:
         QCOMPARE(ui.tabWidget->currentIndex(), buttons.indexOf(chosen));
     }
 
-    // Tab goes through every control that shows, in reading order, and comes round to the
-    // side strip (no trap); Shift+Tab goes the same way back.
+    // Tab goes through every control that shows, in reading order (the preview after the
+    // page), and comes round to the side strip (no trap); Shift+Tab goes the same way back.
     void tabReachesEveryControlInReadingOrder() {
         Rig rig;
         QVERIFY(rig.connect());
@@ -223,7 +224,7 @@ private slots:
         QList<QWidget*> onPage;
         for (QWidget* w : rig.window->settingPage()->findChildren<QWidget*>()) {
             const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<CustomSlider*>(w) ||
-                                 qobject_cast<RangeEptzController*>(w);
+                                 qobject_cast<RangeEptzController*>(w) || qobject_cast<QComboBox*>(w);
             // Tab enters a group of choices at the chosen one only (the arrow keys choose).
             auto* choice = qobject_cast<QAbstractButton*>(w);
             const bool unchosen = choice != nullptr && choice->autoExclusive() && !choice->isChecked();
@@ -235,6 +236,7 @@ private slots:
             return top(a).y() < top(b).y() || (top(a).y() == top(b).y() && top(a).x() < top(b).x());
         });
         expected += onPage;
+        expected += ui.streamLabel;  // the preview, for point to frame
         QVERIFY(onPage.size() >= 14);
 
         ui.hideBtn->setFocus();
