@@ -227,23 +227,6 @@ private slots:
         QCOMPARE(log.count("EWC_Close: 1 \n"), 1);
     }
 
-    void deviceLossIsReportedOnce() {
-        stream->openAsRgbStream();
-        QCOMPARE(stream->getEvent(), 0);
-        LogCapture log;
-        sim->unplug();
-        int lost = 0;
-        for (int i = 0; i < 200 && lost == 0; ++i) {
-            lost = stream->getEvent();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        QCOMPARE(lost, 1);
-        QVERIFY(log.contains("EWC_GetEvent: evCode(31) param1("));
-        QCOMPARE(stream->getEvent(), 0);
-        QCOMPARE(stream->release(), 0);
-        QCOMPARE(stream->isOpen(), 0);
-    }
-
     // The open fails without falling back to another format, and the log says once per
     // connection of the camera what was asked for and which MJPG formats it offers.
     void defaultFormatNotOffered_data() {
