@@ -227,6 +227,16 @@ private slots:
         QCOMPARE(log.count("EWC_Close: 1 \n"), 1);
     }
 
+    // The loss is logged with its event code (that it ends the connection, once:
+    // tst_camera_session and tst_device_conformance).
+    void deviceLossIsLogged() {
+        stream->openAsRgbStream();
+        LogCapture log;
+        sim->unplug();
+        QVERIFY(QTest::qWaitFor([this] { return stream->getEvent() == 1; }, 1000));
+        QVERIFY(log.contains("EWC_GetEvent: evCode(31) param1("));
+    }
+
     // The open fails without falling back to another format, and the log says once per
     // connection of the camera what was asked for and which MJPG formats it offers.
     void defaultFormatNotOffered_data() {
