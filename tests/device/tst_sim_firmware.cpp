@@ -1,7 +1,7 @@
 // The camera's side of the firmware transfer where the update never takes it (the update's
 // steps, block layouts and the camera's refusals of images run end to end in
-// tests/firmware), and the image layout. (The unit's selector lengths are met by every
-// command of tst_xu_commands, its refusals in tst_usb_camera, the reset in tst_mode_flows.)
+// tests/firmware), the image layout, and the reset to factory defaults. (The unit's
+// selector lengths are met by every command of tst_xu_commands.)
 #include <QtTest>
 
 #include "device/sim/fw_image.h"
@@ -71,6 +71,23 @@ private slots:
         QCOMPARE(xu.set(16, info(0, 100)), kOk);
         QCOMPARE(xu.set(9, le32(100)), kOk);
         QCOMPARE(xu.status(), 15);
+    }
+
+    // The reset (selector 5) brings every kind of control back: standard, automatic flag,
+    // power line, vendor; the camera stays on the bus.
+    void resetRestoresEveryDefault() {
+        ControlPort* c = rig_->controls;
+        QCOMPARE(c->set(ControlGroup::VideoProcAmp, kProcBrightness, 150, kFlagsManual), kOk);
+        QCOMPARE(c->set(ControlGroup::CameraControl, kCamExposure, -3, kFlagsManual), kOk);
+        QCOMPARE(c->ksSet(kKsPowerlineFrequency, 1, kFlagsManual), kOk);
+        QCOMPARE(xu.set(2, {1}), kOk);
+        QCOMPARE(xu.set(5, {1}), kOk);
+        QVERIFY(rig_->camera->isPlugged());
+        const auto state = [this](ControlGroup g, long p) { return rig_->camera->control(g, p); };
+        QCOMPARE(state(ControlGroup::VideoProcAmp, kProcBrightness).value, 100L);
+        QCOMPARE(state(ControlGroup::CameraControl, kCamExposure).flags, long(kFlagsAuto));
+        QCOMPARE(rig_->camera->powerLineFrequency(), 2L);
+        QCOMPARE(rig_->camera->xuControls().autoFrame, uint8_t(0));
     }
 };
 
