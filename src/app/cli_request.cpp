@@ -25,6 +25,8 @@ const ActionOption kActions[] = {
     {"load-profile", CliRequest::Action::LoadProfile, "file", "Apply a profile file to the camera."},
     {"firmware-update", CliRequest::Action::FirmwareUpdate, "file",
      "Update the camera's firmware from an image file."},
+    {"diagnose", CliRequest::Action::Diagnose, "file",
+     "Write a diagnostic bundle for support (.tar.gz: log, versions, camera, profile, APSet.ini)."},
 };
 }  // namespace
 

@@ -1,7 +1,7 @@
 #pragma once
 // The command-line mode: what a script asked for, read from the program's arguments.
-// Any of --list, --get, --set, --save-profile, --load-profile and --firmware-update
-// makes the program answer on standard output and exit, without a window.
+// Any of --list, --get, --set, --save-profile, --load-profile, --firmware-update and
+// --diagnose makes the program answer on standard output and exit, without a window.
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -18,11 +18,11 @@ enum CliExit : int {
 };
 
 struct CliRequest {
-    enum class Action { None, List, Get, Set, SaveProfile, LoadProfile, FirmwareUpdate };
+    enum class Action { None, List, Get, Set, SaveProfile, LoadProfile, FirmwareUpdate, Diagnose };
     Action action = Action::None;
     QStringList names;        // --get: the controls to print (all when empty)
     QStringList assignments;  // --set: NAME=VALUE
-    QString file;             // --save-profile, --load-profile, --firmware-update
+    QString file;             // --save-profile, --load-profile, --firmware-update, --diagnose
     QString device;           // --device: node, serial number or position in --list
     bool json = false;
     bool verbose = false;    // the debug log goes to standard error

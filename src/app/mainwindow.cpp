@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/customize_loader.h"
+#include "app/diagnostic_save.h"
 #include "app/language_setup.h"
 #include "app/side_strip.h"
 #include "app/window_wait.h"
@@ -144,6 +145,7 @@ void mainwindow::connectPages() {
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
 
     connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
+    new DiagnosticSave(infoPage_, session_, this);  // the page's diagnostic bundle; a child of the window
 }
 
 void mainwindow::connectSession() {

@@ -1,0 +1,75 @@
+#include "app/diagnostic_save.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QThread>
+#include <memory>
+#include <vector>
+
+#include "app/diagnostic_bundle.h"
+#include "base/debug_log.h"
+#include "tabs/info_tab.h"
+#include "widgets/general_dialog.h"
+
+namespace {
+QString chooseWithDialog(QWidget* parent, const QString& suggested) {
+    return QFileDialog::getSaveFileName(parent, DiagnosticSave::tr("Save Diagnostics"), suggested,
+                                        DiagnosticSave::tr("Diagnostic bundle (*.tar.gz)"));
+}
+
+struct WriteResult {
+    bool ok = false;
+    QString error;
+};
+}  // namespace
+
+DiagnosticSave::DiagnosticSave(InfoTab* page, CameraSession& session, QWidget* window)
+    : QObject(window), page_(page), session_(session), window_(window), chooser_(chooseWithDialog) {
+    connect(page_, &InfoTab::diagnosticBundleRequested, this, &DiagnosticSave::save);
+    connect(this, &DiagnosticSave::finished, this, &DiagnosticSave::tell);
+}
+
+DiagnosticSave::~DiagnosticSave() {
+    if (writer_ != nullptr) {
+        writer_->wait();
+        delete writer_;
+    }
+}
+
+void DiagnosticSave::save() {
+    if (writer_ != nullptr)
+        return;  // one bundle at a time
+    const QString suggested =
+        QDir::homePath() + QStringLiteral("/lumora-x8-diagnostics-%1.tar.gz")
+                               .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString path = chooser_(window_, suggested);
+    if (path.isEmpty())
+        return;
+    debugLog("diagnostic bundle: writing %s\n", qPrintable(path));
+    // The camera is read here, on the GUI thread, where the session lives; packing and
+    // writing the file take their own thread.
+    auto members = std::make_shared<std::vector<ArchiveMember>>(diagnosticMembers(&session_));
+    auto result = std::make_shared<WriteResult>();
+    writer_ = QThread::create(
+        [members, result, path] { result->ok = writeDiagnosticBundle(path, *members, &result->error); });
+    connect(writer_, &QThread::finished, this, [this, result, path] {
+        writer_->deleteLater();
+        writer_ = nullptr;
+        emit finished(result->ok, path, result->error);
+    });
+    page_->setDiagnosticBundleBusy(true);
+    writer_->start();
+}
+
+void DiagnosticSave::tell(bool ok, const QString& path, const QString& error) {
+    page_->setDiagnosticBundleBusy(false);
+    debugLog("diagnostic bundle: %s\n", ok ? "written" : qPrintable(error));
+    auto* dialog = new GeneralDialog(window_);
+    if (ok)
+        dialog->init(tr("Diagnostics Saved"), tr("The diagnostic bundle was saved as\n%1").arg(path),
+                     QString(), tr("OK"));
+    else
+        dialog->init(tr("Saving Failed"), error, QString(), tr("OK"));
+    dialog->show();
+}
