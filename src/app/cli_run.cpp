@@ -478,8 +478,9 @@ int diagnoseCommand(const CliRequest& request) {
     const bool open = chosen == kExitDone && openForCommands(camera, &why) == kExitDone;
     if (!open)
         fail(kExitDone, QStringLiteral("the bundle holds no camera: ") + why);
+    const CameraDescription described = describeCamera(open ? &camera : nullptr, why);
     QString error;
-    if (!writeDiagnosticBundle(request.file, diagnosticMembers(open ? &camera : nullptr, why), &error))
+    if (!writeDiagnosticBundle(request.file, diagnosticMembers(described), &error))
         return fail(kExitFailed, error);
     print(QStringLiteral("wrote diagnostic bundle %1\n").arg(request.file));
     return kExitDone;

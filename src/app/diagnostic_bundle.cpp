@@ -60,48 +60,9 @@ QJsonObject controlJson(const ControlRow& row, CameraSession& session) {
     control.insert(QStringLiteral("min"), reading.min);
     control.insert(QStringLiteral("max"), reading.max);
     control.insert(QStringLiteral("step"), reading.step);
-    control.insert(QStringLiteral("default"), reading.def.has_value() ? QJsonValue(reading.def.value_or(0)) : QJsonValue());
+    control.insert(QStringLiteral("default"),
+                   reading.def.has_value() ? QJsonValue(reading.def.value_or(0)) : QJsonValue());
     return control;
-}
-
-struct CameraFacts {
-    QJsonObject json;
-    QString serial;  // empty when no camera answers with one
-};
-
-CameraFacts cameraFacts(CameraSession* session, const QString& noCamera) {
-    const QString name = QString::fromLatin1(appConfig().deviceName ? appConfig().deviceName : "");
-    const QString backend = QString::fromStdString(device::port().name);
-    if (session == nullptr || session->state() != SessionState::Ready) {
-        const QString why = !noCamera.isEmpty() || session == nullptr
-                                ? noCamera
-                                : QStringLiteral("the camera session is %1").arg(stateName(session->state()));
-        return {QJsonObject{{QStringLiteral("connected"), false},
-                            {QStringLiteral("name"), name},
-                            {QStringLiteral("backend"), backend},
-                            {QStringLiteral("why"), why}},
-                QString()};
-    }
-    CameraFacts facts;
-    const bool unit = session->hasExtensionUnit();
-    facts.serial = unit ? xuText(&UVCXUManager::getSerialNumber) : QString();
-    QJsonArray formats;
-    for (const RESOLUTION_LIST& r : session->stream().getList())
-        formats.append(formatJson(r));
-    QJsonArray controls;
-    for (const ControlRow& row : controlTable())
-        controls.append(controlJson(row, *session));
-    facts.json = QJsonObject{
-        {QStringLiteral("connected"), true},
-        {QStringLiteral("name"), name},
-        {QStringLiteral("backend"), backend},
-        {QStringLiteral("serial"), facts.serial},
-        {QStringLiteral("firmware"), unit ? xuText(&UVCXUManager::getFwVersion) : QString()},
-        {QStringLiteral("extensionUnit"), unit},
-        {QStringLiteral("formats"), formats},
-        {QStringLiteral("controls"), controls},
-    };
-    return facts;
 }
 
 // The user's home folder, as the environment and the file system name it; a home that is
@@ -150,12 +111,46 @@ QByteArray withoutPrivateData(const QByteArray& bytes, const QString& serial) {
 
 }  // namespace
 
-std::vector<ArchiveMember> diagnosticMembers(CameraSession* session, const QString& noCamera) {
-    const CameraFacts camera = cameraFacts(session, noCamera);
+CameraDescription describeCamera(CameraSession* session, const QString& noCamera) {
+    const QString name = QString::fromLatin1(appConfig().deviceName ? appConfig().deviceName : "");
+    CameraDescription facts;
+    facts.backend = QString::fromStdString(device::port().name);
+    if (session == nullptr || session->state() != SessionState::Ready) {
+        const QString why = !noCamera.isEmpty() || session == nullptr
+                                ? noCamera
+                                : QStringLiteral("the camera session is %1").arg(stateName(session->state()));
+        facts.json = QJsonObject{{QStringLiteral("connected"), false},
+                                 {QStringLiteral("name"), name},
+                                 {QStringLiteral("backend"), facts.backend},
+                                 {QStringLiteral("why"), why}};
+        return facts;
+    }
+    const bool unit = session->hasExtensionUnit();
+    facts.serial = unit ? xuText(&UVCXUManager::getSerialNumber) : QString();
+    QJsonArray formats;
+    for (const RESOLUTION_LIST& r : session->stream().getList())
+        formats.append(formatJson(r));
+    QJsonArray controls;
+    for (const ControlRow& row : controlTable())
+        controls.append(controlJson(row, *session));
+    facts.json = QJsonObject{
+        {QStringLiteral("connected"), true},
+        {QStringLiteral("name"), name},
+        {QStringLiteral("backend"), facts.backend},
+        {QStringLiteral("serial"), facts.serial},
+        {QStringLiteral("firmware"), unit ? xuText(&UVCXUManager::getFwVersion) : QString()},
+        {QStringLiteral("extensionUnit"), unit},
+        {QStringLiteral("formats"), formats},
+        {QStringLiteral("controls"), controls},
+    };
+    return facts;
+}
+
+std::vector<ArchiveMember> diagnosticMembers(const CameraDescription& camera) {
     const QString configFile = QString::fromStdString(configFileRead());
     std::vector<ArchiveMember> members{
         {QStringLiteral("log.txt"), QByteArray::fromStdString(recentLog())},
-        {QStringLiteral("versions.txt"), softwareVersionsText().toUtf8()},
+        {QStringLiteral("versions.txt"), softwareVersionsText(camera.backend).toUtf8()},
         {QStringLiteral("camera.json"), QJsonDocument(camera.json).toJson(QJsonDocument::Indented)},
         {QStringLiteral("profile.ini"),
          fileOrNote(profilePathFor(camera.serial), "no profile is stored for the camera in use")},

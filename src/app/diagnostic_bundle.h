@@ -10,6 +10,7 @@
 // profile.ini and APSet.ini hold one comment line when there is no such file. The user's
 // home folder is written "~" in every member, and the serial numbers of other cameras the
 // log names are left out.
+#include <QJsonObject>
 #include <QString>
 #include <vector>
 
@@ -17,10 +18,19 @@
 
 class CameraSession;
 
-// The members, gathered on the GUI thread. The camera is read when session is Ready;
-// otherwise (or with no session) camera.json says the camera is not connected and why:
-// noCamera, or the session's state.
-std::vector<ArchiveMember> diagnosticMembers(CameraSession* session, const QString& noCamera = QString());
+// The camera as camera.json describes it, read on the GUI thread, where its session lives.
+struct CameraDescription {
+    QJsonObject json;
+    QString serial;   // empty when no camera answered with one
+    QString backend;  // the camera backend in use
+};
+// Reads the camera when session is Ready; otherwise (or with no session) the description
+// says the camera is not connected and why: noCamera, or the session's state.
+CameraDescription describeCamera(CameraSession* session, const QString& noCamera = QString());
+
+// The members, with the camera described before. On any thread: the versions may load the
+// frame converter module, the longest step.
+std::vector<ArchiveMember> diagnosticMembers(const CameraDescription& camera);
 
 // Why writeDiagnosticBundle would refuse path, as its error line; empty when it would not.
 QString diagnosticBundleRefusal(const QString& path);

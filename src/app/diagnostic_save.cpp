@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QThread>
 #include <memory>
-#include <vector>
 
 #include "app/diagnostic_bundle.h"
 #include "base/debug_log.h"
@@ -47,12 +46,13 @@ void DiagnosticSave::save() {
     if (path.isEmpty())
         return;
     debugLog("diagnostic bundle: writing %s\n", qPrintable(path));
-    // The camera is read here, on the GUI thread, where the session lives; packing and
-    // writing the file take their own thread.
-    auto members = std::make_shared<std::vector<ArchiveMember>>(diagnosticMembers(&session_));
+    // The camera is read here, on the GUI thread, where the session lives; the rest (the
+    // versions load the frame converter module) and the file take their own thread.
+    auto camera = std::make_shared<CameraDescription>(describeCamera(&session_));
     auto result = std::make_shared<WriteResult>();
-    writer_ = QThread::create(
-        [members, result, path] { result->ok = writeDiagnosticBundle(path, *members, &result->error); });
+    writer_ = QThread::create([camera, result, path] {
+        result->ok = writeDiagnosticBundle(path, diagnosticMembers(*camera), &result->error);
+    });
     connect(writer_, &QThread::finished, this, [this, result, path] {
         writer_->deleteLater();
         writer_ = nullptr;

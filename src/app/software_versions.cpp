@@ -14,7 +14,6 @@
 #include <jpeglib.h>
 
 #include "base/install_paths.h"
-#include "device/device_port.h"
 #include "device/v4l2/frame_conversion.h"
 
 namespace {
@@ -70,7 +69,7 @@ QString frameConverterCodecVersion() {
     return QStringLiteral("%1.%2.%3").arg(v >> 16).arg((v >> 8) & 0xff).arg(v & 0xff);
 }
 
-QString softwareVersionsText() {
+QString softwareVersionsText(const QString& backend) {
     QString text;
     const auto line = [&text](const char* what, const QString& version) {
         text += QStringLiteral("%1: %2\n").arg(QString::fromLatin1(what), version);
@@ -81,6 +80,6 @@ QString softwareVersionsText() {
     line("uvcvideo", uvcvideoVersion());
     line("libjpeg-turbo", jpegVersion());
     line("libavcodec", frameConverterCodecVersion());
-    line("camera backend", QString::fromStdString(device::port().name));
+    line("camera backend", backend);
     return text;
 }

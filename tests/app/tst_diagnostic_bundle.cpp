@@ -160,8 +160,9 @@ private slots:
             QCOMPARE(session.openOnce(), 0);
         const QString archive = home_.path() + "/bundle.tar.gz";
         QString error;
-        QVERIFY2(writeDiagnosticBundle(archive, diagnosticMembers(unitFrom >= 0 ? &session : nullptr, "none"),
-                                       &error),
+        QVERIFY2(writeDiagnosticBundle(
+                     archive, diagnosticMembers(describeCamera(unitFrom >= 0 ? &session : nullptr, "none")),
+                     &error),
                  qPrintable(error));
         session.close();
 
