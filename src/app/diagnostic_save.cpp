@@ -1,5 +1,6 @@
 #include "app/diagnostic_save.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -11,10 +12,12 @@
 #include "tabs/info_tab.h"
 #include "widgets/general_dialog.h"
 
+// The texts are the information page's (translation context "InfoTab").
 namespace {
 QString chooseWithDialog(QWidget* parent, const QString& suggested) {
-    return QFileDialog::getSaveFileName(parent, DiagnosticSave::tr("Save Diagnostics"), suggested,
-                                        DiagnosticSave::tr("Diagnostic bundle (*.tar.gz)"));
+    return QFileDialog::getSaveFileName(
+        parent, QCoreApplication::translate("InfoTab", "Save Diagnostics"), suggested,
+        QCoreApplication::translate("InfoTab", "Diagnostic bundle (*.tar.gz)"));
 }
 
 struct WriteResult {
@@ -67,9 +70,12 @@ void DiagnosticSave::tell(bool ok, const QString& path, const QString& error) {
     debugLog("diagnostic bundle: %s\n", ok ? "written" : qPrintable(error));
     auto* dialog = new GeneralDialog(window_);
     if (ok)
-        dialog->init(tr("Diagnostics Saved"), tr("The diagnostic bundle was saved as\n%1").arg(path),
-                     QString(), tr("OK"));
+        dialog->init(
+            QCoreApplication::translate("InfoTab", "Diagnostics Saved"),
+            QCoreApplication::translate("InfoTab", "The diagnostic bundle was saved as\n%1").arg(path),
+            QString(), QCoreApplication::translate("InfoTab", "OK"));
     else
-        dialog->init(tr("Saving Failed"), error, QString(), tr("OK"));
+        dialog->init(QCoreApplication::translate("InfoTab", "Saving Failed"), error, QString(),
+                     QCoreApplication::translate("InfoTab", "OK"));
     dialog->show();
 }
