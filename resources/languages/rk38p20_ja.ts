@@ -388,6 +388,32 @@ Are you sure to enable?</source>
             <translation>シリアル番号</translation>
         </message>
         <message>
+            <source>Save Diagnostics</source>
+            <translation>診断情報を保存</translation>
+        </message>
+        <message>
+            <source>Saves the log, the versions and the camera&apos;s settings in one file for support</source>
+            <translation>ログ、バージョン、カメラの設定をサポート用に1つのファイルに保存します</translation>
+        </message>
+        <message>
+            <source>Diagnostic bundle (*.tar.gz)</source>
+            <translation>診断情報 (*.tar.gz)</translation>
+        </message>
+        <message>
+            <source>Diagnostics Saved</source>
+            <translation>診断情報を保存しました</translation>
+        </message>
+        <message>
+            <source>The diagnostic bundle was saved as
+%1</source>
+            <translation>診断情報を次のファイルに保存しました:
+%1</translation>
+        </message>
+        <message>
+            <source>Saving Failed</source>
+            <translation>保存に失敗しました</translation>
+        </message>
+        <message>
             <source>01234567890</source>
             <translation>01234567890</translation>
         </message>

@@ -30,6 +30,8 @@ const ActionOption kActions[] = {
     {"preset", CliRequest::Action::ApplyPreset, "name",
      "Apply a named framing: zoom, then pan and tilt; print what the camera holds."},
     {"list-presets", CliRequest::Action::ListPresets, nullptr, "List the camera's named framings."},
+    {"diagnose", CliRequest::Action::Diagnose, "file",
+     "Write a diagnostic bundle for support (.tar.gz: log, versions, camera, profile, APSet.ini)."},
 };
 }  // namespace
 

@@ -1,8 +1,8 @@
 #pragma once
 // The command-line mode: what a script asked for, read from the program's arguments.
-// Any of --list, --get, --set, --save-profile, --load-profile and --firmware-update
-// makes the program answer on standard output and exit, without a window; so do the
-// named framings' --save-preset, --preset and --list-presets.
+// Any of --list, --get, --set, --save-profile, --load-profile, --firmware-update and
+// --diagnose makes the program answer on standard output and exit, without a window; so do
+// the named framings' --save-preset, --preset and --list-presets.
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -29,12 +29,13 @@ struct CliRequest {
         FirmwareUpdate,
         SavePreset,
         ApplyPreset,
-        ListPresets
+        ListPresets,
+        Diagnose
     };
     Action action = Action::None;
     QStringList names;        // --get: the controls to print (all when empty)
     QStringList assignments;  // --set: NAME=VALUE
-    QString file;             // --save-profile, --load-profile, --firmware-update
+    QString file;             // --save-profile, --load-profile, --firmware-update, --diagnose
     QString preset;           // --save-preset, --preset: the framing's name
     QString device;           // --device: node, serial number or position in --list
     bool json = false;

@@ -11,6 +11,7 @@
 #include "app/cli_camera.h"
 #include "app/cli_firmware.h"
 #include "app/customize_loader.h"
+#include "app/diagnostic_bundle.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
 #include "engine/control_reading.h"
@@ -555,6 +556,30 @@ int cameraCommand(const CliRequest& request) {
             return fail(kExitBadArgument, QStringLiteral("not a camera command"));
     }
 }
+
+// --diagnose. A bundle is most wanted when the camera does not open, so it is written then
+// too, saying why the camera is missing. The stored profile is not applied: the bundle
+// shows what the camera holds.
+int diagnoseCommand(const CliRequest& request) {
+    const QString refusal = diagnosticBundleRefusal(request.file);
+    if (!refusal.isEmpty())
+        return fail(kExitFailed, refusal);
+    FoundCamera found;
+    QString why;
+    const int chosen = chooseCamera(listCameras(), request.device, &found, &why);
+    if (chosen == kExitBadArgument)
+        return fail(chosen, why);
+    CameraSession camera(CameraSession::Use::CommandLine);
+    const bool open = chosen == kExitDone && openForCommands(camera, &why) == kExitDone;
+    if (!open)
+        fail(kExitDone, QStringLiteral("the bundle holds no camera: ") + why);
+    const CameraDescription described = describeCamera(open ? &camera : nullptr, why);
+    QString error;
+    if (!writeDiagnosticBundle(request.file, diagnosticMembers(described), &error))
+        return fail(kExitFailed, error);
+    print(QStringLiteral("wrote diagnostic bundle %1\n").arg(request.file));
+    return kExitDone;
+}
 }  // namespace
 
 int runCommandLine(const CliRequest& request) {
@@ -567,6 +592,8 @@ int runCommandLine(const CliRequest& request) {
             return listCommand(request);
         case CliRequest::Action::ListPresets:
             return listPresetsCommand(request);
+        case CliRequest::Action::Diagnose:
+            return diagnoseCommand(request);
         default:
             return cameraCommand(request);
     }

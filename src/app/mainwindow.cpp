@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/customize_loader.h"
+#include "app/diagnostic_save.h"
 #include "app/framing_controller.h"
 #include "app/language_setup.h"
 #include "app/side_strip.h"
@@ -147,6 +148,7 @@ void mainwindow::connectPages() {
     connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
     // Named framings on the settings page, point to frame on the preview.
     new FramingController(session_, *settingPage_, *ui.streamLabel, this);
+    new DiagnosticSave(infoPage_, session_, this);  // the page's diagnostic bundle; a child of the window
 }
 
 void mainwindow::connectSession() {
