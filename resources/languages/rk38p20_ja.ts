@@ -697,4 +697,53 @@ The previous format is used again.</source>
             <translation>閉じる</translation>
         </message>
     </context>
+    <context>
+        <name>mainwindow</name>
+        <message>
+            <source>Another application</source>
+            <translation>別のアプリケーション</translation>
+        </message>
+        <message>
+            <source>%1 is using the camera&apos;s picture.
+The settings work as usual; the picture returns here when the camera is free.</source>
+            <translation>%1 がカメラの映像を使用しています。
+設定はいつも通り変更できます。カメラが空くと映像がここに戻ります。</translation>
+        </message>
+        <message>
+            <source>The camera may not be opened by this user.
+On a desktop, log in on the computer&apos;s own seat (udev&apos;s uaccess rule gives its user the cameras);
+otherwise add the user to the group &quot;video&quot; and log in again.</source>
+            <translation>このユーザーにはカメラを開く権限がありません。
+デスクトップでは、このコンピューター自身の席からログインしてください（udev の uaccess 規則がそのユーザーにカメラを与えます）。
+それ以外の場合は、ユーザーをグループ「video」に追加して、ログインし直してください。</translation>
+        </message>
+        <message>
+            <source>%1 is using the camera&apos;s picture.
+%2 The call&apos;s picture will drop.
+Continue?</source>
+            <translation>%1 がカメラの映像を使用しています。
+%2 通話の映像は途切れます。
+続けますか？</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
+            <source>Continue</source>
+            <translation>続ける</translation>
+        </message>
+        <message>
+            <source>A new stream format needs the camera&apos;s stream.</source>
+            <translation>新しいストリーム形式にはカメラのストリームが必要です。</translation>
+        </message>
+        <message>
+            <source>Firmware Update</source>
+            <translation>ファームウェアの更新</translation>
+        </message>
+        <message>
+            <source>The camera restarts for its new firmware.</source>
+            <translation>カメラは新しいファームウェアのために再起動します。</translation>
+        </message>
+    </context>
 </TS>
