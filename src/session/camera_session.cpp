@@ -181,8 +181,10 @@ void CameraSession::teardown(const TeardownLog& log, int parts) {
 void CameraSession::tick() {
     if (quitRequested())
         return;  // the program is ending: no new connect, no watch
-    if (state_ == State::InUse)
-        retryStream();
+    if (state_ == State::InUse) {
+        retryStream();  // a lost camera is looked for from the next tick on
+        return;
+    }
     if (state_ == State::Searching || state_ == State::AwaitingReset || state_ == State::Denied) {
         debugLog("\n******connectStart*****: %d\n", stream_.isOpen());
         emit previewCleared();
