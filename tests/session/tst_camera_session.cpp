@@ -257,7 +257,7 @@ const std::vector<Row>& rows() {
          State::Ready,
          {State::Ready},
          {}},
-        {"settings reach the camera while held",
+        {"settings and a reset while held",
          {},
          1,
          W,
@@ -271,6 +271,9 @@ const std::vector<Row>& rows() {
              QCOMPARE(r.camera->control(device::ControlGroup::VideoProcAmp, device::kProcBrightness).value,
                       150L);
              QCOMPARE(int(r.camera->xuControls().hdr), 1);
+             r.session->resetToFactory();  // the camera kept: settings only again afterwards
+             QCOMPARE(r.state(), State::Resetting);
+             QTRY_COMPARE(r.state(), State::InUse);
          },
          State::InUse,
          {},
@@ -288,19 +291,6 @@ const std::vector<Row>& rows() {
          State::Searching,
          {State::Searching},
          {"\n******DeviceLost!! release all uvc camera***** 0\n", "deleteCamera DeviceLost\n"}},
-        {"reset while held: settings only again",
-         {},
-         1,
-         W,
-         inUse,
-         State::InUse,
-         [](Rig& r) {
-             r.session->resetToFactory();
-             QTRY_COMPARE(r.state(), State::InUse);
-         },
-         State::InUse,
-         {State::Resetting, State::InUse},
-         {"getDefaultValue\n"}},
         {"no permission: said once, tried each tick",
          {},
          1,
