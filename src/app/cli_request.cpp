@@ -114,7 +114,8 @@ CliRequest cliRequestFrom(const QCommandLineParser& parser, QString* error) {
 QString cliHelpText() {
     QString text = QStringLiteral(
         "\nExit codes: 0 done, 1 failed, 2 bad argument, 3 no camera, 4 value refused,\n"
-        "5 firmware update failed, 6 camera lost during the command.\n\nControls (device units):\n");
+        "5 firmware update failed, 6 camera lost during the command,\n"
+        "7 no permission to open the camera.\n\nControls (device units):\n");
     for (const ControlRow* control : namedControls())
         text += QStringLiteral("  %1  %2\n")
                     .arg(QString::fromLatin1(control->name), -22)

@@ -16,6 +16,7 @@ enum CliExit : int {
     kExitRefused = 4,       // a value outside the control's range, or the camera kept another
     kExitUpdateFailed = 5,  // the firmware update did not end with the new version
     kExitCameraLost = 6,    // the camera went away in the middle of the command
+    kExitDenied = 7,        // the user may not open the camera's device
 };
 
 struct CliRequest {
