@@ -815,32 +815,6 @@ The previous format is used again.</source>
         <message>
             <source>More framing actions</source>
             <translation>フレーミングのその他の操作</translation>
-        <name>mainwindow</name>
-        <message>
-            <source>Another application</source>
-            <translation>別のアプリケーション</translation>
-        </message>
-        <message>
-            <source>%1 is using the camera&apos;s picture.
-The settings work as usual; the picture returns here when the camera is free.</source>
-            <translation>%1 がカメラの映像を使用しています。
-設定はいつも通り変更できます。カメラが空くと映像がここに戻ります。</translation>
-        </message>
-        <message>
-            <source>The camera may not be opened by this user.
-On a desktop, log in on the computer&apos;s own seat (udev&apos;s uaccess rule gives its user the cameras);
-otherwise add the user to the group &quot;video&quot; and log in again.</source>
-            <translation>このユーザーにはカメラを開く権限がありません。
-デスクトップでは、このコンピューター自身の席からログインしてください（udev の uaccess 規則がそのユーザーにカメラを与えます）。
-それ以外の場合は、ユーザーをグループ「video」に追加して、ログインし直してください。</translation>
-        </message>
-        <message>
-            <source>%1 is using the camera&apos;s picture.
-%2 The call&apos;s picture will drop.
-Continue?</source>
-            <translation>%1 がカメラの映像を使用しています。
-%2 通話の映像は途切れます。
-続けますか？</translation>
         </message>
         <message>
             <source>Cancel</source>
@@ -884,6 +858,41 @@ Continue?</source>
         <message>
             <source>The live picture of the camera. While zoomed in, a double-click centres the view on a point, the arrow keys move it and the wheel zooms</source>
             <translation>カメラのライブ映像。ズーム中は、ダブルクリックでその位置を中央に、矢印キーで表示範囲を移動、ホイールでズームします</translation>
+        </message>
+    </context>
+    <context>
+        <name>mainwindow</name>
+        <message>
+            <source>Another application</source>
+            <translation>別のアプリケーション</translation>
+        </message>
+        <message>
+            <source>%1 is using the camera&apos;s picture.
+The settings work as usual; the picture returns here when the camera is free.</source>
+            <translation>%1 がカメラの映像を使用しています。
+設定はいつも通り変更できます。カメラが空くと映像がここに戻ります。</translation>
+        </message>
+        <message>
+            <source>The camera may not be opened by this user.
+On a desktop, log in on the computer&apos;s own seat (udev&apos;s uaccess rule gives its user the cameras);
+otherwise add the user to the group &quot;video&quot; and log in again.</source>
+            <translation>このユーザーにはカメラを開く権限がありません。
+デスクトップでは、このコンピューター自身の席からログインしてください（udev の uaccess 規則がそのユーザーにカメラを与えます）。
+それ以外の場合は、ユーザーをグループ「video」に追加して、ログインし直してください。</translation>
+        </message>
+        <message>
+            <source>%1 is using the camera&apos;s picture.
+%2 The call&apos;s picture will drop.
+Continue?</source>
+            <translation>%1 がカメラの映像を使用しています。
+%2 通話の映像は途切れます。
+続けますか？</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
             <source>Continue</source>
             <translation>続ける</translation>
         </message>
