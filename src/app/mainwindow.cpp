@@ -129,11 +129,14 @@ void mainwindow::buildPages() {
     // The pages are fitted to the tab widget's full width: no pane frame takes from it.
     ui.tabWidget->setStyleSheet(QStringLiteral("QTabWidget::pane { border: none; }"));
 
-    settingPage_ = new SettingTab(ui.tabWidget);
+    // Each page is made in the tab widget's stack, where addTab leaves it: a page moved
+    // there from elsewhere would have every widget's style sheet worked out once more.
+    QWidget* stack = ui.pageStack();
+    settingPage_ = new SettingTab(stack);
     ui.tabWidget->addTab(settingPage_, QString());
-    modePage_ = new ModeTab(ui.tabWidget);
+    modePage_ = new ModeTab(stack);
     ui.tabWidget->addTab(modePage_, QString());
-    infoPage_ = new InfoTab(session_.firmwareUpdate(), ui.tabWidget);
+    infoPage_ = new InfoTab(session_.firmwareUpdate(), stack);
     ui.tabWidget->addTab(infoPage_, QString());
 
     appConfig().scale = getScaleSize();

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -105,6 +106,10 @@ void MainWindowForm::setupUi(QMainWindow* window) {
     FocusMark::install();
 
     retranslateUi(window);
+}
+
+QWidget* MainWindowForm::pageStack() const {
+    return tabWidget->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void MainWindowForm::retranslateUi(QMainWindow* window) {

@@ -41,4 +41,6 @@ public:
 
     void setupUi(QMainWindow* window);
     void retranslateUi(QMainWindow* window);
+    // The tab widget's stack of pages: the parent that addTab gives a page.
+    QWidget* pageStack() const;
 };

@@ -208,6 +208,9 @@ void SettingTabForm::setupUi(QWidget* page) {
     scrollAreaWidgetContents->setObjectName(QStringLiteral("scrollAreaWidgetContents"));
     scrollAreaWidgetContents->resize(kContentsWidth, kContentsHeight);
     scrollAreaWidgetContents->setStyleSheet(QLatin1String(kPageStyle));
+    // In the scroll area before the rows are made: moved there afterwards, every row's
+    // style sheet would be worked out a second time.
+    scrollArea->setWidget(scrollAreaWidgetContents);
     sectionsLayout = new QVBoxLayout(scrollAreaWidgetContents);
     sectionsLayout->setObjectName(QStringLiteral("verticalLayout_2"));
     sectionsLayout->setSpacing(0);
@@ -288,8 +291,6 @@ void SettingTabForm::setupUi(QWidget* page) {
 
     TASTitle = build.title("TASTitleWidget", "TASTitle", &TASHintBtn, &TASSwitch, "TASHintBtn", "TASSwitch");
     sectionsLayout->addStretch(1);
-
-    scrollArea->setWidget(scrollAreaWidgetContents);
     retranslateUi(page);
 }
 
