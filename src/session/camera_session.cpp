@@ -1,6 +1,7 @@
 #include "session/camera_session.h"
 
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
@@ -136,12 +137,22 @@ CameraSession::~CameraSession() {
 
 void CameraSession::startTicks() {
     connectTimer_->start();
+    const device::DevicePort& port = device::port();
+    if (deviceNotifier_ == nullptr && port.watchDevices && (deviceWatch_ = port.watchDevices()) &&
+        deviceWatch_->descriptor() >= 0) {
+        deviceNotifier_ = new QSocketNotifier(deviceWatch_->descriptor(), QSocketNotifier::Read, this);
+        connect(deviceNotifier_, &QSocketNotifier::activated, this, &CameraSession::devicesChanged);
+    }
+    if (deviceNotifier_ != nullptr)
+        deviceNotifier_->setEnabled(true);
     if (use_ == Use::Window)
         profileTimer_->start();
 }
 
 void CameraSession::stopTicks() {
     connectTimer_->stop();
+    if (deviceNotifier_ != nullptr)
+        deviceNotifier_->setEnabled(false);
     profileTimer_->stop();
     if (resetWatch_ != nullptr)
         resetWatch_->stop();
@@ -193,6 +204,21 @@ void CameraSession::tick() {
         checkDropOff("fwUpdating");
     if (state_ == State::AwaitingReset)
         checkDropOff("waitResetConnection");
+}
+
+void CameraSession::devicesChanged() {
+    const unsigned changes = deviceWatch_->takeChanges();
+    // An open or a flow is under way (its waits keep the window painting): the ticks after
+    // it catch up.
+    if (changes == 0 || state_ == State::Opening || state_ == State::Reopening || flowRunning_)
+        return;
+    const bool added = changes & device::DeviceWatch::kAdded;
+    debugLog("video devices changed:%s%s\n", added ? " added" : "",
+             changes & device::DeviceWatch::kRemoved ? " removed" : "");
+    if (changes & device::DeviceWatch::kRemoved)
+        checkLost();
+    if (added || state_ != State::Searching)
+        tick();
 }
 
 int CameraSession::open(const RESOLUTION_LIST& r) {

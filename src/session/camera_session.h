@@ -20,7 +20,11 @@
 #include "session/session_state.h"
 
 class ProfileKeeper;
+class QSocketNotifier;
 class QTimer;
+namespace device {
+class DeviceWatch;
+}
 
 // How long a camera session waits between things. Tests shorten them.
 struct SessionTiming {
@@ -58,8 +62,8 @@ public:
     const Timing& timing() const { return timing_; }
     // Replaces the plain sleep between extension-unit checks (the window keeps painting).
     void setPause(Pause pause) { pause_ = std::move(pause); }
-    // Starts the connect tick and the profile keeping (the window; the command line ticks
-    // itself).
+    // Starts the connect tick, the watch on the device port's plug and unplug news and the
+    // profile keeping (the window; the command line ticks itself).
     void startTicks();
     // Stops both (the window's end).
     void stopTicks();
@@ -157,6 +161,9 @@ private:
     void completeReset();
     void watchResetReturn();
     void checkDropOff(const char* what);
+    // A camera came or went, as the device port tells: the tick's work (and the lost
+    // check) at once instead of at the next tick.
+    void devicesChanged();
     void followFirmwareUpdate(FirmwareUpdate::Step step);
 
     Use use_;
@@ -177,6 +184,8 @@ private:
     QTimer* connectTimer_ = nullptr;
     QTimer* profileTimer_ = nullptr;
     QTimer* resetWatch_ = nullptr;
+    std::shared_ptr<device::DeviceWatch> deviceWatch_;
+    QSocketNotifier* deviceNotifier_ = nullptr;
     std::unique_ptr<ProfileKeeper> profile_;
     FirmwareUpdate firmwareUpdate_;
 };

@@ -37,6 +37,7 @@ struct Rig {
         camera = device::sim::installSimulatedCamera(options);
         camera->setExtensionUnitFromActivation(unitFrom);
         SessionTiming timing;
+        timing.connectIntervalMs = 3600 * 1000;  // no row sees a connect tick it did not call
         timing.deviceRetrySleepMs = 1;
         timing.resetCompletionMs = 50;
         timing.resetSettleMs = timing.resetAntiFlickerMs = 1;
@@ -101,6 +102,20 @@ const auto W = CameraSession::Use::Window;
 const auto nothing = [](Rig&) {};
 const auto ready = [](Rig& r) { r.ready(); };
 const auto tick = [](Rig& r) { r.session->tick(); };
+// The camera's plug or unplug news, handled as the window's event loop does.
+const auto watching = [](Rig& r) { r.session->startTicks(); };
+const auto readyWatching = [](Rig& r) {
+    r.ready();
+    r.session->startTicks();
+};
+const auto plug = [](Rig& r) {
+    r.camera->plug();
+    QCoreApplication::processEvents();
+};
+const auto unplug = [](Rig& r) {
+    r.camera->unplug();
+    QCoreApplication::processEvents();
+};
 const auto lose = [](Rig& r) {
     r.camera->unplug();
     QTRY_VERIFY((r.session->checkLost(), !r.session->stream().isOpen()));
@@ -137,6 +152,26 @@ const std::vector<Row>& rows() {
          State::Searching,
          {State::Opening, State::Searching},
          {"\n******connectStart*****: 0\n", "\n*******open camera failed*******\n"}},
+        {"plugged in: opened at once, no tick",
+         unplugged(),
+         1,
+         W,
+         watching,
+         State::Searching,
+         plug,
+         State::Ready,
+         {State::Opening, State::Ready},
+         {"video devices changed: added\n", "\n******connectStart*****: 0\n"}},
+        {"pulled out while ready: released at once, no preview tick",
+         {},
+         1,
+         W,
+         readyWatching,
+         State::Ready,
+         unplug,
+         State::Searching,
+         {State::Searching},
+         {"video devices changed: removed\n", "\n******DeviceLost!! release all uvc camera***** 0\n"}},
         {"camera present: opened and read once",
          {},
          1,
