@@ -1,0 +1,66 @@
+# vivid-shared-check.sh's part of the guest (sourced by guest-init.sh). One "  ok" or
+# "  FAIL" line per check; the result is the number of failed checks (0: passed).
+failures=0
+check() {  # check <name> <status> <detail>: status 0 passes
+    if [ "$2" -eq 0 ]; then
+        echo "  ok   $1: $3"
+    else
+        echo "  FAIL $1: $3"
+        failures=$((failures + 1))
+    fi
+}
+shm=$host/dev/shm
+# vivid's capture node stands in for the camera (its card is "vivid").
+app() {  # app <args...>: the command line on the V4L2 backend
+    in_host LUMORA_V4L2_MATCH_NAME=vivid "$bin/lumora-x8-settings" --camera=v4l2 --no-profile "$@"
+}
+
+# One vivid instance with a webcam input, a capture node only.
+insmod /modules/vivid.ko n_devs=1 node_types=0x1 num_inputs=1 input_types=0 no_error_inj=1 || finish
+node=""
+for n in /sys/class/video4linux/video*; do
+    [ "$(cat "$n/name")" = vivid ] && node=/dev/${n##*/}
+done
+check "vivid" "$([ -n "$node" ]; echo $?)" "capture node $node"
+[ -n "$node" ] || finish
+
+# udev: udevd on a tmpfs over the host's /run (the host's root is read-only here), its
+# rules from the host; the node described (v4l_id), then the backend's listing and watch.
+mount -t tmpfs run $host/run
+in_host /lib/systemd/systemd-udevd --daemon >$shm/udevd.log 2>&1
+in_host udevadm trigger --action=add --subsystem-match=video4linux >>$shm/udevd.log 2>&1
+in_host udevadm settle -t 20 >>$shm/udevd.log 2>&1
+properties="$(in_host udevadm info --query=property --name="$node" 2>&1 | grep -E 'ID_V4L_(PRODUCT|CAPABILITIES)' | tr '\n' ' ')"
+check "udevd" "$(echo "$properties" | grep -q ':capture:'; echo $?)" "$node: $properties"
+change='echo vivid.0 > /sys/bus/platform/drivers/vivid/unbind && sleep 1 && echo vivid.0 > /sys/bus/platform/drivers/vivid/bind'
+in_host "$bin/lumora-udev-probe" --change-command "$change" >$shm/udev-probe.txt 2>&1
+check "udev probe" $? "listing from udev's database, add and remove events (lines follow)"
+sed 's/^ */    /' $shm/udev-probe.txt
+in_host udevadm settle -t 20 >/dev/null 2>&1
+
+# The camera shared: v4l2-ctl holds the stream, the command line changes the controls.
+app --get brightness contrast saturation hue >$shm/get-free.txt 2>&1
+check "--get, stream free" $? "$(tr '\n' ' ' <$shm/get-free.txt | cut -c1-200)"
+chroot $host /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+    v4l2-ctl -d "$node" --stream-mmap --stream-count=1000000 >/dev/null 2>$shm/streamer.txt &
+streamer=$!
+sleep 3
+in_host v4l2-ctl -d "$node" --stream-mmap --stream-count=1 >$shm/second.txt 2>&1
+busy=$?
+check "stream held" "$([ $busy -ne 0 ] && kill -0 $streamer 2>/dev/null; echo $?)" \
+    "v4l2-ctl streams (pid $streamer); a second stream is refused: $(tr '\n' ' ' <$shm/second.txt | cut -c1-120)"
+app --get brightness contrast saturation hue >$shm/get.txt 2>&1
+check "--get while streamed" $? "$(tr '\n' ' ' <$shm/get.txt | cut -c1-200)"
+app --set brightness=200 contrast=100 saturation=90 hue=10 >$shm/set.txt 2>&1
+check "--set while streamed" $? "$(tr '\n' ' ' <$shm/set.txt | cut -c1-200)"
+wrong=""
+for pair in brightness=200 contrast=100 saturation=90 hue=10; do
+    value="$(in_host v4l2-ctl -d "$node" --get-ctrl "${pair%=*}" 2>&1)"
+    [ "$value" = "${pair%=*}: ${pair#*=}" ] || wrong="$wrong ${pair%=*} reads \"$value\""
+done
+check "v4l2-ctl reads back" "$([ -z "$wrong" ]; echo $?)" "every value set${wrong:+; wrong:$wrong}"
+check "stream kept" "$(kill -0 $streamer 2>/dev/null; echo $?)" "v4l2-ctl still streams"
+kill $streamer 2>/dev/null
+wait $streamer 2>/dev/null
+
+result=$failures
