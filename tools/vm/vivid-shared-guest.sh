@@ -19,7 +19,7 @@ app() {  # app <args...>: the command line on the V4L2 backend
 insmod /modules/vivid.ko n_devs=1 node_types=0x1 num_inputs=1 input_types=0 no_error_inj=1 || finish
 node=""
 for n in /sys/class/video4linux/video*; do
-    [ "$(cat "$n/name")" = vivid ] && node=/dev/${n##*/}
+    case "$(cat "$n/name")" in vivid-*-vid-cap) node=/dev/${n##*/} ;; esac
 done
 check "vivid" "$([ -n "$node" ]; echo $?)" "capture node $node"
 [ -n "$node" ] || finish
