@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "device/device_port.h"
 #include "device/v4l2/capture_nodes.h"
@@ -53,12 +54,20 @@ int main(int argc, char** argv) {
     if (!udev)
         return report.finish();
 
+    std::vector<UdevNode> known;
+    std::string capabilities;
+    const bool listed = udev->listVideoDevices(known);
+    for (const UdevNode& node : known)
+        capabilities += node.devnode + " " + node.property("ID_V4L_CAPABILITIES") + " ";
+    report.check("described by udev", listed && capabilities.find(":capture:") != std::string::npos,
+                 std::to_string(known.size()) + " video4linux devices: " + capabilities);
+
     const NodeListing opened = listCaptureNodes(io, nullptr), described = listCaptureNodes(io, udev);
     report.note("every node opened: " + summary(opened));
     report.note("from udev: " + summary(described));
     const CaptureNode *a = camera(opened), *b = camera(described);
-    report.check("listing from udev", a != nullptr && b != nullptr && a->symbolicLink == b->symbolicLink &&
-                                          a->card == b->card,
+    report.check("listing from udev",
+                 a != nullptr && b != nullptr && a->symbolicLink == b->symbolicLink && a->card == b->card,
                  "the camera's node and link as the driver gives them");
     report.check("others untouched", described.skipped.size() == opened.skipped.size(),
                  std::to_string(described.skipped.size()) + " nodes skipped, as when each is opened");

@@ -82,6 +82,23 @@ else
     echo "  note lsusb not installed on the host (usbutils)"
 fi
 
+# udev (guest-init.sh's start_udevd) for a while: the backend's listing from udev's
+# database names the camera as the driver does, and its device watch tells of the camera
+# unplugged (SIGUSR1) and plugged again (SIGUSR2). udevd stops again before the rest.
+if start_udevd; then
+    in_host "$bin/lumora-udev-probe" --change-command "kill -USR1 $camera && sleep 2 && kill -USR2 $camera" \
+        >$shm/udev-probe.txt 2>&1
+    check "udev" $? "listing from udev's database, remove and add events (lines follow)"
+    sed 's/^ */    /' $shm/udev-probe.txt
+    wait_node 30
+    stop_udevd
+    node=$(camera_node)
+    check "plugged again" $? "$node"
+else
+    echo "  note udevd did not start: $(tail -3 $shm/udevd.log | tr '\n' ' ')"
+    stop_udevd
+fi
+
 # The program: listing, every control read, changed and read back.
 app --list >$shm/list.txt 2>&1
 check "--list" $? "$(tr '\n' ' ' <$shm/list.txt | cut -c1-200)"
