@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <utility>
 
 #include "base/app_config.h"
 #include "base/debug_log.h"
@@ -140,8 +141,17 @@ void CameraSession::startTicks() {
     const device::DevicePort& port = device::port();
     if (deviceNotifier_ == nullptr && port.watchDevices && (deviceWatch_ = port.watchDevices()) &&
         deviceWatch_->descriptor() >= 0) {
+        deviceChangeTimer_ = new QTimer(this);
+        deviceChangeTimer_->setSingleShot(true);
+        deviceChangeTimer_->setInterval(0);
+        connect(deviceChangeTimer_, &QTimer::timeout, this,
+                [this] { devicesChanged(std::exchange(deviceChanges_, 0)); });
         deviceNotifier_ = new QSocketNotifier(deviceWatch_->descriptor(), QSocketNotifier::Read, this);
-        connect(deviceNotifier_, &QSocketNotifier::activated, this, &CameraSession::devicesChanged);
+        connect(deviceNotifier_, &QSocketNotifier::activated, this, [this] {
+            deviceChanges_ |= deviceWatch_->takeChanges();
+            if (deviceChanges_ != 0)
+                deviceChangeTimer_->start();
+        });
     }
     if (deviceNotifier_ != nullptr)
         deviceNotifier_->setEnabled(true);
@@ -151,8 +161,10 @@ void CameraSession::startTicks() {
 
 void CameraSession::stopTicks() {
     connectTimer_->stop();
-    if (deviceNotifier_ != nullptr)
+    if (deviceNotifier_ != nullptr) {
         deviceNotifier_->setEnabled(false);
+        deviceChangeTimer_->stop();
+    }
     profileTimer_->stop();
     if (resetWatch_ != nullptr)
         resetWatch_->stop();
@@ -206,11 +218,10 @@ void CameraSession::tick() {
         checkDropOff("waitResetConnection");
 }
 
-void CameraSession::devicesChanged() {
-    const unsigned changes = deviceWatch_->takeChanges();
-    // An open or a flow is under way (its waits keep the window painting): the ticks after
-    // it catch up.
-    if (changes == 0 || state_ == State::Opening || state_ == State::Reopening || flowRunning_)
+void CameraSession::devicesChanged(unsigned changes) {
+    // An open or a flow is under way (a plain sleep between its steps lets the timer run):
+    // the ticks after it catch up.
+    if (quitRequested() || state_ == State::Opening || state_ == State::Reopening || flowRunning_)
         return;
     const bool added = changes & device::DeviceWatch::kAdded;
     debugLog("video devices changed:%s%s\n", added ? " added" : "",

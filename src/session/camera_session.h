@@ -163,7 +163,7 @@ private:
     void checkDropOff(const char* what);
     // A camera came or went, as the device port tells: the tick's work (and the lost
     // check) at once instead of at the next tick.
-    void devicesChanged();
+    void devicesChanged(unsigned changes);
     void followFirmwareUpdate(FirmwareUpdate::Step step);
 
     Use use_;
@@ -186,6 +186,10 @@ private:
     QTimer* resetWatch_ = nullptr;
     std::shared_ptr<device::DeviceWatch> deviceWatch_;
     QSocketNotifier* deviceNotifier_ = nullptr;
+    // Runs devicesChanged as a timer does: never inside a wait that keeps the window
+    // painting (those leave timers out), so no flow sees the camera change under it.
+    QTimer* deviceChangeTimer_ = nullptr;
+    unsigned deviceChanges_ = 0;
     std::unique_ptr<ProfileKeeper> profile_;
     FirmwareUpdate firmwareUpdate_;
 };

@@ -102,19 +102,24 @@ const auto W = CameraSession::Use::Window;
 const auto nothing = [](Rig&) {};
 const auto ready = [](Rig& r) { r.ready(); };
 const auto tick = [](Rig& r) { r.session->tick(); };
-// The camera's plug or unplug news, handled as the window's event loop does.
+// The camera's plug or unplug news, handled as the window's event loop does (the notifier,
+// then the zero-time timer it starts).
 const auto watching = [](Rig& r) { r.session->startTicks(); };
 const auto readyWatching = [](Rig& r) {
     r.ready();
     r.session->startTicks();
 };
+void handleEvents() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
 const auto plug = [](Rig& r) {
     r.camera->plug();
-    QCoreApplication::processEvents();
+    handleEvents();
 };
 const auto unplug = [](Rig& r) {
     r.camera->unplug();
-    QCoreApplication::processEvents();
+    handleEvents();
 };
 const auto lose = [](Rig& r) {
     r.camera->unplug();
