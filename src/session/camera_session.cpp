@@ -219,15 +219,17 @@ void CameraSession::tick() {
 }
 
 void CameraSession::devicesChanged(unsigned changes) {
-    // An open or a flow is under way (a plain sleep between its steps lets the timer run):
-    // the ticks after it catch up.
-    if (quitRequested() || state_ == State::Opening || state_ == State::Reopening || flowRunning_)
+    // A firmware update follows the camera with its own steps (and the connect tick).
+    const FirmwareUpdate::Step step = firmwareUpdate_.step();
+    if (quitRequested() || state_ == State::Opening || state_ == State::Reopening || flowRunning_ ||
+        (step != FirmwareUpdate::Step::Idle && step != FirmwareUpdate::Step::Done &&
+         step != FirmwareUpdate::Step::Failed))
         return;
     const bool added = changes & device::DeviceWatch::kAdded;
     debugLog("video devices changed:%s%s\n", added ? " added" : "",
              changes & device::DeviceWatch::kRemoved ? " removed" : "");
-    if (changes & device::DeviceWatch::kRemoved)
-        checkLost();
+    // A running stream reports its own loss to the preview tick; the tick's work covers the
+    // rest: the open after a plug, the drop-off watch of a restarting reset.
     if (added || state_ != State::Searching)
         tick();
 }

@@ -161,8 +161,8 @@ private:
     void completeReset();
     void watchResetReturn();
     void checkDropOff(const char* what);
-    // A camera came or went, as the device port tells: the tick's work (and the lost
-    // check) at once instead of at the next tick.
+    // A camera came or went, as the device port tells: the tick's work at once instead of
+    // at the next tick.
     void devicesChanged(unsigned changes);
     void followFirmwareUpdate(FirmwareUpdate::Step step);
 

@@ -105,10 +105,6 @@ const auto tick = [](Rig& r) { r.session->tick(); };
 // The camera's plug or unplug news, handled as the window's event loop does (the notifier,
 // then the zero-time timer it starts).
 const auto watching = [](Rig& r) { r.session->startTicks(); };
-const auto readyWatching = [](Rig& r) {
-    r.ready();
-    r.session->startTicks();
-};
 void handleEvents() {
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
@@ -167,16 +163,19 @@ const std::vector<Row>& rows() {
          State::Ready,
          {State::Opening, State::Ready},
          {"video devices changed: added\n", "\n******connectStart*****: 0\n"}},
-        {"pulled out while ready: released at once, no preview tick",
-         {},
+        {"restarting reset: drop-off seen at once, no tick",
+         restartsFor(30000),
          1,
          W,
-         readyWatching,
-         State::Ready,
+         [](Rig& r) {
+             debugReset(r);
+             r.session->startTicks();
+         },
+         State::AwaitingReset,
          unplug,
          State::Searching,
-         {State::Searching},
-         {"video devices changed: removed\n", "\n******DeviceLost!! release all uvc camera***** 0\n"}},
+         {State::Opening, State::AwaitingReset, State::Searching},
+         {"video devices changed: removed\n", "checkUVCDeviceExist: 0 \n"}},
         {"camera present: opened and read once",
          {},
          1,
