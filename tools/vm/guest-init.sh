@@ -42,6 +42,17 @@ mount -t tmpfs shm $host/dev/shm
 in_host() {
     chroot $host /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/dev/shm TMPDIR=/dev/shm "$@"
 }
+# One "  ok" or "  FAIL" line per check of a guest script; failures counts the latter.
+failures=0
+check() {  # check <name> <status> <detail>: status 0 passes
+    if [ "$2" -eq 0 ]; then
+        echo "  ok   $1: $3"
+    else
+        echo "  FAIL $1: $3"
+        failures=$((failures + 1))
+    fi
+}
+
 # udevd of the host's root, over a tmpfs on its /run (read-only here), with the host's
 # rules; the video4linux devices described once it listens. Answers 1 when it did not start.
 # udevadm refuses to act in a chroot unless told (SYSTEMD_IGNORE_CHROOT).

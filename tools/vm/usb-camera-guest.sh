@@ -3,15 +3,6 @@
 # it, and the program and the peers' tools run against it. One "  ok" or "  FAIL" line
 # per check; the result is the number of failed checks (0: passed).
 t=usb-camera-check
-failures=0
-check() {  # check <name> <status> <detail>: status 0 passes
-    if [ "$2" -eq 0 ]; then
-        echo "  ok   $1: $3"
-    else
-        echo "  FAIL $1: $3"
-        failures=$((failures + 1))
-    fi
-}
 shm=$host/dev/shm
 camera_log=$shm/camera.log
 app() {  # app <args...>: the program on the V4L2 backend, offscreen

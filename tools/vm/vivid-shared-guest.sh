@@ -1,14 +1,5 @@
 # vivid-shared-check.sh's part of the guest (sourced by guest-init.sh). One "  ok" or
 # "  FAIL" line per check; the result is the number of failed checks (0: passed).
-failures=0
-check() {  # check <name> <status> <detail>: status 0 passes
-    if [ "$2" -eq 0 ]; then
-        echo "  ok   $1: $3"
-    else
-        echo "  FAIL $1: $3"
-        failures=$((failures + 1))
-    fi
-}
 shm=$host/dev/shm
 # vivid's capture node stands in for the camera (its card is "vivid").
 app() {  # app <args...>: the command line on the V4L2 backend
