@@ -39,6 +39,7 @@ packages=(
     build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
     libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev libudev-dev
+    zlib1g-dev  # the diagnostic bundle's gzip stream
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
     clang libclang-rt-14-dev llvm
     librsvg2-bin help2man file desktop-file-utils appstream lintian locales

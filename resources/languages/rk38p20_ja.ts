@@ -388,6 +388,32 @@ Are you sure to enable?</source>
             <translation>シリアル番号</translation>
         </message>
         <message>
+            <source>Save Diagnostics</source>
+            <translation>診断情報を保存</translation>
+        </message>
+        <message>
+            <source>Saves the log, the versions and the camera&apos;s settings in one file for support</source>
+            <translation>ログ、バージョン、カメラの設定をサポート用に1つのファイルに保存します</translation>
+        </message>
+        <message>
+            <source>Diagnostic bundle (*.tar.gz)</source>
+            <translation>診断情報 (*.tar.gz)</translation>
+        </message>
+        <message>
+            <source>Diagnostics Saved</source>
+            <translation>診断情報を保存しました</translation>
+        </message>
+        <message>
+            <source>The diagnostic bundle was saved as
+%1</source>
+            <translation>診断情報を次のファイルに保存しました:
+%1</translation>
+        </message>
+        <message>
+            <source>Saving Failed</source>
+            <translation>保存に失敗しました</translation>
+        </message>
+        <message>
             <source>01234567890</source>
             <translation>01234567890</translation>
         </message>
@@ -695,6 +721,192 @@ The previous format is used again.</source>
         <message>
             <source>Close</source>
             <translation>閉じる</translation>
+        </message>
+    </context>
+    <context>
+        <name>FramingController</name>
+        <message>
+            <source>No camera is ready</source>
+            <translation>カメラの準備ができていません</translation>
+        </message>
+        <message>
+            <source>Not saved: %1</source>
+            <translation>保存できませんでした: %1</translation>
+        </message>
+        <message>
+            <source>Saved &quot;%1&quot;</source>
+            <translation>「%1」を保存しました</translation>
+        </message>
+        <message>
+            <source>&quot;%1&quot; is no longer saved</source>
+            <translation>「%1」は保存されていません</translation>
+        </message>
+        <message>
+            <source>Auto Zoom frames the picture: switch it off to apply a framing</source>
+            <translation>オートズームが画角を決めています。フレーミングを適用するにはオフにしてください</translation>
+        </message>
+        <message>
+            <source>The camera went away before &quot;%1&quot; was applied</source>
+            <translation>「%1」を適用する前にカメラが切断されました</translation>
+        </message>
+        <message>
+            <source>Applied &quot;%1&quot;</source>
+            <translation>「%1」を適用しました</translation>
+        </message>
+        <message>
+            <source>The camera did not keep all of &quot;%1&quot;: %2</source>
+            <translation>カメラは「%1」の一部を保持しませんでした: %2</translation>
+        </message>
+        <message>
+            <source>Not renamed: %1</source>
+            <translation>名前を変更できませんでした: %1</translation>
+        </message>
+        <message>
+            <source>Renamed &quot;%1&quot; to &quot;%2&quot;</source>
+            <translation>「%1」の名前を「%2」に変更しました</translation>
+        </message>
+        <message>
+            <source>Not deleted: %1</source>
+            <translation>削除できませんでした: %1</translation>
+        </message>
+        <message>
+            <source>Deleted &quot;%1&quot;</source>
+            <translation>「%1」を削除しました</translation>
+        </message>
+    </context>
+    <context>
+        <name>FramingRow</name>
+        <message>
+            <source>Apply</source>
+            <translation>適用</translation>
+        </message>
+        <message>
+            <source>Save</source>
+            <translation>保存</translation>
+        </message>
+        <message>
+            <source>Rename...</source>
+            <translation>名前の変更...</translation>
+        </message>
+        <message>
+            <source>Delete...</source>
+            <translation>削除...</translation>
+        </message>
+        <message>
+            <source>Framing name</source>
+            <translation>フレーミング名</translation>
+        </message>
+        <message>
+            <source>Named framing</source>
+            <translation>保存したフレーミング</translation>
+        </message>
+        <message>
+            <source>Zoom, pan and tilt saved under a name; type a new name to save one</source>
+            <translation>名前を付けて保存したズーム・パン・チルト。新しい名前を入力すると保存できます</translation>
+        </message>
+        <message>
+            <source>Sets the camera to the chosen framing</source>
+            <translation>選んだフレーミングをカメラに設定します</translation>
+        </message>
+        <message>
+            <source>Saves the current zoom, pan and tilt under the name</source>
+            <translation>現在のズーム・パン・チルトをこの名前で保存します</translation>
+        </message>
+        <message>
+            <source>More framing actions</source>
+            <translation>フレーミングのその他の操作</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
+            <source>Replace Framing</source>
+            <translation>フレーミングの置き換え</translation>
+        </message>
+        <message>
+            <source>A framing named &quot;%1&quot; exists. Replace it?</source>
+            <translation>「%1」という名前のフレーミングがあります。置き換えますか？</translation>
+        </message>
+        <message>
+            <source>Replace</source>
+            <translation>置き換え</translation>
+        </message>
+        <message>
+            <source>Rename Framing</source>
+            <translation>フレーミングの名前の変更</translation>
+        </message>
+        <message>
+            <source>New name:</source>
+            <translation>新しい名前:</translation>
+        </message>
+        <message>
+            <source>Delete Framing</source>
+            <translation>フレーミングの削除</translation>
+        </message>
+        <message>
+            <source>Delete the framing &quot;%1&quot;?</source>
+            <translation>フレーミング「%1」を削除しますか？</translation>
+        </message>
+        <message>
+            <source>Delete</source>
+            <translation>削除</translation>
+        </message>
+    </context>
+    <context>
+        <name>PreviewFraming</name>
+        <message>
+            <source>The live picture of the camera. While zoomed in, a double-click centres the view on a point, the arrow keys move it and the wheel zooms</source>
+            <translation>カメラのライブ映像。ズーム中は、ダブルクリックでその位置を中央に、矢印キーで表示範囲を移動、ホイールでズームします</translation>
+        </message>
+    </context>
+    <context>
+        <name>mainwindow</name>
+        <message>
+            <source>Another application</source>
+            <translation>別のアプリケーション</translation>
+        </message>
+        <message>
+            <source>%1 is using the camera&apos;s picture.
+The settings work as usual; the picture returns here when the camera is free.</source>
+            <translation>%1 がカメラの映像を使用しています。
+設定はいつも通り変更できます。カメラが空くと映像がここに戻ります。</translation>
+        </message>
+        <message>
+            <source>The camera may not be opened by this user.
+On a desktop, log in on the computer&apos;s own seat (udev&apos;s uaccess rule gives its user the cameras);
+otherwise add the user to the group &quot;video&quot; and log in again.</source>
+            <translation>このユーザーにはカメラを開く権限がありません。
+デスクトップでは、このコンピューター自身の席からログインしてください（udev の uaccess 規則がそのユーザーにカメラを与えます）。
+それ以外の場合は、ユーザーをグループ「video」に追加して、ログインし直してください。</translation>
+        </message>
+        <message>
+            <source>%1 is using the camera&apos;s picture.
+%2 The call&apos;s picture will drop.
+Continue?</source>
+            <translation>%1 がカメラの映像を使用しています。
+%2 通話の映像は途切れます。
+続けますか？</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>キャンセル</translation>
+        </message>
+        <message>
+            <source>Continue</source>
+            <translation>続ける</translation>
+        </message>
+        <message>
+            <source>A new stream format needs the camera&apos;s stream.</source>
+            <translation>新しいストリーム形式にはカメラのストリームが必要です。</translation>
+        </message>
+        <message>
+            <source>Firmware Update</source>
+            <translation>ファームウェアの更新</translation>
+        </message>
+        <message>
+            <source>The camera restarts for its new firmware.</source>
+            <translation>カメラは新しいファームウェアのために再起動します。</translation>
         </message>
     </context>
 </TS>

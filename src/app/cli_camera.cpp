@@ -95,6 +95,13 @@ int chooseCamera(const std::vector<FoundCamera>& cameras, const QString& choice,
 
 int openForCommands(CameraSession& session, QString* error) {
     const int result = session.openOnce();
+    if (session.state() == SessionState::Denied) {
+        *error = QStringLiteral(
+            "no permission to open the camera's device: on a desktop, log in on the local seat (udev's "
+            "uaccess rule gives its user the cameras); otherwise add the user to the group video "
+            "(adduser $USER video) and log in again");
+        return kExitDenied;
+    }
     if (result < 0) {
         *error = QStringLiteral("the camera could not be opened (code %1)").arg(result);
         return kExitNoCamera;

@@ -27,7 +27,8 @@ std::vector<FoundCamera> listCameras();
 int chooseCamera(const std::vector<FoundCamera>& cameras, const QString& choice, FoundCamera* chosen,
                  QString* error);
 
-// Opens the chosen camera in session (a command line's session): the stream, the extension
-// unit and the settings worker. Answers kExitDone or kExitNoCamera (error says why). A
-// camera whose extension unit does not answer is open for its standard controls only.
+// Opens the chosen camera in session (a command line's session): its controls (never the
+// stream, which another application may hold), the extension unit and the settings
+// worker. Answers kExitDone, kExitNoCamera or kExitDenied (error says why). A camera whose
+// extension unit does not answer is open for its standard controls only.
 int openForCommands(CameraSession& session, QString* error);

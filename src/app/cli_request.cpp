@@ -25,6 +25,13 @@ const ActionOption kActions[] = {
     {"load-profile", CliRequest::Action::LoadProfile, "file", "Apply a profile file to the camera."},
     {"firmware-update", CliRequest::Action::FirmwareUpdate, "file",
      "Update the camera's firmware from an image file."},
+    {"save-preset", CliRequest::Action::SavePreset, "name",
+     "Save the camera's zoom, pan and tilt as a named framing (one of that name is replaced)."},
+    {"preset", CliRequest::Action::ApplyPreset, "name",
+     "Apply a named framing: zoom, then pan and tilt; print what the camera holds."},
+    {"list-presets", CliRequest::Action::ListPresets, nullptr, "List the camera's named framings."},
+    {"diagnose", CliRequest::Action::Diagnose, "file",
+     "Write a diagnostic bundle for support (.tar.gz: log, versions, camera, profile, APSet.ini)."},
 };
 }  // namespace
 
@@ -79,6 +86,11 @@ CliRequest cliRequestFrom(const QCommandLineParser& parser, QString* error) {
         request.action = CliRequest::Action::None;
         return request;
     }
+    if (request.action == CliRequest::Action::SavePreset ||
+        request.action == CliRequest::Action::ApplyPreset) {
+        request.preset = request.file.trimmed();
+        request.file.clear();
+    }
     const QStringList positional = parser.positionalArguments();
     if (request.action == CliRequest::Action::Get)
         request.names = positional;
@@ -102,7 +114,8 @@ CliRequest cliRequestFrom(const QCommandLineParser& parser, QString* error) {
 QString cliHelpText() {
     QString text = QStringLiteral(
         "\nExit codes: 0 done, 1 failed, 2 bad argument, 3 no camera, 4 value refused,\n"
-        "5 firmware update failed, 6 camera lost during the command.\n\nControls (device units):\n");
+        "5 firmware update failed, 6 camera lost during the command,\n"
+        "7 no permission to open the camera.\n\nControls (device units):\n");
     for (const ControlRow* control : namedControls())
         text += QStringLiteral("  %1  %2\n")
                     .arg(QString::fromLatin1(control->name), -22)

@@ -1,7 +1,8 @@
 #pragma once
 // The command-line mode: what a script asked for, read from the program's arguments.
-// Any of --list, --get, --set, --save-profile, --load-profile and --firmware-update
-// makes the program answer on standard output and exit, without a window.
+// Any of --list, --get, --set, --save-profile, --load-profile, --firmware-update and
+// --diagnose makes the program answer on standard output and exit, without a window; so do
+// the named framings' --save-preset, --preset and --list-presets.
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -15,14 +16,28 @@ enum CliExit : int {
     kExitRefused = 4,       // a value outside the control's range, or the camera kept another
     kExitUpdateFailed = 5,  // the firmware update did not end with the new version
     kExitCameraLost = 6,    // the camera went away in the middle of the command
+    kExitDenied = 7,        // the user may not open the camera's device
 };
 
 struct CliRequest {
-    enum class Action { None, List, Get, Set, SaveProfile, LoadProfile, FirmwareUpdate };
+    enum class Action {
+        None,
+        List,
+        Get,
+        Set,
+        SaveProfile,
+        LoadProfile,
+        FirmwareUpdate,
+        SavePreset,
+        ApplyPreset,
+        ListPresets,
+        Diagnose
+    };
     Action action = Action::None;
     QStringList names;        // --get: the controls to print (all when empty)
     QStringList assignments;  // --set: NAME=VALUE
-    QString file;             // --save-profile, --load-profile, --firmware-update
+    QString file;             // --save-profile, --load-profile, --firmware-update, --diagnose
+    QString preset;           // --save-preset, --preset: the framing's name
     QString device;           // --device: node, serial number or position in --list
     bool json = false;
     bool verbose = false;    // the debug log goes to standard error

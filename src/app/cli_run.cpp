@@ -11,12 +11,14 @@
 #include "app/cli_camera.h"
 #include "app/cli_firmware.h"
 #include "app/customize_loader.h"
+#include "app/diagnostic_bundle.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
 #include "engine/control_reading.h"
 #include "engine/setting_task_engine.h"
 #include "session/camera_profile.h"
 #include "session/camera_session.h"
+#include "session/framing_store.h"
 
 namespace {
 // How long the settings worker may go without finishing a job of the command before the
@@ -257,8 +259,8 @@ QStringList refusedValues(CameraSession& camera, const std::map<const ControlRow
 // --set and --load-profile, once the values are queued: wait for them, read every control
 // back at once (nothing needs the camera afterwards), print the asked ones, store them as
 // the camera's profile.
-int finishApply(CameraSession& camera, const FoundCamera& found, const std::map<const ControlRow*, int>& values,
-                const CliRequest& request) {
+int finishApply(CameraSession& camera, const FoundCamera& found,
+                const std::map<const ControlRow*, int>& values, const CliRequest& request) {
     const QString notStored =
         request.noProfile ? QString() : QStringLiteral("; nothing was stored in its profile");
     switch (waitForJobs(camera)) {
@@ -337,6 +339,77 @@ int parseAssignments(const QStringList& assignments, std::map<const ControlRow*,
     return kExitDone;
 }
 
+// ---- named framings (--save-preset, --preset, --list-presets) ----
+
+QJsonObject framingJson(const Framing& framing) {
+    return {{QStringLiteral("name"), framing.name},
+            {QStringLiteral("zoom"), framing.zoom},
+            {QStringLiteral("pan"), framing.pan},
+            {QStringLiteral("tilt"), framing.tilt}};
+}
+
+QString framingLine(const Framing& framing) {
+    return QStringLiteral("%1  zoom %2  pan %3  tilt %4\n")
+        .arg(printableText(framing.name, framing.name.size() + 1))
+        .arg(framing.zoom)
+        .arg(framing.pan)
+        .arg(framing.tilt);
+}
+
+// The camera's framings, read without opening it (the serial number comes with the list).
+int listPresetsCommand(const CliRequest& request) {
+    FoundCamera found;
+    QString error;
+    const int chosen = chooseCamera(listCameras(), request.device, &found, &error);
+    if (chosen != kExitDone)
+        return fail(chosen, error);
+    if (found.serial.isEmpty())
+        return fail(kExitNoCamera,
+                    QStringLiteral("the camera's serial number is unknown, so it keeps no framings"));
+    QStringList skipped;
+    const std::vector<Framing> framings = loadFramings(framingsPathFor(found.serial), &skipped);
+    for (const QString& line : skipped)
+        fail(kExitDone, QStringLiteral("framings: ") + line);
+    if (request.json) {
+        QJsonArray list;
+        for (const Framing& framing : framings)
+            list.append(framingJson(framing));
+        printJson({{QStringLiteral("camera"), cameraJson(found)}, {QStringLiteral("presets"), list}});
+        return kExitDone;
+    }
+    for (const Framing& framing : framings)
+        print(framingLine(framing));
+    return kExitDone;
+}
+
+// --save-preset once the camera is open: its zoom, pan and tilt under the name.
+int savePreset(CameraSession& camera, const FoundCamera& found, const QString& name) {
+    std::vector<Reading> readings;
+    if (!readControls(camera, {findControl("zoom"), findControl("pan"), findControl("tilt")}, readings) ||
+        camera.lost())
+        return fail(kExitCameraLost, QStringLiteral("the camera went away while its framing was read"));
+    const Framing framing{name, readings[0].value.value, readings[1].value.value, readings[2].value.value};
+    QString error;
+    if (!storeFraming(framingsPathFor(found.serial), found.serial, framing, &error))
+        return fail(kExitFailed, error);
+    print(QStringLiteral("saved preset ") + framingLine(framing));
+    return kExitDone;
+}
+
+// --preset once the camera is open: zoom first, then pan and tilt, read back and stored
+// as --set stores them; a value the camera cannot take or did not keep is refused.
+int applyPreset(CameraSession& camera, const FoundCamera& found, const Framing& framing,
+                const CliRequest& request) {
+    QStringList skipped;
+    std::map<const ControlRow*, int> values;
+    for (const auto& [name, value] : queueFraming(framing, camera.stream().camera(), &skipped))
+        values[findControl(name)] = value;
+    for (const QString& line : skipped)
+        fail(kExitDone, QStringLiteral("preset: ") + line);
+    const int applied = finishApply(camera, found, values, request);
+    return applied == kExitDone && !skipped.isEmpty() ? int(kExitRefused) : applied;
+}
+
 int cameraCommand(const CliRequest& request) {
     // Everything that can be checked without a camera is checked first.
     std::map<const ControlRow*, int> values;
@@ -371,10 +444,29 @@ int cameraCommand(const CliRequest& request) {
                         QStringLiteral("profile %1 holds no control this version knows").arg(request.file));
     }
 
+    if ((request.action == CliRequest::Action::SavePreset ||
+         request.action == CliRequest::Action::ApplyPreset) &&
+        request.preset.isEmpty())
+        return fail(kExitBadArgument, QStringLiteral("a preset needs a name"));
+
     FoundCamera found;
     const int chosen = chooseCamera(listCameras(), request.device, &found, &error);
     if (chosen != kExitDone)
         return fail(chosen, error);
+    Framing preset;
+    if (request.action == CliRequest::Action::SavePreset ||
+        request.action == CliRequest::Action::ApplyPreset) {
+        if (found.serial.isEmpty())
+            return fail(kExitNoCamera,
+                        QStringLiteral("the camera's serial number is unknown, so it keeps no framings"));
+        const std::vector<Framing> framings = loadFramings(framingsPathFor(found.serial));
+        const Framing* named = findFraming(framings, request.preset);
+        if (request.action == CliRequest::Action::ApplyPreset && named == nullptr)
+            return fail(kExitBadArgument, QStringLiteral("no preset named '%1' (see --list-presets)")
+                                              .arg(printableText(request.preset)));
+        if (named != nullptr)
+            preset = *named;
+    }
     CameraSession camera(CameraSession::Use::CommandLine);
     const int opened = openForCommands(camera, &error);
     if (opened != kExitDone)
@@ -452,6 +544,10 @@ int cameraCommand(const CliRequest& request) {
                 values[findControl(name)] = value;
             return finishApply(camera, found, values, request);
         }
+        case CliRequest::Action::SavePreset:
+            return savePreset(camera, found, request.preset);
+        case CliRequest::Action::ApplyPreset:
+            return applyPreset(camera, found, preset, request);
         case CliRequest::Action::FirmwareUpdate:
             if (!camera.hasExtensionUnit())  // the image travels over it
                 return fail(kExitNoCamera, QStringLiteral("the camera's extension unit did not answer"));
@@ -459,6 +555,30 @@ int cameraCommand(const CliRequest& request) {
         default:
             return fail(kExitBadArgument, QStringLiteral("not a camera command"));
     }
+}
+
+// --diagnose. A bundle is most wanted when the camera does not open, so it is written then
+// too, saying why the camera is missing. The stored profile is not applied: the bundle
+// shows what the camera holds.
+int diagnoseCommand(const CliRequest& request) {
+    const QString refusal = diagnosticBundleRefusal(request.file);
+    if (!refusal.isEmpty())
+        return fail(kExitFailed, refusal);
+    FoundCamera found;
+    QString why;
+    const int chosen = chooseCamera(listCameras(), request.device, &found, &why);
+    if (chosen == kExitBadArgument)
+        return fail(chosen, why);
+    CameraSession camera(CameraSession::Use::CommandLine);
+    const bool open = chosen == kExitDone && openForCommands(camera, &why) == kExitDone;
+    if (!open)
+        fail(kExitDone, QStringLiteral("the bundle holds no camera: ") + why);
+    const CameraDescription described = describeCamera(open ? &camera : nullptr, why);
+    QString error;
+    if (!writeDiagnosticBundle(request.file, diagnosticMembers(described), &error))
+        return fail(kExitFailed, error);
+    print(QStringLiteral("wrote diagnostic bundle %1\n").arg(request.file));
+    return kExitDone;
 }
 }  // namespace
 
@@ -470,6 +590,10 @@ int runCommandLine(const CliRequest& request) {
     switch (request.action) {
         case CliRequest::Action::List:
             return listCommand(request);
+        case CliRequest::Action::ListPresets:
+            return listPresetsCommand(request);
+        case CliRequest::Action::Diagnose:
+            return diagnoseCommand(request);
         default:
             return cameraCommand(request);
     }

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QPointer>
 #include <QScreen>
 #include <QTabBar>
@@ -15,6 +17,8 @@
 #include <string>
 
 #include "app/customize_loader.h"
+#include "app/diagnostic_save.h"
+#include "app/framing_controller.h"
 #include "app/language_setup.h"
 #include "app/side_strip.h"
 #include "app/window_wait.h"
@@ -76,6 +80,7 @@ mainwindow::mainwindow(const Timing& timing, QWidget* parent)
 
     overlay_ = new ProtectLayout(ui.centralWidget);
     overlay_->setText(tr("Camera is Not Connected"));
+    buildInUseNote();
 
     buildPages();
     connectPages();
@@ -144,6 +149,12 @@ void mainwindow::connectPages() {
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
 
     connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
+    // Named framings on the settings page, point to frame on the preview.
+    new FramingController(session_, *settingPage_, *ui.streamLabel, this);
+    new DiagnosticSave(infoPage_, session_, this);  // the page's diagnostic bundle; a child of the window
+    infoPage_->updateDialogs().setBeforeUpdate([this] {
+        return askBeforeTakingStream(tr("Firmware Update"), tr("The camera restarts for its new firmware."));
+    });
 }
 
 void mainwindow::connectSession() {
@@ -185,7 +196,19 @@ void mainwindow::startTimers() {
 // ---- the cover, drawn from the session's state -----------------------------------------
 
 void mainwindow::showState(SessionState now, SessionState before) {
+    showInUseNote(now == State::InUse);
+    if (now == State::Denied || before == State::Denied)
+        overlay_->setText(now == State::Denied ? deniedText() : tr("Camera is Not Connected"));
     switch (now) {
+        case State::Denied:
+            disableWindow();
+            break;
+        case State::InUse:
+            // Settings only: the pages work, the preview says who has the picture.
+            if (before == State::Opening)
+                enableWindow();
+            infoPage_->busyProgress()->closeDialog();
+            break;
         case State::Searching:
             if (before == State::AwaitingReset) {
                 // The restarting camera dropped off, or did not come back in time: the
@@ -215,7 +238,7 @@ void mainwindow::showState(SessionState now, SessionState before) {
             ui.streamLabel->hide();
             showResetBusy(now);
             ui.streamLabel->show();
-            if (session_.state() == State::Ready) {
+            if (session_.settingsOpen()) {
                 enableWindow();
             } else {
                 overlay_->showTextLabel();  // lost meanwhile: the cover says so
@@ -341,11 +364,14 @@ void mainwindow::connectCamera() {
 }
 
 void mainwindow::channgeResolution(RESOLUTION_LIST r) {
-    session_.changeFormat(r);
+    if (askBeforeFormatChange())
+        session_.changeFormat(r);
 }
 
 void mainwindow::channgeMode(int mode) {
     debugLog("\n ***********channgeMode************** %d \n", mode);
+    if ((mode == 1 || mode == 2) && !askBeforeFormatChange())
+        return;
     if (mode == 1) {
         session_.changeFormat(modePage_->setH264Default());
     } else if (mode == 2) {
@@ -357,11 +383,68 @@ void mainwindow::channgeMode(int mode) {
 
 void mainwindow::changeDefaultResolution() {
     debugLog("changeDefaultResolution \n");
-    session_.changeFormat(modePage_->setMJPGDefault());
+    if (askBeforeFormatChange())
+        session_.changeFormat(modePage_->setMJPGDefault());
 }
 
 void mainwindow::resetSettings() {
     session_.resetToFactory();
+}
+
+void mainwindow::buildInUseNote() {
+    inUseNote_ = new QLabel(ui.verticalGroupBox);
+    inUseNote_->setObjectName(QStringLiteral("inUseNote"));
+    inUseNote_->setAlignment(Qt::AlignCenter);
+    inUseNote_->setWordWrap(true);
+    inUseNote_->setStyleSheet(QStringLiteral("color: white; font-size: 18px; padding: 40px;"));
+    ui.gridLayout->addWidget(inUseNote_, 0, 0);
+    inUseNote_->hide();
+}
+
+void mainwindow::showInUseNote(bool inUse) {
+    if (inUse)
+        inUseNote_->setText(inUseText());
+    inUseNote_->setVisible(inUse);
+}
+
+QString mainwindow::holderName() const {
+    const QString holder = QString::fromStdString(session_.streamHolderText());
+    return holder.isEmpty() ? tr("Another application") : holder;
+}
+
+QString mainwindow::inUseText() const {
+    return tr("%1 is using the camera's picture.\nThe settings work as usual; the picture returns here when "
+              "the camera is free.")
+        .arg(holderName());
+}
+
+QString mainwindow::deniedText() const {
+    return tr(
+        "The camera may not be opened by this user.\nOn a desktop, log in on the computer's own "
+        "seat (udev's uaccess rule gives its user the cameras);\notherwise add the user to the group "
+        "\"video\" and log in again.");
+}
+
+bool mainwindow::askBeforeTakingStream(const QString& title, const QString& what) {
+    if (session_.state() != State::InUse)
+        return true;
+    auto* dialog = new GeneralDialog(this);
+    dialog->init(title,
+                 tr("%1 is using the camera's picture.\n%2 The call's picture will drop.\nContinue?")
+                     .arg(holderName(), what),
+                 tr("Cancel"), tr("Continue"));
+    bool agreed = false;
+    connect(dialog, &GeneralDialog::rightBtnClicked, dialog, [&agreed] { agreed = true; });
+    dialog->exec();
+    debugLog("stream held by another application: %s \n", agreed ? "continue" : "cancelled");
+    return agreed;
+}
+
+bool mainwindow::askBeforeFormatChange() {
+    if (askBeforeTakingStream(tr("Stream Format"), tr("A new stream format needs the camera's stream.")))
+        return true;
+    modePage_->showAppliedResolution(currentValues().resolution);  // the choice is undone
+    return false;
 }
 
 void mainwindow::tellFormatRefused() {

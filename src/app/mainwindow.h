@@ -15,6 +15,7 @@ class BaseTab;
 class InfoTab;
 class ModeTab;
 class ProtectLayout;
+class QLabel;
 class QTimer;
 class QTranslator;
 class SettingTab;
@@ -59,6 +60,7 @@ public:
     SettingTab* settingPage() const { return settingPage_; }
     ModeTab* modePage() const { return modePage_; }
     InfoTab* infoPage() const { return infoPage_; }
+    QLabel* inUseNote() const { return inUseNote_; }
 
 protected:
     // While a firmware update runs the user is asked first; quitting stops the update.
@@ -96,6 +98,15 @@ private:
     void darkenWorkingArea();
     void showFrame();
     void tellFormatRefused();
+    // While another application holds the stream (InUse) the preview area says who, and
+    // what would take the stream from it (a format change, a firmware update) asks first.
+    void buildInUseNote();
+    void showInUseNote(bool inUse);
+    QString holderName() const;
+    QString inUseText() const;
+    QString deniedText() const;
+    bool askBeforeTakingStream(const QString& title, const QString& what);
+    bool askBeforeFormatChange();
 
     MainWindowForm ui;
     Timing timing_;
@@ -107,4 +118,5 @@ private:
     SettingTab* settingPage_ = nullptr;
     ModeTab* modePage_ = nullptr;
     InfoTab* infoPage_ = nullptr;
+    QLabel* inUseNote_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "base/debug_log.h"
 
+#include "base/log_ring.h"
+
 #include <locale.h>
 #include <cstdarg>
 #include <cstdio>
@@ -14,6 +16,11 @@ std::mutex& logMutex() {
 LogSink& logSink() {
     static LogSink sink;
     return sink;
+}
+// The last lines for a diagnostic bundle, under the log's lock like the rest.
+LogRing& logRing() {
+    static LogRing ring(kRecentLogLines);
+    return ring;
 }
 bool& logEcho() {
     static bool echo = true;
@@ -49,6 +56,7 @@ void writeLog(const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
     }
+    logRing().append(text);
     if (logSink())
         logSink()(text);
 }
@@ -75,6 +83,11 @@ int debugLog(const char* format, ...) {
 
 void writeStdout(const std::string& text) {
     writeLog(text);
+}
+
+std::string recentLog() {
+    std::lock_guard<std::mutex> lock(logMutex());
+    return logRing().text();
 }
 
 void setLogSink(LogSink sink) {

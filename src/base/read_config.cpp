@@ -22,6 +22,11 @@ bool sameName(const QByteArray& a, const std::string& b) {
     return a.compare(QByteArray::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
+std::string& lastConfigFile() {
+    static std::string path;
+    return path;
+}
+
 int parseProfileInteger(const QByteArray& text) {
     int i = 0;
     const int n = text.size();
@@ -126,6 +131,7 @@ bool readConfigFor(const std::string& exePath) {
         }
     }
     debugLog("iniFilePath: %s\n", path.c_str());
+    lastConfigFile() = path;
     AppConfig& config = appConfig();
     config.debug = readProfileInt(path, "Config", "debug", 0) != 0;
     config.defaultWidth = readProfileInt(path, "Config", "defaultWidth", 0);
@@ -133,6 +139,10 @@ bool readConfigFor(const std::string& exePath) {
     config.defaultFps = readProfileInt(path, "Config", "defaultFps", 0);
     debugLog("debugMode: %d\n", config.debug ? 1 : 0);
     return true;
+}
+
+std::string configFileRead() {
+    return lastConfigFile();
 }
 
 bool readConfig() {

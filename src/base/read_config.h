@@ -7,6 +7,10 @@
 // the debug flag. The file is the first of configCandidates that exists.
 bool readConfig();
 
+// The path of the APSet.ini the last read looked at (it may not exist: all keys then took
+// their defaults); empty before the first read.
+std::string configFileRead();
+
 // The same, for an executable at exePath (tests use it with paths of their own).
 bool readConfigFor(const std::string& exePath);
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "device/control_port.h"
 #include "device/result.h"
 #include "device/video_port.h"
 
@@ -44,6 +45,7 @@ struct CaptureSlot {
     int status = 0;  // last open code, -1 while opening
     FrameStore store;
     bool supported[kStandardPropertyCount] = {};
+    device::ControlRange ranges[kStandardPropertyCount] = {};  // as the open read them
     // backend objects. The call-back is declared before the graph so that the graph (and
     // its streaming thread) is destroyed first.
     std::unique_ptr<ewc_SampleGrabberCB> callback;

@@ -37,16 +37,17 @@ void probeControls(CaptureSlot& slot) {
     const bool hasProcAmp =
         controls != nullptr && device::succeeded(controls->hasGroup(device::ControlGroup::VideoProcAmp));
     for (int n = 0; n < 10; ++n) {
-        device::ControlRange range;
-        slot.supported[n] =
-            hasProcAmp && device::succeeded(controls->getRange(device::ControlGroup::VideoProcAmp, n, range));
+        slot.ranges[n] = device::ControlRange{};
+        slot.supported[n] = hasProcAmp && device::succeeded(controls->getRange(
+                                              device::ControlGroup::VideoProcAmp, n, slot.ranges[n]));
     }
     const bool hasCameraControl =
         controls != nullptr && device::succeeded(controls->hasGroup(device::ControlGroup::CameraControl));
     for (int n = 0; n < 7; ++n) {
-        device::ControlRange range;
-        slot.supported[10 + n] = hasCameraControl && device::succeeded(controls->getRange(
-                                                         device::ControlGroup::CameraControl, n, range));
+        slot.ranges[10 + n] = device::ControlRange{};
+        slot.supported[10 + n] =
+            hasCameraControl && device::succeeded(controls->getRange(device::ControlGroup::CameraControl, n,
+                                                                     slot.ranges[10 + n]));
     }
 }
 

@@ -60,6 +60,29 @@ int ewc_getRange(int slot, int property, ControlLimits& limits) {
     return 0;
 }
 
+int ewc_readValue(int slot, int property, double& value, int& automatic, ControlLimits& limits) {
+    const int check = checkSlotAndProperty(slot, property);
+    if (check != 0) {
+        return check;
+    }
+    device::ControlPort* controls = controlsOf(slot);
+    const GroupProperty where = groupOf(property);
+    long current = 0;
+    long flags = 0;
+    ewc_hr = controls == nullptr ? device::kNoInterface
+                                 : controls->get(where.group, where.property, current, flags);
+    debugLog("Get val prop:%d, Val: %d\n", static_cast<int>(where.property), static_cast<int>(current));
+    if (device::failed(ewc_hr)) {
+        return 5;
+    }
+    const device::ControlRange& range = ewc_slot(slot).ranges[property];
+    value = static_cast<double>(current);
+    automatic = static_cast<int>(flags & device::kFlagsAuto);
+    limits = {static_cast<int>(range.min), static_cast<int>(range.max), static_cast<int>(range.step),
+              static_cast<int>(range.def)};
+    return 0;
+}
+
 int ewc_propfunc(int function, int slot, int property, double* value, int* automatic) {
     const int check = checkSlotAndProperty(slot, property);
     if (check != 0) {

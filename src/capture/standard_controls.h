@@ -48,6 +48,10 @@ struct ControlLimits {
 };
 // The property's range; codes 1 to 4 as ewc_propfunc, 0 when limits were filled.
 int ewc_getRange(int slot, int property, ControlLimits& limits);
+// A value, its automatic flag and its range, the range as the open found it (a device's
+// ranges do not change while it is open): one call on the device. Codes 1 to 3 as
+// ewc_propfunc, 5 when the Get failed.
+int ewc_readValue(int slot, int property, double& value, int& automatic, ControlLimits& limits);
 int ewc_setAuto(int slot, int property);
 // Kernel-streaming access to the video-processing property set: function 1 writes,
 // function 2 reads. Code 4 when the property cannot be written.

@@ -28,6 +28,15 @@ bool isDefaultMjpg(const CaptureFormat& entry) {
     return entry.width == 3520 && entry.height == 1104 && fps == 30;
 }
 
+// The stream the slot's second half is to open.
+void requestFormat(CaptureSlot& slot, const CaptureFormat& entry, int outputType) {
+    slot.width = entry.width;
+    slot.height = entry.height;
+    slot.fps = entry.fps;
+    slot.outputSubtype = outputType == 0 ? device::kSubtypeRGB32 : device::kSubtypeNull;
+    slot.nativeSubtype = entry.subtype;
+}
+
 size_t frameBytes(int width, int height) {
     if (width <= 0 || height <= 0) {
         return 0;
@@ -48,7 +57,8 @@ int UvcCamera::initial(const char* name, std::vector<RESOLUTION_LIST>& formats) 
     if (name != nullptr) {
         list.nameFilter = std::string(name);
     }
-    ewc_EnumFormats(list);
+    // A device the user may not open lists no format: the open says why.
+    listingDenied_ = ewc_EnumFormats(list) != 0 && ewc_hr.load() == device::kAccessDenied;
 
     int mjpgHD = -1;
     for (int p = 0; p < list.pinCount(); ++p) {
@@ -72,10 +82,19 @@ int UvcCamera::initial(const char* name, std::vector<RESOLUTION_LIST>& formats) 
 }
 
 int UvcCamera::open(int pinId, int formatId, int outputType) {
+    const int slotNumber = openControls(pinId, formatId, outputType);
+    return slotNumber < 0 ? slotNumber : openStream();
+}
+
+int UvcCamera::openControls(int pinId, int formatId, int outputType) {
     debugLog("uvcCamera open pinId(%d) formatId(%d) outputType(%d)\n", pinId, formatId, outputType);
+    streaming_ = false;
+    outcome_ = Outcome::Failed;
     const CaptureFormatList& list = ewc_currentFormatList();
     if (list.pinCount() == 0 || pinId < 0 || pinId >= list.pinCount()) {
         debugLog("uvcCamera open failed! \n");
+        if (list.pinCount() == 0 && listingDenied_)
+            outcome_ = Outcome::Denied;
         return -3;
     }
     int slotNumber = -1;
@@ -99,37 +118,65 @@ int UvcCamera::open(int pinId, int formatId, int outputType) {
     const CaptureFormat entry = pin.entries[formatId];
     debugLog("uvcCamera open with fps : %lf \n", entry.fps);
     selectedPin = pinId;
-    const device::Guid outputSubtype = outputType == 0 ? device::kSubtypeRGB32 : device::kSubtypeNull;
+    pinId_ = pinId;
 
     ewc_EnsureCom();
     CaptureSlot& slot = ewc_slot(slotNumber);
     if (slot.inUse != 0) {
         return -1;
     }
-    slot.width = entry.width;
-    slot.height = entry.height;
-    slot.fps = entry.fps;
+    requestFormat(slot, entry, outputType);
     slot.deviceIndex = list.deviceIndex;
     slot.nameFilter.reset();
-    slot.outputSubtype = outputSubtype;
-    slot.nativeSubtype = entry.subtype;
     slot.status = -1;
     ewc_OpenControl(slotNumber);
     if (slot.status != 0) {
+        outcome_ = ewc_hr.load() == device::kAccessDenied ? Outcome::Denied : Outcome::Failed;
         return -1;
     }
     copyBuffer_ = zeroedFrameBytes(frameBytes(entry.width, entry.height));
     openNum_ = slotNumber;
-    ewc_OpenStream(slotNumber);
+    outcome_ = Outcome::Opened;
+    return slotNumber;
+}
+
+int UvcCamera::openStream(int formatId, int outputType) {
+    const CaptureFormatList& list = ewc_currentFormatList();
+    if (!isOpen() || pinId_ >= list.pinCount() || formatId < 0 || formatId >= list.pins[pinId_].count()) {
+        outcome_ = Outcome::Failed;
+        return -3;
+    }
+    const CaptureFormat entry = list.pins[pinId_].entries[formatId];
+    requestFormat(ewc_slot(openNum_), entry, outputType);
+    return openStream();
+}
+
+int UvcCamera::openStream() {
+    if (!isOpen()) {
+        outcome_ = Outcome::Failed;
+        return -3;
+    }
+    CaptureSlot& slot = ewc_slot(openNum_);
+    ewc_OpenStream(openNum_);
     // An entry without a size takes the last one: the copy buffer follows the slot's
     // frame buffer.
     if (copyBuffer_.size() != frameBytes(slot.width, slot.height)) {
         copyBuffer_ = zeroedFrameBytes(frameBytes(slot.width, slot.height));
     }
     if (slot.status != 0) {
+        outcome_ = ewc_hr.load() == device::kInUse ? Outcome::StreamInUse : Outcome::Failed;
         return -3;
     }
-    return slotNumber;
+    streaming_ = true;
+    outcome_ = Outcome::Opened;
+    return openNum_;
+}
+
+std::vector<device::ProcessRef> UvcCamera::streamHolders() {
+    std::vector<device::ProcessRef> holders;
+    if (isOpen() && ewc_slot(openNum_).captureFilter)
+        ewc_slot(openNum_).captureFilter->streamHolders(holders);
+    return holders;
 }
 
 void UvcCamera::release() {
@@ -137,6 +184,7 @@ void UvcCamera::release() {
     const int code = EWC_Close(openNum_);
     debugLog("EWC_Close: %d \n", code);
     openNum_ = -1;
+    streaming_ = false;
     copyBuffer_.clear();
     copyBuffer_.shrink_to_fit();
 }

@@ -34,7 +34,8 @@ StreamModuleState& moduleState() {
 }
 
 // Worker A (useDefaultIndex) and worker B: rebuild the format list and open a format.
-void openWorker(UvcCamera& camera, bool useDefaultIndex) {
+// The command line's camera opens its controls only.
+int openWorker(UvcCamera& camera, bool useDefaultIndex, bool controlsOnly) {
     StreamModuleState& state = moduleState();
     std::lock_guard<std::mutex> lock(state.mutex);
     state.formatList.clear();
@@ -43,19 +44,23 @@ void openWorker(UvcCamera& camera, bool useDefaultIndex) {
         state.foundIndex = mjpgHD;
         state.defaultFormatReport.afterSearch(state.formatList, mjpgHD);
     }
-    state.openResult = camera.open(0, state.foundIndex, state.streamType == 0 ? 1 : 0);
+    const int outputType = state.streamType == 0 ? 1 : 0;
+    state.openResult = controlsOnly ? camera.openControls(0, state.foundIndex, outputType)
+                                    : camera.open(0, state.foundIndex, outputType);
     debugLog("camera open: %d, with type: %d\n", state.openResult, state.streamType);
+    return state.openResult;
 }
 
-// Runs one worker to its end, marks the stream idle again and reports the result. A
-// worker that cannot be created (no threads or memory left) is reported as a failed first
-// half, -1, so that the caller retries later as after any failed open: the exception
-// must not leave this function, which runs in the caller's event loop.
-void runWorker(UvcCamera& camera, bool useDefaultIndex) {
+// Runs one open on a worker thread to its end and marks the stream idle again; answers
+// its result. A worker that cannot be created (no threads or memory left) is reported as
+// a failed first half, -1, so that the caller retries later as after any failed open:
+// the exception must not leave this function, which runs in the caller's event loop.
+int runOnWorker(const std::function<int()>& open) {
     StreamModuleState& state = moduleState();
     std::atomic<bool> done{false};
-    std::function<void()> body = [&camera, useDefaultIndex, &done] {
-        openWorker(camera, useDefaultIndex);
+    std::atomic<int> result{-1};
+    std::function<void()> body = [&open, &done, &result] {
+        result = open();
         done = true;
     };
     std::thread worker;
@@ -73,14 +78,39 @@ void runWorker(UvcCamera& camera, bool useDefaultIndex) {
         worker.join();
     }
     state.workerRunning = false;
-    int result = -1;
-    if (created) {
-        std::lock_guard<std::mutex> lock(state.mutex);
-        result = state.openResult;
-    }
-    if (StreamCallback* callback = state.callback.load()) {
+    return created ? result.load() : -1;
+}
+
+void runWorker(UvcCamera& camera, bool useDefaultIndex, bool controlsOnly = false) {
+    const int result = runOnWorker([&camera, useDefaultIndex, controlsOnly] {
+        return openWorker(camera, useDefaultIndex, controlsOnly);
+    });
+    if (StreamCallback* callback = moduleState().callback.load()) {
         callback->streamResult(result);
     }
+}
+
+// The list entry a request names, with its stream type (0 MJPG, 1 H264, 2 YUY2); -1
+// when none matches. Called with the module's mutex held.
+int matchRequest(const StreamModuleState& state, const RESOLUTION_LIST& request, int& streamType) {
+    int found = -1;
+    const int64_t requestPixels = int64_t(request.width) * int64_t(request.height);
+    for (const RESOLUTION_LIST& entry : state.formatList) {
+        if (int64_t(entry.width) * int64_t(entry.height) != requestPixels || entry.format != request.format) {
+            continue;
+        }
+        found = request.index;
+        if (entry.format == "MJPG") {
+            streamType = 0;
+        } else if (entry.format == "H264") {
+            streamType = 1;
+        } else if (entry.format == "YUY2") {
+            streamType = 2;
+        } else {
+            debugLog("unsupported type: %s\n", entry.format.c_str());
+        }
+    }
+    return found;
 }
 }  // namespace
 
@@ -102,24 +132,7 @@ int UvcStream::openAsRgbStream(const RESOLUTION_LIST& request) {
     int index = -1;
     {
         std::lock_guard<std::mutex> lock(state.mutex);
-        state.foundIndex = -1;
-        const int64_t requestPixels = int64_t(request.width) * int64_t(request.height);
-        for (const RESOLUTION_LIST& entry : state.formatList) {
-            if (int64_t(entry.width) * int64_t(entry.height) != requestPixels ||
-                entry.format != request.format) {
-                continue;
-            }
-            state.foundIndex = request.index;
-            if (entry.format == "MJPG") {
-                state.streamType = 0;
-            } else if (entry.format == "H264") {
-                state.streamType = 1;
-            } else if (entry.format == "YUY2") {
-                state.streamType = 2;
-            } else {
-                debugLog("unsupported type: %s\n", entry.format.c_str());
-            }
-        }
+        state.foundIndex = matchRequest(state, request, state.streamType);
         debugLog("openAsRgbStream founde index: %d, type: %d \n", state.foundIndex, state.streamType);
         index = state.foundIndex;
     }
@@ -132,6 +145,38 @@ int UvcStream::openAsRgbStream(const RESOLUTION_LIST& request) {
         runWorker(camera_, false);
     }
     return 0;
+}
+
+int UvcStream::openControls() {
+    StreamModuleState& state = moduleState();
+    bool idle = false;
+    if (!state.workerRunning.compare_exchange_strong(idle, true)) {
+        return 0;
+    }
+    runWorker(camera_, true, true);
+    return 0;
+}
+
+int UvcStream::resumeStream(const RESOLUTION_LIST& request) {
+    StreamModuleState& state = moduleState();
+    int index = -1;
+    int streamType = 0;
+    if (!request.format.empty()) {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        index = matchRequest(state, request, state.streamType);
+        if (index == -1) {
+            return -1;
+        }
+        state.foundIndex = index;
+        streamType = state.streamType;
+    }
+    bool idle = false;
+    if (!state.workerRunning.compare_exchange_strong(idle, true)) {
+        return -1;
+    }
+    return runOnWorker([this, index, streamType] {
+        return index == -1 ? camera_.openStream() : camera_.openStream(index, streamType == 0 ? 1 : 0);
+    });
 }
 
 int UvcStream::isOpen() {

@@ -44,6 +44,14 @@ public:
     // Opens the format of formatList whose pixel count and format text match the
     // request: 0 when a worker ran, -1 (no worker, no callback) when nothing matched.
     int openAsRgbStream(const RESOLUTION_LIST& request);
+    // The command line's open: the format list and the device's controls, no stream.
+    // Reports through the callback as openAsRgbStream does (the slot, or a negative code).
+    int openControls();
+    // Opens the stream of a camera whose controls are open (after an open that found the
+    // stream held by another application): the format of that open (request empty) or
+    // request. Runs on a worker as an open does and answers the slot, or a negative code
+    // (camera().lastOutcome() says why); no callback.
+    int resumeStream(const RESOLUTION_LIST& request);
     int isOpen() override;
     int newFrameCount() override;
     int getFrame(uint8_t** data) override;

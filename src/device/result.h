@@ -26,6 +26,9 @@ constexpr HResult kGenFailure = int32_t(0x8007001Fu);      // ERROR_GEN_FAILURE 
 constexpr HResult kMoreData = int32_t(0x800700EAu);        // ERROR_MORE_DATA (buffer too small)
 constexpr HResult kSetNotFound = int32_t(0x80070492u);     // ERROR_SET_NOT_FOUND
 constexpr HResult kWrongState = int32_t(0x80040227u);      // VFW_E_WRONG_STATE
+// Two outcomes of opening a camera that is there but not ours to stream or open:
+constexpr HResult kInUse = int32_t(0x80070020u);         // the stream is held by another application
+constexpr HResult kAccessDenied = int32_t(0x80070005u);  // the user may not open the device
 
 inline bool succeeded(HResult hr) {
     return hr >= 0;

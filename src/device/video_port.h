@@ -29,6 +29,12 @@ struct MediaFormat {
     bool videoInfo = true;        // the format block is a plain video-info header
 };
 
+// A process of the system, as the log and the window name it.
+struct ProcessRef {
+    std::string name;
+    int pid = 0;
+};
+
 // A capture filter: the bound video input device.
 class CaptureDevice {
 public:
@@ -55,6 +61,13 @@ public:
 
     // The standard controls of this device; null when it offers none.
     virtual ControlPort* controls() = 0;
+
+    // The other processes that have the device open, when its stream is held by another
+    // application (kInUse); kNotImplemented when the backend cannot tell.
+    virtual HResult streamHolders(std::vector<ProcessRef>& holders) {
+        holders.clear();
+        return kNotImplemented;
+    }
 };
 
 // A video input device as the system lists it.

@@ -6,19 +6,18 @@
 
 namespace {
 ControlReading readStandard(const ControlAccess& access, UvcCamera& camera) {
+    // One call on the device: the range is the one the open read.
     ControlReading reading;
+    double value = 0.0;
+    int automatic = 0;
+    ControlLimits limits;
+    reading.ok = ewc_readValue(camera.openNum(), access.property, value, automatic, limits) == 0;
     if (access.automaticFlag) {
-        int automatic = 0;
-        reading.ok = ewc_propfunc(kPropGetValue, camera.openNum(), access.property, nullptr, &automatic) == 0;
         reading.value = automatic != 0 ? 1 : 0;
         reading.min = access.min;
         reading.max = access.max;
         return reading;
     }
-    double value = 0.0;
-    ControlLimits limits;
-    reading.ok = ewc_propfunc(kPropGetValue, camera.openNum(), access.property, &value, nullptr) == 0 &&
-                 camera.getRange(access.property, limits) == 0;
     reading.value = static_cast<int>(value);
     reading.min = limits.min;
     reading.max = limits.max;

@@ -87,8 +87,8 @@ std::set<std::string> keysOf(const CameraProfile& profile) {
     return keys;
 }
 
-bool storeProfile(const QString& path, const CameraProfile& profile, const std::set<std::string>& changed,
-                  QString* error, const std::function<void()>& beforeCommit) {
+bool rewriteUnderLock(const QString& path, const TextChange& change, QString* error,
+                      const std::function<void()>& beforeCommit) {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return failWith(error, path, QStringLiteral("cannot create its folder"));
@@ -100,16 +100,24 @@ bool storeProfile(const QString& path, const CameraProfile& profile, const std::
                         lock.error() == QLockFile::LockFailedError
                             ? QStringLiteral("another program held its lock file too long")
                             : QStringLiteral("cannot create its lock file"));
+    QByteArray existing;
+    const bool exists = QFileInfo::exists(path);
+    if (exists && !readSmallFile(path, &existing))
+        return failWith(error, path, QStringLiteral("cannot read it"));
     QByteArray text;
-    if (QFileInfo::exists(path)) {
-        QByteArray existing;
-        if (!readSmallFile(path, &existing))
-            return failWith(error, path, QStringLiteral("cannot read it"));
-        text = mergeProfileText(existing, profile, changed);
-    } else {
-        text = profileText(profile);
-    }
+    QString why;
+    if (!change(exists ? &existing : nullptr, &text, &why))
+        return failWith(error, path, why);
     return replaceFile(path, text, error, beforeCommit);
+}
+
+bool storeProfile(const QString& path, const CameraProfile& profile, const std::set<std::string>& changed,
+                  QString* error, const std::function<void()>& beforeCommit) {
+    const auto merge = [&](const QByteArray* existing, QByteArray* text, QString*) {
+        *text = existing != nullptr ? mergeProfileText(*existing, profile, changed) : profileText(profile);
+        return true;
+    };
+    return rewriteUnderLock(path, merge, error, beforeCommit);
 }
 
 QString exportRefusal(const QString& path) {

@@ -28,6 +28,13 @@ QString profilePathFor(const QString& serial);
 // old file (tests end the process there, as a crash would). error says what was not stored.
 bool storeProfile(const QString& path, const CameraProfile& profile, const std::set<std::string>& changed,
                   QString* error, const std::function<void()>& beforeCommit = {});
+// Rewrites the file at path under the profile's lock file, atomically: change gets the
+// file's text (null when there is none yet) and answers the new text, or false with why
+// to leave the file as it is. The folder is created. (Files kept beside the profile, such
+// as the camera's named framings, are written the same way.)
+using TextChange = std::function<bool(const QByteArray* existing, QByteArray* text, QString* why)>;
+bool rewriteUnderLock(const QString& path, const TextChange& change, QString* error,
+                      const std::function<void()>& beforeCommit = {});
 // The keys of a whole profile.
 std::set<std::string> keysOf(const CameraProfile& profile);
 

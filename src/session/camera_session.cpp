@@ -76,10 +76,14 @@ const char* stateName(SessionState state) {
     switch (state) {
         case State::Searching:
             return "searching";
+        case State::Denied:
+            return "denied";
         case State::Opening:
             return "opening";
         case State::Ready:
             return "ready";
+        case State::InUse:
+            return "in use";
         case State::Reopening:
             return "reopening";
         case State::Resetting:
@@ -116,7 +120,7 @@ CameraSession::CameraSession(Use use, const Timing& timing, QObject* parent)
     profileTimer_ = new QTimer(this);
     profileTimer_->setInterval(timing_.profileSaveIntervalMs);
     connect(profileTimer_, &QTimer::timeout, this, [this] {
-        if (state_ == State::Ready)
+        if (settingsOpen())
             profile_->storeChanges();
     });
 }
@@ -125,7 +129,7 @@ CameraSession::~CameraSession() {
     // The process normally ends with the session. One that goes earlier (tests build
     // several) must not leave the settings worker applying jobs to its stream's camera.
     stopTicks();
-    if (use_ == Use::Window && state_ == State::Ready)
+    if (use_ == Use::Window && settingsOpen())
         profile_->storeOnTheWayOut(stream_.camera());
     SettingTaskEngine& engine = SettingTaskEngine::instance();
     if (engine.camera() == &stream_.camera())
@@ -200,7 +204,11 @@ void CameraSession::teardown(const TeardownLog& log, int parts) {
 void CameraSession::tick() {
     if (quitRequested())
         return;  // the program is ending: no new connect, no watch
-    if (state_ == State::Searching || state_ == State::AwaitingReset) {
+    if (state_ == State::InUse) {
+        retryStream();  // a lost camera is looked for from the next tick on
+        return;
+    }
+    if (state_ == State::Searching || state_ == State::AwaitingReset || state_ == State::Denied) {
         debugLog("\n******connectStart*****: %d\n", stream_.isOpen());
         emit previewCleared();
         if (stream_.isOpen()) {
@@ -244,8 +252,12 @@ int CameraSession::open(const RESOLUTION_LIST& r) {
     }
     lastOpenResult_ = -1;
     // streamResult runs before this returns, unless the request matched no entry of the
-    // stream's list (or an open is running already).
-    const int ran = r.format.empty() ? stream_.openAsRgbStream() : stream_.openAsRgbStream(r);
+    // stream's list (or an open is running already). A command line never opens the
+    // stream: its commands need the controls and the extension unit only, so they also work
+    // while another application streams.
+    const int ran = use_ == Use::CommandLine ? stream_.openControls()
+                    : r.format.empty()       ? stream_.openAsRgbStream()
+                                             : stream_.openAsRgbStream(r);
     if (state_ == State::Opening)
         enter(from);
     return ran;
@@ -293,11 +305,26 @@ void CameraSession::streamResult(int result) {
         abandonConnectionForQuit();
         return;
     }
-    if (result < 0) {
+    const UvcCamera::Outcome outcome = stream_.camera().lastOutcome();
+    // The camera is there and its controls are open, but another application streams:
+    // the settings work without the picture.
+    // A format change's re-open (flowRunning_) ends as failed: the connect tick opens anew.
+    const bool inUse = result < 0 && state_ == State::Opening && !flowRunning_ &&
+                       outcome == UvcCamera::Outcome::StreamInUse && stream_.isOpen();
+    if (result < 0 && !inUse) {
         debugLog("\n*******open camera failed*******\n");
         // A restarting reset keeps watching for the camera's drop-off.
-        enter(state_ == State::Opening && openingFrom_ == State::AwaitingReset ? State::AwaitingReset
-                                                                               : State::Searching);
+        const bool resetWatch = state_ == State::Opening && openingFrom_ == State::AwaitingReset;
+        if (!resetWatch && outcome == UvcCamera::Outcome::Denied) {
+            if (openingFrom_ != State::Denied)
+                debugLog(
+                    "camera access denied: the user may not open the camera's device; on a desktop "
+                    "the seat's uaccess rule of udev gives the logged-in user access, otherwise add "
+                    "the user to the group video\n");
+            enter(State::Denied);
+            return;
+        }
+        enter(resetWatch ? State::AwaitingReset : State::Searching);
         return;
     }
 
@@ -340,8 +367,61 @@ void CameraSession::streamResult(int result) {
             if (profile_->applyStored(stream_.camera()))
                 emit valuesRead();  // the views show the profile's values
         }
+        if (inUse) {
+            enterInUse();
+            return;
+        }
         enter(State::Ready);
     }
+}
+
+bool CameraSession::settingsOpen() const {
+    return state_ == State::Ready || state_ == State::InUse;
+}
+
+std::string CameraSession::streamHolderText() const {
+    std::string text;
+    for (const device::ProcessRef& holder : holders_) {
+        if (!text.empty())
+            text += ", ";
+        text += holder.name + " (pid " + std::to_string(holder.pid) + ")";
+    }
+    return text;
+}
+
+void CameraSession::enterInUse() {
+    holders_ = stream_.camera().streamHolders();
+    const std::string holder = streamHolderText();
+    debugLog("camera in use by %s: settings only, the picture returns when it is free\n",
+             holder.empty() ? "another application" : holder.c_str());
+    enter(State::InUse);
+}
+
+void CameraSession::retryStream() {
+    const int opened = stream_.resumeStream(inUseFormat_);
+    if (opened >= 0) {
+        debugLog("camera free: the stream is open \n");
+        if (!inUseFormat_.format.empty()) {
+            // A format chosen while the stream was held.
+            const RESOLUTION_LIST chosen = inUseFormat_;
+            frameImage_.setFormat(chosen.width, chosen.height, kBytesPerPixel);
+            requestedFormat_ = chosen.format;
+            currentValues().resolution = chosen;
+            emit runningFormatShown(chosen);
+        }
+        inUseFormat_ = RESOLUTION_LIST();
+        holders_.clear();
+        enter(State::Ready);
+        return;
+    }
+    if (stream_.camera().lastOutcome() == UvcCamera::Outcome::StreamInUse || quitRequested())
+        return;  // still held: the next tick tries again
+    // The camera went away (or its stream cannot open at all): as a lost camera.
+    debugLog("\n******DeviceLost!! release all uvc camera***** %d\n", 0);
+    teardown({"DeviceLost", "DeviceLost"});
+    inUseFormat_ = RESOLUTION_LIST();
+    emit cameraWentAway();
+    enter(State::Searching);
 }
 
 void CameraSession::abandonConnectionForQuit() {
@@ -414,6 +494,15 @@ void CameraSession::changeFormat(const RESOLUTION_LIST& r) {
         emit runningFormatShown(running);
         return;
     }
+    if (state_ == State::InUse) {
+        // The stream is held by another application: the format is the one opened when it
+        // is free, tried at once and then by each connect tick.
+        logFormat("stream held, format kept for its open", r);
+        inUseFormat_ = r;
+        currentValues().resolution = r;
+        retryStream();
+        return;
+    }
     switchStreamFormat(r);
 }
 
@@ -483,6 +572,7 @@ void CameraSession::resetToFactory() {
 
     if (!appConfig().debug) {
         // The camera keeps its connection: a second of busy time, then the values again.
+        resetFrom_ = state_;
         QTimer::singleShot(timing_.resetCompletionMs, this, &CameraSession::completeReset);
         enter(State::Resetting);  // the views wait for the completion here
         return;
@@ -508,7 +598,8 @@ void CameraSession::completeReset() {
     sleepMs(timing_.resetSettleMs);
     const RESOLUTION_LIST running = currentValues().resolution;
     readValuesKeeping(running);
-    enter(State::Ready);
+    // Settings only while another application holds the stream.
+    enter(resetFrom_ == State::InUse ? State::InUse : State::Ready);
 }
 
 void CameraSession::watchResetReturn() {

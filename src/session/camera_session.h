@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/resolution_list.h"
 #include "capture/frame_image.h"
@@ -59,6 +60,11 @@ public:
     CameraSession& operator=(const CameraSession&) = delete;
 
     SessionState state() const { return state_; }
+    // The camera's settings are open: Ready, or InUse (the stream is another application's).
+    bool settingsOpen() const;
+    // Who holds the stream while InUse, as "name (pid N)", several separated by ", "; empty
+    // when the system does not tell.
+    std::string streamHolderText() const;
     const Timing& timing() const { return timing_; }
     // Replaces the plain sleep between extension-unit checks (the window keeps painting).
     void setPause(Pause pause) { pause_ = std::move(pause); }
@@ -151,6 +157,10 @@ private:
     void streamResult(int result);
     bool findExtensionUnit();
     void abandonConnectionForQuit();
+    // The camera's settings are open but its stream is another application's.
+    void enterInUse();
+    // The connect tick while InUse: the stream again; Ready when it opens.
+    void retryStream();
     void prepareDefaultFrameFormat();
 
     // The format and reset flows.
@@ -176,6 +186,12 @@ private:
     int lastOpenResult_ = -1;
     SessionState openingFrom_ = SessionState::Searching;
     bool extensionUnit_ = false;
+    // While InUse: who holds the stream, and the format to open when it is free (empty: the
+    // one of the first open).
+    std::vector<device::ProcessRef> holders_;
+    RESOLUTION_LIST inUseFormat_;
+    // The state a reset with the camera kept returns to.
+    SessionState resetFrom_ = SessionState::Ready;
     // A format change or a reset is running (a second one is refused meanwhile).
     bool flowRunning_ = false;
     // The format of the last format request the stream matched: its default opens use

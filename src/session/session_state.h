@@ -4,8 +4,10 @@
 
 enum class SessionState {
     Searching,              // no camera in use: each connect tick tries to open one
+    Denied,                 // the camera is there but the user may not open it: as Searching
     Opening,                // an open, its extension-unit checks and the first value read
     Ready,                  // the stream runs, the settings worker applies changes
+    InUse,                  // as Ready, but another application holds the stream: settings only
     Reopening,              // a stream format change re-opens the stream
     Resetting,              // a factory reset with the camera kept: the values come again
     AwaitingReset,          // a factory reset that restarts the camera: it is opened anew

@@ -67,10 +67,13 @@ void FirmwareUpdateDialogs::begin() {
         return;  // one update at a time
     active_ = true;
     enableControls_(false);
-    if (ask(tr("Firmware Update"),
-            tr("The firmware update will take a while and\n the device will reboot.\n Are you sure want to "
-               "update?"),
-            tr("Update Now"))) {
+    if (beforeUpdate_ && !beforeUpdate_()) {
+        debugLog("Cenceled \n");
+    } else if (ask(tr("Firmware Update"),
+                   tr("The firmware update will take a while and\n the device will reboot.\n Are you sure "
+                      "want to "
+                      "update?"),
+                   tr("Update Now"))) {
         chooseAndCheck();
     } else {
         debugLog("Cenceled \n");

@@ -43,6 +43,9 @@ public:
     void stop();
     // Replaces the file dialog (tests).
     void setFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+    // Asked before the update's own question; false ends the flow (the window asks while
+    // another application holds the camera's stream).
+    void setBeforeUpdate(std::function<bool()> ask) { beforeUpdate_ = std::move(ask); }
     // The progress dialog's "Cancel".
     void cancelTransfer();
 
@@ -72,6 +75,7 @@ private:
     BaseTab* page_;
     std::function<void(bool)> enableControls_;
     FileChooser fileChooser_;
+    std::function<bool()> beforeUpdate_;
     QObject context_;  // the connections and posted steps end with this view
     QPointer<QTimer> progressTimer_;
     QPointer<CustomProgressDialog> progressDialog_;

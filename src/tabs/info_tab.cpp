@@ -28,6 +28,10 @@ InfoTab::InfoTab(FirmwareUpdate& update, QWidget* parent)
 
     connect(form_.fwUpdateButton, &QPushButton::released, this, &InfoTab::fwUpdateBtnClicked);
     connect(form_.resetButton, &QPushButton::released, this, &InfoTab::resetBtnClicked);
+    connect(form_.diagnoseButton, &QPushButton::released, this, [this] {
+        debugLog("diagnoseButton released\n");
+        emit diagnosticBundleRequested();
+    });
     connect(form_.toolLicenseButton, &QPushButton::released, this, [this] {
         debugLog("toolLicenseButton released\n");
         openLicense(QStringLiteral("OPEN SOURCE SOFTWARE NOTICE (PC_TOOL)_LEGAL COMMENT.htm"),
@@ -110,6 +114,10 @@ void InfoTab::resetBtnClicked() {
             parentWidget(), tr("Reset Failed"),
             tr("The camera did not confirm the reset.\n Please check the settings and try again."));
     }
+}
+
+void InfoTab::setDiagnosticBundleBusy(bool busy) {
+    form_.diagnoseButton->setEnabled(!busy);
 }
 
 void InfoTab::openLicense(const QString& fileName, const QString& title) {

@@ -1,6 +1,7 @@
 #pragma once
 // The information page: the software and firmware versions, the serial number, the
-// firmware update, the reset to factory settings and the two licence notices.
+// firmware update, the reset to factory settings, the diagnostic bundle and the two
+// licence notices.
 //
 // The firmware update is a FirmwareUpdate the page is handed and does not own; the page
 // shows its steps as dialogs (firmware_update_dialogs.h). The window (or the camera
@@ -42,8 +43,13 @@ public:
     // Replaces the file dialog (tests).
     void setFileChooser(FileChooser chooser) { updateDialogs_.setFileChooser(std::move(chooser)); }
 
+    // While a diagnostic bundle is written its button waits.
+    void setDiagnosticBundleBusy(bool busy);
+
 signals:
     void resetAllSettings();
+    // The user asked for a diagnostic bundle; the window chooses the file and writes it.
+    void diagnosticBundleRequested();
 
 public slots:
     void fwUpdateBtnClicked();

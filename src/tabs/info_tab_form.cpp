@@ -15,7 +15,7 @@ namespace {
 constexpr int kFormWidth = 310;
 constexpr int kFormHeight = 650;
 constexpr int kContentWidth = 300;
-constexpr int kContentHeight = 760;
+constexpr int kContentHeight = 804;  // with the diagnostic bundle's button
 constexpr int kButtonHeight = 36;
 
 QLabel* addLabel(QWidget* parent, QLayout* layout, const char* name, int pointSize,
@@ -101,6 +101,7 @@ void InfoTabForm::setupUi(QWidget* page) {
     SNLabel_title = addLabel(device, device->layout(), "SNLabel_title", 12);
     SNLabel_content = addLabel(device, device->layout(), "SNLabel_content", 12);
     SNLabel_content->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    diagnoseButton = addButton(device, "diagnoseButton");
 
     QWidget* licenses = section("verticalWidget_license", LincenseTitle, "LincenseTitle");
     toolLicenseButton = addButton(licenses, "toolLicenseButton");
@@ -124,6 +125,9 @@ void InfoTabForm::retranslateUi(QWidget* page) {
     InfoTitle->setText(tr("Device Information"));
     SNLabel_title->setText(tr("Serial Number"));
     SNLabel_content->setText(tr("01234567890"));
+    diagnoseButton->setText(tr("Save Diagnostics"));
+    diagnoseButton->setAccessibleDescription(
+        tr("Saves the log, the versions and the camera's settings in one file for support"));
     LincenseTitle->setText(tr("Open Source Licenses"));
     toolLicenseButton->setText(tr("Software"));
     camLicenseButton->setText(tr("Camera"));

@@ -1,7 +1,8 @@
 #pragma once
 // The information page's widget tree: one scroll area with five titled sections
 // (software version, firmware version, reset, device information, licences). setupUi
-// creates the widgets with their object names; retranslateUi sets the texts (translation
+// creates the widgets with their object names (the device section also offers the
+// diagnostic bundle); retranslateUi sets the texts (translation
 // context "InfoTab").
 #include <QCoreApplication>
 
@@ -29,6 +30,7 @@ public:
     QLabel* InfoTitle = nullptr;
     QLabel* SNLabel_title = nullptr;
     QLabel* SNLabel_content = nullptr;
+    QPushButton* diagnoseButton = nullptr;
     QLabel* LincenseTitle = nullptr;
     QPushButton* toolLicenseButton = nullptr;
     QPushButton* camLicenseButton = nullptr;

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 
+#include "tabs/point_to_frame.h"
+
 namespace {
 // Cuts toward zero like a cast, but stays defined for any input: values beyond the int
 // range are held at its ends and a non-number gives 0.
@@ -22,8 +24,8 @@ int truncToInt(double v) {
 }
 
 // Pan and tilt at the rectangle's farthest position to the right and to the top.
-constexpr double kPanUnits = 20.0;
-constexpr double kTiltUnits = 15.0;
+constexpr double kPanUnits = framing::kPanUnits;
+constexpr double kTiltUnits = framing::kTiltUnits;
 }  // namespace
 
 RangeEptzController::RangeEptzController(QWidget* parent)

@@ -93,6 +93,23 @@ void SettingInterlocks::zoomReset() {
     sendChange(EPTZ_ZOOM, kNoZoom);
 }
 
+void SettingInterlocks::zoomTo(int value) {
+    if (currentValues().autoFrame.load() == 1 || value == ui.eptzSlider->value())
+        return;
+    ui.eptzSlider->setCurrentValue(value);
+    zoomChanged(value);
+}
+
+void SettingInterlocks::moveViewTo(int pan, int tilt) {
+    if (currentValues().autoFrame.load() == 1 || ui.eptzSlider->value() <= kNoZoom)
+        return;
+    ui.eptzController->calRectCenter(pan, tilt);
+    ui.eptzController->update();
+    debugLog("previewPanTilt %d, %d \n", pan, tilt);
+    sendChange(EWC_PAN, pan);
+    sendChange(EWC_TILT, tilt);
+}
+
 void SettingInterlocks::rectangleMoved(int pan, int tilt) {
     debugLog("\n********eptzPositionChanged, %d, %d ********\n", pan, tilt);
     sendChange(EWC_PAN, pan);

@@ -19,6 +19,12 @@ public:
     // Connects the form's interlocked controls; page is the connections' context.
     SettingInterlocks(QWidget* page, const SettingTabForm& form, SettingColumn& column);
 
+    // The preview's wheel and point to frame, taken as the user's own changes of the zoom
+    // slider and of the rectangle; nothing while Auto Zoom frames the picture, and the view
+    // moves only while zoomed in.
+    void zoomTo(int value);
+    void moveViewTo(int pan, int tilt);
+
 private:
     void zoomChanged(int value);
     void zoomReleased(int value);

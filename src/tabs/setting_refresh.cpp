@@ -20,14 +20,17 @@ int shown(ControlId id, const CurrentValues& values) {
 }
 }  // namespace
 
-void refreshSettingForm(const SettingTabForm& ui, SettingColumn& column, const CurrentValues& values) {
-    ui.scrollArea->verticalScrollBar()->setValue(0);
-
+void refreshDigitalView(const SettingTabForm& ui, const CurrentValues& values) {
     const int zoom = values.zoom.load();
     ui.eptzSlider->setCurrentValue(zoom);
     ui.eptzController->setZoomPercentage(zoom);
     ui.eptzController->calRectCenter(values.pan.load(), values.tilt.load());
     ui.ezptResetBtn->setEnabled(zoom != kNoZoom);
+}
+
+void refreshSettingForm(const SettingTabForm& ui, SettingColumn& column, const CurrentValues& values) {
+    ui.scrollArea->verticalScrollBar()->setValue(0);
+    refreshDigitalView(ui, values);
 
     const bool expAuto = values.expAuto.load() == 1;
     ui.exposureSwitch->setSwitchState(expAuto);

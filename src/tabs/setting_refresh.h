@@ -7,3 +7,5 @@ class SettingTabForm;
 struct CurrentValues;
 
 void refreshSettingForm(const SettingTabForm& ui, SettingColumn& column, const CurrentValues& values);
+// Only the digital zoom, its rectangle and Reset.
+void refreshDigitalView(const SettingTabForm& ui, const CurrentValues& values);

@@ -8,6 +8,7 @@
 #include "engine/control_table.h"
 #include "engine/current_values.h"
 #include "tabs/control_binding.h"
+#include "tabs/range_eptz_controller.h"
 #include "tabs/setting_column.h"
 #include "tabs/setting_interlocks.h"
 #include "tabs/setting_refresh.h"
@@ -36,6 +37,26 @@ QSize SettingTab::maxScrollAreaSize() {
 
 void SettingTab::updateFromState() {
     refreshSettingForm(ui, *column_, currentValues());
+}
+
+int SettingTab::digitalZoom() const {
+    return ui.eptzSlider->value();
+}
+
+framing::PanTilt SettingTab::viewPanTilt() const {
+    return {static_cast<int>(ui.eptzController->getPan()), static_cast<int>(ui.eptzController->getTilt())};
+}
+
+void SettingTab::zoomTo(int percent) {
+    interlocks_->zoomTo(percent);
+}
+
+void SettingTab::moveViewTo(framing::PanTilt view) {
+    interlocks_->moveViewTo(view.pan, view.tilt);
+}
+
+void SettingTab::showDigitalView() {
+    refreshDigitalView(ui, currentValues());
 }
 
 void SettingTab::scaleForDpi() {

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "tabs/base_tab.h"
+#include "tabs/point_to_frame.h"
 #include "tabs/setting_tab_ui.h"
 
 class SettingColumn;
@@ -30,6 +31,15 @@ public:
 
     void updateFromState() override;
     void scaleForDpi() override;
+
+    // The digital view as the page shows it, and the preview's ways to change it (as the
+    // zoom slider and the rectangle would: preview_framing.h).
+    int digitalZoom() const;
+    framing::PanTilt viewPanTilt() const;
+    void zoomTo(int percent);
+    void moveViewTo(framing::PanTilt view);
+    // Shows the zoom, pan and tilt CurrentValues holds, sending nothing.
+    void showDigitalView();
 
     // The widget tree, for tests.
     const SettingTabForm& form() const { return ui; }

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <utility>
 
+#include "tabs/framing_row.h"
 #include "tabs/range_eptz_controller.h"
 #include "widgets/custom_mode_switcher.h"
 #include "widgets/custom_slider.h"
@@ -33,8 +34,9 @@ constexpr int kSeparatorHeight = 21;
 constexpr int kControllerRowHeight = 161;
 constexpr int kResetRowHeight = 50;
 constexpr int kModeRowHeight = 55;
+constexpr int kFramingRowHeight = 60;
 constexpr int kContentsWidth = 311;
-constexpr int kContentsHeight = 2104;
+constexpr int kContentsHeight = 2104 + kFramingRowHeight;
 // The scroll area's contents are one pixel wider than the page and the scroll bar lies
 // over them: rows keep clear of the right edge.
 constexpr int kRowRightMargin = 20;
@@ -229,6 +231,9 @@ void SettingTabForm::setupUi(QWidget* page) {
     ezptResetBtn->setStyleSheet(QLatin1String(kResetButtonStyle));
     ezptResetBtn->setEnabled(false);
     layout->addWidget(ezptResetBtn, 0, Qt::AlignHCenter | Qt::AlignVCenter);
+    QWidget* framingRowWidget = build.row("framingWidget", kFramingRowHeight, &layout, 10);
+    framingRow = new FramingRow(framingRowWidget);
+    layout->addWidget(framingRow);
     build.separator("line_1");
 
     ExposureTitle = build.title("ExposureTitleWidget", "ExposureTitle", nullptr, &exposureSwitch, nullptr,
@@ -314,6 +319,7 @@ void SettingTabForm::retranslateUi(QWidget* page) {
     sensitivityLabel->setText(tr("Sensitivity"));
     zoomLevelLabel->setText(tr("Zoom Level"));
     TASTitle->setText(tr("Tracking Active Speakers"));
+    framingRow->retranslateUi();
     nameControls();
 }
 

@@ -5,8 +5,9 @@
 //
 //   SettingTab
 //   └ scrollArea
-//     └ scrollAreaWidgetContents (311 x 2104 as built)   one column of sections:
-//       ePTZ             eptzWidget / eptzWidget_2 (Digital Zoom), eptzController, ezptResetBtn
+//     └ scrollAreaWidgetContents (311 x 2164 as built)   one column of sections:
+//       ePTZ             eptzWidget / eptzWidget_2 (Digital Zoom), eptzController, ezptResetBtn,
+//                        framingRow (named framings)
 //       Exposure         exposureSwitch; gainWidget / _2, expWidget / _2
 //       White Balance    wbSwitch; wbWidget / _2
 //       Image Adjustment brightness, contrast, hue, saturation, sharpness, gammaWidget / _2;
@@ -21,6 +22,7 @@
 
 class CustomModeSwitcher;
 class CustomSlider;
+class FramingRow;
 class HoverHintBtn;
 class QLabel;
 class QPushButton;
@@ -46,6 +48,7 @@ public:
     CustomSlider* eptzSlider = nullptr;
     RangeEptzController* eptzController = nullptr;
     QPushButton* ezptResetBtn = nullptr;
+    FramingRow* framingRow = nullptr;
 
     QLabel* ExposureTitle = nullptr;
     SwitchButton* exposureSwitch = nullptr;

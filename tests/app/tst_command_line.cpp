@@ -166,6 +166,18 @@ private slots:
             kExitUpdateFailed, "reported a failure");
         row("device unknown", {"--get", "hdr", "--device=7"}, "duplicate", kExitNoCamera,
             "no Lumora X8 matches --device=7");
+        // Named framings (tests/app/tst_framings.cpp runs them through).
+        row("preset unknown", {"--preset", "nonesuch"}, "", kExitBadArgument, "no preset named 'nonesuch'");
+        row("preset without a name", {"--save-preset", " "}, "", kExitBadArgument, "a preset needs a name");
+        row("presets listed", {"--list-presets", "--json"}, "", kExitDone, "\"presets\": \\[\\s*\\]");
+        // Another application streams: every command works on the controls and the unit.
+        row("get during a call", {"--get", "hdr", "brightness"}, "in-use", kExitDone,
+            "^hdr +0 .*\nbrightness +100 ");
+        row("set during a call", {"--set", "brightness=150", "auto-zoom=1"}, "in-use", kExitDone,
+            "brightness +150 .*\nauto-zoom +1 ");
+        row("update during a call", {"--firmware-update", images + "newer.bin"}, "in-use; reboot=300ms",
+            kExitDone, "firmware updated to 1.3.0");
+        row("no permission", {"--get"}, "denied", kExitDenied, "no permission .*uaccess.*group video");
     }
 
     void exitCodesAndMessages() {

@@ -11,6 +11,8 @@
 #include "engine/control_id.h"
 #include "firmware/firmware_update.h"
 #include "firmware/fw_test_images.h"
+#include "tabs/info_tab.h"
+#include "tabs/tst_setting_tab_drive.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/darken_effect.h"
 
@@ -152,6 +154,58 @@ private slots:
         rig.window->connectCamera();
         QVERIFY(!progress.isVisible());  // the state and its lines: tests/session
         QVERIFY(isCovered(*rig.window) && rig.window->overlay()->textLabel()->isVisible());
+    }
+
+    // Another application streams: the pages work, the preview names it, and what would
+    // take the stream asks first; the picture comes back when the camera is free.
+    void settingsOnlyWhileAnotherApplicationStreams() {
+        Rig rig;
+        rig.camera->holdStream("video-call", 4242);
+        rig.window->connectCamera();
+        QCOMPARE(rig.window->session().state(), SessionState::InUse);
+        QVERIFY(!isCovered(*rig.window) && !isDarkened(*rig.window));
+        QVERIFY(rig.window->inUseNote()->isVisible());
+        QVERIFY(rig.window->inUseNote()->text().startsWith(QStringLiteral("video-call (pid 4242) is using")));
+
+        QTimer cancel;  // each question is answered "Cancel"
+        connect(&cancel, &QTimer::timeout, [] {
+            if (setting_drive::openDialog())
+                setting_drive::answer("leftBtn");
+        });
+        cancel.start(5);
+        const RESOLUTION_LIST before = currentValues().resolution;
+        RESOLUTION_LIST other = before;
+        other.width = 1280;
+        other.height = 720;
+        rig.window->channgeResolution(other);
+        rig.window->infoPage()->updateDialogs().begin();
+        cancel.stop();
+        QCOMPARE(rig.log->count("stream held by another application: cancelled \n"), 2);
+        QCOMPARE(currentValues().resolution.width, before.width);
+        QVERIFY(!rig.window->infoPage()->updateDialogs().isActive());
+
+        rig.camera->releaseStream();
+        rig.window->connectCamera();
+        QVERIFY(isReady(*rig.window));
+        QVERIFY(!rig.window->inUseNote()->isVisible());
+        QVERIFY(tickUntil(*rig.window, [&] { return !shownPicture(*rig.window).isNull(); }));
+    }
+
+    // A camera the user may not open: the cover says so and how to mend it, until it opens.
+    void deniedCameraCoverNamesTheFix() {
+        Rig rig;
+        rig.camera->setAccessDenied(true);
+        rig.window->connectCamera();
+        QCOMPARE(rig.window->session().state(), SessionState::Denied);
+        QVERIFY(isCovered(*rig.window) && rig.window->overlay()->textLabel()->isVisible());
+        const QString text = rig.window->overlay()->textLabel()->text();
+        QVERIFY(text.contains(QStringLiteral("uaccess")) && text.contains(QStringLiteral("\"video\"")));
+        rig.camera->setAccessDenied(false);
+        QVERIFY(rig.connect());
+        QVERIFY(!isCovered(*rig.window));
+        rig.camera->unplug();
+        QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
+        QCOMPARE(rig.window->overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
     }
 };
 

@@ -2,11 +2,11 @@
 // connection shows the camera's values without sending anything back, the Auto Zoom
 // interlock reaching the camera, and the tab strip.
 #define QTEST_QPA_MOUSE_HANDLING
+#include <QComboBox>
 #include <QtTest>
 #include <mutex>
 
 #include "engine/control_id.h"
-#include "tabs/range_eptz_controller.h"
 #include "tabs/tst_setting_tab_drive.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/custom_mode_switcher.h"
@@ -209,55 +209,6 @@ private slots:
         auto* chosen = rig.window->findChild<TabButton*>(last);
         QVERIFY(chosen->isChecked());
         QCOMPARE(ui.tabWidget->currentIndex(), buttons.indexOf(chosen));
-    }
-
-    // Tab goes through every control that shows, in reading order, and comes round to the
-    // side strip (no trap); Shift+Tab goes the same way back.
-    void tabReachesEveryControlInReadingOrder() {
-        Rig rig;
-        QVERIFY(rig.connect());
-        QApplication::setActiveWindow(rig.window.get());
-        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
-        const MainWindowForm& ui = rig.window->form();
-        QList<QWidget*> expected{ui.hideBtn, ui.settingBtn};
-        QList<QWidget*> onPage;
-        for (QWidget* w : rig.window->settingPage()->findChildren<QWidget*>()) {
-            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<CustomSlider*>(w) ||
-                                 qobject_cast<RangeEptzController*>(w);
-            // Tab enters a group of choices at the chosen one only (the arrow keys choose).
-            auto* choice = qobject_cast<QAbstractButton*>(w);
-            const bool unchosen = choice != nullptr && choice->autoExclusive() && !choice->isChecked();
-            if (control && w->isVisible() && w->isEnabled() && !unchosen)
-                onPage.append(w);
-        }
-        const auto top = [&rig](QWidget* w) { return w->mapTo(rig.window->settingPage(), QPoint(0, 0)); };
-        std::stable_sort(onPage.begin(), onPage.end(), [&](QWidget* a, QWidget* b) {
-            return top(a).y() < top(b).y() || (top(a).y() == top(b).y() && top(a).x() < top(b).x());
-        });
-        expected += onPage;
-        QVERIFY(onPage.size() >= 14);
-
-        ui.hideBtn->setFocus();
-        QList<QWidget*> forward{QApplication::focusWidget()};
-        for (int i = 1; i < expected.size() + 1; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            forward.append(QApplication::focusWidget());
-        }
-        const auto names = [](const QList<QWidget*>& list) {
-            QStringList out;
-            for (QWidget* w : list)
-                out << (w != nullptr ? w->objectName() : QStringLiteral("-"));
-            return out;
-        };
-        QCOMPARE(names(forward.mid(0, expected.size())), names(expected));
-        QCOMPARE(forward.last(), ui.hideBtn);  // round again: nothing holds the keyboard
-
-        QList<QWidget*> backward;
-        for (int i = 0; i < expected.size(); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-            backward.prepend(QApplication::focusWidget());
-        }
-        QCOMPARE(names(backward), names(expected));
     }
 
     void tabStripSwitchesAndHidesPages() {

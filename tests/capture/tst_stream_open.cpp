@@ -227,21 +227,14 @@ private slots:
         QCOMPARE(log.count("EWC_Close: 1 \n"), 1);
     }
 
-    void deviceLossIsReportedOnce() {
+    // The loss is logged with its event code (that it ends the connection, once:
+    // tst_camera_session and tst_device_conformance).
+    void deviceLossIsLogged() {
         stream->openAsRgbStream();
-        QCOMPARE(stream->getEvent(), 0);
         LogCapture log;
         sim->unplug();
-        int lost = 0;
-        for (int i = 0; i < 200 && lost == 0; ++i) {
-            lost = stream->getEvent();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        QCOMPARE(lost, 1);
+        QVERIFY(QTest::qWaitFor([this] { return stream->getEvent() == 1; }, 1000));
         QVERIFY(log.contains("EWC_GetEvent: evCode(31) param1("));
-        QCOMPARE(stream->getEvent(), 0);
-        QCOMPARE(stream->release(), 0);
-        QCOMPARE(stream->isOpen(), 0);
     }
 
     // The open fails without falling back to another format, and the log says once per

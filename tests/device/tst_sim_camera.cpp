@@ -269,13 +269,19 @@ private slots:
         std::string error;
         QVERIFY(sim::parseSimScript(
             " unplugged; plug@5s;unplug@30.5s ; plug@350ms; reboot=2000ms; reset-absence=1.5s;"
-            "xu-from=20; fps=0; latency=1000us; status=15; flash-fails; no-webcam; duplicate; no-frames",
+            "xu-from=20; fps=0; latency=1000us; status=15; flash-fails; no-webcam; duplicate; no-frames;"
+            "in-use; in-use@5s; free@10s; denied",
             s, error));
-        QVERIFY(!s.options.pluggedAtStart);
-        QCOMPARE(s.events.size(), size_t(3));
-        QCOMPARE((std::vector<int>{s.events[0].atMs, s.events[1].atMs, s.events[2].atMs}),
-                 (std::vector<int>{5000, 30500, 350}));
-        QVERIFY(s.events[0].plug && !s.events[1].plug && s.events[2].plug);
+        QVERIFY(!s.options.pluggedAtStart && s.inUseAtStart && s.accessDenied);
+        using Event = sim::SimScript::Event;
+        std::vector<std::pair<int, Event::Kind>> events;
+        for (const Event& e : s.events)
+            events.emplace_back(e.atMs, e.kind);
+        QCOMPARE(events, (std::vector<std::pair<int, Event::Kind>>{{5000, Event::Plug},
+                                                                   {30500, Event::Unplug},
+                                                                   {350, Event::Plug},
+                                                                   {5000, Event::InUse},
+                                                                   {10000, Event::Free}}));
         QCOMPARE((std::vector<int>{s.options.rebootAbsenceMs, s.options.resetAbsenceMs,
                                    s.options.controlLatencyUs, s.xuFromActivation, s.forcedStatus}),
                  (std::vector<int>{2000, 1500, 1000, 20, 15}));
@@ -283,9 +289,9 @@ private slots:
         QVERIFY(s.flashFails && !s.options.listOtherDevice && s.options.duplicateCamera &&
                 s.neverDeliverFrames);
         // What it does not know fails, after a good item; the error names the item.
-        for (const char* item :
-             {"explode", "plug@soon", "plug@5h", "jump@5s", "colour=red", "reboot=-5ms", "plug@1e12s",
-              "xu-from=99999999999", "fps=2x", "xu-from=-3", "status=-1", "status=256"}) {
+        for (const char* item : {"explode", "plug@soon", "plug@5h", "jump@5s", "colour=red", "reboot=-5ms",
+                                 "plug@1e12s", "xu-from=99999999999", "fps=2x", "xu-from=-3", "status=-1",
+                                 "status=256", "free", "denied@5s"}) {
             QVERIFY2(!sim::parseSimScript(std::string("unplugged; ") + item, s, error), item);
             QCOMPARE(error, "cannot read \"" + std::string(item) + "\"");
         }

@@ -20,6 +20,7 @@ extern "C" {
 #include "device/v4l2/control_map.h"
 #include "device/v4l2/format_catalog.h"
 #include "device/v4l2/frame_converter.h"
+#include "device/v4l2/node_holders.h"
 #include "tst_v4l2_helpers.h"
 
 using namespace device;
@@ -721,6 +722,36 @@ private slots:
         }
         qInfo("pulled the plug at %d different moments", sweeps - 1);
         QVERIFY(sweeps > 60);  // the run makes that many calls: every one was a pull point
+    }
+
+    // Another application streams: the driver refuses the stream with EBUSY, which is told
+    // apart from other failures; who holds the node is read from /proc (a folder laid out
+    // alike here: a node whose name only starts the same and this process do not count).
+    void streamHeldByAnotherApplication() {
+        for (unsigned long request : {VIDIOC_S_FMT, VIDIOC_REQBUFS, VIDIOC_STREAMON}) {
+            Stream s;
+            s.fake->failNextIoctl(request, EBUSY);
+            QCOMPARE(s.start(kSubtypeMJPG, 1920, 1080, kSubtypeNull), kInUse);
+        }
+        QTemporaryDir proc;
+        const auto process = [&](const char* pid, const char* comm, const char* node) {
+            const QString dir = proc.filePath(pid);
+            QVERIFY(QDir().mkpath(dir + "/fd"));
+            QFile name(dir + "/comm");
+            QVERIFY(name.open(QIODevice::WriteOnly));
+            name.write(comm);
+            name.close();
+            QVERIFY(::symlink(node, (dir + "/fd/7").toLocal8Bit().constData()) == 0);
+        };
+        process("4242", "video-call\n", "/dev/video3");
+        process("77", "other\n", "/dev/video30");
+        process("99", "this\n", "/dev/video3");
+        process("12", "browser\n", "/dev/video3");
+        QVERIFY(QDir().mkpath(proc.filePath("self/fd")));
+        const auto holders = nodeHolders(proc.path().toStdString(), "/dev/video3", 99);
+        QCOMPARE(int(holders.size()), 2);
+        QVERIFY(holders[0].name == "browser" && holders[0].pid == 12);
+        QVERIFY(holders[1].name == "video-call" && holders[1].pid == 4242);
     }
 };
 

@@ -10,7 +10,9 @@
 
 #include "base/app_config.h"
 #include "base/quit_request.h"
+#include "capture/capture_slots.h"
 #include "device/sim/sim_camera.h"
+#include "engine/control_id.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
 #include "session/camera_session.h"
@@ -131,6 +133,15 @@ const auto awaitingStart = [](Rig& r) {
     r.session->firmwareImageSent();
     r.path.clear();
 };
+// Another application holds the stream: the session takes the settings only.
+const char* const kInUseLine =
+    "camera in use by video-call (pid 4242): settings only, the picture returns when it is free\n";
+const auto hold = [](Rig& r) { r.camera->holdStream("video-call", 4242); };
+const auto inUse = [](Rig& r) {
+    hold(r);
+    r.session->tick();
+    QCOMPARE(r.state(), State::InUse);
+};
 const auto debugReset = [](Rig& r) {
     r.ready();
     appConfig().debug = true;
@@ -213,9 +224,127 @@ const std::vector<Row>& rows() {
          CameraSession::Use::CommandLine,
          nothing,
          State::Searching,
-         [](Rig& r) { QCOMPARE(r.session->openOnce(), 0); },
+         [](Rig& r) {
+             hold(r);  // its commands never need the stream
+             QCOMPARE(r.session->openOnce(), 0);
+             QCOMPARE(r.camera->runningStreams(), 0);
+         },
          State::Ready,
          {State::Opening, State::Ready},
+         {}},
+        {"stream held from the start: settings only",
+         {},
+         1,
+         W,
+         hold,
+         State::Searching,
+         [](Rig& r) {
+             r.session->tick();
+             QCOMPARE(r.camera->runningStreams(), 0);
+             QVERIFY(UVCXUManager::instance().isCommandEnabled());
+         },
+         State::InUse,
+         {State::Opening, State::InUse},
+         {"getDefaultValue\n", kInUseLine}},
+        {"stream held, then free: the picture returns",
+         {},
+         1,
+         W,
+         inUse,
+         State::InUse,
+         [](Rig& r) {
+             r.session->tick();  // still held
+             QCOMPARE(r.state(), State::InUse);
+             r.camera->releaseStream();
+             r.session->tick();
+             QCOMPARE(r.camera->runningStreams(), 1);
+             QTRY_VERIFY(r.session->stream().newFrameCount() > 0);
+         },
+         State::Ready,
+         {State::Ready},
+         {"camera free: the stream is open \n"}},
+        {"stream taken while the format changes",
+         {},
+         1,
+         W,
+         ready,
+         State::Ready,
+         [](Rig& r) {
+             hold(r);
+             r.session->changeFormat(entry(1280, 720, "MJPG"));
+             r.session->tick();  // releases
+             r.session->tick();
+         },
+         State::InUse,
+         {},
+         {kInUseLine}},
+        {"format chosen while held: opened when free",
+         {},
+         1,
+         W,
+         inUse,
+         State::InUse,
+         [](Rig& r) {
+             r.session->changeFormat(entry(1280, 720, "MJPG"));
+             QCOMPARE(r.state(), State::InUse);
+             r.camera->releaseStream();
+             r.session->tick();
+             QCOMPARE(currentValues().resolution.width, 1280);
+             QTRY_VERIFY(r.session->stream().newFrameCount() > 0);
+             QCOMPARE(ewc_slot(r.session->stream().camera().openNum()).width, 1280);
+         },
+         State::Ready,
+         {State::Ready},
+         {}},
+        {"settings and a reset while held",
+         {},
+         1,
+         W,
+         inUse,
+         State::InUse,
+         [](Rig& r) {
+             SettingTaskEngine& engine = SettingTaskEngine::instance();
+             engine.addJob(ADJ_BRIGHTNESS, 150);
+             engine.addJob(HDR, 1);
+             QVERIFY(engine.waitUntilIdle(std::chrono::seconds(5)));
+             QCOMPARE(r.camera->control(device::ControlGroup::VideoProcAmp, device::kProcBrightness).value,
+                      150L);
+             QCOMPARE(int(r.camera->xuControls().hdr), 1);
+             r.session->resetToFactory();  // the camera kept: settings only again afterwards
+             QCOMPARE(r.state(), State::Resetting);
+             QTRY_COMPARE(r.state(), State::InUse);
+         },
+         State::InUse,
+         {},
+         {}},
+        {"unplugged while held",
+         {},
+         1,
+         W,
+         inUse,
+         State::InUse,
+         [](Rig& r) {
+             r.camera->unplug();
+             r.session->tick();
+         },
+         State::Searching,
+         {State::Searching},
+         {"\n******DeviceLost!! release all uvc camera***** 0\n", "deleteCamera DeviceLost\n"}},
+        {"no permission: said once, tried each tick",
+         {},
+         1,
+         W,
+         [](Rig& r) { r.camera->setAccessDenied(true); },
+         State::Searching,
+         [](Rig& r) {
+             r.session->tick();
+             r.session->tick();
+             QCOMPARE(r.log.startingWith("camera access denied").size(), size_t(1));
+             r.camera->setAccessDenied(false);
+             r.session->tick();
+         },
+         State::Ready,
+         {State::Opening, State::Denied, State::Opening, State::Denied, State::Opening, State::Ready},
          {}},
         {"unplugged while ready",
          {},
@@ -444,7 +573,7 @@ private slots:
         for (const char* line : r.lines)
             QVERIFY2(rig.log.count(line) >= 1, line);
         // Whatever the state, the worker runs exactly while the session can take settings.
-        const bool working = rig.state() == State::Ready;
+        const bool working = rig.session->settingsOpen();
         QCOMPARE(SettingTaskEngine::instance().camera() != nullptr, working);
     }
 };

@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(QApplication::topLevelWidgets().size(), topLevels);
     }
 
-    // It reports its list opening and closing, and centres its items and its own text.
+    // It reports its list opening and closing, and centres its items.
     void comboBoxReportsItsListAndCentresItems() {
         CenterComboBox combo;
         combo.addItems({QStringLiteral("1920x1080(30p)"), QStringLiteral("1280x720(30p)")});
@@ -153,26 +153,6 @@ private slots:
         combo.hidePopup();
         QCOMPARE(showing.count(), 2);
         QCOMPARE(showing.at(1).at(0).toBool(), false);
-
-        CenterComboBox drawn;
-        drawn.setStyleSheet(QStringLiteral("QComboBox { background: black; color: white; border: none; }"));
-        drawn.addItem(QStringLiteral("MMMM"));
-        drawn.resize(300, 40);
-        const QImage image = drawn.grab().toImage();
-        int left = image.width();
-        int right = -1;
-        // The drop-down arrow sits at the right end; look left of it.
-        for (int x = 0; x < image.width() - 40; ++x) {
-            for (int y = 0; y < image.height(); ++y) {
-                if (qGray(image.pixel(x, y)) > 128) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-            }
-        }
-        QVERIFY(right > left);
-        // The text is centred in the whole width, not left-aligned beside the arrow.
-        QVERIFY(qAbs((left + right) / 2 - 150) < 12);
     }
 
     void titleBarTogglesFullScreen() {

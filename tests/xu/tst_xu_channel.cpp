@@ -211,15 +211,10 @@ private slots:
         QCOMPARE(log.text(),
                  std::string("sendRequest: A \nsendRequest: B \nNode ID: 2 wValue: 14 Flag: 268435457 "
                              "wLength: 1\nsendRequest: C \n"));
-        const auto received = fakePort->requests();
-        QCOMPARE(received.size(), size_t(1));
-        const device::KsNodeProperty& p = received[0].property;
-        QCOMPARE(std::memcmp(&p.set, "AB_USER_MODE\0\0\0\0", 16), 0);
-        QCOMPARE(p.id, 14u);
-        QCOMPARE(p.flags, 0x10000001u);
-        QCOMPARE(p.nodeId, 2u);
-        QCOMPARE(p.reserved, 0u);
-        QCOMPARE(received[0].length, 1u);
+        // The rest of the record (property set, selector, flags, length) is checked by the
+        // simulated camera in every case of tst_xu_commands.
+        QCOMPARE(fakePort->requests().size(), size_t(1));
+        QCOMPARE(fakePort->requests()[0].property.nodeId, 2u);
 
         // A request naming a node explicitly keeps it.
         XURequest explicitNode = makeXURequest(1, XU_SET, 1, &value);

@@ -81,64 +81,43 @@ private slots:
         QCOMPARE(xu().getAutoSensitive(), -1);
     }
 
+    // The lines each command writes around its request (the channel's own: tst_xu_channel).
     void logLines() {
-        LogCapture log;
-        xu().getHdr();
-        // The lines up to the request; the channel's own: tst_xu_channel.
-        QCOMPARE(log.writes().at(0), std::string("Data 0, 0 \n"));
-        QCOMPARE(log.writes().at(1), std::string("sendRequestDirectly: 1 \n"));
-        log.clear();
-        xu().resetToDefault();
-        QCOMPARE(log.writes().at(0), std::string("Data 1, 1 \n"));
-        QVERIFY(log.contains(" wValue: 5 Flag: 268435458 wLength: 1\n"));
-        log.clear();
-        xu().setUpdateMode(1, 1048576);
-        QVERIFY(log.text().rfind("setUpdateMode 1, 1048576, 4 \n1 0 0 10 0\n0x01 \n0x00 0x00 0x10 0x00 "
-                                 "sendRequestDirectly: 1 \n",
-                                 0) == 0);
-        xu().startReadPartialFile(10485760);
-        xu().startReadHeader();
-        xu().setFwUpdateStart(1);
-        QVERIFY(log.contains("startReadPartialFile\nData 0, 10485760 \nsendRequestDirectly: 1 \n"));
-        QVERIFY(log.contains("startReadHeader\nData 1, 1 \nsendRequestDirectly: 1 \n"));
-        QVERIFY(log.contains("setFwUpdateStart 1\nData 1, 1 \nsendRequestDirectly: 1 \n"));
-
-        log.clear();
-        uint8_t header[4] = {0xde, 0xad, 0xbe, 0xef};
-        xu().getHeaderVersion(header);
-        QVERIFY(log.text().rfind("getHeaderVersion\nde ad be ef\nsendRequestDirectly: 1 \n", 0) == 0);
-        log.clear();
-        xu().getAutoSensitive();
-        QVERIFY(log.text().rfind("getAutoSensitive\n", 0) == 0);
-        QVERIFY(log.contains("hex 00\ndec 0\n"));
-        camera->forceStatus(15);
-        xu().getCameraSatatus();
-        QVERIFY(log.contains("getCameraSatatus res: 1, 15 \n"));
-
-        log.clear();
-        QCOMPARE(xu().getTransferSize(), 300u);
-        QVERIFY(log.text().rfind("***************getTransferSize***************\ngetXUTransferSize: 1 \n",
-                                 0) == 0);
-        QCOMPARE(log.writes().back(), std::string("transferSize: 300\n"));
-        QVERIFY(!log.contains("sendRequestDirectly"));
-
-        log.clear();
-        char serial[kXuTextLength];
+        static char serial[kXuTextLength], version[kXuTextLength] = "old";
+        static uint8_t header[4] = {0xde, 0xad, 0xbe, 0xef};
         std::memset(serial, 'x', sizeof(serial));  // not terminated before the read
-        QVERIFY(xu().getSerialNumber(serial));
-        QCOMPARE(QString(serial), QString("LX8A2412000137"));
-        QVERIFY(log.contains("Data " + std::string(60, 'x') + " \n0x78 \n"));
-        // 60 bytes dumped, line ends after bytes 0, 16, 32 and 48.
-        int dumped = 0, breaks = 0;
-        for (const std::string& w : log.writes()) {
-            dumped += w == "0x78 " ? 1 : 0;
-            breaks += w == "\n" ? 1 : 0;
+        camera->forceStatus(15);
+        const struct {
+            std::function<void()> call;
+            std::string first, later;  // the log starts with first and holds later
+        } rows[] = {
+            {[] { xu().getHdr(); }, "Data 0, 0 \nsendRequestDirectly: 1 \n", ""},
+            {[] { xu().resetToDefault(); }, "Data 1, 1 \n", " wValue: 5 Flag: 268435458 wLength: 1\n"},
+            {[] { xu().setUpdateMode(1, 1048576); },
+             "setUpdateMode 1, 1048576, 4 \n1 0 0 10 0\n0x01 \n0x00 0x00 0x10 0x00 sendRequestDirectly: 1 \n",
+             ""},
+            {[] { xu().startReadPartialFile(10485760); },
+             "startReadPartialFile\nData 0, 10485760 \nsendRequestDirectly: 1 \n", ""},
+            {[] { xu().startReadHeader(); }, "startReadHeader\nData 1, 1 \nsendRequestDirectly: 1 \n", ""},
+            {[] { xu().setFwUpdateStart(1); }, "setFwUpdateStart 1\nData 1, 1 \nsendRequestDirectly: 1 \n",
+             ""},
+            {[] { xu().getHeaderVersion(header); },
+             "getHeaderVersion\nde ad be ef\nsendRequestDirectly: 1 \n", ""},
+            {[] { xu().getAutoSensitive(); }, "getAutoSensitive\n", "hex 00\ndec 0\n"},
+            {[] { xu().getCameraSatatus(); }, "", "getCameraSatatus res: 1, 15 \n"},
+            {[] { QCOMPARE(xu().getTransferSize(), 300u); },
+             "***************getTransferSize***************\ngetXUTransferSize: 1 \n", "transferSize: 300\n"},
+            {[] { QVERIFY(xu().getSerialNumber(serial)); }, "",
+             "Data " + std::string(60, 'x') + " \n0x78 \n"},
+            {[] { xu().getFwVersion(version); }, "", "Data old \nsendRequestDirectly: 1 \n"},
+        };
+        for (const auto& row : rows) {
+            LogCapture log;
+            row.call();
+            QVERIFY2(log.text().rfind(row.first, 0) == 0, log.text().c_str());
+            QVERIFY2(log.contains(row.later), log.text().c_str());
         }
-        QCOMPARE(dumped, 60);
-        QCOMPARE(breaks, 4);
-        char version[kXuTextLength] = "old";
-        xu().getFwVersion(version);
-        QVERIFY(log.contains("Data old \nsendRequestDirectly: 1 \n"));
+        QCOMPARE(QString(serial), QString("LX8A2412000137"));
     }
 
     void transferPacketsAndHeaderVersion() {

@@ -38,8 +38,9 @@ struct SimOptions {
     // Frame pacing: 1.0 streams at the requested rate, 2.0 twice as fast, 0 as fast as
     // frames can be made (no sleeping).
     double frameRateMultiplier = 1.0;
-    // Latency of every standard-control and extension-unit call, in microseconds (a real
-    // USB control transfer takes about 1000).
+    // Latency of every standard-control transfer (get, set, range, kernel-streaming get and
+    // set) and extension-unit call, in microseconds (a real USB control transfer takes about
+    // 1000); the host-side queries (hasGroup, hasKsPropertySet, ksQuerySupported) take none.
     int controlLatencyUs = 0;
     // How long the camera is absent from the bus after a firmware update start before it
     // comes back with the new firmware, in milliseconds.
@@ -184,6 +185,18 @@ public:
     // After an update start the camera leaves the bus as usual but comes back running the
     // firmware it ran before (the flashing did not take).
     virtual void setRebootKeepsFirmware(bool keeps) = 0;
+    // Another application (process name and pid) holds the camera's stream: opening a
+    // stream fails with kInUse (a stream of the program that runs keeps running), while the
+    // standard controls and the extension unit answer; the camera's device names it as the
+    // holder. releaseStream() lets the stream go.
+    virtual void holdStream(const std::string& process, int pid) = 0;
+    virtual void releaseStream() = 0;
+    // The same after delayMs milliseconds (on the camera's own timer).
+    virtual void holdStreamAfter(int delayMs, const std::string& process, int pid) = 0;
+    virtual void releaseStreamAfter(int delayMs) = 0;
+    // The user may not open the camera: binding it (video side) and activating its source
+    // (extension-unit side) fail with kAccessDenied. It is still listed.
+    virtual void setAccessDenied(bool denied) = 0;
 
     // --- values ------------------------------------------------------------------------
     virtual ControlState control(ControlGroup group, long property) const = 0;

@@ -257,6 +257,32 @@ void SimCore::setExtensionUnitFromActivation(int k) {
     activations_ = 0;
 }
 
+HResult SimCore::enterOpen(const std::string& call, int id, uint64_t generation) {
+    const HResult hr = enterAlive(call, id, generation);
+    if (failed(hr))
+        return hr;
+    return accessDenied_ && infos_[size_t(id)].lumora ? kAccessDenied : kOk;
+}
+
+bool SimCore::streamHolder(int id, ProcessRef& holder) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!streamHeld_ || !infos_[size_t(id)].lumora)
+        return false;
+    holder = holder_;
+    return true;
+}
+
+void SimCore::holdStream(const std::string& process, int pid) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    streamHeld_ = true;
+    holder_ = {process, pid};
+}
+
+void SimCore::releaseStream() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    streamHeld_ = false;
+}
+
 void SimCore::setRebootKeepsFirmware(bool keeps) {
     std::lock_guard<std::mutex> lock(mutex_);
     rebootKeepsFirmware_ = keeps;

@@ -79,6 +79,11 @@ public:
             return kNotConnected;
         return f(units_[size_t(id)].controls);
     }
+    // enterAlive for opening a device (binding, activating): kAccessDenied for the
+    // Lumora X8s while access is denied.
+    HResult enterOpen(const std::string& call, int id, uint64_t generation);
+    // The application holding the stream of the Lumora X8s; false when none does.
+    bool streamHolder(int id, ProcessRef& holder) const;
     PictureSettings pictureSettings(int id) const;
     // Activation of a capture source for the extension unit: whether its topology holds
     // the unit this time.
@@ -115,6 +120,15 @@ public:
     void setExtensionUnitFromActivation(int k) override;
     void setFlashFails(bool fails) override;
     void setRebootKeepsFirmware(bool keeps) override;
+    void holdStream(const std::string& process, int pid) override;
+    void releaseStream() override;
+    void holdStreamAfter(int delayMs, const std::string& process, int pid) override {
+        schedule(delayMs, [this, process, pid] { holdStream(process, pid); });
+    }
+    void releaseStreamAfter(int delayMs) override {
+        schedule(delayMs, [this] { releaseStream(); });
+    }
+    void setAccessDenied(bool denied) override { accessDenied_ = denied; }
     ControlState control(ControlGroup group, long property) const override;
     void setControl(ControlGroup group, long property, ControlState state) override;
     long powerLineFrequency() const override;
@@ -153,11 +167,14 @@ private:
     int xuFromActivation_ = 1;
     bool rebootKeepsFirmware_ = false;
     std::vector<XuRecord> records_;
+    bool streamHeld_ = false;
+    ProcessRef holder_;
 
     mutable std::mutex streamsMutex_;
     std::set<std::pair<StreamObserver*, int>> streams_;
 
     std::atomic<bool> neverDeliver_{false};
+    std::atomic<bool> accessDenied_{false};
     std::atomic<int> sampleFault_{int(SampleFault::None)};
     std::atomic<long> framesDelivered_{0};
 

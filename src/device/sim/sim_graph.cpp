@@ -76,6 +76,9 @@ HResult SimCaptureGraph::connect(int outputPin) {
         return kWrongState;
     if (!core_->alive(device_->unit(), device_->generation()))
         return kNotConnected;
+    ProcessRef holder;
+    if (core_->streamHolder(device_->unit(), holder))
+        return kInUse;  // as the driver refuses the format to a second application
     const MediaFormat format = device_->format();
     if (grabberSubtype_ == kSubtypeRGB32) {
         output_ = Output::Rgb32;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 namespace device::sim {
 namespace {
@@ -75,6 +76,17 @@ bool readSetting(const std::string& key, const std::string& value, SimScript& sc
         return false;
     return true;
 }
+std::optional<SimScript::Event::Kind> eventKind(const std::string& what) {
+    if (what == "plug")
+        return SimScript::Event::Plug;
+    if (what == "unplug")
+        return SimScript::Event::Unplug;
+    if (what == "in-use")
+        return SimScript::Event::InUse;
+    if (what == "free")
+        return SimScript::Event::Free;
+    return std::nullopt;
+}
 }  // namespace
 
 bool parseSimScript(const std::string& text, SimScript& script, std::string& error) {
@@ -93,10 +105,10 @@ bool parseSimScript(const std::string& text, SimScript& script, std::string& err
         if (at != std::string::npos) {
             const std::string what = trim(item.substr(0, at));
             double ms = 0;
-            ok = (what == "plug" || what == "unplug") &&
-                 parseDuration(trim(item.substr(at + 1)), 1e3, ms, "s");
+            const auto kind = eventKind(what);
+            ok = kind.has_value() && parseDuration(trim(item.substr(at + 1)), 1e3, ms, "s");
             if (ok)
-                script.events.push_back({int(ms), what == "plug"});
+                script.events.push_back({int(ms), *kind});
         } else if (eq != std::string::npos) {
             ok = readSetting(trim(item.substr(0, eq)), trim(item.substr(eq + 1)), script);
         } else if (item == "unplugged") {
@@ -113,6 +125,10 @@ bool parseSimScript(const std::string& text, SimScript& script, std::string& err
             script.options.panTiltNeedZoom = true;
         } else if (item == "duplicate") {
             script.options.duplicateCamera = true;
+        } else if (item == "in-use") {
+            script.inUseAtStart = true;
+        } else if (item == "denied") {
+            script.accessDenied = true;
         } else {
             ok = false;
         }
@@ -133,11 +149,25 @@ void applySimScript(const SimScript& script, SimCamera& camera) {
         camera.setFlashFails(true);
     if (script.neverDeliverFrames)
         camera.setNeverDeliverFrames(true);
+    if (script.inUseAtStart)
+        camera.holdStream(kScriptStreamHolder, kScriptStreamHolderPid);
+    if (script.accessDenied)
+        camera.setAccessDenied(true);
     for (const SimScript::Event& e : script.events) {
-        if (e.plug)
-            camera.plugAfter(e.atMs);
-        else
-            camera.unplugAfter(e.atMs);
+        switch (e.kind) {
+            case SimScript::Event::Plug:
+                camera.plugAfter(e.atMs);
+                break;
+            case SimScript::Event::Unplug:
+                camera.unplugAfter(e.atMs);
+                break;
+            case SimScript::Event::InUse:
+                camera.holdStreamAfter(e.atMs, kScriptStreamHolder, kScriptStreamHolderPid);
+                break;
+            case SimScript::Event::Free:
+                camera.releaseStreamAfter(e.atMs);
+                break;
+        }
     }
 }
 

@@ -17,6 +17,10 @@
 //   no-webcam        do not list the unrelated webcam
 //   duplicate        list a second camera of the same name
 //   digital-ptz      pan and tilt stay 0 while the zoom stands at its lowest
+//   in-use           another application holds the camera's stream from the start
+//   in-use@5s        it takes the stream 5 seconds after start (once the stream is free)
+//   free@10s         it lets the stream go 10 seconds after start
+//   denied           the user may not open the camera (it is listed, but not opened)
 // Example: "unplugged; plug@5s; unplug@30s; plug@35s".
 #include <string>
 #include <vector>
@@ -25,10 +29,15 @@
 
 namespace device::sim {
 
+// The application that holds the stream for in-use.
+constexpr const char* kScriptStreamHolder = "video-call";
+constexpr int kScriptStreamHolderPid = 4242;
+
 struct SimScript {
     struct Event {
+        enum Kind { Plug, Unplug, InUse, Free };
         int atMs = 0;
-        bool plug = true;
+        Kind kind = Plug;
     };
     SimOptions options;
     std::vector<Event> events;
@@ -36,6 +45,8 @@ struct SimScript {
     int forcedStatus = -1;
     bool flashFails = false;
     bool neverDeliverFrames = false;
+    bool inUseAtStart = false;
+    bool accessDenied = false;
 };
 
 // Parses a script onto the given options. false (with the offending item in error) when

@@ -21,7 +21,7 @@ public:
         return core_->answer("DeviceMoniker::symbolicLink", link, core_->info(unit_).videoLink);
     }
     HResult bind(std::shared_ptr<CaptureDevice>& device) override {
-        if (HResult hr = core_->enterAlive("DeviceMoniker::bind", unit_, generation_); failed(hr))
+        if (HResult hr = core_->enterOpen("DeviceMoniker::bind", unit_, generation_); failed(hr))
             return hr;
         device = std::make_shared<SimCaptureDevice>(core_, unit_, generation_);
         return kOk;
@@ -36,17 +36,21 @@ private:
 
 // --- controls ------------------------------------------------------------------------------
 
+// A call that reaches the camera waits for its control transfer; what the host knows from
+// the camera's descriptors (its groups, the kernel-streaming set's support) does not.
 template <typename F>
-HResult SimControlPort::call(const char* name, F&& f) {
+HResult SimControlPort::call(const char* name, F&& f, bool transfer) {
     if (HResult hr = core_->enter(name); failed(hr))
         return hr;
-    core_->controlLatency();
+    if (transfer)
+        core_->controlLatency();
     return core_->withControls(unit_, generation_, std::forward<F>(f));
 }
 
 HResult SimControlPort::hasGroup(ControlGroup group) {
-    return call("ControlPort::hasGroup",
-                [&](ControlTable& t) { return t.hasGroup(group) ? kOk : kNoInterface; });
+    return call(
+        "ControlPort::hasGroup", [&](ControlTable& t) { return t.hasGroup(group) ? kOk : kNoInterface; },
+        false);
 }
 
 HResult SimControlPort::getRange(ControlGroup group, long property, ControlRange& range) {
@@ -62,13 +66,15 @@ HResult SimControlPort::set(ControlGroup group, long property, long value, long 
 }
 
 HResult SimControlPort::hasKsPropertySet() {
-    return call("ControlPort::hasKsPropertySet",
-                [&](ControlTable& t) { return t.hasKsSet() ? kOk : kNoInterface; });
+    return call(
+        "ControlPort::hasKsPropertySet", [&](ControlTable& t) { return t.hasKsSet() ? kOk : kNoInterface; },
+        false);
 }
 
 HResult SimControlPort::ksQuerySupported(long property, uint32_t& support) {
-    return call("ControlPort::ksQuerySupported",
-                [&](ControlTable& t) { return t.ksSupport(property, support); });
+    return call(
+        "ControlPort::ksQuerySupported", [&](ControlTable& t) { return t.ksSupport(property, support); },
+        false);
 }
 
 HResult SimControlPort::ksGet(long property, long& value, long& flags) {
@@ -88,6 +94,14 @@ SimCaptureDevice::SimCaptureDevice(std::shared_ptr<SimCore> core, int unit, uint
 
 HResult SimCaptureDevice::enter(const char* call) {
     return core_->enterAlive(call, unit_, generation_);
+}
+
+HResult SimCaptureDevice::streamHolders(std::vector<ProcessRef>& holders) {
+    holders.clear();
+    ProcessRef holder;
+    if (core_->streamHolder(unit_, holder))
+        holders.push_back(holder);
+    return kOk;
 }
 
 HResult SimCaptureDevice::pinCount(int& count) {

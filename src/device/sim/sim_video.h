@@ -24,7 +24,7 @@ public:
 
 private:
     template <typename F>
-    HResult call(const char* name, F&& f);
+    HResult call(const char* name, F&& f, bool transfer = true);
     std::shared_ptr<SimCore> core_;
     int unit_;
     uint64_t generation_;
@@ -45,6 +45,7 @@ public:
     HResult currentFormat(int pin, MediaFormat& format) override;
     HResult setFormat(int pin, const MediaFormat& format) override;
     ControlPort* controls() override;
+    HResult streamHolders(std::vector<ProcessRef>& holders) override;
 
     int unit() const { return unit_; }
     uint64_t generation() const { return generation_; }

@@ -109,7 +109,7 @@ public:
         return core_->answer("XuActivation::symbolicLink", link, core_->info(unit_).xuLink);
     }
     HResult activate(std::unique_ptr<XuMediaSource>& source) override {
-        if (HResult hr = core_->enterAlive("XuActivation::activate", unit_, generation_); failed(hr))
+        if (HResult hr = core_->enterOpen("XuActivation::activate", unit_, generation_); failed(hr))
             return hr;
         auto state = std::make_shared<SourceState>();
         state->core = core_;

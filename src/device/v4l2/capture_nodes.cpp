@@ -216,7 +216,7 @@ HResult openListedNode(const std::shared_ptr<SysIo>& io, const CaptureNode& node
     auto opened = std::make_shared<NodeHandle>(io, node.path);
     int r = opened->open();
     if (r < 0)
-        return resultFromErrno(r);
+        return resultFromOpenErrno(r);
     v4l2_capability cap{};
     r = opened->ioctl(VIDIOC_QUERYCAP, &cap);
     if (r < 0)

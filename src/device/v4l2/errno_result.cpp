@@ -48,6 +48,15 @@ HResult resultFromErrno(int error) {
     }
 }
 
+HResult resultFromOpenErrno(int error) {
+    const int e = std::abs(error);
+    return e == EACCES || e == EPERM ? kAccessDenied : resultFromErrno(error);
+}
+
+HResult resultFromStreamErrno(int error) {
+    return std::abs(error) == EBUSY ? kInUse : resultFromErrno(error);
+}
+
 bool isStreamLost(int error) {
     return resultFromErrno(error) == kNotConnected || std::abs(error) == EIO;
 }

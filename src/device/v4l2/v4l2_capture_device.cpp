@@ -2,9 +2,12 @@
 
 #include <linux/videodev2.h>
 
+#include <unistd.h>
+
 #include <cstring>
 
 #include "device/v4l2/errno_result.h"
+#include "device/v4l2/node_holders.h"
 
 namespace device::v4l2 {
 
@@ -23,6 +26,11 @@ HResult V4l2CaptureDevice::open(const std::shared_ptr<SysIo>& io, const CaptureN
     if (failed(hr))
         return hr;
     device = d;
+    return kOk;
+}
+
+HResult V4l2CaptureDevice::streamHolders(std::vector<ProcessRef>& holders) {
+    holders = nodeHolders("/proc", node_.path, int(::getpid()));
     return kOk;
 }
 

@@ -31,6 +31,8 @@ public:
     HResult currentFormat(int pin, MediaFormat& format) override;
     HResult setFormat(int pin, const MediaFormat& format) override;
     ControlPort* controls() override { return controls_.get(); }
+    // The processes in /proc with the node open, this one left out.
+    HResult streamHolders(std::vector<ProcessRef>& holders) override;
 
     const CaptureNode& node() const { return node_; }
     const std::shared_ptr<NodeHandle>& handle() const { return handle_; }

@@ -82,7 +82,7 @@ HResult V4l2CaptureGraph::connect(int outputPin) {
     fmt.fmt.pix.field = V4L2_FIELD_ANY;
     int r = node_->ioctl(VIDIOC_S_FMT, &fmt);
     if (r < 0)
-        return resultFromErrno(r);
+        return resultFromStreamErrno(r);
     if (fmt.fmt.pix.pixelformat != pixelformat)
         return kFail;
     const bool sameSize = int(fmt.fmt.pix.width) == format.width && int(fmt.fmt.pix.height) == format.height;
@@ -130,7 +130,7 @@ HResult V4l2CaptureGraph::mapBuffers() {
     request.memory = V4L2_MEMORY_MMAP;
     int r = node_->ioctl(VIDIOC_REQBUFS, &request);
     if (r < 0)
-        return resultFromErrno(r);
+        return resultFromStreamErrno(r);
     if (request.count == 0)
         return kOutOfMemory;
     // From here on REQBUFS 0 must follow, also when a step fails.
@@ -221,7 +221,7 @@ HResult V4l2CaptureGraph::run() {
         hr = queueAllBuffers();
     if (succeeded(hr)) {
         int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        hr = resultFromErrno(node_->ioctl(VIDIOC_STREAMON, &type));
+        hr = resultFromStreamErrno(node_->ioctl(VIDIOC_STREAMON, &type));
     }
     if (failed(hr)) {
         unmapBuffers();
