@@ -27,9 +27,10 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 # Everything a fresh Debian 12 needs to build, test and run (and nothing more): compiler and
 # build tools (python3 for the layer check), Qt 5 with its translation tools, JPEG and
-# H.264 codecs for the camera backends, Google Benchmark for bench/, a virtual X server for
-# running without a display, fonts (a CJK one for the Japanese texts), and clang with its
-# libFuzzer and sanitizer run-times (llvm for the symbolizer) for the fuzz targets; for the
+# H.264 codecs and udev (listing and hot-plug) for the camera backends, Google Benchmark
+# for bench/, a virtual X server for running without a display, fonts (a CJK one for the
+# Japanese texts), and clang with its libFuzzer and sanitizer run-times (llvm for the
+# symbolizer) for the fuzz targets; for the
 # installation and the package: an SVG renderer for the icons, help2man for the manual
 # page, file for CPack's dependency search, the validators of the desktop entry, the
 # AppStream metainfo and the package; the locale data the tests compile a locale from;
@@ -37,7 +38,7 @@ export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 packages=(
     build-essential cmake ninja-build ccache pkg-config python3
     qtbase5-dev qttools5-dev qttools5-dev-tools
-    libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev
+    libturbojpeg0-dev libjpeg62-turbo-dev libavcodec-dev libavutil-dev libswscale-dev libudev-dev
     zlib1g-dev  # the diagnostic bundle's gzip stream
     libbenchmark-dev xvfb xauth fonts-dejavu-core fonts-ipafont-gothic
     clang libclang-rt-14-dev llvm

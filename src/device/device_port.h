@@ -12,6 +12,19 @@
 
 namespace device {
 
+// Tells when the system's video devices change (a camera plugged in or pulled out), so
+// that the camera is looked for, or given up, at once rather than at the next connect
+// tick. One reader takes the changes.
+class DeviceWatch {
+public:
+    enum Change : unsigned { kAdded = 1, kRemoved = 2 };
+    virtual ~DeviceWatch() = default;
+    // A descriptor that turns readable while changes wait (for poll or an event loop).
+    virtual int descriptor() const = 0;
+    // The changes that waited, as kAdded | kRemoved bits (0: none); never blocks.
+    virtual unsigned takeChanges() = 0;
+};
+
 struct DevicePort {
     std::string name;  // "simulated" or "v4l2", for the log
     std::shared_ptr<VideoSystem> video;
@@ -19,6 +32,9 @@ struct DevicePort {
     // What the backend found and chose (devices, extension unit), for the log; may be
     // empty when the backend has nothing to add.
     std::function<std::string()> describe;
+    // Starts watching the devices; empty, or answering null, where the backend cannot
+    // tell (the connect tick alone then finds a camera's coming and going).
+    std::function<std::shared_ptr<DeviceWatch>()> watchDevices;
 };
 
 // The installed backend; a port without systems until installPort() was called.

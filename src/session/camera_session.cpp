@@ -1,10 +1,12 @@
 #include "session/camera_session.h"
 
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <utility>
 
 #include "base/app_config.h"
 #include "base/debug_log.h"
@@ -140,12 +142,33 @@ CameraSession::~CameraSession() {
 
 void CameraSession::startTicks() {
     connectTimer_->start();
+    const device::DevicePort& port = device::port();
+    if (deviceNotifier_ == nullptr && port.watchDevices && (deviceWatch_ = port.watchDevices()) &&
+        deviceWatch_->descriptor() >= 0) {
+        deviceChangeTimer_ = new QTimer(this);
+        deviceChangeTimer_->setSingleShot(true);
+        deviceChangeTimer_->setInterval(0);
+        connect(deviceChangeTimer_, &QTimer::timeout, this,
+                [this] { devicesChanged(std::exchange(deviceChanges_, 0)); });
+        deviceNotifier_ = new QSocketNotifier(deviceWatch_->descriptor(), QSocketNotifier::Read, this);
+        connect(deviceNotifier_, &QSocketNotifier::activated, this, [this] {
+            deviceChanges_ |= deviceWatch_->takeChanges();
+            if (deviceChanges_ != 0)
+                deviceChangeTimer_->start();
+        });
+    }
+    if (deviceNotifier_ != nullptr)
+        deviceNotifier_->setEnabled(true);
     if (use_ == Use::Window)
         profileTimer_->start();
 }
 
 void CameraSession::stopTicks() {
     connectTimer_->stop();
+    if (deviceNotifier_ != nullptr) {
+        deviceNotifier_->setEnabled(false);
+        deviceChangeTimer_->stop();
+    }
     profileTimer_->stop();
     if (resetWatch_ != nullptr)
         resetWatch_->stop();
@@ -201,6 +224,22 @@ void CameraSession::tick() {
         checkDropOff("fwUpdating");
     if (state_ == State::AwaitingReset)
         checkDropOff("waitResetConnection");
+}
+
+void CameraSession::devicesChanged(unsigned changes) {
+    // A firmware update follows the camera with its own steps (and the connect tick).
+    const FirmwareUpdate::Step step = firmwareUpdate_.step();
+    if (quitRequested() || state_ == State::Opening || state_ == State::Reopening || flowRunning_ ||
+        (step != FirmwareUpdate::Step::Idle && step != FirmwareUpdate::Step::Done &&
+         step != FirmwareUpdate::Step::Failed))
+        return;
+    const bool added = changes & device::DeviceWatch::kAdded;
+    debugLog("video devices changed:%s%s\n", added ? " added" : "",
+             changes & device::DeviceWatch::kRemoved ? " removed" : "");
+    // A running stream reports its own loss to the preview tick; the tick's work covers the
+    // rest: the open after a plug, the drop-off watch of a restarting reset.
+    if (added || state_ != State::Searching)
+        tick();
 }
 
 int CameraSession::open(const RESOLUTION_LIST& r) {

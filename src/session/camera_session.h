@@ -21,7 +21,11 @@
 #include "session/session_state.h"
 
 class ProfileKeeper;
+class QSocketNotifier;
 class QTimer;
+namespace device {
+class DeviceWatch;
+}
 
 // How long a camera session waits between things. Tests shorten them.
 struct SessionTiming {
@@ -64,8 +68,8 @@ public:
     const Timing& timing() const { return timing_; }
     // Replaces the plain sleep between extension-unit checks (the window keeps painting).
     void setPause(Pause pause) { pause_ = std::move(pause); }
-    // Starts the connect tick and the profile keeping (the window; the command line ticks
-    // itself).
+    // Starts the connect tick, the watch on the device port's plug and unplug news and the
+    // profile keeping (the window; the command line ticks itself).
     void startTicks();
     // Stops both (the window's end).
     void stopTicks();
@@ -167,6 +171,9 @@ private:
     void completeReset();
     void watchResetReturn();
     void checkDropOff(const char* what);
+    // A camera came or went, as the device port tells: the tick's work at once instead of
+    // at the next tick.
+    void devicesChanged(unsigned changes);
     void followFirmwareUpdate(FirmwareUpdate::Step step);
 
     Use use_;
@@ -193,6 +200,12 @@ private:
     QTimer* connectTimer_ = nullptr;
     QTimer* profileTimer_ = nullptr;
     QTimer* resetWatch_ = nullptr;
+    std::shared_ptr<device::DeviceWatch> deviceWatch_;
+    QSocketNotifier* deviceNotifier_ = nullptr;
+    // Runs devicesChanged as a timer does: never inside a wait that keeps the window
+    // painting (those leave timers out), so no flow sees the camera change under it.
+    QTimer* deviceChangeTimer_ = nullptr;
+    unsigned deviceChanges_ = 0;
     std::unique_ptr<ProfileKeeper> profile_;
     FirmwareUpdate firmwareUpdate_;
 };

@@ -10,8 +10,11 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include "device/control_port.h"
 #include "device/v4l2/control_map.h"
@@ -196,9 +199,19 @@ class TestV4l2Backend : public QObject {
     Q_OBJECT
 
 private slots:
+    // The same listing whether it opens every node or reads udev's database, which opens
+    // only a node that may be the camera's (or one udev's rules did not describe).
+    void listsCaptureNodesOnlyWithTheirNames_data() {
+        QTest::addColumn<bool>("udev");
+        QTest::addColumn<std::vector<int>>("opened");
+        QTest::newRow("every node opened") << false << std::vector<int>{2, 3, 4, 5, 6, 10, 11};
+        QTest::newRow("udev's database") << true << std::vector<int>{5, 6, 10};
+    }
     void listsCaptureNodesOnlyWithTheirNames() {
+        QFETCH(bool, udev);
+        QFETCH(std::vector<int>, opened);
         Rig rig;
-        FakeCamera lumora = fakeLumoraCamera(), meta = lumora, other, loopback, output;
+        FakeCamera lumora = fakeLumoraCamera(), meta = lumora, other, loopback, output, undescribed;
         rig.fake->unplug(0);
         // uvcvideo names the node after the product and the function's string.
         lumora.card = "Lumora X8: Lumora X8";
@@ -211,6 +224,7 @@ private slots:
         other.busInfo = "usb-0000:00:14.0-7";
         other.idVendor = "04F2";
         rig.fake->plug(2, other);
+        loopback.card = "Dummy video device";
         loopback.busInfo = "platform:v4l2loopback-000";
         loopback.idVendor.clear();  // not a USB device
         rig.fake->plug(3, loopback);
@@ -219,25 +233,71 @@ private slots:
         FakeCamera locked = fakeLumoraCamera();
         locked.openErrno = EACCES;  // no permission: skipped, not fatal
         rig.fake->plug(5, locked);
+        undescribed.card = "Capture Card";
+        undescribed.udevDescribed = false;
+        rig.fake->plug(6, undescribed);
+        V4l2Options options;
+        if (udev)
+            options.udev = rig.fake;
+        DevicePort port = makeV4l2Port(rig.fake, options);
 
         HResult hr = kFail;
-        auto devices = list(rig.port, hr);
+        auto devices = list(port, hr);
         QCOMPARE(hr, kOk);
-        QCOMPARE(int(devices.size()), 3);  // by number: 2, 3, 10; metadata, output, locked nodes left out
-        const auto integrated = names(*devices[0]), plain = names(*devices[1]), x8 = names(*devices[2]);
+        QCOMPARE(int(devices.size()), 4);  // by number: 2, 3, 6, 10; metadata, output, locked nodes left out
+        const auto integrated = names(*devices[0]), plain = names(*devices[1]), x8 = names(*devices[3]);
         QCOMPARE(integrated[0], std::string("Integrated Camera"));
         QCOMPARE(integrated[1], std::string("04f2"));
+        QCOMPARE(plain[0], std::string("Dummy video device"));
         QCOMPARE(plain[1], std::string());  // no marker: the log shows empty fields
+        QCOMPARE(names(*devices[2])[0], std::string("Capture Card"));
         QCOMPARE(x8[0], std::string("Lumora X8"));
-        QCOMPARE(x8[1], std::string("2e7e"));
-        QVERIFY(contains(x8[2], "&pid_0801") && contains(x8[2], "/dev/video10"));
+        // The camera's link (its key across listings) is the driver's, with or without udev.
+        QCOMPARE(x8[2], std::string("\\\\?\\usb#vid_2e7e&pid_0801#usb-0000:00:14.0-2#/dev/video10"));
         QCOMPARE(rig.fake->openDescriptors(), 0);  // listing leaves nothing open
+        std::vector<int> touched;
+        for (int number : {2, 3, 4, 5, 6, 10, 11})
+            if (rig.fake->opens(number) > 0)
+                touched.push_back(number);
+        QCOMPARE(touched, opened);
 
         const std::string notes = describe();
         QVERIFY(
             contains(notes, "/dev/video10 \"Lumora X8: Lumora X8\" (listed as \"Lumora X8\", usb 2e7e:0801"));
-        QVERIFY(contains(notes, "/dev/video11: metadata node"));
+        QVERIFY(contains(
+            notes, udev ? "/dev/video11: not a capture node (udev: :)" : "/dev/video11: metadata node"));
         QVERIFY(contains(notes, "/dev/video5: cannot open"));
+    }
+
+    // udev's monitor: each node plugged or pulled reaches the port's watch, once.
+    void plugAndUnplugReachTheWatch() {
+        Rig rig;
+        QVERIFY(!makeV4l2Port(rig.fake).watchDevices);  // no udev: the connect tick alone
+        V4l2Options options;
+        options.udev = rig.fake;
+        const std::shared_ptr<DeviceWatch> watch = makeV4l2Port(rig.fake, options).watchDevices();
+        QVERIFY(watch && watch->descriptor() >= 0);
+        pollfd ready{watch->descriptor(), POLLIN, 0};
+        const struct {
+            std::function<void()> change;
+            unsigned told;
+        } rows[] = {
+            {[] {}, 0},
+            {[&] { rig.fake->plug(3, fakeLumoraCamera()); }, DeviceWatch::kAdded},
+            {[&] { rig.fake->unplug(0); }, DeviceWatch::kRemoved},
+            {[&] {
+                 rig.fake->unplug(3);
+                 rig.fake->plug(1, fakeLumoraCamera());
+             },
+             DeviceWatch::kAdded | DeviceWatch::kRemoved},
+            {[&] { rig.fake->unplug(7); }, 0},  // nothing there
+        };
+        for (const auto& row : rows) {
+            row.change();
+            QCOMPARE(::poll(&ready, 1, 0), row.told != 0 ? 1 : 0);
+            QCOMPARE(watch->takeChanges(), row.told);
+            QCOMPARE(::poll(&ready, 1, 0), 0);  // taken: quiet again
+        }
     }
 
     void intervalsAndRangesConvert() {

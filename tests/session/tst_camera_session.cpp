@@ -39,6 +39,7 @@ struct Rig {
         camera = device::sim::installSimulatedCamera(options);
         camera->setExtensionUnitFromActivation(unitFrom);
         SessionTiming timing;
+        timing.connectIntervalMs = 3600 * 1000;  // no row sees a connect tick it did not call
         timing.deviceRetrySleepMs = 1;
         timing.resetCompletionMs = 50;
         timing.resetSettleMs = timing.resetAntiFlickerMs = 1;
@@ -103,6 +104,21 @@ const auto W = CameraSession::Use::Window;
 const auto nothing = [](Rig&) {};
 const auto ready = [](Rig& r) { r.ready(); };
 const auto tick = [](Rig& r) { r.session->tick(); };
+// The camera's plug or unplug news, handled as the window's event loop does (the notifier,
+// then the zero-time timer it starts).
+const auto watching = [](Rig& r) { r.session->startTicks(); };
+void handleEvents() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+const auto plug = [](Rig& r) {
+    r.camera->plug();
+    handleEvents();
+};
+const auto unplug = [](Rig& r) {
+    r.camera->unplug();
+    handleEvents();
+};
 const auto lose = [](Rig& r) {
     r.camera->unplug();
     QTRY_VERIFY((r.session->checkLost(), !r.session->stream().isOpen()));
@@ -148,6 +164,29 @@ const std::vector<Row>& rows() {
          State::Searching,
          {State::Opening, State::Searching},
          {"\n******connectStart*****: 0\n", "\n*******open camera failed*******\n"}},
+        {"plugged in: opened at once, no tick",
+         unplugged(),
+         1,
+         W,
+         watching,
+         State::Searching,
+         plug,
+         State::Ready,
+         {State::Opening, State::Ready},
+         {"video devices changed: added\n", "\n******connectStart*****: 0\n"}},
+        {"restarting reset: drop-off seen at once, no tick",
+         restartsFor(30000),
+         1,
+         W,
+         [](Rig& r) {
+             debugReset(r);
+             r.session->startTicks();
+         },
+         State::AwaitingReset,
+         unplug,
+         State::Searching,
+         {State::Opening, State::AwaitingReset, State::Searching},
+         {"video devices changed: removed\n", "checkUVCDeviceExist: 0 \n"}},
         {"camera present: opened and read once",
          {},
          1,

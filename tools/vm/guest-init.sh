@@ -42,6 +42,39 @@ mount -t tmpfs shm $host/dev/shm
 in_host() {
     chroot $host /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/dev/shm TMPDIR=/dev/shm "$@"
 }
+# One "  ok" or "  FAIL" line per check of a guest script; failures counts the latter.
+failures=0
+check() {  # check <name> <status> <detail>: status 0 passes
+    if [ "$2" -eq 0 ]; then
+        echo "  ok   $1: $3"
+    else
+        echo "  FAIL $1: $3"
+        failures=$((failures + 1))
+    fi
+}
+
+# udevd of the host's root, over a tmpfs on its /run (read-only here), with the host's
+# rules; the video4linux devices described once it listens. Answers 1 when it did not start.
+# udevadm refuses to act in a chroot unless told (SYSTEMD_IGNORE_CHROOT).
+udevadm_in_host() {
+    in_host SYSTEMD_IGNORE_CHROOT=1 udevadm "$@"
+}
+start_udevd() {
+    mount -t tmpfs run $host/run
+    in_host SYSTEMD_IGNORE_CHROOT=1 /lib/systemd/systemd-udevd --daemon >$host/dev/shm/udevd.log 2>&1
+    i=0
+    while [ ! -S $host/run/udev/control ] && [ $i -lt 50 ]; do
+        sleep 0.2
+        i=$((i + 1))
+    done
+    udevadm_in_host trigger --action=add --subsystem-match=video4linux >>$host/dev/shm/udevd.log 2>&1
+    udevadm_in_host settle -t 20 >>$host/dev/shm/udevd.log 2>&1
+    [ -S $host/run/udev/control ]
+}
+stop_udevd() {
+    udevadm_in_host control --exit >/dev/null 2>&1
+    umount $host/run
+}
 
 . /check.sh
 finish

@@ -17,7 +17,7 @@ vm_tag=usb-camera-check
 [ $# -eq 2 ] || fail "usage: $0 BINDIR PROBE"
 bin="$(readlink -f "$1")"
 probe="$(readlink -f "$2")"
-for program in lumora-usb-camera lumora-x8-settings lumora-fwimage lumora-window-probe; do
+for program in lumora-usb-camera lumora-x8-settings lumora-fwimage lumora-window-probe lumora-udev-probe; do
     [ -x "$bin/$program" ] || fail "no $program in $1"
 done
 [ -x "$probe" ] || fail "no probe program at $2"

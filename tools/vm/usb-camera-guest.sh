@@ -3,15 +3,6 @@
 # it, and the program and the peers' tools run against it. One "  ok" or "  FAIL" line
 # per check; the result is the number of failed checks (0: passed).
 t=usb-camera-check
-failures=0
-check() {  # check <name> <status> <detail>: status 0 passes
-    if [ "$2" -eq 0 ]; then
-        echo "  ok   $1: $3"
-    else
-        echo "  FAIL $1: $3"
-        failures=$((failures + 1))
-    fi
-}
 shm=$host/dev/shm
 camera_log=$shm/camera.log
 app() {  # app <args...>: the program on the V4L2 backend, offscreen
@@ -80,6 +71,23 @@ if [ -x $host/usr/bin/lsusb ]; then
     check "lsusb -v" $? "$(grep -c -i 'bDescriptorSubtype' $shm/lsusb.txt) class descriptors; $(grep -i -E 'iProduct|EXTENSION_UNIT|guidExtensionCode|bmControls' $shm/lsusb.txt | tr -s ' ' | tr '\n' ';' | cut -c1-300)"
 else
     echo "  note lsusb not installed on the host (usbutils)"
+fi
+
+# udev (guest-init.sh's start_udevd) for a while: the backend's listing from udev's
+# database names the camera as the driver does, and its device watch tells of the camera
+# unplugged (SIGUSR1) and plugged again (SIGUSR2). udevd stops again before the rest.
+if start_udevd; then
+    in_host "$bin/lumora-udev-probe" --change-command "kill -USR1 $camera && sleep 2 && kill -USR2 $camera" \
+        >$shm/udev-probe.txt 2>&1
+    check "udev" $? "listing from udev's database, remove and add events (lines follow)"
+    sed 's/^ */    /' $shm/udev-probe.txt
+    wait_node 30
+    stop_udevd
+    node=$(camera_node)
+    check "plugged again" $? "$node"
+else
+    echo "  note udevd did not start: $(tail -3 $shm/udevd.log | tr '\n' ' ')"
+    stop_udevd
 fi
 
 # The program: listing, every control read, changed and read back.

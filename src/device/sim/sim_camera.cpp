@@ -13,6 +13,7 @@ DevicePort makeSimulatedPort(std::shared_ptr<SimCamera>& camera, SimOptions opti
     port.name = "simulated";
     port.video = std::make_shared<SimVideoSystem>(core);
     port.xu = std::make_shared<SimXuSystem>(core);
+    port.watchDevices = [core]() -> std::shared_ptr<DeviceWatch> { return core->deviceChanges(); };
     return port;
 }
 

@@ -207,18 +207,24 @@ void SimCore::dropOff() {
             return;
         plugged_ = false;
     }
-    std::lock_guard<std::mutex> lock(streamsMutex_);
-    for (const auto& entry : streams_)
-        if (info(entry.second).lumora)
-            entry.first->deviceLost();
+    {
+        std::lock_guard<std::mutex> lock(streamsMutex_);
+        for (const auto& entry : streams_)
+            if (info(entry.second).lumora)
+                entry.first->deviceLost();
+    }
+    deviceChanges_->post(DeviceWatch::kRemoved);
 }
 
 void SimCore::plug() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (plugged_)
-        return;
-    plugged_ = true;
-    ++generation_;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (plugged_)
+            return;
+        plugged_ = true;
+        ++generation_;
+    }
+    deviceChanges_->post(DeviceWatch::kAdded);
 }
 
 void SimCore::unplug() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "device/device_change_signal.h"
 #include "device/sim/sim_camera.h"
 #include "device/sim/sim_controls.h"
 #include "device/sim/sim_extension_unit.h"
@@ -140,6 +141,8 @@ public:
     long framesDelivered() const override { return framesDelivered_.load(); }
     int runningStreams() const override;
     int resetCount() const override;
+    // Posted on every plug and drop-off (also a reboot's), as udev tells of a real camera.
+    const std::shared_ptr<DeviceChangeSignal>& deviceChanges() const { return deviceChanges_; }
 
 private:
     struct Unit {
@@ -154,6 +157,7 @@ private:
     const SimOptions options_;
     std::vector<UnitInfo> infos_;
     FaultTable faults_;
+    const std::shared_ptr<DeviceChangeSignal> deviceChanges_ = std::make_shared<DeviceChangeSignal>();
 
     mutable std::mutex mutex_;  // guards everything below up to the stream set
     std::vector<Unit> units_;

@@ -47,7 +47,7 @@ std::string lower(std::string s) {
 
 std::string cameraNameFor(const std::string& card) {
     const char* standIn = std::getenv("LUMORA_V4L2_MATCH_NAME");
-    return standIn != nullptr && *standIn != '\0' && card == standIn ? "Lumora X8" : card;
+    return standIn != nullptr && *standIn != '\0' && card == standIn ? kCameraName : card;
 }
 
 std::string sysfsInterfaceDir(int number) {
@@ -64,7 +64,137 @@ std::string readSysfsLine(SysIo& io, const std::string& path) {
     return text;
 }
 
-NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io) {
+namespace {
+
+// The USB identity and, where uvcvideo's card starts with it, the product name.
+void nameUsbNode(CaptureNode& node, std::string vid, std::string pid, const std::string& product) {
+    vid = lower(std::move(vid));
+    pid = lower(std::move(pid));
+    if (isHexId(vid) && isHexId(pid)) {
+        // uvcvideo's card is the product string, followed by ": " and the function's
+        // or interface's string where the device names one ("Lumora X8: Lumora X8"):
+        // a USB camera is known by its product string.
+        if (!product.empty() && node.name == node.card &&
+            node.card.compare(0, product.size(), product) == 0 &&
+            (node.card.size() == product.size() || node.card.compare(product.size(), 2, ": ") == 0))
+            node.name = product;
+        node.vid = vid;
+        node.pid = pid;
+        node.symbolicLink = "\\\\?\\usb#vid_" + vid + "&pid_" + pid + "#" + node.busInfo + "#" + node.path;
+    } else {
+        node.symbolicLink = "\\\\?\\v4l2#" + node.driver + "#" + node.busInfo + "#" + node.path;
+    }
+    node.displayName = "@device:pnp:" + node.symbolicLink;
+}
+
+// Opens the node and asks it: listed when it captures video, else skipped with the reason.
+void probeNode(SysIo& io, const std::shared_ptr<SysIo>& shared, int number, const std::string& path,
+               NodeListing& listing) {
+    CaptureNode node;
+    node.number = number;
+    node.path = path;
+    NodeHandle handle(shared, node.path);
+    int r = handle.open();
+    if (r < 0) {
+        listing.skipped.push_back(node.path + ": cannot open (" + std::string(std::strerror(-r)) + ")");
+        return;
+    }
+    v4l2_capability cap{};
+    r = handle.ioctl(VIDIOC_QUERYCAP, &cap);
+    handle.close();
+    if (r < 0) {
+        listing.skipped.push_back(node.path + ": no answer to QUERYCAP (" + std::string(std::strerror(-r)) +
+                                  ")");
+        return;
+    }
+    const uint32_t caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
+    if (!(caps & V4L2_CAP_VIDEO_CAPTURE) || !(caps & V4L2_CAP_STREAMING)) {
+        listing.skipped.push_back(
+            node.path + (caps & V4L2_CAP_META_CAPTURE ? ": metadata node" : ": not a capture node"));
+        return;
+    }
+    node.card = fixedText(cap.card, sizeof cap.card);
+    node.name = cameraNameFor(node.card);
+    node.driver = fixedText(cap.driver, sizeof cap.driver);
+    node.busInfo = fixedText(cap.bus_info, sizeof cap.bus_info);
+    const std::string usbDevice = sysfsInterfaceDir(number) + "/..";
+    nameUsbNode(node, readSysfsLine(io, usbDevice + "/idVendor"), readSysfsLine(io, usbDevice + "/idProduct"),
+                readSysfsLine(io, usbDevice + "/product"));
+    listing.nodes.push_back(node);
+}
+
+// udev's encoding of a string in a property: "\x20" for a space and the like.
+std::string decodeUdevText(const std::string& text) {
+    std::string plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && std::isxdigit(uint8_t(text[i + 2])) &&
+            std::isxdigit(uint8_t(text[i + 3]))) {
+            plain += char(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+            i += 3;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+// The listing from udev's database. Only a node that may be the camera (its name is the
+// camera's) is opened, to check it answers and to take its driver's bus name; every other
+// camera is listed as udev describes it, its node untouched. A node udev's rules did not
+// describe is opened and asked.
+NodeListing listFromUdev(const std::shared_ptr<SysIo>& io, const std::vector<UdevNode>& known) {
+    std::vector<std::pair<int, const UdevNode*>> numbered;
+    for (const UdevNode& u : known) {
+        const int number = nodeNumber(u.sysname);
+        if (number >= 0)
+            numbered.emplace_back(number, &u);
+    }
+    std::sort(numbered.begin(), numbered.end());
+
+    NodeListing listing;
+    for (const auto& [number, u] : numbered) {
+        const std::string path = u->devnode.empty() ? "/dev/video" + std::to_string(number) : u->devnode;
+        const std::string capabilities = u->property("ID_V4L_CAPABILITIES");
+        if (capabilities.empty()) {
+            probeNode(*io, io, number, path, listing);
+            continue;
+        }
+        if (capabilities.find(":capture:") == std::string::npos) {
+            listing.skipped.push_back(path + ": not a capture node (udev: " + capabilities + ")");
+            continue;
+        }
+        CaptureNode node;
+        node.number = number;
+        node.path = path;
+        node.card = u->property("ID_V4L_PRODUCT");
+        node.name = cameraNameFor(node.card);
+        node.driver = u->property("ID_USB_DRIVER");
+        node.busInfo = u->property("ID_PATH");
+        std::string product = decodeUdevText(u->property("ID_MODEL_ENC"));
+        if (product.empty()) {
+            product = u->property("ID_MODEL");
+            std::replace(product.begin(), product.end(), '_', ' ');
+        }
+        nameUsbNode(node, u->property("ID_VENDOR_ID"), u->property("ID_MODEL_ID"), product);
+        if (node.name == kCameraName) {
+            const size_t before = listing.nodes.size();
+            probeNode(*io, io, number, path, listing);  // as the driver answers it now
+            if (listing.nodes.size() > before)
+                listing.nodes.back().name = node.name;
+            continue;
+        }
+        listing.nodes.push_back(node);
+    }
+    return listing;
+}
+
+}  // namespace
+
+NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io, const std::shared_ptr<UdevIo>& udev) {
+    std::vector<UdevNode> known;
+    if (udev && udev->listVideoDevices(known))
+        return listFromUdev(io, known);
+
     NodeListing listing;
     std::vector<std::string> names;
     if (!io->listDirectory("/dev", names))
@@ -76,58 +206,8 @@ NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io) {
             numbers.push_back(number);
     }
     std::sort(numbers.begin(), numbers.end());
-
-    for (int number : numbers) {
-        CaptureNode node;
-        node.number = number;
-        node.path = "/dev/video" + std::to_string(number);
-        NodeHandle handle(io, node.path);
-        int r = handle.open();
-        if (r < 0) {
-            listing.skipped.push_back(node.path + ": cannot open (" + std::string(std::strerror(-r)) + ")");
-            continue;
-        }
-        v4l2_capability cap{};
-        r = handle.ioctl(VIDIOC_QUERYCAP, &cap);
-        handle.close();
-        if (r < 0) {
-            listing.skipped.push_back(node.path + ": no answer to QUERYCAP (" +
-                                      std::string(std::strerror(-r)) + ")");
-            continue;
-        }
-        const uint32_t caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
-        if (!(caps & V4L2_CAP_VIDEO_CAPTURE) || !(caps & V4L2_CAP_STREAMING)) {
-            listing.skipped.push_back(
-                node.path + (caps & V4L2_CAP_META_CAPTURE ? ": metadata node" : ": not a capture node"));
-            continue;
-        }
-        node.card = fixedText(cap.card, sizeof cap.card);
-        node.name = cameraNameFor(node.card);
-        node.driver = fixedText(cap.driver, sizeof cap.driver);
-        node.busInfo = fixedText(cap.bus_info, sizeof cap.bus_info);
-
-        const std::string usbDevice = sysfsInterfaceDir(number) + "/..";
-        std::string vid = lower(readSysfsLine(*io, usbDevice + "/idVendor"));
-        std::string pid = lower(readSysfsLine(*io, usbDevice + "/idProduct"));
-        if (isHexId(vid) && isHexId(pid)) {
-            // uvcvideo's card is the product string, followed by ": " and the function's
-            // or interface's string where the device names one ("Lumora X8: Lumora X8"):
-            // a USB camera is known by its product string.
-            const std::string product = readSysfsLine(*io, usbDevice + "/product");
-            if (!product.empty() && node.name == node.card &&
-                node.card.compare(0, product.size(), product) == 0 &&
-                (node.card.size() == product.size() || node.card.compare(product.size(), 2, ": ") == 0))
-                node.name = product;
-            node.vid = vid;
-            node.pid = pid;
-            node.symbolicLink =
-                "\\\\?\\usb#vid_" + vid + "&pid_" + pid + "#" + node.busInfo + "#" + node.path;
-        } else {
-            node.symbolicLink = "\\\\?\\v4l2#" + node.driver + "#" + node.busInfo + "#" + node.path;
-        }
-        node.displayName = "@device:pnp:" + node.symbolicLink;
-        listing.nodes.push_back(node);
-    }
+    for (int number : numbers)
+        probeNode(*io, io, number, "/dev/video" + std::to_string(number), listing);
     return listing;
 }
 

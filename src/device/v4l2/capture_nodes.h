@@ -2,15 +2,21 @@
 // The system's video capture nodes: /dev/video* whose node captures video (metadata and
 // output nodes of the same camera are left out), with the names the layers above match
 // and log. Listed anew on every call, so a camera that came back under another number
-// after a replug or a firmware reboot is simply found there.
+// after a replug or a firmware reboot is simply found there. Where udev runs, the listing
+// is udev's description of the nodes and only the camera's own node is opened; without
+// udev every node is opened and asked.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "device/result.h"
 #include "device/v4l2/sys_io.h"
+#include "device/v4l2/udev_io.h"
 
 namespace device::v4l2 {
+
+// The name the layers above look for the camera by.
+constexpr const char* kCameraName = "Lumora X8";
 
 struct CaptureNode {
     std::string path;  // "/dev/video0"
@@ -33,7 +39,8 @@ struct NodeListing {
     std::vector<std::string> skipped;  // "/dev/video1: metadata node", for the description
 };
 
-NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io);
+// udev null, or unable to list: every /dev/video* node is opened and asked.
+NodeListing listCaptureNodes(const std::shared_ptr<SysIo>& io, const std::shared_ptr<UdevIo>& udev = nullptr);
 
 // The friendly name a node with this card is listed under: the card itself, or "Lumora
 // X8" when the card equals the environment variable LUMORA_V4L2_MATCH_NAME. That

@@ -3,6 +3,7 @@
 #include "device/v4l2/backend_notes.h"
 #include "device/v4l2/capture_nodes.h"
 #include "device/v4l2/sys_io.h"
+#include "device/v4l2/udev_watch.h"
 #include "device/v4l2/v4l2_capture_device.h"
 #include "device/v4l2/v4l2_capture_graph.h"
 #include "device/v4l2/v4l2_xu.h"
@@ -55,7 +56,7 @@ public:
     HResult createDeviceEnumerator() override { return kOk; }
     HResult enumerateVideoInputs(std::vector<std::unique_ptr<DeviceMoniker>>& devices) override {
         devices.clear();
-        NodeListing listing = listCaptureNodes(io_);
+        NodeListing listing = listCaptureNodes(io_, options_.udev);
         BackendNotes::instance().noteListing(listing);
         for (const CaptureNode& node : listing.nodes)
             devices.push_back(std::make_unique<V4l2Moniker>(io_, node));
@@ -70,15 +71,19 @@ private:
 }  // namespace
 
 DevicePort makeV4l2Port() {
-    return makeV4l2Port(makeRealSysIo());
+    V4l2Options options;
+    options.udev = makeRealUdevIo();
+    return makeV4l2Port(makeRealSysIo(), options);
 }
 
 DevicePort makeV4l2Port(std::shared_ptr<SysIo> io, V4l2Options options) {
     DevicePort port;
     port.name = "v4l2";
     port.video = std::make_shared<V4l2VideoSystem>(io, options);
-    port.xu = std::make_shared<V4l2XuSystem>(io);
+    port.xu = std::make_shared<V4l2XuSystem>(io, kUserModeUnitGuid, options.udev);
     port.describe = [] { return describe(); };
+    if (options.udev)
+        port.watchDevices = [udev = options.udev] { return watchVideoDevices(udev); };
     return port;
 }
 

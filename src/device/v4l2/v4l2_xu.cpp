@@ -187,8 +187,8 @@ private:
 
 }  // namespace
 
-V4l2XuSystem::V4l2XuSystem(std::shared_ptr<SysIo> io, GuidBytes unitGuid)
-    : io_(std::move(io)), unitGuid_(unitGuid) {}
+V4l2XuSystem::V4l2XuSystem(std::shared_ptr<SysIo> io, GuidBytes unitGuid, std::shared_ptr<UdevIo> udev)
+    : io_(std::move(io)), unitGuid_(unitGuid), udev_(std::move(udev)) {}
 
 // Listing needs no set-up on V4L2: the steps before it always succeed.
 HResult V4l2XuSystem::createAttributes() {
@@ -201,7 +201,7 @@ HResult V4l2XuSystem::selectVideoCaptureSources() {
 
 HResult V4l2XuSystem::enumerateSources(std::vector<std::unique_ptr<XuActivation>>& sources) {
     sources.clear();
-    NodeListing listing = listCaptureNodes(io_);
+    NodeListing listing = listCaptureNodes(io_, udev_);
     BackendNotes::instance().noteListing(listing);
     for (const CaptureNode& node : listing.nodes)
         sources.push_back(std::make_unique<V4l2XuActivation>(io_, node, unitGuid_));

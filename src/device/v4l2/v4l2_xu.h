@@ -20,7 +20,8 @@ constexpr GuidBytes kUserModeUnitGuid = {'A', 'B', '_', 'U', 'S', 'E', 'R', '_',
 
 class V4l2XuSystem : public XuSystem {
 public:
-    V4l2XuSystem(std::shared_ptr<SysIo> io, GuidBytes unitGuid = kUserModeUnitGuid);
+    V4l2XuSystem(std::shared_ptr<SysIo> io, GuidBytes unitGuid = kUserModeUnitGuid,
+                 std::shared_ptr<UdevIo> udev = nullptr);
     HResult createAttributes() override;
     HResult selectVideoCaptureSources() override;
     HResult enumerateSources(std::vector<std::unique_ptr<XuActivation>>& sources) override;
@@ -28,6 +29,7 @@ public:
 private:
     std::shared_ptr<SysIo> io_;
     GuidBytes unitGuid_;
+    std::shared_ptr<UdevIo> udev_;
 };
 
 }  // namespace device::v4l2

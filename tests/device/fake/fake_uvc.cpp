@@ -2,7 +2,9 @@
 
 #include <linux/usb/video.h>
 #include <linux/uvcvideo.h>
+#include <sys/eventfd.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -112,7 +114,13 @@ void FakeUvc::plug(int number, FakeCamera camera) {
         applyFormat(*node, node->camera.formats[0].pixelformat, size.width, size.height);
     }
     nodes_[number] = node;
+    tellMonitor(udevNode(number, node->camera, "add"));
     changed_.notify_all();
+}
+
+FakeUvc::~FakeUvc() {
+    if (monitorFd_ >= 0)
+        ::close(monitorFd_);
 }
 
 void FakeUvc::unplugLocked(int number) {
@@ -120,6 +128,7 @@ void FakeUvc::unplugLocked(int number) {
     if (it == nodes_.end())
         return;
     it->second->gone = true;
+    tellMonitor(udevNode(number, it->second->camera, "remove"));
     nodes_.erase(it);
     changed_.notify_all();
 }
@@ -150,6 +159,7 @@ int FakeUvc::open(const std::string& path, int) {
     auto it = nodes_.find(number);
     if (it == nodes_.end())
         return -ENOENT;
+    ++opens_[number];
     if (it->second->camera.openErrno)
         return -it->second->camera.openErrno;
     open_[nextFd_] = it->second;
@@ -582,6 +592,71 @@ bool FakeUvc::listDirectory(const std::string& path, std::vector<std::string>& n
         names.push_back("video" + std::to_string(entry.first));
     std::reverse(names.begin(), names.end());  // directories come in no particular order
     return path == "/dev";
+}
+
+UdevNode FakeUvc::udevNode(int number, const FakeCamera& c, const char* action) {
+    UdevNode node;
+    node.action = action;
+    node.sysname = "video" + std::to_string(number);
+    node.devnode = "/dev/" + node.sysname;
+    if (!c.udevDescribed)
+        return node;
+    // v4l_id's capabilities from the node's device_caps (a metadata node has none of them).
+    std::string caps = ":";
+    if (c.deviceCaps & V4L2_CAP_VIDEO_CAPTURE)
+        caps += "capture:";
+    if (c.deviceCaps & V4L2_CAP_VIDEO_OUTPUT)
+        caps += "video_output:";
+    node.properties = {{"ID_V4L_PRODUCT", c.card}, {"ID_V4L_CAPABILITIES", caps}, {"ID_PATH", c.busInfo}};
+    if (!c.idVendor.empty()) {  // usb_id's, with the product string encoded as udev does
+        std::string encoded;
+        for (char ch : c.product)
+            encoded += ch == ' ' ? std::string("\\x20") : std::string(1, ch);
+        node.properties.insert({{"ID_VENDOR_ID", c.idVendor},
+                                {"ID_MODEL_ID", c.idProduct},
+                                {"ID_MODEL_ENC", encoded},
+                                {"ID_USB_DRIVER", c.driver}});
+    }
+    return node;
+}
+
+void FakeUvc::tellMonitor(UdevNode event) {
+    if (monitorFd_ < 0)
+        return;
+    events_.push_back(std::move(event));
+    const uint64_t one = 1;
+    if (::write(monitorFd_, &one, sizeof one) < 0)
+        std::abort();
+}
+
+bool FakeUvc::listVideoDevices(std::vector<UdevNode>& nodes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    nodes.clear();
+    for (const auto& entry : nodes_)
+        nodes.push_back(udevNode(entry.first, entry.second->camera, ""));
+    std::reverse(nodes.begin(), nodes.end());  // udev's order is the kernel's, not the numbers'
+    return true;
+}
+
+int FakeUvc::startMonitor() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (monitorFd_ < 0)
+        monitorFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return monitorFd_ >= 0 ? monitorFd_ : -errno;
+}
+
+bool FakeUvc::nextEvent(UdevNode& event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (events_.empty()) {
+        uint64_t count = 0;
+        if (monitorFd_ >= 0 && ::read(monitorFd_, &count, sizeof count) < 0) {
+            // already drained
+        }
+        return false;
+    }
+    event = std::move(events_.front());
+    events_.pop_front();
+    return true;
 }
 
 int32_t FakeUvc::controlValue(int number, uint32_t id) const {

@@ -4,7 +4,9 @@
 // with videobuf2's rules (REQBUFS refused while streaming, mapped buffers orphaned),
 // POLLERR|POLLHUP after an unplug, UVCIOC_CTRL_QUERY and the USB sysfs files. A camera can
 // be unplugged at any moment (also after n calls) and come back under another number.
-// Every call on a descriptor that is not open, and every bad munmap, is counted.
+// Every call on a descriptor that is not open, and every bad munmap, is counted. It is
+// also udev: its database describes the plugged nodes as udev's v4l_id and usb_id do, and
+// its monitor tells of each plug and unplug.
 #include <linux/videodev2.h>
 
 #include <condition_variable>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "device/v4l2/sys_io.h"
+#include "device/v4l2/udev_io.h"
 #include "device/v4l2/uvc_descriptors.h"
 
 namespace device::v4l2 {
@@ -54,6 +57,7 @@ struct FakeCamera {
     std::string product;                                // the USB product string; empty: no file
     std::vector<uint8_t> descriptors;                   // empty: the sysfs file is missing
     int openErrno = 0;
+    bool udevDescribed = true;  // false: udev's rules left the node without properties
     std::vector<FakeFormat> formats;
     std::vector<FakeControl> controls;
     std::vector<FakeXuControl> xu;
@@ -71,8 +75,9 @@ struct FakeCall {
     int result = 0;     // 0 or -errno
 };
 
-class FakeUvc : public SysIo {
+class FakeUvc : public SysIo, public UdevIo {
 public:
+    ~FakeUvc() override;
     void plug(int number, FakeCamera camera);
     void unplug(int number) {
         locked([&] { unplugLocked(number); });
@@ -104,6 +109,10 @@ public:
     int openDescriptors() const {
         return locked([&] { return int(open_.size()); });
     }
+    // open() calls on /dev/videoN so far.
+    int opens(int number) const {
+        return locked([&] { return opens_.count(number) ? opens_.at(number) : 0; });
+    }
     int liveMappings() const {
         return locked([&] { return int(mappings_.size()); });
     }
@@ -133,6 +142,10 @@ public:
     int poll(pollfd* fds, nfds_t count, int timeoutMs) override;
     bool readFile(const std::string& path, std::string& contents, size_t maxBytes) override;
     bool listDirectory(const std::string& path, std::vector<std::string>& names) override;
+
+    bool listVideoDevices(std::vector<UdevNode>& nodes) override;
+    int startMonitor() override;
+    bool nextEvent(UdevNode& event) override;
 
 private:
     struct Buffer {
@@ -172,6 +185,8 @@ private:
         return result;
     }
     void unplugLocked(int number);
+    static UdevNode udevNode(int number, const FakeCamera& camera, const char* action);
+    void tellMonitor(UdevNode event);
     static void stop(Node& node);
     int formatIoctl(Node& node, unsigned long request, void* arg);
     int bufferIoctl(Node& node, int fd, unsigned long request, void* arg);
@@ -186,6 +201,9 @@ private:
     std::map<void*, std::pair<size_t, std::shared_ptr<std::vector<uint8_t>>>> mappings_;  // length, memory
     std::map<unsigned long, int> failures_;
     std::vector<FakeCall> calls_;
+    std::map<int, int> opens_;
+    int monitorFd_ = -1;  // an eventfd, readable while events wait
+    std::deque<UdevNode> events_;
     int nextFd_ = 100, misuses_ = 0;
     long unplugCountdown_ = 0;
 };
