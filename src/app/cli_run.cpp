@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -116,6 +117,8 @@ bool readControls(CameraSession& camera, const std::vector<const ControlRow*>& c
                   std::vector<Reading>& out) {
     for (const ControlRow* control : controls) {
         const ControlReading value = readControl(*control, camera.stream().camera());
+        if (!value.offered)
+            continue;  // a camera without it (a webcam has no pan): nothing to read, not a loss
         if (!value.ok)
             return false;
         out.push_back({control, value});
@@ -501,6 +504,15 @@ int cameraCommand(const CliRequest& request) {
                 camera.lost())
                 return fail(kExitCameraLost,
                             QStringLiteral("the camera went away while its controls were read"));
+            if (!named.empty() && readings.size() < named.size()) {
+                QStringList missing;
+                for (const ControlRow* control : named) {
+                    if (std::none_of(readings.begin(), readings.end(),
+                                     [control](const Reading& r) { return r.control == control; }))
+                        missing << QString::fromLatin1(control->name);
+                }
+                return fail(kExitBadArgument, QStringLiteral("this camera has no ") + missing.join(", "));
+            }
             printControls(found, readings, request.json);
             return kExitDone;
         }

@@ -1,5 +1,6 @@
 #include "capture/uvc_stream.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -45,7 +46,9 @@ int openWorker(UvcCamera& camera, bool useDefaultIndex, bool controlsOnly) {
         state.defaultFormatReport.afterSearch(state.formatList, mjpgHD);
     }
     const int outputType = state.streamType == 0 ? 1 : 0;
-    state.openResult = controlsOnly ? camera.openControls(0, state.foundIndex, outputType)
+    // The controls need no particular format: a camera without the default one (a
+    // webcam with raw formats only) still opens them with its first.
+    state.openResult = controlsOnly ? camera.openControls(0, std::max(state.foundIndex, 0), outputType)
                                     : camera.open(0, state.foundIndex, outputType);
     debugLog("camera open: %d, with type: %d\n", state.openResult, state.streamType);
     return state.openResult;

@@ -1,5 +1,6 @@
 #include "engine/control_reading.h"
 
+#include "capture/capture_slots.h"
 #include "capture/standard_controls.h"
 #include "capture/uvc_camera.h"
 #include "xu/uvc_xu_manager.h"
@@ -11,7 +12,9 @@ ControlReading readStandard(const ControlAccess& access, UvcCamera& camera) {
     double value = 0.0;
     int automatic = 0;
     ControlLimits limits;
-    reading.ok = ewc_readValue(camera.openNum(), access.property, value, automatic, limits) == 0;
+    const int code = ewc_readValue(camera.openNum(), access.property, value, automatic, limits);
+    reading.ok = code == 0;
+    reading.offered = code != 3;  // 3: not supported at open
     if (access.automaticFlag) {
         reading.value = automatic != 0 ? 1 : 0;
         reading.min = access.min;
@@ -35,7 +38,13 @@ ControlReading readControl(const ControlRow& control, UvcCamera& camera) {
         case Route::KernelStreaming: {
             ControlReading reading;
             double value = 0.0;
-            reading.ok = ewc_propKSfunc(2, camera.openNum(), access.property, &value) == 0;
+            const int code = ewc_propKSfunc(2, camera.openNum(), access.property, &value);
+            reading.ok = code == 0;
+            // 3 (not found at open), or 4 with the device still answering: the camera has no
+            // such property.
+            const device::HResult why = ewc_hr.load();
+            reading.offered = code != 3 && (code != 4 || why == device::kNotConnected ||
+                                            why == device::kGenFailure || why == device::kNoInterface);
             reading.value = static_cast<int>(value);
             reading.min = access.min;
             reading.max = access.max;

@@ -11,7 +11,8 @@
 class UvcCamera;
 
 struct ControlReading {
-    bool ok = false;  // the camera answered
+    bool ok = false;      // the camera answered
+    bool offered = true;  // false: the camera has no such control (its open found none)
     int value = 0;
     int min = 0;
     int max = 0;

@@ -465,7 +465,9 @@ void CameraSession::checkLost() {
 }
 
 bool CameraSession::lost() {
-    return stream_.getEvent() == 1 || !UVCXUManager::instance().checkUVCDeviceExist();
+    // A camera without the extension unit (the command line keeps it for its standard
+    // controls) is not looked for there: its failed reads tell that it went.
+    return stream_.getEvent() == 1 || (extensionUnit_ && !UVCXUManager::instance().checkUVCDeviceExist());
 }
 
 void CameraSession::close() {
