@@ -592,11 +592,7 @@ private slots:
         QVERIFY(off >= 0 && unmap > off && release > unmap);
         QCOMPARE(s.fake->calls()[size_t(release)].result, 0);
         QCOMPARE(s.fake->liveMappings() + s.fake->allocatedBuffers(0), 0);
-        QVERIFY(!s.fake->streaming(0));
-        QCOMPARE(s.graph->run(), kOk);
-        s.graph.reset();  // the graph goes away while streaming: it stops itself
-        QVERIFY(!s.fake->streaming(0));
-        QCOMPARE(s.fake->liveMappings(), 0);
+        QVERIFY(!s.fake->streaming(0));  // run again, destroyed while running: tst_device_conformance
     }
 
     void stepsOutOfOrderOrUnsupportedFail() {
