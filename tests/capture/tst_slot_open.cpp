@@ -84,27 +84,6 @@ private slots:
         device::installPort(device::DevicePort{});
     }
 
-    void opensAndClosesWithItsLogLines() {
-        LogCapture log;
-        QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
-        QCOMPARE(ewc_slot(0).status, 0);
-        QCOMPARE(ewc_slot(0).inUse, 1);
-        QCOMPARE(log.count("uvcCamera open pinId(0) formatId(" + std::to_string(index) + ") outputType(1)\n"),
-                 1);
-        QCOMPARE(log.count("uvcCamera open with fps : 30.000030 \n"), 1);
-        QCOMPARE(log.count("fin error(0) retry(3)\n"), 2);
-        QCOMPARE(log.count("uvc control open success! \n"), 1);
-        QCOMPARE(log.count("uvc stream open success! \n"), 1);
-        QVERIFY(log.contains("ewc_OpenStream ewc_hr:0, evCode: 0\n"));
-
-        log.clear();
-        camera.release();
-        QCOMPARE(log.count("\n-----release-----\n"), 1);
-        QCOMPARE(log.count("EWC_Close num: 0\n"), 1);
-        QCOMPARE(log.count("EWC_Close: 0 \n"), 1);
-        QCOMPARE(ewc_slot(0).inUse, 0);
-    }
-
     void failureCodes_data() {
         QTest::addColumn<QString>("call");
         QTest::addColumn<int>("code");
@@ -327,35 +306,22 @@ private slots:
         QCOMPARE(log.count("info: Function: ewc_propfunc, RRRRRRRRRRR failed, Error code: 0x80004005 \n"), 1);
     }
 
-    void manualValueIsTruncatedAndLogged() {
+    void manualValueIsTruncated() {
         QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
-        LogCapture log;
         QCOMPARE(camera.setValue(BRIGHTNESS, 120.9), 0);
         ControlState state = sim->control(ControlGroup::VideoProcAmp, device::kProcBrightness);
         QCOMPARE(state.value, 120L);
         QCOMPARE(state.flags, long(kFlagsManual));
-        QCOMPARE(log.count("IAMVideoProcAmp func:1, prop:0\n"), 1);
-        QCOMPARE(log.count("GetRange Min:0, Max: 200\n"), 1);
-        QCOMPARE(log.count("GetRange Step:1.000000, Default: 100.000000, CapsFlags: 2.000000\n"), 1);
-        QCOMPARE(log.count("Get val prop:0, Val: 100\n"), 1);  // read before the write
-        QCOMPARE(log.count("set new val prop:0, Val: 120\n"), 1);
         QCOMPARE(camera.getValue(BRIGHTNESS), 120);
-        QCOMPARE(log.count("Get val prop:0, Val: 120\n"), 1);
-
-        log.clear();
         QCOMPARE(camera.setValue(ZOOM, 250.5), 0);
         QCOMPARE(sim->control(ControlGroup::CameraControl, device::kCamZoom).value, 250L);
-        QCOMPARE(log.count("IAMCameraControl func:1, prop:13\n"), 1);
-        QCOMPARE(log.count("set new val prop:3, Val: 250\n"), 1);
     }
 
     // The automatic flag read and written, and a default value that keeps it.
     void automaticFlag() {
         QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
         sim->setControl(ControlGroup::CameraControl, device::kCamExposure, ControlState{-6, kFlagsAuto});
-        LogCapture log;
         QCOMPARE(camera.getFlags(EXPOSURE), 1);
-        QCOMPARE(log.count("get Flags:1, CameraControl_Flags_Auto: 1\n"), 1);
         int automatic = -1;
         double value = 0;
         QCOMPARE(ewc_propfunc(kPropGetValue, camera.openNum(), EXPOSURE, &value, &automatic), 0);
@@ -380,16 +346,12 @@ private slots:
         sim->setControl(ControlGroup::VideoProcAmp, device::kProcWhiteBalance,
                         ControlState{5000, kFlagsManual});
         QCOMPARE(camera.getFlags(WHITEBALANCE), 2);
-        QCOMPARE(log.count("get Flags:2, VideoProcAmp_Flags_Auto: 1\n"), 1);
     }
 
     void powerLineFrequencyThroughThePropertySet() {
         QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
-        LogCapture log;
         QCOMPARE(camera.setKsValue(13, 1.0), 0);
         QCOMPARE(sim->powerLineFrequency(), 1L);
-        QCOMPARE(log.count("ks_control func:1, prop:13\n"), 1);
-        QCOMPARE(log.count("ks_propset supported\n"), 1);
         QCOMPARE(camera.getKsValue(13), 1);
         QCOMPARE(camera.setKsValue(13, 2.7), 0);
         QCOMPARE(camera.getKsValue(13), 2);
@@ -398,8 +360,6 @@ private slots:
         QCOMPARE(camera.setKsValue(13, 1.0), 4);
         sim->failNext("ControlPort::ksSet", device::kFail);
         QCOMPARE(camera.setKsValue(13, 1.0), 5);
-        QCOMPARE(
-            log.count("info: Function: ewc_propKSfunc, KS RRRRRRRRRRR failed, Error code: 0x80004005 \n"), 1);
         sim->failNext("ControlPort::ksGet", device::kFail);
         QCOMPARE(camera.getKsValue(13), -1);
     }
