@@ -169,8 +169,6 @@ private slots:
         row("preset without a name", {"--save-preset", " "}, "", kExitBadArgument, "a preset needs a name");
         row("presets listed", {"--list-presets", "--json"}, "", kExitDone, "\"presets\": \\[\\s*\\]");
         // Another application streams: every command works on the controls and the unit.
-        row("get during a call", {"--get", "hdr", "brightness"}, "in-use", kExitDone,
-            "^hdr +0 .*\nbrightness +100 ");
         row("set during a call", {"--set", "brightness=150", "auto-zoom=1"}, "in-use", kExitDone,
             "brightness +150 .*\nauto-zoom +1 ");
         row("update during a call", {"--firmware-update", images + "newer.bin"}, "in-use; reboot=300ms",
