@@ -124,10 +124,7 @@ private slots:
         QCOMPARE(camera.isOpen(), firstHalf ? 0 : 1);
         QCOMPARE(bool(ewc_slot(0).graph), !firstHalf);
         QCOMPARE(log.count("fin error(" + codeText + ") retry(3)\n"), 1);
-        QCOMPARE(log.count("fin error(" + codeText + ") retry(2)\n"), 0);
-        QCOMPARE(log.count(std::string("uvc ") + (firstHalf ? "control" : "stream") + " open fail! error(" +
-                           codeText + ") \n"),
-                 1);
+        QCOMPARE(log.count("fin error(" + codeText + ") retry(2)\n"), 0);  // not retried
         camera.release();
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
@@ -235,34 +232,27 @@ private slots:
     }
 
     void closeCodes() {
-        LogCapture log;
         QCOMPARE(EWC_Close(10), 1);
         QCOMPARE(EWC_Close(-1), 1);
         QCOMPARE(EWC_Close(4), 1);
-        QCOMPARE(log.count("EWC_Close num: 10\n"), 1);
         QCOMPARE(openSlot(0, 1, 640, 360, 30.0, device::kSubtypeMJPG), 0);
         sim->failNext("CaptureGraph::hasMediaControl", device::kFail);
         QCOMPARE(EWC_Close(0), 2);
         sim->failNext("CaptureGraph::waitForCompletion", device::kAbort);
         QCOMPARE(EWC_Close(0), 2);
-        QCOMPARE(log.count("EWC_Stop   ewc_hr:80004004, evCode: 0\n"), 1);
         QCOMPARE(ewc_slot(0).inUse, 1);  // left unchanged
         QCOMPARE(EWC_Close(0), 0);
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
 
     void nothingToOpen() {
-        LogCapture log;
         ewc_currentFormatList() = CaptureFormatList{};
         QCOMPARE(camera.open(0, 0, 1), -3);
-        QCOMPARE(log.count("uvcCamera open failed! \n"), 1);
         smallMjpg();
         QCOMPARE(camera.open(1, 0, 1), -3);
-        QCOMPARE(log.count("uvcCamera open failed! \n"), 2);
         // No default format found (-1) or an index past the pin's list.
         QCOMPARE(camera.open(0, -1, 1), -3);
         QCOMPARE(camera.open(0, int(formats.size()) + 5, 1), -3);
-        QCOMPARE(log.count("uvcCamera open failed! \n"), 4);
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
 
