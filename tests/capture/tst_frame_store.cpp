@@ -87,8 +87,6 @@ private slots:
             QVERIFY(!log.contains("Skip Frame!!"));
             return;
         }
-        QCOMPARE(log.count("Skip Frame!! currentDiffer(40) differ(600) \n"), 1);
-        QCOMPARE(log.count("Skip Frame!! currentDiffer(40) differ(620) \n"), 1);
         QCOMPARE(storeCopy().frameCounter, 2u);
         QCOMPARE(cb.lastDiffer, 40);
         feeder.feed(cb, 45);  // the 21st after the lag came back
@@ -112,23 +110,6 @@ private slots:
             QCOMPARE(buffer.size(), size_t(bytes));
             QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0; }));
             std::memset(buffer.data(), 0xA5, buffer.size());  // a frame, before the next open
-        }
-    }
-
-    void convertedFramesAreStoredTopDown() {
-        const int width = 1920;
-        const int height = 1080;
-        ewc_SampleGrabberCB& cb = prepareSlot(width, height, device::kSubtypeH264, device::kSubtypeRGB32);
-        std::vector<uint8_t> sample(size_t(width) * height * 4);
-        for (int row = 0; row < height; ++row)
-            std::memset(sample.data() + size_t(row) * width * 4, row % 251, size_t(width) * 4);
-        cb.BufferCB(0.0, sample.data(), long(sample.size()));
-        const FrameStore store = storeCopy();
-        QCOMPARE(store.frameSize, uint32_t(sample.size()));
-        for (int row : {0, 1, 500, height - 1}) {
-            const uint8_t expected = uint8_t((height - 1 - row) % 251);
-            QCOMPARE(store.buffer[size_t(row) * width * 4], expected);
-            QCOMPARE(store.buffer[size_t(row) * width * 4 + width * 4 - 1], expected);
         }
     }
 
@@ -160,7 +141,6 @@ private slots:
         QCOMPARE(store.frameCounter, 1u);
         QCOMPARE(store.frameSize, 32u);
         QVERIFY(std::equal(fits.begin(), fits.end(), store.buffer.begin()));
-        QCOMPARE(log.count("BufferCB sample dropped: 33 bytes, frame buffer 32 bytes\n"), 1);
         // The same on a converted stream; an empty sample is logged and counted.
         ewc_SampleGrabberCB& rgb = prepareSlot(4, 2, device::kSubtypeYUY2, device::kSubtypeRGB32);
         rgb.BufferCB(0.0, tooBig.data(), long(tooBig.size()));

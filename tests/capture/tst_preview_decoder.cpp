@@ -91,7 +91,6 @@ private slots:
             << QSize(3520, 1104) << QSize(880, 285) << 2;
         QTest::newRow("3520x1104 at scale 2, 3 % more than a half")
             << QSize(3520, 1104) << QSize(1813, 554) << 1;
-        QTest::newRow("3520x1104 in a small box") << QSize(3520, 1104) << QSize(300, 94) << 8;
         QTest::newRow("1280x720 scaled up") << QSize(1280, 720) << QSize(889, 499) << 1;
         QTest::newRow("odd sides round up") << QSize(641, 361) << QSize(81, 46) << 8;
         QTest::newRow("odd sides, 3 % more than an eighth") << QSize(641, 361) << QSize(84, 46) << 4;

@@ -84,27 +84,6 @@ private slots:
         device::installPort(device::DevicePort{});
     }
 
-    void opensAndClosesWithItsLogLines() {
-        LogCapture log;
-        QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
-        QCOMPARE(ewc_slot(0).status, 0);
-        QCOMPARE(ewc_slot(0).inUse, 1);
-        QCOMPARE(log.count("uvcCamera open pinId(0) formatId(" + std::to_string(index) + ") outputType(1)\n"),
-                 1);
-        QCOMPARE(log.count("uvcCamera open with fps : 30.000030 \n"), 1);
-        QCOMPARE(log.count("fin error(0) retry(3)\n"), 2);
-        QCOMPARE(log.count("uvc control open success! \n"), 1);
-        QCOMPARE(log.count("uvc stream open success! \n"), 1);
-        QVERIFY(log.contains("ewc_OpenStream ewc_hr:0, evCode: 0\n"));
-
-        log.clear();
-        camera.release();
-        QCOMPARE(log.count("\n-----release-----\n"), 1);
-        QCOMPARE(log.count("EWC_Close num: 0\n"), 1);
-        QCOMPARE(log.count("EWC_Close: 0 \n"), 1);
-        QCOMPARE(ewc_slot(0).inUse, 0);
-    }
-
     void failureCodes_data() {
         QTest::addColumn<QString>("call");
         QTest::addColumn<int>("code");
@@ -145,10 +124,7 @@ private slots:
         QCOMPARE(camera.isOpen(), firstHalf ? 0 : 1);
         QCOMPARE(bool(ewc_slot(0).graph), !firstHalf);
         QCOMPARE(log.count("fin error(" + codeText + ") retry(3)\n"), 1);
-        QCOMPARE(log.count("fin error(" + codeText + ") retry(2)\n"), 0);
-        QCOMPARE(log.count(std::string("uvc ") + (firstHalf ? "control" : "stream") + " open fail! error(" +
-                           codeText + ") \n"),
-                 1);
+        QCOMPARE(log.count("fin error(" + codeText + ") retry(2)\n"), 0);  // not retried
         camera.release();
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
@@ -256,34 +232,27 @@ private slots:
     }
 
     void closeCodes() {
-        LogCapture log;
         QCOMPARE(EWC_Close(10), 1);
         QCOMPARE(EWC_Close(-1), 1);
         QCOMPARE(EWC_Close(4), 1);
-        QCOMPARE(log.count("EWC_Close num: 10\n"), 1);
         QCOMPARE(openSlot(0, 1, 640, 360, 30.0, device::kSubtypeMJPG), 0);
         sim->failNext("CaptureGraph::hasMediaControl", device::kFail);
         QCOMPARE(EWC_Close(0), 2);
         sim->failNext("CaptureGraph::waitForCompletion", device::kAbort);
         QCOMPARE(EWC_Close(0), 2);
-        QCOMPARE(log.count("EWC_Stop   ewc_hr:80004004, evCode: 0\n"), 1);
         QCOMPARE(ewc_slot(0).inUse, 1);  // left unchanged
         QCOMPARE(EWC_Close(0), 0);
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
 
     void nothingToOpen() {
-        LogCapture log;
         ewc_currentFormatList() = CaptureFormatList{};
         QCOMPARE(camera.open(0, 0, 1), -3);
-        QCOMPARE(log.count("uvcCamera open failed! \n"), 1);
         smallMjpg();
         QCOMPARE(camera.open(1, 0, 1), -3);
-        QCOMPARE(log.count("uvcCamera open failed! \n"), 2);
         // No default format found (-1) or an index past the pin's list.
         QCOMPARE(camera.open(0, -1, 1), -3);
         QCOMPARE(camera.open(0, int(formats.size()) + 5, 1), -3);
-        QCOMPARE(log.count("uvcCamera open failed! \n"), 4);
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
 
@@ -327,35 +296,22 @@ private slots:
         QCOMPARE(log.count("info: Function: ewc_propfunc, RRRRRRRRRRR failed, Error code: 0x80004005 \n"), 1);
     }
 
-    void manualValueIsTruncatedAndLogged() {
+    void manualValueIsTruncated() {
         QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
-        LogCapture log;
         QCOMPARE(camera.setValue(BRIGHTNESS, 120.9), 0);
         ControlState state = sim->control(ControlGroup::VideoProcAmp, device::kProcBrightness);
         QCOMPARE(state.value, 120L);
         QCOMPARE(state.flags, long(kFlagsManual));
-        QCOMPARE(log.count("IAMVideoProcAmp func:1, prop:0\n"), 1);
-        QCOMPARE(log.count("GetRange Min:0, Max: 200\n"), 1);
-        QCOMPARE(log.count("GetRange Step:1.000000, Default: 100.000000, CapsFlags: 2.000000\n"), 1);
-        QCOMPARE(log.count("Get val prop:0, Val: 100\n"), 1);  // read before the write
-        QCOMPARE(log.count("set new val prop:0, Val: 120\n"), 1);
         QCOMPARE(camera.getValue(BRIGHTNESS), 120);
-        QCOMPARE(log.count("Get val prop:0, Val: 120\n"), 1);
-
-        log.clear();
         QCOMPARE(camera.setValue(ZOOM, 250.5), 0);
         QCOMPARE(sim->control(ControlGroup::CameraControl, device::kCamZoom).value, 250L);
-        QCOMPARE(log.count("IAMCameraControl func:1, prop:13\n"), 1);
-        QCOMPARE(log.count("set new val prop:3, Val: 250\n"), 1);
     }
 
     // The automatic flag read and written, and a default value that keeps it.
     void automaticFlag() {
         QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
         sim->setControl(ControlGroup::CameraControl, device::kCamExposure, ControlState{-6, kFlagsAuto});
-        LogCapture log;
         QCOMPARE(camera.getFlags(EXPOSURE), 1);
-        QCOMPARE(log.count("get Flags:1, CameraControl_Flags_Auto: 1\n"), 1);
         int automatic = -1;
         double value = 0;
         QCOMPARE(ewc_propfunc(kPropGetValue, camera.openNum(), EXPOSURE, &value, &automatic), 0);
@@ -380,16 +336,12 @@ private slots:
         sim->setControl(ControlGroup::VideoProcAmp, device::kProcWhiteBalance,
                         ControlState{5000, kFlagsManual});
         QCOMPARE(camera.getFlags(WHITEBALANCE), 2);
-        QCOMPARE(log.count("get Flags:2, VideoProcAmp_Flags_Auto: 1\n"), 1);
     }
 
     void powerLineFrequencyThroughThePropertySet() {
         QCOMPARE(camera.open(0, smallMjpg(), 1), 0);
-        LogCapture log;
         QCOMPARE(camera.setKsValue(13, 1.0), 0);
         QCOMPARE(sim->powerLineFrequency(), 1L);
-        QCOMPARE(log.count("ks_control func:1, prop:13\n"), 1);
-        QCOMPARE(log.count("ks_propset supported\n"), 1);
         QCOMPARE(camera.getKsValue(13), 1);
         QCOMPARE(camera.setKsValue(13, 2.7), 0);
         QCOMPARE(camera.getKsValue(13), 2);
@@ -398,8 +350,6 @@ private slots:
         QCOMPARE(camera.setKsValue(13, 1.0), 4);
         sim->failNext("ControlPort::ksSet", device::kFail);
         QCOMPARE(camera.setKsValue(13, 1.0), 5);
-        QCOMPARE(
-            log.count("info: Function: ewc_propKSfunc, KS RRRRRRRRRRR failed, Error code: 0x80004005 \n"), 1);
         sim->failNext("ControlPort::ksGet", device::kFail);
         QCOMPARE(camera.getKsValue(13), -1);
     }

@@ -78,19 +78,14 @@ private slots:
     }
 
     void defaultOpenReportsTheSlotAndDeliversFrames() {
-        LogCapture log;
         const size_t before = callback.results().size();
         QCOMPARE(stream->openAsRgbStream(), 0);
         QCOMPARE(callback.results().size(), before + 1);
         QCOMPARE(callback.results().back(), 0);
-        QCOMPARE(log.count("camera open: 0, with type: 0\n"), 1);
         QCOMPARE(stream->isOpen(), 1);
 
         const std::vector<RESOLUTION_LIST> list = stream->getList();
-        QVERIFY(log.contains("getList: " + std::to_string(list.size()) + "\n"));
         QVERIFY(list.size() >= 10);
-        const RESOLUTION_LIST small = findFormat(list, "MJPG", 640, 360);
-        QCOMPARE(log.count("---GetMjpgHD " + std::to_string(small.index) + "---\n"), 1);
 
         // MJPG arrives as the camera's own samples.
         uint8_t* data = nullptr;
@@ -116,22 +111,13 @@ private slots:
         QCOMPARE(stream->openAsRgbStream(RESOLUTION_LIST{0, 1920, 1080, 30, "NV12"}), -1);
         QCOMPARE(stream->openAsRgbStream(RESOLUTION_LIST{0, 1000, 1000, 30, "MJPG"}), -1);
         QCOMPARE(callback.results().size(), before);
-        QVERIFY(!log.contains("CreateThread"));
-        QCOMPARE(log.count("openAsRgbStream founde index: -1, type: 0 \n"), 2);
         QCOMPARE(stream->isOpen(), 0);
         const std::vector<RESOLUTION_LIST> list = stream->getList();
         const RESOLUTION_LIST portrait = findFormat(list, "H264", 1080, 1920);
         QVERIFY(!portrait.format.empty());
 
-        log.clear();
         const RESOLUTION_LIST request{portrait.index, 1920, 1080, 30, "H264"};
         QCOMPARE(stream->openAsRgbStream(request), 0);
-        QCOMPARE(
-            log.count("openAsRgbStream founde index: " + std::to_string(portrait.index) + ", type: 1 \n"), 1);
-        QCOMPARE(log.count("openAsRgbStream CreateThread: " + std::to_string(portrait.index) + "\n"), 1);
-        QCOMPARE(log.count("uvcCamera open pinId(0) formatId(" + std::to_string(portrait.index) +
-                           ") outputType(0)\n"),
-                 1);
         QCOMPARE(callback.results().back(), 0);
         const CaptureSlot& slot = ewc_slot(stream->camera().openNum());
         QCOMPARE(slot.outputSubtype, device::kSubtypeRGB32);
@@ -149,10 +135,8 @@ private slots:
         stream->release();
 
         // The type stays: the default open now converts to RGB32 as well.
-        log.clear();
         stream->openAsRgbStream();
-        QVERIFY(log.contains("outputType(0)\n"));
-        QCOMPARE(log.count("camera open: 0, with type: 1\n"), 1);
+        QCOMPARE(ewc_slot(stream->camera().openNum()).outputSubtype, device::kSubtypeRGB32);
         stream->release();
         // An MJPG request brings native samples back.
         const RESOLUTION_LIST mjpg = findFormat(stream->getList(), "MJPG", 640, 360);

@@ -56,25 +56,15 @@ private slots:
 
         xu.setEnableCommand(true);
         xu.setEnableCommand(true);
-        QCOMPARE(log.count("UVCXU exist\n"), 2);
-        QCOMPARE(log.count("new UVCXU\n"), 0);
         QCOMPARE(camera->callCount("XuSystem::enumerateSources"), enumerations);
         QVERIFY(xu.haveDevice());
-        QVERIFY(log.contains("isDeviceFounded res: 1\n\n*******haveDevice******* 1\n"));
 
-        log.clear();
         xu.setEnableCommand(false);
-        QCOMPARE(log.text(),
-                 std::string("\n*******setEnableCommand*******: 0\n~UVCXU\n~UVCXU S\n~UVCXU A\n~UVCXU B\n"
-                             "~UVCXU C\n~UVCXU D\n~UVCXU E\n~UVCXU End\n"));
-        log.clear();
         xu.setEnableCommand(false);
-        QCOMPARE(log.text(), std::string("\n*******setEnableCommand*******: 0\nUVCXU null\n"));
+        QCOMPARE(log.count("~UVCXU End\n"), 1);  // torn down once
         QVERIFY(!xu.haveDevice());
-        log.clear();
         xu.setEnableCommand(true);
-        QVERIFY(log.text().rfind("\n*******setEnableCommand*******: 1\nnew UVCXU\n", 0) == 0);
-        QCOMPARE(log.writes().back(), std::string("new UVCXU End\n"));
+        QCOMPARE(camera->callCount("XuSystem::enumerateSources"), enumerations + 1);
         QVERIFY(xu.haveDevice());
     }
 
@@ -205,12 +195,8 @@ private slots:
 
         uint8_t value = 0;
         XURequest request = makeXURequest(14, XU_GET, 1, &value);
-        LogCapture log;
         QVERIFY(channel.sendRequest(request));
         QCOMPARE(request.nodeId, 2);  // the caller's record now names the node
-        QCOMPARE(log.text(),
-                 std::string("sendRequest: A \nsendRequest: B \nNode ID: 2 wValue: 14 Flag: 268435457 "
-                             "wLength: 1\nsendRequest: C \n"));
         // The rest of the record (property set, selector, flags, length) is checked by the
         // simulated camera in every case of tst_xu_commands.
         QCOMPARE(fakePort->requests().size(), size_t(1));

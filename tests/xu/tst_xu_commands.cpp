@@ -81,30 +81,15 @@ private slots:
         QCOMPARE(xu().getAutoSensitive(), -1);
     }
 
-    // The lines each command writes around its request (the channel's own: tst_xu_channel).
+    // The text reads log their buffer before the request: one not terminated yet is printed
+    // within its length.
     void logLines() {
         static char serial[kXuTextLength], version[kXuTextLength] = "old";
-        static uint8_t header[4] = {0xde, 0xad, 0xbe, 0xef};
         std::memset(serial, 'x', sizeof(serial));  // not terminated before the read
-        camera->forceStatus(15);
         const struct {
             std::function<void()> call;
             std::string first, later;  // the log starts with first and holds later
         } rows[] = {
-            {[] { xu().getHdr(); }, "Data 0, 0 \nsendRequestDirectly: 1 \n", ""},
-            {[] { xu().resetToDefault(); }, "Data 1, 1 \n", " wValue: 5 Flag: 268435458 wLength: 1\n"},
-            {[] { xu().setUpdateMode(1, 1048576); },
-             "setUpdateMode 1, 1048576, 4 \n1 0 0 10 0\n0x01 \n0x00 0x00 0x10 0x00 sendRequestDirectly: 1 \n",
-             ""},
-            {[] { xu().startReadPartialFile(10485760); },
-             "startReadPartialFile\nData 0, 10485760 \nsendRequestDirectly: 1 \n", ""},
-            {[] { xu().startReadHeader(); }, "startReadHeader\nData 1, 1 \nsendRequestDirectly: 1 \n", ""},
-            {[] { xu().setFwUpdateStart(1); }, "setFwUpdateStart 1\nData 1, 1 \nsendRequestDirectly: 1 \n",
-             ""},
-            {[] { xu().getHeaderVersion(header); },
-             "getHeaderVersion\nde ad be ef\nsendRequestDirectly: 1 \n", ""},
-            {[] { xu().getAutoSensitive(); }, "getAutoSensitive\n", "hex 00\ndec 0\n"},
-            {[] { xu().getCameraSatatus(); }, "", "getCameraSatatus res: 1, 15 \n"},
             {[] { QCOMPARE(xu().getTransferSize(), 300u); },
              "***************getTransferSize***************\ngetXUTransferSize: 1 \n", "transferSize: 300\n"},
             {[] { QVERIFY(xu().getSerialNumber(serial)); }, "",
