@@ -74,7 +74,9 @@ std::vector<std::thread> startCallers(std::atomic<bool>& stop, Outcome& outcome,
 void toggleWhileCalling(uint32_t transferSize, Outcome& outcome) {
     std::atomic<bool> stop{false};
     auto threads = startCallers(stop, outcome, transferSize);
-    for (int i = 0; i < kToggles; ++i) {
+    // On a loaded machine the callers may not have run yet: toggling goes on (up to fifty
+    // times as long) until one call got through.
+    for (int i = 0; i < kToggles || (outcome.calls.load() == 0 && i < 50 * kToggles); ++i) {
         xu().setEnableCommand(false);
         std::this_thread::sleep_for(std::chrono::microseconds(300));
         xu().setEnableCommand(true);
