@@ -8,6 +8,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <atomic>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "engine/control_reading.h"
 #include "engine/current_values.h"
@@ -160,13 +163,20 @@ ProfileLoad loadProfile(const QString& path) {
 
 std::map<std::string, int> applyProfile(const CameraProfile& profile, UvcCamera& camera, QStringList* skipped,
                                         int* queued) {
-    std::map<std::string, int> accepted;
-    int count = 0;
+    // Every value is read before any is queued: the worker applies the first jobs meanwhile,
+    // and a value written manual switches its automatic mode off, so a switch read after
+    // that would seem applied or not by chance. For the same reason a stored automatic mode
+    // the camera already has is written again after a value of its own was.
+    std::vector<std::pair<const ControlRow*, ControlReading>> readings;
     for (const ControlRow* control : applyOrder()) {
+        if (profile.values.count(control->name) != 0)
+            readings.emplace_back(control, readControl(*control, camera));
+    }
+    std::map<std::string, int> accepted;
+    std::set<int> manualWrites;  // standard properties written as manual values
+    int count = 0;
+    for (const auto& [control, reading] : readings) {
         const auto stored = profile.values.find(control->name);
-        if (stored == profile.values.end())
-            continue;
-        const ControlReading reading = readControl(*control, camera);
         const std::string refusal =
             reading.ok ? refusalOf(reading, stored->second) : std::string("cannot be read from the camera");
         if (!refusal.empty()) {
@@ -177,8 +187,13 @@ std::map<std::string, int> applyProfile(const CameraProfile& profile, UvcCamera&
             continue;
         }
         accepted[stored->first] = stored->second;
-        if (stored->second == reading.value)
+        const ControlAccess& access = control->access;
+        const bool switchedOff = access.route == Route::Standard && access.automaticFlag &&
+                                 stored->second == 1 && manualWrites.count(access.property) != 0;
+        if (stored->second == reading.value && !switchedOff)
             continue;
+        if (access.route == Route::Standard && !access.automaticFlag)
+            manualWrites.insert(access.property);
         // Not recorded here: the worker records the value once applied (pan and tilt jobs
         // that find their value already recorded do nothing).
         SettingTaskEngine::instance().addJob(control->id, stored->second);
@@ -194,13 +209,17 @@ QStringList checkProfileKept(const std::map<std::string, int>& applied, UvcCamer
     for (const auto& [name, value] : applied) {
         const ControlRow* control = findControl(name);
         const ControlReading reading = readControl(*control, camera);
-        if (!reading.ok || reading.value == value)
+        if (!reading.ok)
+            continue;
+        // What the camera holds is recorded also where it matches: a value written manual
+        // switched its automatic mode off without a job of the switch's own.
+        recordValue(*control, reading.value, currentValues());
+        if (reading.value == value)
             continue;
         notKept << QStringLiteral("%1=%2 was not kept: the camera holds %3")
                        .arg(QString::fromStdString(name))
                        .arg(value)
                        .arg(reading.value);
-        recordValue(*control, reading.value, currentValues());
     }
     return notKept;
 }

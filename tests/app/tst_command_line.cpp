@@ -511,13 +511,18 @@ private slots:
                           {cam, device::kCamTilt, 0, -3}};
             for (const auto& v : values)
                 rig.camera->setControl(v.group, v.property, {v.own, device::kFlagsManual});
-            rig.camera->setControl(amp, device::kProcWhiteBalance, {4600, device::kFlagsAuto});
+            // Its own colour temperature too: the stored one, written manual, switches the
+            // automatic mode off while the slow reads go on, and the window must show manual.
+            rig.camera->setControl(amp, device::kProcWhiteBalance, {5200, device::kFlagsAuto});
+            rig.camera->setLatency("ControlPort::get", 10);
             rig.camera->plug();
             QVERIFY(rig.connect());
             QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
+            rig.camera->setLatency("ControlPort::get", 0);
             for (const auto& v : values)
                 QCOMPARE(rig.camera->control(v.group, v.property).value, v.stored);
             QCOMPARE(rig.camera->control(amp, device::kProcWhiteBalance).flags, long(device::kFlagsManual));
+            QCOMPARE(currentValues().wbAuto.load(), 0);
             QCOMPARE(currentValues().pan.load(), 5);
 
             // A change just before a quit: the worker takes no job any more, the window
