@@ -22,6 +22,7 @@
 #include "device/sim/sim_camera.h"
 #include "engine/setting_task_engine.h"
 #include "session/camera_profile.h"
+#include "session/framing_store.h"
 #include "tabs/control_binding.h"
 #include "tst_mainwindow_fixture.h"
 
@@ -97,6 +98,8 @@ private slots:
         writeImage("older.bin", 2);
         writeImage("damaged.bin", 3, true);
         writeFile(profiles_.filePath("foreign.bin"), QByteArray(40000, 'x'));  // not the camera's format
+        QVERIFY(storeFraming(framingsPathFor("LX8A2412000137"), "LX8A2412000137", {"Front row", 300, 8, -3},
+                             nullptr));
     }
 
     void exitCodesAndMessages_data() {
@@ -144,6 +147,8 @@ private slots:
         row("export to -", {"--save-profile", "-"}, "", kExitFailed, "'-' is not standard output");
         row("export to a missing folder", {"--save-profile", "/nonesuch/p.ini"}, "", kExitFailed,
             "folder /nonesuch does not exist");
+        row("diagnose to a device", {"--diagnose", "/dev/null"}, "", kExitFailed,
+            "cannot write diagnostic bundle /dev/null: .*not a regular file");
         row("two actions", {"--get", "--list"}, "", kExitBadArgument, "choose one of");
         row("no camera", {"--get"}, "unplugged", kExitNoCamera, "no Lumora X8 found");
         row("several cameras", {"--get", "hdr"}, "duplicate", kExitBadArgument,
@@ -164,10 +169,14 @@ private slots:
             kExitUpdateFailed, "reported a failure");
         row("device unknown", {"--get", "hdr", "--device=7"}, "duplicate", kExitNoCamera,
             "no Lumora X8 matches --device=7");
-        // Named framings (tests/app/tst_framings.cpp runs them through).
+        // Named framings (saved, refused and kept by the window: tests/app/tst_framings.cpp).
         row("preset unknown", {"--preset", "nonesuch"}, "", kExitBadArgument, "no preset named 'nonesuch'");
         row("preset without a name", {"--save-preset", " "}, "", kExitBadArgument, "a preset needs a name");
-        row("presets listed", {"--list-presets", "--json"}, "", kExitDone, "\"presets\": \\[\\s*\\]");
+        row("presets listed", {"--list-presets"}, "", kExitDone, "^Front row  zoom 300  pan 8  tilt -3\n$");
+        row("presets listed as JSON", {"--list-presets", "--json"}, "", kExitDone,
+            "\"presets\": \\[\\s*\\{\\s*\"name\": \"Front row\",\\s*\"pan\": 8,");
+        row("preset applied zoom first", {"--preset", "Front row"}, "digital-ptz", kExitDone,
+            "zoom +300 .*\npan +8 .*\ntilt +-3 ");
         // Another application streams: every command works on the controls and the unit.
         row("set during a call", {"--set", "brightness=150", "auto-zoom=1"}, "in-use", kExitDone,
             "brightness +150 .*\nauto-zoom +1 ");
@@ -350,102 +359,83 @@ private slots:
             QVERIFY2(text.contains(set.toUtf8() + '\n'), text.constData());
     }
 
-    void profileThatCannotBeStoredFails_data() {
-        QTest::addColumn<QString>("setup");
-        QTest::newRow("folder is a file") << "file";
-        QTest::newRow("path is a folder") << "folder";
-        QTest::newRow("read-only folder") << "read-only";
-    }
-
-    void profileThatCannotBeStoredFails() {
-        QFETCH(QString, setup);
-        QTemporaryDir parent;
-        QString folder = parent.filePath("profiles");
-        if (setup == "file") {
-            writeFile(folder, "not a folder");
-        } else {
-            QVERIFY(QDir().mkpath(folder + (setup == "folder" ? "/LX8A2412000137.ini" : "")));
-            if (setup == "read-only") {
-                if (::geteuid() == 0)
-                    QSKIP("root writes into a read-only folder");
-                QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-            }
-        }
-        const Result result = run({"--set", "brightness=120", "hdr=1"}, QString(), folder);
-        QFile::setPermissions(folder,
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QCOMPARE(result.code, int(kExitFailed));
-        QVERIFY2(result.err.contains("brightness, hdr not stored"), qPrintable(result.err));
-    }
-
-    void exportTargets_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("new file") << "new" << true;
-        QTest::newRow("regular file") << "regular" << true;
-        QTest::newRow("hard link") << "hard link" << true;
-        QTest::newRow("FIFO") << "fifo" << false;
-    }
-
-    void exportTargets() {
-        QFETCH(QString, kind);
-        QFETCH(bool, written);
-        QTemporaryDir folder;
-        const QString path = folder.filePath("target.ini");
-        const QString other = folder.filePath("other-name.ini");
-        if (kind == "regular" || kind == "hard link")
-            writeFile(path, "old\n");
-        if (kind == "hard link")
-            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
-        if (kind == "fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        const CameraProfile profile{"S1", {{"hue", 40}}};
-        QString error;
-        QCOMPARE(exportProfile(path, profile, &error), written);
-        QFileInfo info(path);
-        if (written) {
-            QCOMPARE(loadProfile(path).profile.values, profile.values);
-        } else {
-            QVERIFY2(error.contains("not a regular file"), qPrintable(error));
-            QVERIFY(!info.isFile());  // left as it was
-        }
-        if (kind == "hard link")
-            QCOMPARE(readFile(other), readFile(path));  // one file under both names still
-    }
-
-    void storeChangesOnlyItsKeys_data() {
+    // Where a profile can be written: the camera's own file changes only the keys stored
+    // (brightness and hdr; other values, a newer format and unknown keys stay), an exported
+    // one is written whole (a hard-linked file in place, so both names see it). Where it
+    // cannot be, nothing is written, and the command line says what was not stored.
+    void profileWrites_data() {
+        QTest::addColumn<QString>("target");  // what stands at the path before
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        // Stored: brightness=150 and hdr=1 changed; the profile also holds contrast=100.
-        QTest::newRow("no profile yet")
-            << QByteArray()
-            << QByteArray(
-                   "[profile]\nformat=1\nserial=S1\n\n[controls]\nbrightness=150\n"
-                   "contrast=100\nhdr=1\n");
-        QTest::newRow("other values, newer format and unknown keys kept")
-            << QByteArray(
-                   "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\n"
-                   "contrast=7\nbrightness = 9\n\n[lenses]\nwide=1\n")
-            << QByteArray(
-                   "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\n"
-                   "contrast=7\nbrightness=150\nhdr=1\n\n[lenses]\nwide=1\n");
-        QTest::newRow("no sections")
-            << QByteArray("gain=1\n; hand-written\n")
-            << QByteArray(
-                   "gain=1\n; hand-written\n\n[controls]\nbrightness=150\nhdr=1\n\n[profile]\nformat=1\n"
-                   "serial=S1\n");
+        QTest::addColumn<bool>("exported");     // else stored
+        QTest::addColumn<QByteArray>("after");  // empty: refused
+        const QByteArray whole(
+            "[profile]\nformat=1\nserial=S1\n\n[controls]\nbrightness=150\ncontrast=100\nhdr=1\n");
+        const auto row = [](const char* name, const char* target, const char* before, bool exported,
+                            const QByteArray& after) {
+            QTest::newRow(name) << QString(target) << QByteArray(before) << exported << after;
+        };
+        row("stored, no profile yet", "", "", false, whole);
+        row("stored beside other values, a newer format and unknown keys", "",
+            "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\ncontrast=7\n"
+            "brightness = 9\n\n[lenses]\nwide=1\n",
+            false,
+            "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\ncontrast=7\n"
+            "brightness=150\nhdr=1\n\n[lenses]\nwide=1\n");
+        row("stored in a file without sections", "", "gain=1\n; hand-written\n", false,
+            "gain=1\n; "
+            "hand-written\n\n[controls]\nbrightness=150\nhdr=1\n\n[profile]\nformat=1\nserial=S1\n");
+        row("exported to a new file", "", "", true, whole);
+        row("exported over a file", "", "old\n", true, whole);
+        row("exported into a hard link", "hard link", "old\n", true, whole);
+        row("exported to a FIFO", "fifo", "", true, {});
+        row("stored, folder is a file", "folder is a file", "", false, {});
+        row("stored, path is a folder", "path is a folder", "", false, {});
+        row("stored, read-only folder", "read-only folder", "", false, {});
     }
-
-    void storeChangesOnlyItsKeys() {
+    void profileWrites() {
+        QFETCH(QString, target);
         QFETCH(QByteArray, before);
+        QFETCH(bool, exported);
         QFETCH(QByteArray, after);
-        QTemporaryDir folder;
-        const QString path = folder.filePath("S1.ini");
+        QTemporaryDir parent;
+        const QString folder = parent.filePath("profiles");
+        const QString path = folder + "/LX8A2412000137.ini", other = folder + "/other-name.ini";
+        if (target == "folder is a file")
+            writeFile(folder, "not a folder");
+        else
+            QVERIFY(QDir().mkpath(target == "path is a folder" ? path : folder));
         if (!before.isEmpty())
             writeFile(path, before);
+        if (target == "hard link")
+            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        if (target == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (target == "read-only folder") {
+            if (::geteuid() == 0)
+                QSKIP("root writes into a read-only folder");
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+        if (!exported && after.isEmpty()) {  // the command line's store, as it runs
+            const Result result = run({"--set", "brightness=120", "hdr=1"}, QString(), folder);
+            QFile::setPermissions(folder,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QCOMPARE(result.code, int(kExitFailed));
+            QVERIFY2(result.err.contains("brightness, hdr not stored"), qPrintable(result.err));
+            return;
+        }
         const CameraProfile profile{"S1", {{"brightness", 150}, {"contrast", 100}, {"hdr", 1}}};
-        QVERIFY(storeProfile(path, profile, {"brightness", "hdr"}, nullptr));
+        QString error;
+        QCOMPARE(exported ? exportProfile(path, profile, &error)
+                          : storeProfile(path, profile, {"brightness", "hdr"}, &error),
+                 !after.isEmpty());
+        if (after.isEmpty()) {
+            QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+            QVERIFY(!QFileInfo(path).isFile());  // left as it was
+            return;
+        }
         QCOMPARE(readFile(path), after);
+        if (target == "hard link")
+            QCOMPARE(readFile(other), after);  // one file under both names still
     }
 
     void interruptedProfileWriteKeepsTheOldProfile() {

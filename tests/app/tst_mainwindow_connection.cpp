@@ -28,33 +28,27 @@ private slots:
     void startsCoveredAndTriesEveryTick() {
         SimOptions options;
         options.pluggedAtStart = false;
-        resetProcessState();
-        auto camera = device::sim::installSimulatedCamera(options);
-        LogCapture log;
         mainwindow::Timing timing = manualTiming();
         timing.session.connectIntervalMs = 20;
-        {
-            mainwindow window(timing);
-            window.show();
-            QVERIFY(window.previewTimerObject()->isActive());
+        Rig rig(options, timing);
+        mainwindow& window = *rig.window;
+        QVERIFY(window.previewTimerObject()->isActive());
 
-            QVERIFY(isCovered(window) && isSearching(window));
-            QCOMPARE(window.overlay()->parentWidget(), window.centralWidget());
-            QCOMPARE(window.overlay()->size(), window.size());
-            QVERIFY(window.overlay()->textLabel()->isVisible());
-            QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
-            QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
+        QVERIFY(isCovered(window) && isSearching(window));
+        QCOMPARE(window.overlay()->parentWidget(), window.centralWidget());
+        QCOMPARE(window.overlay()->size(), window.size());
+        QVERIFY(window.overlay()->textLabel()->isVisible());
+        QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
+        QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
 
-            // Each tick tries again (tests/session); the cover stays.
-            QTRY_VERIFY_WITH_TIMEOUT(log.count("\n******connectStart*****: 0\n") >= 2, 5000);
-            QVERIFY(isCovered(window) && isSearching(window));
-            // Without an open stream the read leaves the values as they were.
-            currentValues().brightness = 1234;
-            window.session().readValues();
-            QCOMPARE(log.count("getDefaultValue\n"), 0);
-            QCOMPARE(currentValues().brightness.load(), 1234);
-        }
-        resetProcessState();
+        // Each tick tries again (tests/session); the cover stays.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.log->count("\n******connectStart*****: 0\n") >= 2, 5000);
+        QVERIFY(isCovered(window) && isSearching(window));
+        // Without an open stream the read leaves the values as they were.
+        currentValues().brightness = 1234;
+        window.session().readValues();
+        QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
+        QCOMPARE(currentValues().brightness.load(), 1234);
     }
 
     void pluggingInReadsValuesOnceAndUncovers() {

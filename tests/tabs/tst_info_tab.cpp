@@ -4,6 +4,7 @@
 // the licence notices. (The reset through the page: tst_mode_flows.)
 #include <sys/stat.h>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QtTest>
@@ -135,29 +136,37 @@ private slots:
     }
 
     // The program's own notice (with the libraries it uses) is shipped beside the program
-    // and shown; the camera's is not shipped, and the viewer says so instead of showing
-    // nothing.
+    // and shown under its title; the camera's is not shipped, and the viewer says so (and
+    // logs it) instead of showing nothing. Closed, the viewer is gone for good.
     void licenceButtonsShowTheNoticeOrSayItIsMissing_data() {
         QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("software") << "toolLicenseButton"
+                                  << "Open Source Licenses (PC Tool)"
                                   << QStringList{"GNU General Public License", "Qt 5.15", "libjpeg-turbo",
                                                  "libavcodec, libavutil, libswscale"};
         QTest::newRow("camera") << "camLicenseButton"
+                                << "Open Source Licenses (Camera)"
                                 << QStringList{"(Camera)_LEGAL COMMENT.htm is not installed"};
     }
     void licenceButtonsShowTheNoticeOrSayItIsMissing() {
         QFETCH(QString, button);
+        QFETCH(QString, title);
         QFETCH(QStringList, shown);
-        auto* clicked = parent_->findChild<QPushButton*>(button);
-        QVERIFY(clicked);
-        QTest::mouseClick(clicked, Qt::LeftButton);
+        QTest::mouseClick(parent_->findChild<QPushButton*>(button), Qt::LeftButton);
         const QList<PopupLicenseLayout*> viewers = parent_->findChildren<PopupLicenseLayout*>();
         QCOMPARE(viewers.size(), 1);
-        QVERIFY(viewers.first()->isVisible());
-        const QString text = viewers.first()->findChild<QTextBrowser*>()->toPlainText();
+        QPointer<PopupLicenseLayout> viewer = viewers.first();
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->findChild<QLabel*>(QStringLiteral("titleLabel"))->text(), title);
+        const QString text = viewer->findChild<QTextBrowser*>()->toPlainText();
         for (const QString& part : shown)
             QVERIFY2(text.contains(part), qPrintable(part));
+        QCOMPARE(log_->count("open failed\n"), shown.size() == 1 ? 1 : 0);
+        QTest::mouseClick(viewer->findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!viewer);
     }
 };
 
