@@ -16,7 +16,6 @@
 #include "widgets/darken_effect.h"
 
 using namespace window_test;
-using device::ControlGroup;
 using device::sim::SimOptions;
 
 class MainWindowConnectionTest : public QObject {
@@ -59,17 +58,14 @@ private slots:
         QVERIFY(isSearching(*rig.window));
         QVERIFY(isCovered(*rig.window));
 
-        rig.camera->setControl(ControlGroup::VideoProcAmp, device::kProcBrightness,
-                               {77, device::kFlagsManual});
-        rig.camera->setControl(ControlGroup::CameraControl, device::kCamZoom, {130, device::kFlagsManual});
         rig.camera->plug();
         QVERIFY(rig.connect());
 
         QVERIFY(!rig.window->overlay()->isOverlayShown() && !rig.window->overlay()->isVisible());
         QVERIFY(!isDarkened(*rig.window));  // the open stream and the worker: tests/session
         QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
-        // The read's lines and values: tst_setting_engine valueReadLogsItsGroups.
-        QVERIFY(currentValues().brightness.load() == 77 && currentValues().zoom.load() == 130);
+        // The read's lines and values: tst_setting_engine valueReadLogsItsGroups; the values
+        // on the page: tst_page_wiring.
         // Without the mode page the window takes the default MJPG format itself.
         QVERIFY(currentValues().resolution.format == "MJPG" && currentValues().resolution.width == 3520 &&
                 currentValues().resolution.height == 1104);
