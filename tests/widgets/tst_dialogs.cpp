@@ -150,21 +150,16 @@ private slots:
         QTest::addColumn<QString>("rightText");
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<QString>("answer");
-        const QString cancel = QStringLiteral("Cancel");
-        const QString enable = QStringLiteral("Enable");
-        QTest::newRow("enter: default")
-            << cancel << enable << QList<int>{Qt::Key_Return} << QStringLiteral("right");
-        QTest::newRow("escape: cancel")
-            << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
-        QTest::newRow("tab to cancel, enter")
-            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
-        QTest::newRow("tab twice, enter")
-            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
-            << QStringLiteral("right");
-        QTest::newRow("message: escape acknowledges")
-            << QString() << QStringLiteral("OK") << QList<int>{Qt::Key_Escape} << QStringLiteral("right");
-        QTest::newRow("left only: enter")
-            << cancel << QString() << QList<int>{Qt::Key_Return} << QStringLiteral("left");
+        const auto row = [](const char* name, const char* left, const char* right, QList<int> keys,
+                            const char* answer) {
+            QTest::newRow(name) << QString(left) << QString(right) << keys << QString(answer);
+        };
+        row("enter: default", "Cancel", "Enable", {Qt::Key_Return}, "right");
+        row("escape: cancel", "Cancel", "Enable", {Qt::Key_Escape}, "left");
+        row("tab to cancel, enter", "Cancel", "Enable", {Qt::Key_Tab, Qt::Key_Return}, "left");
+        row("tab twice, enter", "Cancel", "Enable", {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}, "right");
+        row("message: escape acknowledges", "", "OK", {Qt::Key_Escape}, "right");
+        row("left only: enter", "Cancel", "", {Qt::Key_Return}, "left");
     }
 
     void keyboardAnswers() {
