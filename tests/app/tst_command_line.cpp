@@ -1,8 +1,8 @@
 // The command-line mode as a script uses it: the real program on the simulated camera,
 // its exit codes, its text and JSON answers, profiles that follow the camera, writers at
 // the same moment; and, in process, a camera that vanishes in the middle of a command,
-// profile writes that are cut short or refused, and the window giving a replugged camera
-// its profile back and storing its last changes on the way out.
+// profile writes that are cut short or refused. (The window's profile keeping is the
+// session's: tests/session.)
 #include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -24,8 +24,6 @@
 #include "engine/setting_task_engine.h"
 #include "session/camera_profile.h"
 #include "session/framing_store.h"
-#include "tabs/control_binding.h"
-#include "tst_mainwindow_fixture.h"
 
 namespace {
 struct Result {
@@ -445,79 +443,6 @@ private slots:
         const ProfileLoad load = loadProfile(path);
         QVERIFY(load.readable);
         QCOMPARE(load.profile.values, (std::map<std::string, int>{{"brightness", 110}}));
-    }
-    void windowReappliesTheProfileAfterAReplug() {
-        using namespace window_test;
-        using control_binding::sendChange;
-        using device::ControlGroup;
-        const QString path = profilePathFor("LX8A2412000137");
-        const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
-        const ControlGroup amp = ControlGroup::VideoProcAmp;
-        const ControlGroup cam = ControlGroup::CameraControl;
-        QFile::remove(path);
-        setCameraProfilesEnabled(true);
-        device::sim::SimOptions digitalPtz;
-        digitalPtz.panTiltNeedZoom = true;
-        {
-            Rig rig(digitalPtz);
-            QVERIFY(rig.connect());
-            QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
-            sendChange(ADJ_BRIGHTNESS, 170);      // as the settings page sends it
-            sendChange(WB_SWITCH, 0);
-            sendChange(EPTZ_ZOOM, 200);
-            sendChange(EWC_PAN, 5);
-            sendChange(EWC_TILT, -3);
-            QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
-            QTRY_COMPARE_WITH_TIMEOUT(stored("brightness"), 170, 3000);
-            QCOMPARE(stored("white-balance-auto"), 0);
-            QCOMPARE(stored("pan"), 5);
-
-            // Another writer (the command line) stores a value; the window's next change
-            // keeps it.
-            QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
-            sendChange(ADJ_SATURATION, 120);
-            QTRY_COMPARE_WITH_TIMEOUT(stored("saturation"), 120, 3000);
-            QCOMPARE(stored("contrast"), 50);
-
-            rig.camera->unplug();
-            QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
-            // It comes back with its own values, as after a power cycle; the profile puts
-            // the stored ones back, white balance manual.
-            const struct {
-                ControlGroup group;
-                long property, own, stored;
-            } values[] = {{amp, device::kProcBrightness, 100, 170},
-                          {amp, device::kProcContrast, 100, 50},
-                          {cam, device::kCamZoom, 100, 200},
-                          {cam, device::kCamPan, 0, 5},
-                          {cam, device::kCamTilt, 0, -3}};
-            for (const auto& v : values)
-                rig.camera->setControl(v.group, v.property, {v.own, device::kFlagsManual});
-            rig.camera->setControl(amp, device::kProcWhiteBalance, {4600, device::kFlagsAuto});
-            rig.camera->plug();
-            QVERIFY(rig.connect());
-            QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
-            for (const auto& v : values)
-                QCOMPARE(rig.camera->control(v.group, v.property).value, v.stored);
-            QCOMPARE(rig.camera->control(amp, device::kProcWhiteBalance).flags, long(device::kFlagsManual));
-            QCOMPARE(currentValues().pan.load(), 5);
-
-            // A change just before a quit: the worker takes no job any more, the window
-            // stores it on the way out all the same.
-            requestQuit();
-            sendChange(ADJ_HUE, 33);
-            rig.window.reset();
-            clearQuitRequest();
-            QCOMPARE(stored("hue"), 33);
-            QCOMPARE(stored("pan"), 5);
-        }
-        {
-            Rig rig;
-            QVERIFY(rig.connect());
-            rig.window->resetSettings();  // a factory reset forgets it
-            QVERIFY(!QFile::exists(path));
-        }
-        setCameraProfilesEnabled(false);
     }
 };
 

@@ -141,11 +141,7 @@ private slots:
         Rig rig;  // debug is off
         QVERIFY(rig.connect());
         const MainWindowForm& ui = rig.window->form();
-        QVERIFY(!ui.modeBtn->isVisible() && ui.infoBtn->isVisible());
-        QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
-        QVERIFY(ui.tabWidget->currentIndex() == 2 && !rig.window->settingPage()->isVisible());
-        QTest::mouseClick(ui.settingBtn, Qt::LeftButton);
-        QVERIFY(ui.tabWidget->currentIndex() == 0 && rig.window->settingPage()->isVisible());
+        QVERIFY(!ui.modeBtn->isVisible() && ui.infoBtn->isVisible());  // the clicks: the table above
         rig.window->tabSelected(3);
         QCOMPARE(ui.tabWidget->currentIndex(), 1);
 

@@ -1,8 +1,10 @@
 // The camera session's state machine on the simulated camera, as a table: from a state,
 // one event, the state it ends in, the states it went through and the log lines that say
 // so. Each row reaches its start state the way the program does (ticks, flows, the
-// firmware update's steps), with no view attached.
+// firmware update's steps), with no view attached. Beside it, the camera's profile as the
+// session keeps it.
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "engine/control_id.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
+#include "session/camera_profile.h"
 #include "session/camera_session.h"
 #include "support/log_capture.h"
 #include "xu/uvc_xu_manager.h"
@@ -349,6 +352,76 @@ private slots:
         // Whatever the state, the worker runs exactly while the session can take settings.
         const bool working = rig.session->settingsOpen();
         QCOMPARE(SettingTaskEngine::instance().camera() != nullptr, working);
+    }
+
+    // The camera's profile, kept by the session (the window's and the command line's alike):
+    // its first values stored at the first connection, changes stored beside another
+    // writer's, the stored values back after a replug (zoom first: pan and tilt move only a
+    // zoomed-in view), a change just before a quit stored on the way out, and nothing kept
+    // after a factory reset.
+    void profileFollowsTheCamera() {
+        QTemporaryDir folder;
+        qputenv("LUMORA_PROFILE_DIR", QFile::encodeName(folder.path()));
+        setCameraProfilesEnabled(true);
+        const QString path = profilePathFor("LX8A2412000137");
+        const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
+        SettingTaskEngine& engine = SettingTaskEngine::instance();
+        const auto amp = device::ControlGroup::VideoProcAmp, cam = device::ControlGroup::CameraControl;
+        SimOptions digitalPtz;
+        digitalPtz.panTiltNeedZoom = true;
+        {
+            Rig rig(digitalPtz, W, 1);
+            rig.session->startTicks();  // the profile's store timer
+            rig.ready();
+            QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
+            for (const auto& [id, value] :
+                 {std::pair{ADJ_BRIGHTNESS, 170}, {WB_SWITCH, 0}, {EPTZ_ZOOM, 200}, {EWC_PAN, 5}})
+                engine.addJob(id, value);
+            QVERIFY(engine.waitUntilIdle(std::chrono::seconds(2)));
+            QTRY_COMPARE(stored("pan"), 5);
+            QVERIFY(stored("brightness") == 170 && stored("white-balance-auto") == 0);
+            // Another writer (the command line) stores a value; the next change keeps it.
+            QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
+            engine.addJob(ADJ_SATURATION, 120);
+            QTRY_COMPARE(stored("saturation"), 120);
+            QCOMPARE(stored("contrast"), 50);
+
+            lose(rig);
+            // Back with its own values, as after a power cycle: the stored ones go back.
+            const struct {
+                device::ControlGroup group;
+                long property, own, stored;
+            } values[] = {{amp, device::kProcBrightness, 100, 170},
+                          {amp, device::kProcContrast, 100, 50},
+                          {cam, device::kCamZoom, 100, 200},
+                          {cam, device::kCamPan, 0, 5}};
+            for (const auto& v : values)
+                rig.camera->setControl(v.group, v.property, {v.own, device::kFlagsManual});
+            rig.camera->setControl(amp, device::kProcWhiteBalance, {4600, device::kFlagsAuto});
+            rig.camera->plug();
+            rig.ready();
+            QVERIFY(engine.waitUntilIdle(std::chrono::seconds(2)));
+            for (const auto& v : values)
+                QCOMPARE(rig.camera->control(v.group, v.property).value, v.stored);
+            QCOMPARE(rig.camera->control(amp, device::kProcWhiteBalance).flags, long(device::kFlagsManual));
+            QCOMPARE(currentValues().pan.load(), 5);
+
+            // A change just before a quit: the worker takes no job any more, the session
+            // stores it on the way out all the same.
+            requestQuit();
+            engine.addJob(ADJ_HUE, 33);
+            rig.session.reset();
+            QVERIFY(stored("hue") == 33 && stored("pan") == 5);
+        }
+        {
+            Rig rig({}, W, 1);
+            rig.ready();
+            rig.session->resetToFactory();
+            QTRY_COMPARE(rig.state(), State::Ready);
+            QVERIFY(!QFile::exists(path));
+        }
+        setCameraProfilesEnabled(false);
+        qunsetenv("LUMORA_PROFILE_DIR");
     }
 };
 
