@@ -9,6 +9,7 @@
 
 #include "engine/control_id.h"
 #include "firmware/firmware_update.h"
+#include "firmware/fw_dialog_driver.h"
 #include "firmware/fw_test_images.h"
 #include "tabs/info_tab.h"
 #include "tabs/tst_setting_tab_drive.h"
@@ -144,19 +145,16 @@ private slots:
         QVERIFY(rig.window->inUseNote()->isVisible());
         QVERIFY(rig.window->inUseNote()->text().startsWith(QStringLiteral("video-call (pid 4242) is using")));
 
-        QTimer cancel;  // each question is answered "Cancel"
-        connect(&cancel, &QTimer::timeout, [] {
-            if (setting_drive::openDialog())
-                setting_drive::answer("leftBtn");
-        });
-        cancel.start(5);
+        // Each question is answered "Cancel".
+        auto cancel =
+            std::make_unique<fwtest::DialogDriver>([](const fwtest::ShownDialog&) { return false; });
         const RESOLUTION_LIST before = currentValues().resolution;
         RESOLUTION_LIST other = before;
         other.width = 1280;
         other.height = 720;
         rig.window->channgeResolution(other);
         rig.window->infoPage()->updateDialogs().begin();
-        cancel.stop();
+        cancel.reset();
         QCOMPARE(rig.log->count("stream held by another application: cancelled \n"), 2);
         QCOMPARE(currentValues().resolution.width, before.width);
         QVERIFY(!rig.window->infoPage()->updateDialogs().isActive());

@@ -5,11 +5,13 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <functional>
 #include <tuple>
 
 #include "capture/preview_scale.h"
+#include "firmware/fw_dialog_driver.h"
 #include "tabs/info_tab.h"
 #include "tabs/mode_tab.h"
 #include "tabs/tst_setting_tab_drive.h"
@@ -114,18 +116,12 @@ private:
     // The reset through the information page, its question answered; answers the titles of
     // the page's modal messages (the confirmation of a done reset comes later, left open).
     QStringList resetThroughThePage() {
-        QStringList answered;
-        QTimer answers;
-        connect(&answers, &QTimer::timeout, [&answered] {
-            const QString title = setting_drive::openDialogTitle();
-            if (title == QLatin1String("Reset") || title == QLatin1String("Reset Failed")) {
-                answered << title;
-                setting_drive::answer("rightBtn");
-            }
-        });
-        answers.start(5);
+        const QRegularExpression question(QStringLiteral("^Reset( Failed)?$"));
+        fwtest::DialogDriver driver(
+            [](const fwtest::ShownDialog&) { return true; },
+            [&](const fwtest::ShownDialog& d) { return !question.match(d.title).hasMatch(); });
         withTicks([this] { window().infoPage()->resetBtnClicked(); });
-        return answered;
+        return driver.titles().filter(question);
     }
 
 private slots:
