@@ -1,9 +1,10 @@
 // The command-line mode as a script uses it: the real program on the simulated camera,
 // its exit codes, its text and JSON answers, profiles that follow the camera, writers at
 // the same moment; and, in process, a camera that vanishes in the middle of a command,
-// profile writes that are cut short or refused, and the window giving a replugged camera
-// its profile back and storing its last changes on the way out.
+// profile writes that are cut short or refused. (The window's profile keeping is the
+// session's: tests/session.)
 #include <pty.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,8 +23,7 @@
 #include "device/sim/sim_camera.h"
 #include "engine/setting_task_engine.h"
 #include "session/camera_profile.h"
-#include "tabs/control_binding.h"
-#include "tst_mainwindow_fixture.h"
+#include "session/framing_store.h"
 
 namespace {
 struct Result {
@@ -97,6 +97,8 @@ private slots:
         writeImage("older.bin", 2);
         writeImage("damaged.bin", 3, true);
         writeFile(profiles_.filePath("foreign.bin"), QByteArray(40000, 'x'));  // not the camera's format
+        QVERIFY(storeFraming(framingsPathFor("LX8A2412000137"), "LX8A2412000137", {"Front row", 300, 8, -3},
+                             nullptr));
     }
 
     void exitCodesAndMessages_data() {
@@ -144,6 +146,8 @@ private slots:
         row("export to -", {"--save-profile", "-"}, "", kExitFailed, "'-' is not standard output");
         row("export to a missing folder", {"--save-profile", "/nonesuch/p.ini"}, "", kExitFailed,
             "folder /nonesuch does not exist");
+        row("diagnose to a device", {"--diagnose", "/dev/null"}, "", kExitFailed,
+            "cannot write diagnostic bundle /dev/null: .*not a regular file");
         row("two actions", {"--get", "--list"}, "", kExitBadArgument, "choose one of");
         row("no camera", {"--get"}, "unplugged", kExitNoCamera, "no Lumora X8 found");
         row("several cameras", {"--get", "hdr"}, "duplicate", kExitBadArgument,
@@ -164,10 +168,14 @@ private slots:
             kExitUpdateFailed, "reported a failure");
         row("device unknown", {"--get", "hdr", "--device=7"}, "duplicate", kExitNoCamera,
             "no Lumora X8 matches --device=7");
-        // Named framings (tests/app/tst_framings.cpp runs them through).
+        // Named framings (saved, refused and kept by the window: tests/app/tst_framings.cpp).
         row("preset unknown", {"--preset", "nonesuch"}, "", kExitBadArgument, "no preset named 'nonesuch'");
         row("preset without a name", {"--save-preset", " "}, "", kExitBadArgument, "a preset needs a name");
-        row("presets listed", {"--list-presets", "--json"}, "", kExitDone, "\"presets\": \\[\\s*\\]");
+        row("presets listed", {"--list-presets"}, "", kExitDone, "^Front row  zoom 300  pan 8  tilt -3\n$");
+        row("presets listed as JSON", {"--list-presets", "--json"}, "", kExitDone,
+            "\"presets\": \\[\\s*\\{\\s*\"name\": \"Front row\",\\s*\"pan\": 8,");
+        row("preset applied zoom first", {"--preset", "Front row"}, "digital-ptz", kExitDone,
+            "zoom +300 .*\npan +8 .*\ntilt +-3 ");
         // Another application streams: every command works on the controls and the unit.
         row("set during a call", {"--set", "brightness=150", "auto-zoom=1"}, "in-use", kExitDone,
             "brightness +150 .*\nauto-zoom +1 ");
@@ -190,25 +198,10 @@ private slots:
             QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
     }
 
-    // A quit once the camera was told to start: the command says what the camera does and
-    // how to check it, and the camera comes back with the new firmware on its own.
-    void quitWhileTheCameraFlashesSaysSo() {
-        QProcess process;
-        start(process, {"--firmware-update", profiles_.filePath("newer.bin"), "--no-profile"}, "reboot=60s");
-        QByteArray out;
-        while (!out.contains("image sent") && process.waitForReadyRead(30000))
-            out += process.readAllStandardOutput();
-        QVERIFY2(out.contains("image sent"), out.constData());
-        process.terminate();  // SIGTERM
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), int(kExitCameraLost));
-        const QString err = QString::fromUtf8(process.readAllStandardError());
-        QVERIFY2(err.contains("installs its new firmware") && err.contains("--list"), qPrintable(err));
-    }
-
-    // On a terminal the transfer's bar is drawn once per percentage it shows.
-    void terminalProgressRedrawsOnChange() {
+    // On a terminal the transfer's bar is drawn once per percentage it shows. A quit once the
+    // camera was told to start: the command says what the camera does and how to check it,
+    // and the camera comes back with the new firmware on its own.
+    void terminalProgressAndAQuitWhileTheCameraFlashes() {
         int terminal = -1;
         const QByteArray program =
             QFile::encodeName(QCoreApplication::applicationDirPath() + "/lumora-x8-settings");
@@ -219,7 +212,7 @@ private slots:
         QVERIFY(child >= 0);
         if (child == 0) {
             ::setenv("LUMORA_CAMERA", "simulated", 1);
-            ::setenv("LUMORA_SIM_SCRIPT", "latency=0us; reboot=300ms", 1);
+            ::setenv("LUMORA_SIM_SCRIPT", "latency=0us; reboot=60s", 1);
             ::execl(program.constData(), program.constData(), "--no-profile", "--firmware-update",
                     image.constData(), static_cast<char*>(nullptr));
             ::_exit(127);
@@ -227,14 +220,20 @@ private slots:
         QByteArray shown;
         char buffer[4096];
         ssize_t got = 0;
-        while ((got = ::read(terminal, buffer, sizeof buffer)) > 0)
+        bool quit = false;
+        while ((got = ::read(terminal, buffer, sizeof buffer)) > 0) {
             shown.append(buffer, int(got));
+            if (!quit && shown.contains("image sent"))
+                quit = ::kill(child, SIGTERM) == 0;
+        }
         ::close(terminal);
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
-        QCOMPARE(WEXITSTATUS(status), int(kExitDone));
+        QVERIFY2(quit && WIFEXITED(status), shown.constData());
+        QCOMPARE(WEXITSTATUS(status), int(kExitCameraLost));
+        QVERIFY2(shown.contains("installs its new firmware") && shown.contains("--list"), shown.constData());
         QSet<QByteArray> percentages;
-        const QList<QByteArray> redraws = shown.split('\r');
+        const QList<QByteArray> redraws = shown.left(shown.indexOf("image sent")).split('\r');
         for (const QByteArray& redraw : redraws.mid(1))
             percentages.insert(redraw.mid(redraw.indexOf(']') + 1, 5).trimmed());
         QVERIFY2(redraws.size() > 2, shown.constData());
@@ -350,102 +349,83 @@ private slots:
             QVERIFY2(text.contains(set.toUtf8() + '\n'), text.constData());
     }
 
-    void profileThatCannotBeStoredFails_data() {
-        QTest::addColumn<QString>("setup");
-        QTest::newRow("folder is a file") << "file";
-        QTest::newRow("path is a folder") << "folder";
-        QTest::newRow("read-only folder") << "read-only";
-    }
-
-    void profileThatCannotBeStoredFails() {
-        QFETCH(QString, setup);
-        QTemporaryDir parent;
-        QString folder = parent.filePath("profiles");
-        if (setup == "file") {
-            writeFile(folder, "not a folder");
-        } else {
-            QVERIFY(QDir().mkpath(folder + (setup == "folder" ? "/LX8A2412000137.ini" : "")));
-            if (setup == "read-only") {
-                if (::geteuid() == 0)
-                    QSKIP("root writes into a read-only folder");
-                QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-            }
-        }
-        const Result result = run({"--set", "brightness=120", "hdr=1"}, QString(), folder);
-        QFile::setPermissions(folder,
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QCOMPARE(result.code, int(kExitFailed));
-        QVERIFY2(result.err.contains("brightness, hdr not stored"), qPrintable(result.err));
-    }
-
-    void exportTargets_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("new file") << "new" << true;
-        QTest::newRow("regular file") << "regular" << true;
-        QTest::newRow("hard link") << "hard link" << true;
-        QTest::newRow("FIFO") << "fifo" << false;
-    }
-
-    void exportTargets() {
-        QFETCH(QString, kind);
-        QFETCH(bool, written);
-        QTemporaryDir folder;
-        const QString path = folder.filePath("target.ini");
-        const QString other = folder.filePath("other-name.ini");
-        if (kind == "regular" || kind == "hard link")
-            writeFile(path, "old\n");
-        if (kind == "hard link")
-            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
-        if (kind == "fifo")
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        const CameraProfile profile{"S1", {{"hue", 40}}};
-        QString error;
-        QCOMPARE(exportProfile(path, profile, &error), written);
-        QFileInfo info(path);
-        if (written) {
-            QCOMPARE(loadProfile(path).profile.values, profile.values);
-        } else {
-            QVERIFY2(error.contains("not a regular file"), qPrintable(error));
-            QVERIFY(!info.isFile());  // left as it was
-        }
-        if (kind == "hard link")
-            QCOMPARE(readFile(other), readFile(path));  // one file under both names still
-    }
-
-    void storeChangesOnlyItsKeys_data() {
+    // Where a profile can be written: the camera's own file changes only the keys stored
+    // (brightness and hdr; other values, a newer format and unknown keys stay), an exported
+    // one is written whole (a hard-linked file in place, so both names see it). Where it
+    // cannot be, nothing is written, and the command line says what was not stored.
+    void profileWrites_data() {
+        QTest::addColumn<QString>("target");  // what stands at the path before
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        // Stored: brightness=150 and hdr=1 changed; the profile also holds contrast=100.
-        QTest::newRow("no profile yet")
-            << QByteArray()
-            << QByteArray(
-                   "[profile]\nformat=1\nserial=S1\n\n[controls]\nbrightness=150\n"
-                   "contrast=100\nhdr=1\n");
-        QTest::newRow("other values, newer format and unknown keys kept")
-            << QByteArray(
-                   "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\n"
-                   "contrast=7\nbrightness = 9\n\n[lenses]\nwide=1\n")
-            << QByteArray(
-                   "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\n"
-                   "contrast=7\nbrightness=150\nhdr=1\n\n[lenses]\nwide=1\n");
-        QTest::newRow("no sections")
-            << QByteArray("gain=1\n; hand-written\n")
-            << QByteArray(
-                   "gain=1\n; hand-written\n\n[controls]\nbrightness=150\nhdr=1\n\n[profile]\nformat=1\n"
-                   "serial=S1\n");
+        QTest::addColumn<bool>("exported");     // else stored
+        QTest::addColumn<QByteArray>("after");  // empty: refused
+        const QByteArray whole(
+            "[profile]\nformat=1\nserial=S1\n\n[controls]\nbrightness=150\ncontrast=100\nhdr=1\n");
+        const auto row = [](const char* name, const char* target, const char* before, bool exported,
+                            const QByteArray& after) {
+            QTest::newRow(name) << QString(target) << QByteArray(before) << exported << after;
+        };
+        row("stored, no profile yet", "", "", false, whole);
+        row("stored beside other values, a newer format and unknown keys", "",
+            "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\ncontrast=7\n"
+            "brightness = 9\n\n[lenses]\nwide=1\n",
+            false,
+            "[profile]\nformat=2\nserial=S1\nowner=ann\n[controls]\nfocus-mode=3 ; later\ncontrast=7\n"
+            "brightness=150\nhdr=1\n\n[lenses]\nwide=1\n");
+        row("stored in a file without sections", "", "gain=1\n; hand-written\n", false,
+            "gain=1\n; "
+            "hand-written\n\n[controls]\nbrightness=150\nhdr=1\n\n[profile]\nformat=1\nserial=S1\n");
+        row("exported to a new file", "", "", true, whole);
+        row("exported over a file", "", "old\n", true, whole);
+        row("exported into a hard link", "hard link", "old\n", true, whole);
+        row("exported to a FIFO", "fifo", "", true, {});
+        row("stored, folder is a file", "folder is a file", "", false, {});
+        row("stored, path is a folder", "path is a folder", "", false, {});
+        row("stored, read-only folder", "read-only folder", "", false, {});
     }
-
-    void storeChangesOnlyItsKeys() {
+    void profileWrites() {
+        QFETCH(QString, target);
         QFETCH(QByteArray, before);
+        QFETCH(bool, exported);
         QFETCH(QByteArray, after);
-        QTemporaryDir folder;
-        const QString path = folder.filePath("S1.ini");
+        QTemporaryDir parent;
+        const QString folder = parent.filePath("profiles");
+        const QString path = folder + "/LX8A2412000137.ini", other = folder + "/other-name.ini";
+        if (target == "folder is a file")
+            writeFile(folder, "not a folder");
+        else
+            QVERIFY(QDir().mkpath(target == "path is a folder" ? path : folder));
         if (!before.isEmpty())
             writeFile(path, before);
+        if (target == "hard link")
+            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        if (target == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        if (target == "read-only folder") {
+            if (::geteuid() == 0)
+                QSKIP("root writes into a read-only folder");
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+        if (!exported && after.isEmpty()) {  // the command line's store, as it runs
+            const Result result = run({"--set", "brightness=120", "hdr=1"}, QString(), folder);
+            QFile::setPermissions(folder,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QCOMPARE(result.code, int(kExitFailed));
+            QVERIFY2(result.err.contains("brightness, hdr not stored"), qPrintable(result.err));
+            return;
+        }
         const CameraProfile profile{"S1", {{"brightness", 150}, {"contrast", 100}, {"hdr", 1}}};
-        QVERIFY(storeProfile(path, profile, {"brightness", "hdr"}, nullptr));
+        QString error;
+        QCOMPARE(exported ? exportProfile(path, profile, &error)
+                          : storeProfile(path, profile, {"brightness", "hdr"}, &error),
+                 !after.isEmpty());
+        if (after.isEmpty()) {
+            QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+            QVERIFY(!QFileInfo(path).isFile());  // left as it was
+            return;
+        }
         QCOMPARE(readFile(path), after);
+        if (target == "hard link")
+            QCOMPARE(readFile(other), after);  // one file under both names still
     }
 
     void interruptedProfileWriteKeepsTheOldProfile() {
@@ -463,84 +443,6 @@ private slots:
         const ProfileLoad load = loadProfile(path);
         QVERIFY(load.readable);
         QCOMPARE(load.profile.values, (std::map<std::string, int>{{"brightness", 110}}));
-    }
-    void windowReappliesTheProfileAfterAReplug() {
-        using namespace window_test;
-        using control_binding::sendChange;
-        using device::ControlGroup;
-        const QString path = profilePathFor("LX8A2412000137");
-        const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
-        const ControlGroup amp = ControlGroup::VideoProcAmp;
-        const ControlGroup cam = ControlGroup::CameraControl;
-        QFile::remove(path);
-        setCameraProfilesEnabled(true);
-        device::sim::SimOptions digitalPtz;
-        digitalPtz.panTiltNeedZoom = true;
-        {
-            Rig rig(digitalPtz);
-            QVERIFY(rig.connect());
-            QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
-            sendChange(ADJ_BRIGHTNESS, 170);      // as the settings page sends it
-            sendChange(WB_SWITCH, 0);
-            sendChange(EPTZ_ZOOM, 200);
-            sendChange(EWC_PAN, 5);
-            sendChange(EWC_TILT, -3);
-            QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
-            QTRY_COMPARE_WITH_TIMEOUT(stored("brightness"), 170, 3000);
-            QCOMPARE(stored("white-balance-auto"), 0);
-            QCOMPARE(stored("pan"), 5);
-
-            // Another writer (the command line) stores a value; the window's next change
-            // keeps it.
-            QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
-            sendChange(ADJ_SATURATION, 120);
-            QTRY_COMPARE_WITH_TIMEOUT(stored("saturation"), 120, 3000);
-            QCOMPARE(stored("contrast"), 50);
-
-            rig.camera->unplug();
-            QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
-            // It comes back with its own values, as after a power cycle; the profile puts
-            // the stored ones back, white balance manual.
-            const struct {
-                ControlGroup group;
-                long property, own, stored;
-            } values[] = {{amp, device::kProcBrightness, 100, 170},
-                          {amp, device::kProcContrast, 100, 50},
-                          {cam, device::kCamZoom, 100, 200},
-                          {cam, device::kCamPan, 0, 5},
-                          {cam, device::kCamTilt, 0, -3}};
-            for (const auto& v : values)
-                rig.camera->setControl(v.group, v.property, {v.own, device::kFlagsManual});
-            // Its own colour temperature too: the stored one, written manual, switches the
-            // automatic mode off while the slow reads go on, and the window must show manual.
-            rig.camera->setControl(amp, device::kProcWhiteBalance, {5200, device::kFlagsAuto});
-            rig.camera->setLatency("ControlPort::get", 10);
-            rig.camera->plug();
-            QVERIFY(rig.connect());
-            QVERIFY(SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(2)));
-            rig.camera->setLatency("ControlPort::get", 0);
-            for (const auto& v : values)
-                QCOMPARE(rig.camera->control(v.group, v.property).value, v.stored);
-            QCOMPARE(rig.camera->control(amp, device::kProcWhiteBalance).flags, long(device::kFlagsManual));
-            QCOMPARE(currentValues().wbAuto.load(), 0);
-            QCOMPARE(currentValues().pan.load(), 5);
-
-            // A change just before a quit: the worker takes no job any more, the window
-            // stores it on the way out all the same.
-            requestQuit();
-            sendChange(ADJ_HUE, 33);
-            rig.window.reset();
-            clearQuitRequest();
-            QCOMPARE(stored("hue"), 33);
-            QCOMPARE(stored("pan"), 5);
-        }
-        {
-            Rig rig;
-            QVERIFY(rig.connect());
-            rig.window->resetSettings();  // a factory reset forgets it
-            QVERIFY(!QFile::exists(path));
-        }
-        setCameraProfilesEnabled(false);
     }
 };
 

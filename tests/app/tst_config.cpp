@@ -89,57 +89,30 @@ private slots:
         QCOMPARE(readProfileInt(dir_.filePath("nothing-here.ini").toStdString(), "Config", "debug", 42), 42);
     }
 
-    void readConfigFillsAppConfigAndLogs_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("debug");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("fps");
-        QTest::newRow("all keys, debug 7 is on")
-            << QByteArray("[Config]\ndebug=7\ndefaultWidth=1920\ndefaultHeight=1080\ndefaultFps=60\n") << true
-            << 1920 << 60;
-        QTest::newRow("debug 0 is off") << QByteArray("[Config]\ndebug=0\n") << false << 0 << 0;
-        QTest::newRow("debug -1 is on") << QByteArray("[Config]\ndebug=-1\n") << true << 0 << 0;
-    }
-    void readConfigFillsAppConfigAndLogs() {
-        QFETCH(QByteArray, content);
-        QFETCH(bool, debug);
-        QFETCH(int, width);
-        QFETCH(int, fps);
-        QTemporaryDir dir;
-        const std::string ini = dir.filePath(QStringLiteral("APSet.ini")).toStdString();
-        QFile file(QString::fromStdString(ini));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        AppConfig& config = appConfig();
-        config.debug = !debug;
-        config.defaultWidth = config.defaultHeight = config.defaultFps = -5;
-        LogCapture log;
-        QVERIFY(readConfigFor(dir.filePath(QStringLiteral("lumora-x8-settings")).toStdString()));
-        QCOMPARE(log.writes(), (std::vector<std::string>{"iniFilePath: " + ini + "\n",
-                                                         debug ? "debugMode: 1\n" : "debugMode: 0\n"}));
-        QCOMPARE(config.debug, debug);
-        QCOMPARE(config.defaultWidth, width);
-        QCOMPARE(config.defaultHeight, width ? 1080 : 0);
-        QCOMPARE(config.defaultFps, fps);
-    }
-
     // The user's folder, then the system's folders in their order, then beside the
-    // executable: the first file that exists is read, and the log names it. Each file sets
-    // defaultWidth to its place in kPlaces.
+    // executable: the first file that exists is read into the configuration, and the log
+    // names it and the debug mode (any non-zero is on). Each file sets defaultWidth to its
+    // place in places, the height and rate from it, and debug as the row says.
     void firstFolderWithTheFileWins_data() {
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QString>("read");  // "" for none: beside, all defaults
         QTest::addColumn<bool>("xdgConfigHome");
-        QTest::newRow("user first") << QStringList{"user", "sys1", "sys2", "bin"} << "user" << true;
-        QTest::newRow("system folders in order") << QStringList{"sys1", "sys2", "bin"} << "sys1" << true;
-        QTest::newRow("beside; ~/.config unused") << QStringList{"bin", "home"} << "bin" << true;
-        QTest::newRow("~/.config without XDG_CONFIG_HOME") << QStringList{"home", "sys1"} << "home" << false;
-        QTest::newRow("none") << QStringList{} << "" << true;
+        QTest::addColumn<int>("debug");
+        QTest::newRow("user first, debug 7 is on")
+            << QStringList{"user", "sys1", "sys2", "bin"} << "user" << true << 7;
+        QTest::newRow("system folders in order, debug 0 is off")
+            << QStringList{"sys1", "sys2", "bin"} << "sys1" << true << 0;
+        QTest::newRow("beside; ~/.config unused, debug -1 is on")
+            << QStringList{"bin", "home"} << "bin" << true << -1;
+        QTest::newRow("~/.config without XDG_CONFIG_HOME")
+            << QStringList{"home", "sys1"} << "home" << false << 0;
+        QTest::newRow("none") << QStringList{} << "" << true << 0;
     }
     void firstFolderWithTheFileWins() {
         QFETCH(QStringList, present);
         QFETCH(QString, read);
         QFETCH(bool, xdgConfigHome);
+        QFETCH(int, debug);
         const QStringList places{"user", "sys1", "sys2", "bin", "home"};
         QTemporaryDir root;
         const auto fileOf = [&root](const QString& place) {
@@ -150,21 +123,36 @@ private slots:
         for (const QString& place : present) {
             QFile file(fileOf(place));
             QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
-            file.write("[Config]\ndefaultWidth=" + QByteArray::number(places.indexOf(place) + 1) + "\n");
+            const int n = places.indexOf(place) + 1;
+            file.write(
+                QStringLiteral("[Config]\ndebug=%1\ndefaultWidth=%2\ndefaultHeight=%3\ndefaultFps=%4\n")
+                    .arg(debug)
+                    .arg(n)
+                    .arg(n * 10)
+                    .arg(n * 100)
+                    .toUtf8());
         }
         const QByteArray saved[] = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_DIRS")};
         qputenv("HOME", root.filePath("home").toUtf8());
         xdgConfigHome ? qputenv("XDG_CONFIG_HOME", root.filePath("user").toUtf8())
                       : qunsetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_DIRS", (root.filePath("sys1") + ":relative:" + root.filePath("sys2")).toUtf8());
+        AppConfig& config = appConfig();
+        config.debug = debug == 0;
+        config.defaultWidth = config.defaultHeight = config.defaultFps = -5;
         LogCapture log;
-        readConfigFor(root.filePath("bin/lumora-x8-settings").toStdString());
+        QVERIFY(readConfigFor(root.filePath("bin/lumora-x8-settings").toStdString()));
         qputenv("HOME", saved[0]);
         qputenv("XDG_CONFIG_HOME", saved[1]);
         qputenv("XDG_CONFIG_DIRS", saved[2]);
-        QCOMPARE(QString::fromStdString(log.writes().at(0)),
-                 "iniFilePath: " + fileOf(read.isEmpty() ? "bin" : read) + "\n");
-        QCOMPARE(appConfig().defaultWidth, read.isEmpty() ? 0 : places.indexOf(read) + 1);
+        const QString ini = fileOf(read.isEmpty() ? "bin" : read);
+        QCOMPARE(log.writes(), (std::vector<std::string>{"iniFilePath: " + ini.toStdString() + "\n",
+                                                         debug ? "debugMode: 1\n" : "debugMode: 0\n"}));
+        QCOMPARE(config.debug, debug != 0);
+        const int n = places.indexOf(read) + 1;
+        QCOMPARE(config.defaultWidth, n);
+        QCOMPARE(config.defaultHeight, n * 10);
+        QCOMPARE(config.defaultFps, n * 100);
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include "engine/control_id.h"
 #include "firmware/firmware_update.h"
+#include "firmware/fw_dialog_driver.h"
 #include "firmware/fw_test_images.h"
 #include "tabs/info_tab.h"
 #include "tabs/tst_setting_tab_drive.h"
@@ -16,7 +17,6 @@
 #include "widgets/darken_effect.h"
 
 using namespace window_test;
-using device::ControlGroup;
 using device::sim::SimOptions;
 
 class MainWindowConnectionTest : public QObject {
@@ -28,33 +28,27 @@ private slots:
     void startsCoveredAndTriesEveryTick() {
         SimOptions options;
         options.pluggedAtStart = false;
-        resetProcessState();
-        auto camera = device::sim::installSimulatedCamera(options);
-        LogCapture log;
         mainwindow::Timing timing = manualTiming();
         timing.session.connectIntervalMs = 20;
-        {
-            mainwindow window(timing);
-            window.show();
-            QVERIFY(window.previewTimerObject()->isActive());
+        Rig rig(options, timing);
+        mainwindow& window = *rig.window;
+        QVERIFY(window.previewTimerObject()->isActive());
 
-            QVERIFY(isCovered(window) && isSearching(window));
-            QCOMPARE(window.overlay()->parentWidget(), window.centralWidget());
-            QCOMPARE(window.overlay()->size(), window.size());
-            QVERIFY(window.overlay()->textLabel()->isVisible());
-            QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
-            QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
+        QVERIFY(isCovered(window) && isSearching(window));
+        QCOMPARE(window.overlay()->parentWidget(), window.centralWidget());
+        QCOMPARE(window.overlay()->size(), window.size());
+        QVERIFY(window.overlay()->textLabel()->isVisible());
+        QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
+        QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
 
-            // Each tick tries again (tests/session); the cover stays.
-            QTRY_VERIFY_WITH_TIMEOUT(log.count("\n******connectStart*****: 0\n") >= 2, 5000);
-            QVERIFY(isCovered(window) && isSearching(window));
-            // Without an open stream the read leaves the values as they were.
-            currentValues().brightness = 1234;
-            window.session().readValues();
-            QCOMPARE(log.count("getDefaultValue\n"), 0);
-            QCOMPARE(currentValues().brightness.load(), 1234);
-        }
-        resetProcessState();
+        // Each tick tries again (tests/session); the cover stays.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.log->count("\n******connectStart*****: 0\n") >= 2, 5000);
+        QVERIFY(isCovered(window) && isSearching(window));
+        // Without an open stream the read leaves the values as they were.
+        currentValues().brightness = 1234;
+        window.session().readValues();
+        QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
+        QCOMPARE(currentValues().brightness.load(), 1234);
     }
 
     void pluggingInReadsValuesOnceAndUncovers() {
@@ -65,17 +59,14 @@ private slots:
         QVERIFY(isSearching(*rig.window));
         QVERIFY(isCovered(*rig.window));
 
-        rig.camera->setControl(ControlGroup::VideoProcAmp, device::kProcBrightness,
-                               {77, device::kFlagsManual});
-        rig.camera->setControl(ControlGroup::CameraControl, device::kCamZoom, {130, device::kFlagsManual});
         rig.camera->plug();
         QVERIFY(rig.connect());
 
         QVERIFY(!rig.window->overlay()->isOverlayShown() && !rig.window->overlay()->isVisible());
         QVERIFY(!isDarkened(*rig.window));  // the open stream and the worker: tests/session
         QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
-        // The read's lines and values: tst_setting_engine valueReadLogsItsGroups.
-        QVERIFY(currentValues().brightness.load() == 77 && currentValues().zoom.load() == 130);
+        // The read's lines and values: tst_setting_engine valueReadLogsItsGroups; the values
+        // on the page: tst_page_wiring.
         // Without the mode page the window takes the default MJPG format itself.
         QVERIFY(currentValues().resolution.format == "MJPG" && currentValues().resolution.width == 3520 &&
                 currentValues().resolution.height == 1104);
@@ -154,19 +145,16 @@ private slots:
         QVERIFY(rig.window->inUseNote()->isVisible());
         QVERIFY(rig.window->inUseNote()->text().startsWith(QStringLiteral("video-call (pid 4242) is using")));
 
-        QTimer cancel;  // each question is answered "Cancel"
-        connect(&cancel, &QTimer::timeout, [] {
-            if (setting_drive::openDialog())
-                setting_drive::answer("leftBtn");
-        });
-        cancel.start(5);
+        // Each question is answered "Cancel".
+        auto cancel =
+            std::make_unique<fwtest::DialogDriver>([](const fwtest::ShownDialog&) { return false; });
         const RESOLUTION_LIST before = currentValues().resolution;
         RESOLUTION_LIST other = before;
         other.width = 1280;
         other.height = 720;
         rig.window->channgeResolution(other);
         rig.window->infoPage()->updateDialogs().begin();
-        cancel.stop();
+        cancel.reset();
         QCOMPARE(rig.log->count("stream held by another application: cancelled \n"), 2);
         QCOMPARE(currentValues().resolution.width, before.width);
         QVERIFY(!rig.window->infoPage()->updateDialogs().isActive());

@@ -1,15 +1,17 @@
 // The stream-format change and the reset on the simulated Lumora X8: every format the
-// camera offers in turn with the picture it brings, the default-format request, both
+// camera offers in turn with the picture it brings, then the default-format request, both
 // reset paths end to end, and faults at each step ending in a usable window.
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <functional>
 #include <tuple>
 
 #include "capture/preview_scale.h"
+#include "firmware/fw_dialog_driver.h"
 #include "tabs/info_tab.h"
 #include "tabs/mode_tab.h"
 #include "tabs/tst_setting_tab_drive.h"
@@ -114,18 +116,12 @@ private:
     // The reset through the information page, its question answered; answers the titles of
     // the page's modal messages (the confirmation of a done reset comes later, left open).
     QStringList resetThroughThePage() {
-        QStringList answered;
-        QTimer answers;
-        connect(&answers, &QTimer::timeout, [&answered] {
-            const QString title = setting_drive::openDialogTitle();
-            if (title == QLatin1String("Reset") || title == QLatin1String("Reset Failed")) {
-                answered << title;
-                setting_drive::answer("rightBtn");
-            }
-        });
-        answers.start(5);
+        const QRegularExpression question(QStringLiteral("^Reset( Failed)?$"));
+        fwtest::DialogDriver driver(
+            [](const fwtest::ShownDialog&) { return true; },
+            [&](const fwtest::ShownDialog& d) { return !question.match(d.title).hasMatch(); });
         withTicks([this] { window().infoPage()->resetBtnClicked(); });
-        return answered;
+        return driver.titles().filter(question);
     }
 
 private slots:
@@ -146,12 +142,9 @@ private slots:
             expectRunning(r);
             QVERIFY2(openDialog() == nullptr, r.format.c_str());
         }
-    }
-
-    void defaultFormatRequest() {
-        start();
+        // The default-format request and the modes, from the last format.
         const RESOLUTION_LIST mjpg = entry("MJPG", 3520, 1104, 30);
-        emit window().modePage()->onResolutionChanged(entry("YUY2", 640, 360, 30));
+        QVERIFY(!sameStream(currentValues().resolution, mjpg));
         window().changeDefaultResolution();
         expectRunning(mjpg);
         window().channgeMode(1);

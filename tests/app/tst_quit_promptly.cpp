@@ -40,16 +40,15 @@ private slots:
         QFETCH(Slow, slow);
         QFETCH(QString, reached);
         clearQuitRequest();
-        LogCapture log;
-        resetProcessState();
-        auto camera = device::sim::installSimulatedCamera({});
-        camera->setExtensionUnitFromActivation(slow == Slow::ExtensionUnit ? 0 : 1);
-        camera->setNeverDeliverFrames(slow == Slow::FirstFrame);
         mainwindow::Timing timing = manualTiming();
         timing.session.connectIntervalMs = 20;
         timing.session.deviceRetrySleepMs = 500;
-        auto window = std::make_unique<mainwindow>(timing);
-        window->show();
+        Rig rig({}, timing);
+        LogCapture& log = *rig.log;
+        device::sim::SimCamera* camera = rig.camera.get();
+        std::unique_ptr<mainwindow>& window = rig.window;
+        camera->setExtensionUnitFromActivation(slow == Slow::ExtensionUnit ? 0 : 1);
+        camera->setNeverDeliverFrames(slow == Slow::FirstFrame);
         if (slow == Slow::ValueRead)
             camera->setLatency("ControlPort::get", 300);
         if (slow == Slow::Job) {
@@ -107,7 +106,6 @@ private slots:
             QCOMPARE(atEnd, SessionState::Closed);
         }
         clearQuitRequest();
-        resetProcessState();
     }
 };
 

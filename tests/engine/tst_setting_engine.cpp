@@ -188,34 +188,6 @@ private slots:
         QCOMPARE(threadCount(), before + 1);
     }
 
-    void panOrTiltEqualToTheRecordedValueIsNotWritten() {
-        startWorker();
-        currentValues().pan.store(3600);
-        currentValues().tilt.store(-3600);
-        const int setsBefore = sim_->callCount("ControlPort::set");
-        setUVCStandard(SettingJob{EWC_PAN, 3600, 0, true});
-        setUVCStandard(SettingJob{EWC_TILT, -3600, 0, false});
-        const std::vector<std::string> expected{"EWC_PAN Force \n", "EWC_PAN value not changed \n",
-                                                "EWC_TILT value not changed \n"};
-        QCOMPARE(log_->writes(), expected);
-        QCOMPARE(sim_->callCount("ControlPort::set"), setsBefore);
-    }
-
-    void withoutAnOpenCameraNothingIsWrittenOrRecorded() {
-        engine().deleteCamera();
-        currentValues().hue.store(1);
-        log_->clear();
-        setUVCStandard(SettingJob{ADJ_HUE, 7, 0, false});
-        QCOMPARE(log_->writes(), std::vector<std::string>{"ERROR, setUVCStandard with no camera \n"});
-        UvcCamera closed;
-        engine().setCamera(&closed);
-        log_->clear();
-        setUVCStandard(SettingJob{ADJ_HUE, 7, 0, false});
-        QCOMPARE(log_->writes(), std::vector<std::string>{"ERROR, camera closed \n"});
-        QCOMPARE(currentValues().hue.load(), 1);
-        engine().deleteCamera();
-    }
-
     // Every control of the table, each to a value the camera did not hold: the job reaches
     // the camera (seen in the simulated camera's own state), logs its lines, is recorded,
     // reads back through the row's reader and through the connection's read, and its
@@ -306,11 +278,21 @@ private slots:
             QCOMPARE(recordedValue(*findControl(row.name), currentValues()), written.at(row.name));
     }
 
-    // What the writers do beyond the plain value: only 1 means automatic, any non-zero
+    // What the writers do beyond the plain value: a pan or tilt equal to the recorded value
+    // is not written again (a forced one says so); only 1 means automatic, any non-zero
     // turns Auto Zoom on; a failed write, or a vendor job while the extension unit is off,
-    // is logged with its result and recorded all the same.
+    // is logged with its result and recorded all the same; without an open camera nothing
+    // is written or recorded.
     void writersKeepTheirEdges() {
         startWorker();
+        currentValues().pan.store(3600);
+        currentValues().tilt.store(-3600);
+        const int setsBefore = sim_->callCount("ControlPort::set");
+        setUVCStandard(SettingJob{EWC_PAN, 3600, 0, true});
+        setUVCStandard(SettingJob{EWC_TILT, -3600, 0, false});
+        QCOMPARE(log_->writes(), (std::vector<std::string>{"EWC_PAN Force \n", "EWC_PAN value not changed \n",
+                                                           "EWC_TILT value not changed \n"}));
+        QCOMPARE(sim_->callCount("ControlPort::set"), setsBefore);
         setUVCStandard(SettingJob{EXP_SWITCH, 2, 0, false});
         QCOMPARE(simFlags(ControlGroup::CameraControl, device::kCamExposure), long(device::kFlagsManual));
         QCOMPARE(currentValues().expAuto.load(), 2);
@@ -329,6 +311,19 @@ private slots:
         setUVCExtension(SettingJob{AUTO_FRAME, 5, 0, false});
         QCOMPARE(int(sim_->xuControls().autoFrame), 1);
         QCOMPARE(currentValues().autoFrame.load(), 5);
+
+        engine().deleteCamera();
+        currentValues().hue.store(1);
+        log_->clear();
+        setUVCStandard(SettingJob{ADJ_HUE, 7, 0, false});
+        QCOMPARE(log_->writes(), std::vector<std::string>{"ERROR, setUVCStandard with no camera \n"});
+        UvcCamera closed;
+        engine().setCamera(&closed);
+        log_->clear();
+        setUVCStandard(SettingJob{ADJ_HUE, 7, 0, false});
+        QCOMPARE(log_->writes(), std::vector<std::string>{"ERROR, camera closed \n"});
+        QCOMPARE(currentValues().hue.load(), 1);
+        engine().deleteCamera();
     }
 
     // The connection's read logs each group as it always did. (A quit request in the middle:

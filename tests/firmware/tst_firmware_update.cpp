@@ -261,20 +261,17 @@ private slots:
         QTest::addColumn<QString>("after");   // and after it ("": none read back)
         QTest::addColumn<bool>("newer");      // the image 1.2.4 is newer than before
         QTest::addColumn<bool>("updated");    // the camera runs the image 1.2.4 after
-        QTest::newRow("prefixed, \"v1\" reads as 0") << "v1.2.3"
-                                                     << "v1.2.4" << true << true;
-        QTest::newRow("equal, forced") << "1.2.4"
-                                       << "1.2.4" << false << true;
-        QTest::newRow("formal decides") << "0.9.9"
-                                        << "1.2.4" << true << true;
-        QTest::newRow("two parts repeat the last") << "1.2"
-                                                   << "1.2.4" << true << true;  // 1.2.2
-        QTest::newRow("1.2.40 is not 1.2.4") << "1.2.40"
-                                             << "1.2.40" << false << false;
-        QTest::newRow("nothing read back") << "1.2.3"
-                                           << "" << true << false;
-        QTest::newRow("huge part") << "99999999999999.0.0"
-                                   << "1.2.4" << false << true;
+        const auto row = [](const char* name, const char* before, const char* after, bool newer,
+                            bool updated) {
+            QTest::newRow(name) << QString(before) << QString(after) << newer << updated;
+        };
+        row("prefixed, \"v1\" reads as 0", "v1.2.3", "v1.2.4", true, true);
+        row("equal, forced", "1.2.4", "1.2.4", false, true);
+        row("formal decides", "0.9.9", "1.2.4", true, true);
+        row("two parts repeat the last", "1.2", "1.2.4", true, true);  // 1.2.2
+        row("1.2.40 is not 1.2.4", "1.2.40", "1.2.40", false, false);
+        row("nothing read back", "1.2.3", "", true, false);
+        row("huge part", "99999999999999.0.0", "1.2.4", false, true);
     }
     void versionRules() {
         QFETCH(QString, before);

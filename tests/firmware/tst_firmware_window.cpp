@@ -1,9 +1,11 @@
 // A firmware update through the information page and the main window on the simulated
-// camera: the full update with the new version read back, a fault at each stage of the
-// update (every fault at every step: tst_firmware_update), a run that ends while the start
-// question is open, and the window closed during the transfer. Each case checks the
-// outcome, the message the user gets, the camera's firmware, and that the window is back
-// to a usable camera with its picture afterwards.
+// camera: the full update with the new version read back, files and images refused before
+// the transfer, one fault for each message the user can get (every fault at every step:
+// tst_firmware_update), a run that ends while the start question is open, and the window
+// closed during the transfer. Each case checks the outcome, the message the user gets, the
+// camera's firmware, and that the window is back to a usable camera with its picture
+// afterwards.
+#include <sys/stat.h>
 #include <QPushButton>
 #include <QtTest>
 #include <memory>
@@ -19,14 +21,15 @@ using namespace fwtest;
 using Step = FirmwareUpdate::Step;
 
 namespace {
-// The camera leaves before the header check; packets fail or the camera leaves in the
-// middle block (40 %); once the start question shows, the camera leaves (and comes back)
-// or the progress's cancel arrives just too late; a cancel as the image is stored ends the
-// run before the question; the start's answer is lost; flashing fails; the camera comes
-// back with its old firmware.
+// Files the host refuses before anything is sent (missing, a FIFO, empty, shorter than a
+// header packet) and images the camera refuses at the header (not its format) or that are
+// not newer; the camera leaves before the header check; once the start question shows, the
+// camera leaves (and comes back) or the progress's cancel arrives just too late; a cancel
+// as the image is stored ends the run before the question; flashing fails; the camera
+// comes back with its old firmware.
 // clang-format off
-enum Fault { NoFault, HeaderGone, PacketsFail, BlockGone, UnplugAtQuestion, CancelAtQuestion,
-             CancelBeforeQuestion, StartAnswerLost, FlashFails, OldVersion };
+enum Fault { NoFault, FileMissing, FileFifo, FileEmpty, FileShort, FileForeign, FileOlder, HeaderGone,
+             UnplugAtQuestion, CancelAtQuestion, CancelBeforeQuestion, FlashFails, OldVersion };
 // clang-format on
 // The test image: three blocks of 4096 bytes and a final block of 1000.
 constexpr int kImageSize = 3 * 4096 + 1000;
@@ -48,23 +51,18 @@ private:
             [this] { return rig_->window->connectCamera(), window_test::isReady(*rig_->window); }, 10000);
     }
 
-    // A window on a camera made with these behaviours, Ready.
-    void build(bool startAnswerLost = false) {
-        camera_.reset();
-        rig_.reset();
+    FirmwareUpdate& update() { return rig_->window->session().firmwareUpdate(); }
+
+private slots:
+    // A window on a camera that is away 100 ms for its reboot, Ready.
+    void init() {
         sim::SimOptions options;
         options.rebootAbsenceMs = 100;
-        options.startAnswerLost = startAnswerLost;
         rig_ = std::make_unique<window_test::Rig>(options);
         camera_ = rig_->camera;
         QVERIFY(reconnect());
         update().engine().setTiming(fastTiming(4096));
     }
-
-    FirmwareUpdate& update() { return rig_->window->session().firmwareUpdate(); }
-
-private slots:
-    void init() { build(); }
     void cleanup() {
         camera_.reset();
         rig_.reset();
@@ -75,31 +73,50 @@ private slots:
         QTest::addColumn<int>("code");         // the engine's outcome
         QTest::addColumn<QString>("message");  // title of the last dialog
         QTest::addColumn<QString>("version");  // what the camera runs at the end
+        QTest::addColumn<QString>("said");     // in the last dialog's text
         const QString failed = QStringLiteral("Firmware Update Failed");
         const QString transmission = QStringLiteral("Transmission Failed");
         const QString completed = QStringLiteral("Firmware Update Completed");
-        QTest::newRow("no fault") << NoFault << 0 << completed << "1.2.4";
-        QTest::newRow("header: camera gone") << HeaderGone << -1 << failed << "1.2.3";
-        QTest::newRow("block: packets fail") << PacketsFail << -4 << transmission << "1.2.3";
-        QTest::newRow("block: camera gone") << BlockGone << -99 << failed << "1.2.3";
-        QTest::newRow("question: camera gone") << UnplugAtQuestion << -99 << failed << "1.2.3";
-        QTest::newRow("question: cancel too late") << CancelAtQuestion << -1 << kQuestion << "1.2.3";
-        QTest::newRow("question: run ended before") << CancelBeforeQuestion << -1 << "Firmware Update"
-                                                    << "1.2.3";
-        QTest::newRow("flashing: start answer lost to the reboot")
-            << StartAnswerLost << 0 << completed << "1.2.4";
-        QTest::newRow("flashing: camera failure") << FlashFails << -9 << transmission << "1.2.3";
-        QTest::newRow("reboot: old version back") << OldVersion << 0 << failed << "1.2.3";
+        const QString invalid = QStringLiteral("Invalid Firmware File");
+        const auto row = [](const char* name, Fault fault, int code, const QString& message,
+                            const char* version, const char* said = "") {
+            QTest::newRow(name) << fault << code << message << QString(version) << QString(said);
+        };
+        row("no fault", NoFault, 0, completed, "1.2.4");
+        row("file: unreadable path", FileMissing, -1, invalid, "1.2.3", "The file cannot be read.");
+        row("file: a pipe", FileFifo, -1, invalid, "1.2.3", "The selected path is not a file.");
+        row("file: empty", FileEmpty, -1, invalid, "1.2.3", "The file is empty.");
+        row("file: shorter than the header packet", FileShort, -1, invalid, "1.2.3",
+            "The file is shorter than a firmware header (128 bytes).");
+        row("header: not the camera's format", FileForeign, -1, failed, "1.2.3",
+            "The camera did not accept the firmware file.");
+        row("header: not newer", FileOlder, -1, failed, "1.2.3", "Please check if it is the latest version.");
+        row("header: camera gone", HeaderGone, -1, failed, "1.2.3");
+        row("question: camera gone", UnplugAtQuestion, -99, failed, "1.2.3");
+        row("question: cancel too late", CancelAtQuestion, -1, kQuestion, "1.2.3");
+        row("question: run ended before", CancelBeforeQuestion, -1, "Firmware Update", "1.2.3");
+        row("flashing: camera failure", FlashFails, -9, transmission, "1.2.3");
+        row("reboot: old version back", OldVersion, 0, failed, "1.2.3");
     }
     void faultAtEachStage() {
         QFETCH(Fault, fault);
         QFETCH(int, code);
         QFETCH(QString, message);
         QFETCH(QString, version);
-        if (fault == StartAnswerLost)
-            build(true);
-        const QString path = writeFile(dir_, "fw-1.2.4.bin", imageOf(1, 2, 4, kImageSize));
-        rig_->window->infoPage()->setFileChooser([path](QWidget*) { return path; });
+        QFETCH(QString, said);
+        std::vector<uint8_t> image = imageOf(1, 2, fault == FileOlder ? 3 : 4, kImageSize);
+        if (fault == FileEmpty || fault == FileShort)
+            image.resize(fault == FileEmpty ? 0 : 127);
+        if (fault == FileForeign)
+            image[0] = 'X';
+        QString path = writeFile(dir_, "fw-1.2.4.bin", image);
+        if (fault == FileMissing || fault == FileFifo)
+            path = dir_.filePath(fault == FileMissing ? "missing.bin" : "fifo.bin");
+        if (fault == FileFifo)
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // The first choice; the second, after a refused file, is the user's cancel.
+        rig_->window->infoPage()->setFileChooser(
+            [path, chosen = 0](QWidget*) mutable { return chosen++ == 0 ? path : QString(); });
         int starts = 0;
         connect(&update(), &FirmwareUpdate::stepChanged, this,
                 [&](Step step) { starts += step == Step::Flashing; });
@@ -124,20 +141,6 @@ private slots:
             camera_->unplug();
             camera_->plugAfter(150);
         }
-        connect(
-            &update().engine(), &UpdateFWbyUsbFunc::updateProgress, this,
-            [&, fault, inTransfer = false](double percent) mutable {
-                if ((fault != PacketsFail && fault != BlockGone) || inTransfer || percent < 40)
-                    return;
-                inTransfer = true;
-                if (fault == PacketsFail)
-                    camera_->failAlways("XuNodeControl::property:17", kGenFailure);
-                if (fault == BlockGone) {
-                    camera_->unplug();
-                    camera_->plugAfter(150);
-                }
-            },
-            Qt::DirectConnection);
         if (fault == CancelBeforeQuestion) {
             connect(
                 &update().engine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
@@ -152,9 +155,14 @@ private slots:
         disconnect(&update(), nullptr, this, nullptr);
         QCOMPARE(update().outcome(), code);
         QCOMPARE(starts, code == 0 || fault == FlashFails ? 1 : 0);  // only a confirmed start
-        QCOMPARE(driver.titles().contains(kQuestion), fault != HeaderGone && fault != PacketsFail &&
-                                                          fault != BlockGone &&
-                                                          fault != CancelBeforeQuestion);
+        QCOMPARE(driver.titles().contains(kQuestion),
+                 fault > HeaderGone ? fault != CancelBeforeQuestion : fault == NoFault);
+        // What the host refuses reaches the camera not at all, the camera's refusal after
+        // the header packet; either leaves it out of update mode.
+        if (fault >= FileMissing && fault <= FileOlder) {
+            QCOMPARE(camera_->firmware().bytesReceived, uint64_t(fault >= FileForeign ? 128 : 0));
+            QVERIFY(!camera_->firmware().updateMode);
+        }
 
         // The faults end; the window finds the camera again and is usable.
         camera_->clearFaults();
@@ -164,6 +172,7 @@ private slots:
             camera_->plug();
         QVERIFY(reconnect());
         QTRY_COMPARE_WITH_TIMEOUT(driver.titles().value(driver.titles().size() - 1), message, 5000);
+        QVERIFY2(driver.shown.last().content.contains(said), qPrintable(driver.shown.last().content));
         QCOMPARE(QString::fromStdString(camera_->firmware().version), version);
         QCOMPARE(QString::fromLatin1(currentValues().fwVersion), version);
         QVERIFY(!rig_->window->session().firmwareHoldsCamera());

@@ -1,8 +1,10 @@
 // The camera session's state machine on the simulated camera, as a table: from a state,
 // one event, the state it ends in, the states it went through and the log lines that say
 // so. Each row reaches its start state the way the program does (ticks, flows, the
-// firmware update's steps), with no view attached.
+// firmware update's steps), with no view attached. Beside it, the camera's profile as the
+// session keeps it.
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "engine/control_id.h"
 #include "engine/current_values.h"
 #include "engine/setting_task_engine.h"
+#include "session/camera_profile.h"
 #include "session/camera_session.h"
 #include "support/log_capture.h"
 #include "xu/uvc_xu_manager.h"
@@ -158,119 +161,68 @@ const auto debugReset = [](Rig& r) {
     r.log.clear();
 };
 
+// One row a line or a few: name; how the start is reached, the start state; the event, the
+// end state; the states entered on the way; the log lines; then options that differ.
+// clang-format off
 const std::vector<Row>& rows() {
+    using S = State;
     static const std::vector<Row> table{
-        {"no camera: each tick tries again",
-         nothing,
-         State::Searching,
-         tick,
-         State::Searching,
-         {State::Opening, State::Searching},
-         {"\n******connectStart*****: 0\n", "\n*******open camera failed*******\n"},
-         unplugged()},
-        {"plugged in: opened at once, no tick",
-         watching,
-         State::Searching,
-         plug,
-         State::Ready,
-         {State::Opening, State::Ready},
-         {"video devices changed: added\n", "\n******connectStart*****: 0\n"},
+        {"no camera: each tick tries again", nothing, S::Searching, tick, S::Searching,
+         {S::Opening, S::Searching},
+         {"\n******connectStart*****: 0\n", "\n*******open camera failed*******\n"}, unplugged()},
+        {"plugged in: opened at once, no tick", watching, S::Searching, plug, S::Ready,
+         {S::Opening, S::Ready}, {"video devices changed: added\n", "\n******connectStart*****: 0\n"},
          unplugged()},
         {"restarting reset: drop-off seen at once, no tick",
-         [](Rig& r) {
-             debugReset(r);
-             r.session->startTicks();
-         },
-         State::AwaitingReset,
-         unplug,
-         State::Searching,
-         {State::Opening, State::AwaitingReset, State::Searching},
-         {"video devices changed: removed\n", "checkUVCDeviceExist: 0 \n"},
-         restartsFor(30000)},
-        {"camera present: opened and read once",
-         nothing,
-         State::Searching,
-         tick,
-         State::Ready,
-         {State::Opening, State::Ready},
+         [](Rig& r) { debugReset(r), r.session->startTicks(); }, S::AwaitingReset, unplug, S::Searching,
+         {S::Opening, S::AwaitingReset, S::Searching},
+         {"video devices changed: removed\n", "checkUVCDeviceExist: 0 \n"}, restartsFor(30000)},
+        {"camera present: opened and read once", nothing, S::Searching, tick, S::Ready,
+         {S::Opening, S::Ready},
          {"getDefaultValue\n", "\n--------getDefaultValue frequency: 2--------\n", "\n setCamera \n"}},
-        {"extension unit on the last retry",
-         nothing,
-         State::Searching,
-         tick,
-         State::Ready,
-         {State::Opening, State::Ready},
-         {"\n*******No device, check again with count: 19 *******\n", "getDefaultValue\n"},
-         {},
-         21},
-        {"extension unit never: given up",
-         nothing,
-         State::Searching,
-         tick,
-         State::Searching,
-         {State::Opening, State::Searching},
+        {"extension unit on the last retry", nothing, S::Searching, tick, S::Ready, {S::Opening, S::Ready},
+         {"\n*******No device, check again with count: 19 *******\n", "getDefaultValue\n"}, {}, 21},
+        {"extension unit never: given up", nothing, S::Searching, tick, S::Searching,
+         {S::Opening, S::Searching},
          {"\n*******out of 20 times, end flow*******\n", "setEnableCommand streamResult out of 20 times\n",
-          "deleteCamera streamResult\n"},
-         {},
-         0},
-        {"command line keeps a camera without its unit",
-         nothing,
-         State::Searching,
+          "deleteCamera streamResult\n"}, {}, 0},
+        {"command line keeps a camera without its unit", nothing, S::Searching,
          [](Rig& r) {
              hold(r);  // its commands never need the stream
              QCOMPARE(r.session->openOnce(), 0);
              QCOMPARE(r.camera->runningStreams(), 0);
          },
-         State::Ready,
-         {State::Opening, State::Ready},
-         {},
-         {},
-         0,
-         CameraSession::Use::CommandLine},
-        {"stream held, then free: the picture returns",
-         inUse,
-         State::InUse,
+         S::Ready, {S::Opening, S::Ready}, {}, {}, 0, CameraSession::Use::CommandLine},
+        {"stream held, then free: the picture returns", inUse, S::InUse,
          [](Rig& r) {
              r.session->tick();  // still held
-             QCOMPARE(r.state(), State::InUse);
+             QCOMPARE(r.state(), S::InUse);
              r.camera->releaseStream();
              r.session->tick();
              QCOMPARE(r.camera->runningStreams(), 1);
              QTRY_VERIFY(r.session->stream().newFrameCount() > 0);
          },
-         State::Ready,
-         {State::Ready},
-         {"camera free: the stream is open \n"}},
-        {"stream taken while the format changes",
-         ready,
-         State::Ready,
+         S::Ready, {S::Ready}, {"camera free: the stream is open \n"}},
+        {"stream taken while the format changes", ready, S::Ready,
          [](Rig& r) {
              hold(r);
              r.session->changeFormat(entry(1280, 720, "MJPG"));
              r.session->tick();  // releases
              r.session->tick();
          },
-         State::InUse,
-         {},
-         {kInUseLine}},
-        {"format chosen while held: opened when free",
-         inUse,
-         State::InUse,
+         S::InUse, {}, {kInUseLine}},
+        {"format chosen while held: opened when free", inUse, S::InUse,
          [](Rig& r) {
              r.session->changeFormat(entry(1280, 720, "MJPG"));
-             QCOMPARE(r.state(), State::InUse);
+             QCOMPARE(r.state(), S::InUse);
              r.camera->releaseStream();
              r.session->tick();
              QCOMPARE(currentValues().resolution.width, 1280);
              QTRY_VERIFY(r.session->stream().newFrameCount() > 0);
              QCOMPARE(ewc_slot(r.session->stream().camera().openNum()).width, 1280);
          },
-         State::Ready,
-         {State::Ready},
-         {}},
-        {"settings and a reset while held",
-         inUse,
-         State::InUse,
+         S::Ready, {S::Ready}, {}},
+        {"settings and a reset while held", inUse, S::InUse,
          [](Rig& r) {
              SettingTaskEngine& engine = SettingTaskEngine::instance();
              engine.addJob(ADJ_BRIGHTNESS, 150);
@@ -280,25 +232,15 @@ const std::vector<Row>& rows() {
                       150L);
              QCOMPARE(int(r.camera->xuControls().hdr), 1);
              r.session->resetToFactory();  // the camera kept: settings only again afterwards
-             QCOMPARE(r.state(), State::Resetting);
-             QTRY_COMPARE(r.state(), State::InUse);
+             QCOMPARE(r.state(), S::Resetting);
+             QTRY_COMPARE(r.state(), S::InUse);
          },
-         State::InUse,
-         {},
-         {}},
-        {"unplugged while held",
-         inUse,
-         State::InUse,
-         [](Rig& r) {
-             r.camera->unplug();
-             r.session->tick();
-         },
-         State::Searching,
-         {State::Searching},
+         S::InUse, {}, {}},
+        {"unplugged while held", inUse, S::InUse, [](Rig& r) { r.camera->unplug(), r.session->tick(); },
+         S::Searching, {S::Searching},
          {"\n******DeviceLost!! release all uvc camera***** 0\n", "deleteCamera DeviceLost\n"}},
-        {"no permission: said once, tried each tick",
-         [](Rig& r) { r.camera->setAccessDenied(true); },
-         State::Searching,
+        {"no permission: said once, tried each tick", [](Rig& r) { r.camera->setAccessDenied(true); },
+         S::Searching,
          [](Rig& r) {
              r.session->tick();
              r.session->tick();
@@ -306,41 +248,19 @@ const std::vector<Row>& rows() {
              r.camera->setAccessDenied(false);
              r.session->tick();
          },
-         State::Ready,
-         {State::Opening, State::Denied, State::Opening, State::Denied, State::Opening, State::Ready},
-         {}},
-        {"unplugged while ready",
-         ready,
-         State::Ready,
-         lose,
-         State::Searching,
-         {State::Searching},
+         S::Ready, {S::Opening, S::Denied, S::Opening, S::Denied, S::Opening, S::Ready}, {}},
+        {"unplugged while ready", ready, S::Ready, lose, S::Searching, {S::Searching},
          {"\n******DeviceLost!! release all uvc camera***** 0\n", "setEnableCommand DeviceLost\n",
           "deleteCamera DeviceLost\n"}},
-        {"unplugged during a firmware transfer: kept",
-         handOff,
-         State::FirmwareHandOff,
-         lose,
-         State::FirmwareHandOff,
-         {},
-         {"\n******DeviceLost!! release all uvc camera***** 1\n"}},
-        {"same format chosen",
-         ready,
-         State::Ready,
-         [](Rig& r) { r.session->changeFormat(currentValues().resolution); },
-         State::Ready,
-         {},
+        {"unplugged during a firmware transfer: kept", handOff, S::FirmwareHandOff, lose,
+         S::FirmwareHandOff, {}, {"\n******DeviceLost!! release all uvc camera***** 1\n"}},
+        {"same format chosen", ready, S::Ready,
+         [](Rig& r) { r.session->changeFormat(currentValues().resolution); }, S::Ready, {},
          {"Nothing changed. \n"}},
-        {"another format",
-         ready,
-         State::Ready,
-         [](Rig& r) { r.session->changeFormat(entry(1280, 720, "MJPG")); },
-         State::Ready,
-         {State::Reopening, State::Ready},
+        {"another format", ready, S::Ready, [](Rig& r) { r.session->changeFormat(entry(1280, 720, "MJPG")); },
+         S::Ready, {S::Reopening, S::Ready},
          {"setEnableCommand channgeResolution\n", "deleteCamera channgeResolution\n", "getDefaultValue\n"}},
-        {"format refused: the previous one again",
-         ready,
-         State::Ready,
+        {"format refused: the previous one again", ready, S::Ready,
          [](Rig& r) {
              r.camera->failNext("CaptureDevice::setFormat", device::kFail, 1);
              QSignalSpy refused(r.session.get(), &CameraSession::formatRefused);
@@ -348,80 +268,41 @@ const std::vector<Row>& rows() {
              QCOMPARE(refused.count(), 1);
              QCOMPARE(currentValues().resolution.width, 3520);
          },
-         State::Ready,
-         {State::Reopening, State::Searching, State::Opening, State::Ready},
+         S::Ready, {S::Reopening, S::Searching, S::Opening, S::Ready},
          {"format refused, back to: 3520x1104, fps:30 MJPG\n"}},
-        {"format change loses the unit",
-         ready,
-         State::Ready,
+        {"format change loses the unit", ready, S::Ready,
          [](Rig& r) {
              r.camera->setExtensionUnitFromActivation(0);
              r.session->changeFormat(entry(1280, 720, "MJPG"));
          },
-         State::Searching,
-         {},
-         {"\n*******format change failed, reconnect*******\n"}},
-        {"reset, camera kept: values read again",
-         ready,
-         State::Ready,
+         S::Searching, {}, {"\n*******format change failed, reconnect*******\n"}},
+        {"reset, camera kept: values read again", ready, S::Ready,
          [](Rig& r) {
              r.session->resetToFactory();
-             QCOMPARE(r.state(), State::Resetting);
-             QTRY_COMPARE(r.state(), State::Ready);
+             QCOMPARE(r.state(), S::Resetting);
+             QTRY_COMPARE(r.state(), S::Ready);
          },
-         State::Ready,
-         {State::Resetting, State::Ready},
-         {"resetSettings \n", "getDefaultValue\n"}},
-        {"restarting reset: opened anew",
-         debugReset,
-         State::AwaitingReset,
-         tick,
-         State::Ready,
-         {State::Opening, State::Ready},
-         {"getDefaultValue\n"}},
-        {"restarting reset: camera drops off",
-         debugReset,
-         State::AwaitingReset,
-         tick,
-         State::Searching,
-         {State::Opening, State::AwaitingReset, State::Searching},
-         {"\n******waitResetConnection*****:1 \n", "checkUVCDeviceExist: 0 \n"},
-         restartsFor(1000)},
+         S::Ready, {S::Resetting, S::Ready}, {"resetSettings \n", "getDefaultValue\n"}},
+        {"restarting reset: opened anew", debugReset, S::AwaitingReset, tick, S::Ready,
+         {S::Opening, S::Ready}, {"getDefaultValue\n"}},
+        {"restarting reset: camera drops off", debugReset, S::AwaitingReset, tick, S::Searching,
+         {S::Opening, S::AwaitingReset, S::Searching},
+         {"\n******waitResetConnection*****:1 \n", "checkUVCDeviceExist: 0 \n"}, restartsFor(1000)},
         {"restarting reset: camera never back",
-         [](Rig& r) {
-             debugReset(r);
-             r.camera->failAlways("CaptureDevice::setFormat", device::kFail);
-         },
-         State::AwaitingReset,
-         [](Rig& r) { QTRY_COMPARE(r.state(), State::Searching); },
-         State::Searching,
-         {},
-         {"resetSettings: the camera did not come back \n"},
-         restartsFor(1000)},
-        {"firmware: camera left before its start",
-         awaitingStart,
-         State::FirmwareAwaitingStart,
-         [](Rig& r) {
-             r.camera->unplug();
-             r.session->tick();
-         },
-         State::AwaitingReboot,
-         {},
+         [](Rig& r) { debugReset(r), r.camera->failAlways("CaptureDevice::setFormat", device::kFail); },
+         S::AwaitingReset, [](Rig& r) { QTRY_COMPARE(r.state(), S::Searching); }, S::Searching, {},
+         {"resetSettings: the camera did not come back \n"}, restartsFor(1000)},
+        {"firmware: camera left before its start", awaitingStart, S::FirmwareAwaitingStart,
+         [](Rig& r) { r.camera->unplug(), r.session->tick(); }, S::AwaitingReboot, {},
          {"\n******fwUpdating*****:1 \n", "checkUVCDeviceExist: 0 \n"}},
-        {"firmware: user starts it",
-         awaitingStart,
-         State::FirmwareAwaitingStart,
+        {"firmware: user starts it", awaitingStart, S::FirmwareAwaitingStart,
          [](Rig& r) {
              r.session->firmwareStarted();
              QVERIFY(!r.session->stream().isOpen());
              QVERIFY(UVCXUManager::instance().isCommandEnabled());  // status reads go over it
          },
-         State::AwaitingReboot,
-         {},
-         {}},
-        {"firmware: update over, stream still open",
-         handOff,
-         State::FirmwareHandOff,
+         S::AwaitingReboot, {}, {}},
+        {"firmware: update over, stream still open", handOff, S::FirmwareHandOff,
          [](Rig& r) {
              r.session->firmwareEnded(-2);
              QVERIFY(r.session->stream().isOpen());
@@ -429,29 +310,20 @@ const std::vector<Row>& rows() {
              QVERIFY(!r.session->stream().isOpen());
              r.session->tick();  // opened
          },
-         State::Ready,
-         {State::Searching, State::Opening, State::Ready},
+         S::Ready, {S::Searching, S::Opening, S::Ready},
          {"setEnableCommand fwUpdateDone\n", "\n*******fwUpdateDone*******: -2\n",
           "\n******connectStart*****: 1\n"}},
-        {"quit during the extension-unit checks",
-         nothing,
-         State::Searching,
+        {"quit during the extension-unit checks", nothing, S::Searching,
          [](Rig& r) {
-             r.session->setPause([](int) {
-                 requestQuit();
-                 return true;
-             });
+             r.session->setPause([](int) { return requestQuit(), true; });
              r.session->tick();
              r.session->tick();  // nothing opens any more
          },
-         State::Closed,
-         {State::Opening, State::Closed},
-         {"quit requested: connection abandoned \n"},
-         {},
-         0},
+         S::Closed, {S::Opening, S::Closed}, {"quit requested: connection abandoned \n"}, {}, 0},
     };
     return table;
 }
+// clang-format on
 }  // namespace
 
 class CameraSessionTest : public QObject {
@@ -480,6 +352,81 @@ private slots:
         // Whatever the state, the worker runs exactly while the session can take settings.
         const bool working = rig.session->settingsOpen();
         QCOMPARE(SettingTaskEngine::instance().camera() != nullptr, working);
+    }
+
+    // The camera's profile, kept by the session (the window's and the command line's alike):
+    // its first values stored at the first connection, changes stored beside another
+    // writer's, the stored values back after a replug (zoom first: pan and tilt move only a
+    // zoomed-in view), a change just before a quit stored on the way out, and nothing kept
+    // after a factory reset.
+    void profileFollowsTheCamera() {
+        QTemporaryDir folder;
+        qputenv("LUMORA_PROFILE_DIR", QFile::encodeName(folder.path()));
+        setCameraProfilesEnabled(true);
+        const QString path = profilePathFor("LX8A2412000137");
+        const auto stored = [&path](const char* name) { return loadProfile(path).profile.values[name]; };
+        SettingTaskEngine& engine = SettingTaskEngine::instance();
+        const auto amp = device::ControlGroup::VideoProcAmp, cam = device::ControlGroup::CameraControl;
+        SimOptions digitalPtz;
+        digitalPtz.panTiltNeedZoom = true;
+        {
+            Rig rig(digitalPtz, W, 1);
+            rig.session->startTicks();  // the profile's store timer
+            rig.ready();
+            QVERIFY(loadProfile(path).readable);  // the camera's first values, stored at once
+            for (const auto& [id, value] :
+                 {std::pair{ADJ_BRIGHTNESS, 170}, {WB_SWITCH, 0}, {EPTZ_ZOOM, 200}, {EWC_PAN, 5}})
+                engine.addJob(id, value);
+            QVERIFY(engine.waitUntilIdle(std::chrono::seconds(2)));
+            QTRY_COMPARE(stored("pan"), 5);
+            QVERIFY(stored("brightness") == 170 && stored("white-balance-auto") == 0);
+            // Another writer (the command line) stores a value; the next change keeps it.
+            QVERIFY(storeProfile(path, {"LX8A2412000137", {{"contrast", 50}}}, {"contrast"}, nullptr));
+            engine.addJob(ADJ_SATURATION, 120);
+            QTRY_COMPARE(stored("saturation"), 120);
+            QCOMPARE(stored("contrast"), 50);
+
+            lose(rig);
+            // Back with its own values, as after a power cycle: the stored ones go back.
+            const struct {
+                device::ControlGroup group;
+                long property, own, stored;
+            } values[] = {{amp, device::kProcBrightness, 100, 170},
+                          {amp, device::kProcContrast, 100, 50},
+                          {cam, device::kCamZoom, 100, 200},
+                          {cam, device::kCamPan, 0, 5}};
+            for (const auto& v : values)
+                rig.camera->setControl(v.group, v.property, {v.own, device::kFlagsManual});
+            // Its own colour temperature too: the stored one, written manual, switches the
+            // automatic mode off while the slow reads go on, and the values must say manual.
+            rig.camera->setControl(amp, device::kProcWhiteBalance, {5200, device::kFlagsAuto});
+            rig.camera->setLatency("ControlPort::get", 10);
+            rig.camera->plug();
+            rig.ready();
+            QVERIFY(engine.waitUntilIdle(std::chrono::seconds(2)));
+            rig.camera->setLatency("ControlPort::get", 0);
+            for (const auto& v : values)
+                QCOMPARE(rig.camera->control(v.group, v.property).value, v.stored);
+            QCOMPARE(rig.camera->control(amp, device::kProcWhiteBalance).flags, long(device::kFlagsManual));
+            QCOMPARE(currentValues().wbAuto.load(), 0);
+            QCOMPARE(currentValues().pan.load(), 5);
+
+            // A change just before a quit: the worker takes no job any more, the session
+            // stores it on the way out all the same.
+            requestQuit();
+            engine.addJob(ADJ_HUE, 33);
+            rig.session.reset();
+            QVERIFY(stored("hue") == 33 && stored("pan") == 5);
+        }
+        {
+            Rig rig({}, W, 1);
+            rig.ready();
+            rig.session->resetToFactory();
+            QTRY_COMPARE(rig.state(), State::Ready);
+            QVERIFY(!QFile::exists(path));
+        }
+        setCameraProfilesEnabled(false);
+        qunsetenv("LUMORA_PROFILE_DIR");
     }
 };
 

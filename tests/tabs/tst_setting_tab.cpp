@@ -1,6 +1,6 @@
 // The settings page on its own: each widget bound to its control, the digital zoom's
-// recentring, Backlight Compensation against gamma, and the fit of texts and of the
-// column. (The refresh is tested in the window.)
+// recentring, Backlight Compensation against gamma, Auto Zoom against the digital zoom,
+// and the fit of texts and of the column. (The refresh is tested in the window.)
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QtTest>
 #include <algorithm>
@@ -170,6 +170,42 @@ private slots:
         QVERIFY(ui().gammaSlider->isEnabled() && !ui().BCSwitch->isSwitchOn());
         QCOMPARE(currentValues().backlight.load(), 0);
         QCOMPARE(jobsSince(start).last(), QStringLiteral("100e 0"));
+    }
+
+    // Auto Zoom against the digital zoom: turning Auto Zoom on while zoomed asks first
+    // ("Cancel" keeps it off) and puts the view back to 100 without a zoom job; pressing the
+    // zoom handle while Auto Zoom is on asks first and holds the slider, "Enable" turns Auto
+    // Zoom off and the slider keeps its value. A right click on the switch that is off
+    // already sends nothing.
+    void autoZoomAgainstDigitalZoom() {
+        QVERIFY(dragSlider(*page, ui().eptzSlider, 300) > 100);
+        std::size_t start = engine().pendingJobCount();
+        click(*page, ui().autoFrameSwitch);
+        QCOMPARE(openDialogTitle(), QStringLiteral("Auto Zoom will be Activated"));
+        answer("leftBtn");
+        QVERIFY(!ui().autoFrameSwitch->isSwitchOn() && jobsSince(start).isEmpty());
+        click(*page, ui().autoFrameSwitch);
+        answer("rightBtn");
+        QCOMPARE(jobsSince(start), QStringList{"2000 1"});
+        QVERIFY(ui().eptzSlider->value() == 100 && !ui().ezptResetBtn->isEnabled() &&
+                ui().zoomLevelWidget_2->isVisible());
+
+        start = engine().pendingJobCount();
+        pressHandle(*page, ui().eptzSlider);
+        QCOMPARE(openDialogTitle(), QStringLiteral("Digital Zoom will be Activated"));
+        QVERIFY(!ui().eptzSlider->isEnabled());
+        answer("leftBtn");
+        QVERIFY(ui().eptzSlider->isEnabled() && ui().autoFrameSwitch->isSwitchOn());
+        pressHandle(*page, ui().eptzSlider);
+        answer("rightBtn");
+        QCOMPARE(jobsSince(start), QStringList{"2000 0"});
+        QVERIFY(!ui().autoFrameSwitch->isSwitchOn() && ui().zoomLevelWidget_2->isHidden());
+        QCOMPARE(ui().eptzSlider->value(), 100);
+
+        start = engine().pendingJobCount();
+        scrollTo(*page, ui().autoFrameSwitch);
+        QTest::mouseClick(ui().autoFrameSwitch, Qt::RightButton);
+        QVERIFY(jobsSince(start).isEmpty());
     }
 
     // The longest hint shows whole whatever the font's width; the column fits the rows that

@@ -160,12 +160,9 @@ private slots:
         QCOMPARE(moved->count() + released->count(), 1);
     }
 
+    // Held, a value set by the program is reported as a drag's (while not held it is
+    // silent: the page's refill in tst_page_wiring sends nothing).
     void setCurrentValueIsSilentOnlyWhileNotHeld() {
-        slider->setCurrentValue(37);
-        slider->grab();
-        QCOMPARE(slider->value(), 37);
-        QCOMPARE(reports(), 0);
-
         const QPoint pos = slider->handleCentre();
         slider->press(pos);
         slider->setCurrentValue(150);

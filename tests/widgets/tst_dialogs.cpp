@@ -1,14 +1,12 @@
 // The dialogs: the base and the question dialog (dimming of the main window, the outcome
 // signals, Escape, scaling for the screen and deletion after use), the transfer progress
-// dialog, the busy spinner and its indicator, and the licence viewer.
+// dialog, and the busy spinner and its indicator. (The licence viewer: tst_info_tab.)
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -18,7 +16,6 @@
 #include "widgets/darken_effect.h"
 #include "widgets/dialog_scale.h"
 #include "widgets/general_dialog.h"
-#include "widgets/popup_license_layout.h"
 #include "widgets/q_progress_indicator.h"
 #include "widgets/window_cover.h"
 
@@ -76,28 +73,19 @@ private slots:
         mainWindow.reset();
     }
 
+    // A button without text is hidden (the texts shown: every DialogDriver of the firmware
+    // tests reads them); never shown, closing still deletes the dialog and cancels nothing.
     void initShowsTextsAndHidesButtonsWithoutText() {
-        QPointer<GeneralDialog> single = new GeneralDialog();
-        single->init(QStringLiteral("Reset Succesfully"), QStringLiteral("All settings have been reset."),
-                     QString(), QStringLiteral("OK"));
-        QCOMPARE(label(single, "headerLabel")->text(), QStringLiteral("Reset Succesfully"));
-        QCOMPARE(label(single, "contentLabel")->text(), QStringLiteral("All settings have been reset."));
-        QVERIFY(button(single, "leftBtn")->isHidden());
-        QVERIFY(!button(single, "rightBtn")->isHidden());
+        QPointer<GeneralDialog> single = question(QString(), QStringLiteral("OK"));
+        QVERIFY(button(single, "leftBtn")->isHidden() && !button(single, "rightBtn")->isHidden());
         QCOMPARE(button(single, "rightBtn")->text(), QStringLiteral("OK"));
-
         QPointer<GeneralDialog> none = question(QString(), QString());
-        QVERIFY(button(none, "leftBtn")->isHidden());
-        QVERIFY(button(none, "rightBtn")->isHidden());
-
-        // Never shown: closing them still deletes them, and cancels nothing.
+        QVERIFY(button(none, "leftBtn")->isHidden() && button(none, "rightBtn")->isHidden());
         QSignalSpy canceled(single.data(), &GeneralDialog::canceled);
-        QVERIFY(single->close());
-        QVERIFY(none->close());
+        QVERIFY(single->close() && none->close());
         QCOMPARE(canceled.count(), 0);
         flushDeletes();
-        QVERIFY(!single);
-        QVERIFY(!none);
+        QVERIFY(!single && !none);
     }
 
     void buttonClosesTheShownDialogAndReportsAfterClosing() {
@@ -153,21 +141,16 @@ private slots:
         QTest::addColumn<QString>("rightText");
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<QString>("answer");
-        const QString cancel = QStringLiteral("Cancel");
-        const QString enable = QStringLiteral("Enable");
-        QTest::newRow("enter: default")
-            << cancel << enable << QList<int>{Qt::Key_Return} << QStringLiteral("right");
-        QTest::newRow("escape: cancel")
-            << cancel << enable << QList<int>{Qt::Key_Escape} << QStringLiteral("left");
-        QTest::newRow("tab to cancel, enter")
-            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Return} << QStringLiteral("left");
-        QTest::newRow("tab twice, enter")
-            << cancel << enable << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}
-            << QStringLiteral("right");
-        QTest::newRow("message: escape acknowledges")
-            << QString() << QStringLiteral("OK") << QList<int>{Qt::Key_Escape} << QStringLiteral("right");
-        QTest::newRow("left only: enter")
-            << cancel << QString() << QList<int>{Qt::Key_Return} << QStringLiteral("left");
+        const auto row = [](const char* name, const char* left, const char* right, QList<int> keys,
+                            const char* answer) {
+            QTest::newRow(name) << QString(left) << QString(right) << keys << QString(answer);
+        };
+        row("enter: default", "Cancel", "Enable", {Qt::Key_Return}, "right");
+        row("escape: cancel", "Cancel", "Enable", {Qt::Key_Escape}, "left");
+        row("tab to cancel, enter", "Cancel", "Enable", {Qt::Key_Tab, Qt::Key_Return}, "left");
+        row("tab twice, enter", "Cancel", "Enable", {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}, "right");
+        row("message: escape acknowledges", "", "OK", {Qt::Key_Escape}, "right");
+        row("left only: enter", "Cancel", "", {Qt::Key_Return}, "left");
     }
 
     void keyboardAnswers() {
@@ -190,12 +173,26 @@ private slots:
         QCOMPARE(canceled.count(), 0);
     }
 
+    // exec() darkens the main window, found among other windows (a plain window shown before
+    // it is not dimmed; without it nothing is called), and keeps the dialog until it returns.
     void execDarkensTheMainWindowAndKeepsTheDialogUntilReturn() {
+        mainWindow.reset();
+        QPointer<GeneralDialog> alone = question();
+        QSignalSpy canceled(alone.data(), &GeneralDialog::canceled);
+        alone->show();
+        alone->close();
+        QCOMPARE(canceled.count(), 1);
+        flushDeletes();
+
+        QMainWindow other;
+        other.show();
+        mainWindow = std::make_unique<FakeMainWindow>();
+        mainWindow->show();
         QPointer<GeneralDialog> dialog = question();
         QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
         bool darkened = false;
         QTimer::singleShot(0, this, [&] {
-            darkened = qobject_cast<DarkenEffect*>(mainWindow->graphicsEffect()) != nullptr;
+            darkened = qobject_cast<DarkenEffect*>(mainWindow->graphicsEffect()) && !other.graphicsEffect();
             QTest::mouseClick(button(dialog, "leftBtn"), Qt::LeftButton);
         });
         dialog->exec();
@@ -208,6 +205,7 @@ private slots:
         QVERIFY(!dialog->isShowing());
         flushDeletes();
         QVERIFY(!dialog);
+        other.close();
     }
 
     // Wider screens: the width grows by factor / 1.03, the heights by factor / 1.15; the
@@ -233,34 +231,6 @@ private slots:
         QCOMPARE(label(dialog, "headerLabel")->size(), QSize(frame.width(), 30));
         QCOMPARE(label(dialog, "contentLabel")->size(), QSize(frame.width(), contentHeight));
         dialog->close();
-    }
-
-    // Without the main window nothing is called; a plain window shown before the main
-    // window does not get the dimming.
-    void theCoveringWindowIsFoundAmongOthers() {
-        mainWindow.reset();
-        QPointer<GeneralDialog> alone = question();
-        QSignalSpy canceled(alone.data(), &GeneralDialog::canceled);
-        alone->show();
-        alone->close();
-        QCOMPARE(canceled.count(), 1);
-        flushDeletes();
-
-        QMainWindow other;
-        other.show();
-        mainWindow = std::make_unique<FakeMainWindow>();
-        mainWindow->show();
-        QPointer<GeneralDialog> dialog = question();
-        bool darkenedRightWindow = false;
-        QTimer::singleShot(0, this, [&] {
-            darkenedRightWindow = mainWindow->graphicsEffect() && !other.graphicsEffect();
-            dialog->closeDialog();
-        });
-        dialog->exec();
-        QVERIFY(darkenedRightWindow);
-        QVERIFY(mainWindow->enabled >= 1);
-        flushDeletes();
-        other.close();
     }
 
     // Cancelled by its button or by Escape, alike.
@@ -332,37 +302,6 @@ private slots:
         indicator.startAnimation();
         QCOMPARE(indicator.angle(), 0);
         indicator.stopAnimation();
-    }
-
-    // Without its file the viewer says the notice is not installed; with it, it shows the
-    // HTML and closes for good.
-    void licenceViewerShowsHtmlAndClosesForGood() {
-        LogCapture log;
-        QPointer<PopupLicenseLayout> viewer = new PopupLicenseLayout();
-        viewer->showLicense(QStringLiteral("t"), QStringLiteral("/nonexistent/notice.htm"));
-        QCOMPARE(log.count("open failed\n"), 1);
-        QVERIFY(viewer->isVisible());
-        QVERIFY(viewer->findChild<QTextBrowser*>(QStringLiteral("textBrowser"))
-                    ->toPlainText()
-                    .contains(QStringLiteral("/nonexistent/notice.htm is not installed")));
-
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("notice.htm"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("<html><body><h1>Notice</h1><p>Some licence text.</p></body></html>");
-        file.close();
-        viewer->showLicense(QStringLiteral("Open Source Licenses (PC Tool)"), path);
-        QVERIFY(viewer->isVisible());
-        QVERIFY(viewer->findChild<QTextBrowser*>(QStringLiteral("textBrowser"))
-                    ->toPlainText()
-                    .contains(QStringLiteral("Some licence text.")));
-        QCOMPARE(viewer->findChild<QLabel*>(QStringLiteral("titleLabel"))->text(),
-                 QStringLiteral("Open Source Licenses (PC Tool)"));
-        QTest::mouseClick(viewer->findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
-        QVERIFY(!viewer->isVisible());
-        flushDeletes();
-        QVERIFY(!viewer);
     }
 };
 
