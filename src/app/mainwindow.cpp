@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <string>
+#include <utility>
 
 #include "app/customize_loader.h"
 #include "app/diagnostic_save.h"
@@ -138,8 +139,11 @@ void mainwindow::buildPages() {
     // there from elsewhere would have every widget's style sheet worked out once more.
     // The settings page shows (darkened) at the first paint; the mode and information
     // pages follow it (buildHiddenPages).
+    pagesFittedFrom_ = appConfig().scale;
     settingPage_ = new SettingTab(ui.pageStack());
     ui.tabWidget->addTab(settingPage_, QString());
+
+    appConfig().scale = getScaleSize();
 
     connect(QGuiApplication::primaryScreen(), &QScreen::logicalDotsPerInchChanged, this,
             &mainwindow::logicalDotsPerInchChanged);
@@ -154,14 +158,15 @@ void mainwindow::buildPages() {
 void mainwindow::buildHiddenPages() {
     if (modePage_ != nullptr)
         return;
+    // Fitted, as the settings page was, from the scale the pages are laid out for to the
+    // screen's scale now (the window was refitted to it at any DPI change since).
+    const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
     QWidget* stack = ui.pageStack();
     modePage_ = new ModeTab(stack);
     ui.tabWidget->addTab(modePage_, QString());
     infoPage_ = new InfoTab(session_.firmwareUpdate(), stack);
     ui.tabWidget->addTab(infoPage_, QString());
-    // Every page was fitted from the scale the layout was last fitted to: now it is the
-    // screen's.
-    appConfig().scale = getScaleSize();
+    appConfig().scale = fittedTo;
 
     connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
@@ -361,7 +366,16 @@ void mainwindow::closeEvent(QCloseEvent* event) {
 
 QList<BaseTab*> mainwindow::pages() {
     buildHiddenPages();
-    return {settingPage_, modePage_, infoPage_};
+    return builtPages();
+}
+
+QList<BaseTab*> mainwindow::builtPages() const {
+    QList<BaseTab*> built;
+    for (BaseTab* page : std::initializer_list<BaseTab*>{settingPage_, modePage_, infoPage_}) {
+        if (page != nullptr)
+            built.append(page);
+    }
+    return built;
 }
 
 void mainwindow::refillPages() {
@@ -383,7 +397,7 @@ void mainwindow::logicalDotsPerInchChanged(qreal dpi) {
     debugLog("logicalDotsPerInchChanged: %f\n", dpi);
     resize(minimumSize());
     fitTabWidgetWidth(ui.tabWidget);
-    for (BaseTab* page : pages())
+    for (BaseTab* page : builtPages())  // the others are fitted to the new scale when built
         page->scaleForDpi();
     appConfig().scale = getScaleSize();
 }

@@ -99,7 +99,9 @@ private:
     void refillPages();
     // The primary screen's logical DPI changed: re-fit the window and every page.
     void logicalDotsPerInchChanged(qreal dpi);
+    // All three pages (built first when they are not yet), or those built so far.
     QList<BaseTab*> pages();
+    QList<BaseTab*> builtPages() const;
     void returnToSettingsPage();
     void darkenWorkingArea();
     void showFrame();
@@ -124,5 +126,6 @@ private:
     SettingTab* settingPage_ = nullptr;
     ModeTab* modePage_ = nullptr;
     InfoTab* infoPage_ = nullptr;
+    double pagesFittedFrom_ = 1.0;  // the scale the pages are laid out for
     QLabel* inUseNote_ = nullptr;
 };
