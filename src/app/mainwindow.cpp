@@ -170,7 +170,6 @@ void mainwindow::buildHiddenPages() {
 
     connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
-    connect(&session_, &CameraSession::runningFormatShown, modePage_, &ModeTab::showAppliedResolution);
     connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
     new DiagnosticSave(infoPage_, session_, this);  // the page's diagnostic bundle; a child of the window
     infoPage_->updateDialogs().setBeforeUpdate([this] {
@@ -214,6 +213,8 @@ void mainwindow::connectSession() {
 
     connect(&session_, &CameraSession::stateChanged, this, &mainwindow::showState);
     connect(&session_, &CameraSession::valuesRead, this, &mainwindow::refillPages);
+    connect(&session_, &CameraSession::runningFormatShown, this,
+            [this](const RESOLUTION_LIST& running) { modePage()->showAppliedResolution(running); });
     connect(&session_, &CameraSession::formatRefused, this, &mainwindow::tellFormatRefused);
     connect(&session_, &CameraSession::previewCleared, ui.streamLabel, &CustomImageLabel::clear);
     connect(&session_, &CameraSession::firmwareGivenUp, this, &mainwindow::disableWindowWithoutText);
