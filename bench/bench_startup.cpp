@@ -54,12 +54,15 @@ std::map<std::string, Moment> runOnce(const std::string& program, const std::vec
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string line = *entry;
         if (line.rfind("LD_PRELOAD=", 0) != 0 && line.rfind("LUMORA_STARTUP_PROBE=", 0) != 0 &&
-            line.rfind("XDG_CONFIG_HOME=", 0) != 0)
+            line.rfind("XDG_CONFIG_HOME=", 0) != 0 && line.rfind("XDG_RUNTIME_DIR=", 0) != 0)
             environment.push_back(line);
     }
     environment.push_back(std::string("LD_PRELOAD=") + LUMORA_PROBE_PATH);
     environment.push_back("LUMORA_STARTUP_PROBE=" + notes);
     environment.push_back("XDG_CONFIG_HOME=" + scratch.toStdString());  // profiles stay here
+    // The lock of the single window too: a window already running in the session would
+    // otherwise be raised instead, and the run would note nothing.
+    environment.push_back("XDG_RUNTIME_DIR=" + scratch.toStdString());
     std::vector<char*> envp;
     for (std::string& line : environment)
         envp.push_back(line.data());

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <string>
+#include <utility>
 
 #include "app/customize_loader.h"
 #include "app/diagnostic_save.h"
@@ -37,18 +38,24 @@
 #include "widgets/darken_effect.h"
 #include "widgets/general_dialog.h"
 #include "widgets/protect_layout.h"
+#include "widgets/tab_button.h"
 
 namespace {
 using State = SessionState;
 
-// Starts the session's first connect once the window has painted, then goes.
-class FirstConnectAfterPaint : public QObject {
+// Once the window has painted: what its first paint does not show is made (finishStart),
+// then the session's first connect starts (connectDelayMs below 0: none; the connect tick
+// finds the camera).
+class AfterFirstPaint : public QObject {
 public:
-    FirstConnectAfterPaint(mainwindow* window, int delayMs)
-        : QObject(window), window_(window), delayMs_(delayMs) {}
+    AfterFirstPaint(mainwindow* window, int connectDelayMs)
+        : QObject(window), window_(window), connectDelayMs_(connectDelayMs) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == window_ && event->type() == QEvent::Paint) {
-            QTimer::singleShot(delayMs_, window_, &mainwindow::connectCamera);
+            // Queued behind this paint and its flush, in this order.
+            QTimer::singleShot(0, window_, &mainwindow::finishStart);
+            if (connectDelayMs_ >= 0)
+                QTimer::singleShot(connectDelayMs_, window_, &mainwindow::connectCamera);
             window_->removeEventFilter(this);
             deleteLater();
         }
@@ -57,7 +64,7 @@ public:
 
 private:
     mainwindow* window_;
-    int delayMs_;
+    int connectDelayMs_;
 };
 
 // The tab widget's width fitted from the scale it was last fitted to to the current one.
@@ -118,7 +125,6 @@ void mainwindow::setUpLanguageAndIdentity() {
 
     storeDeviceName(customize);  // logs when the name had to be cut
 
-    setWindowIcon(QIcon(QStringLiteral(":/appicon/app_logo.png")));
     setWindowTitle(tr("Lumora X8 Setting Software"));
 }
 
@@ -131,33 +137,68 @@ void mainwindow::buildPages() {
 
     // Each page is made in the tab widget's stack, where addTab leaves it: a page moved
     // there from elsewhere would have every widget's style sheet worked out once more.
-    QWidget* stack = ui.pageStack();
-    settingPage_ = new SettingTab(stack);
+    // The settings page shows (darkened) at the first paint; the mode and information
+    // pages follow it (buildHiddenPages).
+    pagesFittedFrom_ = appConfig().scale;
+    settingPage_ = new SettingTab(ui.pageStack());
     ui.tabWidget->addTab(settingPage_, QString());
+
+    appConfig().scale = getScaleSize();
+
+    connect(QGuiApplication::primaryScreen(), &QScreen::logicalDotsPerInchChanged, this,
+            &mainwindow::logicalDotsPerInchChanged);
+    sideStrip_ = new SideStrip(ui, this);
+    // A tab button that goes to a page not built yet builds it first.
+    for (TabButton* button : {ui.modeBtn, ui.infoBtn}) {
+        connect(button, &TabButton::pressed, this, &mainwindow::buildHiddenPages);
+        connect(button, &TabButton::toggled, this, &mainwindow::buildHiddenPages);
+    }
+}
+
+void mainwindow::buildHiddenPages() {
+    if (modePage_ != nullptr)
+        return;
+    // Fitted, as the settings page was, from the scale the pages are laid out for to the
+    // screen's scale now (the window was refitted to it at any DPI change since).
+    const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
+    QWidget* stack = ui.pageStack();
     modePage_ = new ModeTab(stack);
     ui.tabWidget->addTab(modePage_, QString());
     infoPage_ = new InfoTab(session_.firmwareUpdate(), stack);
     ui.tabWidget->addTab(infoPage_, QString());
+    appConfig().scale = fittedTo;
 
-    appConfig().scale = getScaleSize();
-    connect(QGuiApplication::primaryScreen(), &QScreen::logicalDotsPerInchChanged, this,
-            &mainwindow::logicalDotsPerInchChanged);
-    sideStrip_ = new SideStrip(ui, this);
+    connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
+    connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
+    connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
+    new DiagnosticSave(infoPage_, session_, this);  // the page's diagnostic bundle; a child of the window
+    infoPage_->updateDialogs().setBeforeUpdate([this] {
+        return askBeforeTakingStream(tr("Firmware Update"), tr("The camera restarts for its new firmware."));
+    });
+}
+
+void mainwindow::finishStart() {
+    // The icon's picture is decoded here, not before the first paint: the window shows
+    // none of it (the desktop's task bar and switcher do).
+    setWindowIcon(QIcon(QStringLiteral(":/appicon/app_logo.png")));
+    buildHiddenPages();
+}
+
+ModeTab* mainwindow::modePage() {
+    buildHiddenPages();
+    return modePage_;
+}
+
+InfoTab* mainwindow::infoPage() {
+    buildHiddenPages();
+    return infoPage_;
 }
 
 void mainwindow::connectPages() {
     // The page never sends it today; whoever does gets the default stream format.
     connect(settingPage_, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
-    connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
-    connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
-
-    connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
     // Named framings on the settings page, point to frame on the preview.
     new FramingController(session_, *settingPage_, *ui.streamLabel, this);
-    new DiagnosticSave(infoPage_, session_, this);  // the page's diagnostic bundle; a child of the window
-    infoPage_->updateDialogs().setBeforeUpdate([this] {
-        return askBeforeTakingStream(tr("Firmware Update"), tr("The camera restarts for its new firmware."));
-    });
 }
 
 void mainwindow::connectSession() {
@@ -172,7 +213,8 @@ void mainwindow::connectSession() {
 
     connect(&session_, &CameraSession::stateChanged, this, &mainwindow::showState);
     connect(&session_, &CameraSession::valuesRead, this, &mainwindow::refillPages);
-    connect(&session_, &CameraSession::runningFormatShown, modePage_, &ModeTab::showAppliedResolution);
+    connect(&session_, &CameraSession::runningFormatShown, this,
+            [this](const RESOLUTION_LIST& running) { modePage()->showAppliedResolution(running); });
     connect(&session_, &CameraSession::formatRefused, this, &mainwindow::tellFormatRefused);
     connect(&session_, &CameraSession::previewCleared, ui.streamLabel, &CustomImageLabel::clear);
     connect(&session_, &CameraSession::firmwareGivenUp, this, &mainwindow::disableWindowWithoutText);
@@ -192,8 +234,7 @@ void mainwindow::startTimers() {
     // The camera is looked for as soon as the window has painted, not one connect interval
     // later: its picture follows within a second of the start, and the window's first paint
     // does not wait for the stream's open.
-    if (timing_.firstConnectMs >= 0)
-        installEventFilter(new FirstConnectAfterPaint(this, timing_.firstConnectMs));
+    installEventFilter(new AfterFirstPaint(this, timing_.firstConnectMs));
 }
 
 // ---- the cover, drawn from the session's state -----------------------------------------
@@ -210,14 +251,14 @@ void mainwindow::showState(SessionState now, SessionState before) {
             // Settings only: the pages work, the preview says who has the picture.
             if (before == State::Opening)
                 enableWindow();
-            infoPage_->busyProgress()->closeDialog();
+            infoPage()->busyProgress()->closeDialog();
             break;
         case State::Searching:
             if (before == State::AwaitingReset) {
                 // The restarting camera dropped off, or did not come back in time: the
                 // cover says so, and no reset confirmation follows its return.
-                infoPage_->forgetResetConfirmation();
-                infoPage_->busyProgress()->close();
+                infoPage()->forgetResetConfirmation();
+                infoPage()->busyProgress()->close();
                 overlay_->showTextLabel();
             } else {
                 disableWindow();
@@ -234,7 +275,7 @@ void mainwindow::showState(SessionState now, SessionState before) {
         case State::Ready:
             if (before == State::Opening)
                 enableWindow();
-            infoPage_->busyProgress()->closeDialog();  // a restarting reset's camera is back
+            infoPage()->busyProgress()->closeDialog();  // a restarting reset's camera is back
             break;
         case State::Resetting:
             disableWindowWithoutText();
@@ -245,7 +286,7 @@ void mainwindow::showState(SessionState now, SessionState before) {
                 enableWindow();
             } else {
                 overlay_->showTextLabel();  // lost meanwhile: the cover says so
-                infoPage_->forgetResetConfirmation();
+                infoPage()->forgetResetConfirmation();
             }
             break;
         case State::AwaitingReboot:
@@ -258,7 +299,7 @@ void mainwindow::showState(SessionState now, SessionState before) {
 
 void mainwindow::showResetBusy(SessionState now) {
     returnToSettingsPage();
-    BusyProgress* busy = infoPage_->busyProgress();
+    BusyProgress* busy = infoPage()->busyProgress();
     // The session leaves the state while the busy time runs (its timers and ticks run in
     // the dialog's loop); one that left before the dialog showed needs none.
     if (session_.state() == now)
@@ -314,7 +355,7 @@ double mainwindow::getScaleSize() {
 }
 
 void mainwindow::closeEvent(QCloseEvent* event) {
-    if (!infoPage_->confirmQuit()) {
+    if (infoPage_ != nullptr && !infoPage()->confirmQuit()) {
         debugLog("close refused: firmware update running\n");
         event->ignore();
         return;
@@ -324,8 +365,18 @@ void mainwindow::closeEvent(QCloseEvent* event) {
 
 // ---- the pages -------------------------------------------------------------------------
 
-QList<BaseTab*> mainwindow::pages() const {
-    return {settingPage_, modePage_, infoPage_};
+QList<BaseTab*> mainwindow::pages() {
+    buildHiddenPages();
+    return builtPages();
+}
+
+QList<BaseTab*> mainwindow::builtPages() const {
+    QList<BaseTab*> built;
+    for (BaseTab* page : std::initializer_list<BaseTab*>{settingPage_, modePage_, infoPage_}) {
+        if (page != nullptr)
+            built.append(page);
+    }
+    return built;
 }
 
 void mainwindow::refillPages() {
@@ -336,7 +387,7 @@ void mainwindow::refillPages() {
         page->updateFromState();
     engine.resumeJobAdding();
     // The stream just opened runs the default MJPG format; the mode page selects it too.
-    currentValues().resolution = modePage_->setMJPGDefault();
+    currentValues().resolution = modePage()->setMJPGDefault();
 }
 
 void mainwindow::returnToSettingsPage() {
@@ -347,7 +398,7 @@ void mainwindow::logicalDotsPerInchChanged(qreal dpi) {
     debugLog("logicalDotsPerInchChanged: %f\n", dpi);
     resize(minimumSize());
     fitTabWidgetWidth(ui.tabWidget);
-    for (BaseTab* page : pages())
+    for (BaseTab* page : builtPages())  // the others are fitted to the new scale when built
         page->scaleForDpi();
     appConfig().scale = getScaleSize();
 }
@@ -357,12 +408,14 @@ void mainwindow::hiddenBtnClicked() {
 }
 
 void mainwindow::tabSelected(int id) {
+    buildHiddenPages();
     sideStrip_->select(id);
 }
 
 // ---- the session's operations ----------------------------------------------------------
 
 void mainwindow::connectCamera() {
+    buildHiddenPages();  // before the values can reach the pages
     session_.tick();
 }
 
@@ -376,9 +429,9 @@ void mainwindow::channgeMode(int mode) {
     if ((mode == 1 || mode == 2) && !askBeforeFormatChange())
         return;
     if (mode == 1) {
-        session_.changeFormat(modePage_->setH264Default());
+        session_.changeFormat(modePage()->setH264Default());
     } else if (mode == 2) {
-        session_.changeFormat(modePage_->setMJPGDefault());
+        session_.changeFormat(modePage()->setMJPGDefault());
     } else {
         debugLog("mode error with %d \n", mode);
     }
@@ -387,7 +440,7 @@ void mainwindow::channgeMode(int mode) {
 void mainwindow::changeDefaultResolution() {
     debugLog("changeDefaultResolution \n");
     if (askBeforeFormatChange())
-        session_.changeFormat(modePage_->setMJPGDefault());
+        session_.changeFormat(modePage()->setMJPGDefault());
 }
 
 void mainwindow::resetSettings() {
@@ -446,7 +499,7 @@ bool mainwindow::askBeforeTakingStream(const QString& title, const QString& what
 bool mainwindow::askBeforeFormatChange() {
     if (askBeforeTakingStream(tr("Stream Format"), tr("A new stream format needs the camera's stream.")))
         return true;
-    modePage_->showAppliedResolution(currentValues().resolution);  // the choice is undone
+    modePage()->showAppliedResolution(currentValues().resolution);  // the choice is undone
     return false;
 }
 

@@ -58,8 +58,10 @@ public:
     ProtectLayout* overlay() const { return overlay_; }
     QTimer* previewTimerObject() const { return previewTimer_; }
     SettingTab* settingPage() const { return settingPage_; }
-    ModeTab* modePage() const { return modePage_; }
-    InfoTab* infoPage() const { return infoPage_; }
+    // The mode and information pages are built once the window has painted, or at their
+    // first use when that comes earlier (as here).
+    ModeTab* modePage();
+    InfoTab* infoPage();
     QLabel* inUseNote() const { return inUseNote_; }
 
 protected:
@@ -77,6 +79,10 @@ public slots:
     // The settings page asks for the default stream format: the default MJPG entry is
     // opened (like a choice on the mode page).
     void changeDefaultResolution();
+    // The pages the first paint does not show, with their connections; once.
+    void buildHiddenPages();
+    // Once, right after the first paint: the window's icon and the pages not shown yet.
+    void finishStart();
 
 private:
     void setUpLanguageAndIdentity();
@@ -93,7 +99,9 @@ private:
     void refillPages();
     // The primary screen's logical DPI changed: re-fit the window and every page.
     void logicalDotsPerInchChanged(qreal dpi);
-    QList<BaseTab*> pages() const;
+    // All three pages (built first when they are not yet), or those built so far.
+    QList<BaseTab*> pages();
+    QList<BaseTab*> builtPages() const;
     void returnToSettingsPage();
     void darkenWorkingArea();
     void showFrame();
@@ -118,5 +126,6 @@ private:
     SettingTab* settingPage_ = nullptr;
     ModeTab* modePage_ = nullptr;
     InfoTab* infoPage_ = nullptr;
+    double pagesFittedFrom_ = 1.0;  // the scale the pages are laid out for
     QLabel* inUseNote_ = nullptr;
 };
