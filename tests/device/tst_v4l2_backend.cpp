@@ -75,14 +75,6 @@ std::vector<long> get(Rig& rig, ControlGroup group, long property) {
     return {value, flags};
 }
 
-// YUYV picture: the top half white, the bottom half black.
-std::vector<uint8_t> yuyvHalves(int width, int height) {
-    std::vector<uint8_t> bytes(size_t(width) * size_t(height) * 2, 128);
-    for (size_t i = 0; i < bytes.size(); i += 2)
-        bytes[i] = i < bytes.size() / 2 ? 235 : 16;
-    return bytes;
-}
-
 // The coded samples of `frames` flat grey 1920x1080 pictures of luma y (4:2:0 in pixel
 // format pix), or nothing without that encoder.
 std::vector<std::vector<uint8_t>> encodeFlat(AVCodecID id, AVPixelFormat pix, uint8_t y, int frames) {
@@ -514,24 +506,6 @@ private slots:
         QCOMPARE(s.graph->stop(), kOk);
         long code = -1;
         QCOMPARE(s.graph->waitForCompletion(3000, code), kWrongState);  // stopped: not an abandoned wait
-    }
-
-    void yuyvBecomesRgb32BottomUp() {
-        Stream s;
-        QCOMPARE(s.start(kSubtypeYUY2, 320, 240, kSubtypeRGB32), kOk);
-        // A short sample gives no picture rather than reading past it.
-        QVERIFY(s.fake->pushFrame(0, std::vector<uint8_t>(1000, 16)));
-        QVERIFY(s.fake->pushFrame(0, yuyvHalves(320, 240)));
-        QVERIFY(s.sink.waitFor(1));
-        QCOMPARE(int(s.sink.samples().size()), 1);
-        const auto bytes = s.sink.samples()[0].bytes;
-        QCOMPARE(bytes.size(), size_t(320 * 240 * 4));
-        auto pixel = [&](int row, int x) { return &bytes[size_t(row * 320 + x) * 4]; };
-        for (int x : {0, 100, 319}) {  // first stored row = bottom of the picture (black), last = top
-            QVERIFY(pixel(0, x)[0] < 10 && pixel(0, x)[1] < 10 && pixel(0, x)[2] < 10);
-            QVERIFY(pixel(239, x)[0] > 245 && pixel(239, x)[1] > 245 && pixel(239, x)[2] > 245);
-            QCOMPARE(int(pixel(0, x)[3]), 255);
-        }
     }
 
     void codedSamplesAreDecodedToRgb32() {
