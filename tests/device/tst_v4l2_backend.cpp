@@ -297,7 +297,7 @@ private slots:
     void stepwiseSizesAndContinuousRatesAreSampled() {
         QCOMPARE(intervalFromFraction(1001, 30000), int64_t(333666));
         QCOMPARE(intervalFromFraction(1, 0), int64_t(0));
-        const v4l2_frmsize_stepwise range{160, 1280, 32, 120, 720, 8};
+        const v4l2_frmsize_stepwise range{160, 1312, 32, 120, 728, 8};
         v4l2_frmsize_stepwise nonsense = range;
         nonsense.min_width = 0;
         QVERIFY(sizesOfRange(nonsense).empty());
@@ -311,11 +311,11 @@ private slots:
             MediaFormat f;
             QCOMPARE(rig.device->capability(0, i, f), kOk);
             QVERIFY(f.subtype == fourccSubtype(V4L2_PIX_FMT_GREY));  // logged under its code, never listed
-            QVERIFY(f.width <= 1280 && (f.width - 160) % 32 == 0 && f.height <= 720 &&
+            QVERIFY(f.width <= 1312 && (f.width - 160) % 32 == 0 && f.height <= 728 &&
                     (f.height - 120) % 8 == 0);
             sizes.emplace_back(f.width, f.height);
         }
-        for (const auto& size : {std::pair{160, 120}, {640, 480}, {1280, 720}})
+        for (const auto& size : {std::pair{160, 120}, {640, 480}, {1280, 720}, {1312, 728}})
             QVERIFY(std::count(sizes.begin(), sizes.end(), size));
         std::vector<int64_t> intervals;
         QCOMPARE(rig.device->frameIntervals(0, 1, sizes[1].first, sizes[1].second, intervals), kOk);
