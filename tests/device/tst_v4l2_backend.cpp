@@ -31,12 +31,6 @@ namespace {
 
 const auto kProc = ControlGroup::VideoProcAmp, kCam = ControlGroup::CameraControl;
 
-std::vector<std::unique_ptr<DeviceMoniker>> list(DevicePort& port, HResult& hr) {
-    std::vector<std::unique_ptr<DeviceMoniker>> devices;
-    hr = port.video->enumerateVideoInputs(devices);
-    return devices;
-}
-
 // The names of a listed device: friendly, the link's 4 characters 5 after "#vid", the link.
 std::vector<std::string> names(DeviceMoniker& m) {
     std::string friendly, link;
@@ -236,9 +230,8 @@ private slots:
             options.udev = rig.fake;
         DevicePort port = makeV4l2Port(rig.fake, options);
 
-        HResult hr = kFail;
-        auto devices = list(port, hr);
-        QCOMPARE(hr, kOk);
+        std::vector<std::unique_ptr<DeviceMoniker>> devices;
+        QCOMPARE(port.video->enumerateVideoInputs(devices), kOk);
         QCOMPARE(int(devices.size()), 4);  // by number: 2, 3, 6, 10; metadata, output, locked nodes left out
         const auto integrated = names(*devices[0]), plain = names(*devices[1]), x8 = names(*devices[3]);
         QCOMPARE(integrated[0], std::string("Integrated Camera"));
@@ -328,8 +321,8 @@ private slots:
 
     void bindFailsWhenTheNodeWasTakenByAnotherDevice() {
         Rig rig;
-        HResult hr;
-        auto devices = list(rig.port, hr);
+        std::vector<std::unique_ptr<DeviceMoniker>> devices;
+        QCOMPARE(rig.port.video->enumerateVideoInputs(devices), kOk);
         FakeCamera other = fakeLumoraCamera();
         other.card = "Other Camera";
         rig.fake->plug(0, other);
