@@ -48,6 +48,21 @@ camera_said() {  # the emulator's lines since the last mark
     sed -n '/^usb-camera: ---mark/,$p' "$camera_log" | grep -v -- '---mark' | sed 's/^/    /'
 }
 mark() { echo "usb-camera: ---mark" >>"$camera_log"; }
+requests_counted() {  # "<terminal and processing unit> <extension unit>" requests since the last count
+    before=$(grep -c '^usb-camera: unit requests:' "$camera_log")
+    kill -HUP "$camera"
+    i=0
+    while [ $i -lt 50 ] && [ "$(grep -c '^usb-camera: unit requests:' "$camera_log")" -le "$before" ]; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    grep '^usb-camera: unit requests:' "$camera_log" | tail -1 | grep -o '[0-9][0-9]*' | tr '\n' ' '
+}
+elapsed_ms() {  # elapsed_ms <command...>: its wall time in ms, its output discarded
+    t0=$(cut -d' ' -f1 /proc/uptime)
+    "$@" >/dev/null 2>&1
+    awk -v t0="$t0" '{ printf "%d", ($1 - t0) * 1000 }' /proc/uptime
+}
 
 ip link set lo up || finish
 started=$(date +%s)
@@ -93,8 +108,23 @@ fi
 # The program: listing, every control read, changed and read back.
 app --list >$shm/list.txt 2>&1
 check "--list" $? "$(tr '\n' ' ' <$shm/list.txt | cut -c1-200)"
+requests_counted >/dev/null
 app --get >$shm/get.txt 2>&1
 check "--get" $? "$(wc -l <$shm/get.txt) controls"
+
+# The driver keeps what it read while the camera stays plugged, across processes: every
+# range and current value read (each range costs several requests: default, minimum,
+# maximum, resolution), and what it learnt of the extension unit's controls (their size and
+# capabilities, asked on their first use). A second --get costs the camera only the
+# extension unit's own requests, which the driver passes through.
+cold=$(requests_counted)
+ms_get2=$(elapsed_ms app --get)
+warm=$(requests_counted)
+ms_list=$(elapsed_ms app --list)
+listed=$(requests_counted)
+set -- $cold $warm $listed
+[ $# -eq 6 ] && [ "$1" -gt 0 ] && [ "$3" -eq 0 ] && [ "$4" -gt 0 ] && [ "$4" -lt "$2" ]
+check "driver's control cache" $? "requests to the terminal and processing unit / to the extension unit: first --get $1 / $2, second --get $3 / $4, --list $5 / $6; second --get $ms_get2 ms, --list $ms_list ms"
 sed 's/^/    /' $shm/get.txt
 # A value other than the current one for each control: its minimum, or its maximum
 # where it is at the minimum (the automatic switches go to manual first: they come first).

@@ -42,6 +42,10 @@ struct SimOptions {
     // set) and extension-unit call, in microseconds (a real USB control transfer takes about
     // 1000); the host-side queries (hasGroup, hasKsPropertySet, ksQuerySupported) take none.
     int controlLatencyUs = 0;
+    // The camera has been on the bus before the program started and its controls have been
+    // read since (by another program or an earlier run): the driver answers every range and
+    // current value from its cache until the camera leaves the bus (sim_driver_cache.h).
+    bool controlsReadBefore = false;
     // How long the camera is absent from the bus after a firmware update start before it
     // comes back with the new firmware, in milliseconds.
     int rebootAbsenceMs = 3000;

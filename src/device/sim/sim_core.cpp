@@ -49,6 +49,8 @@ SimCore::SimCore(SimOptions options) : options_(std::move(options)) {
         unit.controls.setPanTiltNeedZoom(options_.panTiltNeedZoom);
         if (infos_[size_t(id)].lumora)
             unit.xu = std::make_unique<ExtensionUnit>(options_);
+        unit.driverCache = DriverCache(options_.controlsReadBefore);
+        unit.driverCacheGeneration = infos_[size_t(id)].lumora ? generation_ : 0;
         units_.push_back(std::move(unit));
     }
     plugged_ = options_.pluggedAtStart;
@@ -82,6 +84,30 @@ std::vector<int> SimCore::listedUnits(bool videoSide) const {
             ids.push_back(kDuplicate);
     }
     return ids;
+}
+
+DriverCache& SimCore::driverCacheLocked(int id, uint64_t gen) {
+    Unit& unit = units_[size_t(id)];
+    if (unit.driverCacheGeneration != gen) {
+        unit.driverCache = DriverCache();
+        unit.driverCacheGeneration = gen;
+    }
+    return unit.driverCache;
+}
+
+bool SimCore::driverMustAsk(int id, uint64_t gen, DriverCache::Kind kind, int group, long property) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return driverCacheLocked(id, gen).mustAsk(kind, group, property);
+}
+
+void SimCore::driverNoteRead(int id, uint64_t gen, DriverCache::Kind kind, int group, long property) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    driverCacheLocked(id, gen).noteRead(kind, group, property);
+}
+
+void SimCore::driverForgetValue(int id, uint64_t gen, int group, long property) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    driverCacheLocked(id, gen).forgetValue(group, property);
 }
 
 uint64_t SimCore::generation(int id) const {

@@ -14,6 +14,7 @@
 #include "device/device_change_signal.h"
 #include "device/sim/sim_camera.h"
 #include "device/sim/sim_controls.h"
+#include "device/sim/sim_driver_cache.h"
 #include "device/sim/sim_extension_unit.h"
 #include "device/sim/sim_faults.h"
 #include "device/sim/sim_formats.h"
@@ -56,6 +57,12 @@ public:
     }
     // The USB control transfer's own latency (SimOptions::controlLatencyUs).
     void controlLatency() const;
+    // The driver's control cache of a device at a generation (a newer generation, the
+    // camera back on the bus, finds it empty): whether a read must ask the camera, a
+    // successful read noted, a value set.
+    bool driverMustAsk(int id, uint64_t gen, DriverCache::Kind kind, int group, long property);
+    void driverNoteRead(int id, uint64_t gen, DriverCache::Kind kind, int group, long property);
+    void driverForgetValue(int id, uint64_t gen, int group, long property);
     // The devices on the bus now, in listing order (the virtual source is listed on the
     // video side only).
     std::vector<int> listedUnits(bool videoSide) const;
@@ -148,8 +155,11 @@ private:
     struct Unit {
         ControlTable controls;
         std::unique_ptr<ExtensionUnit> xu;  // the Lumora X8s only
+        DriverCache driverCache;
+        uint64_t driverCacheGeneration = 0;
     };
     bool aliveLocked(int id, uint64_t gen) const;
+    DriverCache& driverCacheLocked(int id, uint64_t gen);
     // Takes the cameras off the bus; the streams are told outside the state lock.
     void dropOff();
     void record(XuRecord record);

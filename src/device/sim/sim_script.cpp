@@ -129,6 +129,8 @@ bool parseSimScript(const std::string& text, SimScript& script, std::string& err
             script.inUseAtStart = true;
         } else if (item == "denied") {
             script.accessDenied = true;
+        } else if (item == "controls-read-before") {
+            script.options.controlsReadBefore = true;
         } else {
             ok = false;
         }

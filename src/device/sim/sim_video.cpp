@@ -36,53 +36,75 @@ private:
 
 // --- controls ------------------------------------------------------------------------------
 
-// A call that reaches the camera waits for its control transfer; what the host knows from
-// the camera's descriptors (its groups, the kernel-streaming set's support) does not.
+// A call that reaches the camera waits for its control transfer, unless the driver answers
+// a read from its cache; what the host knows from the camera's descriptors (its groups,
+// the kernel-streaming set's support) costs none.
 template <typename F>
-HResult SimControlPort::call(const char* name, F&& f, bool transfer) {
+HResult SimControlPort::call(const char* name, F&& f, Transfer transfer, int group, long property) {
     if (HResult hr = core_->enter(name); failed(hr))
         return hr;
-    if (transfer)
+    const bool read = transfer == Transfer::Range || transfer == Transfer::Value;
+    const auto kind = transfer == Transfer::Range ? DriverCache::Kind::Range : DriverCache::Kind::Value;
+    if (transfer == Transfer::Set ||
+        (read && core_->driverMustAsk(unit_, generation_, kind, group, property)))
         core_->controlLatency();
-    return core_->withControls(unit_, generation_, std::forward<F>(f));
+    const HResult hr = core_->withControls(unit_, generation_, std::forward<F>(f));
+    if (read && succeeded(hr))
+        core_->driverNoteRead(unit_, generation_, kind, group, property);
+    else if (transfer == Transfer::Set)
+        core_->driverForgetValue(unit_, generation_, group, property);
+    return hr;
 }
+
+// The kernel-streaming properties in the driver's cache, beside the two groups.
+constexpr int kKsGroup = -1;
 
 HResult SimControlPort::hasGroup(ControlGroup group) {
     return call(
         "ControlPort::hasGroup", [&](ControlTable& t) { return t.hasGroup(group) ? kOk : kNoInterface; },
-        false);
+        Transfer::None);
 }
 
 HResult SimControlPort::getRange(ControlGroup group, long property, ControlRange& range) {
-    return call("ControlPort::getRange", [&](ControlTable& t) { return t.range(group, property, range); });
+    return call(
+        "ControlPort::getRange", [&](ControlTable& t) { return t.range(group, property, range); },
+        Transfer::Range, int(group), property);
 }
 
 HResult SimControlPort::get(ControlGroup group, long property, long& value, long& flags) {
-    return call("ControlPort::get", [&](ControlTable& t) { return t.get(group, property, value, flags); });
+    return call(
+        "ControlPort::get", [&](ControlTable& t) { return t.get(group, property, value, flags); },
+        Transfer::Value, int(group), property);
 }
 
 HResult SimControlPort::set(ControlGroup group, long property, long value, long flags) {
-    return call("ControlPort::set", [&](ControlTable& t) { return t.set(group, property, value, flags); });
+    return call(
+        "ControlPort::set", [&](ControlTable& t) { return t.set(group, property, value, flags); },
+        Transfer::Set, int(group), property);
 }
 
 HResult SimControlPort::hasKsPropertySet() {
     return call(
         "ControlPort::hasKsPropertySet", [&](ControlTable& t) { return t.hasKsSet() ? kOk : kNoInterface; },
-        false);
+        Transfer::None);
 }
 
 HResult SimControlPort::ksQuerySupported(long property, uint32_t& support) {
     return call(
         "ControlPort::ksQuerySupported", [&](ControlTable& t) { return t.ksSupport(property, support); },
-        false);
+        Transfer::None);
 }
 
 HResult SimControlPort::ksGet(long property, long& value, long& flags) {
-    return call("ControlPort::ksGet", [&](ControlTable& t) { return t.ksGet(property, value, flags); });
+    return call(
+        "ControlPort::ksGet", [&](ControlTable& t) { return t.ksGet(property, value, flags); },
+        Transfer::Value, kKsGroup, property);
 }
 
 HResult SimControlPort::ksSet(long property, long value, long flags) {
-    return call("ControlPort::ksSet", [&](ControlTable& t) { return t.ksSet(property, value, flags); });
+    return call(
+        "ControlPort::ksSet", [&](ControlTable& t) { return t.ksSet(property, value, flags); }, Transfer::Set,
+        kKsGroup, property);
 }
 
 // --- capture device ------------------------------------------------------------------------

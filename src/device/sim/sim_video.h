@@ -23,8 +23,11 @@ public:
     HResult ksSet(long property, long value, long flags) override;
 
 private:
+    // What a call costs on the wire: nothing (the host knows it from the descriptors), a
+    // read the driver may answer from its cache, or a set.
+    enum class Transfer { None, Range, Value, Set };
     template <typename F>
-    HResult call(const char* name, F&& f, bool transfer = true);
+    HResult call(const char* name, F&& f, Transfer transfer, int group = 0, long property = 0);
     std::shared_ptr<SimCore> core_;
     int unit_;
     uint64_t generation_;

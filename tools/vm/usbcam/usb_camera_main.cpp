@@ -4,7 +4,8 @@
 // the simulated camera's model, so that the kernel's own drivers (uvcvideo) bind to it.
 // Needs root, vhci-hcd loaded and the loopback up. LUMORA_SIM_SCRIPT applies as to the
 // in-process camera (reboot=, reset-absence=, status=, flash-fails, no-frames).
-// Signals: SIGUSR1 unplugs the camera, SIGUSR2 plugs it again, SIGTERM/SIGINT unplug and
+// Signals: SIGUSR1 unplugs the camera, SIGUSR2 plugs it again, SIGHUP tells how many class
+// requests reached the camera's units since the last SIGHUP, SIGTERM/SIGINT unplug and
 // end. --unplug-at-packet N unplugs it after the Nth firmware data packet (selector 17)
 // of the run and leaves it off. One line per event on standard output.
 #include <arpa/inet.h>
@@ -33,13 +34,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using device::sim::ExtensionUnit;
 
-volatile std::sig_atomic_t gUnplug = 0, gPlug = 0, gQuit = 0;
+volatile std::sig_atomic_t gUnplug = 0, gPlug = 0, gCount = 0, gQuit = 0;
 
 void onSignal(int sig) {
     if (sig == SIGUSR1)
         gUnplug = 1;
     else if (sig == SIGUSR2)
         gPlug = 1;
+    else if (sig == SIGHUP)
+        gCount = 1;
     else
         gQuit = 1;
 }
@@ -154,7 +157,7 @@ public:
         std::signal(SIGPIPE, SIG_IGN);
         struct sigaction action {};
         action.sa_handler = onSignal;  // no SA_RESTART: a signal ends the wait at once
-        for (int sig : {SIGUSR1, SIGUSR2, SIGTERM, SIGINT})
+        for (int sig : {SIGUSR1, SIGUSR2, SIGHUP, SIGTERM, SIGINT})
             sigaction(sig, &action, nullptr);
         if (!plug())
             return 1;
@@ -167,6 +170,12 @@ public:
                 gPlug = 0;
                 if (fd_ < 0 && !plug())
                     return 1;
+            }
+            if (gCount) {
+                gCount = 0;
+                say("unit requests: %ld to the terminal and processing unit, %ld to the extension unit",
+                    standardRequests_, extensionRequests_);
+                standardRequests_ = extensionRequests_ = 0;
             }
             if (fd_ < 0) {
                 pause();
@@ -254,6 +263,9 @@ private:
     bool control(const usbcam::UsbipCommand& cmd, const std::vector<uint8_t>& out) {
         const bool firmwarePacket = cmd.setup[0] == 0x21 && cmd.setup[1] == usbcam::kSetCur &&
                                     cmd.setup[3] == 17 && cmd.setup[5] == usbcam::kExtensionUnitId;
+        // Class requests to a unit of the video-control interface: the entity in wIndex's high byte.
+        if ((cmd.setup[0] & 0x7F) == 0x21 && cmd.setup[5] != 0)
+            ++(cmd.setup[5] == usbcam::kExtensionUnitId ? extensionRequests_ : standardRequests_);
         usbcam::ControlAnswer a = camera_.control(cmd.setup, out);
         const uint32_t done =
             cmd.direction == usbcam::kDirIn ? uint32_t(a.data.size()) : uint32_t(out.size());
@@ -318,6 +330,8 @@ private:
     unsigned commits_ = 0;
     long frames_ = 0;
     long packets_ = 0;
+    long standardRequests_ = 0;
+    long extensionRequests_ = 0;
     Clock::time_point start_ = Clock::now();
     Clock::time_point nextFrame_ = Clock::now();
 };
