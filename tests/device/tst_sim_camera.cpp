@@ -1,7 +1,7 @@
 // What only the simulated camera does (the device port's common behaviour is
 // tst_device_conformance): the camera model's rates and control values, the pictures it draws and their
-// pacing, fault injection, the LUMORA_SIM_SCRIPT items and the choice of the backend by option and
-// environment.
+// pacing, fault injection, the driver's control cache, the LUMORA_SIM_SCRIPT items and the choice of the
+// backend by option and environment.
 #include <turbojpeg.h>
 
 #include <QtTest>
@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "device/backend_choice.h"
+#include "device/sim/sim_core.h"
 #include "device/sim/sim_port.h"
 #include "device/sim/sim_script.h"
 #include "sim_test_helpers.h"
@@ -240,6 +241,54 @@ private slots:
         for (const auto& request : rig_->camera->xuRequests())
             statusReads += request.selector == 11;
         QCOMPARE(statusReads, 1);
+    }
+
+    // The driver's control cache decides which reads cost the camera a control transfer: a
+    // camera just plugged is asked once per range and value, one whose controls were read
+    // before is asked nothing until a value is set, and a camera back on the bus starts afresh.
+    void driverCacheAsksOnlyWhatItDoesNotKeep_data() {
+        QTest::addColumn<bool>("readBefore");
+        QTest::addColumn<QString>("steps");  // r: range read, v: value read, s: value set, p: replug
+        QTest::addColumn<QString>("asked");  // per read: 1 when the camera was asked
+        QTest::newRow("just plugged") << false << "rvrv"
+                                      << "1100";
+        QTest::newRow("set: the value again") << false << "vvsvv"
+                                              << "1010";
+        QTest::newRow("read before") << true << "rvrv"
+                                     << "0000";
+        QTest::newRow("read before, then set") << true << "vsvv"
+                                               << "010";
+        QTest::newRow("replugged") << true << "rvprvrv"
+                                   << "001100";
+        QTest::newRow("replugged after reads") << false << "rvprv"
+                                               << "1111";
+    }
+    void driverCacheAsksOnlyWhatItDoesNotKeep() {
+        QFETCH(bool, readBefore);
+        QFETCH(QString, steps);
+        QFETCH(QString, asked);
+        sim::SimOptions options;
+        options.controlsReadBefore = readBefore;
+        sim::SimCore core(options);
+        const int camera = sim::SimCore::kCamera;
+        QString seen;
+        for (const QChar step : steps) {
+            const uint64_t gen = core.generation(camera);
+            const auto kind = step == 'r' ? sim::DriverCache::Kind::Range : sim::DriverCache::Kind::Value;
+            if (step == 'p') {
+                core.unplug();
+                core.plug();
+            } else if (step == 's') {
+                core.driverForgetValue(camera, gen, 0, 2);
+            } else {
+                seen += core.driverMustAsk(camera, gen, kind, 0, 2) ? '1' : '0';
+                core.driverNoteRead(camera, gen, kind, 0, 2);
+            }
+        }
+        QCOMPARE(seen, asked);
+        // Another control is its own entry.
+        QCOMPARE(core.driverMustAsk(camera, core.generation(camera), sim::DriverCache::Kind::Value, 0, 3),
+                 !readBefore || steps.contains('p'));
     }
 
     void scriptParsesEveryItem() {
