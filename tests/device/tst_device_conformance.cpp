@@ -43,8 +43,8 @@ private:
     std::shared_ptr<sim::SimCamera> camera_;
 };
 
-// The fake driver fills a queued buffer when asked: a JPEG's markers for MJPG, a grey
-// picture of the node's size for raw formats.
+// The fake driver fills a queued buffer when asked: a JPEG's markers for MJPG, a picture of
+// the node's size for raw formats, white above black as the simulated camera's left edge.
 class V4l2Backend : public Backend {
 public:
     explicit V4l2Backend(bool listed) {
@@ -56,9 +56,12 @@ public:
     }
     void pump() override {
         const v4l2_pix_format f = fake_->format(0);
+        std::vector<uint8_t> yuyv(size_t(f.width) * f.height * 2, 128);  // top half white, bottom black
+        for (size_t i = 0; i < yuyv.size(); i += 2)
+            yuyv[i] = i < yuyv.size() / 2 ? 235 : 16;
         fake_->pushFrame(0, f.pixelformat == V4L2_PIX_FMT_MJPEG
                                 ? std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 0xFF, 0xD9}
-                                : std::vector<uint8_t>(size_t(f.width) * f.height * 2, 0x80));
+                                : yuyv);
     }
     void unplug() override { fake_->unplug(0); }
     void plug() override { fake_->plug(0, v4l2::fakeLumoraCamera()); }
@@ -236,7 +239,8 @@ private slots:
                  (std::vector<int64_t>{1920, 1080, 666666}));
     }
 
-    // Native samples as the camera sends them, or converted frames: RGB32 of the size.
+    // Native samples as the camera sends them, or converted frames: RGB32 of the size, rows
+    // bottom-up (at the left edge the picture is white at 30 % of its height, black at 75 %).
     void streamsInTheRequestedFormat_data() {
         QTest::addColumn<bool>("mjpg");
         QTest::newRow("native MJPG") << true;
@@ -257,6 +261,12 @@ private slots:
             else
                 QCOMPARE(s.bytes.size(), size_t(f.width) * size_t(f.height) * 4);
         }
+        const auto luma = [&](double y) {  // the picture's row y (0..1) is memory row h - 1 - y h
+            const uint8_t* p =
+                sink_->last().data() + (size_t(f.height * (1 - y)) * f.width + f.width / 40) * 4;
+            return (p[0] + p[1] + p[2]) / 3;
+        };
+        QVERIFY(mjpg || (luma(0.3) > 200 && luma(0.75) < 40));
         long ev = -1;
         int64_t p1 = 0, p2 = 0;
         QCOMPARE(graph->nextEvent(ev, p1, p2), kAbort);      // nothing pending while it streams

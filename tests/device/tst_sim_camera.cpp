@@ -1,7 +1,7 @@
 // What only the simulated camera does (the device port's common behaviour is
 // tst_device_conformance): the camera model's rates and control values, the pictures it draws and their
-// pacing, fault injection, the LUMORA_SIM_SCRIPT items and the choice of the backend by option and
-// environment.
+// pacing, fault injection, the driver's control cache, the LUMORA_SIM_SCRIPT items and the choice of the
+// backend by option and environment.
 #include <turbojpeg.h>
 
 #include <QtTest>
@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "device/backend_choice.h"
+#include "device/sim/sim_core.h"
 #include "device/sim/sim_port.h"
 #include "device/sim/sim_script.h"
 #include "sim_test_helpers.h"
@@ -67,16 +68,6 @@ private slots:
         unsetenv("LUMORA_CAMERA");
     }
 
-    // The rate nearest to the one asked for: 15 fps as the capture layer computes it.
-    void setFormatTakesTheNearestRate() {
-        MediaFormat f;
-        QCOMPARE(rig_->device->capability(0, kMjpg640, f), kOk);
-        f.avgTimePerFrame = 666667;
-        QCOMPARE(rig_->device->setFormat(0, f), kOk);
-        QCOMPARE(rig_->device->currentFormat(0, f), kOk);
-        QCOMPARE(f.avgTimePerFrame, int64_t(666666));
-    }
-
     // Beyond the common behaviour (tst_device_conformance): each control starts at its
     // default, refuses a value past its maximum, and a value set lands in the camera model.
     void theCameraModelsControls() {
@@ -120,7 +111,7 @@ private slots:
     }
 
     void samplesComeAsRequested() {
-        // MJPG of each size decodes at that size; YUY2 comes packed.
+        // MJPG of each size decodes at that size; YUY2 comes packed; H264 (portrait) only as RGB32.
         for (auto [index, width, height] :
              {std::tuple{kMjpg640, 640, 360}, {1, 1920, 1080}, {0, 3520, 1104}}) {
             Decoded d;
@@ -129,37 +120,25 @@ private slots:
             QCOMPARE(d.height, height);
         }
         QCOMPARE(grab(kYuy2640, kSubtypeNull).size(), size_t(640 * 360 * 2));
-    }
-
-    void rgb32FramesArriveBottomUp() {
-        // H264 portrait converted to RGB32: 1080 wide, 1920 high, rows bottom-up. Native
-        // H264 is refused at connect.
-        RecordingSink sink;
+        // Rows bottom-up: tst_device_conformance.
+        QCOMPARE(grab(kH264Portrait, kSubtypeRGB32).size(), size_t(1080 * 1920 * 4));
         std::unique_ptr<CaptureGraph> graph;
-        QCOMPARE(openStream(rig_->device, kH264Portrait, kSubtypeNull, &sink, graph), kNotImplemented);
-        graph.reset();
-        const std::vector<uint8_t> frame = grab(kH264Portrait, kSubtypeRGB32);
-        const int w = 1080, h = 1920;
-        QCOMPARE(frame.size(), size_t(w) * h * 4);
-        auto luma = [&](int memoryRow, int x) {
-            const uint8_t* p = frame.data() + (size_t(memoryRow) * w + x) * 4;
-            return (p[0] + p[1] + p[2]) / 3;  // B, G, R
-        };
-        // The picture's top holds the white bar at the left; its lower part the dark end of
-        // the grey ramp. Bottom-up, the picture's row y is memory row h - 1 - y.
-        const int topRow = int(h * 0.3), rampRow = int(h * 0.75), x = w / 40;
-        QVERIFY2(luma(h - 1 - topRow, x) > 200, "white bar expected at the top");
-        QVERIFY2(luma(h - 1 - rampRow, x) < 40, "dark ramp expected near the bottom");
-        QVERIFY(luma(rampRow, x) > 200);  // read top-down, the picture is upside down
+        QCOMPARE(openStream(rig_->device, kH264Portrait, kSubtypeNull, nullptr, graph), kNotImplemented);
     }
 
     void streamsAtTheRequestedRate() {
+        // The rate nearest to the one asked for (15 fps as the capture layer computes it).
         // Sample times are stream times, whole intervals apart (a late camera skips slots),
         // and none runs ahead of the time since the stream opened.
         RecordingSink sink;
         std::unique_ptr<CaptureGraph> graph;
+        MediaFormat f;
+        QCOMPARE(rig_->device->capability(0, kMjpg640, f), kOk);
+        f.avgTimePerFrame = 666667;
         const auto start = std::chrono::steady_clock::now();
-        QCOMPARE(openStream(rig_->device, kMjpg640, kSubtypeNull, &sink, graph), kOk);
+        QCOMPARE(buildGraph(port(), rig_->device, f, kSubtypeNull, &sink, graph, true), kOk);
+        QCOMPARE(rig_->device->currentFormat(0, f), kOk);
+        QCOMPARE(f.avgTimePerFrame, int64_t(666666));
         QCOMPARE(rig_->camera->runningStreams(), 1);
         QVERIFY(sink.waitFor(4));
         QCOMPARE(graph->stop(), kOk);
@@ -168,7 +147,7 @@ private slots:
         const auto samples = sink.samples();
         QCOMPARE(samples[0].time, 0.0);
         for (size_t i = 1; i < samples.size(); ++i) {
-            const double steps = (samples[i].time - samples[i - 1].time) / 0.0333333;
+            const double steps = (samples[i].time - samples[i - 1].time) / 0.0666666;
             QVERIFY(steps > 0.5 && qAbs(steps - qRound(steps)) < 1e-3);
         }
         QVERIFY(samples.back().time <= since);
@@ -262,6 +241,54 @@ private slots:
         for (const auto& request : rig_->camera->xuRequests())
             statusReads += request.selector == 11;
         QCOMPARE(statusReads, 1);
+    }
+
+    // The driver's control cache decides which reads cost the camera a control transfer: a
+    // camera just plugged is asked once per range and value, one whose controls were read
+    // before is asked nothing until a value is set, and a camera back on the bus starts afresh.
+    void driverCacheAsksOnlyWhatItDoesNotKeep_data() {
+        QTest::addColumn<bool>("readBefore");
+        QTest::addColumn<QString>("steps");  // r: range read, v: value read, s: value set, p: replug
+        QTest::addColumn<QString>("asked");  // per read: 1 when the camera was asked
+        QTest::newRow("just plugged") << false << "rvrv"
+                                      << "1100";
+        QTest::newRow("set: the value again") << false << "vvsvv"
+                                              << "1010";
+        QTest::newRow("read before") << true << "rvrv"
+                                     << "0000";
+        QTest::newRow("read before, then set") << true << "vsvv"
+                                               << "010";
+        QTest::newRow("replugged") << true << "rvprvrv"
+                                   << "001100";
+        QTest::newRow("replugged after reads") << false << "rvprv"
+                                               << "1111";
+    }
+    void driverCacheAsksOnlyWhatItDoesNotKeep() {
+        QFETCH(bool, readBefore);
+        QFETCH(QString, steps);
+        QFETCH(QString, asked);
+        sim::SimOptions options;
+        options.controlsReadBefore = readBefore;
+        sim::SimCore core(options);
+        const int camera = sim::SimCore::kCamera;
+        QString seen;
+        for (const QChar step : steps) {
+            const uint64_t gen = core.generation(camera);
+            const auto kind = step == 'r' ? sim::DriverCache::Kind::Range : sim::DriverCache::Kind::Value;
+            if (step == 'p') {
+                core.unplug();
+                core.plug();
+            } else if (step == 's') {
+                core.driverForgetValue(camera, gen, 0, 2);
+            } else {
+                seen += core.driverMustAsk(camera, gen, kind, 0, 2) ? '1' : '0';
+                core.driverNoteRead(camera, gen, kind, 0, 2);
+            }
+        }
+        QCOMPARE(seen, asked);
+        // Another control is its own entry.
+        QCOMPARE(core.driverMustAsk(camera, core.generation(camera), sim::DriverCache::Kind::Value, 0, 3),
+                 !readBefore || steps.contains('p'));
     }
 
     void scriptParsesEveryItem() {

@@ -81,13 +81,26 @@ private:
     std::shared_ptr<std::atomic<bool>> alive_;
 };
 
-class Source : public device::XuMediaSource {
+// A listed device and, activated, a source of its own (its own shutdown).
+class Source : public device::XuActivation, public device::XuMediaSource {
 public:
     Source(std::shared_ptr<Shared> shared, FakeDevice device)
         : shared_(std::move(shared)), device_(std::move(device)) {
         ++shared_->liveSources;
     }
     ~Source() override { --shared_->liveSources; }
+    device::HResult friendlyName(std::string& name) override {
+        name = device_.name;
+        return device_.nameResult;
+    }
+    device::HResult symbolicLink(std::string& link) override {
+        link = device_.link;
+        return device::kOk;
+    }
+    device::HResult activate(std::unique_ptr<device::XuMediaSource>& source) override {
+        source = std::make_unique<Source>(shared_, device_);
+        return device::kOk;
+    }
     device::HResult createSourceReader() override { return device::kOk; }
     device::HResult queryTopology() override { return device::kOk; }
     device::HResult nodeCount(uint32_t& count) override {
@@ -113,28 +126,6 @@ private:
     std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
 };
 
-class Activation : public device::XuActivation {
-public:
-    Activation(std::shared_ptr<Shared> shared, FakeDevice device)
-        : shared_(std::move(shared)), device_(std::move(device)) {}
-    device::HResult friendlyName(std::string& name) override {
-        name = device_.name;
-        return device_.nameResult;
-    }
-    device::HResult symbolicLink(std::string& link) override {
-        link = device_.link;
-        return device::kOk;
-    }
-    device::HResult activate(std::unique_ptr<device::XuMediaSource>& source) override {
-        source = std::make_unique<Source>(shared_, device_);
-        return device::kOk;
-    }
-
-private:
-    std::shared_ptr<Shared> shared_;
-    FakeDevice device_;
-};
-
 class System : public device::XuSystem {
 public:
     System(std::shared_ptr<Shared> shared, std::vector<FakeDevice> devices)
@@ -143,7 +134,7 @@ public:
     device::HResult selectVideoCaptureSources() override { return device::kOk; }
     device::HResult enumerateSources(std::vector<std::unique_ptr<device::XuActivation>>& sources) override {
         for (const FakeDevice& d : devices_)
-            sources.push_back(std::make_unique<Activation>(shared_, d));
+            sources.push_back(std::make_unique<Source>(shared_, d));
         return device::kOk;
     }
 

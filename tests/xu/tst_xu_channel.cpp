@@ -68,122 +68,89 @@ private slots:
         QVERIFY(xu.haveDevice());
     }
 
-    void nameMustMatchExactly_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("exact") << "Lumora X8" << true;
-        QTest::newRow("other case") << "lumora x8" << false;
-        QTest::newRow("prefix") << "Lumora" << false;
-    }
-    void nameMustMatchExactly() {
-        QFETCH(QString, name);
-        QFETCH(bool, found);
-        device::sim::installSimulatedCamera();
-        appConfig().setDeviceName(name.toStdString().c_str());
+    // Discovery on the simulated camera: the name must match exactly, the last camera of the
+    // name wins, and each failing step of discovery has its info line. Whether a device was
+    // selected and whether the unit was found follow; a request reaches the camera only when
+    // it was found. A failed node count ends like a camera without a device-specific node:
+    // no line, no unit.
+    void discovery() {
+        const char* none = "";
+        const auto failed = [](const char* function, const char* step) {
+            return failureLine(function, step, uint32_t(device::kGenFailure));
+        };
+        const char* getDevices = "UVCXU::GetVideoDevices";
+        const char* initKs = "UVCXU::InitKsControl";
+        const struct {
+            const char *name, *call;  // the configured name; the call that fails, or none
+            int options;              // 1: two cameras of the name, 2: nothing listed, 3: no port at all
+            bool found, selected;
+            std::string line;  // a line the log holds
+        } rows[] = {
+            {"Lumora X8", none, 0, true, true, "device selectedVal: 1\n"},  // listed after the webcam
+            {"lumora x8", none, 0, false, false, "\nDid not find \"lumora x8\" device\n\n"},
+            {"Lumora", none, 0, false, false, "\nDid not find \"Lumora\" device\n\n"},
+            {"Lumora X8", none, 1, true, true, "device selectedVal: 2\n"},
+            {"Lumora X8", none, 2, false, false, none},
+            {"Lumora X8", none, 3, false, false,
+             failureLine(getDevices, "Create attribute store", uint32_t(device::kFail))},
+            {"Lumora X8", "XuSystem::createAttributes", 0, false, false,
+             failed(getDevices, "Create attribute store")},
+            {"Lumora X8", "XuSystem::selectVideoCaptureSources", 0, false, false,
+             failed(getDevices, "Video capture device SetGUID")},
+            {"Lumora X8", "XuSystem::enumerateSources", 0, false, false,
+             failed(getDevices, "Device enumeration")},
+            {"Lumora X8", "XuActivation::friendlyName", 0, false, false,
+             failed("UVCXU::GetVideoDeviceFriendlyNames", "Get video device friendly name")},
+            {"Lumora X8", "XuActivation::activate", 0, false, true,
+             failed("UVCXU::InitVideoDevice", "Activating video device")},
+            // Without a reader the source still has its topology: the unit is found.
+            {"Lumora X8", "XuMediaSource::createSourceReader", 0, true, true,
+             failed("UVCXU::InitVideoDevice", "Creating video source reader")},
+            {"Lumora X8", "XuMediaSource::queryTopology", 0, false, true,
+             failed(initKs, "IMFMediaSource::QueryInterface(IKsTopologyInfo)")},
+            {"Lumora X8", "XuMediaSource::nodeType", 0, false, true,
+             failed(initKs, "IKsTopologyInfo->get_NodeType(...)")},
+            {"Lumora X8", "XuMediaSource::createNodeControl", 0, false, true,
+             failed(initKs, "ks_topology_info->CreateNodeInstance(...)")},
+            {"Lumora X8", "XuMediaSource::nodeCount", 0, false, true, none},
+        };
+        for (const auto& row : rows) {
+            const std::string label =
+                std::string(row.name) + " " + row.call + " " + std::to_string(row.options);
+            SimOptions options;
+            options.duplicateCamera = row.options == 1;
+            options.noDevices = row.options == 2;
+            auto camera = device::sim::installSimulatedCamera(options);
+            if (row.options == 3)
+                device::installPort(device::DevicePort{});
+            if (*row.call)
+                camera->failAlways(row.call, device::kGenFailure);
+            appConfig().setDeviceName(row.name);
+            LogCapture log;
+            QVERIFY2(reconnect() == row.found, label.c_str());
+            QVERIFY2(log.contains(row.line), label.c_str());
+            QVERIFY2(log.contains("info: Function") == (row.line.rfind("info", 0) == 0), label.c_str());
+            QVERIFY2(
+                log.contains("\nDid not find \"" + std::string(row.name) + "\" device\n\n") == !row.selected,
+                label.c_str());
+            QVERIFY2(
+                log.contains(row.found ? "InitKsControl res: 1\n" : "InitKsControl res: 0\n") == row.selected,
+                label.c_str());
+            camera->clearFaults();
+            QVERIFY2(UVCXUManager::instance().setHdr(true) == row.found, label.c_str());
+            // The first camera of two (the one the simulator describes) kept its value.
+            QVERIFY2(UVCXUManager::instance().getHdr() == uint16_t(row.found), label.c_str());
+            QVERIFY2(camera->xuControls().hdr == uint8_t(row.found && row.options != 1), label.c_str());
+        }
+        // Without a device the channel exists but has no node control, and each request
+        // says so (the getters' failure values: tst_xu_commands failuresGiveFailureValues).
         LogCapture log;
-        QCOMPARE(reconnect(), found);
-        QCOMPARE(log.contains("\nDid not find \"" + name.toStdString() + "\" device\n\n"), !found);
-        // The camera is listed after the unrelated webcam.
-        QCOMPARE(log.contains("device selectedVal: 1\n"), found);
-    }
-
-    void lastDeviceOfTheNameWins() {
-        SimOptions options;
-        options.duplicateCamera = true;
-        auto camera = device::sim::installSimulatedCamera(options);
-        LogCapture log;
-        QVERIFY(reconnect());
-        QVERIFY(log.contains("device selectedVal: 1\n"));
-        QVERIFY(log.contains("device selectedVal: 2\n"));
-        QVERIFY(UVCXUManager::instance().setHdr(true));
-        // The first camera (the one the simulator describes) kept its value: the second got it.
-        QCOMPARE(camera->xuControls().hdr, uint8_t(0));
-        QCOMPARE(UVCXUManager::instance().getHdr(), uint16_t(1));
-    }
-
-    // No extension-unit system fails at the attribute store; without a device the
-    // channel exists but has no node control and each request says so (the getters'
-    // failure values: tst_xu_commands failuresGiveFailureValues).
-    void noSystemOrNoDevice() {
-        device::installPort(device::DevicePort{});
-        LogCapture log;
-        QVERIFY(!reconnect());
-        QVERIFY(log.contains(failureLine("UVCXU::GetVideoDevices", "Create attribute store", 0x80004005u)));
-        SimOptions options;
-        options.noDevices = true;
-        device::sim::installSimulatedCamera(options);
-        QVERIFY(!reconnect());
-        QCOMPARE(log.count("\nDid not find \"Lumora X8\" device\n\n"), 2);
-        log.clear();
         QCOMPARE(UVCXUManager::instance().getHdr(), uint16_t(0));
         QCOMPARE(UVCXUManager::instance().getTransferSize(), uint32_t(0));
         QCOMPARE(log.count("\n *************ks_control == NULL************* \n"), 2);
         QCOMPARE(log.count(failureLine("UVCXU::sendRequest", "ks_control->KsProperty(...) (Flag:TYPE_SET)",
                                        uint32_t(device::kFail))),
                  1);
-    }
-
-    // Each failing step of discovery: its info line, whether the device was still selected,
-    // and whether the unit was found all the same. A failed node count ends like a camera
-    // without a device-specific node: no line, no unit.
-    void failingDiscoveryStep_data() {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<QString>("expected");  // function|step; empty: no info line
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<bool>("selected");
-        const struct {
-            const char *call, *expected;
-            bool found, selected;
-        } rows[] = {
-            {"XuSystem::createAttributes", "UVCXU::GetVideoDevices|Create attribute store", false, false},
-            {"XuSystem::selectVideoCaptureSources", "UVCXU::GetVideoDevices|Video capture device SetGUID",
-             false, false},
-            {"XuSystem::enumerateSources", "UVCXU::GetVideoDevices|Device enumeration", false, false},
-            {"XuActivation::friendlyName",
-             "UVCXU::GetVideoDeviceFriendlyNames|Get video device friendly name", false, false},
-            {"XuActivation::activate", "UVCXU::InitVideoDevice|Activating video device", false, true},
-            // Without a reader the source still has its topology: the unit is found.
-            {"XuMediaSource::createSourceReader", "UVCXU::InitVideoDevice|Creating video source reader", true,
-             true},
-            {"XuMediaSource::queryTopology",
-             "UVCXU::InitKsControl|IMFMediaSource::QueryInterface(IKsTopologyInfo)", false, true},
-            {"XuMediaSource::nodeType", "UVCXU::InitKsControl|IKsTopologyInfo->get_NodeType(...)", false,
-             true},
-            {"XuMediaSource::createNodeControl",
-             "UVCXU::InitKsControl|ks_topology_info->CreateNodeInstance(...)", false, true},
-            {"XuMediaSource::nodeCount", "", false, true},
-        };
-        for (const auto& row : rows)
-            QTest::newRow(row.call) << row.call << row.expected << row.found << row.selected;
-    }
-
-    void failingDiscoveryStep() {
-        QFETCH(QString, call);
-        QFETCH(QString, expected);
-        QFETCH(bool, found);
-        QFETCH(bool, selected);
-        auto camera = device::sim::installSimulatedCamera();
-        camera->failAlways(call.toStdString(), device::kGenFailure);
-        LogCapture log;
-        QCOMPARE(reconnect(), found);
-        if (!expected.isEmpty()) {
-            const QStringList parts = expected.split('|');
-            const std::string line = failureLine(parts[0].toUtf8().constData(), parts[1].toUtf8().constData(),
-                                                 uint32_t(device::kGenFailure));
-            QVERIFY2(log.contains(line), line.c_str());
-        } else {
-            QVERIFY(!log.contains("info: Function"));
-        }
-        QCOMPARE(log.contains("\nDid not find \"Lumora X8\" device\n\n"), !selected);
-        if (selected) {
-            QVERIFY(log.contains(found ? "InitKsControl res: 1\n" : "InitKsControl res: 0\n"));
-        } else {
-            QVERIFY(!log.contains("InitKsControl res"));
-        }
-        camera->clearFaults();
-        camera->clearXuRequests();
-        QCOMPARE(UVCXUManager::instance().setAutoFrame(true), found);
-        QCOMPARE(camera->xuRequests().size(), size_t(found ? 1 : 0));
     }
 
     void firstDeviceSpecificNodeIsAddressed() {
