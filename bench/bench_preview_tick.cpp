@@ -389,8 +389,12 @@ struct WindowRig {
         }
         window->connectCamera();
         if (!window->session().stream().isOpen() || currentValues().resolution.format != "MJPG" ||
-            currentValues().resolution.width != size.width())
+            currentValues().resolution.width != size.width()) {
+            std::fprintf(stderr, "stream open %d, format \"%s\", width %d (is libProjectCustomize built?)\n",
+                         window->session().stream().isOpen(), currentValues().resolution.format.c_str(),
+                         currentValues().resolution.width);
             return false;
+        }
         camera->setNeverDeliverFrames(true);
         QThread::msleep(100);
         window->updateImage();  // takes what the camera delivered before

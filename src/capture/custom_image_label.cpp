@@ -143,8 +143,11 @@ void CustomImageLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter painter(this);
-    drawFrame(&painter);
     const QRect contents = contentsRect();
+    // A new frame repaints the contents only: the frame around them (drawn through the
+    // style, at a cost near that of the picture itself) is drawn when it is to be painted.
+    if (!contents.contains(event->rect()))
+        drawFrame(&painter);
     if (pictureShownUnscaled()) {
         // Centred; the few device pixels around it, if any, are black.
         const QSize logical = shown.size() / shown.devicePixelRatioF();

@@ -115,7 +115,8 @@ private slots:
             << QSize(880, 276) << QSize(250, 75) << QSize(250, 75);
         QTest::newRow("1920x1080 in 900x507: the half, sampled down")
             << QSize(480, 270) << QSize(225, 127) << QSize(225, 127);
-        // Single columns rather than runs of them.
+        // Runs of five or six columns, then single columns rather than runs of them.
+        QTest::newRow("the half, a sixth left out") << QSize(880, 276) << QSize(370, 116) << QSize(370, 116);
         QTest::newRow("an eighth still twice the box") << QSize(880, 276) << QSize(50, 16) << QSize(50, 16);
     }
 
@@ -131,6 +132,23 @@ private slots:
         QCOMPARE(frameSize, frame);
         QCOMPARE(decoded.size(), picture);
         QVERIFY(showsUnscaled(decoded.size(), shown) || decoded.size() == shown);
+
+        // Sampled down, each pixel is the one under its centre in the picture decoded at the
+        // same scale and shown as it is.
+        const int divisor = jpegScaleDivisor(frame, shown);
+        const QSize scaled(scaledSide(frame.width(), divisor), scaledSide(frame.height(), divisor));
+        const QImage unscaled =
+            decoder.decode(reinterpret_cast<const uint8_t*>(jpeg.constData()), size_t(jpeg.size()), scaled);
+        QCOMPARE(unscaled.size(), scaled);
+        for (int y = 0; y < picture.height(); ++y) {
+            const int fromY = nearestSource(y, picture.height(), scaled.height());
+            for (int x = 0; x < picture.width(); ++x) {
+                const int fromX = nearestSource(x, picture.width(), scaled.width());
+                if (decoded.pixel(x, y) != unscaled.pixel(fromX, fromY))
+                    QFAIL(qPrintable(
+                        QStringLiteral("pixel %1,%2 is not %3,%4").arg(x).arg(y).arg(fromX).arg(fromY)));
+            }
+        }
 
         // Against the ideal (area-averaged) picture it is at least as close as a full decode
         // sampled by nearest pixels.
