@@ -60,6 +60,15 @@ int ewc_getRange(int slot, int property, ControlLimits& limits) {
     return 0;
 }
 
+int ewc_cameraRestoredDefaults(int slot) {
+    if (!ewc_validSlot(slot) || ewc_slot(slot).inUse == 0) {
+        return 1;
+    }
+    device::ControlPort* controls = controlsOf(slot);
+    ewc_hr = controls == nullptr ? device::kOk : controls->cameraRestoredDefaults();
+    return device::failed(ewc_hr) ? 5 : 0;
+}
+
 int ewc_readValue(int slot, int property, double& value, int& automatic, ControlLimits& limits) {
     const int check = checkSlotAndProperty(slot, property);
     if (check != 0) {

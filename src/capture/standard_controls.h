@@ -53,6 +53,9 @@ int ewc_getRange(int slot, int property, ControlLimits& limits);
 // ewc_propfunc, 5 when the Get failed.
 int ewc_readValue(int slot, int property, double& value, int& automatic, ControlLimits& limits);
 int ewc_setAuto(int slot, int property);
+// After the camera reset its controls by itself: the host's kept values follow it (the
+// port's cameraRestoredDefaults). 0 done, 1 slot not in use, 5 the device failed.
+int ewc_cameraRestoredDefaults(int slot);
 // Kernel-streaming access to the video-processing property set: function 1 writes,
 // function 2 reads. Code 4 when the property cannot be written.
 int ewc_propKSfunc(int function, int slot, int property, double* value);

@@ -266,6 +266,10 @@ int UvcCamera::setAuto(int property) {
     return ewc_setAuto(openNum_, property);
 }
 
+int UvcCamera::cameraRestoredDefaults() {
+    return ewc_cameraRestoredDefaults(openNum_);
+}
+
 int UvcCamera::getRange(int property, ControlLimits& limits) {
     return ewc_getRange(openNum_, property, limits);
 }

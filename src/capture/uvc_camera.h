@@ -59,6 +59,8 @@ public:
     int setManual(int property);
     int setAuto(int property);
     int getFlags(int property);
+    // After a reset the camera made by itself (codes as ewc_cameraRestoredDefaults).
+    int cameraRestoredDefaults();
     // 0 when limits were filled (codes as ewc_getRange).
     int getRange(int property, ControlLimits& limits);
     int getKsValue(int property);

@@ -62,6 +62,12 @@ public:
     virtual HResult ksQuerySupported(long property, uint32_t& support) = 0;
     virtual HResult ksGet(long property, long& value, long& flags) = 0;
     virtual HResult ksSet(long property, long value, long flags) = 0;
+
+    // The camera put its controls back to their defaults by itself (a reset through its
+    // extension unit) and stayed on the bus: a host driver that keeps the values it read
+    // (uvcvideo does, until the camera leaves the bus) is brought to agree with it. Nothing
+    // to do where every read reaches the camera.
+    virtual HResult cameraRestoredDefaults() { return kOk; }
 };
 
 }  // namespace device

@@ -598,6 +598,10 @@ void CameraSession::completeReset() {
         return;
     }
     sleepMs(timing_.resetSettleMs);
+    // The camera holds its defaults now; a driver that keeps what it read learns them, or
+    // the values read next would be the ones from before the reset.
+    if (const int code = stream_.camera().cameraRestoredDefaults(); code != 0)
+        debugLog("resetSettings: the driver's values could not follow the camera (%d) \n", code);
     const RESOLUTION_LIST running = currentValues().resolution;
     readValuesKeeping(running);
     // Settings only while another application holds the stream.

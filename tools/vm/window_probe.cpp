@@ -20,6 +20,9 @@
 #include "device/device_port.h"
 #include "device/v4l2/sys_io.h"
 #include "device/v4l2/v4l2_port.h"
+#include "engine/control_id.h"
+#include "engine/current_values.h"
+#include "engine/setting_task_engine.h"
 #include "probe_report.h"
 
 namespace {
@@ -53,5 +56,18 @@ int main(int argc, char** argv) {
     // Live: the picture moves (frame number, sweeping marker), so a later one differs.
     const bool live = shown && waitUntil([&] { return preview(window) != first; }, 30000);
     report.check("live preview", live, live ? "a new picture shown" : "the picture never changed");
+
+    // A factory reset while the camera stays on the bus: the values read afterwards must be
+    // the camera's defaults, not what the driver kept from before the reset.
+    SettingTaskEngine::instance().addJob(ADJ_BRIGHTNESS, 40);
+    const bool set = live && SettingTaskEngine::instance().waitUntilIdle(std::chrono::seconds(10)) &&
+                     currentValues().brightness.load() == 40;
+    window.resetSettings();
+    const bool back =
+        set && waitUntil([&] { return window.session().state() == SessionState::Ready; }, 60000);
+    const int brightness = currentValues().brightness.load();
+    report.check(
+        "factory reset", back && brightness == 100,
+        "brightness set to 40, then " + std::to_string(brightness) + " after the reset (default 100)");
     return report.finish();
 }

@@ -2,7 +2,10 @@
 
 #include <linux/videodev2.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <utility>
+#include <vector>
 
 #include "device/v4l2/errno_result.h"
 
@@ -195,6 +198,46 @@ HResult V4l2Controls::ksSet(long property, long v, long flags) {
     if (!mapKsProperty(property, m))
         return kNotFound;
     return apply(m, v, flags);
+}
+
+// The driver answers a read from what it read before, so after the camera's own reset it
+// would go on answering the values from before it. Writing each default goes through to
+// the camera (which holds it already) and into what the driver keeps. The values come
+// first, so that a switch left manual by the driver's view does not refuse them, then
+// the switches; a control the driver refuses (read-only, or inactive while automatic) is
+// left as it is.
+HResult V4l2Controls::cameraRestoredDefaults() {
+    std::vector<uint32_t> values;
+    std::vector<uint32_t> switches;
+    const auto add = [](std::vector<uint32_t>& list, uint32_t cid) {
+        if (cid != 0 && std::find(list.begin(), list.end(), cid) == list.end())
+            list.push_back(cid);
+    };
+    for (const auto& [group, last] : {std::pair{ControlGroup::VideoProcAmp, long(kProcGain)},
+                                      std::pair{ControlGroup::CameraControl, long(kCamFocus)}}) {
+        for (long property = 0; property <= last; ++property) {
+            ControlMapping m;
+            if (mapStandardControl(group, property, m)) {
+                add(values, m.cid);
+                add(switches, m.autoCid);
+            }
+        }
+    }
+    ControlMapping powerLine;
+    if (mapKsProperty(kKsPowerlineFrequency, powerLine))
+        add(values, powerLine.cid);
+    values.insert(values.end(), switches.begin(), switches.end());
+    for (const uint32_t cid : values) {
+        v4l2_queryctrl info;
+        const HResult found = query(cid, info);
+        if (found == kNotConnected)
+            return found;
+        if (found != kOk || (info.flags & (V4L2_CTRL_FLAG_READ_ONLY | V4L2_CTRL_FLAG_INACTIVE)) != 0)
+            continue;
+        if (write(cid, info.default_value) == kNotConnected)
+            return kNotConnected;
+    }
+    return kOk;
 }
 
 }  // namespace device::v4l2

@@ -26,6 +26,8 @@ public:
     HResult ksQuerySupported(long property, uint32_t& support) override;
     HResult ksGet(long property, long& value, long& flags) override;
     HResult ksSet(long property, long value, long flags) override;
+    // Writes each mapped control its default, the automatic switches last.
+    HResult cameraRestoredDefaults() override;
 
 private:
     HResult query(uint32_t cid, v4l2_queryctrl& info);
