@@ -19,9 +19,9 @@
 #include "app/cli_run.h"
 #include "base/debug_log.h"
 #include "base/quit_request.h"
-#include "device/sim/fw_image.h"
 #include "device/sim/sim_camera.h"
 #include "engine/setting_task_engine.h"
+#include "firmware/fw_test_images.h"
 #include "session/camera_profile.h"
 #include "session/framing_store.h"
 
@@ -79,14 +79,11 @@ private:
     QJsonObject json(const Result& result) { return QJsonDocument::fromJson(result.out.toUtf8()).object(); }
 
     // A firmware image 1.minor.0 in the profile folder; damaged: a payload byte flipped.
-    void writeImage(const char* name, uint32_t minor, bool damaged = false) {
-        std::vector<uint8_t> image =
-            device::sim::buildFwImage(device::sim::makeHeaderVersion(1, minor, 0),
-                                      "1." + std::to_string(minor) + ".0", std::vector<uint8_t>(40000, 0x5A));
+    void writeImage(const char* name, int minor, bool damaged = false) {
+        std::vector<uint8_t> image = fwtest::imageOf(1, minor, 0, 40000);
         if (damaged)
             image.back() ^= 0xFF;
-        writeFile(profiles_.filePath(name),
-                  QByteArray(reinterpret_cast<const char*>(image.data()), int(image.size())));
+        fwtest::writeFile(profiles_, name, image);
     }
 
 private slots:
@@ -260,22 +257,13 @@ private slots:
         QCOMPARE(all["camera"]["firmware"].toString(), QStringLiteral("1.2.3"));
     }
 
+    // Each run starts a fresh simulated camera at its own defaults, as a replugged camera
+    // would: the stored profile brings the settings back unless --no-profile says not to
+    // (applied zoom first, and the white balance with its mode: tests/session).
     void settingsFollowTheCameraThroughItsProfile() {
-        // Each run starts a fresh simulated camera at its own defaults, as a replugged camera
-        // would: the stored profile brings the settings back.
-        // Its pan and tilt move only a zoomed-in view, so a profile is applied zoom first.
-        const QString ptz = QStringLiteral("digital-ptz; latency=0us");
-        QCOMPARE(run({"--set", "brightness=150", "white-balance-auto=0", "white-balance=5000", "zoom=200",
-                      "pan=5", "tilt=-3"},
-                     ptz)
-                     .code,
-                 kExitDone);
+        QCOMPARE(run({"--set", "brightness=150"}).code, kExitDone);
         QVERIFY(QFile::exists(profilePathFor("LX8A2412000137")));
-        const Result back =
-            run({"--get", "brightness", "white-balance-auto", "white-balance", "pan", "tilt"}, ptz);
-        QVERIFY2(back.out.contains(QRegularExpression("brightness +150 .*\\nwhite-balance-auto +0 .*\\n"
-                                                      "white-balance +5000 .*\\npan +5 .*\\ntilt +-3 ")),
-                 qPrintable(back.out));
+        QVERIFY(run({"--get", "brightness"}).out.contains(QRegularExpression("^brightness +150 ")));
         QVERIFY(!run({"--get", "brightness", "--no-profile"}).out.contains(" 150 "));
 
         const QString exported = profiles_.filePath("exported.ini");
