@@ -2,7 +2,6 @@
 // connection shows the camera's values without sending anything back; and the tab strip.
 // (The Auto Zoom interlock: tst_setting_tab.)
 #define QTEST_QPA_MOUSE_HANDLING
-#include <QComboBox>
 #include <QtTest>
 #include <atomic>
 
@@ -14,7 +13,6 @@
 #include "widgets/tab_button.h"
 
 using namespace window_test;
-using namespace setting_drive;
 using device::ControlGroup;
 using device::sim::SimCamera;
 
