@@ -1,7 +1,7 @@
 // Named framings: any name survives the stored file; saving over a name, renaming and
 // deleting in the window's row; a framing applied after the camera was replugged and
-// listed by a new window; a read-back the camera did not keep; and the command line's
-// --save-preset and --preset on the same file.
+// listed by a new window; a read-back the camera did not keep. (The command line's
+// --save-preset and --preset: tst_command_line's rows.)
 #include <QComboBox>
 #include <QInputDialog>
 #include <QMenu>
@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include "app/cli_request.h"
-#include "app/cli_run.h"
 #include "session/framing_store.h"
 #include "tabs/control_binding.h"
 #include "tabs/framing_row.h"
@@ -166,30 +164,6 @@ private slots:
             answer("rightBtn");
             QVERIFY(row.names().isEmpty() && namesIn(path()).isEmpty());
         }
-    }
-
-    // The command line saves the camera's framing under a name; one the camera does not keep
-    // is refused. (Listed and applied in a replugged camera: tst_command_line's rows.)
-    void commandLinePresets() {
-        window_test::resetProcessState();
-        device::sim::SimOptions digitalPtz;
-        digitalPtz.panTiltNeedZoom = true;
-        std::shared_ptr<device::sim::SimCamera> sim = device::sim::installSimulatedCamera(digitalPtz);
-        CliRequest request;
-        request.noProfile = true;
-        request.preset = "Front row";
-        request.action = CliRequest::Action::SavePreset;
-        holdFraming(*sim, 300, 8, -3);
-        QCOMPARE(runCommandLine(request), int(kExitDone));
-        const std::vector<Framing> saved = loadFramings(path());
-        QCOMPARE(saved.size(), size_t(1));
-        QCOMPARE(QStringLiteral("%1,%2,%3").arg(saved[0].zoom).arg(saved[0].pan).arg(saved[0].tilt),
-                 QStringLiteral("300,8,-3"));
-        request.action = CliRequest::Action::ApplyPreset;
-        holdFraming(*sim, 100, 0, 0);
-        sim->failNext("ControlPort::set", device::kFail);
-        QCOMPARE(runCommandLine(request), int(kExitRefused));
-        window_test::resetProcessState();
     }
 };
 

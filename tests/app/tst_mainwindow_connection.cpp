@@ -1,18 +1,12 @@
 // The main window on the simulated camera: as built, and the cover it draws for the
 // session's states (the session's own transitions are tests/session's).
 #include <QDialog>
-#include <QGroupBox>
-#include <QTabWidget>
 #include <QtTest>
-#include <functional>
-#include <vector>
 
-#include "engine/control_id.h"
 #include "firmware/firmware_update.h"
 #include "firmware/fw_dialog_driver.h"
 #include "firmware/fw_test_images.h"
 #include "tabs/info_tab.h"
-#include "tabs/tst_setting_tab_drive.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/darken_effect.h"
 
@@ -23,47 +17,40 @@ class MainWindowConnectionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Whatever the flags were, a new window starts Searching under the cover, with its timers
-    // running.
-    void startsCoveredAndTriesEveryTick() {
+    // A new window starts Searching under the cover, with its preview timer running;
+    // without an open stream the read leaves the values as they were. Plugged in (once
+    // the user may open it), the values are read once and the cover goes.
+    void pluggingInReadsValuesOnceAndUncovers() {
         SimOptions options;
         options.pluggedAtStart = false;
-        mainwindow::Timing timing = manualTiming();
-        timing.session.connectIntervalMs = 20;
-        Rig rig(options, timing);
+        Rig rig(options);
         mainwindow& window = *rig.window;
         QVERIFY(window.previewTimerObject()->isActive());
-
         QVERIFY(isCovered(window) && isSearching(window));
         QCOMPARE(window.overlay()->parentWidget(), window.centralWidget());
         QCOMPARE(window.overlay()->size(), window.size());
         QVERIFY(window.overlay()->textLabel()->isVisible());
         QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
         QVERIFY(qobject_cast<DarkenEffect*>(window.form().horizontalWidget->graphicsEffect()));
-
-        // Each tick tries again (tests/session); the cover stays.
-        QTRY_VERIFY_WITH_TIMEOUT(rig.log->count("\n******connectStart*****: 0\n") >= 2, 5000);
-        QVERIFY(isCovered(window) && isSearching(window));
-        // Without an open stream the read leaves the values as they were.
+        window.connectCamera();  // each tick tries again: tests/session
         currentValues().brightness = 1234;
         window.session().readValues();
         QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
         QCOMPARE(currentValues().brightness.load(), 1234);
-    }
 
-    void pluggingInReadsValuesOnceAndUncovers() {
-        SimOptions options;
-        options.pluggedAtStart = false;
-        Rig rig(options);
-        rig.window->connectCamera();
-        QVERIFY(isSearching(*rig.window));
-        QVERIFY(isCovered(*rig.window));
-
+        // Plugged in but not open to this user: the cover says how to mend it, until it opens.
+        rig.camera->setAccessDenied(true);
         rig.camera->plug();
+        window.connectCamera();
+        QCOMPARE(window.session().state(), SessionState::Denied);
+        const QString fix = window.overlay()->textLabel()->text();
+        QVERIFY(isCovered(window) && fix.contains(QStringLiteral("uaccess")) &&
+                fix.contains(QStringLiteral("\"video\"")));
+        rig.camera->setAccessDenied(false);
         QVERIFY(rig.connect());
 
-        QVERIFY(!rig.window->overlay()->isOverlayShown() && !rig.window->overlay()->isVisible());
-        QVERIFY(!isDarkened(*rig.window));  // the open stream and the worker: tests/session
+        QVERIFY(!window.overlay()->isOverlayShown() && !window.overlay()->isVisible());
+        QVERIFY(!isDarkened(window));  // the open stream and the worker: tests/session
         QCOMPARE(rig.log->count("getDefaultValue\n"), 1);
         // The read's lines and values: tst_setting_engine valueReadLogsItsGroups; the values
         // on the page: tst_page_wiring.
@@ -73,65 +60,64 @@ private slots:
 
         // Ready: further ticks neither open nor read.
         rig.log->clear();
-        rig.window->connectCamera();
-        rig.window->connectCamera();
+        window.connectCamera();
+        window.connectCamera();
         QCOMPARE(rig.log->count("getDefaultValue\n"), 0);
         QVERIFY(!rig.log->contains("connectStart"));
-        QVERIFY(isReady(*rig.window));
+        QVERIFY(isReady(window));
 
         // A cover without text (a format change, a cancelled update) keeps the darkening.
-        rig.window->disableWindowWithoutText();
-        QVERIFY(isCovered(*rig.window) && isDarkened(*rig.window));
-        QVERIFY(!rig.window->overlay()->textLabel()->isVisible());
+        window.disableWindowWithoutText();
+        QVERIFY(isCovered(window) && isDarkened(window));
+        QVERIFY(!window.overlay()->textLabel()->isVisible());
+        // Lost, it says so again.
+        rig.camera->unplug();
+        QVERIFY(tickUntil(window, [&] { return isSearching(window); }));
+        QCOMPARE(window.overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
     }
 
     // A lost camera: the window closes its dialogs and covers itself, unless a firmware
-    // update holds the camera (its progress stays, the window stays usable).
+    // update holds the camera (its progress stays, the window stays usable); once the image
+    // is in and the camera is told to start, its leaving for the reboot covers the window.
     void unplug_data() {
-        QTest::addColumn<bool>("updating");
-        QTest::newRow("ready") << false;
-        QTest::newRow("during a firmware update") << true;
+        QTest::addColumn<int>("update");  // 0: none, 1: awaiting the user's start, 2: image sent
+        QTest::newRow("ready") << 0;
+        QTest::newRow("during a firmware update") << 1;
+        QTest::newRow("gone for the firmware's reboot") << 2;
     }
     void unplug() {
-        QFETCH(bool, updating);
+        QFETCH(int, update);
         Rig rig;
         QVERIFY(rig.connect());
         QDialog dialog;
         dialog.show();
         QTemporaryDir dir;
-        FirmwareUpdate& update = rig.window->session().firmwareUpdate();
-        if (updating) {  // the update holds the camera: its image waits for the user's start
+        FirmwareUpdate& firmware = rig.window->session().firmwareUpdate();
+        if (update == 1) {
             auto timing = fwtest::fastTiming(4096);
             timing.statusPollMs = 60000;  // the camera's loss is the window's to see first
-            update.engine().setTiming(timing);
-            QVERIFY(
-                update.start(fwtest::writeFile(dir, "fw.bin", fwtest::imageOf(1, 2, 4, 5000)), "1.2.3", 264));
-            QVERIFY(QTest::qWaitFor([&] { return update.step() == FirmwareUpdate::Step::AwaitingStart; }));
+            firmware.engine().setTiming(timing);
+            QVERIFY(firmware.start(fwtest::writeFile(dir, "fw.bin", fwtest::imageOf(1, 2, 4, 5000)), "1.2.3",
+                                   264));
+            QVERIFY(QTest::qWaitFor([&] { return firmware.step() == FirmwareUpdate::Step::AwaitingStart; }));
+        }
+        if (update == 2) {
+            rig.window->session().firmwareTransferStarting();
+            rig.window->session().firmwareImageSent();
+            rig.window->connectCamera();
+            QCOMPARE(rig.log->count("checkUVCDeviceExist: 1 \n"), 1);
+            QVERIFY(!rig.window->overlay()->isOverlayShown());
         }
 
         rig.camera->unplug();
+        if (update == 2)
+            rig.window->connectCamera();
         QVERIFY(tickUntil(*rig.window, [&] { return !rig.window->session().stream().isOpen(); }));
-        QCOMPARE(dialog.isVisible(), updating);
-        QCOMPARE(isCovered(*rig.window), !updating);
-        QCOMPARE(isDarkened(*rig.window), !updating);
-        QCOMPARE(rig.window->overlay()->textLabel()->isVisible(), !updating);
-    }
-
-    void firmwareRebootWatchCoversWhenCameraLeaves() {
-        Rig rig;
-        QVERIFY(rig.connect());
-        rig.window->session().firmwareTransferStarting();
-        rig.window->session().firmwareImageSent();
-        rig.window->connectCamera();
-        QCOMPARE(rig.log->count("checkUVCDeviceExist: 1 \n"), 1);
-        QVERIFY(!rig.window->overlay()->isOverlayShown());
-
-        QDialog progress;
-        progress.show();
-        rig.camera->unplug();
-        rig.window->connectCamera();
-        QVERIFY(!progress.isVisible());  // the state and its lines: tests/session
-        QVERIFY(isCovered(*rig.window) && rig.window->overlay()->textLabel()->isVisible());
+        const bool held = update == 1;
+        QCOMPARE(dialog.isVisible(), held);
+        QCOMPARE(isCovered(*rig.window), !held);
+        QCOMPARE(isDarkened(*rig.window), !held);
+        QCOMPARE(rig.window->overlay()->textLabel()->isVisible(), !held);
     }
 
     // Another application streams: the pages work, the preview names it, and what would
@@ -164,23 +150,6 @@ private slots:
         QVERIFY(isReady(*rig.window));
         QVERIFY(!rig.window->inUseNote()->isVisible());
         QVERIFY(tickUntil(*rig.window, [&] { return !shownPicture(*rig.window).isNull(); }));
-    }
-
-    // A camera the user may not open: the cover says so and how to mend it, until it opens.
-    void deniedCameraCoverNamesTheFix() {
-        Rig rig;
-        rig.camera->setAccessDenied(true);
-        rig.window->connectCamera();
-        QCOMPARE(rig.window->session().state(), SessionState::Denied);
-        QVERIFY(isCovered(*rig.window) && rig.window->overlay()->textLabel()->isVisible());
-        const QString text = rig.window->overlay()->textLabel()->text();
-        QVERIFY(text.contains(QStringLiteral("uaccess")) && text.contains(QStringLiteral("\"video\"")));
-        rig.camera->setAccessDenied(false);
-        QVERIFY(rig.connect());
-        QVERIFY(!isCovered(*rig.window));
-        rig.camera->unplug();
-        QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
-        QCOMPARE(rig.window->overlay()->textLabel()->text(), QStringLiteral("Camera is Not Connected"));
     }
 };
 

@@ -1,10 +1,7 @@
 // The stream-format change and the reset on the simulated Lumora X8: every format the
 // camera offers in turn with the picture it brings, then the default-format request, both
 // reset paths end to end, and faults at each step ending in a usable window.
-#include <QApplication>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <functional>
@@ -17,7 +14,6 @@
 #include "tabs/tst_setting_tab_drive.h"
 #include "tst_mainwindow_fixture.h"
 #include "widgets/busy_progress.h"
-#include "widgets/tab_button.h"
 
 using namespace window_test;
 using setting_drive::openDialog;
@@ -98,8 +94,6 @@ private:
         ticks.start(20);
         flow();
     }
-
-    // A reset as the information page sends it, followed by the window.
 
     // Runs what once the reset's busy time has begun.
     void duringTheReset(std::function<void()> what) {

@@ -1,8 +1,7 @@
 // The settings page in the main window on the simulated camera: the refill after a
-// connection shows the camera's values without sending anything back, and the tab strip.
+// connection shows the camera's values without sending anything back; and the tab strip.
 // (The Auto Zoom interlock: tst_setting_tab.)
 #define QTEST_QPA_MOUSE_HANDLING
-#include <QComboBox>
 #include <QtTest>
 #include <atomic>
 
@@ -14,7 +13,6 @@
 #include "widgets/tab_button.h"
 
 using namespace window_test;
-using namespace setting_drive;
 using device::ControlGroup;
 using device::sim::SimCamera;
 
@@ -69,10 +67,23 @@ private slots:
         for (QWidget* row : {ui.gammaWidget, ui.gammaWidget_2, ui.BCWidget, ui.LCDWidget, ui.HRWidget})
             QVERIFY(row->isHidden());
 
+        // The tab strip without the debug mode's mode page (its clicks: the table below): a
+        // hidden page's number goes to the next, the hide button hides and shows the pages,
+        // and a lost camera brings the settings page back.
+        const MainWindowForm& strip = rig.window->form();
+        QVERIFY(!strip.modeBtn->isVisible() && strip.infoBtn->isVisible());
+        rig.window->tabSelected(3);
+        QCOMPARE(strip.tabWidget->currentIndex(), 1);
+        QTest::mouseClick(strip.hideBtn, Qt::LeftButton);
+        QVERIFY(!strip.tabWidget->isVisible());
+        QTest::mouseClick(strip.hideBtn, Qt::LeftButton);
+        QVERIFY(strip.tabWidget->isVisible());
+
         // The camera changes while it is away; the next connection shows it, switches flipped
         // and rows gone without a word.
         camera.unplug();
         QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
+        QVERIFY(strip.tabWidget->currentIndex() == 0 && strip.settingBtn->isChecked());
         camera.setControl(P, kProcBrightness, {40, kFlagsManual});
         camera.setControl(C, kCamExposure, {-5, kFlagsAuto});
         camera.setXuControls({});
@@ -135,26 +146,6 @@ private slots:
         auto* chosen = rig.window->findChild<TabButton*>(last);
         QVERIFY(chosen->isChecked());
         QCOMPARE(ui.tabWidget->currentIndex(), buttons.indexOf(chosen));
-    }
-
-    void tabStripSwitchesAndHidesPages() {
-        Rig rig;  // debug is off
-        QVERIFY(rig.connect());
-        const MainWindowForm& ui = rig.window->form();
-        QVERIFY(!ui.modeBtn->isVisible() && ui.infoBtn->isVisible());  // the clicks: the table above
-        rig.window->tabSelected(3);
-        QCOMPARE(ui.tabWidget->currentIndex(), 1);
-
-        QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
-        QVERIFY(!ui.tabWidget->isVisible());
-        QTest::mouseClick(ui.hideBtn, Qt::LeftButton);
-        QVERIFY(ui.tabWidget->isVisible());
-
-        // A lost camera brings the settings page back.
-        QTest::mouseClick(ui.infoBtn, Qt::LeftButton);
-        rig.camera->unplug();
-        QVERIFY(tickUntil(*rig.window, [&] { return isSearching(*rig.window); }));
-        QVERIFY(ui.tabWidget->currentIndex() == 0 && ui.settingBtn->isChecked());
     }
 };
 

@@ -16,6 +16,7 @@
 #include "widgets/darken_effect.h"
 #include "widgets/dialog_scale.h"
 #include "widgets/general_dialog.h"
+#include "widgets/popup_window.h"
 #include "widgets/q_progress_indicator.h"
 #include "widgets/window_cover.h"
 
@@ -208,29 +209,37 @@ private slots:
         other.close();
     }
 
-    // Wider screens: the width grows by factor / 1.03, the heights by factor / 1.15; the
-    // header keeps its height. At or below 1 both follow the factor unchanged.
+    // Wider screens: the width grows by factor / 1.03 (a popup's too), the heights by
+    // factor / 1.15; the header keeps its height. At or below 1 both follow the factor
+    // unchanged. The 144 dpi row takes the program's own screen factor (the process runs at
+    // a font DPI of 144: main), the others a stand-in.
     void scalesForTheScreen_data() {
-        QTest::addColumn<double>("factor");
+        QTest::addColumn<double>("factor");  // 0: the program's own
         QTest::addColumn<QSize>("frame");
         QTest::addColumn<int>("contentHeight");
-        QTest::newRow("144 dpi") << 1.5 << QSize(495, int(180 * 1.5 / 1.15)) << int(100 * 1.5 / 1.15);
-        QTest::newRow("96 dpi") << 1.0 << QSize(340, 180) << 100;
-        QTest::newRow("48 dpi") << 0.5 << QSize(170, 90) << 50;
+        QTest::addColumn<int>("popupWidth");
+        QTest::newRow("144 dpi") << 0.0 << QSize(495, int(180 * 1.5 / 1.15)) << int(100 * 1.5 / 1.15) << 531;
+        QTest::newRow("96 dpi") << 1.0 << QSize(340, 180) << 100 << 365;
+        QTest::newRow("48 dpi") << 0.5 << QSize(170, 90) << 50 << 182;
     }
     void scalesForTheScreen() {
         QFETCH(double, factor);
         QFETCH(QSize, frame);
         QFETCH(int, contentHeight);
+        QFETCH(int, popupWidth);
         static double current;
         current = factor;
-        setDialogScaleFactorSource(+[] { return current; });
+        setDialogScaleFactorSource(factor > 0 ? +[] { return current; } : nullptr);
+        QCOMPARE(dialogScaleFactor(), factor > 0 ? factor : 1.5);
         QPointer<GeneralDialog> dialog = new GeneralDialog();
         QCOMPARE(dialog->findChild<QWidget*>(QStringLiteral("verticalWidget"))->size(), frame);
         QCOMPARE(dialog->minimumSize(), frame);
         QCOMPARE(label(dialog, "headerLabel")->size(), QSize(frame.width(), 30));
         QCOMPARE(label(dialog, "contentLabel")->size(), QSize(frame.width(), contentHeight));
         dialog->close();
+        PopupWindow popup;
+        popup.setContents(QStringLiteral("Auto Zoom"), QStringLiteral("text"));
+        QCOMPARE(popup.width(), popupWidth);
     }
 
     // Cancelled by its button or by Escape, alike.
@@ -269,6 +278,9 @@ private slots:
         auto* busy = new BusyProgress(&page);
         QProgressIndicator* indicator = busy->findChild<QProgressIndicator*>(QStringLiteral("indicator"));
         QVERIFY(indicator && indicator->isAnimated());
+        indicator->setAnimationDelay(5);  // running, it turns by 45 degrees a tick from 0
+        QTRY_VERIFY(indicator->angle() != 0);
+        QCOMPARE(indicator->angle() % 45, 0);
 
         for (int round = 0; round < 2; ++round) {
             // Escape does not end a wait: only the waiting code closes it.
@@ -283,27 +295,21 @@ private slots:
             QVERIFY(!busy->isShowing());
         }
         QVERIFY(!busy->closeDialog());
-    }
-
-    // A stopped indicator only stores a new delay; started, it turns by 45 degrees a tick
-    // from 0, and stopped it stays put.
-    void progressIndicator() {
-        QProgressIndicator indicator;
-        indicator.setAnimationDelay(5);
-        QVERIFY(!indicator.isAnimated());
-        indicator.startAnimation();
-        QTRY_VERIFY(indicator.angle() != 0);
-        QCOMPARE(indicator.angle() % 45, 0);
-        indicator.stopAnimation();
-        QVERIFY(!indicator.isAnimated());
-        const int stoppedAt = indicator.angle();
+        // Stopped it stays put and a new delay does not start it; started again it turns from 0.
+        indicator->stopAnimation();
+        indicator->setAnimationDelay(5);
+        const int stoppedAt = indicator->angle();
         QTest::qWait(30);
-        QCOMPARE(indicator.angle(), stoppedAt);
-        indicator.startAnimation();
-        QCOMPARE(indicator.angle(), 0);
-        indicator.stopAnimation();
+        QVERIFY(!indicator->isAnimated() && indicator->angle() == stoppedAt);
+        indicator->startAnimation();
+        QCOMPARE(indicator->angle(), 0);
     }
 };
 
-QTEST_MAIN(TestDialogs)
+int main(int argc, char** argv) {
+    qputenv("QT_FONT_DPI", "144");  // the screen of the 144 dpi row
+    QApplication app(argc, argv);
+    TestDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_dialogs.moc"
