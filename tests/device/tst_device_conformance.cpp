@@ -296,6 +296,31 @@ private slots:
         QVERIFY(!sink_->waitFor(size_t(destroyed) + 1, 50));
     }
 
+    // Steps out of their order fail; stop is always fine, also from the sample callback,
+    // after which no sample comes.
+    void stepsInOrderAndStopFromTheCallback() {
+        std::unique_ptr<CaptureGraph> graph;
+        QCOMPARE(port().video->createGraph(graph), kOk);
+        QVERIFY(failed(graph->addGrabber("Grabber 0")) && failed(graph->connect(0)) && failed(graph->run()));
+        QCOMPARE(graph->stop(), kOk);
+        struct StoppingSink : RecordingSink {
+            std::unique_ptr<CaptureGraph>* graph = nullptr;
+            void bufferCB(double time, const uint8_t* data, long length) override {
+                RecordingSink::bufferCB(time, data, length);
+                (*graph)->stop();
+            }
+        };
+        auto stopping = std::make_unique<StoppingSink>();
+        stopping->graph = &graph;
+        sink_ = std::move(stopping);
+        MediaFormat f;
+        QCOMPARE(stream(bindByName("Lumora X8"), kSubtypeMJPG, kSubtypeNull, graph, f), kOk);
+        QVERIFY(samples(1));
+        QCOMPARE(graph->stop(), kOk);
+        backend_->pump();
+        QVERIFY(!sink_->waitFor(2, 50));
+    }
+
     // Each control: its range with the automatic mode where it has one, a manual value
     // read back, the automatic mode switched on (refused where there is none).
     void standardControls_data() {

@@ -552,17 +552,10 @@ private slots:
         QVERIFY(!s.fake->streaming(0));  // run again, destroyed while running: tst_device_conformance
     }
 
-    void stepsOutOfOrderOrUnsupportedFail() {
+    void unsupportedOutputFailsAndARetriedOpenReleasesFirst() {
         Stream s;
         QCOMPARE(s.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeI420), kFail);  // no converter to I420
-        Stream t;
-        QCOMPARE(t.port.video->createGraph(t.graph), kOk);
-        QCOMPARE(t.graph->connect(0), kUnexpected);
-        QCOMPARE(t.graph->run(), kWrongState);
-        QCOMPARE(t.graph->addGrabber("Grabber 0"), kUnexpected);  // not created
-        long code = 0;
-        QCOMPARE(t.graph->waitForCompletion(10, code), kWrongState);
-        QCOMPARE(t.graph->stop(), kOk);
+        // Other steps out of order, and a stop from the callback: tst_device_conformance.
         // A retried open adds the grabber again: the earlier buffers are released first.
         Stream u;
         QCOMPARE(u.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
@@ -571,27 +564,6 @@ private slots:
         QCOMPARE(u.graph->connect(0), kOk);
         QCOMPARE(u.graph->run(), kOk);
         QVERIFY(u.fake->streaming(0));
-    }
-
-    void stopFromTheCallbackDoesNotHang() {
-        struct StoppingSink : FrameSink {
-            CaptureGraph* graph = nullptr;
-            std::atomic<int> calls{0};
-            void bufferCB(double, const uint8_t*, long) override {
-                ++calls;
-                graph->stop();
-            }
-        } sink;
-        Stream s;
-        QCOMPARE(s.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
-        sink.graph = s.graph.get();
-        s.graph->setCallback(&sink);
-        QCOMPARE(s.graph->run(), kOk);
-        QVERIFY(s.fake->waitForQueuedBuffers(0, 2000));
-        QVERIFY(s.fake->pushFrame(0, {1}));
-        QTRY_COMPARE(sink.calls.load(), 1);
-        QCOMPARE(s.graph->stop(), kOk);
-        QVERIFY(!s.fake->streaming(0));
     }
 
     // The converter module is loaded on the first conversion; one that is missing or is no
