@@ -55,19 +55,21 @@ public:
         installPort(v4l2::makeV4l2Port(fake_, options));
     }
     void pump() override {
-        const v4l2_pix_format f = fake_->format(0);
+        const v4l2_pix_format f = fake_->format(node_);
         std::vector<uint8_t> yuyv(size_t(f.width) * f.height * 2, 128);  // top half white, bottom black
         for (size_t i = 0; i < yuyv.size(); i += 2)
             yuyv[i] = i < yuyv.size() / 2 ? 235 : 16;
-        fake_->pushFrame(0, f.pixelformat == V4L2_PIX_FMT_MJPEG
-                                ? std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 0xFF, 0xD9}
-                                : yuyv);
+        fake_->pushFrame(node_, f.pixelformat == V4L2_PIX_FMT_MJPEG
+                                    ? std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 0xFF, 0xD9}
+                                    : yuyv);
     }
-    void unplug() override { fake_->unplug(0); }
-    void plug() override { fake_->plug(0, v4l2::fakeLumoraCamera()); }
+    // Back on the bus under another number, as after a firmware reboot.
+    void unplug() override { fake_->unplug(node_++); }
+    void plug() override { fake_->plug(node_, v4l2::fakeLumoraCamera()); }
 
 private:
     std::shared_ptr<v4l2::FakeUvc> fake_ = std::make_shared<v4l2::FakeUvc>();
+    int node_ = 0;
 };
 
 struct Listed {
@@ -407,7 +409,8 @@ private slots:
     }
 
     // Pulled: the stream posts the loss once, controls and the unit answer kNotConnected,
-    // the camera leaves the list. Plugged again it binds anew; the old handle stays dead.
+    // the camera leaves the list. Plugged again it binds anew and its unit is found again;
+    // the old handle stays dead.
     void deviceLostOnUnplug() {
         auto device = bindByName("Lumora X8");
         MediaFormat f;
@@ -437,6 +440,8 @@ private slots:
         QVERIFY(again);
         QCOMPARE(again->controls()->get(kProc, kProcBrightness, value, flags), kOk);
         QCOMPARE(device->controls()->get(kProc, kProcBrightness, value, flags), kNotConnected);
+        QVERIFY(xu.open(port()));  // the unit is found again
+        QCOMPARE(xu.set(1, {1}), kOk);
     }
 };
 
