@@ -263,9 +263,9 @@ private slots:
             else
                 QCOMPARE(s.bytes.size(), size_t(f.width) * size_t(f.height) * 4);
         }
+        const std::vector<uint8_t> last = sink_->last();
         const auto luma = [&](double y) {  // the picture's row y (0..1) is memory row h - 1 - y h
-            const uint8_t* p =
-                sink_->last().data() + (size_t(f.height * (1 - y)) * f.width + f.width / 40) * 4;
+            const uint8_t* p = last.data() + (size_t(f.height * (1 - y)) * f.width + f.width / 40) * 4;
             return (p[0] + p[1] + p[2]) / 3;
         };
         QVERIFY(mjpg || (luma(0.3) > 200 && luma(0.75) < 40));
