@@ -429,7 +429,12 @@ private slots:
         backend_->pump();
         QVERIFY(!sink_->waitFor(size_t(lost) + 1, 50));  // and no sample after it
         long value = 0, flags = 0;
-        QCOMPARE(device->controls()->get(kProc, kProcBrightness, value, flags), kNotConnected);
+        ControlPort* gone = device->controls();
+        ControlRange r;
+        QCOMPARE(gone->get(kProc, kProcBrightness, value, flags), kNotConnected);
+        QCOMPARE(gone->set(kCam, kCamExposure, -5, kFlagsManual), kNotConnected);
+        QCOMPARE(gone->getRange(kCam, kCamExposure, r), kNotConnected);
+        QCOMPARE(gone->hasGroup(kProc), kNotConnected);
         std::vector<uint8_t> bytes;
         QCOMPARE(xu.get(1, bytes, 1), kNotConnected);
         QVERIFY(!bindByName("Lumora X8"));  // no longer listed

@@ -463,11 +463,7 @@ private slots:
         uint32_t support = 0;
         QCOMPARE(rig.controls->ksQuerySupported(kKsPowerlineFrequency, support), kOk);
         QCOMPARE(support, uint32_t(kKsSupportGet));
-        rig.fake->unplug(0);  // a get: tst_device_conformance
-        ControlRange r;
-        QCOMPARE(rig.controls->set(kCam, kCamExposure, -5, kFlagsManual), kNotConnected);
-        QCOMPARE(rig.controls->getRange(kCam, kCamExposure, r), kNotConnected);
-        QCOMPARE(rig.controls->hasGroup(kProc), kNotConnected);
+        // The camera pulled: tst_device_conformance.
     }
     void nativeSamplesArriveAsTheyAre() {
         Stream s;
