@@ -4,6 +4,7 @@
 // the standard controls and the power-line frequency, the extension unit's node and
 // requests, the camera pulled and plugged again, and the result codes the layers above
 // act on. A new backend becomes one more row of initTestCase_data().
+#include <poll.h>
 #include <QtTest>
 #include <algorithm>
 
@@ -52,6 +53,7 @@ public:
             plug();
         v4l2::V4l2Options options;
         options.pollTimeoutMs = 20;
+        options.udev = fake_;  // the fake is udev too: its database and monitor
         installPort(v4l2::makeV4l2Port(fake_, options));
     }
     void pump() override {
@@ -193,6 +195,23 @@ private slots:
         QCOMPARE(hr, kFalse);
         QCOMPARE(port().xu->enumerateSources(sources), kOk);
         QVERIFY(sources.empty());
+    }
+
+    // The device watch tells of each plug and unplug, once; its descriptor is readable while
+    // a change waits.
+    void plugAndUnplugReachTheWatch() {
+        const std::shared_ptr<DeviceWatch> watch = port().watchDevices();
+        QVERIFY(watch && watch->descriptor() >= 0);
+        pollfd ready{watch->descriptor(), POLLIN, 0};
+        const unsigned added = DeviceWatch::kAdded, removed = DeviceWatch::kRemoved;
+        for (const auto& [steps, told] :
+             {std::pair{"", 0u}, {"u", removed}, {"p", added}, {"up", added | removed}}) {
+            for (const char* step = steps; *step; ++step)  // u: unplug, p: plug
+                *step == 'u' ? backend_->unplug() : backend_->plug();
+            QCOMPARE(::poll(&ready, 1, 0), told != 0 ? 1 : 0);
+            QCOMPARE(watch->takeChanges(), told);
+            QCOMPARE(::poll(&ready, 1, 0), 0);  // taken: quiet again
+        }
     }
 
     // One output pin with 128-byte capability records, each with its intervals (the
