@@ -335,7 +335,7 @@ private slots:
         QVERIFY(b[0] != 0);
         // A partial-file read of an incomplete block fails by status.
         QCOMPARE(xu.set(16, info(0, 100)), kOk);
-        QCOMPARE(xu.set(9, le32(100)), kOk);
+        QCOMPARE(xu.set(9, {100, 0, 0, 0}), kOk);  // a block of 100 bytes, little-endian
         QCOMPARE(xu.status(), 15);
     }
 
