@@ -232,7 +232,16 @@ private slots:
         QCOMPARE(ewc_slot(5).status, 0);
     }
 
-    void closeCodes() {
+    // Opens refused before any call; the close codes (1: no such open slot, 2: the stop failed).
+    void refusedOpensAndCloseCodes() {
+        ewc_currentFormatList() = CaptureFormatList{};
+        QCOMPARE(camera.open(0, 0, 1), -3);
+        smallMjpg();
+        QCOMPARE(camera.open(1, 0, 1), -3);
+        // No default format found (-1) or an index past the pin's list.
+        QCOMPARE(camera.open(0, -1, 1), -3);
+        QCOMPARE(camera.open(0, int(formats.size()) + 5, 1), -3);
+        QCOMPARE(ewc_slot(0).inUse, 0);
         QCOMPARE(EWC_Close(10), 1);
         QCOMPARE(EWC_Close(-1), 1);
         QCOMPARE(EWC_Close(4), 1);
@@ -243,17 +252,6 @@ private slots:
         QCOMPARE(EWC_Close(0), 2);
         QCOMPARE(ewc_slot(0).inUse, 1);  // left unchanged
         QCOMPARE(EWC_Close(0), 0);
-        QCOMPARE(ewc_slot(0).inUse, 0);
-    }
-
-    void nothingToOpen() {
-        ewc_currentFormatList() = CaptureFormatList{};
-        QCOMPARE(camera.open(0, 0, 1), -3);
-        smallMjpg();
-        QCOMPARE(camera.open(1, 0, 1), -3);
-        // No default format found (-1) or an index past the pin's list.
-        QCOMPARE(camera.open(0, -1, 1), -3);
-        QCOMPARE(camera.open(0, int(formats.size()) + 5, 1), -3);
         QCOMPARE(ewc_slot(0).inUse, 0);
     }
 

@@ -152,54 +152,45 @@ private slots:
     }
 
     // An open that cannot start fails without a stream and without leaving the stream
-    // object busy: the next open goes ahead. Before, an empty name opened whatever camera
-    // came first (the simulated one lists an unrelated webcam first), and a worker that could
-    // not be created threw out of the caller's event loop.
-    void openThatCannotStartFails_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<bool>("threadFails");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("empty camera name: nothing found")
-            << QByteArray("") << false << -3 << "camera open: -3, with type: 0\n";
-        QTest::newRow("no thread for the worker: first half failed")
-            << QByteArray("Lumora X8") << true << -1 << "openAsRgbStream: worker not created: ";
-    }
+    // object busy: a release finds nothing to close and the next open goes ahead. Before, an
+    // empty name opened whatever camera came first (the simulated one lists an unrelated
+    // webcam first), and a worker that could not be created threw out of the caller's loop.
     void openThatCannotStartFails() {
-        QFETCH(QByteArray, name);
-        QFETCH(bool, threadFails);
-        QFETCH(int, result);
-        QFETCH(QString, logged);
-        appConfig().setDeviceName(name.constData());
-        if (threadFails) {
-            UvcStream::setThreadStart([](std::function<void()>) -> std::thread {
-                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-            });
+        const struct {
+            const char* name;  // the configured camera name
+            int cause;         // 1: no thread for the worker, 2: all ten slots taken
+            int result;
+            const char* logged;
+        } rows[] = {
+            {"", 0, -3, "camera open: -3, with type: 0\n"},                 // nothing found
+            {"Lumora X8", 1, -1, "openAsRgbStream: worker not created: "},  // first half failed
+            {"Lumora X8", 2, -3, "uvcCamera open failed! invalid openNum(10) \n"},
+        };
+        for (const auto& row : rows) {
+            appConfig().setDeviceName(row.name);
+            if (row.cause == 1) {
+                UvcStream::setThreadStart([](std::function<void()>) -> std::thread {
+                    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+                });
+            }
+            for (int n = 0; row.cause == 2 && n < kCaptureSlotCount; ++n)
+                ewc_slot(n).inUse = 1;
+            LogCapture log;
+            QCOMPARE(stream->openAsRgbStream(), 0);
+            UvcStream::setThreadStart(nullptr);
+            for (int n = 0; row.cause == 2 && n < kCaptureSlotCount; ++n)
+                ewc_slot(n).inUse = 0;
+            QCOMPARE(callback.results().back(), row.result);
+            QVERIFY2(log.contains(row.logged), row.logged);
+            QCOMPARE(stream->isOpen(), 0);
+            QCOMPARE(stream->release(), 0);
+            QCOMPARE(log.count("EWC_Close: 1 \n"), 1);
+
+            appConfig().setDeviceName("Lumora X8");
+            QCOMPARE(stream->openAsRgbStream(), 0);
+            QVERIFY(callback.results().back() >= 0);
+            stream->release();
         }
-        LogCapture log;
-        QCOMPARE(stream->openAsRgbStream(), 0);
-        UvcStream::setThreadStart(nullptr);
-        QCOMPARE(callback.results().back(), result);
-        QVERIFY(log.contains(logged.toStdString()));
-        QCOMPARE(stream->isOpen(), 0);
-
-        appConfig().setDeviceName("Lumora X8");
-        QCOMPARE(stream->openAsRgbStream(), 0);
-        QVERIFY(callback.results().back() >= 0);
-    }
-
-    void noFreeSlotReportsMinusThreeAndLeavesNothingToClose() {
-        for (int n = 0; n < kCaptureSlotCount; ++n)
-            ewc_slot(n).inUse = 1;  // ten slots taken
-        LogCapture log;
-        stream->openAsRgbStream();
-        for (int n = 0; n < kCaptureSlotCount; ++n)
-            ewc_slot(n).inUse = 0;
-        QCOMPARE(callback.results().back(), -3);
-        QCOMPARE(log.count("uvcCamera open failed! invalid openNum(10) \n"), 1);
-        QCOMPARE(log.count("camera open: -3, with type: 0\n"), 1);
-        QCOMPARE(stream->release(), 0);  // nothing to close
-        QCOMPARE(log.count("EWC_Close: 1 \n"), 1);
     }
 
     // The loss is logged with its event code (that it ends the connection, once:

@@ -44,8 +44,4 @@ struct SimRig {
     ControlPort* controls = device ? device->controls() : nullptr;
 };
 
-inline std::vector<uint8_t> le32(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
-
 }  // namespace simtest

@@ -4,6 +4,7 @@
 // the standard controls and the power-line frequency, the extension unit's node and
 // requests, the camera pulled and plugged again, and the result codes the layers above
 // act on. A new backend becomes one more row of initTestCase_data().
+#include <poll.h>
 #include <QtTest>
 #include <algorithm>
 
@@ -52,22 +53,25 @@ public:
             plug();
         v4l2::V4l2Options options;
         options.pollTimeoutMs = 20;
+        options.udev = fake_;  // the fake is udev too: its database and monitor
         installPort(v4l2::makeV4l2Port(fake_, options));
     }
     void pump() override {
-        const v4l2_pix_format f = fake_->format(0);
+        const v4l2_pix_format f = fake_->format(node_);
         std::vector<uint8_t> yuyv(size_t(f.width) * f.height * 2, 128);  // top half white, bottom black
         for (size_t i = 0; i < yuyv.size(); i += 2)
             yuyv[i] = i < yuyv.size() / 2 ? 235 : 16;
-        fake_->pushFrame(0, f.pixelformat == V4L2_PIX_FMT_MJPEG
-                                ? std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 0xFF, 0xD9}
-                                : yuyv);
+        fake_->pushFrame(node_, f.pixelformat == V4L2_PIX_FMT_MJPEG
+                                    ? std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 0xFF, 0xD9}
+                                    : yuyv);
     }
-    void unplug() override { fake_->unplug(0); }
-    void plug() override { fake_->plug(0, v4l2::fakeLumoraCamera()); }
+    // Back on the bus under another number, as after a firmware reboot.
+    void unplug() override { fake_->unplug(node_++); }
+    void plug() override { fake_->plug(node_, v4l2::fakeLumoraCamera()); }
 
 private:
     std::shared_ptr<v4l2::FakeUvc> fake_ = std::make_shared<v4l2::FakeUvc>();
+    int node_ = 0;
 };
 
 struct Listed {
@@ -193,6 +197,23 @@ private slots:
         QVERIFY(sources.empty());
     }
 
+    // The device watch tells of each plug and unplug, once; its descriptor is readable while
+    // a change waits.
+    void plugAndUnplugReachTheWatch() {
+        const std::shared_ptr<DeviceWatch> watch = port().watchDevices();
+        QVERIFY(watch && watch->descriptor() >= 0);
+        pollfd ready{watch->descriptor(), POLLIN, 0};
+        const unsigned added = DeviceWatch::kAdded, removed = DeviceWatch::kRemoved;
+        for (const auto& [steps, told] :
+             {std::pair{"", 0u}, {"u", removed}, {"p", added}, {"up", added | removed}}) {
+            for (const char* step = steps; *step; ++step)  // u: unplug, p: plug
+                *step == 'u' ? backend_->unplug() : backend_->plug();
+            QCOMPARE(::poll(&ready, 1, 0), told != 0 ? 1 : 0);
+            QCOMPARE(watch->takeChanges(), told);
+            QCOMPARE(::poll(&ready, 1, 0), 0);  // taken: quiet again
+        }
+    }
+
     // One output pin with 128-byte capability records, each with its intervals (the
     // default first); only offered formats are taken, with the rate asked for.
     void bindsWithFormatsAndIntervals() {
@@ -261,9 +282,9 @@ private slots:
             else
                 QCOMPARE(s.bytes.size(), size_t(f.width) * size_t(f.height) * 4);
         }
+        const std::vector<uint8_t> last = sink_->last();
         const auto luma = [&](double y) {  // the picture's row y (0..1) is memory row h - 1 - y h
-            const uint8_t* p =
-                sink_->last().data() + (size_t(f.height * (1 - y)) * f.width + f.width / 40) * 4;
+            const uint8_t* p = last.data() + (size_t(f.height * (1 - y)) * f.width + f.width / 40) * 4;
             return (p[0] + p[1] + p[2]) / 3;
         };
         QVERIFY(mjpg || (luma(0.3) > 200 && luma(0.75) < 40));
@@ -294,6 +315,31 @@ private slots:
         const int destroyed = sink_->count();
         backend_->pump();
         QVERIFY(!sink_->waitFor(size_t(destroyed) + 1, 50));
+    }
+
+    // Steps out of their order fail; stop is always fine, also from the sample callback,
+    // after which no sample comes.
+    void stepsInOrderAndStopFromTheCallback() {
+        std::unique_ptr<CaptureGraph> graph;
+        QCOMPARE(port().video->createGraph(graph), kOk);
+        QVERIFY(failed(graph->addGrabber("Grabber 0")) && failed(graph->connect(0)) && failed(graph->run()));
+        QCOMPARE(graph->stop(), kOk);
+        struct StoppingSink : RecordingSink {
+            std::unique_ptr<CaptureGraph>* graph = nullptr;
+            void bufferCB(double time, const uint8_t* data, long length) override {
+                RecordingSink::bufferCB(time, data, length);
+                (*graph)->stop();
+            }
+        };
+        auto stopping = std::make_unique<StoppingSink>();
+        stopping->graph = &graph;
+        sink_ = std::move(stopping);
+        MediaFormat f;
+        QCOMPARE(stream(bindByName("Lumora X8"), kSubtypeMJPG, kSubtypeNull, graph, f), kOk);
+        QVERIFY(samples(1));
+        QCOMPARE(graph->stop(), kOk);
+        backend_->pump();
+        QVERIFY(!sink_->waitFor(2, 50));
     }
 
     // Each control: its range with the automatic mode where it has one, a manual value
@@ -382,7 +428,8 @@ private slots:
     }
 
     // Pulled: the stream posts the loss once, controls and the unit answer kNotConnected,
-    // the camera leaves the list. Plugged again it binds anew; the old handle stays dead.
+    // the camera leaves the list. Plugged again it binds anew and its unit is found again;
+    // the old handle stays dead.
     void deviceLostOnUnplug() {
         auto device = bindByName("Lumora X8");
         MediaFormat f;
@@ -401,7 +448,12 @@ private slots:
         backend_->pump();
         QVERIFY(!sink_->waitFor(size_t(lost) + 1, 50));  // and no sample after it
         long value = 0, flags = 0;
-        QCOMPARE(device->controls()->get(kProc, kProcBrightness, value, flags), kNotConnected);
+        ControlPort* gone = device->controls();
+        ControlRange r;
+        QCOMPARE(gone->get(kProc, kProcBrightness, value, flags), kNotConnected);
+        QCOMPARE(gone->set(kCam, kCamExposure, -5, kFlagsManual), kNotConnected);
+        QCOMPARE(gone->getRange(kCam, kCamExposure, r), kNotConnected);
+        QCOMPARE(gone->hasGroup(kProc), kNotConnected);
         std::vector<uint8_t> bytes;
         QCOMPARE(xu.get(1, bytes, 1), kNotConnected);
         QVERIFY(!bindByName("Lumora X8"));  // no longer listed
@@ -412,6 +464,8 @@ private slots:
         QVERIFY(again);
         QCOMPARE(again->controls()->get(kProc, kProcBrightness, value, flags), kOk);
         QCOMPARE(device->controls()->get(kProc, kProcBrightness, value, flags), kNotConnected);
+        QVERIFY(xu.open(port()));  // the unit is found again
+        QCOMPARE(xu.set(1, {1}), kOk);
     }
 };
 

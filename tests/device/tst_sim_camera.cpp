@@ -1,6 +1,8 @@
 // What only the simulated camera does (the device port's common behaviour is
 // tst_device_conformance): the camera model's rates and control values, the pictures it draws and their
-// pacing, fault injection, the driver's control cache, the LUMORA_SIM_SCRIPT items and the choice of the
+// pacing, fault injection, the driver's control cache, the firmware transfer's checks where the update
+// never takes it (its steps and the camera's refusals of images run end to end in tests/firmware), the
+// image layout, the reset to factory defaults, the LUMORA_SIM_SCRIPT items and the choice of the
 // backend by option and environment.
 #include <turbojpeg.h>
 
@@ -10,6 +12,7 @@
 #include <tuple>
 
 #include "device/backend_choice.h"
+#include "device/sim/fw_image.h"
 #include "device/sim/sim_core.h"
 #include "device/sim/sim_port.h"
 #include "device/sim/sim_script.h"
@@ -28,6 +31,13 @@ struct Decoded {
     int width = 0, height = 0;
     std::vector<uint8_t> gray;
 };
+// A transfer-information block (selector 16): its kind and byte count.
+std::vector<uint8_t> info(uint8_t kind, int32_t count) {
+    std::vector<uint8_t> b(256, 0);
+    b[0] = kind;
+    sim::putLe32(b.data() + 4, uint32_t(count));
+    return b;
+}
 bool decodeJpeg(const std::vector<uint8_t>& jpeg, Decoded& out) {
     tjhandle h = tjInitDecompress();
     int w = 0, hgt = 0, sub = 0, cs = 0;
@@ -289,6 +299,62 @@ private slots:
         // Another control is its own entry.
         QCOMPARE(core.driverMustAsk(camera, core.generation(camera), sim::DriverCache::Kind::Value, 0, 3),
                  !readBefore || steps.contains('p'));
+    }
+
+    void imageFormatWireLayout() {
+        const uint32_t v = sim::makeHeaderVersion(1, 0x51, 0x234);
+        auto image = sim::buildFwImage(v, "1.81.564", std::vector<uint8_t>(1000, 0x5A));
+        // Little-endian word: 34 12 05 01 is formal 1, major 0x051, minor 0x234.
+        QCOMPARE(std::vector<uint8_t>(image.begin() + 8, image.begin() + 12),
+                 (std::vector<uint8_t>{0x34, 0x12, 0x05, 0x01}));
+        QCOMPARE(sim::crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+    }
+
+    void packetsAndInfoBlocksAreChecked() {
+        XuClient xu;
+        QVERIFY(xu.open(port()));
+        // Data before any block: the device stalls.
+        std::vector<uint8_t> packet(264, 0);
+        QCOMPARE(xu.set(17, packet), kGenFailure);
+        // An info block outside update mode answers a non-zero status byte.
+        QCOMPARE(xu.set(16, info(2, 128)), kOk);
+        std::vector<uint8_t> b;
+        QCOMPARE(xu.get(16, b, 256), kOk);
+        QVERIFY(b[0] != 0);
+        // In update mode: a packet of the wrong length, or beyond its block, fails.
+        QCOMPARE(xu.set(4, {1, 0, 0, 1, 0}), kOk);
+        QCOMPARE(xu.set(16, info(2, 100)), kOk);
+        QCOMPARE(xu.get(16, b, 256), kOk);
+        QCOMPARE(int(b[0]), 0);
+        QCOMPARE(xu.set(17, std::vector<uint8_t>(263, 0)), kInvalidArg);
+        packet[4] = 101;  // 101 bytes into a block of 100
+        QCOMPARE(xu.set(17, packet), kInvalidArg);
+        // Closing with another count than announced is refused through the status byte.
+        QCOMPARE(xu.set(16, info(0, 99)), kOk);
+        QCOMPARE(xu.get(16, b, 256), kOk);
+        QVERIFY(b[0] != 0);
+        // A partial-file read of an incomplete block fails by status.
+        QCOMPARE(xu.set(16, info(0, 100)), kOk);
+        QCOMPARE(xu.set(9, {100, 0, 0, 0}), kOk);  // a block of 100 bytes, little-endian
+        QCOMPARE(xu.status(), 15);
+    }
+
+    // The reset (selector 5) brings every kind of control back: standard, automatic flag,
+    // power line, vendor; the camera stays on the bus.
+    void resetRestoresEveryDefault() {
+        XuClient xu;
+        QVERIFY(xu.open(port()));
+        ControlPort* c = rig_->controls;
+        QCOMPARE(c->set(kProc, kProcBrightness, 150, kFlagsManual), kOk);
+        QCOMPARE(c->set(kCam, kCamExposure, -3, kFlagsManual), kOk);
+        QCOMPARE(c->ksSet(kKsPowerlineFrequency, 1, kFlagsManual), kOk);
+        QCOMPARE(xu.set(2, {1}), kOk);
+        QCOMPARE(xu.set(5, {1}), kOk);
+        QVERIFY(rig_->camera->isPlugged());
+        QCOMPARE(rig_->camera->control(kProc, kProcBrightness).value, 100L);
+        QCOMPARE(rig_->camera->control(kCam, kCamExposure).flags, long(kFlagsAuto));
+        QCOMPARE(rig_->camera->powerLineFrequency(), 2L);
+        QCOMPARE(rig_->camera->xuControls().autoFrame, uint8_t(0));
     }
 
     void scriptParsesEveryItem() {

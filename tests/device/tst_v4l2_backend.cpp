@@ -229,6 +229,7 @@ private slots:
         if (udev)
             options.udev = rig.fake;
         DevicePort port = makeV4l2Port(rig.fake, options);
+        QCOMPARE(bool(port.watchDevices), udev);  // without udev: the connect tick alone
 
         std::vector<std::unique_ptr<DeviceMoniker>> devices;
         QCOMPARE(port.video->enumerateVideoInputs(devices), kOk);
@@ -255,37 +256,6 @@ private slots:
         QVERIFY(contains(
             notes, udev ? "/dev/video11: not a capture node (udev: :)" : "/dev/video11: metadata node"));
         QVERIFY(contains(notes, "/dev/video5: cannot open"));
-    }
-
-    // udev's monitor: each node plugged or pulled reaches the port's watch, once.
-    void plugAndUnplugReachTheWatch() {
-        Rig rig;
-        QVERIFY(!makeV4l2Port(rig.fake).watchDevices);  // no udev: the connect tick alone
-        V4l2Options options;
-        options.udev = rig.fake;
-        const std::shared_ptr<DeviceWatch> watch = makeV4l2Port(rig.fake, options).watchDevices();
-        QVERIFY(watch && watch->descriptor() >= 0);
-        pollfd ready{watch->descriptor(), POLLIN, 0};
-        const struct {
-            std::function<void()> change;
-            unsigned told;
-        } rows[] = {
-            {[] {}, 0},
-            {[&] { rig.fake->plug(3, fakeLumoraCamera()); }, DeviceWatch::kAdded},
-            {[&] { rig.fake->unplug(0); }, DeviceWatch::kRemoved},
-            {[&] {
-                 rig.fake->unplug(3);
-                 rig.fake->plug(1, fakeLumoraCamera());
-             },
-             DeviceWatch::kAdded | DeviceWatch::kRemoved},
-            {[&] { rig.fake->unplug(7); }, 0},  // nothing there
-        };
-        for (const auto& row : rows) {
-            row.change();
-            QCOMPARE(::poll(&ready, 1, 0), row.told != 0 ? 1 : 0);
-            QCOMPARE(watch->takeChanges(), row.told);
-            QCOMPARE(::poll(&ready, 1, 0), 0);  // taken: quiet again
-        }
     }
 
     // A stepwise size range is listed as sizes on its grid (the ends and the common sizes
@@ -463,11 +433,7 @@ private slots:
         uint32_t support = 0;
         QCOMPARE(rig.controls->ksQuerySupported(kKsPowerlineFrequency, support), kOk);
         QCOMPARE(support, uint32_t(kKsSupportGet));
-        rig.fake->unplug(0);  // a get: tst_device_conformance
-        ControlRange r;
-        QCOMPARE(rig.controls->set(kCam, kCamExposure, -5, kFlagsManual), kNotConnected);
-        QCOMPARE(rig.controls->getRange(kCam, kCamExposure, r), kNotConnected);
-        QCOMPARE(rig.controls->hasGroup(kProc), kNotConnected);
+        // The camera pulled: tst_device_conformance.
     }
     void nativeSamplesArriveAsTheyAre() {
         Stream s;
@@ -552,17 +518,10 @@ private slots:
         QVERIFY(!s.fake->streaming(0));  // run again, destroyed while running: tst_device_conformance
     }
 
-    void stepsOutOfOrderOrUnsupportedFail() {
+    void unsupportedOutputFailsAndARetriedOpenReleasesFirst() {
         Stream s;
         QCOMPARE(s.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeI420), kFail);  // no converter to I420
-        Stream t;
-        QCOMPARE(t.port.video->createGraph(t.graph), kOk);
-        QCOMPARE(t.graph->connect(0), kUnexpected);
-        QCOMPARE(t.graph->run(), kWrongState);
-        QCOMPARE(t.graph->addGrabber("Grabber 0"), kUnexpected);  // not created
-        long code = 0;
-        QCOMPARE(t.graph->waitForCompletion(10, code), kWrongState);
-        QCOMPARE(t.graph->stop(), kOk);
+        // Other steps out of order, and a stop from the callback: tst_device_conformance.
         // A retried open adds the grabber again: the earlier buffers are released first.
         Stream u;
         QCOMPARE(u.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
@@ -571,27 +530,6 @@ private slots:
         QCOMPARE(u.graph->connect(0), kOk);
         QCOMPARE(u.graph->run(), kOk);
         QVERIFY(u.fake->streaming(0));
-    }
-
-    void stopFromTheCallbackDoesNotHang() {
-        struct StoppingSink : FrameSink {
-            CaptureGraph* graph = nullptr;
-            std::atomic<int> calls{0};
-            void bufferCB(double, const uint8_t*, long) override {
-                ++calls;
-                graph->stop();
-            }
-        } sink;
-        Stream s;
-        QCOMPARE(s.build(format(kSubtypeMJPG, 1920, 1080), kSubtypeNull), kOk);
-        sink.graph = s.graph.get();
-        s.graph->setCallback(&sink);
-        QCOMPARE(s.graph->run(), kOk);
-        QVERIFY(s.fake->waitForQueuedBuffers(0, 2000));
-        QVERIFY(s.fake->pushFrame(0, {1}));
-        QTRY_COMPARE(sink.calls.load(), 1);
-        QCOMPARE(s.graph->stop(), kOk);
-        QVERIFY(!s.fake->streaming(0));
     }
 
     // The converter module is loaded on the first conversion; one that is missing or is no

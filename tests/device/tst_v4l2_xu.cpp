@@ -156,20 +156,6 @@ private slots:
         QVERIFY(noted("no USB descriptors readable"));
     }
 
-    void theUnitIsFoundAgainAfterReEnumeration() {
-        Channel c;
-        QVERIFY(c.discover());
-        c.close();
-        c.fake->unplug(0);
-        c.fake->plug(3, fakeLumoraCamera());  // back from the firmware reboot as video3
-        QVERIFY(c.discover());
-        uint8_t data[4] = {7, 7, 7, 7};
-        uint32_t returned = 0;
-        QCOMPARE(c.call(8, kKsPropertySet, data, 4, returned), kOk);
-        QCOMPARE(c.fake->xuValue(3, 4, 8), std::vector<uint8_t>({7, 7, 7, 7}));
-        QVERIFY(noted("extension unit: /dev/video3"));
-    }
-
     // The unit is looked for in the node's own video-control interface only: two camera
     // functions in one device, each with a unit of the same GUID, and an audio-control
     // interface whose class-specific descriptor looks like an extension unit.

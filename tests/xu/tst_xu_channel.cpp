@@ -153,33 +153,10 @@ private slots:
                  1);
     }
 
-    void firstDeviceSpecificNodeIsAddressed() {
-        auto fakePort = fake::install(
-            {{"Lumora X8", "", device::kOk, {kOther, kOther, kDevSpecific, kOther, kDevSpecific}}});
-        UVCXU channel;
-        QVERIFY(channel.isDeviceFounded());
-        QCOMPARE(channel.nodeId(), 2);
-
-        uint8_t value = 0;
-        XURequest request = makeXURequest(14, XU_GET, 1, &value);
-        QVERIFY(channel.sendRequest(request));
-        QCOMPARE(request.nodeId, 2);  // the caller's record now names the node
-        // The rest of the record (property set, selector, flags, length) is checked by the
-        // simulated camera in every case of tst_xu_commands.
-        QCOMPARE(fakePort->requests().size(), size_t(1));
-        QCOMPARE(fakePort->requests()[0].property.nodeId, 2u);
-
-        // A request naming a node explicitly keeps it.
-        XURequest explicitNode = makeXURequest(1, XU_SET, 1, &value);
-        explicitNode.nodeId = 4;
-        QVERIFY(channel.sendRequest(explicitNode));
-        QCOMPARE(fakePort->requests().back().property.nodeId, 4u);
-        QCOMPARE(fakePort->requests().back().property.flags, 0x10000002u);
-    }
-
-    // Discovery over a scripted system: what the channel finds and what it logs. The VID and
-    // PID are parsed from each device's link for the log only (a short link gives what is
-    // there); the fields describe the last device listed, not the selected one.
+    // Discovery over a scripted system: what the channel finds and what it logs. The first
+    // device-specific node is the unit's. The VID and PID are parsed from each device's link
+    // for the log only (a short link gives what is there); the fields describe the last
+    // device listed, not the selected one.
     void discoveryOnAScriptedSystem() {
         fake::FakeDevice noInterface{"Lumora X8", "", device::kOk, {kDevSpecific}};
         noInterface.controlWithoutInterface = true;
@@ -190,6 +167,11 @@ private slots:
             std::vector<std::string> lines;
             const char* absent;
         } rows[] = {
+            {"the first device-specific node",
+             {{"Lumora X8", "", device::kOk, {kOther, kOther, kDevSpecific, kOther, kDevSpecific}}},
+             2,
+             {},
+             nullptr},
             {"node control without its interface",
              {noInterface},
              -1,
@@ -218,6 +200,10 @@ private slots:
             UVCXU channel;
             QVERIFY2(channel.isDeviceFounded() == (row.nodeId >= 0), row.name);
             QVERIFY2(channel.nodeId() == row.nodeId, row.name);
+            uint8_t value = 0;
+            XURequest request = makeXURequest(14, XU_GET, 1, &value);  // the record gets the node
+            QVERIFY2(channel.sendRequest(request) == (row.nodeId >= 0) && request.nodeId == row.nodeId,
+                     row.name);
             for (const std::string& line : row.lines)
                 QVERIFY2(log.contains(line), line.c_str());
             QVERIFY2(!row.absent || !log.contains(row.absent), row.name);
@@ -238,6 +224,13 @@ private slots:
         XURequest request = makeXURequest(1, XU_GET, 1, bytes);
         QVERIFY(!channel.sendRequest(request));
         QVERIFY(log.contains(failureLine("UVCXU::sendRequest", step, 1)));
+        // A record naming a node keeps it (the rest of the record is checked by the simulated
+        // camera in tst_xu_commands).
+        request = makeXURequest(1, XU_SET, 1, bytes);
+        request.nodeId = 4;
+        channel.sendRequest(request);
+        QCOMPARE(fakePort->requests().back().property.nodeId, 4u);
+        QCOMPARE(fakePort->requests().back().property.flags, 0x10000002u);
 
         fakePort->answer = [](const device::KsNodeProperty&, void*, uint32_t length, uint32_t& returned) {
             returned = length + 4;

@@ -138,6 +138,16 @@ HResult SimCaptureGraph::run() {
     int unit;
     uint64_t generation;
     {
+        std::thread ended;  // a stream stopped from its callback
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!running_)
+                ended = std::move(thread_);
+        }
+        if (ended.joinable())
+            ended.join();
+    }
+    {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!connected_)
             return kUnexpected;
@@ -167,8 +177,12 @@ void SimCaptureGraph::halt() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopRequested_ = true;
         running_ = false;
-        thread = std::move(thread_);
         wake_.notify_all();
+        // Stopped from its own sample callback: the stream thread ends when the callback
+        // returns and is joined by the next run, stop or the graph's destruction.
+        if (thread_.get_id() == std::this_thread::get_id())
+            return;
+        thread = std::move(thread_);
     }
     if (thread.joinable())
         thread.join();
