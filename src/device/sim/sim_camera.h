@@ -40,7 +40,9 @@ struct SimOptions {
     double frameRateMultiplier = 1.0;
     // Latency of every standard-control transfer (get, set, range, kernel-streaming get and
     // set) and extension-unit call, in microseconds (a real USB control transfer takes about
-    // 1000); the host-side queries (hasGroup, hasKsPropertySet, ksQuerySupported) take none.
+    // 1000); the host-side queries (hasGroup, hasKsPropertySet, ksQuerySupported) take none,
+    // and neither does a range or value read the driver answers from its cache
+    // (sim_driver_cache.h).
     int controlLatencyUs = 0;
     // The camera has been on the bus before the program started and its controls have been
     // read since (by another program or an earlier run): the driver answers every range and
