@@ -1,7 +1,10 @@
 // Loaded into a program by bench_startup (LD_PRELOAD): notes when the program's first
-// window has painted and, when it has a preview label ("streamLabel"), when that label
-// has painted its first camera picture; writes both to the file named by
-// LUMORA_STARTUP_PROBE as "<what> <monotonic ns> <process CPU ms>" and ends the process.
+// window has painted ("paint"), when its settings page (the widget "SettingTab") has
+// painted ("settings": it may come with the first paint or after it) and, when it has a
+// preview label ("streamLabel"), when that label has painted its first camera picture
+// ("picture"); writes them to the file named by LUMORA_STARTUP_PROBE as
+// "<what> <monotonic ns> <process CPU ms>" and ends the process once the program has
+// shown all it has.
 #include <unistd.h>
 #include <QApplication>
 #include <QCoreApplication>
@@ -41,11 +44,20 @@ public:
             painted_ = true;
             // Once this paint and the flush after it are done.
             QTimer::singleShot(0, this, [this] { windowPainted(); });
+        }
+        if (!pagePainted_ && watched->objectName() == QLatin1String("SettingTab")) {
+            pagePainted_ = true;
+            QTimer::singleShot(0, this, [this] {
+                note("settings");
+                pageNoted_ = true;
+                finishWhenAllShown();
+            });
         } else if (pictureShown_ && watched == label_) {
             pictureShown_ = false;
             QTimer::singleShot(0, this, [this] {
                 note("picture");
-                finish();
+                pictureNoted_ = true;
+                finishWhenAllShown();
             });
         }
         return false;
@@ -57,8 +69,9 @@ private slots:
 private:
     void windowPainted() {
         note("paint");
-        // LUMORA_STARTUP_PROBE_PAINT_ONLY (for profiling the start): the end comes here.
-        if (!qEnvironmentVariableIsEmpty("LUMORA_STARTUP_PROBE_PAINT_ONLY"))
+        // LUMORA_STARTUP_PROBE_PAINT_ONLY (for profiling the start): the end comes here, or
+        // at the settings page's paint when it says "settings".
+        if (!qEnvironmentVariableIsEmpty("LUMORA_STARTUP_PROBE_PAINT_ONLY") && !endAtPage())
             finish();
         for (QWidget* top : QApplication::topLevelWidgets()) {
             if (QWidget* label = top->findChild<QWidget*>(QStringLiteral("streamLabel"))) {
@@ -69,6 +82,11 @@ private:
         }
         finish();
     }
+    void finishWhenAllShown() {
+        if (pageNoted_ && (pictureNoted_ || endAtPage()))
+            finish();
+    }
+    static bool endAtPage() { return qgetenv("LUMORA_STARTUP_PROBE_PAINT_ONLY") == "settings"; }
     void note(const char* what) {
         if (out_ != nullptr)
             std::fprintf(out_, "%s %lld %.3f\n", what, monotonicNs(), processCpuMs());
@@ -83,6 +101,9 @@ private:
     QObject* label_ = nullptr;
     bool painted_ = false;
     bool pictureShown_ = false;
+    bool pagePainted_ = false;
+    bool pageNoted_ = false;
+    bool pictureNoted_ = false;
 };
 
 void installProbe() {
