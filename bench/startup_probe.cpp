@@ -38,6 +38,11 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // The settings page painted after the first paint: noted at the first event after
+        // that paint and its flush, which may be one the program sends itself right after
+        // a repaint, before any queued one.
+        if (pageSeen_ && !pageNoted_ && windowNoted_ && event->type() != QEvent::Paint)
+            pagePainted();
         if (event->type() != QEvent::Paint || !watched->isWidgetType())
             return false;
         if (!painted_) {
@@ -45,13 +50,10 @@ public:
             // Once this paint and the flush after it are done.
             QTimer::singleShot(0, this, [this] { windowPainted(); });
         }
-        if (!pagePainted_ && watched->objectName() == QLatin1String("SettingTab")) {
-            pagePainted_ = true;
-            QTimer::singleShot(0, this, [this] {
-                note("settings");
-                pageNoted_ = true;
-                finishWhenAllShown();
-            });
+        if (!pageSeen_ && watched->objectName() == QLatin1String("SettingTab")) {
+            pageSeen_ = true;
+            // Painted with the window: noted with it, before whatever the first paint queued.
+            pageInFirstPaint_ = !windowNoted_;
         } else if (pictureShown_ && watched == label_) {
             pictureShown_ = false;
             QTimer::singleShot(0, this, [this] {
@@ -67,8 +69,16 @@ private slots:
     void onPictureShown() { pictureShown_ = true; }
 
 private:
+    void pagePainted() {
+        note("settings");
+        pageNoted_ = true;
+        finishWhenAllShown();
+    }
     void windowPainted() {
         note("paint");
+        windowNoted_ = true;
+        if (pageInFirstPaint_)
+            pagePainted();
         // LUMORA_STARTUP_PROBE_PAINT_ONLY (for profiling the start): the end comes here, or
         // at the settings page's paint when it says "settings".
         if (!qEnvironmentVariableIsEmpty("LUMORA_STARTUP_PROBE_PAINT_ONLY") && !endAtPage())
@@ -101,7 +111,9 @@ private:
     QObject* label_ = nullptr;
     bool painted_ = false;
     bool pictureShown_ = false;
-    bool pagePainted_ = false;
+    bool windowNoted_ = false;
+    bool pageSeen_ = false;
+    bool pageInFirstPaint_ = false;
     bool pageNoted_ = false;
     bool pictureNoted_ = false;
 };

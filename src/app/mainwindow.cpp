@@ -153,26 +153,17 @@ void mainwindow::setUpPageArea() {
 }
 
 void mainwindow::buildPages() {
-    if (settingPage_ != nullptr)
+    buildSettingPage();
+    if (modePage_ != nullptr)
         return;
-    // Fitted from the scale the pages are laid out for to the screen's scale now (the
-    // window was refitted to it at any DPI change since). Each page is made in the tab
-    // widget's stack, where addTab leaves it: a page moved there from elsewhere would have
-    // every widget's style sheet worked out once more.
     const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
     QWidget* stack = ui.pageStack();
-    settingPage_ = new SettingTab(stack);
-    ui.tabWidget->addTab(settingPage_, QString());
     modePage_ = new ModeTab(stack);
     ui.tabWidget->addTab(modePage_, QString());
     infoPage_ = new InfoTab(session_.firmwareUpdate(), stack);
     ui.tabWidget->addTab(infoPage_, QString());
     appConfig().scale = fittedTo;
 
-    // The page never sends it today; whoever does gets the default stream format.
-    connect(settingPage_, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
-    // Named framings on the settings page, point to frame on the preview.
-    framings_ = new FramingController(session_, *settingPage_, *ui.streamLabel, this);
     connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
     connect(infoPage_, &InfoTab::resetAllSettings, this, &mainwindow::resetSettings, Qt::UniqueConnection);
@@ -182,7 +173,29 @@ void mainwindow::buildPages() {
     });
 }
 
+void mainwindow::buildSettingPage() {
+    if (settingPage_ != nullptr)
+        return;
+    // Each page is fitted from the scale the pages are laid out for to the screen's scale
+    // now (the window was refitted to it at any DPI change since), and made in the tab
+    // widget's stack, where addTab leaves it: a page moved there from elsewhere would have
+    // every widget's style sheet worked out once more.
+    const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
+    settingPage_ = new SettingTab(ui.pageStack());
+    ui.tabWidget->addTab(settingPage_, QString());
+    appConfig().scale = fittedTo;
+
+    // The page never sends it today; whoever does gets the default stream format.
+    connect(settingPage_, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
+    // Named framings on the settings page, point to frame on the preview.
+    framings_ = new FramingController(session_, *settingPage_, *ui.streamLabel, this);
+}
+
 void mainwindow::finishStart() {
+    // The settings page is painted at once, before the other pages are made and the first
+    // connect runs (a queued paint would wait behind both).
+    buildSettingPage();
+    ui.tabWidget->repaint();
     // The icon's picture is decoded here, not before the first paint: the window shows
     // none of it (the desktop's task bar and switcher do).
     setWindowIcon(QIcon(QStringLiteral(":/appicon/app_logo.png")));

@@ -83,13 +83,16 @@ public slots:
     // The three pages with their connections; once. The first paint shows none of them:
     // the darkened working area shows the settings page's background where it will be.
     void buildPages();
-    // Once, right after the first paint: the window's icon and the pages.
+    // Once, right after the first paint: the settings page, painted at once, the window's
+    // icon and the other pages.
     void finishStart();
 
 private:
     void setUpLanguageAndIdentity();
     // The tab widget fitted to the screen and the side strip; the pages come later.
     void setUpPageArea();
+    // The first of the pages (buildPages makes it first), alone.
+    void buildSettingPage();
     void connectSession();
     void startTimers();
 
