@@ -32,12 +32,15 @@ FramingController::FramingController(CameraSession& session, SettingTab& page, C
     new PreviewFraming(&preview, &page);
     applyWatch_.setInterval(kApplyWatchMs);
     connect(&applyWatch_, &QTimer::timeout, this, &FramingController::checkApplied);
-    connect(&session, &CameraSession::valuesRead, this, [this] { showFramings(row().shownName()); });
     FramingRow& framings = row();
     connect(&framings, &FramingRow::saveRequested, this, &FramingController::save);
     connect(&framings, &FramingRow::applyRequested, this, &FramingController::apply);
     connect(&framings, &FramingRow::renameRequested, this, &FramingController::rename);
     connect(&framings, &FramingRow::deleteRequested, this, &FramingController::remove);
+}
+
+void FramingController::showCameraFramings() {
+    showFramings(row().shownName());
 }
 
 FramingRow& FramingController::row() const {

@@ -20,6 +20,9 @@ class FramingController : public QObject {
 public:
     FramingController(CameraSession& session, SettingTab& page, CustomImageLabel& preview, QObject* parent);
 
+    // The values were read: the connected camera's framings in the row, the name shown kept.
+    void showCameraFramings();
+
 private:
     // The connected camera's framings in the row, with shown as the chosen name.
     void showFramings(const QString& shown);

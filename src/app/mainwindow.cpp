@@ -89,8 +89,7 @@ mainwindow::mainwindow(const Timing& timing, QWidget* parent)
     overlay_->setText(tr("Camera is Not Connected"));
     buildInUseNote();
 
-    buildPages();
-    connectPages();
+    setUpPageArea();
     connectSession();
     startTimers();
 
@@ -128,38 +127,35 @@ void mainwindow::setUpLanguageAndIdentity() {
     setWindowTitle(tr("Lumora X8 Setting Software"));
 }
 
-void mainwindow::buildPages() {
+void mainwindow::setUpPageArea() {
     ui.tabWidget->setTabPosition(QTabWidget::West);
     fitTabWidgetWidth(ui.tabWidget);
     ui.tabWidget->tabBar()->hide();
     // The pages are fitted to the tab widget's full width: no pane frame takes from it.
-    ui.tabWidget->setStyleSheet(QStringLiteral("QTabWidget::pane { border: none; }"));
-
-    // Each page is made in the tab widget's stack, where addTab leaves it: a page moved
-    // there from elsewhere would have every widget's style sheet worked out once more.
-    // The settings page shows (darkened) at the first paint; the mode and information
-    // pages follow it (buildHiddenPages).
+    // Until the pages are built the stack shows the settings page's background, so the
+    // page arriving a frame after the first paint changes no colour.
+    ui.tabWidget->setStyleSheet(
+        QStringLiteral("QTabWidget::pane { border: none; }"
+                       " QStackedWidget#qt_tabwidget_stackedwidget { background-color: rgb(50, 57, 67); }"));
     pagesFittedFrom_ = appConfig().scale;
-    settingPage_ = new SettingTab(ui.pageStack());
-    ui.tabWidget->addTab(settingPage_, QString());
-
     appConfig().scale = getScaleSize();
 
     connect(QGuiApplication::primaryScreen(), &QScreen::logicalDotsPerInchChanged, this,
             &mainwindow::logicalDotsPerInchChanged);
     sideStrip_ = new SideStrip(ui, this);
-    // A tab button that goes to a page not built yet builds it first.
+    // A tab button that goes to a page not built yet builds it first. The settings page
+    // is the one shown from the start (its background until it is built): its button,
+    // selected with the cover, builds nothing.
     for (TabButton* button : {ui.modeBtn, ui.infoBtn}) {
-        connect(button, &TabButton::pressed, this, &mainwindow::buildHiddenPages);
-        connect(button, &TabButton::toggled, this, &mainwindow::buildHiddenPages);
+        connect(button, &TabButton::pressed, this, &mainwindow::buildPages);
+        connect(button, &TabButton::toggled, this, &mainwindow::buildPages);
     }
 }
 
-void mainwindow::buildHiddenPages() {
+void mainwindow::buildPages() {
+    buildSettingPage();
     if (modePage_ != nullptr)
         return;
-    // Fitted, as the settings page was, from the scale the pages are laid out for to the
-    // screen's scale now (the window was refitted to it at any DPI change since).
     const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
     QWidget* stack = ui.pageStack();
     modePage_ = new ModeTab(stack);
@@ -177,28 +173,48 @@ void mainwindow::buildHiddenPages() {
     });
 }
 
+void mainwindow::buildSettingPage() {
+    if (settingPage_ != nullptr)
+        return;
+    // Each page is fitted from the scale the pages are laid out for to the screen's scale
+    // now (the window was refitted to it at any DPI change since), and made in the tab
+    // widget's stack, where addTab leaves it: a page moved there from elsewhere would have
+    // every widget's style sheet worked out once more.
+    const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
+    settingPage_ = new SettingTab(ui.pageStack());
+    ui.tabWidget->addTab(settingPage_, QString());
+    appConfig().scale = fittedTo;
+
+    // The page never sends it today; whoever does gets the default stream format.
+    connect(settingPage_, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
+    // Named framings on the settings page, point to frame on the preview.
+    framings_ = new FramingController(session_, *settingPage_, *ui.streamLabel, this);
+}
+
 void mainwindow::finishStart() {
+    // The settings page is painted at once, before the other pages are made and the first
+    // connect runs (a queued paint would wait behind both).
+    buildSettingPage();
+    ui.tabWidget->repaint();
     // The icon's picture is decoded here, not before the first paint: the window shows
     // none of it (the desktop's task bar and switcher do).
     setWindowIcon(QIcon(QStringLiteral(":/appicon/app_logo.png")));
-    buildHiddenPages();
+    buildPages();
+}
+
+SettingTab* mainwindow::settingPage() {
+    buildPages();
+    return settingPage_;
 }
 
 ModeTab* mainwindow::modePage() {
-    buildHiddenPages();
+    buildPages();
     return modePage_;
 }
 
 InfoTab* mainwindow::infoPage() {
-    buildHiddenPages();
+    buildPages();
     return infoPage_;
-}
-
-void mainwindow::connectPages() {
-    // The page never sends it today; whoever does gets the default stream format.
-    connect(settingPage_, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
-    // Named framings on the settings page, point to frame on the preview.
-    new FramingController(session_, *settingPage_, *ui.streamLabel, this);
 }
 
 void mainwindow::connectSession() {
@@ -366,7 +382,7 @@ void mainwindow::closeEvent(QCloseEvent* event) {
 // ---- the pages -------------------------------------------------------------------------
 
 QList<BaseTab*> mainwindow::pages() {
-    buildHiddenPages();
+    buildPages();
     return builtPages();
 }
 
@@ -380,10 +396,12 @@ QList<BaseTab*> mainwindow::builtPages() const {
 }
 
 void mainwindow::refillPages() {
+    const QList<BaseTab*> all = pages();
+    framings_->showCameraFramings();
     SettingTaskEngine& engine = SettingTaskEngine::instance();
     engine.pauseJobAdding();
     // Whatever the pages queue while they copy the values in is dropped.
-    for (BaseTab* page : pages())
+    for (BaseTab* page : all)
         page->updateFromState();
     engine.resumeJobAdding();
     // The stream just opened runs the default MJPG format; the mode page selects it too.
@@ -408,14 +426,14 @@ void mainwindow::hiddenBtnClicked() {
 }
 
 void mainwindow::tabSelected(int id) {
-    buildHiddenPages();
+    buildPages();
     sideStrip_->select(id);
 }
 
 // ---- the session's operations ----------------------------------------------------------
 
 void mainwindow::connectCamera() {
-    buildHiddenPages();  // before the values can reach the pages
+    buildPages();  // before the values can reach the pages
     session_.tick();
 }
 

@@ -12,6 +12,7 @@
 #include "widgets/window_cover.h"
 
 class BaseTab;
+class FramingController;
 class InfoTab;
 class ModeTab;
 class ProtectLayout;
@@ -57,9 +58,9 @@ public:
     const MainWindowForm& form() const { return ui; }
     ProtectLayout* overlay() const { return overlay_; }
     QTimer* previewTimerObject() const { return previewTimer_; }
-    SettingTab* settingPage() const { return settingPage_; }
-    // The mode and information pages are built once the window has painted, or at their
-    // first use when that comes earlier (as here).
+    // The pages are built once the window has painted, or at their first use when that
+    // comes earlier (as here).
+    SettingTab* settingPage();
     ModeTab* modePage();
     InfoTab* infoPage();
     QLabel* inUseNote() const { return inUseNote_; }
@@ -79,15 +80,19 @@ public slots:
     // The settings page asks for the default stream format: the default MJPG entry is
     // opened (like a choice on the mode page).
     void changeDefaultResolution();
-    // The pages the first paint does not show, with their connections; once.
-    void buildHiddenPages();
-    // Once, right after the first paint: the window's icon and the pages not shown yet.
+    // The three pages with their connections; once. The first paint shows none of them:
+    // the darkened working area shows the settings page's background where it will be.
+    void buildPages();
+    // Once, right after the first paint: the settings page, painted at once, the window's
+    // icon and the other pages.
     void finishStart();
 
 private:
     void setUpLanguageAndIdentity();
-    void buildPages();
-    void connectPages();
+    // The tab widget fitted to the screen and the side strip; the pages come later.
+    void setUpPageArea();
+    // The first of the pages (buildPages makes it first), alone.
+    void buildSettingPage();
     void connectSession();
     void startTimers();
 
@@ -124,6 +129,7 @@ private:
     QTranslator* translator_ = nullptr;
     SideStrip* sideStrip_ = nullptr;
     SettingTab* settingPage_ = nullptr;
+    FramingController* framings_ = nullptr;
     ModeTab* modePage_ = nullptr;
     InfoTab* infoPage_ = nullptr;
     double pagesFittedFrom_ = 1.0;  // the scale the pages are laid out for

@@ -24,9 +24,14 @@ QIcon icon(const char* name) {
 SideStrip::SideStrip(const MainWindowForm& form, QMainWindow* window) : QObject(window), ui(form) {
     connect(ui.hideBtn, &QPushButton::released, this, &SideStrip::togglePanel);
     ui.hideBtn->setIcon(icon("arrow_back"));
-    ui.settingBtn->setIcons(icon("tab_icon_setting"), icon("tab_icon_setting_h"), icon("tab_icon_setting_h"));
-    ui.modeBtn->setIcons(icon("tab_icon_mode"), icon("tab_icon_mode_h"), icon("tab_icon_mode_h"));
-    ui.infoBtn->setIcons(icon("tab_icon_info"), icon("tab_icon_info_h"), icon("tab_icon_info_h"));
+    // A button's checked and hover looks are one drawing, read once.
+    const auto setIcons = [](TabButton* button, const char* normal, const char* highlighted) {
+        const QIcon lit = icon(highlighted);
+        button->setIcons(icon(normal), lit, lit);
+    };
+    setIcons(ui.settingBtn, "tab_icon_setting", "tab_icon_setting_h");
+    setIcons(ui.modeBtn, "tab_icon_mode", "tab_icon_mode_h");
+    setIcons(ui.infoBtn, "tab_icon_info", "tab_icon_info_h");
     tabGroup_ = new QButtonGroup(this);
     tabGroup_->addButton(ui.settingBtn, 2);
     tabGroup_->addButton(ui.modeBtn, 3);

@@ -1,5 +1,8 @@
-// The window's cover (ProtectLayout) and the darkening of its working area (DarkenEffect).
+// The window's cover (ProtectLayout), the darkening of its working area (DarkenEffect) and
+// the frame of the preview box under them (GroupFrameStyle).
+#include <QApplication>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
 #include <QtTest>
@@ -7,6 +10,7 @@
 #include "base/app_config.h"
 #include "widgets/dark_effect_layout.h"
 #include "widgets/darken_effect.h"
+#include "widgets/group_frame_style.h"
 #include "widgets/protect_layout.h"
 
 namespace {
@@ -76,6 +80,30 @@ private slots:
         area->setGraphicsEffect(nullptr);
         QVERIFY(effect.isNull());  // the widget owned and deleted it
         QCOMPARE(render(window), before);
+    }
+
+    // The preview box's frame: the same pixels as Fusion's own, at the window's size and at
+    // sizes where the middle is a sliver or nothing.
+    void previewBoxFrameDrawsFusionsPixels_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("preview box") << QSize(891, 650);
+        QTest::newRow("thin") << QSize(14, 17);
+        QTest::newRow("no middle") << QSize(10, 12);
+    }
+    void previewBoxFrameDrawsFusionsPixels() {
+        QFETCH(QSize, size);
+        QApplication::setStyle(QStringLiteral("fusion"));
+        QGroupBox fusion;
+        QGroupBox drawn;
+        GroupFrameStyle style;
+        drawn.setStyle(&style);
+        for (QGroupBox* box : {&fusion, &drawn}) {
+            box->setStyleSheet(QStringLiteral("background-color: rgb(40, 46, 56);"));
+            box->resize(size);
+        }
+        const QImage expected = render(fusion);
+        QCOMPARE(render(drawn), expected);
+        QVERIFY(expected.pixel(size.width() / 2, size.height() - 1) != qRgb(40, 46, 56));  // a frame shows
     }
 
     void textBoxWidthFollowsTheScaleFactor() {

@@ -116,7 +116,8 @@ private slots:
     // The construction's lines with the customisation library's values, each on the pipe
     // while the program runs; then a clean end, with the leak check of the sanitizer. With
     // a camera, the values read at the first connect reach the pages built after the first
-    // paint (the information page shows the camera's version).
+    // paint (the information page shows the camera's version, the settings page fits its
+    // column to the exposure mode read).
     void startupLogArrivesInOrderLineByLine_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QByteArray>("last");  // the line waited for last
@@ -147,8 +148,10 @@ private slots:
                 locale < scale);
         QVERIFY(
             QRegularExpression("^getScaleSize [0-9]+\\.[0-9]{6}\n$").match(QString(lines[scale])).hasMatch());
-        if (script.isEmpty())
+        if (script.isEmpty()) {
             QVERIFY(indexOf(lines.mid(scale), "setVersion: 1.") > 0);
+            QVERIFY(indexOf(lines.mid(scale), "enableExposureControl ") > 0);
+        }
         run.endOn(signo);
     }
 
