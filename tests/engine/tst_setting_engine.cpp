@@ -5,9 +5,11 @@
 #include <QStringList>
 #include <QtTest>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/app_config.h"
@@ -153,23 +155,27 @@ private slots:
     }
 
     void deleteCameraFromTheWorkerDoesNotDeadlock() {
-        QVERIFY(engine().setJobObserver([this](const SettingJob& job) {
-            if (job.controlId == ADJ_CONTRAST)
+        std::promise<void> stopped;
+        QVERIFY(engine().setJobObserver([this, &stopped](const SettingJob& job) {
+            if (job.controlId == ADJ_CONTRAST) {
                 engine().deleteCamera();
+                stopped.set_value();
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));  // still in its job below
+            }
         }));
         const int before = threadCount();
         startWorker();
         engine().addJob(ADJ_CONTRAST, 21);
         engine().addJob(ADJ_CONTRAST, 22);
-        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("\n deleteCamera E\n"), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(engine().camera() == nullptr, 5000);
-        // The job in hand finds the camera gone; the rest was discarded.
-        QTRY_VERIFY_WITH_TIMEOUT(log_->contains("ERROR, setUVCStandard with no camera \n"), 5000);
-        QVERIFY(!log_->contains("ADJ_CONTRAST set 22 \n"));
-        QVERIFY(!engine().hasWorker());
-        // A new worker joins the one that stopped itself; one worker however often the camera
-        // is set, gone when deleteCamera returns.
+        QVERIFY(stopped.get_future().wait_for(std::chrono::seconds(5)) == std::future_status::ready);
+        QVERIFY(log_->contains("\n deleteCamera E\n") && engine().camera() == nullptr &&
+                !engine().hasWorker());
+        // Changing the observer waits for the worker that stopped itself: the job in hand
+        // has found the camera gone, the rest was discarded. One worker however often the
+        // camera is set, gone when deleteCamera returns.
         QVERIFY(engine().setJobObserver(nullptr));
+        QVERIFY(log_->contains("ERROR, setUVCStandard with no camera \n"));
+        QVERIFY(!log_->contains("ADJ_CONTRAST set 22 \n"));
         engine().setCamera(camera_.get());
         engine().setCamera(camera_.get());
         QCOMPARE(threadCount(), before + 1);
