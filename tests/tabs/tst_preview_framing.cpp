@@ -10,8 +10,10 @@
 #include "tabs/point_to_frame.h"
 #include "tabs/preview_framing.h"
 #include "tabs/setting_tab.h"
+#include "tabs/tst_setting_tab_drive.h"
 
 using framing::PanTilt;
+using setting_drive::jobsSince;
 
 class PreviewFramingTest : public QObject {
     Q_OBJECT
@@ -19,14 +21,6 @@ class PreviewFramingTest : public QObject {
     std::unique_ptr<QWidget> holder;
     SettingTab* page = nullptr;
     CustomImageLabel* preview = nullptr;
-
-    static QStringList jobsSince(std::size_t from) {
-        QStringList jobs;
-        const std::deque<SettingJob> pending = SettingTaskEngine::instance().pendingJobs();
-        for (std::size_t i = from; i < pending.size(); ++i)
-            jobs << QStringLiteral("%1 %2").arg(pending[i].controlId, 0, 16).arg(pending[i].value);
-        return jobs;
-    }
 
 private slots:
     // At zoom z the view's centre moves 2 * 20 / (z - 1) units of pan per width of the
