@@ -2,6 +2,7 @@
 // members as tar reads them (nothing more, nothing of the user's home folder, no other
 // camera's serial number) as --diagnose writes them, and the bundle from the information
 // page's button, where targets that are refused or fail leave no file.
+#include <sys/stat.h>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -206,15 +207,22 @@ private slots:
     // tst_command_line.)
     void writtenFromThePage_data() {
         QTest::addColumn<QString>("target");  // in a fresh folder
-        QTest::newRow("written") << "b.tar.gz";
-        QTest::newRow("a device") << "/dev/null";
-        QTest::newRow("a file system that takes no file") << "/proc/b.tar.gz";
+        QTest::addColumn<QString>("why");     // the message's reason, after the path
+        const auto row = [](const char* name, const char* target, const char* why) {
+            QTest::newRow(name) << QString(target) << QString(why);
+        };
+        row("written", "b.tar.gz", "");
+        row("a named pipe", "pipe", "it exists and is not a regular file");
+        row("a file system that takes no file", "/proc/b.tar.gz", "");
     }
     void writtenFromThePage() {
         QFETCH(QString, target);
+        QFETCH(QString, why);
         QTemporaryDir dir;
         const QString path = target.startsWith('/') ? target : dir.filePath(target);
         const bool written = target == "b.tar.gz";
+        if (target == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         CameraSession session(CameraSession::Use::Window);
         QWidget window;
         auto* page = new InfoTab(session.firmwareUpdate(), &window);
@@ -227,7 +235,7 @@ private slots:
         QCOMPARE(finished[0][0].toBool(), written);
         QVERIFY(button->isEnabled());
         const QString title = written ? "Diagnostics Saved" : "Saving Failed";
-        const QString said = written ? path : "cannot write diagnostic bundle " + path + ": ";
+        const QString said = written ? path : "cannot write diagnostic bundle " + path + ": " + why;
         const QList<QLabel*> labels = window.findChildren<QLabel*>();
         QVERIFY(std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == title; }));
         QVERIFY2(
@@ -238,8 +246,9 @@ private slots:
             QCOMPARE(membersOf(path), kMembers);
             QCOMPARE(cameraJsonOf(path)["connected"].toBool(), false);
         } else {
-            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                     QStringList());
+            QCOMPARE(QDir(dir.path())
+                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                     target == "pipe" ? QStringList{"pipe"} : QStringList());
         }
     }
 };

@@ -58,7 +58,6 @@ private slots:
     // deletes find it.
     void anyNameRoundTrips_data() {
         QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "Front row";
         QTest::newRow("separators") << "a=b;c #d,1";
         QTest::newRow("section") << "[framing]";
         QTest::newRow("line end") << "two\nlines\r";

@@ -313,6 +313,8 @@ const std::vector<Row>& rows() {
          S::Ready, {S::Searching, S::Opening, S::Ready},
          {"setEnableCommand fwUpdateDone\n", "\n*******fwUpdateDone*******: -2\n",
           "\n******connectStart*****: 1\n"}},
+        {"quit requested: no tick opens", nothing, S::Searching,
+         [](Rig& r) { requestQuit(), r.session->tick(); }, S::Searching, {}, {}},
         {"quit during the extension-unit checks", nothing, S::Searching,
          [](Rig& r) {
              r.session->setPause([](int) { return requestQuit(), true; });

@@ -77,9 +77,6 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("current");
-        QTest::newRow("MJPG of a mixed list")
-            << "0:1920x1080@30:MJPG 1:1280x720@30:MJPG 2:1920x1080@30:H264" << 2
-            << QStringList{"1280x720(30p)", "1920x1080(30p)"} << "1920x1080(30p)";
         QTest::newRow("H264 with the portrait entry")
             << kCamera << 1 << QStringList{"1080x1920(30p)", "1920x1080(30p)", "3520x1104(30p)"}
             << "3520x1104(30p)";

@@ -32,17 +32,6 @@ class SettingTabTest : public QObject {
     SettingTab* page = nullptr;
     const SettingTabForm& ui() const { return page->form(); }
     static SettingTaskEngine& engine() { return SettingTaskEngine::instance(); }
-    // The jobs queued since the queue held `from`, as "<id in hex> <value>[ forced]".
-    static QStringList jobsSince(std::size_t from) {
-        QStringList jobs;
-        const std::deque<SettingJob> pending = engine().pendingJobs();
-        for (std::size_t i = from; i < pending.size(); ++i)
-            jobs << QStringLiteral("%1 %2%3")
-                        .arg(pending[i].controlId, 0, 16)
-                        .arg(pending[i].value)
-                        .arg(pending[i].force ? " forced" : "");
-        return jobs;
-    }
 
 private slots:
     void init() {

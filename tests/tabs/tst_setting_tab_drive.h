@@ -9,6 +9,7 @@
 #include <QStyleOptionSlider>
 #include <QtTest>
 
+#include "engine/setting_task_engine.h"
 #include "tabs/setting_tab.h"
 #include "widgets/custom_slider.h"
 #include "widgets/general_dialog.h"
@@ -71,6 +72,18 @@ inline QWidget* openDialog() {
 inline QString openDialogTitle() {
     QWidget* dialog = openDialog();
     return dialog ? dialog->findChild<QLabel*>(QStringLiteral("headerLabel"))->text() : QString();
+}
+
+// The settings jobs queued since the queue held `from`, as "<id in hex> <value>[ forced]".
+inline QStringList jobsSince(std::size_t from) {
+    QStringList jobs;
+    const std::deque<SettingJob> pending = SettingTaskEngine::instance().pendingJobs();
+    for (std::size_t i = from; i < pending.size(); ++i)
+        jobs << QStringLiteral("%1 %2%3")
+                    .arg(pending[i].controlId, 0, 16)
+                    .arg(pending[i].value)
+                    .arg(pending[i].force ? " forced" : "");
+    return jobs;
 }
 
 // Answers the open dialog with "Cancel" ("leftBtn") or "Enable" ("rightBtn").

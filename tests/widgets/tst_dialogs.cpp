@@ -74,21 +74,6 @@ private slots:
         mainWindow.reset();
     }
 
-    // A button without text is hidden (the texts shown: every DialogDriver of the firmware
-    // tests reads them); never shown, closing still deletes the dialog and cancels nothing.
-    void initShowsTextsAndHidesButtonsWithoutText() {
-        QPointer<GeneralDialog> single = question(QString(), QStringLiteral("OK"));
-        QVERIFY(button(single, "leftBtn")->isHidden() && !button(single, "rightBtn")->isHidden());
-        QCOMPARE(button(single, "rightBtn")->text(), QStringLiteral("OK"));
-        QPointer<GeneralDialog> none = question(QString(), QString());
-        QVERIFY(button(none, "leftBtn")->isHidden() && button(none, "rightBtn")->isHidden());
-        QSignalSpy canceled(single.data(), &GeneralDialog::canceled);
-        QVERIFY(single->close() && none->close());
-        QCOMPARE(canceled.count(), 0);
-        flushDeletes();
-        QVERIFY(!single && !none);
-    }
-
     void buttonClosesTheShownDialogAndReportsAfterClosing() {
         QPointer<GeneralDialog> dialog = question();
         // A second init does not connect the buttons twice.
@@ -135,8 +120,9 @@ private slots:
         QVERIFY(!dialog);
     }
 
-    // Answers by keyboard: Enter gives the focused button, else the default (right) one;
-    // Escape the cancelling (left) one, or the only button there is; Tab moves between them.
+    // A button without text is hidden. Answers by keyboard: Enter gives the focused button,
+    // else the default (right) one; Escape the cancelling (left) one, or the only button
+    // there is; Tab moves between them.
     void keyboardAnswers_data() {
         QTest::addColumn<QString>("leftText");
         QTest::addColumn<QString>("rightText");
@@ -163,6 +149,9 @@ private slots:
         QSignalSpy left(dialog.data(), &GeneralDialog::leftBtnClicked);
         QSignalSpy right(dialog.data(), &GeneralDialog::rightBtnClicked);
         QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
+        for (const auto& [name, text] : {std::pair{"leftBtn", leftText}, {"rightBtn", rightText}})
+            QVERIFY(button(dialog, name)->isHidden() == text.isEmpty() &&
+                    (text.isEmpty() || button(dialog, name)->text() == text));
         dialog->show();
         QApplication::setActiveWindow(dialog.data());
         QVERIFY(QTest::qWaitForWindowActive(dialog.data()));
@@ -175,16 +164,10 @@ private slots:
     }
 
     // exec() darkens the main window, found among other windows (a plain window shown before
-    // it is not dimmed; without it nothing is called), and keeps the dialog until it returns.
+    // it is not dimmed; without one: tst_setting_tab's questions), and keeps the dialog until
+    // it returns.
     void execDarkensTheMainWindowAndKeepsTheDialogUntilReturn() {
         mainWindow.reset();
-        QPointer<GeneralDialog> alone = question();
-        QSignalSpy canceled(alone.data(), &GeneralDialog::canceled);
-        alone->show();
-        alone->close();
-        QCOMPARE(canceled.count(), 1);
-        flushDeletes();
-
         QMainWindow other;
         other.show();
         mainWindow = std::make_unique<FakeMainWindow>();
@@ -232,11 +215,13 @@ private slots:
         setDialogScaleFactorSource(factor > 0 ? +[] { return current; } : nullptr);
         QCOMPARE(dialogScaleFactor(), factor > 0 ? factor : 1.5);
         QPointer<GeneralDialog> dialog = new GeneralDialog();
+        QSignalSpy canceled(dialog.data(), &GeneralDialog::canceled);
         QCOMPARE(dialog->findChild<QWidget*>(QStringLiteral("verticalWidget"))->size(), frame);
         QCOMPARE(dialog->minimumSize(), frame);
         QCOMPARE(label(dialog, "headerLabel")->size(), QSize(frame.width(), 30));
         QCOMPARE(label(dialog, "contentLabel")->size(), QSize(frame.width(), contentHeight));
-        dialog->close();
+        dialog->close();  // never shown: deleted all the same (cleanup), nothing cancelled
+        QCOMPARE(canceled.count(), 0);
         PopupWindow popup;
         popup.setContents(QStringLiteral("Auto Zoom"), QStringLiteral("text"));
         QCOMPARE(popup.width(), popupWidth);
