@@ -375,8 +375,12 @@ private slots:
         QCOMPARE(c->set(g, property, manual, kFlagsAuto), automatic ? kOk : kInvalidArg);
         QCOMPARE(c->get(g, property, value, flags), kOk);
         QCOMPARE(flags, automatic ? long(kFlagsAuto) : long(kFlagsManual));
-        // A property the camera lacks has no range.
-        QCOMPARE(c->getRange(kCam, kCamRoll, r), kNotFound);
+        // The properties the camera lacks have no range.
+        for (const auto& [lacking, property] : {std::pair{kProc, long(kProcColorEnable)},
+                                                {kCam, long(kCamRoll)},
+                                                {kCam, long(kCamIris)},
+                                                {kCam, long(kCamFocus)}})
+            QCOMPARE(c->getRange(lacking, property, r), kNotFound);
     }
 
     void powerLineFrequency() {
