@@ -436,8 +436,6 @@ int FakeUvc::controlIoctl(Node& node, unsigned long request, void* arg) {
         v->value = c->value;
     } else if (c->flags & V4L2_CTRL_FLAG_READ_ONLY || lockedByAutomatic(node.camera.controls, c->id)) {
         result = -EACCES;
-    } else if (c->setErrno) {
-        result = -c->setErrno;
     } else if (c->type == V4L2_CTRL_TYPE_MENU && !std::count(c->menu.begin(), c->menu.end(), v->value)) {
         result = -EINVAL;
     } else {
@@ -467,8 +465,6 @@ int FakeUvc::xuQuery(Node& node, void* arg) {
     if (q->query == UVC_GET_LEN) {
         q->data[0] = uint8_t(length);
         q->data[1] = uint8_t(length >> 8);
-    } else if (const int error = get ? control->getErrno : control->setErrno) {
-        return done(-error);
     } else {
         std::memcpy(get ? q->data : control->value.data(), get ? control->value.data() : q->data, length);
     }
@@ -663,14 +659,6 @@ int32_t FakeUvc::controlValue(int number, uint32_t id) const {
     return inspect(number, INT32_MIN, [&](Node& n) {
         const FakeControl* c = find(n.camera.controls, [&](const FakeControl& c) { return c.id == id; });
         return c ? c->value : INT32_MIN;
-    });
-}
-
-std::vector<uint8_t> FakeUvc::xuValue(int number, uint8_t unit, uint8_t selector) const {
-    return inspect(number, std::vector<uint8_t>{}, [&](Node& n) {
-        const FakeXuControl* x = find(
-            n.camera.xu, [&](const FakeXuControl& x) { return x.unit == unit && x.selector == selector; });
-        return x ? x->value : std::vector<uint8_t>{};
     });
 }
 

@@ -41,13 +41,11 @@ struct FakeControl {
     int32_t minimum = 0, maximum = 0, step = 1, defaultValue = 0, value = 0;
     uint32_t flags = 0;
     std::vector<int32_t> menu;  // menu entries offered
-    int setErrno = 0;           // S_CTRL answers this when set
 };
 
 struct FakeXuControl {
     uint8_t unit = 0, selector = 0;
     std::vector<uint8_t> value;  // its length is the control's length
-    int getErrno = 0, setErrno = 0;
 };
 
 struct FakeCamera {
@@ -129,7 +127,6 @@ public:
         return inspect(number, v4l2_fract{}, [](Node& n) { return n.timePerFrame; });
     }
     int32_t controlValue(int number, uint32_t id) const;
-    std::vector<uint8_t> xuValue(int number, uint8_t unit, uint8_t selector) const;
     bool plugged(int number) const {
         return inspect(number, false, [](Node&) { return true; });
     }

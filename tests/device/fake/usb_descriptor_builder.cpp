@@ -2,11 +2,11 @@
 
 namespace device::v4l2 {
 
-std::vector<uint8_t> typicalCameraDescriptors(const GuidBytes& guid, uint16_t vid, uint16_t pid) {
+std::vector<uint8_t> typicalCameraDescriptors(const GuidBytes& guid) {
     const GuidBytes foreign = {0x41, 0x76, 0x9E, 0xA2, 0x04, 0xDE, 0xE3, 0x47,
                                0x8B, 0x2B, 0xF4, 0x34, 0x1A, 0xFF, 0x00, 0x3B};
     return UsbDescriptorBuilder()
-        .device(vid, pid)
+        .device(0x2e7e, 0x0801)
         .configuration()
         .raw({8, 0x0B, 0, 2, 0x0E, 0x03, 0, 0})  // interface association
         .videoControlInterface(0)

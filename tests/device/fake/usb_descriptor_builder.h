@@ -67,10 +67,9 @@ private:
     size_t configOffset_ = size_t(-1);
 };
 
-// A camera with the usual units: camera terminal 1, processing unit 2, a foreign
-// extension unit 3, extension unit 4 of guid, output terminal 5, and a streaming
+// The Lumora X8 (2e7e:0801) with the usual units: camera terminal 1, processing unit 2, a
+// foreign extension unit 3, extension unit 4 of guid, output terminal 5, and a streaming
 // interface behind them.
-std::vector<uint8_t> typicalCameraDescriptors(const GuidBytes& guid, uint16_t vid = 0x2e7e,
-                                              uint16_t pid = 0x0801);
+std::vector<uint8_t> typicalCameraDescriptors(const GuidBytes& guid);
 
 }  // namespace device::v4l2
