@@ -54,6 +54,9 @@ int readPin(device::CaptureDevice& filter, int pin, PinFormats& formats) {
     if (device::failed(ewc_hr)) {
         return 13;
     }
+    if (recordSize != 128) {
+        return 0;
+    }
     for (int i = 0; i < count && formats.count() < kMaxEntriesPerPin; ++i) {
         device::MediaFormat format;
         ewc_hr = filter.capability(pin, i, format);
@@ -114,7 +117,7 @@ int ewc_EnumFormats(CaptureFormatList& list) {
     if (device::failed(ewc_hr)) {
         return 10;
     }
-    for (int pin = 0; pin < pinTotal; ++pin) {
+    for (int pin = 0; pin < pinTotal && list.pinCount() < kMaxOutputPins; ++pin) {
         bool isOutput = false;
         ewc_hr = filter->pinIsOutput(pin, isOutput);
         if (device::failed(ewc_hr) || !isOutput) {

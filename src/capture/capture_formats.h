@@ -9,6 +9,7 @@
 #include "device/result.h"
 
 constexpr int kMaxDevicesExamined = 10;
+constexpr int kMaxOutputPins = 10;
 constexpr int kMaxEntriesPerPin = 100;
 
 // One entry of the device format list: one size at one frame rate.
@@ -32,7 +33,7 @@ struct CaptureFormatList {
     // the device that matched (-1 before a match)
     int deviceIndex = -1;
     std::optional<std::string> nameFilter;
-    std::vector<PinFormats> pins;  // output pins only, in enumeration order
+    std::vector<PinFormats> pins;  // output pins only, in enumeration order; at most 10
     int pinCount() const { return static_cast<int>(pins.size()); }
 };
 
