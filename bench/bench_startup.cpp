@@ -9,7 +9,9 @@
 // Per program, medians over the runs: the wall time from the spawn, and the process's CPU
 // time (all its threads, from its start), which a busy machine does not stretch.
 // Last: the ratios program / bare program (the settings page's against the bare program's
-// first paint too), and the time to the first live picture.
+// first paint too; and the first paint against the bare label in a window of the program's
+// smallest size, which shows what the window's pixels alone cost), and the time to the
+// first live picture.
 //
 // Options: --runs=N per program (10). QT_QPA_PLATFORM is offscreen unless set.
 #include <fcntl.h>
@@ -115,6 +117,9 @@ struct Series {
     double cpuMedian() const { return cpu.empty() ? -1 : percentile(cpu, 0.5); }
 };
 
+// The main window's smallest size: the bare label's window in the second yardstick.
+constexpr const char* kWindowSize = "1280x650";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,11 +131,13 @@ int main(int argc, char** argv) {
         return 1;
 
     Series bare;
+    Series bareSized;
     Series appPaint;
     Series appPage;
     Series appPicture;
     for (int run = 0; run < runs; ++run) {
         bare.add(runOnce(LUMORA_BARE_PATH, {}, scratch.path()), "paint");
+        bareSized.add(runOnce(LUMORA_BARE_PATH, {kWindowSize}, scratch.path()), "paint");
         const auto moments = runOnce(LUMORA_APP_PATH, {"--camera=simulated"}, scratch.path());
         appPaint.add(moments, "paint");
         appPage.add(moments, "settings");
@@ -140,17 +147,22 @@ int main(int argc, char** argv) {
     std::printf("== start-up, %d runs each, medians (wall from the spawn; CPU of the process)\n", runs);
     std::printf("bare Qt Widgets program, one label, first painted window: wall %7.1f ms  CPU %7.1f ms\n",
                 bare.wallMedian(), bare.cpuMedian());
+    const std::string sized = std::string("the same, the label in a ") + kWindowSize + " window:";
+    std::printf("%-57s wall %7.1f ms  CPU %7.1f ms\n", sized.c_str(), bareSized.wallMedian(),
+                bareSized.cpuMedian());
     std::printf("lumora-x8-settings, first painted window:                 wall %7.1f ms  CPU %7.1f ms\n",
                 appPaint.wallMedian(), appPaint.cpuMedian());
     std::printf("lumora-x8-settings, settings page painted:                wall %7.1f ms  CPU %7.1f ms\n",
                 appPage.wallMedian(), appPage.cpuMedian());
     std::printf("lumora-x8-settings, first live picture (simulated camera): wall %7.1f ms  CPU %7.1f ms\n",
                 appPicture.wallMedian(), appPicture.cpuMedian());
-    if (bare.missing + appPaint.missing + appPage.missing + appPicture.missing > 0)
-        std::printf("  (runs without the moment: bare %d, window %d, settings page %d, picture %d)\n",
-                    bare.missing, appPaint.missing, appPage.missing, appPicture.missing);
+    if (bare.missing + bareSized.missing + appPaint.missing + appPage.missing + appPicture.missing > 0)
+        std::printf("  (runs without the moment: bare %d and %d, window %d, settings page %d, picture %d)\n",
+                    bare.missing, bareSized.missing, appPaint.missing, appPage.missing, appPicture.missing);
     std::printf("settings page painted ratio (program / bare first paint): CPU %.2f  wall %.2f\n",
                 appPage.cpuMedian() / bare.cpuMedian(), appPage.wallMedian() / bare.wallMedian());
+    std::printf("first paint ratio (program / bare label in a %s window): CPU %.2f  wall %.2f\n", kWindowSize,
+                appPaint.cpuMedian() / bareSized.cpuMedian(), appPaint.wallMedian() / bareSized.wallMedian());
     std::printf("first paint ratio (program / bare): CPU %.2f  wall %.2f\n",
                 appPaint.cpuMedian() / bare.cpuMedian(), appPaint.wallMedian() / bare.wallMedian());
     std::printf("first live picture: %.0f ms wall, %.0f ms CPU\n", appPicture.wallMedian(),
