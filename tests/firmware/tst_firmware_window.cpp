@@ -7,8 +7,10 @@
 // afterwards.
 #include <sys/stat.h>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QtTest>
 #include <memory>
+#include <utility>
 
 #include "app/tst_mainwindow_fixture.h"
 #include "firmware/firmware_update.h"
@@ -141,10 +143,22 @@ private slots:
             camera_->unplug();
             camera_->plugAfter(150);
         }
+        // The run is cancelled as it signals the stored image. The window is held at the
+        // transfer's first progress until then, so that signal's event, queued behind it,
+        // always finds the run ended.
+        QSemaphore cancelMade;
         if (fault == CancelBeforeQuestion) {
             connect(
                 &update().engine(), &UpdateFWbyUsbFunc::waitForUpdateStart, this,
-                [this] { update().engine().cancelUpdate(); }, Qt::DirectConnection);
+                [this, &cancelMade] {
+                    update().engine().cancelUpdate();
+                    cancelMade.release();
+                },
+                Qt::DirectConnection);
+            connect(&update(), &FirmwareUpdate::progressChanged, this, [&cancelMade, held = false]() mutable {
+                if (!std::exchange(held, true))
+                    cancelMade.tryAcquire(1, 5000);
+            });
         }
         camera_->setFlashFails(fault == FlashFails);
         camera_->setRebootKeepsFirmware(fault == OldVersion);
