@@ -152,17 +152,29 @@ void mainwindow::setUpPageArea() {
     }
 }
 
+namespace {
+// Builds pages fitted from the scale the pages are laid out for to the screen's scale now
+// (the window was refitted to it at any DPI change since): the scale they are made with is
+// laidOutFor, and the screen's is put back after.
+template <typename Build>
+void withPageScale(double laidOutFor, Build build) {
+    const double screen = std::exchange(appConfig().scale, laidOutFor);
+    build();
+    appConfig().scale = screen;
+}
+}  // namespace
+
 void mainwindow::buildPages() {
     buildSettingPage();
     if (modePage_ != nullptr)
         return;
-    const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
-    QWidget* stack = ui.pageStack();
-    modePage_ = new ModeTab(stack);
-    ui.tabWidget->addTab(modePage_, QString());
-    infoPage_ = new InfoTab(session_.firmwareUpdate(), stack);
-    ui.tabWidget->addTab(infoPage_, QString());
-    appConfig().scale = fittedTo;
+    withPageScale(pagesFittedFrom_, [this] {
+        QWidget* stack = ui.pageStack();
+        modePage_ = new ModeTab(stack);
+        ui.tabWidget->addTab(modePage_, QString());
+        infoPage_ = new InfoTab(session_.firmwareUpdate(), stack);
+        ui.tabWidget->addTab(infoPage_, QString());
+    });
 
     connect(modePage_, &ModeTab::onResolutionChanged, this, &mainwindow::channgeResolution);
     connect(modePage_, &ModeTab::onModeSwitched, this, &mainwindow::channgeMode);
@@ -176,14 +188,12 @@ void mainwindow::buildPages() {
 void mainwindow::buildSettingPage() {
     if (settingPage_ != nullptr)
         return;
-    // Each page is fitted from the scale the pages are laid out for to the screen's scale
-    // now (the window was refitted to it at any DPI change since), and made in the tab
-    // widget's stack, where addTab leaves it: a page moved there from elsewhere would have
-    // every widget's style sheet worked out once more.
-    const double fittedTo = std::exchange(appConfig().scale, pagesFittedFrom_);
-    settingPage_ = new SettingTab(ui.pageStack());
-    ui.tabWidget->addTab(settingPage_, QString());
-    appConfig().scale = fittedTo;
+    // Each page is made in the tab widget's stack, where addTab leaves it: a page moved
+    // there from elsewhere would have every widget's style sheet worked out once more.
+    withPageScale(pagesFittedFrom_, [this] {
+        settingPage_ = new SettingTab(ui.pageStack());
+        ui.tabWidget->addTab(settingPage_, QString());
+    });
 
     // The page never sends it today; whoever does gets the default stream format.
     connect(settingPage_, &SettingTab::changeDefaultResolution, this, &mainwindow::changeDefaultResolution);
